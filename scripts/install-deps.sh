@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the tests and the local trial need.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins
+  qt6-svg-dev libqt6svg6-dev qt6-multimedia-dev libqt6multimedia6
+  libqt6sql6-sqlite libqt6sql6-psql
+  qcoro-qt6-dev libcpp-httplib-dev libssl-dev
+  libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
+  postgresql
+  sox libsox-fmt-all espeak-ng librsvg2-bin imagemagick
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QString>
+
+namespace quibo {
+
+// Where this client listens and whom it talks to.
+struct Config {
+    QHostAddress listenAddress{QHostAddress::AnyIPv4};
+    quint16 peerPort = 68;
+    quint16 channelPort = 69;
+    quint16 privateChatPort = 569;
+    quint16 webPort = 80;
+    QString directoryHost;
+    quint16 directoryPort = 80;
+
+    // The build-time directory, or QUIBO_DIRECTORY ("host" or "host:port") when set.
+    static Config fromEnvironment();
+    // Parses "host" or "host:port" into directoryHost/directoryPort; false when malformed.
+    bool setDirectory(const QString &hostAndPort);
+    // "host" when the port is 80, else "host:port": the authority used in URLs.
+    [[nodiscard]] QString directoryAuthority() const;
+};
+
+} // namespace quibo

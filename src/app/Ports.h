@@ -1,0 +1,23 @@
+#pragma once
+
+namespace quibo {
+
+class ConnectUi;
+class MainWindowView;
+class NoticeUi;
+class SoundPlayer;
+class Shell;
+class ProcessControl;
+
+// Everything through which the client reaches the user and the desktop. The real program
+// plugs in widgets and the desktop; tests plug in a scripted user.
+struct Ports {
+    ConnectUi *connect = nullptr;
+    MainWindowView *mainWindow = nullptr;
+    NoticeUi *notices = nullptr;
+    SoundPlayer *sound = nullptr;
+    Shell *shell = nullptr;
+    ProcessControl *process = nullptr;
+};
+
+} // namespace quibo

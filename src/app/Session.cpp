@@ -1,0 +1,47 @@
+#include "app/Session.h"
+
+#include "app/ProcessControl.h"
+#include "ui/MainWindowUi.h"
+
+namespace quibo {
+
+Session::Session(SessionState &session, MainWindowView &mainWindow, ProcessControl &process, QObject *parent)
+    : QObject(parent), m_session(session), m_mainWindow(mainWindow), m_process(process)
+{
+    connect(&m_mainWindow, &MainWindowView::closeRequested, this, [this] { endFromMainWindow(); });
+}
+
+void Session::start()
+{
+    runMainWindow();
+    // Logon, the listener and the local web server join here as they are built.
+}
+
+void Session::runMainWindow()
+{
+    m_session.statusText = QStringLiteral("Please Wait...");
+    m_mainWindow.setStatusText(m_session.statusText);
+    m_mainWindow.show();
+}
+
+QCoro::Task<> Session::endFromMainWindow()
+{
+    if (m_ending)
+        co_return; // a second request while the first is under way changes nothing
+    m_ending = true;
+    co_await logOff();
+    m_ending = false;
+    if (!m_session.logoffFailed)
+        m_process.exitProcess(0);
+}
+
+QCoro::Task<> Session::logOff()
+{
+    m_session.logoffFailed = false;
+    if (m_session.notLoggedOn) {
+        m_process.exitProcess(0);
+        co_return;
+    }
+}
+
+} // namespace quibo

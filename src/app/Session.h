@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/SessionState.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+
+namespace quibo {
+
+class MainWindowView;
+class ProcessControl;
+
+// The tasks that Connect starts, and the ways the session ends from the main window.
+class Session : public QObject {
+    Q_OBJECT
+public:
+    Session(SessionState &session, MainWindowView &mainWindow, ProcessControl &process, QObject *parent = nullptr);
+
+    // Starts the main window's task, logon and the listener, then the local web server.
+    void start();
+
+    // Log Off, Exit and the close box: log off, then end unless the logoff failed.
+    QCoro::Task<> endFromMainWindow();
+    QCoro::Task<> logOff();
+
+private:
+    void runMainWindow();
+
+    SessionState &m_session;
+    MainWindowView &m_mainWindow;
+    ProcessControl &m_process;
+    bool m_ending = false;
+};
+
+} // namespace quibo

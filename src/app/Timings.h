@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+
+namespace quibo {
+
+// Every wait and period of the client, in one place so tests can shorten them.
+struct Timings {
+    using ms = std::chrono::milliseconds;
+
+    ms connectFocusDelay{1000}; // timer 5 of the start-up dialog
+    ms winkTick{140};
+    ms kissTick{140};
+    ms possessedTick{70};
+    ms possessedFreeze{2000};
+    ms sendingTick{90};
+
+    ms peerReadWindow{1000}; // longest wait for a record's bytes
+    ms peerConnectTimeout{4000};
+    ms listenRetry{5000};
+    ms channelListenRetry{5000};
+    ms receiveStartDelay{2000};
+    ms httpTimeout{15000};
+
+    // Every duration divided by `factor` (at least 1 ms), for tests.
+    [[nodiscard]] Timings scaledDown(int factor) const;
+};
+
+} // namespace quibo

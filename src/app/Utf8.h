@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quibo::utf8 {
+
+// UTF-8 of `text`, cut to at most `maxBytes` bytes without splitting a character.
+QByteArray encodeCut(const QString &text, qsizetype maxBytes);
+// `text` cut so that its UTF-8 form fits `maxBytes` bytes.
+QString cut(const QString &text, qsizetype maxBytes);
+// Bytes cut back to a whole number of UTF-8 characters (drops a trailing partial sequence).
+QByteArray trimPartialTail(QByteArray bytes);
+
+} // namespace quibo::utf8

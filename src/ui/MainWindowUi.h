@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace quibo {
+
+// The main window as the behaviour sees it. There is one for the whole run.
+class MainWindowView : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual void show() = 0;
+    virtual void setTitle(const QString &title) = 0;
+    virtual void setStatusText(const QString &text) = 0;
+    // Make it the active window with the focus, on top.
+    virtual void activate() = 0;
+    // Hide, minimise, restore and raise: brings the window forward from the task bar.
+    virtual void bringForward() = 0;
+    // Ends the window without ending the program (Esc).
+    virtual void dismiss() = 0;
+
+Q_SIGNALS:
+    // The user asked to close the window (close box).
+    void closeRequested();
+    // Esc: the window ends; the program goes on.
+    void dismissed();
+};
+
+} // namespace quibo
