@@ -1,0 +1,102 @@
+#include "TestClient.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+struct Started : TestClient {
+    Started()
+    {
+        client->start();
+        view = ui.connectView;
+    }
+    ScriptedConnectView *view = nullptr;
+};
+} // namespace
+
+TEST(Startup, ShowsTheStartUpDialogAndNothingElse)
+{
+    Started t;
+    ASSERT_NE(t.view, nullptr);
+    EXPECT_EQ(t.view->prompt, QStringLiteral("Click Connect To Continue"));
+    EXPECT_TRUE(t.view->connectEnabled);
+    EXPECT_FALSE(t.mainWindow.shown);
+    EXPECT_FALSE(t.client->session().connecting);
+}
+
+TEST(Startup, ConnectDisablesItselfMinimisesAndStartsTheSessionOnce)
+{
+    Started t;
+    t.view->clickConnect();
+    EXPECT_FALSE(t.view->connectEnabled);
+    EXPECT_EQ(t.view->prompt, QStringLiteral("Connecting, Please Wait ..."));
+    EXPECT_TRUE(t.view->minimized);
+    EXPECT_TRUE(t.client->session().connecting);
+    EXPECT_TRUE(t.mainWindow.shown);
+    EXPECT_EQ(t.mainWindow.status, QStringLiteral("Please Wait..."));
+
+    t.view->connectEnabled = true; // even a second click that got through starts nothing more
+    t.view->clickConnect();
+    EXPECT_EQ(t.mainWindow.showCount, 1);
+}
+
+TEST(Startup, TimerFiveFocusesTheStartUpDialogThenTheMainWindowOnce)
+{
+    Started t;
+    t.view->clickConnect();
+    ASSERT_TRUE(waitFor([&] { return t.mainWindow.activateCount > 0; }));
+    EXPECT_EQ(t.view->activateCount, 1);
+    QTest::qWait(3 * static_cast<int>(t.client->timings().connectFocusDelay.count()));
+    EXPECT_EQ(t.mainWindow.activateCount, 1);
+}
+
+TEST(Startup, RestoringTheMinimisedDialogBringsTheMainWindowForward)
+{
+    Started t;
+    t.view->restoreFromTaskBar();
+    EXPECT_EQ(t.mainWindow.bringForwardCount, 0) << "before Connect the dialog is just a dialog";
+
+    t.view->clickConnect();
+    const int minimised = t.view->minimizeCount;
+    t.view->restoreFromTaskBar();
+    EXPECT_EQ(t.mainWindow.bringForwardCount, 1);
+    EXPECT_TRUE(t.view->minimized);
+    EXPECT_EQ(t.view->minimizeCount, minimised + 1);
+}
+
+// Every way the program ends, with the exit code it ends with.
+TEST(Ending, ClosingTheStartUpDialogEndsWithoutLoggingOff)
+{
+    for (const bool afterConnect : {false, true}) {
+        Started t;
+        if (afterConnect)
+            t.view->clickConnect();
+        t.view->closeBox();
+        EXPECT_EQ(t.process.exitCodes, QList<int>{0});
+        EXPECT_TRUE(t.ui.log.filter(QStringLiteral("message|")).isEmpty());
+    }
+}
+
+TEST(Ending, MainWindowCloseBeforeLogonEndsTheProgram)
+{
+    Started t;
+    t.view->clickConnect();
+    t.mainWindow.closeBox();
+    EXPECT_TRUE(waitFor([&] { return t.process.ended(); }));
+    EXPECT_EQ(t.process.exitCodes.constFirst(), 0);
+}
+
+TEST(Ending, EscEndsOnlyTheMainWindow)
+{
+    Started t;
+    t.view->clickConnect();
+    t.mainWindow.pressEsc();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(t.mainWindow.shown);
+    EXPECT_FALSE(t.process.ended());
+    EXPECT_TRUE(t.view->minimized);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/ProcessControl.h"
+#include "ui/Shell.h"
+#include "ui/SoundPlayer.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <chrono>
+
+namespace quibo::test {
+
+// The user's ears: records every clip. A clip played to its end lasts `clipLength`, or until
+// finishClips() when holding.
+class FakeSoundPlayer : public QObject, public SoundPlayer {
+    Q_OBJECT
+public:
+    QCoro::Task<> play(QString fileName) override;
+    void playAsync(QString fileName) override;
+
+    void holdClips(bool hold) { m_hold = hold; }
+    void finishClips() { Q_EMIT clipsFinished(); }
+
+    QStringList played;      // "sync:lol.snd", "async:mail.snd"
+    QStringList finished;    // clips played to their end, in order
+    std::chrono::milliseconds clipLength{0};
+
+Q_SIGNALS:
+    void clipsFinished();
+
+private:
+    bool m_hold = false;
+};
+
+class FakeShell : public Shell {
+public:
+    void openDocument(const QString &absolutePath) override { opened.append(absolutePath); }
+    void startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory) override;
+
+    QStringList opened;
+    QStringList started; // "program arg1 arg2 @ workdir"
+};
+
+class FakeProcess : public ProcessControl {
+public:
+    void exitProcess(int code) override { exitCodes.append(code); }
+    [[nodiscard]] bool ended() const { return !exitCodes.isEmpty(); }
+    QList<int> exitCodes;
+};
+
+} // namespace quibo::test

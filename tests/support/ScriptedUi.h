@@ -1,0 +1,126 @@
+#pragma once
+
+#include "app/ConnectUi.h"
+#include "ui/MainWindowUi.h"
+#include "ui/NoticeUi.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+namespace quibo::test {
+
+class ScriptedPictureView;
+
+// A popup as the scripted user saw it: every picture shown, in order, and when. It outlives
+// the popup so a test can look at it afterwards.
+struct PopupRecord {
+    QString name;
+    QList<int> pictures;
+    QList<qint64> shownAtMs; // milliseconds since opening, one per picture
+    bool open = true;
+    QPointer<ScriptedPictureView> view;
+
+    // The user presses "&OK" (nothing happens once the popup has closed).
+    void pressOk();
+};
+
+class ScriptedPictureView : public PictureView {
+    Q_OBJECT
+public:
+    explicit ScriptedPictureView(std::shared_ptr<PopupRecord> record);
+
+    void showPicture(int pictureId) override;
+    void close() override;
+    [[nodiscard]] bool isOpen() const override { return m_record->open; }
+
+private:
+    std::shared_ptr<PopupRecord> m_record;
+    QElapsedTimer m_clock;
+};
+
+// The start-up dialog as the scripted user sees and works it.
+class ScriptedConnectView : public ConnectView {
+    Q_OBJECT
+public:
+    void setPrompt(const QString &text) override { prompt = text; }
+    void setConnectEnabled(bool enabled) override { connectEnabled = enabled; }
+    void minimize() override { minimized = true; ++minimizeCount; }
+    void activate() override { ++activateCount; }
+
+    // The user's hands: clicks Connect only while it is enabled, as a real button.
+    void clickConnect();
+    void restoreFromTaskBar();
+    void closeBox();
+
+    QString prompt;
+    bool connectEnabled = true;
+    bool minimized = false;
+    int minimizeCount = 0;
+    int activateCount = 0;
+};
+
+class ScriptedMainWindow : public MainWindowView {
+    Q_OBJECT
+public:
+    void show() override
+    {
+        shown = true;
+        ++showCount;
+    }
+    void setTitle(const QString &text) override { title = text; }
+    void setStatusText(const QString &text) override { status = text; }
+    void activate() override { ++activateCount; }
+    void bringForward() override { ++bringForwardCount; }
+    void dismiss() override { shown = false; }
+
+    void closeBox() { Q_EMIT closeRequested(); }
+    void pressEsc();
+
+    bool shown = false;
+    int showCount = 0;
+    QString title = QStringLiteral("Quibo32");
+    QString status;
+    int activateCount = 0;
+    int bringForwardCount = 0;
+};
+
+// The user's eyes and hands for dialogs: records each dialog as a line of the log and
+// closes it at once, unless told to hold dialogs open until released.
+class ScriptedUi : public QObject, public NoticeUi, public ConnectUi {
+    Q_OBJECT
+public:
+    QCoro::Task<> showSystemMessage(DialogOwner owner, QString line1, QString line2) override;
+    std::unique_ptr<PictureView> openSmiley(Smiley smiley, QString fromName) override;
+    std::unique_ptr<PictureView> openSending(DialogOwner owner) override;
+    QCoro::Task<> showHint(DialogOwner owner) override;
+    QCoro::Task<> showAbout(DialogOwner owner) override;
+    std::unique_ptr<ConnectView> openConnectDialog() override;
+
+    // While held, message boxes, the hint and the About box stay open until releaseDialogs().
+    void holdDialogs(bool hold) { m_hold = hold; }
+    void releaseDialogs() { Q_EMIT released(); }
+
+    // Lines like "message|line one|line two", "smiley|Wink|LoopBack", "sending", "hint", "about".
+    QStringList log;
+    // Every popup opened, oldest first.
+    QList<std::shared_ptr<PopupRecord>> popups;
+    ScriptedConnectView *connectView = nullptr;
+    int openDialogs = 0;
+
+Q_SIGNALS:
+    void released();
+
+private:
+    QCoro::Task<> dialog(QString line);
+    std::unique_ptr<PictureView> openPopup(QString name);
+    bool m_hold = false;
+};
+
+QString ownerName(DialogOwner owner);
+
+} // namespace quibo::test
