@@ -21,7 +21,22 @@ public:
     // Ends the window without ending the program (Esc).
     virtual void dismiss() = 0;
 
+    // The "Contacts Online" list: item positions are the contacts' list indexes.
+    virtual void insertContactItem(int position, const QString &displayHandle) = 0;
+    virtual void removeContactItem(int position) = 0;
+    virtual void setChannelButtonEnabled(bool enabled) = 0;
+    virtual void setLogOffButtonEnabled(bool enabled) = 0;
+    // Pops up the contact menu; the chosen item arrives as commandChosen.
+    virtual void showContactMenu() = 0;
+
 Q_SIGNALS:
+    // A menu item or button, by its command id (see Commands.h).
+    void commandChosen(int commandId);
+    // A click, right-click or double-click in the list, with the selected item's position,
+    // or -1 when no item is selected.
+    void itemClicked(int position);
+    void itemRightClicked(int position);
+    void itemDoubleClicked(int position);
     // The user asked to close the window (close box).
     void closeRequested();
     // Esc: the window ends; the program goes on.

@@ -47,6 +47,16 @@ void ScriptedConnectView::closeBox()
     Q_EMIT closed();
 }
 
+void ScriptedMainWindow::insertContactItem(int position, const QString &displayHandle)
+{
+    items.insert(position, displayHandle);
+}
+
+void ScriptedMainWindow::removeContactItem(int position)
+{
+    items.removeAt(position);
+}
+
 void ScriptedMainWindow::pressEsc()
 {
     dismiss();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ConnectUi.h"
+#include "ui/Commands.h"
 #include "ui/MainWindowUi.h"
 #include "ui/NoticeUi.h"
 
@@ -77,6 +78,17 @@ public:
     void activate() override { ++activateCount; }
     void bringForward() override { ++bringForwardCount; }
     void dismiss() override { shown = false; }
+    void insertContactItem(int position, const QString &displayHandle) override;
+    void removeContactItem(int position) override;
+    void setChannelButtonEnabled(bool enabled) override { channelButtonEnabled = enabled; }
+    void setLogOffButtonEnabled(bool enabled) override { logOffButtonEnabled = enabled; }
+    void showContactMenu() override { ++contactMenuShown; }
+
+    // The user's hands on the list and the menus.
+    void click(int position) { Q_EMIT itemClicked(position); }
+    void rightClick(int position) { Q_EMIT itemRightClicked(position); }
+    void doubleClick(int position) { Q_EMIT itemDoubleClicked(position); }
+    void choose(Command command) { Q_EMIT commandChosen(static_cast<int>(command)); }
 
     void closeBox() { Q_EMIT closeRequested(); }
     void pressEsc();
@@ -87,6 +99,10 @@ public:
     QString status;
     int activateCount = 0;
     int bringForwardCount = 0;
+    QStringList items; // the "Contacts Online" list, top to bottom
+    bool channelButtonEnabled = false;
+    bool logOffButtonEnabled = false;
+    int contactMenuShown = 0;
 };
 
 // The user's eyes and hands for dialogs: records each dialog as a line of the log and
