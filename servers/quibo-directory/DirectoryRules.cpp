@@ -1,0 +1,145 @@
+#include "DirectoryRules.h"
+
+#include "UserInfo.h"
+
+#include <QStringDecoder>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace quibo::directory {
+
+namespace {
+
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7f;
+}
+
+// Names the server answers itself under /ipadd/ and /ipinfo/: such a handle could never
+// be looked up.
+bool isServerFileName(const QString &handle)
+{
+    return handle == u"readit.cgi"_s || handle == u"sysmsg.dat"_s || handle == u"writeip.cgi"_s
+           || handle == u"register.cgi"_s;
+}
+
+} // namespace
+
+std::optional<QString> handleProblem(const QString &handle)
+{
+    if (handle.isEmpty())
+        return u"the handle is empty"_s;
+    if (handle.toUtf8().size() > maxHandleBytes)
+        return u"the handle is longer than %1 characters"_s.arg(maxHandleBytes);
+    for (const QChar c : handle) {
+        // "|" separates the handle in peer records, "<" starts an error page, line ends
+        // break the line-based files, and slashes would make a path of it.
+        if (isControl(c) || c == u'|' || c == u'<' || c == u'/' || c == u'\\')
+            return u"the handle holds a character that is not allowed"_s;
+    }
+    if (handle == loopBackHandle || isServerFileName(handle))
+        return u"the handle is reserved"_s;
+    return std::nullopt;
+}
+
+std::optional<QString> passwordProblem(const QString &password)
+{
+    if (password.isEmpty())
+        return u"the password is empty"_s;
+    if (password.toUtf8().size() > userFields.front().maxBytes)
+        return u"the password is longer than %1 characters"_s.arg(userFields.front().maxBytes);
+    for (const QChar c : password) {
+        // The client compares the first line of the reply with its stored line.
+        if (isControl(c))
+            return u"the password holds a control character"_s;
+    }
+    return std::nullopt;
+}
+
+bool isPublishableAddress(const QString &address)
+{
+    if (address == u"0"_s)
+        return true;
+    const QStringList parts = address.split(u'.');
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part.startsWith(u'0')))
+            return false;
+        for (const QChar c : part) {
+            if (c < u'0' || c > u'9')
+                return false;
+        }
+        if (part.toInt() > 255)
+            return false;
+    }
+    return true;
+}
+
+QString cutUtf8(const QString &text, qsizetype maxBytes)
+{
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size()
+                          && text.at(end + 1).isLowSurrogate();
+        const qsizetype units = pair ? 2 : 1;
+        const char32_t code = pair ? QChar::surrogateToUcs4(text.at(end), text.at(end + 1))
+                                   : text.at(end).unicode();
+        const qsizetype size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+        if (bytes + size > maxBytes)
+            break;
+        bytes += size;
+        end += units;
+    }
+    return text.left(end);
+}
+
+QString cleanInfoField(const QString &value, qsizetype maxBytes)
+{
+    QString cleaned = value;
+    for (QChar &c : cleaned) {
+        if (isControl(c))
+            c = u' ';
+    }
+    return cutUtf8(cleaned, maxBytes);
+}
+
+std::variant<QString, BroadcastError> broadcastFromFile(const QByteArray &content)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(content);
+    if (decoder.hasError() || text.contains(QChar(0)))
+        return BroadcastError{u"the file is not UTF-8 text"_s};
+    if (text.startsWith(QChar(0xfeff)))
+        text.remove(0, 1);
+    text.replace(u"\r\n"_s, u"\n"_s);
+
+    QStringList lines = text.split(u'\n');
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    if (lines.isEmpty())
+        return BroadcastError{u"the file is empty; use --clear-broadcast to remove the message"_s};
+    if (lines.size() > maxBroadcastLines)
+        return BroadcastError{u"the message has %1 lines; at most %2 are shown"_s.arg(lines.size()).arg(maxBroadcastLines)};
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        if (line.toUtf8().size() > maxBroadcastLineBytes)
+            return BroadcastError{u"line %1 is longer than %2 bytes"_s.arg(i + 1).arg(maxBroadcastLineBytes)};
+        for (const QChar c : line) {
+            if (isControl(c))
+                return BroadcastError{u"line %1 holds a control character"_s.arg(i + 1)};
+        }
+    }
+    // The client takes a first character "<" for an error page and shows nothing.
+    if (lines.first().startsWith(u'<'))
+        return BroadcastError{u"the message must not begin with \"<\""_s};
+
+    QString body;
+    for (const QString &line : lines)
+        body += line + u"\r\n"_s;
+    return body;
+}
+
+} // namespace quibo::directory

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <variant>
+
+namespace quibo::directory {
+
+// The handle every directory knows, always at the local address.
+inline constexpr QStringView loopBackHandle = u"LoopBack";
+inline constexpr QStringView loopBackAddress = u"127.0.0.1";
+inline constexpr qsizetype maxHandleBytes = 10;
+
+// Why a handle cannot be registered, or nullopt when it can.
+// Lookups never need this: a handle that cannot be registered is simply unknown.
+std::optional<QString> handleProblem(const QString &handle);
+
+// Why a password cannot be stored, or nullopt.
+std::optional<QString> passwordProblem(const QString &password);
+
+// "0" (logged off) or a dotted IPv4 address in its usual form.
+bool isPublishableAddress(const QString &address);
+
+// An info field as stored: control characters become spaces (the value is shown as one
+// line), then cut to `maxBytes` UTF-8 bytes without splitting a character.
+QString cleanInfoField(const QString &value, qsizetype maxBytes);
+
+// `text` cut so that its UTF-8 form fits `maxBytes` bytes.
+QString cutUtf8(const QString &text, qsizetype maxBytes);
+
+inline constexpr int maxBroadcastLines = 5;
+inline constexpr qsizetype maxBroadcastLineBytes = 80;
+
+// The operator's broadcast file turned into the reply body (every line ended by CR LF),
+// or why it cannot be used.
+struct BroadcastError {
+    QString message;
+};
+std::variant<QString, BroadcastError> broadcastFromFile(const QByteArray &content);
+
+} // namespace quibo::directory

@@ -1,0 +1,112 @@
+#include "HttpFrontEnd.h"
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace quibo::directory {
+
+namespace {
+
+// httplib's own default also sets SO_REUSEPORT, which would let a second server share
+// the port silently instead of reporting it in use.
+void reuseAddressOnly(socket_t socket)
+{
+    int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+}
+
+} // namespace
+
+HttpFrontEnd::HttpFrontEnd(const DirectoryService &service, int threads)
+{
+    m_server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    // Without it every keep-alive reply waits for the delayed ACK.
+    m_server.set_tcp_nodelay(true);
+    m_server.set_socket_options(reuseAddressOnly);
+    // An idle keep-alive connection holds a worker; let it go soon.
+    m_server.set_keep_alive_timeout(2);
+    m_server.set_keep_alive_max_count(1000);
+    m_server.set_read_timeout(5, 0);
+    m_server.set_write_timeout(5, 0);
+    m_server.set_payload_max_length(64 * 1024);
+    m_server.Get(".*", [&service](const httplib::Request &request, httplib::Response &response) {
+        const Reply reply = service.handle(QByteArrayView(request.target.data(), static_cast<qsizetype>(request.target.size())));
+        response.status = reply.status;
+        response.set_content(reply.body.constData(), static_cast<size_t>(reply.body.size()),
+                             reply.contentType.constData());
+    });
+}
+
+std::variant<quint16, QString> HttpFrontEnd::bind(const QString &host, quint16 port)
+{
+    const std::string hostName = host.toStdString();
+    if (port == 0) {
+        const int chosen = m_server.bind_to_any_port(hostName);
+        if (chosen > 0)
+            return static_cast<quint16>(chosen);
+    } else if (m_server.bind_to_port(hostName, port)) {
+        return port;
+    }
+    return bindProblem(host, port);
+}
+
+bool HttpFrontEnd::run()
+{
+    return m_server.listen_after_bind();
+}
+
+void HttpFrontEnd::stop()
+{
+    m_server.stop();
+}
+
+QString bindProblem(const QString &host, quint16 port)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo *found = nullptr;
+    const std::string service = std::to_string(port);
+    if (const int rc = getaddrinfo(host.toStdString().c_str(), service.c_str(), &hints, &found); rc != 0)
+        return u"cannot find the address \"%1\": %2"_s.arg(host, QString::fromLocal8Bit(gai_strerror(rc)));
+
+    int error = 0;
+    for (addrinfo *ai = found; ai; ai = ai->ai_next) {
+        const int fd = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+        if (fd < 0) {
+            error = errno;
+            continue;
+        }
+        reuseAddressOnly(fd);
+        const bool bound = ::bind(fd, ai->ai_addr, ai->ai_addrlen) == 0 && listen(fd, 1) == 0;
+        error = bound ? 0 : errno;
+        ::close(fd);
+        if (bound)
+            break;
+    }
+    freeaddrinfo(found);
+
+    const QString where = u"%1:%2"_s.arg(host).arg(port);
+    switch (error) {
+    case EADDRINUSE:
+        return u"cannot listen on %1: the port is already in use"_s.arg(where);
+    case EACCES:
+        return u"cannot listen on %1: ports below 1024 need root or the CAP_NET_BIND_SERVICE capability"_s.arg(where);
+    case EADDRNOTAVAIL:
+        return u"cannot listen on %1: this machine has no such address"_s.arg(where);
+    case 0:
+        return u"cannot listen on %1"_s.arg(where);
+    default:
+        return u"cannot listen on %1: %2"_s.arg(where, QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+} // namespace quibo::directory

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "DirectoryService.h"
+
+#include <httplib.h>
+
+#include <QString>
+
+#include <variant>
+
+namespace quibo::directory {
+
+// Serves a DirectoryService over HTTP, a pool of `threads` workers answering requests.
+class HttpFrontEnd {
+public:
+    HttpFrontEnd(const DirectoryService &service, int threads);
+
+    // The port now bound (the one chosen when `port` is 0), or why binding failed.
+    std::variant<quint16, QString> bind(const QString &host, quint16 port);
+    // Answers requests until stop(); returns false when serving failed.
+    bool run();
+    // From any thread.
+    void stop();
+
+private:
+    httplib::Server m_server;
+};
+
+// Why `host`:`port` cannot be bound, worded for the operator.
+QString bindProblem(const QString &host, quint16 port);
+
+} // namespace quibo::directory

@@ -1,0 +1,154 @@
+#include "SqlConnections.h"
+
+#include "DirectoryStore.h"
+
+#include <QSqlError>
+
+#include <atomic>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace quibo::directory {
+
+namespace {
+
+// How long a write waits for another writer of the same SQLite file.
+constexpr int sqliteBusyTimeoutMs = 5000;
+
+struct NamedConnection {
+    QString name;
+    SqlConnection connection;
+};
+
+void close(std::unique_ptr<NamedConnection> named)
+{
+    const QString name = named->name;
+    named->connection.statements.clear();
+    named->connection.database.close();
+    named.reset();
+    QSqlDatabase::removeDatabase(name);
+}
+
+// The connections of one thread, closed when the thread ends.
+class ThreadConnections {
+public:
+    ThreadConnections() = default;
+    ThreadConnections(const ThreadConnections &) = delete;
+    ThreadConnections &operator=(const ThreadConnections &) = delete;
+    ~ThreadConnections()
+    {
+        for (auto &[store, named] : m_open)
+            close(std::move(named));
+    }
+
+    NamedConnection *find(quint64 store)
+    {
+        const auto it = m_open.find(store);
+        return it == m_open.end() ? nullptr : it->second.get();
+    }
+    NamedConnection &add(quint64 store, std::unique_ptr<NamedConnection> named)
+    {
+        return *(m_open[store] = std::move(named));
+    }
+    void drop(quint64 store)
+    {
+        const auto it = m_open.find(store);
+        if (it == m_open.end())
+            return;
+        std::unique_ptr<NamedConnection> named = std::move(it->second);
+        m_open.erase(it);
+        close(std::move(named));
+    }
+
+private:
+    std::map<quint64, std::unique_ptr<NamedConnection>> m_open;
+};
+
+thread_local ThreadConnections threadConnections;
+std::atomic<quint64> connectionSerial{0};
+
+QSqlDatabase addConnection(const QString &name, const DatabaseLocation &location)
+{
+    if (location.kind == DatabaseLocation::Kind::Sqlite) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(location.sqlitePath);
+        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(sqliteBusyTimeoutMs));
+        return db;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
+    db.setHostName(location.host);
+    if (location.port >= 0)
+        db.setPort(location.port);
+    db.setUserName(location.user);
+    db.setPassword(location.password);
+    db.setDatabaseName(location.databaseName);
+    db.setConnectOptions(location.connectOptions);
+    return db;
+}
+
+// Per-connection settings. SQLite: write-ahead log, and a commit reaches the disk before the
+// reply is sent.
+std::optional<QString> configure(QSqlDatabase &db, bool sqlite)
+{
+    QSqlQuery query(db);
+    if (!sqlite) {
+        // Keeps "relation already exists, skipping" and the like out of the log.
+        if (!query.exec(u"SET client_min_messages TO WARNING"_s))
+            return describeSqlError(query.lastError(), false);
+        return std::nullopt;
+    }
+    if (!query.exec(u"PRAGMA journal_mode=WAL"_s) || !query.next())
+        return describeSqlError(query.lastError(), true);
+    if (query.value(0).toString().compare(u"wal"_s, Qt::CaseInsensitive) != 0)
+        return u"the database cannot use write-ahead logging (journal mode %1)"_s.arg(query.value(0).toString());
+    if (!query.exec(u"PRAGMA synchronous=FULL"_s))
+        return describeSqlError(query.lastError(), true);
+    return std::nullopt;
+}
+
+} // namespace
+
+SqlConnection &threadConnection(quint64 store, const DatabaseLocation &location)
+{
+    if (NamedConnection *open = threadConnections.find(store))
+        return open->connection;
+
+    const bool sqlite = location.kind == DatabaseLocation::Kind::Sqlite;
+    auto named = std::make_unique<NamedConnection>();
+    named->name = u"quibo-directory-%1"_s.arg(connectionSerial.fetch_add(1));
+    named->connection.database = addConnection(named->name, location);
+    QSqlDatabase &db = named->connection.database;
+    std::optional<QString> problem;
+    if (!db.isValid())
+        problem = u"the Qt SQL driver %1 is not installed"_s.arg(sqlite ? u"QSQLITE"_s : u"QPSQL"_s);
+    else if (!db.open())
+        problem = describeSqlError(db.lastError(), sqlite);
+    else
+        problem = configure(db, sqlite);
+    if (problem) {
+        close(std::move(named));
+        throw StoreError(*problem);
+    }
+    return threadConnections.add(store, std::move(named)).connection;
+}
+
+void dropThreadConnection(quint64 store)
+{
+    threadConnections.drop(store);
+}
+
+QString describeSqlError(const QSqlError &error, bool sqlite)
+{
+    // SQLITE_BUSY and SQLITE_LOCKED: another program holds the write lock.
+    if (sqlite && (error.nativeErrorCode() == u"5"_s || error.nativeErrorCode() == u"6"_s))
+        return u"the database is locked by another program"_s;
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    if (sqlite && error.driverText().contains(u"Error opening database"_s))
+        return u"cannot open the database file: %1"_s.arg(text);
+    return text;
+}
+
+} // namespace quibo::directory

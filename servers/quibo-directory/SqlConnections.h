@@ -1,0 +1,30 @@
+#pragma once
+
+#include "DatabaseLocation.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+
+#include <map>
+
+namespace quibo::directory {
+
+// One open database connection of one thread, with its prepared statements.
+struct SqlConnection {
+    QSqlDatabase database;
+    std::map<QString, QSqlQuery> statements;
+};
+
+// The calling thread's connection for the store numbered `store`, opened on first use.
+// Throws StoreError when the database cannot be opened.
+SqlConnection &threadConnection(quint64 store, const DatabaseLocation &location);
+
+// Closes the calling thread's connection for `store`, if it has one; the next use opens
+// a new one (after a failure, the connection may be broken).
+void dropThreadConnection(quint64 store);
+
+// The text of a driver failure, worded for an operator.
+QString describeSqlError(const QSqlError &error, bool sqlite);
+
+} // namespace quibo::directory

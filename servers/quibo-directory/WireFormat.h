@@ -1,0 +1,53 @@
+#pragma once
+
+#include "UserInfo.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+namespace quibo::directory {
+
+// %XX sequences decoded to bytes; "+" stays "+" (the client never sends it for a space).
+// nullopt for a malformed sequence.
+std::optional<QByteArray> percentDecode(QByteArrayView raw);
+
+// Percent-decoded UTF-8 text; nullopt for a malformed sequence, bytes that are not UTF-8,
+// or a NUL character (neither database can keep one).
+std::optional<QString> decodeText(QByteArrayView raw);
+
+// The key=value pairs of a query string, decoded.
+class Query {
+public:
+    // nullopt when any key or value cannot be decoded.
+    static std::optional<Query> parse(QByteArrayView raw);
+
+    // The first value given for `key`.
+    std::optional<QString> value(QStringView key) const;
+
+private:
+    QList<std::pair<QString, QString>> m_items;
+};
+
+// A request target split into its decoded path and its raw query.
+struct Target {
+    QString path;
+    QByteArray query;
+};
+std::optional<Target> splitTarget(QByteArrayView target);
+
+// The HTML page for a failure. It begins with "<", which the client reads as
+// "no such thing".
+QByteArray errorPage(int status, const QString &message);
+
+// The page the footer link of the personal pages opens.
+QByteArray footerPage();
+
+// What "/ipinfo/<handle>" shows about a registered user: public fields only, never the
+// password or the e-mail address. Lines end in CR LF.
+QByteArray publicInfoText(const QString &handle, const UserInfo &info);
+
+} // namespace quibo::directory

@@ -1,0 +1,126 @@
+#include "CommandLine.h"
+#include "DatabaseLocation.h"
+#include "DirectoryRules.h"
+#include "DirectoryService.h"
+#include "HttpFrontEnd.h"
+#include "SqlDirectoryStore.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+using namespace quibo::directory;
+
+namespace {
+
+void say(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+int fail(const QString &text)
+{
+    say(stderr, u"quibo-directory: "_s + text);
+    return 1;
+}
+
+sigset_t stopSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+int setBroadcast(DirectoryStore &store, const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(u"cannot read %1: %2"_s.arg(fileName, file.errorString()));
+    const auto message = broadcastFromFile(file.readAll());
+    if (const auto *error = std::get_if<BroadcastError>(&message))
+        return fail(u"cannot use %1 as the broadcast message: %2"_s.arg(fileName, error->message));
+    store.setBroadcast(std::get<QString>(message));
+    say(stdout, u"Broadcast message set."_s);
+    return 0;
+}
+
+int serve(DirectoryStore &store, const CommandLine &line, const QString &databaseName)
+{
+    QFile bannerFile(u":/quibo-directory/banner.png"_s);
+    const QByteArray banner = bannerFile.open(QIODevice::ReadOnly) ? bannerFile.readAll() : QByteArray();
+    const DirectoryService service(store, banner);
+    HttpFrontEnd frontEnd(service, line.threads);
+    const auto bound = frontEnd.bind(line.host, line.port);
+    if (const auto *problem = std::get_if<QString>(&bound))
+        return fail(*problem);
+
+    // SIGINT and SIGTERM are blocked in every thread and taken here, so that stopping
+    // happens outside a signal handler.
+    std::thread signalWaiter([&frontEnd] {
+        const sigset_t set = stopSignals();
+        int received = 0;
+        sigwait(&set, &received);
+        frontEnd.stop();
+    });
+    say(stdout, u"quibo-directory: listening on %1:%2, database %3"_s.arg(line.host).arg(std::get<quint16>(bound)).arg(databaseName));
+    const bool ok = frontEnd.run();
+    // Wakes the waiter when serving ended by itself.
+    pthread_kill(signalWaiter.native_handle(), SIGTERM);
+    signalWaiter.join();
+    say(stdout, u"quibo-directory: stopped"_s);
+    return ok ? 0 : fail(u"serving stopped after an error"_s);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Before any other thread exists, so that every thread inherits the mask.
+    const sigset_t blocked = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
+
+    QCoreApplication app(argc, argv);
+    const auto parsed = parseCommandLine(app.arguments().mid(1));
+    if (const auto *error = std::get_if<CommandLineError>(&parsed)) {
+        say(stderr, u"quibo-directory: "_s + error->message + u"\nTry \"quibo-directory --help\"."_s);
+        return 2;
+    }
+    const CommandLine &line = std::get<CommandLine>(parsed);
+    if (line.action == CommandLine::Action::Help) {
+        std::fputs(helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    const auto location = parseDatabaseLocation(line.database);
+    if (const auto *error = std::get_if<LocationError>(&location)) {
+        say(stderr, u"quibo-directory: "_s + error->message);
+        return 2;
+    }
+    const QString databaseName = std::get<DatabaseLocation>(location).describe();
+
+    SqlDirectoryStore store(std::get<DatabaseLocation>(location));
+    try {
+        store.prepare();
+        switch (line.action) {
+        case CommandLine::Action::SetBroadcast:
+            return setBroadcast(store, line.broadcastFile);
+        case CommandLine::Action::ClearBroadcast:
+            store.setBroadcast(std::nullopt);
+            say(stdout, u"Broadcast message cleared."_s);
+            return 0;
+        default:
+            return serve(store, line, databaseName);
+        }
+    } catch (const StoreError &error) {
+        return fail(u"cannot use the database %1: %2"_s.arg(databaseName, error.message()));
+    }
+}
