@@ -45,3 +45,17 @@ macro(quibo_add_subdirectories)
     endif()
   endforeach()
 endmacro()
+
+# quibo_fuzzer(name SOURCES... LIBS...): a libFuzzer executable bin/fuzz-<name> (clang only),
+# built by the target quibo_fuzz_targets.
+function(quibo_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT TARGET quibo_fuzz_targets)
+    add_custom_target(quibo_fuzz_targets)
+  endif()
+  add_executable(fuzz-${name} ${ARG_SOURCES})
+  target_compile_options(fuzz-${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
+  target_link_options(fuzz-${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(fuzz-${name} PRIVATE ${ARG_LIBS})
+  add_dependencies(quibo_fuzz_targets fuzz-${name})
+endfunction()

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds, and runs the whole suite twice: once normally and
+# once under AddressSanitizer and UndefinedBehaviorSanitizer. Then a short fuzzing run.
+#
+#   scripts/test.sh            everything
+#   QUIBO_SKIP_SANITIZERS=1    only the normal run (quicker, for local work)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=${QUIBO_JOBS:-2}
+
+bash scripts/install-deps.sh
+
+# The directory server's tests also run against a real PostgreSQL server.
+QUIBO_TEST_POSTGRES_URL="$(bash scripts/start-postgres.sh)"
+export QUIBO_TEST_POSTGRES_URL
+trap 'bash scripts/start-postgres.sh --stop >/dev/null 2>&1 || true' EXIT
+
+run_suite() { # name, extra cmake args...
+  local name=$1
+  shift
+  local dir="$root/build/$name"
+  echo "== $name build =="
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIBO_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  echo "== $name tests =="
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600)
+}
+
+run_suite normal
+if [ -z "${QUIBO_SKIP_SANITIZERS:-}" ]; then
+  # Leak checking is off: tasks still waiting when a test's client goes away are left suspended.
+  ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_suite sanitizers -DQUIBO_SANITIZE=address,undefined -DQUIBO_BUILD_BENCH=OFF
+
+  echo "== fuzzing =="
+  fuzzdir="$root/build/fuzz"
+  CC=clang CXX=clang++ cmake -S "$root" -B "$fuzzdir" -G Ninja -DQUIBO_BUILD_FUZZ=ON -DQUIBO_BUILD_TESTS=OFF \
+    -DQUIBO_BUILD_BENCH=OFF >/dev/null
+  cmake --build "$fuzzdir" -j"$jobs" --target quibo_fuzz_targets
+  for target in "$fuzzdir"/bin/fuzz-*; do
+    [ -x "$target" ] || continue
+    echo "-- $(basename "$target")"
+    "$target" -max_total_time="${QUIBO_FUZZ_SECONDS:-20}" -print_final_stats=0 2>&1 | tail -n 2
+  done
+fi
+echo "All suites passed."
