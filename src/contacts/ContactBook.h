@@ -1,0 +1,36 @@
+#pragma once
+
+#include "contacts/ContactTable.h"
+#include "contacts/ContactsFile.h"
+#include "ui/DialogOwner.h"
+
+#include <QCoro/QCoroTask>
+
+namespace quibo {
+
+class Notices;
+
+// The contact table together with "contacts.dat": the operations that touch both.
+class ContactBook {
+public:
+    ContactBook(ContactTable &table, ContactsFile &file, Notices &notices);
+
+    // Reads "contacts.dat" (creating it with "LoopBack" when missing) into the table.
+    // Handles beyond the table's capacity are kept aside and written back on rewrites.
+    void LoadContacts();
+    // Adds the handle at the end of the file; false when the file cannot be written.
+    bool AppendContactToFile(const QString &handle);
+    // Marks the contact deleted and rewrites the file without it, or refuses with a message:
+    // "Contact Deleted!", "Contact Already Deleted" or "You Cannot Delete All Of Your Contacts".
+    QCoro::Task<> DeleteContact(int index, DialogOwner owner);
+
+    ContactTable &table() { return m_table; }
+
+private:
+    ContactTable &m_table;
+    ContactsFile &m_file;
+    Notices &m_notices;
+    QStringList m_beyondCapacity;
+};
+
+} // namespace quibo

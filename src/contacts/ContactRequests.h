@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QString>
+
+namespace quibo {
+
+class Notices;
+
+// What the listener does with requests to add and their answers.
+class ContactRequests {
+public:
+    explicit ContactRequests(Notices &notices);
+
+    // "|001" from a stranger once the contacts are resolved: the request-to-add dialog.
+    QCoro::Task<> OnContactRequest(QString handle, QString address);
+    // "|006": the contact refused to add this user.
+    QCoro::Task<> OnRequestRefused(int senderIndex, QString handle);
+    // "|007": the contact added this user.
+    QCoro::Task<> OnRequestAccepted(QString handle);
+
+private:
+    Notices &m_notices;
+};
+
+} // namespace quibo

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace quibo {
+
+class MainWindowView;
+
+// One contact, as the table keeps it.
+struct ContactRecord {
+    QString handle;        // at most 11 UTF-8 bytes
+    QString displayHandle; // always the same text as handle
+    bool online = false;
+    QString address = QStringLiteral("0"); // at most 19 bytes; "0" when unknown or offline
+    int listIndex = -1;    // position in the "Contacts Online" list; ContactTable::NotListed when not in it
+    bool inChannel = false;
+    bool deleted = false;
+};
+
+// The "Contacts Online" list as the table changes it.
+class OnlineList {
+public:
+    virtual ~OnlineList() = default;
+    virtual void insertContactItem(int position, const QString &displayHandle) = 0;
+    virtual void removeContactItem(int position) = 0;
+};
+
+// The main window's list, as the table's OnlineList.
+class MainWindowOnlineList final : public OnlineList {
+public:
+    explicit MainWindowOnlineList(MainWindowView &view) : m_view(view) {}
+    void insertContactItem(int position, const QString &displayHandle) override;
+    void removeContactItem(int position) override;
+
+private:
+    MainWindowView &m_view;
+};
+
+// The contact table: at most 100 records, never shrunk during a run. Invariant: the online
+// records with listIndex != NotListed carry the list positions 0 .. onlineCount()-1, and list
+// item k shows the displayHandle of the record whose listIndex is k.
+class ContactTable {
+public:
+    static constexpr int Capacity = 100;
+    // Not 99: with 100 records, 99 is a real list position.
+    static constexpr int NotListed = -1;
+
+    explicit ContactTable(OnlineList &list);
+
+    [[nodiscard]] int contactCount() const { return static_cast<int>(m_records.size()); }
+    [[nodiscard]] int onlineCount() const { return m_onlineCount; }
+    [[nodiscard]] bool isValid(int index) const { return index >= 0 && index < contactCount(); }
+    // The record at a valid index.
+    [[nodiscard]] const ContactRecord &contact(int index) const;
+    [[nodiscard]] const QList<ContactRecord> &records() const { return m_records; }
+    // The address of the record at `index`, "0" when there is no such record.
+    [[nodiscard]] QString addressOf(int index) const;
+
+    // Replaces the table with these handles (file order; at most Capacity are taken, the
+    // rest ignored), each offline with address "0". The list is not touched.
+    void load(const QStringList &handles);
+    // The directory's answer for record `index` at logon: online with that address unless
+    // the answer is empty or "0".
+    void applyLookup(int index, const QString &answer);
+    void setAddress(int index, const QString &address);
+    void setInChannel(int index);
+    void markDeleted(int index);
+    [[nodiscard]] int notDeletedCount() const;
+    // Handles of the records not deleted, in table order, leaving out record `except` too.
+    [[nodiscard]] QStringList keptHandles(int except = -1) const;
+
+    // Lists every online record that is not yet listed, in table order.
+    void FillOnlineList();
+    // Lists the record at the end and takes the address, unless it is listed already (then
+    // nothing changes, its address included).
+    void MarkContactOnline(int index, const QString &address);
+    // Unlists the record (closing the gap in the list) and sets it offline with address "0".
+    void MarkContactOffline(int index);
+    // The last record whose handle equals `handle` exactly; deleted records take part.
+    [[nodiscard]] std::optional<int> FindContactByHandle(const QString &handle) const;
+    // The last record listed at `position`; nothing for a negative position or no match.
+    [[nodiscard]] std::optional<int> ContactFromListItem(int position) const;
+    // Appends a record (listed at once when online). Nothing when the table is full.
+    std::optional<int> AddContactRecord(const QString &handle, const QString &address, bool online);
+
+private:
+    void list(ContactRecord &record);
+
+    OnlineList &m_list;
+    QList<ContactRecord> m_records;
+    int m_onlineCount = 0;
+};
+
+} // namespace quibo

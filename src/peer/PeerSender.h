@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/Config.h"
+#include "app/SessionState.h"
+#include "app/Timings.h"
+#include "peer/MessageUi.h"
+#include "ui/DialogOwner.h"
+
+#include <QByteArray>
+#include <QCoro/QCoroTask>
+#include <QObject>
+#include <QString>
+
+namespace quibo {
+
+class ContactTable;
+class Notices;
+
+enum class SendOutcome {
+    Sent,
+    NotConnected, // no such address, refused, or no answer within Timings::peerConnectTimeout
+    SendFailed,   // connected, but the block did not go out whole
+};
+
+// Sends one block on a fresh connection to `address` on the peer port, then closes. The only
+// way records leave this client. Addresses must be dotted IPv4; "0" (offline) and names are
+// never connected to.
+class RecordSender : public QObject {
+    Q_OBJECT
+public:
+    RecordSender(const Config &config, const Timings &timings, QObject *parent = nullptr);
+
+    QCoro::Task<SendOutcome> sendRecord(QString address, QByteArray block);
+
+private:
+    const Config &m_config;
+    const Timings &m_timings;
+};
+
+// The two record senders of the program, with their messages.
+class PeerSender {
+public:
+    PeerSender(RecordSender &sender, SessionState &session, const ContactTable &contacts,
+               SendMessageFields &sendFields, Notices &notices);
+
+    // Sends ownHandle + "|" + m_message in 522 bytes to m_replyAddress when m_replyMode is "1",
+    // else to the selected contact. A failed connection is not reported; a failed send shows
+    // "send error - error code 1003". m_message is empty afterwards, in every case.
+    QCoro::Task<> SendPeerRecord(DialogOwner owner);
+    // Sends handle + "|" + code + payload in 75 bytes. Failures: "Error Connecting - Error Code
+    // 1050" or "Error Sending Request - Error Code 1010".
+    QCoro::Task<> SendShortRecord(QString handle, QString address, QString payload, QString code,
+                                  DialogOwner owner = DialogOwner::Desktop);
+
+    RecordSender &records() { return m_sender; }
+
+private:
+    RecordSender &m_sender;
+    SessionState &m_session;
+    const ContactTable &m_contacts;
+    SendMessageFields &m_fields;
+    Notices &m_notices;
+};
+
+} // namespace quibo
