@@ -1,0 +1,112 @@
+#include "Program.h"
+
+#include "CloseRequestListener.h"
+#include "CommandLine.h"
+#include "ListeningSocket.h"
+#include "WebServer.h"
+#include "WebServerWindow.h"
+#include "directory/WindowKey.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <memory>
+
+namespace quibo::web {
+
+namespace {
+
+void printLine(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().append('\n').constData(), stream);
+    std::fflush(stream);
+}
+
+QString servingText(const WebServerOptions &options)
+{
+    return QStringLiteral("Serving %1 on http://%2/")
+        .arg(QFileInfo(options.root).absoluteFilePath(), formatListenAddress(options.host, options.port));
+}
+
+// Listens for close requests; a failure costs only the remote close, so it is reported, not fatal.
+void listenForClose(CloseRequestListener &listener, const WebServerOptions &options)
+{
+    QString why;
+    if (!listener.listen(windowKey(WebServerWindowTitle, options.host, options.port), &why))
+        printLine(stderr, QStringLiteral("quiboweb: cannot take close requests: %1").arg(why));
+}
+
+int runHeadless(int argc, char **argv, const WebServerOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    CloseRequestListener closeRequests;
+    QObject::connect(&closeRequests, &CloseRequestListener::closeRequested, &app, &QCoreApplication::quit);
+    listenForClose(closeRequests, options);
+
+    const ListeningSocket socket = openListeningSocket(options.host, options.port);
+    if (socket.fd < 0) {
+        printLine(stderr, QStringLiteral("quiboweb: ") + socket.error);
+        return 1;
+    }
+    WebServer server(options.root, {});
+    server.start(socket.fd);
+    printLine(stdout, QStringLiteral("quiboweb: ") + servingText(options));
+    const int code = app.exec();
+    server.stopAndWait();
+    return code;
+}
+
+int runWindowed(int argc, char **argv, const WebServerOptions &options)
+{
+    QApplication app(argc, argv);
+    WebServerWindow window;
+    CloseRequestListener closeRequests;
+    QObject::connect(&closeRequests, &CloseRequestListener::closeRequested, &window, &QWidget::close);
+    listenForClose(closeRequests, options);
+
+    std::unique_ptr<WebServer> server;
+    const ListeningSocket socket = openListeningSocket(options.host, options.port);
+    if (socket.fd < 0) {
+        // Stay up with the reason on screen: the user started us and should see why nothing is served.
+        window.showFailure(socket.error);
+        printLine(stderr, QStringLiteral("quiboweb: ") + socket.error);
+    } else {
+        server = std::make_unique<WebServer>(options.root, [&window](const ServedRequest &request) {
+            QMetaObject::invokeMethod(&window, [&window, request] { window.addServed(request); }, Qt::QueuedConnection);
+        });
+        server->start(socket.fd);
+        window.showServing(servingText(options));
+        printLine(stdout, QStringLiteral("quiboweb: ") + servingText(options));
+    }
+    window.show();
+    const int code = app.exec();
+    if (server)
+        server->stopAndWait();
+    return code;
+}
+
+} // namespace
+
+int runWebServer(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = parseCommandLine(arguments);
+    switch (commandLine.action) {
+    case CommandLine::Action::Help:
+        std::fputs(usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Action::Error:
+        printLine(stderr, QStringLiteral("quiboweb: %1\nTry 'quiboweb --help'.").arg(commandLine.error));
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
+    return commandLine.options.headless ? runHeadless(argc, argv, commandLine.options)
+                                        : runWindowed(argc, argv, commandLine.options);
+}
+
+} // namespace quibo::web
