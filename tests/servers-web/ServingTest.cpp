@@ -1,0 +1,198 @@
+#include "QuibowebProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace quibo::web::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+const QByteArray IndexPage = "<html><body>Under Construction</body></html>\r\n";
+const QByteArray UserInfoPage = "<html><body>User Info For anna</body></html>\r\n";
+const QByteArray Gif = QByteArray("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
+const QByteArray SpacedFile = "a file whose name has spaces\n";
+const QByteArray Secret = "TOP SECRET: outside the served folder\n";
+constexpr qint64 LargeSize = 64LL * 1024 * 1024;
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// One server for the suite, serving <temp>/html; <temp>/outside holds what must never be served.
+class ServingTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = std::make_unique<QTemporaryDir>();
+        const QString root = s_dir->filePath(u"html"_s);
+        const QString outside = s_dir->filePath(u"outside"_s);
+        QDir().mkpath(root + u"/tmp"_s);
+        QDir().mkpath(root + u"/sub"_s);
+        QDir().mkpath(outside);
+        writeFile(root + u"/index.htm"_s, IndexPage);
+        writeFile(root + u"/userinfo.htm"_s, UserInfoPage);
+        writeFile(root + u"/bg.gif"_s, Gif);
+        writeFile(root + u"/tmp/my file.txt"_s, SpacedFile);
+        writeFile(outside + u"/secret.txt"_s, Secret);
+        QFile::link(outside + u"/secret.txt"_s, root + u"/tmp/secret.txt"_s);
+        QFile::link(outside, root + u"/tmp/outside"_s);
+        QFile::link(root + u"/index.htm"_s, root + u"/tmp/home.htm"_s); // stays inside: served
+
+        // Mostly a hole, with marks that a wrong offset or a lost chunk would move.
+        QFile large(root + u"/tmp/large.bin"_s);
+        ASSERT_TRUE(large.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(large.resize(LargeSize));
+        for (qint64 at : {0LL, 65535LL, 65536LL * 7 + 3, LargeSize / 2, LargeSize - 16}) {
+            large.seek(at);
+            large.write(QByteArray::number(at).leftJustified(16, '#'));
+        }
+        large.close();
+
+        s_port = freePort();
+        s_server = std::make_unique<QuibowebProcess>(
+            QStringList{u"--headless"_s, u"--root"_s, root, u"--listen"_s, u"127.0.0.1:"_s + QString::number(s_port)});
+        ASSERT_TRUE(s_server->waitForOutput("Serving")) << s_server->errorOutput().toStdString();
+    }
+
+    static void TearDownTestSuite()
+    {
+        s_server.reset();
+        s_dir.reset();
+    }
+
+    static QByteArray fileContent(const QString &relative)
+    {
+        QFile file(s_dir->filePath(u"html/"_s + relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> s_dir;
+    static inline std::unique_ptr<QuibowebProcess> s_server;
+    static inline quint16 s_port = 0;
+};
+
+TEST_F(ServingTest, ServesPagesAndOfferedFilesWithTheirTypes)
+{
+    const struct {
+        QByteArray target;
+        QByteArray type;
+        QByteArray body;
+    } cases[] = {
+        {"/index.htm", "text/html; charset=utf-8", IndexPage},
+        {"/", "text/html; charset=utf-8", IndexPage},
+        {"/userinfo.htm", "text/html; charset=utf-8", UserInfoPage},
+        {"/bg.gif", "image/gif", Gif},
+        {"/tmp/my file.txt", "text/plain", SpacedFile}, // raw spaces, as the original client sends them
+        {"/tmp/my%20file.txt", "text/plain", SpacedFile},
+        {"/tmp/home.htm", "text/html; charset=utf-8", IndexPage},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        const HttpReply get = request(s_port, "GET", c.target);
+        EXPECT_EQ(get.status, 200);
+        EXPECT_EQ(get.headers.value("content-type"), c.type);
+        EXPECT_EQ(get.body, c.body);
+
+        const HttpReply head = request(s_port, "HEAD", c.target);
+        EXPECT_EQ(head.status, 200);
+        EXPECT_EQ(head.headers.value("content-type"), c.type);
+        EXPECT_EQ(head.headers.value("content-length"), QByteArray::number(c.body.size()));
+        EXPECT_TRUE(head.body.isEmpty());
+    }
+}
+
+TEST_F(ServingTest, KeepsAConnectionAliveAcrossRequestsWithRawSpaces)
+{
+    const QByteArray twoRequests = "GET /tmp/my file.txt HTTP/1.1\r\nHost: peer\r\n\r\n"
+                                   "GET /tmp/my file.txt HTTP/1.1\r\nHost: peer\r\nConnection: close\r\n\r\n";
+    const QByteArray replies = exchange(s_port, twoRequests);
+    EXPECT_EQ(replies.count("HTTP/1.1 200 OK"), 2);
+    EXPECT_EQ(replies.count(SpacedFile), 2);
+}
+
+TEST_F(ServingTest, StreamsALargeFileWhole)
+{
+    const HttpReply reply = request(s_port, "GET", "/tmp/large.bin");
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_EQ(reply.headers.value("content-length"), QByteArray::number(LargeSize));
+    ASSERT_EQ(reply.body.size(), LargeSize);
+    EXPECT_EQ(QCryptographicHash::hash(reply.body, QCryptographicHash::Sha1),
+              QCryptographicHash::hash(fileContent(u"tmp/large.bin"_s), QCryptographicHash::Sha1));
+}
+
+TEST_F(ServingTest, AnswersARangeFromTheMiddleOfAFile)
+{
+    const QByteArray reply = exchange(s_port, "GET /tmp/large.bin HTTP/1.1\r\nRange: bytes=458755-458770\r\n"
+                                              "Connection: close\r\n\r\n");
+    const HttpReply parsed = parseReply(reply);
+    EXPECT_EQ(parsed.status, 206);
+    EXPECT_EQ(parsed.body, QByteArray::number(65536 * 7 + 3).leftJustified(16, '#'));
+}
+
+TEST_F(ServingTest, MissingFilesAndFoldersAreNotFound)
+{
+    for (const QByteArray target : {"/nothing.htm", "/tmp/", "/tmp", "/sub", "/tmp/my file.txt/x"}) {
+        const HttpReply reply = request(s_port, "GET", target);
+        EXPECT_EQ(reply.status, 404) << target.toStdString();
+        EXPECT_FALSE(reply.body.contains("my file.txt")) << "a folder was listed for " << target.toStdString();
+    }
+}
+
+TEST_F(ServingTest, RefusesEveryWayOutOfTheFolder)
+{
+    const struct {
+        QByteArray target;
+        int status;
+    } cases[] = {
+        {"/../outside/secret.txt", 400},
+        {"/tmp/../../outside/secret.txt", 400},
+        {"/%2e%2e/outside/secret.txt", 400},
+        {"/tmp/%2E%2E/%2e%2e/outside/secret.txt", 400},
+        {"/..%2foutside%2fsecret.txt", 400},
+        {"/tmp/..%5c..%5coutside%5csecret.txt", 400},
+        {"/tmp\\..\\..\\outside\\secret.txt", 400},
+        {"//etc/passwd", 400},
+        {"/%2fetc%2fpasswd", 400},
+        {"http://127.0.0.1/../outside/secret.txt", 400},
+        {"/etc/passwd", 404},
+        {"/tmp/secret.txt", 403}, // a symlinked file leading out
+        {"/tmp/outside/secret.txt", 403}, // a symlinked folder leading out
+        {"/tmp/secret.txt%00.htm", 400},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        for (const QByteArray method : {"GET", "HEAD"}) {
+            const HttpReply reply = request(s_port, method, c.target);
+            EXPECT_EQ(reply.status, c.status) << method.toStdString();
+            EXPECT_FALSE(reply.body.contains("TOP SECRET"));
+            EXPECT_FALSE(reply.body.contains("root:"));
+        }
+    }
+}
+
+TEST_F(ServingTest, OtherMethodsAreNotAllowed)
+{
+    for (const QByteArray method : {"POST", "PUT", "DELETE", "OPTIONS"}) {
+        const QByteArray reply = exchange(s_port, method + " /index.htm HTTP/1.1\r\nContent-Length: 4\r\n\r\nbody"
+                                                           "GET /index.htm HTTP/1.1\r\n\r\n");
+        const HttpReply parsed = parseReply(reply);
+        EXPECT_EQ(parsed.status, 405) << method.toStdString();
+        EXPECT_EQ(parsed.headers.value("allow"), "GET, HEAD");
+        // The connection ends after the refusal, so the unread body is not taken for a request.
+        EXPECT_EQ(reply.count("HTTP/1.1 "), 1);
+        EXPECT_EQ(fileContent(u"index.htm"_s), IndexPage);
+    }
+}
+
+} // namespace
+} // namespace quibo::web::test
