@@ -15,14 +15,15 @@ bool isPostgresUrl(const QString &text)
     return text.startsWith(u"postgresql://"_s) || text.startsWith(u"postgres://"_s);
 }
 
-// A connect option value the driver passes on unquoted.
-bool isPlainOptionValue(const QString &value)
+// A connect option key or value the driver passes on unquoted
+// ("options=-csearch_path=name" is fine: only the first "=" separates).
+bool isPlainOptionText(const QString &text)
 {
-    for (const QChar c : value) {
-        if (c.isSpace() || c == u';' || c == u'\'' || c == u'\\' || c == u'=')
+    for (const QChar c : text) {
+        if (c.isSpace() || c == u';' || c == u'\'' || c == u'\\')
             return false;
     }
-    return !value.isEmpty();
+    return !text.isEmpty();
 }
 
 } // namespace
@@ -66,7 +67,7 @@ std::variant<DatabaseLocation, LocationError> parseDatabaseLocation(const QStrin
     bool timeoutGiven = false;
     const auto items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
     for (const auto &[key, value] : items) {
-        if (!isPlainOptionValue(key) || !isPlainOptionValue(value))
+        if (!isPlainOptionText(key) || key.contains(u'=') || !isPlainOptionText(value))
             return LocationError{u"the PostgreSQL URL option \"%1\" cannot be used"_s.arg(key)};
         timeoutGiven = timeoutGiven || key == u"connect_timeout"_s;
         options.append(key + u'=' + value);

@@ -16,12 +16,11 @@ bool isControl(QChar c)
     return c.unicode() < 0x20 || c.unicode() == 0x7f;
 }
 
-// Names the server answers itself under /ipadd/ and /ipinfo/: such a handle could never
-// be looked up.
+// Names of the server's own files under /ipadd/ and /ipinfo/ that fit in a handle:
+// such a handle could not be looked up like any other.
 bool isServerFileName(const QString &handle)
 {
-    return handle == u"readit.cgi"_s || handle == u"sysmsg.dat"_s || handle == u"writeip.cgi"_s
-           || handle == u"register.cgi"_s;
+    return handle == u"readit.cgi"_s || handle == u"sysmsg.dat"_s;
 }
 
 } // namespace

@@ -58,6 +58,12 @@ Reply DirectoryService::handle(QByteArrayView rawTarget) const
         return {200, QByteArrayLiteral("image/png"), m_banner};
     if (path == u"/ipadd/sysmsg.dat"_s)
         return broadcast();
+    // Without a query these are the handle "readit.cgi", which adding a contact and the
+    // handle check of registration ask for.
+    if (path == u"/ipadd/readit.cgi"_s && !target->hasQuery)
+        return lookUp(u"readit.cgi"_s);
+    if (path == u"/ipinfo/readit.cgi"_s && !target->hasQuery)
+        return userInfo(u"readit.cgi"_s);
     if (path == u"/ipadd/readit.cgi"_s)
         return query ? readAddress(*query) : noAddress(400);
     if (!query)

@@ -13,9 +13,6 @@ namespace quibo::directory {
 
 namespace {
 
-// How long a write waits for another writer of the same SQLite file.
-constexpr int sqliteBusyTimeoutMs = 5000;
-
 struct NamedConnection {
     QString name;
     SqlConnection connection;

@@ -10,6 +10,9 @@
 
 namespace quibo::directory {
 
+// How long a write waits for another writer of the same SQLite file.
+inline constexpr int sqliteBusyTimeoutMs = 5000;
+
 // One open database connection of one thread, with its prepared statements.
 struct SqlConnection {
     QSqlDatabase database;

@@ -104,7 +104,8 @@ void SqlDirectoryStore::fail(const QSqlError &error)
 void SqlDirectoryStore::prepare()
 {
     if (isSqlite()) {
-        // Takes the write lock now, so that a locked file is reported at start.
+        // Takes the write lock now, so that a locked file is reported at start, soon.
+        runUnprepared(u"PRAGMA busy_timeout = 1500"_s);
         runUnprepared(u"BEGIN IMMEDIATE"_s);
     } else {
         runUnprepared(u"BEGIN"_s);
@@ -113,6 +114,8 @@ void SqlDirectoryStore::prepare()
     runUnprepared(createUsers);
     runUnprepared(createBroadcast);
     runUnprepared(u"COMMIT"_s);
+    if (isSqlite())
+        runUnprepared(u"PRAGMA busy_timeout = %1"_s.arg(sqliteBusyTimeoutMs));
 }
 
 std::optional<QString> SqlDirectoryStore::address(const QString &handle)

@@ -112,7 +112,7 @@ std::optional<Target> splitTarget(QByteArrayView target)
     // The original client sent "ipadd/writeip.cgi" without the leading slash.
     if (!path->startsWith(u'/'))
         path->prepend(u'/');
-    return Target{*path, mark < 0 ? QByteArray() : target.sliced(mark + 1).toByteArray()};
+    return Target{*path, mark < 0 ? QByteArray() : target.sliced(mark + 1).toByteArray(), mark >= 0};
 }
 
 QByteArray errorPage(int status, const QString &message)

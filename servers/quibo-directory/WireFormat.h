@@ -36,6 +36,7 @@ private:
 struct Target {
     QString path;
     QByteArray query;
+    bool hasQuery = false; // a "?" was there, even with nothing after it
 };
 std::optional<Target> splitTarget(QByteArrayView target);
 

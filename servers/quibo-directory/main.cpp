@@ -102,7 +102,7 @@ int main(int argc, char *argv[])
     }
     const auto location = parseDatabaseLocation(line.database);
     if (const auto *error = std::get_if<LocationError>(&location)) {
-        say(stderr, u"quibo-directory: "_s + error->message);
+        say(stderr, u"quibo-directory: "_s + error->message + u"\nTry \"quibo-directory --help\"."_s);
         return 2;
     }
     const QString databaseName = std::get<DatabaseLocation>(location).describe();

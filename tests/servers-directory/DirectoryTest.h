@@ -1,0 +1,35 @@
+#pragma once
+
+#include "DirectoryProcess.h"
+#include "TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+struct Response {
+    int status = -1; // -1: no reply at all
+    std::string body;
+    std::string type;
+};
+
+// A quibo-directory on a fresh database of the backend under test.
+class DirectoryTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override;
+
+    Response get(const std::string &target) const;
+    // register.cgi with every key in the client's order; `fields` fills the ones given.
+    Response registerUser(const std::string &handle, const std::string &password,
+                          const std::map<std::string, std::string> &fields = {}) const;
+    Response publish(const std::string &handle, const std::string &address) const;
+    // The body of /ipadd/readit.cgi, as the contact pass reads it.
+    std::string addressOf(const std::string &handle) const;
+
+    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<DirectoryProcess> m_server;
+};
+
+std::string backendName(const ::testing::TestParamInfo<Backend> &info);

@@ -1,0 +1,84 @@
+#include "TestDatabase.h"
+
+#include "DatabaseLocation.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <atomic>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::atomic<int> schemaSerial{0};
+
+QString postgresUrl()
+{
+    return qEnvironmentVariable("QUIBO_TEST_POSTGRES_URL");
+}
+
+// Runs `sql` as the test's own PostgreSQL client.
+void postgresExec(const QString &sql)
+{
+    const auto parsed = quibo::directory::parseDatabaseLocation(postgresUrl());
+    const auto *location = std::get_if<quibo::directory::DatabaseLocation>(&parsed);
+    if (!location)
+        throw std::runtime_error("QUIBO_TEST_POSTGRES_URL is not a PostgreSQL URL");
+    const QString name = u"test-admin"_s;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
+        db.setHostName(location->host);
+        db.setPort(location->port);
+        db.setUserName(location->user);
+        db.setPassword(location->password);
+        db.setDatabaseName(location->databaseName);
+        QSqlQuery query(db);
+        const bool ok = db.open() && query.exec(u"SET client_min_messages TO WARNING"_s) && query.exec(sql);
+        const QString error = db.lastError().text() + query.lastError().text();
+        query = QSqlQuery();
+        db.close();
+        if (!ok) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            throw std::runtime_error("PostgreSQL: " + error.toStdString());
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace
+
+std::optional<QString> TestDatabase::unavailable(Backend backend)
+{
+    if (backend == Backend::Postgres && postgresUrl().isEmpty())
+        return u"QUIBO_TEST_POSTGRES_URL is not set (start a server with scripts/start-postgres.sh "
+               "and export its URL to test the PostgreSQL backend)"_s;
+    return std::nullopt;
+}
+
+TestDatabase::TestDatabase(Backend backend)
+{
+    if (backend == Backend::Sqlite) {
+        m_location = m_folder.filePath(u"directory.sqlite"_s);
+        return;
+    }
+    m_schema = u"quibo_test_%1_%2"_s.arg(QCoreApplication::applicationPid()).arg(schemaSerial.fetch_add(1));
+    postgresExec(u"CREATE SCHEMA "_s + m_schema);
+    const QString url = postgresUrl();
+    m_location = url + (url.contains(u'?') ? u'&' : u'?') + u"options=-csearch_path%3D"_s + m_schema;
+}
+
+TestDatabase::~TestDatabase()
+{
+    if (m_schema.isEmpty())
+        return;
+    try {
+        postgresExec(u"DROP SCHEMA "_s + m_schema + u" CASCADE"_s);
+    } catch (const std::exception &) {
+        // A schema left behind costs nothing; the next test has its own.
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <optional>
+#include <ostream>
+
+enum class Backend { Sqlite, Postgres };
+
+inline std::ostream &operator<<(std::ostream &out, Backend backend)
+{
+    return out << (backend == Backend::Sqlite ? "Sqlite" : "Postgres");
+}
+
+// A fresh, empty database for one test: an SQLite file in a temporary folder, or a schema
+// of its own on the PostgreSQL server named by QUIBO_TEST_POSTGRES_URL.
+class TestDatabase {
+public:
+    // Why `backend` cannot be tested here, or nullopt.
+    static std::optional<QString> unavailable(Backend backend);
+
+    explicit TestDatabase(Backend backend);
+    ~TestDatabase();
+    TestDatabase(const TestDatabase &) = delete;
+    TestDatabase &operator=(const TestDatabase &) = delete;
+
+    // What --database takes.
+    QString location() const { return m_location; }
+    QString folder() const { return m_folder.path(); }
+
+private:
+    QTemporaryDir m_folder;
+    QString m_location;
+    QString m_schema;
+};

@@ -1,0 +1,289 @@
+// The replies the client relies on, from the real server, on each storage backend.
+
+#include "DirectoryTest.h"
+
+#include <gmock/gmock.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+namespace {
+
+bool startsWithAngle(const Response &response)
+{
+    return response.status > 0 && !response.body.empty() && response.body.front() == '<';
+}
+
+TEST_P(DirectoryTest, LoopBackIsAlwaysAtTheLocalAddress)
+{
+    EXPECT_EQ(addressOf("LoopBack"), "127.0.0.1");
+    EXPECT_EQ(get("/ipadd/LoopBack").body, "127.0.0.1");
+    // Taken, so no one registers it ...
+    EXPECT_FALSE(startsWithAngle(get("/ipinfo/LoopBack")));
+    EXPECT_NE(registerUser("LoopBack", "secret").status, 200);
+    // ... and no one moves it.
+    EXPECT_NE(publish("LoopBack", "10.1.2.3").status, 200);
+    EXPECT_EQ(addressOf("LoopBack"), "127.0.0.1");
+    // Handles are case-sensitive: another spelling is an ordinary, unknown handle.
+    EXPECT_EQ(addressOf("loopback"), "0");
+}
+
+TEST_P(DirectoryTest, UnknownHandleGetsTheRepliesTheClientReadsAsUnknown)
+{
+    // The contact pass takes any reply but "0" for an address.
+    const Response address = get("/ipadd/readit.cgi?id=nobody");
+    EXPECT_EQ(address.body, "0");
+    EXPECT_EQ(get("/ipadd/readit.cgi?id=").body, "0");
+    EXPECT_EQ(get("/ipadd/readit.cgi?").body, "0");
+    // Adding a contact, the handle check of registration, the password check.
+    EXPECT_TRUE(startsWithAngle(get("/ipadd/nobody")));
+    EXPECT_TRUE(startsWithAngle(get("/ipinfo/nobody")));
+    EXPECT_TRUE(startsWithAngle(get("/ipinfo/readit.cgi?id=nobody")));
+    // Publishing does not create the handle.
+    EXPECT_EQ(publish("nobody", "10.0.0.1").status, 404);
+    EXPECT_EQ(addressOf("nobody"), "0");
+}
+
+TEST_P(DirectoryTest, RegisteredUserIsFoundByEveryEndpoint)
+{
+    const Response registered = registerUser("Bill", "pass1", {{"first", "Bill"},
+                                                               {"last", "Smith"},
+                                                               {"email", "bill@example.org"},
+                                                               {"city", "Leeds"},
+                                                               {"age", "42"},
+                                                               {"persinfo", "Chess"}});
+    ASSERT_EQ(registered.status, 200) << registered.body;
+
+    // Logged off until the first publish: exactly "0", no line end.
+    EXPECT_EQ(addressOf("Bill"), "0");
+    EXPECT_EQ(get("/ipadd/Bill").body, "0");
+    EXPECT_EQ(get("/ipinfo/readit.cgi?id=Bill").body, "pass1\r\n");
+
+    const Response info = get("/ipinfo/Bill");
+    EXPECT_EQ(info.status, 200);
+    EXPECT_FALSE(startsWithAngle(info));
+    EXPECT_THAT(info.body, HasSubstr("Bill Smith"));
+    EXPECT_THAT(info.body, HasSubstr("Leeds"));
+    EXPECT_THAT(info.body, HasSubstr("Chess"));
+    EXPECT_THAT(info.body, Not(HasSubstr("pass1")));
+    EXPECT_THAT(info.body, Not(HasSubstr("bill@example.org")));
+
+    ASSERT_EQ(publish("Bill", "192.168.1.20").status, 200);
+    EXPECT_EQ(addressOf("Bill"), "192.168.1.20");
+    EXPECT_EQ(get("/ipadd/Bill").body, "192.168.1.20");
+    ASSERT_EQ(publish("Bill", "0").status, 200);
+    EXPECT_EQ(addressOf("Bill"), "0");
+
+    // Handles are case-sensitive.
+    EXPECT_EQ(addressOf("bill"), "0");
+    EXPECT_TRUE(startsWithAngle(get("/ipinfo/bill")));
+}
+
+TEST_P(DirectoryTest, ReRegisteringNeedsTheStoredPassword)
+{
+    ASSERT_EQ(registerUser("ann", "right", {{"city", "Oslo"}}).status, 200);
+    ASSERT_EQ(publish("ann", "10.0.0.7").status, 200);
+
+    // Change Your Info sends the stored password: the new info replaces the old.
+    const Response changed = registerUser("ann", "right", {{"city", "Bergen"}});
+    EXPECT_EQ(changed.status, 200) << changed.body;
+    EXPECT_THAT(get("/ipinfo/ann").body, HasSubstr("Bergen"));
+    // The address stays published.
+    EXPECT_EQ(addressOf("ann"), "10.0.0.7");
+
+    // Anyone else is refused, and changes nothing, the password least of all.
+    const Response stolen = registerUser("ann", "wrong", {{"city", "Paris"}});
+    EXPECT_EQ(stolen.status, 403);
+    EXPECT_THAT(get("/ipinfo/ann").body, HasSubstr("Bergen"));
+    EXPECT_EQ(get("/ipinfo/readit.cgi?id=ann").body, "right\r\n");
+    // A password that only begins like the stored one is another password.
+    EXPECT_EQ(registerUser("ann", "righ").status, 403);
+}
+
+struct DecodingCase {
+    const char *what;
+    std::string value;
+};
+
+TEST_P(DirectoryTest, ValuesArePercentDecoded)
+{
+    const DecodingCase cases[] = {
+        {"ampersand", "Tom & Jerry"},
+        {"hash", "No. #1"},
+        {"plus stays plus", "C++ fan"},
+        {"percent", "100%"},
+        {"equals", "a=b"},
+        {"UTF-8", "Grüße aus Köln"},
+        {"markup", "<b>bold</b>"},
+    };
+    int n = 0;
+    for (const DecodingCase &c : cases) {
+        const std::string handle = "dec" + std::to_string(n++);
+        ASSERT_EQ(registerUser(handle, "pw", {{"persinfo", c.value}}).status, 200) << c.what;
+        EXPECT_THAT(get("/ipinfo/" + handle).body, HasSubstr("Personal Info: " + c.value + "\r\n")) << c.what;
+    }
+    // Handles and passwords too, in the query and in the path.
+    ASSERT_EQ(registerUser("Jörg&#1", "p&s #+%", {}).status, 200);
+    EXPECT_EQ(get("/ipinfo/readit.cgi?id=" + encoded("Jörg&#1")).body, "p&s #+%\r\n");
+    EXPECT_THAT(get("/ipinfo/" + encoded("Jörg&#1")).body, StartsWith("Handle: Jörg&#1\r\n"));
+    EXPECT_EQ(get("/ipadd/" + encoded("Jörg&#1")).body, "0");
+}
+
+TEST_P(DirectoryTest, MalformedEncodingIsRefused)
+{
+    ASSERT_EQ(registerUser("eve", "pw").status, 200);
+    EXPECT_EQ(get("/ipinfo/register.cgi?id=eve&password=pw&city=%zz").status, 400);
+    EXPECT_EQ(get("/ipinfo/register.cgi?id=eve&password=pw&city=%C3").status, 400); // not UTF-8
+    EXPECT_EQ(get("/ipinfo/register.cgi?id=eve&password=pw&city=a%00b").status, 400);
+    EXPECT_EQ(get("/ipadd/readit.cgi?id=eve%").body, "0");
+    EXPECT_TRUE(startsWithAngle(get("/ipadd/%zz")));
+}
+
+struct HandleCase {
+    const char *what;
+    std::string handle;
+};
+
+TEST_P(DirectoryTest, HandlesThatWouldBreakTheClientAreRefused)
+{
+    const HandleCase cases[] = {
+        {"eleven characters", "abcdefghijk"},
+        {"eleven bytes of UTF-8", "abcdefghi\xc3\xa9"},
+        {"bar", "a|b"},
+        {"angle", "<ab"},
+        {"line end", "a\r\nb"},
+        {"slash", "a/b"},
+        {"empty", ""},
+        {"a server file name", "readit.cgi"},
+        {"the broadcast file name", "sysmsg.dat"},
+    };
+    for (const HandleCase &c : cases) {
+        EXPECT_EQ(registerUser(c.handle, "pw").status, 400) << c.what;
+        EXPECT_EQ(addressOf(c.handle), "0") << c.what;
+        // Registration asks first: not "<", so the client asks for another handle.
+        if (!c.handle.empty()) {
+            EXPECT_FALSE(startsWithAngle(get("/ipinfo/" + encoded(c.handle)))) << c.what;
+        }
+    }
+    EXPECT_EQ(registerUser("abcdefghij", "pw").status, 200) << "ten characters are fine";
+    EXPECT_EQ(registerUser("abcdefgh\xc3\xa9", "pw").status, 200) << "so are ten bytes";
+}
+
+TEST_P(DirectoryTest, OverlongFieldsAreCutAndOverlongPasswordsRefused)
+{
+    EXPECT_EQ(registerUser("longpw", "12345678901").status, 400);
+    EXPECT_EQ(registerUser("nopw", "").status, 400);
+    EXPECT_TRUE(startsWithAngle(get("/ipinfo/longpw")));
+
+    // "é" is two bytes: 29 "a" and a cut that never splits it leave 29 bytes.
+    const std::string city = std::string(29, 'a') + "\xc3\xa9" + "zzz";
+    ASSERT_EQ(registerUser("cut", "pw", {{"city", city}, {"age", "12345"}, {"persinfo", "one\r\ntwo"}}).status,
+              200);
+    const std::string info = get("/ipinfo/cut").body;
+    EXPECT_THAT(info, HasSubstr("City: " + std::string(29, 'a') + "\r\n"));
+    EXPECT_THAT(info, HasSubstr("Age: 123\r\n"));
+    // A line end in a value cannot start a line of its own.
+    EXPECT_THAT(info, HasSubstr("Personal Info: one  two\r\n"));
+}
+
+struct AddressCase {
+    std::string address;
+    bool accepted;
+};
+
+TEST_P(DirectoryTest, OnlyLogoffOrADottedAddressIsPublished)
+{
+    ASSERT_EQ(registerUser("pub", "pw").status, 200);
+    const AddressCase cases[] = {
+        {"10.0.0.1", true},          {"0", true},
+        {"255.255.255.255", true},   {"0.0.0.0", true},
+        {"256.1.1.1", false},        {"1.2.3", false},
+        {"1.2.3.4.5", false},        {"01.2.3.4", false},
+        {"1.2.3.4 ", false},         {"1.2.3.4\r\n", false},
+        {"<html>", false},           {"", false},
+        {"::1", false},              {"host.example.org", false},
+    };
+    std::string current = "0";
+    for (const AddressCase &c : cases) {
+        const Response reply = publish("pub", c.address);
+        EXPECT_EQ(reply.status == 200, c.accepted) << '"' << c.address << "\": " << reply.body;
+        if (c.accepted)
+            current = c.address;
+        EXPECT_EQ(addressOf("pub"), current) << c.address;
+    }
+}
+
+TEST_P(DirectoryTest, OneOfManySimultaneousRegistrationsWins)
+{
+    constexpr int racers = 8;
+    std::atomic<int> created{0};
+    std::atomic<int> refused{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < racers; ++i) {
+        threads.emplace_back([&, i] {
+            const Response reply = registerUser("race", "pw" + std::to_string(i));
+            if (reply.body.rfind("Registered", 0) == 0)
+                ++created;
+            else if (reply.status == 403)
+                ++refused;
+            // Lookups go on meanwhile, each worker on its own connection.
+            addressOf("race");
+        });
+    }
+    for (std::thread &t : threads)
+        t.join();
+    EXPECT_EQ(created, 1);
+    EXPECT_EQ(refused, racers - 1);
+    EXPECT_THAT(get("/ipinfo/readit.cgi?id=race").body, StartsWith("pw"));
+}
+
+TEST_P(DirectoryTest, AcknowledgedWritesSurviveKill9)
+{
+    ASSERT_EQ(registerUser("keep", "pw", {{"city", "Rome"}}).status, 200);
+    ASSERT_EQ(publish("keep", "10.9.8.7").status, 200);
+    m_server->killHard();
+
+    ASSERT_TRUE(m_server->start()) << m_server->output().toStdString();
+    EXPECT_EQ(addressOf("keep"), "10.9.8.7");
+    EXPECT_THAT(get("/ipinfo/keep").body, HasSubstr("Rome"));
+    EXPECT_EQ(get("/ipinfo/readit.cgi?id=keep").body, "pw\r\n");
+}
+
+TEST_P(DirectoryTest, KeepAliveConnectionServesManyRequests)
+{
+    httplib::Client client("127.0.0.1", m_server->port());
+    client.set_keep_alive(true);
+    for (int i = 0; i < 20; ++i) {
+        const httplib::Result result = client.Get("/ipadd/readit.cgi?id=LoopBack");
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->body, "127.0.0.1");
+    }
+}
+
+TEST_P(DirectoryTest, FooterAndBannerAreServed)
+{
+    const Response footer = get("/Quibo/footer.cgi");
+    EXPECT_EQ(footer.status, 200);
+    EXPECT_THAT(footer.type, StartsWith("text/html"));
+    EXPECT_THAT(footer.body, HasSubstr("Quibo32"));
+
+    const Response banner = get("/Quibo/banner.cgi");
+    EXPECT_EQ(banner.status, 200);
+    EXPECT_EQ(banner.type, "image/png");
+    ASSERT_GE(banner.body.size(), 24u);
+    EXPECT_EQ(banner.body.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    // The pages show it at 400 x 40: the IHDR width and height, big-endian.
+    EXPECT_EQ(banner.body.substr(16, 8), std::string("\0\0\x01\x90\0\0\0\x28", 8));
+
+    EXPECT_TRUE(startsWithAngle(get("/no/such/page")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, DirectoryTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         backendName);
+
+} // namespace
