@@ -26,7 +26,7 @@ inline constexpr int WinkOpenPicture = 207;
 inline constexpr int KissPuckerPicture = 208;
 inline constexpr int ChannelIcon = 214;
 inline constexpr int MessageBoxIcon = 215;
-inline constexpr int RegistrationPicture = 1000; // has no number of its own in the original
+inline constexpr int RegistrationPicture = 1000; // a number of our own: the dialog had none
 
 // The 13 frames of the Possessed popup, in showing order.
 QList<int> possessedFrames();
