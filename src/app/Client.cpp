@@ -5,7 +5,8 @@ namespace quibo {
 namespace {
 Ports checked(Ports ports)
 {
-    Q_ASSERT(ports.connect && ports.mainWindow && ports.notices && ports.sound && ports.shell && ports.process);
+    Q_ASSERT(ports.connect && ports.mainWindow && ports.notices && ports.sound && ports.shell && ports.process
+             && ports.messages);
     return ports;
 }
 } // namespace
@@ -13,10 +14,19 @@ Ports checked(Ports ports)
 Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports ports, QObject *parent)
     : QObject(parent), m_config(std::move(config)), m_timings(timings), m_workDir(std::move(workDir)),
       m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings, m_counters),
+      m_onlineList(*m_ports.mainWindow), m_contacts(m_onlineList), m_contactsFile(m_workDir),
+      m_contactBook(m_contacts, m_contactsFile, m_notices), m_recordSender(new RecordSender(m_config, m_timings, this)),
+      m_peerSender(*m_recordSender, m_session, m_contacts, m_sendFields, m_notices),
+      m_messaging(m_session, m_contacts, m_peerSender, m_notices, *m_ports.messages, m_sendFields, m_receivedFields),
+      m_contactRequests(m_notices),
+      m_dispatcher(m_session, m_contacts, m_messaging, m_notices, *m_ports.sound, m_peerSender,
+                   PeerHandlers{m_contactRequests, m_channelJoin, m_privateChat, m_fileReception}),
+      m_listener(new Listener(m_config, m_timings, m_notices, m_dispatcher, this)),
       m_tasks(m_session, *m_ports.mainWindow, *m_ports.process),
       m_startup(m_session, m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
                 [this] { m_tasks.start(); })
 {
+    m_tasks.setListener(*m_listener);
 }
 
 Client::~Client() = default;

@@ -7,6 +7,17 @@
 #include "app/Startup.h"
 #include "app/Timings.h"
 #include "app/WorkingDirectory.h"
+#include "channel/ChannelJoin.h"
+#include "channel/PrivateChatPeer.h"
+#include "contacts/ContactBook.h"
+#include "contacts/ContactRequests.h"
+#include "contacts/ContactTable.h"
+#include "contacts/ContactsFile.h"
+#include "peer/Dispatcher.h"
+#include "peer/Listener.h"
+#include "peer/Messaging.h"
+#include "peer/PeerSender.h"
+#include "transfer/FileReception.h"
 #include "ui/Notices.h"
 
 #include <QObject>
@@ -31,6 +42,17 @@ public:
     const Config &config() const { return m_config; }
     const Timings &timings() const { return m_timings; }
     const WorkingDirectory &workDir() const { return m_workDir; }
+    SendMessageFields &sendMessageFields() { return m_sendFields; }
+    ReceivedMessageFields &receivedMessageFields() { return m_receivedFields; }
+    ContactTable &contacts() { return m_contacts; }
+    ContactBook &contactBook() { return m_contactBook; }
+    PeerSender &peerSender() { return m_peerSender; }
+    Messaging &messaging() { return m_messaging; }
+    Listener &listener() { return *m_listener; }
+    ContactRequests &contactRequests() { return m_contactRequests; }
+    ChannelJoin &channelJoin() { return m_channelJoin; }
+    PrivateChatPeer &privateChat() { return m_privateChat; }
+    FileReception &fileReception() { return m_fileReception; }
 
 private:
     Config m_config;
@@ -40,6 +62,21 @@ private:
     SessionState m_session;
     PopupCounters m_counters;
     Notices m_notices;
+    SendMessageFields m_sendFields;
+    ReceivedMessageFields m_receivedFields;
+    MainWindowOnlineList m_onlineList;
+    ContactTable m_contacts;
+    ContactsFile m_contactsFile;
+    ContactBook m_contactBook;
+    RecordSender *m_recordSender;
+    PeerSender m_peerSender;
+    Messaging m_messaging;
+    ContactRequests m_contactRequests;
+    ChannelJoin m_channelJoin;
+    PrivateChatPeer m_privateChat;
+    FileReception m_fileReception;
+    Dispatcher m_dispatcher;
+    Listener *m_listener;
     Session m_tasks;
     Startup m_startup;
 };

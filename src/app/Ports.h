@@ -3,6 +3,7 @@
 namespace quibo {
 
 class ConnectUi;
+class MessageUi;
 class MainWindowView;
 class NoticeUi;
 class SoundPlayer;
@@ -18,6 +19,7 @@ struct Ports {
     SoundPlayer *sound = nullptr;
     Shell *shell = nullptr;
     ProcessControl *process = nullptr;
+    MessageUi *messages = nullptr;
 };
 
 } // namespace quibo

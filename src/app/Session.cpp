@@ -1,6 +1,7 @@
 #include "app/Session.h"
 
 #include "app/ProcessControl.h"
+#include "peer/Listener.h"
 #include "ui/MainWindowUi.h"
 
 namespace quibo {
@@ -14,7 +15,9 @@ Session::Session(SessionState &session, MainWindowView &mainWindow, ProcessContr
 void Session::start()
 {
     runMainWindow();
-    // Logon, the listener and the local web server join here as they are built.
+    // Logon and the local web server join here as they are built.
+    if (m_listener)
+        m_listener->start();
 }
 
 void Session::runMainWindow()

@@ -7,6 +7,7 @@
 
 namespace quibo {
 
+class Listener;
 class MainWindowView;
 class ProcessControl;
 
@@ -18,6 +19,7 @@ public:
 
     // Starts the main window's task, logon and the listener, then the local web server.
     void start();
+    void setListener(Listener &listener) { m_listener = &listener; }
 
     // Log Off, Exit and the close box: log off, then end unless the logoff failed.
     QCoro::Task<> endFromMainWindow();
@@ -29,6 +31,7 @@ private:
     SessionState &m_session;
     MainWindowView &m_mainWindow;
     ProcessControl &m_process;
+    Listener *m_listener = nullptr;
     bool m_ending = false;
 };
 

@@ -45,7 +45,7 @@ public:
 
 private:
     QCoro::Task<> dispatch(Origin from, QString body);
-    QCoro::Task<bool> takeByCode(const Origin &from, const QString &body, peer::Code code);
+    QCoro::Task<bool> takeByCode(Origin from, QString body, peer::Code code);
     QCoro::Task<> message(QString line1, QString line2, bool withSound);
     QCoro::Task<> playClips(QStringList clips);
 

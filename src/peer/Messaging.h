@@ -19,7 +19,7 @@ class PeerSender;
 class Messaging {
 public:
     Messaging(SessionState &session, const ContactTable &contacts, PeerSender &sender, Notices &notices,
-              MessageUi &ui);
+              MessageUi &ui, SendMessageFields &sendFields, ReceivedMessageFields &receivedFields);
 
     SendMessageFields &sendFields() { return m_send; }
     ReceivedMessageFields &receivedFields() { return m_received; }
@@ -52,8 +52,8 @@ private:
     PeerSender &m_sender;
     Notices &m_notices;
     MessageUi &m_ui;
-    SendMessageFields m_send;
-    ReceivedMessageFields m_received;
+    SendMessageFields &m_send;
+    ReceivedMessageFields &m_received;
     QPointer<DialogView> m_openSendView;
 };
 

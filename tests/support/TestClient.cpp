@@ -18,6 +18,7 @@ Ports TestClient::ports()
     p.sound = &sound;
     p.shell = &shell;
     p.process = &process;
+    p.messages = &messages;
     return p;
 }
 

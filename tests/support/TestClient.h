@@ -2,6 +2,7 @@
 
 #include "FakePlatform.h"
 #include "QtPrinters.h"
+#include "ScriptedMessages.h"
 #include "ScriptedUi.h"
 
 #include "app/Client.h"
@@ -26,6 +27,7 @@ struct TestClient {
     FakeSoundPlayer sound;
     FakeShell shell;
     FakeProcess process;
+    ScriptedMessages messages;
     std::unique_ptr<Client> client;
 };
 

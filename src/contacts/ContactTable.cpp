@@ -1,0 +1,183 @@
+#include "contacts/ContactTable.h"
+
+#include "app/Utf8.h"
+#include "peer/PeerRecord.h"
+#include "ui/MainWindowUi.h"
+
+#include <algorithm>
+
+namespace quibo {
+
+namespace {
+const QString Offline = QStringLiteral("0");
+
+ContactRecord freshRecord(const QString &handle)
+{
+    ContactRecord record;
+    record.handle = utf8::cut(handle, peer::HandleBytes);
+    record.displayHandle = record.handle;
+    return record;
+}
+} // namespace
+
+void MainWindowOnlineList::insertContactItem(int position, const QString &displayHandle)
+{
+    m_view.insertContactItem(position, displayHandle);
+}
+
+void MainWindowOnlineList::removeContactItem(int position)
+{
+    m_view.removeContactItem(position);
+}
+
+ContactTable::ContactTable(OnlineList &list) : m_list(list) {}
+
+const ContactRecord &ContactTable::contact(int index) const
+{
+    Q_ASSERT(isValid(index));
+    return m_records.at(index);
+}
+
+QString ContactTable::addressOf(int index) const
+{
+    return isValid(index) ? m_records.at(index).address : Offline;
+}
+
+void ContactTable::load(const QStringList &handles)
+{
+    m_records.clear();
+    m_onlineCount = 0;
+    for (const QString &handle : handles) {
+        if (m_records.size() == Capacity)
+            break;
+        m_records.append(freshRecord(handle));
+    }
+}
+
+void ContactTable::applyLookup(int index, const QString &answer)
+{
+    if (!isValid(index))
+        return;
+    ContactRecord &record = m_records[index];
+    if (answer.isEmpty() || answer == Offline) {
+        record.online = false;
+        return;
+    }
+    record.online = true;
+    record.address = utf8::cut(answer, peer::AddressBytes);
+}
+
+void ContactTable::setAddress(int index, const QString &address)
+{
+    if (isValid(index))
+        m_records[index].address = utf8::cut(address, peer::AddressBytes);
+}
+
+void ContactTable::setInChannel(int index)
+{
+    if (isValid(index))
+        m_records[index].inChannel = true;
+}
+
+void ContactTable::markDeleted(int index)
+{
+    if (isValid(index))
+        m_records[index].deleted = true;
+}
+
+int ContactTable::notDeletedCount() const
+{
+    return static_cast<int>(std::count_if(m_records.cbegin(), m_records.cend(),
+                                          [](const ContactRecord &r) { return !r.deleted; }));
+}
+
+QStringList ContactTable::keptHandles(int except) const
+{
+    QStringList handles;
+    for (int i = 0; i < contactCount(); ++i) {
+        if (!m_records.at(i).deleted && i != except)
+            handles.append(m_records.at(i).handle);
+    }
+    return handles;
+}
+
+void ContactTable::list(ContactRecord &record)
+{
+    record.listIndex = m_onlineCount;
+    ++m_onlineCount;
+    m_list.insertContactItem(record.listIndex, record.displayHandle);
+}
+
+void ContactTable::FillOnlineList()
+{
+    for (ContactRecord &record : m_records) {
+        if (record.online && record.listIndex == NotListed)
+            list(record);
+    }
+}
+
+void ContactTable::MarkContactOnline(int index, const QString &address)
+{
+    if (!isValid(index))
+        return;
+    ContactRecord &record = m_records[index];
+    if (record.listIndex != NotListed)
+        return;
+    record.online = true;
+    record.address = utf8::cut(address, peer::AddressBytes);
+    list(record);
+}
+
+void ContactTable::MarkContactOffline(int index)
+{
+    if (!isValid(index))
+        return;
+    ContactRecord &record = m_records[index];
+    const int gone = record.listIndex;
+    if (gone != NotListed) {
+        m_list.removeContactItem(gone);
+        for (ContactRecord &other : m_records) {
+            if (other.online && other.listIndex != NotListed && other.listIndex > gone)
+                --other.listIndex;
+        }
+        --m_onlineCount;
+    }
+    record.online = false;
+    record.listIndex = NotListed;
+    record.address = Offline;
+}
+
+std::optional<int> ContactTable::FindContactByHandle(const QString &handle) const
+{
+    for (int i = contactCount() - 1; i >= 0; --i) {
+        if (m_records.at(i).handle == handle)
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ContactTable::ContactFromListItem(int position) const
+{
+    if (position < 0)
+        return std::nullopt;
+    for (int i = contactCount() - 1; i >= 0; --i) {
+        if (m_records.at(i).listIndex == position)
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ContactTable::AddContactRecord(const QString &handle, const QString &address, bool online)
+{
+    if (contactCount() >= Capacity)
+        return std::nullopt;
+    ContactRecord record = freshRecord(handle);
+    record.address = utf8::cut(address, peer::AddressBytes);
+    if (online)
+        list(record); // the record counts only once complete
+    record.online = online;
+    m_records.append(record);
+    return contactCount() - 1;
+}
+
+} // namespace quibo

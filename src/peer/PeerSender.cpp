@@ -1,0 +1,103 @@
+#include "peer/PeerSender.h"
+
+#include "contacts/ContactTable.h"
+#include "peer/PeerRecord.h"
+#include "peer/SocketEvents.h"
+#include "ui/Notices.h"
+
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QRegularExpression>
+#include <QTcpSocket>
+
+namespace quibo {
+
+namespace {
+// Only dotted IPv4 texts are addresses; "0" stands for offline and must never become
+// 0.0.0.0, which on Linux reaches this very machine.
+std::optional<QHostAddress> dialable(const QString &address)
+{
+    static const QRegularExpression dotted(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
+    QHostAddress host;
+    if (!dotted.match(address).hasMatch() || !host.setAddress(address) || host == QHostAddress(QHostAddress::AnyIPv4))
+        return std::nullopt;
+    return host;
+}
+} // namespace
+
+RecordSender::RecordSender(const Config &config, const Timings &timings, QObject *parent)
+    : QObject(parent), m_config(config), m_timings(timings)
+{
+}
+
+RecordSender::~RecordSender()
+{
+    // A socket closing in its destructor signals its change: no task may wake up to it.
+    qDeleteAll(findChildren<SocketEvents *>());
+}
+
+QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray block)
+{
+    const std::optional<QHostAddress> host = dialable(address);
+    if (!host)
+        co_return SendOutcome::NotConnected;
+
+    auto *socket = new QTcpSocket(this);
+    auto *events = new SocketEvents(socket);
+    const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
+    socket->connectToHost(*host, m_config.peerPort);
+    while (socket->state() != QAbstractSocket::ConnectedState) {
+        if (socket->state() == QAbstractSocket::UnconnectedState || !co_await nextChange(events, connectDeadline)) {
+            socket->abort();
+            socket->deleteLater();
+            co_return SendOutcome::NotConnected;
+        }
+    }
+
+    SendOutcome outcome = SendOutcome::Sent;
+    const QDeadlineTimer writeDeadline(m_timings.peerConnectTimeout);
+    if (socket->write(block) != block.size())
+        outcome = SendOutcome::SendFailed;
+    while (outcome == SendOutcome::Sent && socket->bytesToWrite() > 0) {
+        if (socket->state() != QAbstractSocket::ConnectedState || !co_await nextChange(events, writeDeadline))
+            outcome = SendOutcome::SendFailed;
+    }
+    if (outcome == SendOutcome::Sent)
+        socket->disconnectFromHost();
+    else
+        socket->abort();
+    socket->deleteLater();
+    co_return outcome;
+}
+
+PeerSender::PeerSender(RecordSender &sender, SessionState &session, const ContactTable &contacts,
+                       SendMessageFields &sendFields, Notices &notices)
+    : m_sender(sender), m_session(session), m_contacts(contacts), m_fields(sendFields), m_notices(notices)
+{
+}
+
+QCoro::Task<> PeerSender::SendPeerRecord(DialogOwner owner)
+{
+    const QString destination = m_fields.m_replyMode == QStringLiteral("1")
+                                    ? m_fields.m_replyAddress
+                                    : m_contacts.addressOf(m_session.selectedContact);
+    const QByteArray block = peer::buildRecord(m_session.ownHandle, m_fields.m_message, peer::MessageBlock);
+    const SendOutcome outcome = co_await m_sender.sendRecord(destination, block);
+    m_fields.m_message.clear();
+    if (outcome == SendOutcome::SendFailed)
+        co_await m_notices.showSystemMessage(owner, QStringLiteral("send error - error code 1003"), QString());
+}
+
+QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload, QString code,
+                                          DialogOwner owner)
+{
+    const QByteArray block = peer::buildShortRecord(handle, code, payload);
+    const SendOutcome outcome = co_await m_sender.sendRecord(address, block);
+    if (outcome == SendOutcome::NotConnected)
+        co_await m_notices.showSystemMessage(owner, QStringLiteral("Error Connecting - Error Code 1050"), QString());
+    else if (outcome == SendOutcome::SendFailed)
+        co_await m_notices.showSystemMessage(owner, QStringLiteral("Error Sending Request - Error Code 1010"),
+                                             QString());
+}
+
+} // namespace quibo

@@ -1,0 +1,111 @@
+#include "ScriptedMessages.h"
+
+#include "ScriptedUi.h"
+
+#include <QTimer>
+
+namespace quibo::test {
+
+void MessageDialogRecord::type(const QString &text)
+{
+    if (open && sendFields)
+        sendFields->m_message = text;
+}
+
+void MessageDialogRecord::press(int controlId)
+{
+    if (view)
+        view->press(controlId);
+}
+
+ScriptedDialogView::ScriptedDialogView(std::shared_ptr<MessageDialogRecord> record) : m_record(std::move(record))
+{
+    m_record->view = this;
+}
+
+ScriptedDialogView::~ScriptedDialogView()
+{
+    m_record->open = false;
+}
+
+void ScriptedDialogView::close()
+{
+    if (!m_record->open)
+        return;
+    m_record->open = false;
+    Q_EMIT action(Closed);
+}
+
+void ScriptedDialogView::refresh()
+{
+    ++m_record->refreshCount;
+    if (m_record->sendFields)
+        m_record->shownTo = m_record->sendFields->m_to;
+}
+
+void ScriptedDialogView::press(int controlId)
+{
+    QTimer::singleShot(0, this, [this, controlId] {
+        if (m_record->open && m_enabled)
+            Q_EMIT action(controlId);
+    });
+}
+
+std::unique_ptr<DialogView> ScriptedMessages::openSendMessage(DialogOwner owner, SendMessageFields &fields)
+{
+    auto record = std::make_shared<MessageDialogRecord>();
+    record->kind = QStringLiteral("send");
+    record->owner = owner;
+    record->shownTo = fields.m_to;
+    record->shownMessage = fields.m_message;
+    record->sendFields = &fields;
+    log.append(QStringLiteral("send|%1|%2|%3").arg(ownerName(owner), fields.m_to, fields.m_message));
+    return open(record, sendScript.isEmpty() ? std::nullopt : std::optional(sendScript.takeFirst()));
+}
+
+std::unique_ptr<DialogView> ScriptedMessages::openReceivedMessage(ReceivedMessageFields &fields)
+{
+    auto record = std::make_shared<MessageDialogRecord>();
+    record->kind = QStringLiteral("received");
+    record->shownTo = fields.m_from;
+    record->shownMessage = fields.m_message;
+    record->receivedFields = &fields;
+    log.append(QStringLiteral("received|%1|%2").arg(fields.m_from, fields.m_message));
+    const Step step = receivedScript.isEmpty() ? Step::Ok : receivedScript.takeFirst();
+    return open(record, SendStep{step, std::nullopt});
+}
+
+std::unique_ptr<DialogView> ScriptedMessages::open(std::shared_ptr<MessageDialogRecord> record,
+                                                   std::optional<SendStep> step)
+{
+    dialogs.append(record);
+    auto view = std::make_unique<ScriptedDialogView>(record);
+    if (step && step->typed)
+        record->type(*step->typed);
+    if (step) {
+        switch (step->step) {
+        case Step::Hold: break;
+        case Step::Send: view->press(MessageUi::SendButton); break;
+        case Step::Cancel: view->press(MessageUi::CancelButton); break;
+        case Step::Ok: view->press(MessageUi::OkButton); break;
+        case Step::Reply: view->press(MessageUi::ReplyButton); break;
+        }
+    }
+    return view;
+}
+
+std::shared_ptr<MessageDialogRecord> ScriptedMessages::lastOf(const QString &kind) const
+{
+    for (auto it = dialogs.crbegin(); it != dialogs.crend(); ++it) {
+        if ((*it)->kind == kind)
+            return *it;
+    }
+    return nullptr;
+}
+
+int ScriptedMessages::openCount() const
+{
+    return static_cast<int>(std::count_if(dialogs.cbegin(), dialogs.cend(), [](const auto &d) { return d->open; }));
+}
+
+} // namespace quibo::test
