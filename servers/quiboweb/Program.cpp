@@ -3,6 +3,7 @@
 #include "CloseRequestListener.h"
 #include "CommandLine.h"
 #include "ListeningSocket.h"
+#include "ServedQueue.h"
 #include "WebServer.h"
 #include "WebServerWindow.h"
 #include "directory/WindowKey.h"
@@ -66,16 +67,16 @@ int runWindowed(int argc, char **argv, const WebServerOptions &options)
     QObject::connect(&closeRequests, &CloseRequestListener::closeRequested, &window, &QWidget::close);
     listenForClose(closeRequests, options);
 
-    std::unique_ptr<WebServer> server;
+    ServedQueue served;
+    QObject::connect(&served, &ServedQueue::served, &window, &WebServerWindow::addServed);
+    std::unique_ptr<WebServer> server; // declared last: stopped before what it reports to goes away
     const ListeningSocket socket = openListeningSocket(options.host, options.port);
     if (socket.fd < 0) {
         // Stay up with the reason on screen: the user started us and should see why nothing is served.
         window.showFailure(socket.error);
         printLine(stderr, QStringLiteral("quiboweb: ") + socket.error);
     } else {
-        server = std::make_unique<WebServer>(options.root, [&window](const ServedRequest &request) {
-            QMetaObject::invokeMethod(&window, [&window, request] { window.addServed(request); }, Qt::QueuedConnection);
-        });
+        server = std::make_unique<WebServer>(options.root, [&served](const ServedRequest &request) { served.push(request); });
         server->start(socket.fd);
         window.showServing(servingText(options));
         printLine(stdout, QStringLiteral("quiboweb: ") + servingText(options));

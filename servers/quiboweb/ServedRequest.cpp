@@ -10,7 +10,7 @@ QString formatServedLine(const ServedRequest &request)
             c = u'?';
     }
     return QStringLiteral("%1  %2  %3  %4  %5")
-        .arg(request.time.toString(QStringLiteral("HH:mm:ss")),
+        .arg(request.time.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
              request.peer.isEmpty() ? QStringLiteral("?") : request.peer,
              request.method.isEmpty() ? QStringLiteral("-") : request.method, path,
              QString::number(request.status));

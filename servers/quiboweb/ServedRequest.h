@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QString>
-#include <QTime>
+#include <QDateTime>
 
 namespace quibo::web {
 
 // One answered request, as the window lists it.
 struct ServedRequest {
-    QTime time;
+    QDateTime time; // taken in UTC: local time is only worked out on the window's thread
     QString peer;
     QString method;
     QString path;

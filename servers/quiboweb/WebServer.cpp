@@ -172,7 +172,8 @@ void WebServer::report(const httplib::Request &request, const httplib::Response 
         return;
     const std::string &target = request.target;
     const QByteArray path = QByteArray::fromStdString(target.substr(0, target.find('?')));
-    m_observer(ServedRequest{QTime::currentTime(), QString::fromStdString(request.remote_addr),
+    // UTC here: converting to local time reads the time zone, which only the window's thread does.
+    m_observer(ServedRequest{QDateTime::currentDateTimeUtc(), QString::fromStdString(request.remote_addr),
                              QString::fromStdString(request.method),
                              QString::fromUtf8(QByteArray::fromPercentEncoding(path)), response.status});
 }
