@@ -43,6 +43,20 @@ TEST(CloseByTitleTest, ClosesARunningServerWhichExitsCleanly)
     EXPECT_EQ(server.exitCode(), 0);
 }
 
+TEST(CloseByTitleTest, ClosesAWindowThatListedRequests)
+{
+    QTemporaryDir dir;
+    const quint16 port = freePort();
+    QuibowebProcess server(arguments(dir, port, false));
+    ASSERT_TRUE(server.waitForOutput("Serving"));
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(request(port, "GET", "/tmp/nothing " + QByteArray::number(i)).status, 404);
+
+    LocalSocketWindowCloser(u"127.0.0.1"_s, port).closeWindowTitled(WebServerWindowTitle);
+    ASSERT_TRUE(server.waitForExit());
+    EXPECT_EQ(server.exitCode(), 0);
+}
+
 TEST(CloseByTitleTest, ReachesOnlyTheServerOfThatAddressAndTitle)
 {
     QTemporaryDir dir;

@@ -92,7 +92,7 @@ TEST_F(ServingTest, ServesPagesAndOfferedFilesWithTheirTypes)
         {"/", "text/html; charset=utf-8", IndexPage},
         {"/userinfo.htm", "text/html; charset=utf-8", UserInfoPage},
         {"/bg.gif", "image/gif", Gif},
-        {"/tmp/my file.txt", "text/plain", SpacedFile}, // raw spaces, as the original client sends them
+        {"/tmp/my file.txt", "text/plain", SpacedFile}, // raw spaces, as older clients send them
         {"/tmp/my%20file.txt", "text/plain", SpacedFile},
         {"/tmp/home.htm", "text/html; charset=utf-8", IndexPage},
     };

@@ -1,14 +1,21 @@
 #include "CommandLine.h"
 #include "ListeningSocket.h"
 #include "RequestTarget.h"
+#include "ServedQueue.h"
 #include "ServedRequest.h"
 #include "WebServerWindow.h"
 #include "directory/WindowKey.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
 #include <cerrno>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 namespace quibo::web {
 namespace {
@@ -180,10 +187,44 @@ TEST(WebServerWindowTest, IsTitledForTheClientAndListsRequests)
     EXPECT_EQ(window.windowTitle(), u"Quibo32 Web Server - Web Server"_s);
     window.showFailure(u"Cannot listen on 0.0.0.0:80: Permission denied."_s);
     EXPECT_EQ(window.statusText(), u"Cannot listen on 0.0.0.0:80: Permission denied."_s);
-    window.addServed({QTime(9, 5, 7), u"192.168.1.7"_s, u"GET"_s, u"/tmp/my file.txt"_s, 200});
-    window.addServed({QTime(23, 0, 0), {}, {}, u"/a\nb"_s, 400});
+    window.addServed({QDateTime(QDate(2024, 5, 1), QTime(9, 5, 7)), u"192.168.1.7"_s, u"GET"_s, u"/tmp/my file.txt"_s, 200});
+    window.addServed({QDateTime(QDate(2024, 5, 1), QTime(23, 0, 0)), {}, {}, u"/a\nb"_s, 400});
     EXPECT_EQ(window.servedLines(), QStringList({u"09:05:07  192.168.1.7  GET  /tmp/my file.txt  200"_s,
                                                  u"23:00:00  ?  -  /a?b  400"_s}));
+}
+
+TEST(ServedQueueTest, DeliversEveryRecordFromWorkerThreadsOnTheOwnersThread)
+{
+    ServedQueue queue;
+    QStringList delivered;
+    QObject::connect(&queue, &ServedQueue::served, &queue, [&delivered](const ServedRequest &request) {
+        EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+        delivered.append(request.path);
+    });
+    std::vector<std::thread> workers;
+    for (int w = 0; w < 4; ++w) {
+        workers.emplace_back([&queue, w] {
+            for (int i = 0; i < 100; ++i)
+                queue.push({QDateTime::currentDateTimeUtc(), {}, u"GET"_s, u"/%1/%2"_s.arg(w).arg(i), 200});
+        });
+    }
+    for (std::thread &worker : workers)
+        worker.join();
+    const QDeadlineTimer deadline(std::chrono::seconds(10));
+    while (delivered.size() < 400 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+
+    ASSERT_EQ(delivered.size(), 400);
+    for (int w = 0; w < 4; ++w) { // each worker's records arrive in the order it pushed them
+        QStringList own;
+        for (const QString &path : delivered) {
+            if (path.startsWith(u"/%1/"_s.arg(w)))
+                own.append(path);
+        }
+        ASSERT_EQ(own.size(), 100);
+        for (int i = 0; i < 100; ++i)
+            EXPECT_EQ(own.at(i), u"/%1/%2"_s.arg(w).arg(i));
+    }
 }
 
 } // namespace
