@@ -9,6 +9,7 @@ class NoticeUi;
 class SoundPlayer;
 class Shell;
 class ProcessControl;
+class RegistrationUi;
 
 // Everything through which the client reaches the user and the desktop. The real program
 // plugs in widgets and the desktop; tests plug in a scripted user.
@@ -19,6 +20,7 @@ struct Ports {
     SoundPlayer *sound = nullptr;
     Shell *shell = nullptr;
     ProcessControl *process = nullptr;
+    RegistrationUi *registration = nullptr;
     MessageUi *messages = nullptr;
 };
 

@@ -19,6 +19,7 @@ Ports TestClient::ports()
     p.shell = &shell;
     p.process = &process;
     p.messages = &messages;
+    p.registration = &registration;
     return p;
 }
 

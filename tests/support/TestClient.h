@@ -3,6 +3,7 @@
 #include "FakePlatform.h"
 #include "QtPrinters.h"
 #include "ScriptedMessages.h"
+#include "ScriptedRegistration.h"
 #include "ScriptedUi.h"
 
 #include "app/Client.h"
@@ -28,6 +29,7 @@ struct TestClient {
     FakeShell shell;
     FakeProcess process;
     ScriptedMessages messages;
+    ScriptedRegistration registration;
     std::unique_ptr<Client> client;
 };
 

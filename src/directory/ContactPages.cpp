@@ -1,0 +1,19 @@
+#include "directory/ContactPages.h"
+
+#include "app/WorkingDirectory.h"
+#include "ui/Shell.h"
+
+namespace quibo {
+
+ContactPages::ContactPages(const WorkingDirectory &dir, Shell &shell) : m_dir(dir), m_shell(shell) {}
+
+bool ContactPages::open(const QString &contactAddress, pages::ContactPage page)
+{
+    const std::optional<QString> target = pages::contactPageAddress(contactAddress, page);
+    if (!target || !pages::writeRedirectPage(m_dir, *target))
+        return false;
+    m_shell.openDocument(m_dir.file(pages::redirectFile.toString()));
+    return true;
+}
+
+} // namespace quibo

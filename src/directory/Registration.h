@@ -1,0 +1,82 @@
+#pragma once
+
+#include "directory/RegistrationUi.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+namespace quibo {
+
+struct Config;
+struct SessionState;
+class DirectoryClient;
+class Notices;
+class WorkingDirectory;
+
+// The two lines of a message box.
+using MessageLines = std::pair<QString, QString>;
+
+// Why a handle cannot be registered, as a message for the user; nullopt when it can. A handle
+// has to fit the 10-byte field of the peer records and "settings", and may hold no space,
+// "|" (separates it in peer records), "<" (starts the directory's error pages), "/" or "\"
+// (it is a path on the directory server) or control character.
+std::optional<MessageLines> handleRefusal(const QString &handle);
+
+enum class RegistrationOutcome { Registered, Cancelled };
+
+// The first-run registration: the dialog, the handle check with the directory server, and on
+// success "userinfo.dat", the two pages, the register request and "settings".
+class Registration : public QObject {
+    Q_OBJECT
+public:
+    Registration(const WorkingDirectory &dir, const Config &config, DirectoryClient &directory, RegistrationUi &ui,
+                 Notices &notices, QObject *parent = nullptr);
+
+    // Shows the dialog until the user has registered or cancelled. Cancelling does not end
+    // the program: the caller does.
+    QCoro::Task<RegistrationOutcome> run();
+
+private:
+    // One press of "&Register": true when the user is registered and the dialog may close.
+    QCoro::Task<bool> submit();
+    QCoro::Task<> tell(QString line1, QString line2);
+
+    const WorkingDirectory &m_dir;
+    const Config &m_config;
+    DirectoryClient &m_directory;
+    RegistrationUi &m_ui;
+    Notices &m_notices;
+    RegistrationFields m_fields;
+};
+
+// "&Change Your Info": edit the record except the handle and the password, then save and
+// register it again.
+class ChangeInfo : public QObject {
+    Q_OBJECT
+public:
+    ChangeInfo(const SessionState &session, const WorkingDirectory &dir, const Config &config,
+               DirectoryClient &directory, RegistrationUi &ui, Notices &notices, QObject *parent = nullptr);
+
+    // Completes when the dialog has closed.
+    QCoro::Task<> run();
+
+private:
+    // One press of "C&hange": true when the dialog may close.
+    QCoro::Task<bool> submit(UserInfo readBack);
+    QCoro::Task<> tell(QString line1, QString line2);
+
+    const SessionState &m_session;
+    const WorkingDirectory &m_dir;
+    const Config &m_config;
+    DirectoryClient &m_directory;
+    RegistrationUi &m_ui;
+    Notices &m_notices;
+    ChangeInfoFields m_fields;
+    bool m_open = false;
+};
+
+} // namespace quibo

@@ -1,0 +1,218 @@
+#include "FakePlatform.h"
+
+#include "app/WorkingDirectory.h"
+#include "directory/ContactPages.h"
+#include "directory/Pages.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::pages;
+
+namespace {
+
+const QString authority = QStringLiteral("dir.example:8080");
+
+UserInfo bill()
+{
+    UserInfo info;
+    info.password = QStringLiteral("secret");
+    info.firstName = QStringLiteral("Bill");
+    info.lastName = QStringLiteral("Smith");
+    info.email = QStringLiteral("bill@example.org");
+    info.city = QStringLiteral("Springfield");
+    info.state = QStringLiteral("Oregon");
+    info.country = QStringLiteral("USA");
+    info.sex = QStringLiteral("M");
+    info.age = QStringLiteral("42");
+    info.personalInfo = QStringLiteral("Chess");
+    return info;
+}
+
+// Every field filled, registration form.
+const char fullRegistrationPage[] =
+    "<html>\r\n<head>\r\n<title> Quibo32 - bill's User Info</title>\r\n</head>\r\n"
+    "<body BACKGROUND=\"bg.gif\" BGCOLOR=\"#f5f5f5\">"
+    "<CENTER>\r\n<font color=\"blue\" size=\"3\"> <b>User Info For <font color=\"black\">bill</font></b> </font>\r\n"
+    "<BR><BR>"
+    "<font color=\"blue\" size=\"2\">Name: <font color=\"black\">Bill "
+    "Smith&nbsp;&nbsp;&nbsp;&nbsp;\r\n"
+    "<a href=\"mailto:bill@example.org\">bill@example.org</a><BR><BR>\r\n"
+    "<font color=\"blue\">City:<font color=\"black\"> Springfield &nbsp;&nbsp;&nbsp;"
+    "<font color=\"blue\">State:<font color=\"black\"> Oregon&nbsp;&nbsp;&nbsp;"
+    "<font color=\"blue\">Country:<font color=\"black\"> USA<BR><BR>\r\n"
+    "<font color=\"blue\">Sex: <font color=\"black\">M &nbsp;&nbsp;&nbsp;"
+    "<font color=\"blue\">Age:<font color=\"black\"> 42<BR><BR>\r\n"
+    "<font color=\"blue\">Personal Interests, Hobbies, Etc.<BR>\r\n<font color=\"black\">Chess\r\n"
+    "<BR><BR><HR>\r\n<a href=\"index.htm\"> Go To My Web Page</a><BR><BR>"
+    "<a href=\"http://dir.example:8080/Quibo/footer.cgi\">"
+    "<img src=\"http://dir.example:8080/Quibo/banner.cgi\" border=\"0\" width=\"400\" height=\"40\" "
+    "alt=\"Click Here\"></a>"
+    "\r\n</CENTER>\r\n</body></HTML>";
+
+// Every field empty, change form: the N/A pieces, and pieces 6 and 12 with nothing inserted.
+const char emptyChangePage[] =
+    "<html>\r\n<head>\r\n<title> Quibo32 - bill's User Info</title>\r\n</head>\r\n"
+    "<body BACKGROUND=\"bg.gif\" BGCOLOR=\"#f5f5f5\">"
+    "<CENTER>\r\n<font color=\"blue\" size=\"3\"> <b>User Info For <font color=\"black\">bill</b>\r\n<BR><BR>"
+    "<font color=\"blue\" size=\"2\">Name: <font color=\"black\">N/A "
+    "N/A&nbsp;&nbsp;&nbsp;&nbsp;\r\n"
+    "<a href=\"mailto:\"></a><BR><BR>\r\n"
+    "<font color=\"blue\">City:<font color=\"black\"> N/A &nbsp;&nbsp;&nbsp;"
+    "<font color=\"blue\">State:<font color=\"black\"> N/A&nbsp;&nbsp;&nbsp;"
+    "<font color=\"blue\">Country:<font color=\"black\"> N/A<BR><BR>\r\n"
+    "<font color=\"blue\">Sex: <font color=\"black\">N/A &nbsp;&nbsp;&nbsp;"
+    "<font color=\"blue\">Age:<font color=\"black\"> N/A<BR><BR>\r\n"
+    "<font color=\"blue\">Personal Interests, Hobbies, Etc.<BR>\r\n<font color=\"black\">\r\n"
+    "<BR><BR><HR>\r\n<a href=\"index.htm\"> Go To My Web Page</a><BR><BR>"
+    "<a href=\"http://dir.example:8080/Quibo/footer.cgi\">"
+    "<img src=\"http://dir.example:8080/Quibo/banner.cgi\" border=\"0\" width=\"400\" height=\"40\" "
+    "alt=\"Click Here\"></a>"
+    "\r\n</CENTER>\r\n</body></HTML>";
+
+const char billsWebPage[] = "<html>\r\n<head>\r\n<title> Quibo32 - bill's Web Site</title>\r\n</head>\r\n"
+                            "<body BACKGROUND=\"bg.gif\" BGCOLOR=\"#f5f5f5\">"
+                            "<BR><BR><CENTER><font color=\"blue\"><b>"
+                            "bill's <font color=\"black\">Web Site Is Under Construction"
+                            "<BR><BR><a href=\"userinfo.htm\">View My User Info</a>"
+                            "</b></font></CENTER></body></html>";
+
+const char redirectToUserInfo[] = "<html>\r\n<head>\r\n"
+                                  "<meta http-equiv = \"refresh\" content = \" 1 ; "
+                                  "URL=http://10.0.0.7/userinfo.htm\">\r\n"
+                                  "</head>\r\n<body>\r\n<script language=\"Javascript\">\r\n"
+                                  "location = \"http://10.0.0.7/userinfo.htm\"</script>\r\n"
+                                  "<center>Connecting To Quibo32 Web Site ..<BR><BR>\r\n"
+                                  "If Your Browser Doesn't Support Redirection\r\n"
+                                  "<a href=\"http://10.0.0.7/userinfo.htm\">Click Here</a>\r\n</body>";
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+TEST(UserInfoPage, RegistrationFormByteForByte)
+{
+    EXPECT_EQ(userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), bill(), authority),
+              QByteArray(fullRegistrationPage));
+}
+
+TEST(UserInfoPage, EmptyFieldsGiveNotAvailableInTheChangeForm)
+{
+    EXPECT_EQ(userInfoPage(UserInfoForm::Change, QStringLiteral("bill"), UserInfo{}, authority),
+              QByteArray(emptyChangePage));
+}
+
+TEST(UserInfoPage, FormsDifferOnlyInTheHeadingsClosingTags)
+{
+    QByteArray registration = userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), bill(), authority);
+    const QByteArray change = userInfoPage(UserInfoForm::Change, QStringLiteral("bill"), bill(), authority);
+    registration.replace("bill</font></b> </font>\r\n", "bill</b>\r\n");
+    EXPECT_EQ(registration, change);
+}
+
+TEST(UserInfoPage, EachEmptyOptionalFieldGivesItsOwnNotAvailablePiece)
+{
+    struct Case {
+        QString UserInfo::*member;
+        const char *valuePiece;
+        const char *notAvailablePiece;
+    };
+    const Case cases[] = {
+        {&UserInfo::firstName, "<font color=\"black\">Bill ", "<font color=\"black\">N/A "},
+        {&UserInfo::lastName, "Smith&nbsp;", "N/A&nbsp;"},
+        {&UserInfo::city, "> Springfield &nbsp;", "> N/A &nbsp;"},
+        {&UserInfo::state, "> Oregon&nbsp;", "> N/A&nbsp;"},
+        {&UserInfo::country, "> USA<BR>", "> N/A<BR>"},
+        {&UserInfo::sex, "\">M &nbsp;", "\">N/A &nbsp;"},
+        {&UserInfo::age, "> 42<BR>", "> N/A<BR>"},
+    };
+    for (const Case &c : cases) {
+        UserInfo info = bill();
+        info.*c.member = QString();
+        const QByteArray page = userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), info, authority);
+        EXPECT_FALSE(page.contains(c.valuePiece)) << c.valuePiece;
+        EXPECT_EQ(page.count("N/A"), 1) << c.notAvailablePiece;
+        EXPECT_TRUE(page.contains(c.notAvailablePiece)) << c.notAvailablePiece;
+    }
+}
+
+TEST(UserInfoPage, MarkupAndNonAsciiValuesGoInUnaltered)
+{
+    UserInfo info = bill();
+    info.personalInfo = QStringLiteral("<b>Chess</b> & <a href=\"x.htm\">more</a>");
+    info.city = QStringLiteral("Z\u00fcrich");
+    const QByteArray page =
+        userInfoPage(UserInfoForm::Registration, QStringLiteral("<i>b</i>"), info, authority);
+    EXPECT_TRUE(page.contains("<font color=\"black\"><b>Chess</b> & <a href=\"x.htm\">more</a>\r\n"));
+    EXPECT_TRUE(page.contains("> Z\xc3\xbcrich &nbsp;"));
+    EXPECT_TRUE(page.contains("<title> Quibo32 - <i>b</i>'s User Info</title>"));
+}
+
+TEST(PersonalWebPage, ByteForByte)
+{
+    EXPECT_EQ(personalWebPage(QStringLiteral("bill")), QByteArray(billsWebPage));
+}
+
+TEST(RedirectPage, ByteForByteWithTheTargetInAllThreePlaces)
+{
+    const std::optional<QString> target = contactPageAddress(QStringLiteral("10.0.0.7"), ContactPage::UserInfo);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(*target, QStringLiteral("http://10.0.0.7/userinfo.htm"));
+    EXPECT_EQ(redirectPage(*target), QByteArray(redirectToUserInfo));
+    EXPECT_EQ(contactPageAddress(QStringLiteral("10.0.0.7"), ContactPage::WebPage),
+              QStringLiteral("http://10.0.0.7/index.htm"));
+}
+
+TEST(ContactPageAddress, OnlyDottedIPv4AddressesAreLetThrough)
+{
+    for (const char *ok : {"127.0.0.1", "0.0.0.0", "255.255.255.255", "192.168.10.200"})
+        EXPECT_TRUE(contactPageAddress(QString::fromLatin1(ok), ContactPage::WebPage)) << ok;
+    for (const char *bad : {"0", "", "1.2.3", "1.2.3.4.5", "256.1.1.1", "01.2.3.4", " 1.2.3.4", "1.2.3.4 ",
+                            "1.2.3.4:80", "example.org", "1.2.3.4\"><script>alert(1)</script>", "1..3.4",
+                            "::1", "1.2.3.-4", "1.2.3.\xd9\xa4"})
+        EXPECT_FALSE(contactPageAddress(QString::fromUtf8(bad), ContactPage::WebPage)) << bad;
+}
+
+TEST(ContactPages, WritesTheRedirectPageAnewAndOpensIt)
+{
+    QTemporaryDir dir;
+    const WorkingDirectory work{QDir(dir.path())};
+    test::FakeShell shell;
+    ContactPages contactPages(work, shell);
+    const QString redirect = work.file(QStringLiteral("webpage.htm"));
+
+    EXPECT_TRUE(contactPages.open(QStringLiteral("10.0.0.9"), ContactPage::WebPage));
+    EXPECT_TRUE(readFile(redirect).contains("URL=http://10.0.0.9/index.htm\">"));
+    EXPECT_TRUE(contactPages.open(QStringLiteral("10.0.0.7"), ContactPage::UserInfo));
+    EXPECT_EQ(readFile(redirect), QByteArray(redirectToUserInfo));
+    EXPECT_EQ(shell.opened, (QStringList{redirect, redirect}));
+}
+
+TEST(ContactPages, AnAddressThatIsNotIPv4WritesAndOpensNothing)
+{
+    QTemporaryDir dir;
+    const WorkingDirectory work{QDir(dir.path())};
+    test::FakeShell shell;
+    ContactPages contactPages(work, shell);
+    for (const char *bad : {"0", "\"><script>x</script>"})
+        EXPECT_FALSE(contactPages.open(QString::fromLatin1(bad), ContactPage::WebPage)) << bad;
+    EXPECT_FALSE(QFile::exists(work.file(QStringLiteral("webpage.htm"))));
+    EXPECT_TRUE(shell.opened.isEmpty());
+}
+
+TEST(PageFiles, RegistrationWritesBothPagesIntoHtml)
+{
+    QTemporaryDir dir;
+    const WorkingDirectory work{QDir(dir.path())};
+    ASSERT_TRUE(writeUserInfoPage(work, UserInfoForm::Registration, QStringLiteral("bill"), bill(), authority));
+    ASSERT_TRUE(writePersonalWebPage(work, QStringLiteral("bill")));
+    EXPECT_EQ(readFile(work.file(QStringLiteral("html/userinfo.htm"))), QByteArray(fullRegistrationPage));
+    EXPECT_EQ(readFile(work.file(QStringLiteral("html/index.htm"))), QByteArray(billsWebPage));
+}
