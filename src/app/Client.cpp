@@ -22,11 +22,14 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_dispatcher(m_session, m_contacts, m_messaging, m_notices, *m_ports.sound, m_peerSender,
                    PeerHandlers{m_contactRequests, m_channelJoin, m_privateChat, m_fileReception}),
       m_listener(new Listener(m_config, m_timings, m_notices, m_dispatcher, this)),
+      m_mainWindowTask(m_session, *m_ports.mainWindow, m_contacts, m_messaging, m_notices, *m_ports.shell, m_workDir,
+                       [this] { return m_tasks.endFromMainWindow(); }),
       m_tasks(m_session, *m_ports.mainWindow, *m_ports.process),
       m_startup(m_session, m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
                 [this] { m_tasks.start(); })
 {
     m_tasks.setListener(*m_listener);
+    m_tasks.setMainWindow(m_mainWindowTask);
 }
 
 Client::~Client() = default;

@@ -18,6 +18,7 @@
 #include "peer/Messaging.h"
 #include "peer/PeerSender.h"
 #include "transfer/FileReception.h"
+#include "ui/MainWindow.h"
 #include "ui/Notices.h"
 
 #include <QObject>
@@ -53,6 +54,7 @@ public:
     ChannelJoin &channelJoin() { return m_channelJoin; }
     PrivateChatPeer &privateChat() { return m_privateChat; }
     FileReception &fileReception() { return m_fileReception; }
+    MainWindow &mainWindow() { return m_mainWindowTask; }
 
 private:
     Config m_config;
@@ -77,6 +79,7 @@ private:
     FileReception m_fileReception;
     Dispatcher m_dispatcher;
     Listener *m_listener;
+    MainWindow m_mainWindowTask;
     Session m_tasks;
     Startup m_startup;
 };

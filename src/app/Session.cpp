@@ -2,6 +2,7 @@
 
 #include "app/ProcessControl.h"
 #include "peer/Listener.h"
+#include "ui/MainWindow.h"
 #include "ui/MainWindowUi.h"
 
 namespace quibo {
@@ -9,7 +10,6 @@ namespace quibo {
 Session::Session(SessionState &session, MainWindowView &mainWindow, ProcessControl &process, QObject *parent)
     : QObject(parent), m_session(session), m_mainWindow(mainWindow), m_process(process)
 {
-    connect(&m_mainWindow, &MainWindowView::closeRequested, this, [this] { endFromMainWindow(); });
 }
 
 void Session::start()
@@ -22,9 +22,9 @@ void Session::start()
 
 void Session::runMainWindow()
 {
-    m_session.statusText = QStringLiteral("Please Wait...");
-    m_mainWindow.setStatusText(m_session.statusText);
-    m_mainWindow.show();
+    // Its commands, the close box included, run one at a time in the main window's task.
+    if (m_mainWindowTask)
+        m_mainWindowTask->open();
 }
 
 QCoro::Task<> Session::endFromMainWindow()

@@ -8,6 +8,7 @@
 namespace quibo {
 
 class Listener;
+class MainWindow;
 class MainWindowView;
 class ProcessControl;
 
@@ -20,6 +21,7 @@ public:
     // Starts the main window's task, logon and the listener, then the local web server.
     void start();
     void setListener(Listener &listener) { m_listener = &listener; }
+    void setMainWindow(MainWindow &mainWindow) { m_mainWindowTask = &mainWindow; }
 
     // Log Off, Exit and the close box: log off, then end unless the logoff failed.
     QCoro::Task<> endFromMainWindow();
@@ -32,6 +34,7 @@ private:
     MainWindowView &m_mainWindow;
     ProcessControl &m_process;
     Listener *m_listener = nullptr;
+    MainWindow *m_mainWindowTask = nullptr;
     bool m_ending = false;
 };
 

@@ -1,0 +1,307 @@
+#include "TestClient.h"
+
+#include "ui/MainWindow.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+// A client whose main window is open, with "carol" offline and "LoopBack" and "bob" listed at
+// positions 0 and 1 (table indexes 1 and 2).
+struct Window : TestClient {
+    Window()
+    {
+        client->contacts().AddContactRecord(QStringLiteral("carol"), QStringLiteral("0"), false);
+        client->contacts().AddContactRecord(QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
+        client->contacts().AddContactRecord(QStringLiteral("bob"), QStringLiteral("0"), true);
+        client->mainWindow().open();
+    }
+    SessionState &session() { return client->session(); }
+    SendMessageFields &fields() { return client->sendMessageFields(); }
+    MainWindow &task() { return client->mainWindow(); }
+    void writeFile(const QString &name)
+    {
+        QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+};
+} // namespace
+
+TEST(MainWindowTask, OpensWithPleaseWaitAndBothButtonsOff)
+{
+    Window t;
+    EXPECT_TRUE(t.mainWindow.shown);
+    EXPECT_EQ(t.mainWindow.status, QStringLiteral("Please Wait..."));
+    EXPECT_EQ(t.session().statusText, QStringLiteral("Please Wait..."));
+    EXPECT_FALSE(t.mainWindow.channelButtonEnabled);
+    EXPECT_FALSE(t.mainWindow.logOffButtonEnabled);
+    EXPECT_EQ(t.mainWindow.items, (QStringList{QStringLiteral("LoopBack"), QStringLiteral("bob")}));
+}
+
+TEST(MainWindowTask, TitleIsTheOwnHandleOnceKnown)
+{
+    Window t;
+    EXPECT_EQ(t.mainWindow.title, QStringLiteral("Quibo32"));
+    t.session().ownHandle = QStringLiteral("alice");
+    t.task().open();
+    EXPECT_EQ(t.mainWindow.title, QStringLiteral("alice"));
+}
+
+// Click and right-click pick the contact of the item, enable "Ch&at Channel" (even before
+// logon), address the send dialog and pop up the contact menu.
+TEST(Selection, ClickAndRightClickSelectAndShowTheMenu)
+{
+    for (const bool right : {false, true}) {
+        Window t;
+        ASSERT_TRUE(t.session().notLoggedOn);
+        right ? t.mainWindow.rightClick(1) : t.mainWindow.click(1);
+        EXPECT_EQ(t.session().clickedItem, 1);
+        EXPECT_EQ(t.session().selectedContact, 2);
+        EXPECT_TRUE(t.mainWindow.channelButtonEnabled);
+        EXPECT_EQ(t.fields().m_to, QStringLiteral("bob"));
+        EXPECT_EQ(t.mainWindow.contactMenuShown, 1);
+
+        right ? t.mainWindow.rightClick(0) : t.mainWindow.click(0);
+        EXPECT_EQ(t.session().clickedItem, 0);
+        EXPECT_EQ(t.session().selectedContact, 1);
+        EXPECT_EQ(t.fields().m_to, QStringLiteral("LoopBack"));
+        EXPECT_EQ(t.mainWindow.contactMenuShown, 2);
+    }
+}
+
+TEST(Selection, ClickOnTheEmptyPartShowsNoMenuAndChangesNothingElse)
+{
+    Window t;
+    t.session().selectedContact = 2;
+    t.fields().m_to = QStringLiteral("bob");
+    t.mainWindow.click(-1);
+    t.mainWindow.rightClick(-1);
+    t.mainWindow.doubleClick(-1);
+    EXPECT_EQ(t.session().clickedItem, -1);
+    EXPECT_EQ(t.session().selectedContact, 2);
+    EXPECT_EQ(t.fields().m_to, QStringLiteral("bob"));
+    EXPECT_FALSE(t.mainWindow.channelButtonEnabled);
+    EXPECT_EQ(t.mainWindow.contactMenuShown, 0);
+    EXPECT_TRUE(t.messages.dialogs.isEmpty());
+}
+
+TEST(Selection, AnItemWithNoContactKeepsTheSelectedContact)
+{
+    Window t;
+    t.session().selectedContact = 1;
+    t.mainWindow.click(7);
+    EXPECT_EQ(t.session().clickedItem, 7);
+    EXPECT_EQ(t.session().selectedContact, 1);
+    EXPECT_EQ(t.fields().m_to, QStringLiteral("LoopBack"));
+}
+
+TEST(Selection, WhileAReplyIsWrittenTheListAndSendMessageDoNothing)
+{
+    Window t;
+    t.session().replyPending = true;
+    t.fields().m_to = QStringLiteral("someone");
+    t.mainWindow.click(1);
+    t.mainWindow.rightClick(1);
+    t.mainWindow.doubleClick(1);
+    t.mainWindow.choose(Command::SendMessage);
+    EXPECT_EQ(t.mainWindow.contactMenuShown, 0);
+    EXPECT_FALSE(t.mainWindow.channelButtonEnabled);
+    EXPECT_EQ(t.fields().m_to, QStringLiteral("someone"));
+    EXPECT_TRUE(t.messages.dialogs.isEmpty());
+    EXPECT_FALSE(t.session().sendDialogOpen);
+}
+
+TEST(Selection, DoubleClickOpensTheSendDialogForThatContact)
+{
+    Window t;
+    t.session().clickedItem = 0;
+    t.mainWindow.doubleClick(1);
+    ASSERT_EQ(t.messages.dialogs.size(), 1);
+    const auto dialog = t.messages.dialogs.constFirst();
+    EXPECT_EQ(dialog->kind, QStringLiteral("send"));
+    EXPECT_EQ(dialog->owner, DialogOwner::MainWindow);
+    EXPECT_EQ(dialog->shownTo, QStringLiteral("bob"));
+    EXPECT_TRUE(t.session().sendDialogOpen);
+    EXPECT_EQ(t.session().clickedItem, 0) << "only clicks move clickedItem";
+    EXPECT_EQ(t.mainWindow.contactMenuShown, 0);
+
+    dialog->press(MessageUi::CancelButton);
+    ASSERT_TRUE(waitFor([&] { return !t.session().sendDialogOpen; }));
+    EXPECT_FALSE(t.task().isBusy());
+}
+
+TEST(Selection, SendMessageUsesTheContactTheClickChose)
+{
+    Window t;
+    t.mainWindow.click(0);
+    t.mainWindow.choose(Command::SendMessage);
+    ASSERT_EQ(t.messages.dialogs.size(), 1);
+    EXPECT_EQ(t.messages.dialogs.constFirst()->shownTo, QStringLiteral("LoopBack"));
+    EXPECT_TRUE(t.session().sendDialogOpen);
+}
+
+// Commands run one at a time in arrival order: a command that waits for a dialog holds back
+// everything behind it, clicks and the close box included.
+TEST(Queue, ADialogHoldsBackTheCommandsBehindIt)
+{
+    Window t;
+    t.ui.holdDialogs(true);
+    t.mainWindow.choose(Command::About);
+    t.mainWindow.choose(Command::ManageContacts);
+    t.mainWindow.click(1);
+    EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("about|main")});
+    EXPECT_EQ(t.mainWindow.contactMenuShown, 0);
+    EXPECT_EQ(t.task().pendingCount(), 2);
+
+    t.ui.releaseDialogs();
+    ASSERT_TRUE(waitFor([&] { return t.ui.log.size() == 2; }));
+    EXPECT_EQ(t.ui.log.last(), QStringLiteral("message|Can't Open Manage Contacts Window|You Are Not Logged On Yet"));
+    EXPECT_EQ(t.mainWindow.contactMenuShown, 0);
+
+    t.ui.releaseDialogs();
+    ASSERT_TRUE(waitFor([&] { return t.mainWindow.contactMenuShown == 1; }));
+    EXPECT_FALSE(t.task().isBusy());
+}
+
+TEST(Queue, TheOpenSendDialogHoldsBackTheCloseBox)
+{
+    Window t;
+    t.mainWindow.choose(Command::SendMessage);
+    t.mainWindow.closeBox();
+    t.mainWindow.choose(Command::About);
+    EXPECT_FALSE(t.process.ended());
+    EXPECT_TRUE(t.ui.log.isEmpty());
+
+    t.messages.dialogs.constFirst()->press(MessageUi::CancelButton);
+    ASSERT_TRUE(waitFor([&] { return t.process.ended(); }));
+    EXPECT_TRUE(waitFor([&] { return t.ui.log.contains(QStringLiteral("about|main")); }))
+        << "the process control decides when the program ends; the queue goes on until then";
+}
+
+TEST(Queue, EscEndsTheTaskAndDropsWhatWaits)
+{
+    Window t;
+    t.ui.holdDialogs(true);
+    t.mainWindow.choose(Command::About);
+    t.mainWindow.choose(Command::About);
+    t.mainWindow.pressEsc();
+    t.mainWindow.click(1);
+    t.ui.releaseDialogs();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("about|main")});
+    EXPECT_EQ(t.mainWindow.contactMenuShown, 0);
+    EXPECT_FALSE(t.mainWindow.shown);
+    EXPECT_FALSE(t.process.ended());
+}
+
+TEST(Commands, LogOffExitAndTheCloseBoxEndTheProgramBeforeLogon)
+{
+    for (const int way : {0, 1, 2}) {
+        Window t;
+        if (way == 2)
+            t.mainWindow.closeBox();
+        else
+            t.mainWindow.choose(way == 0 ? Command::LogOff : Command::Exit);
+        ASSERT_TRUE(waitFor([&] { return t.process.ended(); })) << way;
+        EXPECT_EQ(t.process.exitCodes.constFirst(), 0);
+    }
+}
+
+TEST(Commands, ManageContactsOnceLoggedOnOpensTheWindow)
+{
+    Window t;
+    int opened = 0;
+    t.task().handlers().manageContacts = [&opened]() -> QCoro::Task<> {
+        ++opened;
+        return []() -> QCoro::Task<> { co_return; }();
+    };
+    t.mainWindow.choose(Command::ManageContacts);
+    EXPECT_EQ(opened, 0);
+    t.session().notLoggedOn = false;
+    t.mainWindow.choose(Command::ManageContacts);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(t.ui.log.size(), 1);
+}
+
+TEST(Commands, AboutIsModalToTheMainWindow)
+{
+    Window t;
+    t.mainWindow.choose(Command::About);
+    EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("about|main")});
+}
+
+// The shell opens the pages and help files that exist, by their place in the working
+// directory; a missing one opens nothing.
+TEST(Commands, ShellOpensTheFilesThatExist)
+{
+    struct Case {
+        Command command;
+        const char16_t *file;
+    };
+    const Case cases[] = {
+        {Command::MyWebPage, u"html/index.htm"},
+        {Command::MyUserInfo, u"html/userinfo.htm"},
+        {Command::Contents, u"chathelp.hlp"},
+        {Command::WebSite, u"quibo32.htm"},
+    };
+    for (const Case &c : cases) {
+        const QString file = QString::fromUtf16(c.file);
+        Window t;
+        t.mainWindow.choose(c.command);
+        EXPECT_TRUE(t.shell.opened.isEmpty()) << file.toStdString();
+        t.writeFile(file);
+        t.mainWindow.choose(c.command);
+        EXPECT_EQ(t.shell.opened, QStringList{QFileInfo(t.dir.filePath(file)).absoluteFilePath()});
+        EXPECT_TRUE(t.ui.log.isEmpty());
+    }
+}
+
+// Commands carried out elsewhere reach their handler; the channel runs on its own and
+// does not hold the window's commands.
+TEST(Commands, HandlersOfOtherParts)
+{
+    Window t;
+    QStringList calls;
+    const auto record = [&calls](const char16_t *name) {
+        return [&calls, name]() -> QCoro::Task<> {
+            calls.append(QString::fromUtf16(name));
+            return []() -> QCoro::Task<> { co_return; }();
+        };
+    };
+    CommandHandlers &h = t.task().handlers();
+    h.hostChannel = [&calls] { calls.append(QStringLiteral("host")); };
+    h.changeYourInfo = record(u"info");
+    h.sendFile = record(u"file");
+    h.privateChat = record(u"private");
+    h.joinChannel = record(u"join");
+    h.contactWebPage = record(u"web");
+    h.personalInfo = record(u"personal");
+    for (const Command c : {Command::ChatChannel, Command::HostChannel, Command::ChangeInfo, Command::SendFile,
+                            Command::PrivateChat, Command::JoinChannel, Command::ContactWebPage,
+                            Command::PersonalInfo})
+        t.mainWindow.choose(c);
+    // The empty menu-bar entries carry no command.
+    Q_EMIT t.mainWindow.commandChosen(15421);
+    Q_EMIT t.mainWindow.commandChosen(12345);
+    EXPECT_EQ(calls, (QStringList{QStringLiteral("host"), QStringLiteral("host"), QStringLiteral("info"),
+                                  QStringLiteral("file"), QStringLiteral("private"), QStringLiteral("join"),
+                                  QStringLiteral("web"), QStringLiteral("personal")}));
+    EXPECT_TRUE(t.ui.log.isEmpty());
+}
+
+TEST(Commands, SmileysAndSoundsShowSendingThenEmptyTheMailbox)
+{
+    Window t;
+    t.mainWindow.click(1); // bob, offline: the send finds nobody and says nothing
+    t.fields().m_message = QStringLiteral("typed before");
+    t.mainWindow.choose(Command::Wink);
+    t.mainWindow.choose(Command::SoundLol);
+    ASSERT_TRUE(waitFor([&] { return !t.task().isBusy(); }));
+    EXPECT_EQ(t.ui.log, (QStringList{QStringLiteral("sending|main"), QStringLiteral("sending|main")}));
+    EXPECT_TRUE(t.fields().m_message.isEmpty());
+}
