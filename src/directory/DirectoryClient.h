@@ -65,6 +65,10 @@ public:
     // The one GET every request goes through; `target` is already encoded.
     QCoro::Task<DirectoryReply> get(QByteArray target);
 
+Q_SIGNALS:
+    // A request is on its way.
+    void requestSent(QByteArray target);
+
 private:
     const Config &m_config;
     const Timings &m_timings;
