@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -59,12 +61,23 @@ std::variant<quint16, QString> HttpFrontEnd::bind(const QString &host, quint16 p
 
 bool HttpFrontEnd::run()
 {
-    return m_server.listen_after_bind();
+    const bool ok = m_stopRequested || m_server.listen_after_bind();
+    m_finished = true;
+    return ok;
 }
 
 void HttpFrontEnd::stop()
 {
-    m_server.stop();
+    m_stopRequested = true;
+    // httplib ignores a stop until its accept loop runs, so a stop that comes early
+    // (a signal right after start) waits for the loop, or for run() to give up.
+    while (!m_finished) {
+        if (m_server.is_running()) {
+            m_server.stop();
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 QString bindProblem(const QString &host, quint16 port)

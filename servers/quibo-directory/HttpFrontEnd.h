@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <variant>
 
 namespace quibo::directory {
@@ -19,11 +20,13 @@ public:
     std::variant<quint16, QString> bind(const QString &host, quint16 port);
     // Answers requests until stop(); returns false when serving failed.
     bool run();
-    // From any thread.
+    // From any thread, also before run() has started.
     void stop();
 
 private:
     httplib::Server m_server;
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_finished{false};
 };
 
 // Why `host`:`port` cannot be bound, worded for the operator.

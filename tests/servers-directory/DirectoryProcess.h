@@ -21,6 +21,7 @@ public:
     bool start();
     void killHard();        // SIGKILL, as a crash would
     int stop();             // SIGTERM; the exit code
+    bool isRunning() const { return m_process && m_process->state() != QProcess::NotRunning; }
     quint16 port() const { return m_port; }
     QString output() const { return m_output; }
 

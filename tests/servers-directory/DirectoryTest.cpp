@@ -18,6 +18,13 @@ void DirectoryTest::SetUp()
     ASSERT_TRUE(m_server->start()) << m_server->output().toStdString();
 }
 
+void DirectoryTest::TearDown()
+{
+    if (m_server && m_server->isRunning()) {
+        EXPECT_EQ(m_server->stop(), 0) << m_server->output().toStdString();
+    }
+}
+
 Response DirectoryTest::get(const std::string &target) const
 {
     const httplib::Result result = m_server->get(target);

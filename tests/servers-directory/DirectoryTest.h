@@ -19,6 +19,8 @@ struct Response {
 class DirectoryTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override;
+    // The server must end cleanly: a sanitizer report makes its exit code non-zero.
+    void TearDown() override;
 
     Response get(const std::string &target) const;
     // register.cgi with every key in the client's order; `fields` fills the ones given.
