@@ -6,7 +6,6 @@
 #include "peer/SocketEvents.h"
 #include "ui/Notices.h"
 
-#include <QCoro/QCoroSignal>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -23,11 +22,7 @@ Listener::Listener(const Config &config, const Timings &timings, Notices &notice
 {
 }
 
-Listener::~Listener()
-{
-    // A socket closing in its destructor signals its change: no task may wake up to it.
-    qDeleteAll(findChildren<SocketEvents *>());
-}
+Listener::~Listener() = default;
 
 void Listener::start()
 {
@@ -71,6 +66,7 @@ QCoro::Task<bool> Listener::listenWithRetries()
         server->setListenBacklogSize(Backlog);
         if (server->listen(m_config.listenAddress, m_config.peerPort)) {
             m_server = server;
+            m_newConnections = watchServer(server);
             co_return true;
         }
         delete server;
@@ -82,16 +78,16 @@ QCoro::Task<bool> Listener::listenWithRetries()
 QCoro::Task<QTcpSocket *> Listener::nextConnection()
 {
     while (!m_server->hasPendingConnections())
-        co_await qCoro(m_server, &QTcpServer::newConnection);
+        co_await m_newConnections->next();
     co_return m_server->nextPendingConnection();
 }
 
 QCoro::Task<QByteArray> Listener::readRecord(QTcpSocket *socket)
 {
-    auto *events = new SocketEvents(socket);
+    Wakeup *changes = watchSocket(socket);
     const QDeadlineTimer deadline(m_timings.peerReadWindow);
     while (socket->bytesAvailable() < peer::ReadLimit && socket->state() == QAbstractSocket::ConnectedState) {
-        if (!co_await nextChange(events, deadline))
+        if (!co_await nextChange(changes, deadline))
             break;
     }
     co_return socket->read(peer::ReadLimit);

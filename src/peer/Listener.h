@@ -13,6 +13,7 @@ class QTcpSocket;
 namespace quibo {
 
 class Dispatcher;
+class Wakeup;
 class Notices;
 
 // Receives every record sent to this client on the peer port: one connection at a time, each
@@ -47,6 +48,7 @@ private:
     Notices &m_notices;
     Dispatcher &m_dispatcher;
     QTcpServer *m_server = nullptr;
+    Wakeup *m_newConnections = nullptr;
     bool m_started = false;
 };
 

@@ -30,12 +30,6 @@ RecordSender::RecordSender(const Config &config, const Timings &timings, QObject
 {
 }
 
-RecordSender::~RecordSender()
-{
-    // A socket closing in its destructor signals its change: no task may wake up to it.
-    qDeleteAll(findChildren<SocketEvents *>());
-}
-
 QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray block)
 {
     const std::optional<QHostAddress> host = dialable(address);
@@ -43,11 +37,11 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
         co_return SendOutcome::NotConnected;
 
     auto *socket = new QTcpSocket(this);
-    auto *events = new SocketEvents(socket);
+    Wakeup *changes = watchSocket(socket);
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
     socket->connectToHost(*host, m_config.peerPort);
     while (socket->state() != QAbstractSocket::ConnectedState) {
-        if (socket->state() == QAbstractSocket::UnconnectedState || !co_await nextChange(events, connectDeadline)) {
+        if (socket->state() == QAbstractSocket::UnconnectedState || !co_await nextChange(changes, connectDeadline)) {
             socket->abort();
             socket->deleteLater();
             co_return SendOutcome::NotConnected;
@@ -59,7 +53,7 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
     if (socket->write(block) != block.size())
         outcome = SendOutcome::SendFailed;
     while (outcome == SendOutcome::Sent && socket->bytesToWrite() > 0) {
-        if (socket->state() != QAbstractSocket::ConnectedState || !co_await nextChange(events, writeDeadline))
+        if (socket->state() != QAbstractSocket::ConnectedState || !co_await nextChange(changes, writeDeadline))
             outcome = SendOutcome::SendFailed;
     }
     if (outcome == SendOutcome::Sent)

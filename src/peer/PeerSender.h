@@ -29,7 +29,6 @@ class RecordSender : public QObject {
     Q_OBJECT
 public:
     RecordSender(const Config &config, const Timings &timings, QObject *parent = nullptr);
-    ~RecordSender() override;
 
     QCoro::Task<SendOutcome> sendRecord(QString address, QByteArray block);
 

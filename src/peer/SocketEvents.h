@@ -3,23 +3,53 @@
 #include <QCoro/QCoroTask>
 #include <QDeadlineTimer>
 #include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <coroutine>
 
 class QAbstractSocket;
+class QTcpServer;
 
 namespace quibo {
 
-// Turns every change of a socket (connected, bytes read or written, closed, failed) into one
-// signal to await. A child of its socket, so a wait on it ends with the socket.
-class SocketEvents : public QObject {
+// Lets one task wait for "something happened" on the object it is a child of. Signals that
+// arrive in bursts wake the task once, from the event loop; a wait on a destroyed Wakeup never
+// resumes. (A plain signal await resumes once per queued emission, which breaks on bursts.)
+class Wakeup : public QObject {
     Q_OBJECT
 public:
-    explicit SocketEvents(QAbstractSocket *socket);
+    explicit Wakeup(QObject *parent);
 
-Q_SIGNALS:
-    void changed();
+    // Wakes the waiting task, or the next one to wait.
+    void wake();
+
+    struct Awaiter {
+        Wakeup *wakeup;
+        std::chrono::milliseconds timeout;
+        bool await_ready() const noexcept { return wakeup->m_pending; }
+        void await_suspend(std::coroutine_handle<> waiter) noexcept;
+        void await_resume() const noexcept { wakeup->m_pending = false; }
+    };
+    // Completes at the next wake, or after `timeout` (negative: never times out).
+    Awaiter next(std::chrono::milliseconds timeout = std::chrono::milliseconds(-1)) { return {this, timeout}; }
+
+private:
+    void resumeWaiter();
+
+    std::coroutine_handle<> m_waiter;
+    bool m_pending = false;
+    bool m_resumeQueued = false;
+    QTimer m_timeout;
 };
 
-// Waits for the next change of the socket, at most until `deadline`; false once it has passed.
-QCoro::Task<bool> nextChange(SocketEvents *events, QDeadlineTimer deadline);
+// A socket's changes (connected, bytes read or written, closed, failed) as one Wakeup, owned
+// by the socket.
+Wakeup *watchSocket(QAbstractSocket *socket);
+// A listening server's new connections as one Wakeup, owned by the server.
+Wakeup *watchServer(QTcpServer *server);
+
+// Waits for the next change, at most until `deadline`; false once the deadline has passed.
+QCoro::Task<bool> nextChange(Wakeup *wakeup, QDeadlineTimer deadline);
 
 } // namespace quibo

@@ -1,0 +1,227 @@
+// The listener: listening, reading one connection at a time, and surviving bad input.
+#include "PeerNetwork.h"
+#include "RawPeer.h"
+
+#include "peer/PeerRecord.h"
+
+#include <QEventLoop>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QTest>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray record(const char *handle, const QString &body, qsizetype block = peer::MessageBlock)
+{
+    return peer::buildRecord(QString::fromLatin1(handle), body, block);
+}
+
+// bob at 127.0.0.3 listens; alice (127.0.0.2) is his contact, online.
+struct ListenerTest : ::testing::Test {
+    PeerNetwork net;
+    TestClient &bob = net.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"));
+    std::unique_ptr<HandledCounter> handled;
+
+    void SetUp() override
+    {
+        net.add(QStringLiteral("alice"), QStringLiteral("127.0.0.2"));
+        net.befriend(bob, {QStringLiteral("LoopBack"), QStringLiteral("alice")});
+        ASSERT_TRUE(PeerNetwork::startListening(bob));
+        handled = std::make_unique<HandledCounter>(bob);
+    }
+    void deliver(const QByteArray &bytes)
+    {
+        ASSERT_TRUE(sendRaw(QStringLiteral("127.0.0.3"), net.port(), bytes));
+    }
+    bool handledAll(int n) { return waitFor([&] { return handled->count >= n; }); }
+};
+
+} // namespace
+
+TEST_F(ListenerTest, MalformedRecordsAreDroppedWithoutHarm)
+{
+    const QByteArray cases[] = {
+        QByteArray(),                                  // an empty connection
+        QByteArray("alice hello, no separator"),        // no "|"
+        QByteArray(600, 'x'),                          // no "|" and no zero byte
+        QByteArray("alice|") + QByteArray(900, 'y'),   // no zero byte, longer than a read
+        record("alice", QStringLiteral("|399")),       // a code-like body that is no code
+        record("alice", QStringLiteral("|FARX")),
+        record("alice", QStringLiteral("|600123")),    // a file offer without "<"
+        record("alice", QStringLiteral("|")),
+        record("mallory", QStringLiteral("hello")),    // a stranger
+        record("alice-but-far-too-long-to-be-any-handle-at-all", QStringLiteral("hello")),
+        QByteArray("|hello"),                          // an empty handle
+    };
+    for (const QByteArray &bytes : cases)
+        deliver(bytes);
+    ASSERT_TRUE(handledAll(static_cast<int>(std::size(cases))));
+    // Only the over-long read showed something: the first 511 bytes, as a message from alice.
+    ASSERT_EQ(bob.messages.log.size(), 1);
+    EXPECT_EQ(bob.messages.log.at(0), QStringLiteral("received|alice|") + QString(505, u'y'));
+    EXPECT_TRUE(bob.ui.log.isEmpty());
+    EXPECT_TRUE(bob.sound.finished.isEmpty());
+
+    deliver(record("alice", QStringLiteral("still here")));
+    ASSERT_TRUE(handledAll(static_cast<int>(std::size(cases)) + 1));
+    EXPECT_EQ(bob.messages.log.last(), QStringLiteral("received|alice|still here"));
+}
+
+namespace {
+QCoro::Task<> handleEach(Dispatcher *dispatcher, QList<QByteArray> blocks, int *done)
+{
+    for (const QByteArray &block : blocks) {
+        co_await dispatcher->handle(block);
+        ++*done;
+    }
+}
+
+QByteArray randomBlock(QRandomGenerator &random)
+{
+    QByteArray block(static_cast<qsizetype>(random.bounded(1, 600)), Qt::Uninitialized);
+    for (char &c : block)
+        c = static_cast<char>(random.bounded(256));
+    return block;
+}
+} // namespace
+
+TEST_F(ListenerTest, TenThousandRandomBlocksAreHandledWithoutHarm)
+{
+    Client &c = *bob.client;
+    Dispatcher dispatcher(c.session(), c.contacts(), c.messaging(), c.notices(), bob.sound, c.peerSender(),
+                          PeerHandlers{c.contactRequests(), c.channelJoin(), c.privateChat(), c.fileReception()});
+    QRandomGenerator random(1234);
+    QList<QByteArray> blocks;
+    for (int i = 0; i < 10000; ++i) {
+        QByteArray block = randomBlock(random);
+        if (i % 3 == 0) // many look like a record from a contact
+            block.replace(0, 6, "alice|");
+        blocks.append(block);
+    }
+    int done = 0;
+    // A local loop: waitFor's polling would spend most of the time asleep between dialogs.
+    QEventLoop loop;
+    QTimer::singleShot(60s, &loop, &QEventLoop::quit);
+    handleEach(&dispatcher, blocks, &done).then([&loop] { loop.quit(); });
+    if (done < 10000)
+        loop.exec();
+    ASSERT_EQ(done, 10000) << "stuck at " << blocks.value(done).toHex().toStdString();
+    EXPECT_GT(bob.messages.log.size(), 1000) << "many were shown as messages from alice";
+    EXPECT_EQ(bob.messages.openCount(), 0);
+
+    for (int i = 0; i < 30; ++i)
+        deliver(randomBlock(random));
+    ASSERT_TRUE(handledAll(30));
+    deliver(record("alice", QStringLiteral("after the noise")));
+    ASSERT_TRUE(handledAll(31));
+    EXPECT_EQ(bob.messages.log.last(), QStringLiteral("received|alice|after the noise"));
+}
+
+TEST_F(ListenerTest, RecordInTwoPiecesIsReadWhole)
+{
+    const QByteArray block = record("alice", QStringLiteral("one record, two writes"));
+    RawConnection c(QStringLiteral("127.0.0.3"), net.port());
+    ASSERT_TRUE(c.write(block.left(8)));
+    QTest::qWait(50);
+    ASSERT_TRUE(c.write(block.mid(8)));
+    c.close();
+    ASSERT_TRUE(handledAll(1));
+    EXPECT_EQ(bob.messages.log, QStringList{QStringLiteral("received|alice|one record, two writes")});
+}
+
+TEST(ListenerWindow, PeerThatNeverClosesIsReadWhenTheWindowEnds)
+{
+    PeerNetwork net;
+    Timings timings = peerTimings();
+    timings.peerReadWindow = 200ms;
+    TestClient &bob = net.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"), timings);
+    net.befriend(bob, {QStringLiteral("alice")});
+    ASSERT_TRUE(PeerNetwork::startListening(bob));
+    HandledCounter handled(bob);
+
+    RawConnection lingering(QStringLiteral("127.0.0.3"), net.port());
+    ASSERT_TRUE(lingering.write("alice|short and open"));
+    ASSERT_TRUE(sendRaw(QStringLiteral("127.0.0.3"), net.port(), record("alice", QStringLiteral("next"))));
+    ASSERT_TRUE(waitFor([&] { return handled.count == 2; }));
+    EXPECT_EQ(bob.messages.log, (QStringList{QStringLiteral("received|alice|short and open"),
+                                             QStringLiteral("received|alice|next")}));
+}
+
+TEST(ListenerStart, ThreeFailedTriesToListenAreToldOnce)
+{
+    PeerNetwork net;
+    QTcpServer squatter;
+    ASSERT_TRUE(squatter.listen(QHostAddress(QStringLiteral("127.0.0.3")), net.port()));
+    TestClient &bob = net.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"));
+    bool gaveUp = false;
+    QObject::connect(&bob.client->listener(), &Listener::gaveUp, [&] { gaveUp = true; });
+    bob.client->listener().start();
+    ASSERT_TRUE(waitFor([&] { return gaveUp; }));
+    EXPECT_EQ(bob.ui.log, QStringList{QStringLiteral("message|Winsock Error - Please Logoff|Error Code 1001")});
+    EXPECT_FALSE(bob.client->listener().isListening());
+}
+
+TEST(ListenerStart, ListensWhenThePortFreesUpBeforeTheThirdTry)
+{
+    PeerNetwork net;
+    auto squatter = std::make_unique<QTcpServer>();
+    ASSERT_TRUE(squatter->listen(QHostAddress(QStringLiteral("127.0.0.3")), net.port()));
+    TestClient &bob = net.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"));
+    bob.client->listener().start();
+    QTest::qWait(50);
+    squatter.reset();
+    ASSERT_TRUE(waitFor([&] { return bob.client->listener().isListening(); }));
+    EXPECT_TRUE(bob.ui.log.isEmpty());
+}
+
+namespace {
+struct NoticeCase {
+    const char16_t *body;
+    const char16_t *shown; // the message box line, empty for none
+    bool withSound;
+};
+} // namespace
+
+TEST_F(ListenerTest, AnswersAndNoticesShowTheirMessages)
+{
+    const NoticeCase cases[] = {
+        {u"|005", u"message|Contact Is Not Hosting A Chat Channel|", false},
+        {u"|007", u"message|alice|User Added You To Their Contact List", false},
+        {u"|601photo.png", u"message|alice Is Busy Receiving Another File|Try To Send It Again Later", true},
+        {u"|602photo.png", u"message|alice Has Received photo.png|File Transfer Complete", true},
+        {u"|603photo.png", u"message|alice Does Not Want The File|File Transfer Cancelled", true},
+        {u"|702nothing", u"message|alice Does Not Want To Join|Private Chat, Maybe Later ...", true},
+        {u"|703nothing", u"message|alice Is Busy In Another Chat Session|Try Again Later", true},
+        {u"|704nothing", u"", false},
+        {u"|300", u"", false},
+        {u"|400", u"", false},
+    };
+    int n = 0;
+    for (const NoticeCase &c : cases) {
+        const QString body = QString::fromUtf16(c.body);
+        bob.ui.log.clear();
+        bob.sound.played.clear();
+        bob.client->privateChat().inPrivateChat = true;
+        deliver(record("alice", body, peer::ShortBlock));
+        if (body == QStringLiteral("|300")) {
+            ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty() && bob.ui.popups.last()->open; }));
+            bob.ui.popups.last()->pressOk();
+        }
+        ASSERT_TRUE(handledAll(++n)) << body.toStdString();
+        const QString shown = QString::fromUtf16(c.shown);
+        EXPECT_EQ(bob.ui.log.filter(QStringLiteral("message|")), shown.isEmpty() ? QStringList() : QStringList{shown})
+            << body.toStdString();
+        EXPECT_EQ(bob.sound.played.contains(QStringLiteral("async:mail.snd")), c.withSound) << body.toStdString();
+        if (body.startsWith(QStringLiteral("|70")) && body != QStringLiteral("|704nothing")) {
+            EXPECT_FALSE(bob.client->privateChat().inPrivateChat) << "the private chat ends";
+        }
+    }
+    EXPECT_TRUE(bob.client->privateChat().peerClosed);
+}

@@ -1,0 +1,91 @@
+#include "PeerNetwork.h"
+
+#include <QTcpServer>
+
+using namespace std::chrono_literals;
+
+namespace quibo::test {
+
+quint16 freeLoopbackPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0))
+        return 0;
+    return probe.serverPort();
+}
+
+Timings peerTimings()
+{
+    Timings t = TestClient::fastTimings();
+    t.peerReadWindow = 3000ms;
+    t.peerConnectTimeout = 3000ms;
+    return t;
+}
+
+PeerNetwork::PeerNetwork() : m_port(freeLoopbackPort()) {}
+
+TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings)
+{
+    Config config;
+    config.listenAddress = QHostAddress(address);
+    config.peerPort = m_port;
+    auto client = std::make_unique<TestClient>(config, timings);
+    SessionState &session = client->client->session();
+    session.ownHandle = handle;
+    session.ownAddress = address;
+    session.notLoggedOn = false;
+    session.contactsResolved = true;
+    m_members.push_back({handle, address, std::move(client)});
+    return *m_members.back().client;
+}
+
+void PeerNetwork::befriend(TestClient &client, const QStringList &handles)
+{
+    ContactTable &table = client.client->contacts();
+    table.load(handles);
+    for (int i = 0; i < handles.size(); ++i)
+        table.applyLookup(i, addressOf(handles.at(i)));
+    table.FillOnlineList();
+}
+
+bool PeerNetwork::startListening(TestClient &client)
+{
+    client.client->listener().start();
+    return waitFor([&client] { return client.client->listener().isListening(); });
+}
+
+TestClient &PeerNetwork::client(const QString &handle)
+{
+    for (Member &m : m_members) {
+        if (m.handle == handle)
+            return *m.client;
+    }
+    Q_ASSERT(false);
+    return *m_members.front().client;
+}
+
+QString PeerNetwork::addressOf(const QString &handle) const
+{
+    if (handle == QStringLiteral("LoopBack"))
+        return QStringLiteral("127.0.0.1");
+    for (const Member &m : m_members) {
+        if (m.handle == handle)
+            return m.address;
+    }
+    return QStringLiteral("0");
+}
+
+HandledCounter::HandledCounter(TestClient &client)
+{
+    connect(&client.client->listener(), &Listener::recordHandled, this, [this] { ++count; });
+}
+
+void selectContact(TestClient &client, const QString &handle)
+{
+    const std::optional<int> index = client.client->contacts().FindContactByHandle(handle);
+    Q_ASSERT(index);
+    client.client->session().selectedContact = *index;
+    client.client->sendMessageFields().m_to = handle;
+}
+
+} // namespace quibo::test

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "TestClient.h"
+
+#include <memory>
+#include <vector>
+
+namespace quibo::test {
+
+// A free TCP port on the loopback interface, for the clients of one test to share.
+quint16 freeLoopbackPort();
+
+// Timings for clients that talk over loopback: short waits, but a read window and connect
+// time-out long enough that a busy machine never cuts a record.
+Timings peerTimings();
+
+// Clients in one process, each listening on its own loopback address and the same port, as
+// after logon: own handle and address set, contacts resolved and listed.
+class PeerNetwork {
+public:
+    PeerNetwork();
+
+    // A client named `handle` at `address` ("127.0.0.2", ...). It listens once started.
+    TestClient &add(const QString &handle, const QString &address, Timings timings = peerTimings());
+    // Gives `client` these contacts, each online at the address of the client of that name
+    // (or "0" when there is none), and lists them.
+    void befriend(TestClient &client, const QStringList &handles);
+    // Starts the client's listener and waits until it listens.
+    static bool startListening(TestClient &client);
+
+    TestClient &client(const QString &handle);
+    QString addressOf(const QString &handle) const;
+    [[nodiscard]] quint16 port() const { return m_port; }
+
+private:
+    struct Member {
+        QString handle;
+        QString address;
+        std::unique_ptr<TestClient> client;
+    };
+    quint16 m_port;
+    std::vector<Member> m_members;
+};
+
+// Counts the records a client's listener has fully handled.
+class HandledCounter : public QObject {
+    Q_OBJECT
+public:
+    explicit HandledCounter(TestClient &client);
+    int count = 0;
+};
+
+// Selects contact `handle` in `client`'s table as the main window's click does.
+void selectContact(TestClient &client, const QString &handle);
+
+} // namespace quibo::test
