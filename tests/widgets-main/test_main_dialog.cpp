@@ -1,0 +1,177 @@
+#include "QtPrinters.h"
+#include "WidgetClient.h"
+
+#include "ui/Commands.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+// The real menu's items as "path>text=id", separators as "path>-".
+void flatten(const QList<QAction *> &actions, const QString &path, QStringList &out)
+{
+    for (const QAction *action : actions) {
+        const QString prefix = path.isEmpty() ? QString() : path + u'>';
+        if (action->isSeparator())
+            out.append(prefix + u'-');
+        else if (action->menu())
+            flatten(action->menu()->actions(), prefix + action->text(), out);
+        else
+            out.append(prefix + action->text() + u'=' + QString::number(action->data().toInt()));
+    }
+}
+QStringList flat(const QList<QAction *> &actions)
+{
+    QStringList out;
+    flatten(actions, {}, out);
+    return out;
+}
+void flattenData(const QList<MenuItem> &items, const QString &path, QStringList &out)
+{
+    for (const MenuItem &item : items) {
+        const QString prefix = path.isEmpty() ? QString() : path + u'>';
+        if (item.isSeparator())
+            out.append(prefix + u'-');
+        else if (!item.children.isEmpty())
+            flattenData(item.children, prefix + item.text, out);
+        else
+            out.append(prefix + item.text + u'=' + QString::number(item.id));
+    }
+}
+QStringList flatData(const QList<MenuItem> &items)
+{
+    QStringList out;
+    flattenData(items, {}, out);
+    return out;
+}
+QAction *findAction(QMenu &menu, const QString &text)
+{
+    for (QAction *action : menu.actions()) {
+        if (action->menu()) {
+            if (QAction *found = findAction(*action->menu(), text))
+                return found;
+        } else if (action->text() == text) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+} // namespace
+
+TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
+{
+    WidgetClient t;
+    t.client->mainWindow().open();
+    CMainDlg &w = t.window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    QTreeWidget *list = w.contactList();
+    EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Contacts Online"));
+    EXPECT_EQ(list->columnCount(), 1);
+    EXPECT_EQ(list->columnWidth(0), 105);
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    const QTreeWidgetItem *item = list->topLevelItem(0);
+    EXPECT_EQ(item->text(0), QStringLiteral("LoopBack"));
+    EXPECT_EQ(item->foreground(0).color(), QColor(0, 0, 213));
+    EXPECT_FALSE(item->icon(0).isNull());
+
+    EXPECT_EQ(w.channelButton()->text(), QStringLiteral("Ch&at Channel"));
+    EXPECT_EQ(w.logOffButton()->text(), QStringLiteral("&Log Off"));
+    EXPECT_FALSE(w.channelButton()->isEnabled());
+    EXPECT_FALSE(w.logOffButton()->isEnabled());
+    EXPECT_EQ(w.statusLine()->text(), QStringLiteral("Please Wait..."));
+    EXPECT_EQ(w.statusLine()->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(w.statusLine()->frameShadow(), QFrame::Sunken);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("alice"));
+    EXPECT_FALSE(w.windowIcon().isNull());
+
+    // Top to bottom: list, "Ch&at Channel", "&Log Off", status line.
+    EXPECT_LT(list->geometry().bottom(), w.channelButton()->geometry().top());
+    EXPECT_LT(w.channelButton()->geometry().bottom(), w.logOffButton()->geometry().top());
+    EXPECT_LT(w.logOffButton()->geometry().bottom(), w.statusLine()->geometry().top());
+}
+
+TEST(MainDialog, MenusAreBuiltFromTheirTables)
+{
+    WidgetClient t;
+    EXPECT_EQ(flat(t.window().menuBar()->actions()), flatData(mainMenuBar()));
+    EXPECT_EQ(t.window().menuBar()->actions().size(), 5) << "the two empty entries are there too";
+    EXPECT_EQ(flat(t.window().contactMenu()->actions()), flatData(contactMenu()));
+}
+
+TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
+{
+    WidgetClient t;
+    CMainDlg &w = t.window();
+    QSignalSpy chosen(&t.mainWindow, &MainWindowView::commandChosen);
+    findAction(*w.contactMenu(), QStringLiteral("Possessed"))->trigger();
+    findAction(*w.menuBar()->actions().at(4)->menu(), QStringLiteral("&About Quibo32"))->trigger();
+    w.channelButton()->setEnabled(true);
+    w.logOffButton()->setEnabled(true);
+    QTest::mouseClick(w.channelButton(), Qt::LeftButton);
+    QTest::mouseClick(w.logOffButton(), Qt::LeftButton);
+    QList<int> ids;
+    for (const QList<QVariant> &args : chosen)
+        ids.append(args.at(0).toInt());
+    EXPECT_EQ(ids, (QList<int>{32799, 32813, 1011, 1000}));
+}
+
+TEST(MainDialog, CloseBoxAsksAndEscEndsOnlyTheWindow)
+{
+    WidgetClient t;
+    t.mainWindow.show();
+    CMainDlg &w = t.window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QSignalSpy closeRequested(&t.mainWindow, &MainWindowView::closeRequested);
+    QSignalSpy dismissed(&t.mainWindow, &MainWindowView::dismissed);
+
+    w.close();
+    EXPECT_EQ(closeRequested.size(), 1);
+    EXPECT_TRUE(w.isVisible()) << "the behaviour decides whether the window goes";
+
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_EQ(dismissed.size(), 1);
+    EXPECT_FALSE(w.isVisible());
+    t.mainWindow.bringForward();
+    EXPECT_FALSE(w.isVisible()) << "an ended window does not come back";
+}
+
+// Clicks report the selected item once the list has moved its selection; a click on the
+// empty part clears the selection and reports -1.
+TEST(MainDialog, ListClicksReportTheSelectedPosition)
+{
+    WidgetClient t;
+    t.client->contacts().AddContactRecord(QStringLiteral("bob"), QStringLiteral("0"), true);
+    t.mainWindow.show();
+    CMainDlg &w = t.window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTreeWidget *list = w.contactList();
+    QSignalSpy clicked(&t.mainWindow, &MainWindowView::itemClicked);
+    QSignalSpy rightClicked(&t.mainWindow, &MainWindowView::itemRightClicked);
+    const QPoint bob = list->visualItemRect(list->topLevelItem(1)).center();
+    const QPoint empty(5, list->viewport()->height() - 5);
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, bob);
+    ASSERT_TRUE(clicked.wait(2000));
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, bob);
+    ASSERT_TRUE(rightClicked.wait(2000));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
+    ASSERT_TRUE(clicked.wait(2000));
+    EXPECT_EQ(clicked.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(rightClicked.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(clicked.at(1).at(0).toInt(), -1);
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    t.window().contactMenu()->hide();
+}
