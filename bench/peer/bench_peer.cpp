@@ -1,0 +1,180 @@
+// bench_peer [records] [senders]
+//
+// Several sending clients, each with one record in flight at a time, send sound codes to one
+// listening client; a record's latency runs from the start of its send until the listener has
+// handled it (its clip played, with a zero-length clip). The baseline is the same
+// connect-send-close by the same sender code to a bare server that only reads to the end.
+#include "PeerNetwork.h"
+
+#include "peer/PeerRecord.h"
+#include "peer/SocketEvents.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+
+struct Figures {
+    double recordsPerSecond = 0;
+    double medianMs = 0;
+};
+
+// What the senders share: a clock, start times of the record each has in flight, and a
+// Wakeup each to hear that its record was handled.
+struct Run {
+    QElapsedTimer clock;
+    std::vector<qint64> startedNs;
+    std::vector<Wakeup *> handled;
+    std::vector<double> latenciesMs;
+    int finishedSenders = 0;
+
+    void done(int sender)
+    {
+        latenciesMs.push_back(static_cast<double>(clock.nsecsElapsed() - startedNs.at(static_cast<std::size_t>(sender))) / 1e6);
+        handled.at(static_cast<std::size_t>(sender))->wake();
+    }
+};
+
+QCoro::Task<> sendLoop(RecordSender *sender, QString address, QByteArray block, int count, Run *run, int id)
+{
+    for (int i = 0; i < count; ++i) {
+        run->startedNs.at(static_cast<std::size_t>(id)) = run->clock.nsecsElapsed();
+        if (co_await sender->sendRecord(address, block) != SendOutcome::Sent) {
+            std::fprintf(stderr, "sender %d: send failed\n", id);
+            break;
+        }
+        co_await run->handled.at(static_cast<std::size_t>(id))->next();
+    }
+    ++run->finishedSenders;
+}
+
+Figures measure(Run &run, const std::vector<RecordSender *> &senders, const QString &address,
+                const std::vector<QByteArray> &blocks, int perSender)
+{
+    const auto n = senders.size();
+    run.startedNs.assign(n, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        run.handled.push_back(new Wakeup(senders[i]));
+    run.clock.start();
+    for (std::size_t i = 0; i < n; ++i)
+        sendLoop(senders[i], address, blocks[i], perSender, &run, static_cast<int>(i));
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (run.finishedSenders == static_cast<int>(n))
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+    const double seconds = static_cast<double>(run.clock.nsecsElapsed()) / 1e9;
+    std::sort(run.latenciesMs.begin(), run.latenciesMs.end());
+    Figures f;
+    f.recordsPerSecond = static_cast<double>(run.latenciesMs.size()) / seconds;
+    f.medianMs = run.latenciesMs.empty() ? 0 : run.latenciesMs.at(run.latenciesMs.size() / 2);
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int records = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
+    const int senderCount = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, 50) : 4;
+    const int perSender = std::max(1, records / senderCount);
+
+    // The client path: a listener at 127.0.0.2 and senders at 127.0.0.3, .4, ...
+    PeerNetwork net;
+    TestClient &hub = net.add(QStringLiteral("hub"), QStringLiteral("127.0.0.2"), Timings{});
+    QStringList names;
+    std::vector<RecordSender *> senders;
+    std::vector<QByteArray> blocks;
+    const QStringList codes{QStringLiteral("|400"), QStringLiteral("|401"), QStringLiteral("|402"),
+                            QStringLiteral("|403"), QStringLiteral("|404"), QStringLiteral("|405"),
+                            QStringLiteral("|406"), QStringLiteral("|407"), QStringLiteral("|408"),
+                            QStringLiteral("|409")};
+    for (int i = 0; i < senderCount; ++i) {
+        const QString name = QStringLiteral("s%1").arg(i);
+        TestClient &c = net.add(name, QStringLiteral("127.0.0.%1").arg(3 + i), Timings{});
+        names.append(name);
+        senders.push_back(&c.client->peerSender().records());
+        // The code names the sender (the clip played tells who); the rest is padding text.
+        blocks.push_back(peer::buildRecord(name, codes.at(i % codes.size()) + QString::number(i), peer::MessageBlock));
+    }
+    net.befriend(hub, names);
+    if (!PeerNetwork::startListening(hub)) {
+        std::fprintf(stderr, "cannot listen\n");
+        return 1;
+    }
+    Run client;
+    QObject::connect(&hub.client->listener(), &Listener::recordHandled, &app, [&] {
+        // Records are handled one at a time: the last clip is this record's; its sender is
+        // the one with that code in flight.
+        const QString clip = hub.sound.finished.constLast();
+        for (int i = 0; i < senderCount; ++i) {
+            if (peer::codeEntry(*peer::matchCode(codes.at(i % codes.size()))).clips.constFirst() == clip
+                && client.startedNs.at(static_cast<std::size_t>(i)) != 0) {
+                client.done(i);
+                client.startedNs.at(static_cast<std::size_t>(i)) = 0;
+                break;
+            }
+        }
+    });
+    if (senderCount > codes.size())
+        std::fprintf(stderr, "more senders than sound codes: latencies are attributed loosely\n");
+    const Figures ours = measure(client, senders, QStringLiteral("127.0.0.2"), blocks, perSender);
+
+    // The baseline: the same senders' connect-send-close to a bare reader at 127.0.0.20.
+    Config rawConfig;
+    rawConfig.peerPort = freeLoopbackPort();
+    const Timings rawTimings;
+    std::vector<RecordSender *> rawSenders;
+    std::vector<QByteArray> rawBlocks;
+    for (int i = 0; i < senderCount; ++i) {
+        rawSenders.push_back(new RecordSender(rawConfig, rawTimings, &app));
+        rawBlocks.push_back(QByteArray(1, static_cast<char>(i)) + QByteArray(peer::MessageBlock - 1, 'x'));
+    }
+    QTcpServer bare;
+    bare.setListenBacklogSize(5);
+    if (!bare.listen(QHostAddress(QStringLiteral("127.0.0.20")), rawConfig.peerPort)) {
+        std::fprintf(stderr, "cannot listen for the baseline\n");
+        return 1;
+    }
+    Run raw;
+    QObject::connect(&bare, &QTcpServer::newConnection, &app, [&] {
+        while (QTcpSocket *s = bare.nextPendingConnection()) {
+            auto *bytes = new QByteArray;
+            QObject::connect(s, &QTcpSocket::readyRead, s, [s, bytes] { bytes->append(s->readAll()); });
+            QObject::connect(s, &QTcpSocket::disconnected, s, [s, bytes, &raw] {
+                bytes->append(s->readAll());
+                if (!bytes->isEmpty())
+                    raw.done(static_cast<unsigned char>(bytes->at(0)));
+                delete bytes;
+                s->deleteLater();
+            });
+        }
+    });
+    const Figures bareFigures = measure(raw, rawSenders, QStringLiteral("127.0.0.20"), rawBlocks, perSender);
+
+    std::printf("peer records: %d senders x %d records of %lld bytes\n", senderCount, perSender,
+                static_cast<long long>(peer::MessageBlock));
+    std::printf("  client listener : %8.0f records/s, median latency %.3f ms (%zu handled)\n", ours.recordsPerSecond,
+                ours.medianMs, client.latenciesMs.size());
+    std::printf("  bare loopback   : %8.0f records/s, median latency %.3f ms\n", bareFigures.recordsPerSecond,
+                bareFigures.medianMs);
+    std::printf("  ratios          : rate %.2f of bare (target >= 500 records/s), latency %.2f x bare (target <= 10)\n",
+                ours.recordsPerSecond / bareFigures.recordsPerSecond, ours.medianMs / bareFigures.medianMs);
+    std::printf("  versus the fixed 1 s wait before each read: %.0f x\n", ours.recordsPerSecond / 1.0);
+    return 0;
+}
