@@ -22,6 +22,11 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_dispatcher(m_session, m_contacts, m_messaging, m_notices, *m_ports.sound, m_peerSender,
                    PeerHandlers{m_contactRequests, m_channelJoin, m_privateChat, m_fileReception}),
       m_listener(new Listener(m_config, m_timings, m_notices, m_dispatcher, this)),
+      m_directorySession(new DirectorySession(
+          {m_session, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow, *m_ports.process,
+           *m_ports.shell, m_contacts, m_contactsFile, *m_recordSender, m_ports.windowCloser, m_ports.broadcast,
+           m_ports.registration},
+          this)),
       m_mainWindowTask(m_session, *m_ports.mainWindow, m_contacts, m_messaging, m_notices, *m_ports.shell, m_workDir,
                        [this] { return m_tasks.endFromMainWindow(); }),
       m_tasks(m_session, *m_ports.mainWindow, *m_ports.process),
@@ -29,6 +34,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                 [this] { m_tasks.start(); })
 {
     m_tasks.setListener(*m_listener);
+    m_tasks.setDirectorySession(*m_directorySession);
     m_tasks.setMainWindow(m_mainWindowTask);
 }
 

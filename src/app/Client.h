@@ -13,6 +13,7 @@
 #include "contacts/ContactRequests.h"
 #include "contacts/ContactTable.h"
 #include "contacts/ContactsFile.h"
+#include "directory/DirectorySession.h"
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
 #include "peer/Messaging.h"
@@ -54,6 +55,8 @@ public:
     ChannelJoin &channelJoin() { return m_channelJoin; }
     PrivateChatPeer &privateChat() { return m_privateChat; }
     FileReception &fileReception() { return m_fileReception; }
+    DirectorySession &directorySession() { return *m_directorySession; }
+    DirectoryClient &directory() { return m_directorySession->directory(); }
     MainWindow &mainWindow() { return m_mainWindowTask; }
 
 private:
@@ -79,6 +82,7 @@ private:
     FileReception m_fileReception;
     Dispatcher m_dispatcher;
     Listener *m_listener;
+    DirectorySession *m_directorySession;
     MainWindow m_mainWindowTask;
     Session m_tasks;
     Startup m_startup;

@@ -14,6 +14,8 @@ struct Config {
     quint16 webPort = 80;
     QString directoryHost;
     quint16 directoryPort = 80;
+    // The own address to publish, instead of finding it (tests run clients on 127.0.0.x).
+    QString ownAddressOverride;
 
     // The build-time directory, or QUIBO_DIRECTORY ("host" or "host:port") when set.
     static Config fromEnvironment();

@@ -10,6 +10,8 @@ class SoundPlayer;
 class Shell;
 class ProcessControl;
 class RegistrationUi;
+class BroadcastUi;
+class WindowCloser;
 
 // Everything through which the client reaches the user and the desktop. The real program
 // plugs in widgets and the desktop; tests plug in a scripted user.
@@ -22,6 +24,9 @@ struct Ports {
     ProcessControl *process = nullptr;
     RegistrationUi *registration = nullptr;
     MessageUi *messages = nullptr;
+    BroadcastUi *broadcast = nullptr;
+    // Optional: without one the client closes the local web server through its local socket.
+    WindowCloser *windowCloser = nullptr;
 };
 
 } // namespace quibo

@@ -1,6 +1,8 @@
 #include "app/Session.h"
 
 #include "app/ProcessControl.h"
+#include "directory/DirectorySession.h"
+#include "directory/Logon.h"
 #include "peer/Listener.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowUi.h"
@@ -15,9 +17,12 @@ Session::Session(SessionState &session, MainWindowView &mainWindow, ProcessContr
 void Session::start()
 {
     runMainWindow();
-    // Logon and the local web server join here as they are built.
+    if (m_directory)
+        m_directory->logon().start();
     if (m_listener)
         m_listener->start();
+    if (m_directory)
+        m_directory->webServer().start();
 }
 
 void Session::runMainWindow()
@@ -40,6 +45,10 @@ QCoro::Task<> Session::endFromMainWindow()
 
 QCoro::Task<> Session::logOff()
 {
+    if (m_directory) {
+        co_await m_directory->logoff().LogOff(DialogOwner::MainWindow);
+        co_return;
+    }
     m_session.logoffFailed = false;
     if (m_session.notLoggedOn) {
         m_process.exitProcess(0);

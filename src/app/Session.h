@@ -7,6 +7,7 @@
 
 namespace quibo {
 
+class DirectorySession;
 class Listener;
 class MainWindow;
 class MainWindowView;
@@ -21,6 +22,7 @@ public:
     // Starts the main window's task, logon and the listener, then the local web server.
     void start();
     void setListener(Listener &listener) { m_listener = &listener; }
+    void setDirectorySession(DirectorySession &directory) { m_directory = &directory; }
     void setMainWindow(MainWindow &mainWindow) { m_mainWindowTask = &mainWindow; }
 
     // Log Off, Exit and the close box: log off, then end unless the logoff failed.
@@ -34,6 +36,7 @@ private:
     MainWindowView &m_mainWindow;
     ProcessControl &m_process;
     Listener *m_listener = nullptr;
+    DirectorySession *m_directory = nullptr;
     MainWindow *m_mainWindowTask = nullptr;
     bool m_ending = false;
 };

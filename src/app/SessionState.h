@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace quibo {
 
@@ -17,6 +18,8 @@ struct SessionState {
     int clickedItem = 0;
     bool replyPending = false;
     bool sendDialogOpen = false;
+    // SentFileList: names of the files offered during this run, inside "html/tmp".
+    QStringList sentFiles;
 };
 
 // Frame counters of the animated popups: one per popup, kept across showings.

@@ -20,6 +20,8 @@ Ports TestClient::ports()
     p.process = &process;
     p.messages = &messages;
     p.registration = &registration;
+    p.broadcast = &broadcast;
+    p.windowCloser = &windowCloser;
     return p;
 }
 

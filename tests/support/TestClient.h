@@ -2,6 +2,7 @@
 
 #include "FakePlatform.h"
 #include "QtPrinters.h"
+#include "ScriptedDirectory.h"
 #include "ScriptedMessages.h"
 #include "ScriptedRegistration.h"
 #include "ScriptedUi.h"
@@ -30,6 +31,8 @@ struct TestClient {
     FakeProcess process;
     ScriptedMessages messages;
     ScriptedRegistration registration;
+    ScriptedBroadcast broadcast{ui.log};
+    FakeWindowCloser windowCloser;
     std::unique_ptr<Client> client;
 };
 

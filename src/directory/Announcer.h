@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ui/DialogOwner.h"
+
+#include <QCoro/QCoroTask>
+#include <QString>
+
+namespace quibo {
+
+struct SessionState;
+class ContactTable;
+class Notices;
+class RecordSender;
+
+// Tells every online contact, in table order, that the user has come ("|001") or gone
+// ("|002"), with the own address after the code: one 522-byte record each, as SendPeerRecord
+// sends it. It goes straight to each contact's address, so it neither changes the selected
+// contact nor uses the send dialog's m_message, which the user may be typing into meanwhile.
+class Announcer {
+public:
+    Announcer(const SessionState &session, const ContactTable &contacts, RecordSender &sender, Notices &notices);
+
+    // A failed connection is not reported; a failed send shows "send error - error code 1003".
+    QCoro::Task<> announce(QString code, DialogOwner owner);
+
+private:
+    const SessionState &m_session;
+    const ContactTable &m_contacts;
+    RecordSender &m_sender;
+    Notices &m_notices;
+};
+
+} // namespace quibo

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+
+namespace quibo {
+
+struct SessionState;
+class Announcer;
+class ContactTable;
+class ContactsFile;
+class DirectoryClient;
+class MainWindowView;
+class Notices;
+
+// ResolveContacts, the last step of logon: loads "contacts.dat", asks the directory for every
+// contact's address, lists the online ones, tells them the user is on, and makes the main
+// window ready.
+class ContactPass {
+public:
+    ContactPass(SessionState &session, ContactTable &contacts, ContactsFile &file, DirectoryClient &directory,
+                Announcer &announcer, Notices &notices, MainWindowView &mainWindow);
+
+    QCoro::Task<> ResolveContacts();
+
+private:
+    SessionState &m_session;
+    ContactTable &m_contacts;
+    ContactsFile &m_file;
+    DirectoryClient &m_directory;
+    Announcer &m_announcer;
+    Notices &m_notices;
+    MainWindowView &m_mainWindow;
+};
+
+} // namespace quibo

@@ -1,0 +1,47 @@
+#include "directory/DirectorySession.h"
+
+#include "app/Config.h"
+#include "directory/DirectoryClient.h"
+#include "directory/Logon.h"
+#include "directory/Registration.h"
+#include "directory/WindowCloser.h"
+
+namespace quibo {
+
+namespace {
+WindowCloser &closerFor(const DirectorySession::Inputs &in, std::unique_ptr<WindowCloser> &own)
+{
+    if (in.windowCloser)
+        return *in.windowCloser;
+    own = std::make_unique<LocalSocketWindowCloser>(in.config.listenAddress.toString(), in.config.webPort);
+    return *own;
+}
+} // namespace
+
+DirectorySession::DirectorySession(Inputs in, QObject *parent)
+    : QObject(parent), m_in(in), m_directory(new DirectoryClient(in.config, in.timings, this)),
+      m_web(in.config, in.dir, in.shell, closerFor(in, m_ownCloser)),
+      m_announcer(in.session, in.contacts, in.recordSender, in.notices),
+      m_contactPass(in.session, in.contacts, in.contactsFile, *m_directory, m_announcer, in.notices, in.mainWindow),
+      m_logoff(in.session, in.dir, *m_directory, m_web, m_announcer, in.notices, in.mainWindow, in.process),
+      m_logon(new Logon(Logon::Parts{in.session, in.config, in.timings, in.dir, *m_directory, in.notices,
+                                     in.mainWindow, in.broadcastUi, in.process, m_contactPass, m_logoff,
+                                     [this] { return registerUser(); }},
+                        this))
+{
+}
+
+DirectorySession::~DirectorySession() = default;
+
+QCoro::Task<bool> DirectorySession::registerUser()
+{
+    if (!m_in.registrationUi)
+        co_return false;
+    auto *registration =
+        new Registration(m_in.dir, m_in.config, *m_directory, *m_in.registrationUi, m_in.notices, this);
+    const RegistrationOutcome outcome = co_await registration->run();
+    registration->deleteLater();
+    co_return outcome == RegistrationOutcome::Registered;
+}
+
+} // namespace quibo

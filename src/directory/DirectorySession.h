@@ -1,0 +1,75 @@
+#pragma once
+
+#include "directory/Announcer.h"
+#include "directory/ContactPass.h"
+#include "directory/LocalWebServer.h"
+#include "directory/Logoff.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+
+#include <memory>
+
+namespace quibo {
+
+struct Config;
+struct SessionState;
+struct Timings;
+class BroadcastUi;
+class ContactTable;
+class ContactsFile;
+class DirectoryClient;
+class Logon;
+class MainWindowView;
+class Notices;
+class ProcessControl;
+class RecordSender;
+class RegistrationUi;
+class Shell;
+class WindowCloser;
+class WorkingDirectory;
+
+// The client's side of the directory service and the local web server, put together: the
+// directory client, logon, logoff and the web server's start and close.
+class DirectorySession : public QObject {
+    Q_OBJECT
+public:
+    struct Inputs {
+        SessionState &session;
+        const Config &config;
+        const Timings &timings;
+        const WorkingDirectory &dir;
+        Notices &notices;
+        MainWindowView &mainWindow;
+        ProcessControl &process;
+        Shell &shell;
+        ContactTable &contacts;
+        ContactsFile &contactsFile;
+        RecordSender &recordSender;
+        WindowCloser *windowCloser;     // none: the local web server's own socket
+        BroadcastUi *broadcastUi;       // none: the broadcast is not shown
+        RegistrationUi *registrationUi; // none: a first run cannot register and ends
+    };
+
+    explicit DirectorySession(Inputs in, QObject *parent = nullptr);
+    ~DirectorySession() override;
+
+    DirectoryClient &directory() { return *m_directory; }
+    Logon &logon() { return *m_logon; }
+    Logoff &logoff() { return m_logoff; }
+    LocalWebServer &webServer() { return m_web; }
+
+private:
+    QCoro::Task<bool> registerUser();
+
+    Inputs m_in;
+    DirectoryClient *m_directory;
+    std::unique_ptr<WindowCloser> m_ownCloser;
+    LocalWebServer m_web;
+    Announcer m_announcer;
+    ContactPass m_contactPass;
+    Logoff m_logoff;
+    Logon *m_logon;
+};
+
+} // namespace quibo

@@ -1,0 +1,38 @@
+#include "directory/LocalWebServer.h"
+
+#include "app/Config.h"
+#include "app/WorkingDirectory.h"
+#include "directory/WindowCloser.h"
+#include "directory/WindowKey.h"
+#include "ui/Shell.h"
+
+namespace quibo {
+
+LocalWebServer::LocalWebServer(const Config &config, const WorkingDirectory &dir, Shell &shell, WindowCloser &closer)
+    : m_config(config), m_dir(dir), m_shell(shell), m_closer(closer)
+{
+}
+
+void LocalWebServer::start()
+{
+    const QString program = m_dir.findInstalled(QStringLiteral("quiboweb"));
+    if (program.isEmpty()) {
+        qWarning("quibo32: quiboweb was not found; your pages and offered files are not served");
+        return;
+    }
+    m_shell.startProgram(program, arguments(m_config), m_dir.path());
+}
+
+void LocalWebServer::close()
+{
+    m_closer.closeWindowTitled(WebServerWindowTitle);
+}
+
+QStringList LocalWebServer::arguments(const Config &config)
+{
+    if (config.listenAddress == QHostAddress(QHostAddress::AnyIPv4) && config.webPort == 80)
+        return {};
+    return {QStringLiteral("--listen"), QStringLiteral("%1:%2").arg(config.listenAddress.toString()).arg(config.webPort)};
+}
+
+} // namespace quibo

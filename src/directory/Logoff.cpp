@@ -1,0 +1,67 @@
+#include "directory/Logoff.h"
+
+#include "app/ProcessControl.h"
+#include "app/SessionState.h"
+#include "directory/Announcer.h"
+#include "directory/DirectoryClient.h"
+#include "directory/LocalWebServer.h"
+#include "directory/WorkingFiles.h"
+#include "ui/MainWindowUi.h"
+#include "ui/Notices.h"
+
+#include <QFile>
+
+namespace quibo {
+
+Logoff::Logoff(SessionState &session, const WorkingDirectory &dir, DirectoryClient &directory, LocalWebServer &web,
+               Announcer &announcer, Notices &notices, MainWindowView &mainWindow, ProcessControl &process)
+    : m_session(session), m_dir(dir), m_directory(directory), m_web(web), m_announcer(announcer),
+      m_notices(notices), m_mainWindow(mainWindow), m_process(process)
+{
+}
+
+QCoro::Task<> Logoff::LogOff(DialogOwner owner)
+{
+    m_session.logoffFailed = false;
+    showStatus(QStringLiteral("Logging Off ..."));
+    m_web.close();
+    deleteOfferedFiles();
+    if (m_session.notLoggedOn) {
+        m_process.exitProcess(0);
+        co_return;
+    }
+
+    m_mainWindow.setChannelButtonEnabled(false);
+    m_mainWindow.setLogOffButtonEnabled(false);
+    co_await m_announcer.announce(QStringLiteral("|002"), owner);
+
+    const QString handle =
+        reply_text::firstLine(readWorkingFile(m_dir, working_files::Settings).value_or(QByteArray()),
+                              working_files::HandleReadAtLogoff);
+    const DirectoryReply reply = co_await m_directory.publishAddress(handle, QStringLiteral("0"));
+    if (reply.ok)
+        co_return;
+
+    co_await m_notices.showSystemMessage(owner, QStringLiteral("Not Able To Logoff, Make Sure"),
+                                         QStringLiteral("You Are Logged On To Internet"));
+    m_session.logoffFailed = true;
+    showStatus(QStringLiteral("Ready"));
+    m_mainWindow.setLogOffButtonEnabled(true);
+    m_mainWindow.setChannelButtonEnabled(true);
+}
+
+void Logoff::deleteOfferedFiles()
+{
+    for (const QString &name : std::as_const(m_session.sentFiles)) {
+        if (const std::optional<QString> path = offeredFilePath(m_dir, name))
+            QFile::remove(*path);
+    }
+}
+
+void Logoff::showStatus(const QString &text)
+{
+    m_session.statusText = text;
+    m_mainWindow.setStatusText(text);
+}
+
+} // namespace quibo

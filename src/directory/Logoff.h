@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui/DialogOwner.h"
+
+#include <QCoro/QCoroTask>
+
+namespace quibo {
+
+struct SessionState;
+class Announcer;
+class DirectoryClient;
+class LocalWebServer;
+class MainWindowView;
+class Notices;
+class ProcessControl;
+class WorkingDirectory;
+
+// LogOff: closes the local web server, deletes the files offered during the run, tells the
+// online contacts and the directory that the user has gone. Before logon has published the
+// address it ends the program at once. A failed directory request leaves the user logged on
+// with logoffFailed set, ready to try again.
+class Logoff {
+public:
+    Logoff(SessionState &session, const WorkingDirectory &dir, DirectoryClient &directory, LocalWebServer &web,
+           Announcer &announcer, Notices &notices, MainWindowView &mainWindow, ProcessControl &process);
+
+    // `owner`: the window whose task logs off (the main window, or logon on a failure).
+    QCoro::Task<> LogOff(DialogOwner owner);
+
+private:
+    void deleteOfferedFiles();
+    void showStatus(const QString &text);
+
+    SessionState &m_session;
+    const WorkingDirectory &m_dir;
+    DirectoryClient &m_directory;
+    LocalWebServer &m_web;
+    Announcer &m_announcer;
+    Notices &m_notices;
+    MainWindowView &m_mainWindow;
+    ProcessControl &m_process;
+};
+
+} // namespace quibo

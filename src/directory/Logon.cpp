@@ -1,0 +1,115 @@
+#include "directory/Logon.h"
+
+#include "app/Config.h"
+#include "app/ProcessControl.h"
+#include "app/SessionState.h"
+#include "app/Timings.h"
+#include "directory/ContactPass.h"
+#include "directory/DirectoryClient.h"
+#include "directory/Logoff.h"
+#include "directory/OwnAddress.h"
+#include "directory/WorkingFiles.h"
+#include "ui/MainWindowUi.h"
+#include "ui/Notices.h"
+
+namespace quibo {
+
+Logon::Logon(Parts parts, QObject *parent) : QObject(parent), m_parts(std::move(parts)) {}
+
+void Logon::start()
+{
+    LogonThread();
+}
+
+QCoro::Task<> Logon::LogonThread()
+{
+    SessionState &session = m_parts.session;
+    co_await FindOwnAddress();
+
+    std::optional<QByteArray> settings = readWorkingFile(m_parts.dir, working_files::Settings);
+    if (!settings) {
+        const bool registered = co_await firstRun();
+        if (!registered) {
+            m_parts.process.exitProcess(0);
+            Q_EMIT finished();
+            co_return;
+        }
+        settings = readWorkingFile(m_parts.dir, working_files::Settings);
+    }
+    session.ownHandle = reply_text::firstLine(settings.value_or(QByteArray()), working_files::HandleReadAtLogon);
+    m_parts.mainWindow.setTitle(session.ownHandle);
+
+    const QString storedPassword =
+        reply_text::firstLine(readWorkingFile(m_parts.dir, working_files::UserInfo).value_or(QByteArray()),
+                              working_files::PasswordRead);
+
+    co_await showBroadcast();
+
+    const DirectoryReply check = co_await m_parts.directory.password(session.ownHandle);
+    if (!check.ok) {
+        co_await fail(QStringLiteral("Not Able To Connect, Make Sure"), QStringLiteral("You Are Logged On to Internet"));
+        co_return;
+    }
+    if (reply_text::firstLine(check.body, working_files::PasswordRead) != storedPassword) {
+        co_await fail(QStringLiteral("Invalid Password - Error Code 10"),
+                      QStringLiteral("May Be A Server Error - Try Later"));
+        co_return;
+    }
+
+    const DirectoryReply published = co_await m_parts.directory.publishAddress(session.ownHandle, session.ownAddress);
+    if (!published.ok)
+        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop, QStringLiteral("Error writing IP address"),
+                                                   QString());
+
+    session.notLoggedOn = false;
+    m_parts.mainWindow.activate();
+
+    co_await m_parts.contactPass.ResolveContacts();
+    Q_EMIT finished();
+}
+
+QCoro::Task<> Logon::FindOwnAddress()
+{
+    if (!m_parts.config.ownAddressOverride.isEmpty())
+        m_parts.session.ownAddress = m_parts.config.ownAddressOverride;
+    else
+        m_parts.session.ownAddress = co_await findOwnAddress(this, m_parts.timings.httpTimeout);
+}
+
+QCoro::Task<bool> Logon::firstRun()
+{
+    if (!prepareFirstRun(m_parts.dir))
+        qWarning("quibo32: the folders \"html\" and \"html/tmp\" or \"html/bg.gif\" could not all be made");
+    if (!m_parts.registerUser)
+        co_return false;
+    // Kept out of a compound condition: g++ 12 mishandles co_await inside || and &&.
+    const bool registered = co_await m_parts.registerUser();
+    if (!registered)
+        co_return false;
+    co_await m_parts.notices.showHint(DialogOwner::Desktop);
+    co_return true;
+}
+
+QCoro::Task<> Logon::showBroadcast()
+{
+    const DirectoryReply reply = co_await m_parts.directory.broadcast();
+    if (!reply.ok)
+        co_return; // logon goes on without it
+    const QStringList lines = reply_text::broadcastLines(reply.body);
+    if (lines.isEmpty())
+        co_return;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        m_broadcast.lines.at(static_cast<size_t>(i)) = lines.at(i);
+    if (m_parts.broadcastUi)
+        co_await m_parts.broadcastUi->showBroadcastMessage(m_broadcast);
+}
+
+QCoro::Task<> Logon::fail(QString line1, QString line2)
+{
+    co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop, line1, line2);
+    m_parts.session.notLoggedOn = true;
+    co_await m_parts.logoff.LogOff(DialogOwner::Desktop);
+    Q_EMIT finished();
+}
+
+} // namespace quibo

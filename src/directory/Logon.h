@@ -1,0 +1,71 @@
+#pragma once
+
+#include "directory/BroadcastUi.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+
+#include <functional>
+
+namespace quibo {
+
+struct Config;
+struct SessionState;
+struct Timings;
+class ContactPass;
+class DirectoryClient;
+class Logoff;
+class MainWindowView;
+class Notices;
+class ProcessControl;
+class WorkingDirectory;
+
+// LogonThread, once per run after Connect: the own address, the first run's registration, the
+// handle, the broadcast message, the password check, publishing the address, then the contact
+// pass. Its two fatal failures log off, which ends the program.
+class Logon : public QObject {
+    Q_OBJECT
+public:
+    // Shows the registration dialog; true once the user has registered, false on Cancel.
+    using Register = std::function<QCoro::Task<bool>()>;
+
+    struct Parts {
+        SessionState &session;
+        const Config &config;
+        const Timings &timings;
+        const WorkingDirectory &dir;
+        DirectoryClient &directory;
+        Notices &notices;
+        MainWindowView &mainWindow;
+        BroadcastUi *broadcastUi; // none: the broadcast is not shown
+        ProcessControl &process;
+        ContactPass &contactPass;
+        Logoff &logoff;
+        Register registerUser;
+    };
+
+    explicit Logon(Parts parts, QObject *parent = nullptr);
+
+    // Starts LogonThread; it runs on by itself.
+    void start();
+    QCoro::Task<> LogonThread();
+
+    // The broadcast dialog's fields, kept for the whole run.
+    [[nodiscard]] const BroadcastMessageFields &broadcastFields() const { return m_broadcast; }
+
+Q_SIGNALS:
+    // LogonThread has ended, whichever way.
+    void finished();
+
+private:
+    QCoro::Task<> FindOwnAddress();
+    // False when the user cancelled the registration.
+    QCoro::Task<bool> firstRun();
+    QCoro::Task<> showBroadcast();
+    QCoro::Task<> fail(QString line1, QString line2);
+
+    Parts m_parts;
+    BroadcastMessageFields m_broadcast;
+};
+
+} // namespace quibo

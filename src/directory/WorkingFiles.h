@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace quibo {
+
+class WorkingDirectory;
+
+namespace working_files {
+inline const QString Settings = QStringLiteral("settings");
+inline const QString UserInfo = QStringLiteral("userinfo.dat");
+inline const QString HtmlDir = QStringLiteral("html");
+inline const QString OfferDir = QStringLiteral("html/tmp");
+inline const QString Background = QStringLiteral("bg.gif");
+
+// Read limits, line end included.
+inline constexpr int HandleReadAtLogon = 11;
+inline constexpr int HandleReadAtLogoff = 12;
+inline constexpr int PasswordRead = 11;
+} // namespace working_files
+
+// The whole file, or nothing when it cannot be opened for reading.
+std::optional<QByteArray> readWorkingFile(const WorkingDirectory &dir, const QString &name);
+
+// A fresh working directory's first logon: makes "html" and "html/tmp" and moves "bg.gif" into
+// "html" (the installed copy when the working directory has none). False when any of it failed;
+// the run goes on either way.
+bool prepareFirstRun(const WorkingDirectory &dir);
+
+// The path of an offered file to delete at logoff: `name` inside "html/tmp", or nothing when
+// the name is not a plain file name there (a path that would leave the folder).
+std::optional<QString> offeredFilePath(const WorkingDirectory &dir, const QString &name);
+
+} // namespace quibo

@@ -1,0 +1,216 @@
+#include "DirectoryServer.h"
+
+#include <httplib.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <atomic>
+#include <csignal>
+
+namespace quibo::test {
+
+namespace {
+
+constexpr int ProcessWaitMs = 20000;
+std::atomic<int> schemaSerial{0};
+
+QString binary()
+{
+    return qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo-directory");
+}
+
+QString postgresUrl()
+{
+    return qEnvironmentVariable("QUIBO_TEST_POSTGRES_URL");
+}
+
+// Runs one statement on the PostgreSQL server as the test's own client.
+bool postgresExec(const QString &sql)
+{
+    const QUrl url(postgresUrl());
+    const QString name = QStringLiteral("directory-server-admin");
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setPassword(url.password());
+        db.setDatabaseName(url.path().mid(1));
+        if (db.open()) {
+            QSqlQuery query(db);
+            ok = query.exec(QStringLiteral("SET client_min_messages TO WARNING")) && query.exec(sql);
+            if (!ok)
+                qWarning("DirectoryServer: %s", qPrintable(query.lastError().text()));
+        } else {
+            qWarning("DirectoryServer: %s", qPrintable(db.lastError().text()));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+std::string encoded(const QString &value)
+{
+    return QUrl::toPercentEncoding(value).toStdString();
+}
+
+} // namespace
+
+std::optional<QString> DirectoryServer::unavailable(Backend backend)
+{
+    if (backend == Backend::Postgres && postgresUrl().isEmpty())
+        return QStringLiteral("QUIBO_TEST_POSTGRES_URL is not set (scripts/start-postgres.sh starts a server)");
+    return std::nullopt;
+}
+
+quint16 DirectoryServer::closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+DirectoryServer::DirectoryServer(Backend backend) : m_backend(backend)
+{
+    if (backend == Backend::Sqlite) {
+        m_database = m_folder.filePath(QStringLiteral("directory.sqlite"));
+        return;
+    }
+    m_schema = QStringLiteral("quibo_logon_%1_%2").arg(QCoreApplication::applicationPid()).arg(schemaSerial++);
+    if (!postgresExec(QStringLiteral("CREATE SCHEMA ") + m_schema))
+        m_schema.clear();
+    const QString url = postgresUrl();
+    m_database = url + (url.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3D") + m_schema;
+}
+
+DirectoryServer::~DirectoryServer()
+{
+    stop();
+    if (!m_schema.isEmpty())
+        postgresExec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema));
+}
+
+bool DirectoryServer::start(quint16 port)
+{
+    stop();
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_output.clear();
+    m_process->start(binary(), {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
+                                QStringLiteral("--database"), m_database, QStringLiteral("--threads"),
+                                QStringLiteral("4")});
+    if (!m_process->waitForStarted(ProcessWaitMs)) {
+        m_output = m_process->errorString();
+        return false;
+    }
+    static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
+    while (m_process->waitForReadyRead(ProcessWaitMs)) {
+        m_output += QString::fromUtf8(m_process->readAll());
+        if (const QRegularExpressionMatch match = listening.match(m_output); match.hasMatch()) {
+            m_port = static_cast<quint16>(match.captured(1).toUInt());
+            return true;
+        }
+    }
+    m_output += QString::fromUtf8(m_process->readAll());
+    return false;
+}
+
+void DirectoryServer::stop()
+{
+    if (!m_process)
+        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        thaw();
+        m_process->terminate();
+        if (!m_process->waitForFinished(ProcessWaitMs)) {
+            m_process->kill();
+            m_process->waitForFinished(ProcessWaitMs);
+        }
+    }
+    m_output += QString::fromUtf8(m_process->readAll());
+    m_process.reset();
+    m_port = 0;
+}
+
+void DirectoryServer::freeze()
+{
+    if (m_process && m_process->processId() > 0)
+        ::kill(static_cast<pid_t>(m_process->processId()), SIGSTOP);
+}
+
+void DirectoryServer::thaw()
+{
+    if (m_process && m_process->processId() > 0)
+        ::kill(static_cast<pid_t>(m_process->processId()), SIGCONT);
+}
+
+QString DirectoryServer::authority() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+}
+
+std::optional<QByteArray> DirectoryServer::get(const QByteArray &target) const
+{
+    httplib::Client client("127.0.0.1", m_port);
+    client.set_connection_timeout(std::chrono::seconds(5));
+    client.set_read_timeout(std::chrono::seconds(10));
+    const httplib::Result result = client.Get(target.toStdString());
+    if (!result)
+        return std::nullopt;
+    return QByteArray::fromStdString(result->body);
+}
+
+bool DirectoryServer::registerUser(const QString &handle, const QString &password)
+{
+    const std::optional<QByteArray> reply =
+        get(QByteArray::fromStdString("/ipinfo/register.cgi?id=" + encoded(handle) + "&password=" + encoded(password)
+                                      + "&email=" + encoded(handle + QStringLiteral("@example.org"))));
+    return reply && reply->startsWith("Registered");
+}
+
+bool DirectoryServer::publish(const QString &handle, const QString &address)
+{
+    const std::optional<QByteArray> reply = get(
+        QByteArray::fromStdString("/ipadd/writeip.cgi?id=" + encoded(handle) + "&ip=" + encoded(address)));
+    return reply && reply->startsWith("OK");
+}
+
+QString DirectoryServer::addressOf(const QString &handle) const
+{
+    const std::optional<QByteArray> reply =
+        get(QByteArray::fromStdString("/ipadd/readit.cgi?id=" + encoded(handle)));
+    return reply ? QString::fromUtf8(reply->split('\n').constFirst()).trimmed() : QString();
+}
+
+bool DirectoryServer::setBroadcast(const QByteArray &text)
+{
+    const QString file = m_folder.filePath(QStringLiteral("broadcast.txt"));
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
+        return false;
+    out.close();
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(binary(), {QStringLiteral("--database"), m_database, QStringLiteral("--set-broadcast"), file});
+    if (!process.waitForFinished(ProcessWaitMs)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    m_output += QString::fromUtf8(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+} // namespace quibo::test

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+namespace quibo::test {
+
+// The real quibo-directory ($QUIBO_BIN_DIR/quibo-directory) on a free loopback port, with a
+// database of its own: an SQLite file in a temporary folder, or a fresh schema on the
+// PostgreSQL server named by QUIBO_TEST_POSTGRES_URL.
+//
+// Starting, stopping and the stage-setting helpers block: call them between the parts of a
+// test that run the event loop, never from inside a client's task.
+class DirectoryServer {
+public:
+    enum class Backend { Sqlite, Postgres };
+
+    // Why `backend` cannot be used here, or nothing.
+    static std::optional<QString> unavailable(Backend backend);
+    // A loopback port that nothing listens on: requests to it are refused.
+    static quint16 closedPort();
+
+    explicit DirectoryServer(Backend backend = Backend::Sqlite);
+    ~DirectoryServer();
+    DirectoryServer(const DirectoryServer &) = delete;
+    DirectoryServer &operator=(const DirectoryServer &) = delete;
+
+    // Starts the server on `port` (0: a free one) and waits until it listens; false (see
+    // output()) when it does not.
+    bool start(quint16 port = 0);
+    // Ends it (SIGTERM); start() again serves the same database.
+    void stop();
+    // Stops it answering without closing anything (SIGSTOP), as a hung server would; thaw()
+    // lets it go on.
+    void freeze();
+    void thaw();
+
+    [[nodiscard]] quint16 port() const { return m_port; }
+    // "127.0.0.1:port", what Config::setDirectory takes.
+    [[nodiscard]] QString authority() const;
+    [[nodiscard]] QString output() const { return m_output; }
+
+    // GET `target` (percent-encoded); nothing when the server did not answer.
+    [[nodiscard]] std::optional<QByteArray> get(const QByteArray &target) const;
+    // Registers `handle` with `password` (other fields empty); true when the server took it.
+    bool registerUser(const QString &handle, const QString &password);
+    // Publishes `address` for `handle`, as a logged-on client would.
+    bool publish(const QString &handle, const QString &address);
+    // The first line of the handle's readit.cgi answer.
+    [[nodiscard]] QString addressOf(const QString &handle) const;
+    // The operator's broadcast message; nothing clears it.
+    bool setBroadcast(const QByteArray &text);
+
+private:
+    Backend m_backend;
+    QTemporaryDir m_folder;
+    QString m_database;
+    QString m_schema;
+    std::unique_ptr<QProcess> m_process;
+    quint16 m_port = 0;
+    QString m_output;
+};
+
+} // namespace quibo::test
