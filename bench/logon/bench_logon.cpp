@@ -1,0 +1,149 @@
+// Times a whole logon with 100 contacts (Connect to "Ready": own address, broadcast, password
+// check, publishing, one look-up per contact, announcements to the online half) against the
+// floor it cannot beat: 100 sequential address look-ups through the same directory client.
+
+#include "DirectoryServer.h"
+#include "TestClient.h"
+
+#include "directory/DirectoryClient.h"
+#include "directory/Logon.h"
+
+#include <QCoreApplication>
+#include <QCoro/QCoroTask>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTcpServer>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+
+constexpr int Contacts = 100;
+constexpr int Runs = 7;
+
+QString contactName(int i)
+{
+    return QStringLiteral("c%1").arg(i, 3, 10, QLatin1Char('0'));
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+// Connect to the end of LogonThread, in milliseconds; negative when logon did not reach "Ready".
+double timeLogon(const DirectoryServer &server, quint16 peerPort)
+{
+    Config config;
+    config.setDirectory(server.authority());
+    config.ownAddressOverride = QStringLiteral("127.0.0.2");
+    config.listenAddress = QHostAddress(config.ownAddressOverride);
+    config.peerPort = peerPort;
+    config.webPort = 8080;
+    TestClient c(config, Timings{});
+    write(c.dir.filePath(QStringLiteral("settings")), "bench\r\n");
+    write(c.dir.filePath(QStringLiteral("userinfo.dat")), "pw\r\n");
+    QByteArray contacts;
+    for (int i = 0; i < Contacts; ++i)
+        contacts += contactName(i).toUtf8() + "\r\n";
+    write(c.dir.filePath(QStringLiteral("contacts.dat")), contacts);
+
+    QEventLoop loop;
+    QObject::connect(&c.client->directorySession().logon(), &Logon::finished, &loop, &QEventLoop::quit);
+    QElapsedTimer clock;
+    clock.start();
+    c.client->start();
+    c.ui.connectView->clickConnect();
+    loop.exec();
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    return c.mainWindow.status == QStringLiteral("Ready") && c.mainWindow.items.size() == Contacts / 2 ? ms : -1;
+}
+
+QCoro::Task<> lookUpAll(DirectoryClient &client, int *failures)
+{
+    for (int i = 0; i < Contacts; ++i) {
+        const DirectoryReply reply = co_await client.address(contactName(i));
+        if (!reply.ok)
+            ++*failures;
+    }
+}
+
+// 100 sequential look-ups, in milliseconds; negative when any failed.
+double timeLookUps(const DirectoryServer &server)
+{
+    Config config;
+    config.setDirectory(server.authority());
+    const Timings timings;
+    DirectoryClient client(config, timings);
+    int failures = 0;
+    QElapsedTimer clock;
+    clock.start();
+    QCoro::waitFor(lookUpAll(client, &failures));
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    return failures == 0 ? ms : -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QUIBO_BIN_DIR"))
+        qputenv("QUIBO_BIN_DIR", QCoreApplication::applicationDirPath().toUtf8());
+
+    DirectoryServer server;
+    if (!server.start()) {
+        std::fprintf(stderr, "bench_logon: quibo-directory did not start: %s\n", qPrintable(server.output()));
+        return 1;
+    }
+    bool ok = server.registerUser(QStringLiteral("bench"), QStringLiteral("pw"));
+    for (int i = 0; i < Contacts; ++i) {
+        ok = server.registerUser(contactName(i), QStringLiteral("pw")) && ok;
+        // Every other contact is online, at an address where nobody listens: the announcement
+        // costs a refused connection.
+        if (i % 2 == 0)
+            ok = server.publish(contactName(i), QStringLiteral("127.0.0.1")) && ok;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "bench_logon: could not set up the directory\n");
+        return 1;
+    }
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 peerPort = probe.serverPort();
+    probe.close();
+
+    QList<double> logons;
+    QList<double> lookUps;
+    timeLookUps(server); // warm-up
+    for (int run = 0; run < Runs; ++run) {
+        const double logon = timeLogon(server, peerPort);
+        const double bare = timeLookUps(server);
+        if (logon < 0 || bare < 0) {
+            std::fprintf(stderr, "bench_logon: run %d failed\n", run + 1);
+            return 1;
+        }
+        logons.append(logon);
+        lookUps.append(bare);
+    }
+    const double logon = median(logons);
+    const double bare = median(lookUps);
+    std::printf("logon with %d contacts (Connect to Ready), median of %d: %.1f ms\n", Contacts, Runs, logon);
+    std::printf("%d sequential address look-ups (baseline), median of %d: %.1f ms\n", Contacts, Runs, bare);
+    std::printf("ratio logon / baseline: %.2f\n", logon / bare);
+    return 0;
+}
