@@ -71,15 +71,6 @@ TEST_P(DirectoryClientTest, AnErrorPageIsAReplyNotAnInternetError)
     EXPECT_EQ(unknown.body, "0");
 }
 
-TEST_P(DirectoryClientTest, TheBroadcastArrivesWhole)
-{
-    ASSERT_TRUE(server->setBroadcast("Maintenance tonight\r\nat 22:00\r\n"));
-    const DirectoryReply reply = run(client.broadcast());
-    ASSERT_TRUE(reply.ok);
-    EXPECT_EQ(reply_text::broadcastLines(reply.body),
-              (QStringList{QStringLiteral("Maintenance tonight"), QStringLiteral("at 22:00")}));
-}
-
 INSTANTIATE_TEST_SUITE_P(Backends, DirectoryClientTest,
                          ::testing::Values(DirectoryServer::Backend::Sqlite, DirectoryServer::Backend::Postgres),
                          [](const auto &param) {
