@@ -29,6 +29,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
           this)),
       m_mainWindowTask(m_session, *m_ports.mainWindow, m_contacts, m_messaging, m_notices, *m_ports.shell, m_workDir,
                        [this] { return m_tasks.endFromMainWindow(); }),
+      m_contactPages(m_workDir, *m_ports.shell),
       m_tasks(m_session, *m_ports.mainWindow, *m_ports.process),
       m_startup(m_session, m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
                 [this] { m_tasks.start(); })
@@ -36,9 +37,29 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
     m_tasks.setListener(*m_listener);
     m_tasks.setDirectorySession(*m_directorySession);
     m_tasks.setMainWindow(m_mainWindowTask);
+    wireUserInfoCommands();
 }
 
 Client::~Client() = default;
+
+void Client::wireUserInfoCommands()
+{
+    CommandHandlers &handlers = m_mainWindowTask.handlers();
+    if (m_ports.registration) {
+        m_changeInfo =
+            new ChangeInfo(m_session, m_workDir, m_config, directory(), *m_ports.registration, m_notices, this);
+        handlers.changeYourInfo = [this] { return m_changeInfo->run(); };
+    }
+    // The contact last chosen in the list; its address is checked before it goes into a page.
+    handlers.contactWebPage = [this] {
+        return m_contactPages.openCommand(m_contacts.addressOf(m_session.selectedContact),
+                                          pages::ContactPage::WebPage);
+    };
+    handlers.personalInfo = [this] {
+        return m_contactPages.openCommand(m_contacts.addressOf(m_session.selectedContact),
+                                          pages::ContactPage::UserInfo);
+    };
+}
 
 void Client::start()
 {

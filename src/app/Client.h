@@ -13,7 +13,9 @@
 #include "contacts/ContactRequests.h"
 #include "contacts/ContactTable.h"
 #include "contacts/ContactsFile.h"
+#include "directory/ContactPages.h"
 #include "directory/DirectorySession.h"
+#include "directory/Registration.h"
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
 #include "peer/Messaging.h"
@@ -58,8 +60,13 @@ public:
     DirectorySession &directorySession() { return *m_directorySession; }
     DirectoryClient &directory() { return m_directorySession->directory(); }
     MainWindow &mainWindow() { return m_mainWindowTask; }
+    // "&Change Your Info"; none without a registration port.
+    ChangeInfo *changeInfo() { return m_changeInfo; }
+    ContactPages &contactPages() { return m_contactPages; }
 
 private:
+    void wireUserInfoCommands();
+
     Config m_config;
     Timings m_timings;
     WorkingDirectory m_workDir;
@@ -84,6 +91,8 @@ private:
     Listener *m_listener;
     DirectorySession *m_directorySession;
     MainWindow m_mainWindowTask;
+    ChangeInfo *m_changeInfo = nullptr;
+    ContactPages m_contactPages;
     Session m_tasks;
     Startup m_startup;
 };

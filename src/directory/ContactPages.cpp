@@ -16,4 +16,10 @@ bool ContactPages::open(const QString &contactAddress, pages::ContactPage page)
     return true;
 }
 
+QCoro::Task<> ContactPages::openCommand(QString contactAddress, pages::ContactPage page)
+{
+    open(contactAddress, page);
+    co_return;
+}
+
 } // namespace quibo

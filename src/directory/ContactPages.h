@@ -2,6 +2,7 @@
 
 #include "directory/Pages.h"
 
+#include <QCoro/QCoroTask>
 #include <QString>
 
 namespace quibo {
@@ -19,6 +20,8 @@ public:
     // dotted IPv4 address (an offline contact's "0", or anything odd from the directory) writes
     // and opens nothing and returns false; so does a failed write.
     bool open(const QString &contactAddress, pages::ContactPage page);
+    // The same as a main window command.
+    QCoro::Task<> openCommand(QString contactAddress, pages::ContactPage page);
 
 private:
     const WorkingDirectory &m_dir;

@@ -50,22 +50,25 @@ Registration::Registration(const WorkingDirectory &dir, const Config &config, Di
 QCoro::Task<RegistrationOutcome> Registration::run()
 {
     m_fields = {};
-    const std::unique_ptr<DialogView> view = m_ui.openRegistration(m_fields);
+    m_view = m_ui.openRegistration(m_fields);
+    DialogView &view = *m_view;
+    RegistrationOutcome outcome = RegistrationOutcome::Cancelled;
     for (;;) {
-        const int action = co_await nextAction(*view);
-        if (action == DialogView::Closed || action == RegistrationUi::CancelButton) {
-            view->close();
-            co_return RegistrationOutcome::Cancelled;
-        }
+        const int action = co_await nextAction(view);
+        if (action == DialogView::Closed || action == RegistrationUi::CancelButton)
+            break;
         if (action != RegistrationUi::RegisterButton)
             continue;
-        view->setButtonsEnabled(false);
+        view.setButtonsEnabled(false);
         if (co_await submit()) {
-            view->close();
-            co_return RegistrationOutcome::Registered;
+            outcome = RegistrationOutcome::Registered;
+            break;
         }
-        view->setButtonsEnabled(true);
+        view.setButtonsEnabled(true);
     }
+    view.close();
+    m_view.reset();
+    co_return outcome;
 }
 
 QCoro::Task<bool> Registration::submit()
@@ -130,7 +133,7 @@ QCoro::Task<> ChangeInfo::run()
         co_await tell(QStringLiteral("You Can't Change Your Info"), QStringLiteral("You Are Not Logged On Yet"));
         co_return;
     }
-    if (m_open)
+    if (m_view) // already open
         co_return;
     const std::optional<UserInfo> stored = readUserInfoFile(m_dir.file(userInfoFileName));
     if (!stored) {
@@ -138,21 +141,21 @@ QCoro::Task<> ChangeInfo::run()
         co_return;
     }
     m_fields = {m_session.ownHandle, m_session.ownAddress, *stored};
-    m_open = true;
-    const std::unique_ptr<DialogView> view = m_ui.openChangeInfo(m_fields);
+    m_view = m_ui.openChangeInfo(m_fields);
+    DialogView &view = *m_view;
     for (;;) {
-        const int action = co_await nextAction(*view);
+        const int action = co_await nextAction(view);
         if (action == DialogView::Closed || action == RegistrationUi::CancelButton)
             break;
         if (action != RegistrationUi::ChangeButton)
             continue;
-        view->setButtonsEnabled(false);
+        view.setButtonsEnabled(false);
         if (co_await submit(*stored))
             break;
-        view->setButtonsEnabled(true);
+        view.setButtonsEnabled(true);
     }
-    view->close();
-    m_open = false;
+    view.close();
+    m_view.reset();
 }
 
 QCoro::Task<bool> ChangeInfo::submit(UserInfo readBack)

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -51,6 +52,8 @@ private:
     RegistrationUi &m_ui;
     Notices &m_notices;
     RegistrationFields m_fields;
+    // Owned here, not by the task, so a task is never resumed once this object has gone.
+    std::unique_ptr<DialogView> m_view;
 };
 
 // "&Change Your Info": edit the record except the handle and the password, then save and
@@ -76,7 +79,7 @@ private:
     RegistrationUi &m_ui;
     Notices &m_notices;
     ChangeInfoFields m_fields;
-    bool m_open = false;
+    std::unique_ptr<DialogView> m_view;
 };
 
 } // namespace quibo

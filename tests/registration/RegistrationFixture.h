@@ -1,0 +1,58 @@
+#pragma once
+
+#include "DirectoryServer.h"
+#include "TestClient.h"
+
+#include "directory/Registration.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <optional>
+
+namespace quibo::test {
+
+// A client whose directory is `directory` ("host:port"), recording its requests.
+struct UserClient : TestClient {
+    explicit UserClient(const QString &directory);
+
+    void writeFile(const QString &name, const QByteArray &bytes);
+    [[nodiscard]] QByteArray readFile(const QString &name) const; // "<missing>" when absent
+    // Every file under the working directory, relative names, sorted.
+    [[nodiscard]] QStringList files() const;
+    // Message boxes as "line1|line2", in order.
+    [[nodiscard]] QStringList messages() const;
+
+    QStringList requests;
+};
+
+// One registration, run the way logon runs it, driven through the scripted dialog.
+struct RegistrationRun {
+    explicit RegistrationRun(UserClient &client);
+    ~RegistrationRun(); // closes a dialog still open, so the task ends with the test
+
+    [[nodiscard]] FormDialogRecord &dialog() const { return *client.registration.last(); }
+    [[nodiscard]] RegistrationFields &fields() const { return *dialog().registration; }
+    void fill(const QString &handle, const QString &password, const QString &email);
+    // Presses "&Register" and waits until the behaviour has answered: buttons back on, or done.
+    bool pressRegister();
+
+    UserClient &client;
+    Registration registration;
+    std::optional<RegistrationOutcome> outcome;
+};
+
+// "&Change Your Info" as the main window runs it, driven through the scripted dialog.
+struct ChangeInfoRun {
+    explicit ChangeInfoRun(UserClient &client);
+    ~ChangeInfoRun();
+
+    [[nodiscard]] FormDialogRecord &dialog() const { return *client.registration.last(); }
+    // Presses a button and waits until the command has ended or the buttons are back on.
+    bool press(int button);
+
+    UserClient &client;
+    bool done = false;
+};
+
+} // namespace quibo::test

@@ -1,0 +1,168 @@
+#include "RegistrationFixture.h"
+
+#include "directory/DirectoryClient.h"
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+
+const QByteArray storedInfo = "pw\r\nBill\r\nSmith\r\nbill@example.org\r\nParis\r\n\r\nFrance\r\nM\r\n42\r\nchess\r\n";
+const QByteArray storedIndex = "my own page\r\n";
+
+class ChangeInfoTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.start()) << server.output().toStdString(); }
+
+    // A registered user who is logged on, with the files registration left behind.
+    static void logOn(UserClient &c)
+    {
+        c.writeFile(QStringLiteral("settings"), "bill\r\n");
+        c.writeFile(QStringLiteral("userinfo.dat"), storedInfo);
+        c.writeFile(QStringLiteral("html/index.htm"), storedIndex);
+        c.client->session().ownHandle = QStringLiteral("bill");
+        c.client->session().ownAddress = QStringLiteral("127.0.0.2");
+        c.client->session().notLoggedOn = false;
+    }
+
+    DirectoryServer server;
+};
+
+} // namespace
+
+TEST_F(ChangeInfoTest, NotLoggedOnShowsAMessageAndNoDialog)
+{
+    UserClient c(server.authority());
+    bool done = false;
+    c.client->changeInfo()->run().then([&done] { done = true; });
+    ASSERT_TRUE(waitFor([&] { return done; }));
+    EXPECT_EQ(c.messages(), QStringList{QStringLiteral("You Can't Change Your Info|You Are Not Logged On Yet")});
+    EXPECT_TRUE(c.registration.log.isEmpty());
+}
+
+TEST_F(ChangeInfoTest, ChangeRewritesInfoAndPageButNeverThePasswordHandleOrSettings)
+{
+    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("pw")));
+    UserClient c(server.authority());
+    logOn(c);
+    ChangeInfoRun run(c);
+    ASSERT_TRUE(waitFor([&] { return c.registration.last() != nullptr; }));
+
+    const ChangeInfoFields &shown = run.dialog().shownChange;
+    EXPECT_EQ(shown.handle, QStringLiteral("bill"));
+    EXPECT_EQ(shown.address, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(shown.info, decodeUserInfoFile(storedInfo));
+
+    ChangeInfoFields &fields = *run.dialog().change;
+    fields.info.city = QStringLiteral("Oslo");
+    fields.info.personalInfo = QString();
+    fields.info.password = QStringLiteral("hacked"); // the hidden carrier is not the dialog's to change
+    fields.handle = QStringLiteral("eve");
+    ASSERT_TRUE(run.press(RegistrationUi::ChangeButton));
+
+    EXPECT_TRUE(run.done);
+    EXPECT_FALSE(run.dialog().open);
+    EXPECT_TRUE(c.messages().isEmpty()) << c.messages().join(u'\n').toStdString();
+    EXPECT_EQ(c.readFile(QStringLiteral("userinfo.dat")),
+              "pw\r\nBill\r\nSmith\r\nbill@example.org\r\nOslo\r\n\r\nFrance\r\nM\r\n42\r\n\r\n");
+    EXPECT_EQ(c.readFile(QStringLiteral("settings")), "bill\r\n");
+    EXPECT_EQ(c.readFile(QStringLiteral("html/index.htm")), storedIndex) << "the web page is left alone";
+    const QByteArray page = c.readFile(QStringLiteral("html/userinfo.htm"));
+    EXPECT_TRUE(page.contains("User Info For <font color=\"black\">bill</b>\r\n<BR><BR>")) << "change form";
+    EXPECT_TRUE(page.contains("> Oslo &nbsp;"));
+
+    ASSERT_EQ(c.requests.size(), 1);
+    EXPECT_TRUE(c.requests[0].startsWith(QStringLiteral("/ipinfo/register.cgi?id=bill&password=pw&first=Bill&")));
+    const auto info = server.get("/ipinfo/bill");
+    ASSERT_TRUE(info);
+    EXPECT_TRUE(info->contains("Oslo")) << info->toStdString();
+    EXPECT_EQ(server.get("/ipinfo/readit.cgi?id=bill").value_or(QByteArray()).left(2), "pw");
+}
+
+TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndClosesTheDialog)
+{
+    UserClient c(QStringLiteral("127.0.0.1:%1").arg(DirectoryServer::closedPort()));
+    logOn(c);
+    ChangeInfoRun run(c);
+    ASSERT_TRUE(waitFor([&] { return c.registration.last() != nullptr; }));
+    run.dialog().change->info.age = QStringLiteral("43");
+    ASSERT_TRUE(run.press(RegistrationUi::ChangeButton));
+
+    EXPECT_TRUE(run.done);
+    EXPECT_FALSE(run.dialog().open);
+    EXPECT_EQ(c.messages(), QStringList{QStringLiteral("Error Changing Info On Server|Please Try Again Later")});
+    EXPECT_EQ(decodeUserInfoFile(c.readFile(QStringLiteral("userinfo.dat"))).age, QStringLiteral("43"));
+    EXPECT_TRUE(c.readFile(QStringLiteral("html/userinfo.htm")).contains("> 43<BR><BR>"));
+}
+
+TEST_F(ChangeInfoTest, CancelWritesAndSendsNothing)
+{
+    UserClient c(server.authority());
+    logOn(c);
+    ChangeInfoRun run(c);
+    ASSERT_TRUE(waitFor([&] { return c.registration.last() != nullptr; }));
+    run.dialog().change->info.city = QStringLiteral("Oslo");
+    ASSERT_TRUE(run.press(RegistrationUi::CancelButton));
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(c.readFile(QStringLiteral("userinfo.dat")), storedInfo);
+    EXPECT_EQ(c.readFile(QStringLiteral("html/userinfo.htm")), "<missing>");
+    EXPECT_TRUE(c.requests.isEmpty());
+}
+
+TEST_F(ChangeInfoTest, WhatRegistrationWroteComesBackUnchanged)
+{
+    UserClient c(server.authority());
+    UserInfo typed;
+    typed.password = QStringLiteral("p\u00e4ssw\u00f6rd");
+    typed.firstName = QString(15, u'\u00df');
+    typed.lastName = QString(30, u'l');
+    typed.email = QString(54, u'e') + QStringLiteral("@example.c");
+    typed.city = QStringLiteral("K\u00f8benhavn");
+    typed.state = QString(30, u's');
+    typed.country = QString(25, u'c');
+    typed.sex = QStringLiteral("female");
+    typed.age = QStringLiteral("100");
+    typed.personalInfo = QString(33, u'\u20ac') + QStringLiteral("x");
+    {
+        RegistrationRun run(c);
+        run.fields().handle = QStringLiteral("bill");
+        run.fields().info = typed;
+        ASSERT_TRUE(run.pressRegister());
+        ASSERT_EQ(run.outcome, RegistrationOutcome::Registered) << c.messages().join(u'\n').toStdString();
+    }
+    c.client->session().ownHandle = QStringLiteral("bill");
+    c.client->session().notLoggedOn = false;
+    ChangeInfoRun change(c);
+    ASSERT_TRUE(waitFor([&] { return c.registration.last()->kind == QStringLiteral("change-info"); }));
+    EXPECT_EQ(change.dialog().shownChange.info, typed);
+}
+
+TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
+{
+    UserClient c(QStringLiteral("127.0.0.1:%1").arg(DirectoryServer::closedPort()));
+    c.client->mainWindow().open();
+    ContactTable &contacts = c.client->contacts();
+    const int bob = contacts.AddContactRecord(QStringLiteral("bob"), QStringLiteral("10.0.0.7"), true).value();
+    const int eve = contacts.AddContactRecord(QStringLiteral("eve"), QStringLiteral("0"), false).value();
+    const QString redirect = c.dir.filePath(QStringLiteral("webpage.htm"));
+
+    c.client->session().selectedContact = bob;
+    c.mainWindow.choose(Command::PersonalInfo);
+    ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 1; }));
+    EXPECT_EQ(c.shell.opened.constFirst(), redirect);
+    EXPECT_TRUE(c.readFile(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/userinfo.htm\""));
+
+    c.mainWindow.choose(Command::ContactWebPage);
+    ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 2; }));
+    EXPECT_TRUE(c.readFile(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/index.htm\""));
+
+    // An offline contact has no address: nothing is written or opened.
+    c.client->session().selectedContact = eve;
+    c.mainWindow.choose(Command::ContactWebPage);
+    c.mainWindow.choose(Command::About); // a command behind it shows the first has been dealt with
+    ASSERT_TRUE(waitFor([&] { return c.ui.log.contains(QStringLiteral("about|main")); }));
+    EXPECT_EQ(c.shell.opened.size(), 2);
+    EXPECT_TRUE(c.readFile(QStringLiteral("webpage.htm")).contains("http://10.0.0.7/index.htm"));
+}

@@ -1,0 +1,190 @@
+#include "RegistrationFixture.h"
+
+#include "directory/DirectoryClient.h"
+#include "directory/Pages.h"
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+
+class RegistrationTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.start()) << server.output().toStdString(); }
+
+    [[nodiscard]] QString serverPassword(const QString &handle) const
+    {
+        const auto reply = server.get("/ipinfo/readit.cgi?id=" + handle.toUtf8());
+        return reply ? QString::fromUtf8(reply->left(reply->indexOf('\r'))) : QStringLiteral("<no answer>");
+    }
+
+    DirectoryServer server;
+};
+
+const QString missingFields = QStringLiteral("You Must Enter All Required Fields|");
+const QString checkFailed = QStringLiteral("Error Registering - Make Sure You|Are Logged On To The Internet");
+
+// The user's files once registration is through.
+const QStringList registeredFiles{QStringLiteral("html/index.htm"), QStringLiteral("html/userinfo.htm"),
+                                  QStringLiteral("settings"), QStringLiteral("userinfo.dat")};
+
+} // namespace
+
+TEST_F(RegistrationTest, AFreeHandleIsRegisteredAndItsFilesWritten)
+{
+    UserClient c(server.authority());
+    RegistrationRun run(c);
+    run.fill(QStringLiteral("bill"), QStringLiteral("pw"), QStringLiteral("bill@example.org"));
+    run.fields().info.firstName = QStringLiteral("Bill");
+    run.fields().info.personalInfo = QStringLiteral("<b>chess</b>");
+    ASSERT_TRUE(run.pressRegister());
+
+    EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
+    EXPECT_FALSE(run.dialog().open);
+    EXPECT_TRUE(c.messages().isEmpty()) << c.messages().join(u'\n').toStdString();
+    ASSERT_EQ(c.requests.size(), 2);
+    EXPECT_EQ(c.requests[0], QStringLiteral("/ipinfo/bill"));
+    EXPECT_EQ(c.requests[1], QStringLiteral("/ipinfo/register.cgi?id=bill&password=pw&first=Bill&last="
+                                            "&email=bill%40example.org&city=&state=&country=&sex=&age="
+                                            "&persinfo=%3Cb%3Echess%3C%2Fb%3E"));
+    EXPECT_EQ(serverPassword(QStringLiteral("bill")), QStringLiteral("pw"));
+
+    EXPECT_EQ(c.files(), registeredFiles);
+    EXPECT_EQ(c.readFile(QStringLiteral("settings")), "bill\r\n");
+    EXPECT_EQ(c.readFile(QStringLiteral("userinfo.dat")),
+              "pw\r\nBill\r\n\r\nbill@example.org\r\n\r\n\r\n\r\n\r\n\r\n<b>chess</b>\r\n");
+    const QByteArray page = c.readFile(QStringLiteral("html/userinfo.htm"));
+    EXPECT_TRUE(page.contains("User Info For <font color=\"black\">bill</font></b> </font>\r\n")) << "registration form";
+    EXPECT_TRUE(page.contains("<a href=\"http://" + server.authority().toUtf8() + "/Quibo/footer.cgi\">"));
+    EXPECT_TRUE(page.contains("<font color=\"black\"><b>chess</b>\r\n"));
+    EXPECT_EQ(c.readFile(QStringLiteral("html/index.htm")), pages::personalWebPage(QStringLiteral("bill")));
+}
+
+TEST_F(RegistrationTest, ATakenHandleShowsHandleInUseWritesNothingAndLetsTheUserTryAgain)
+{
+    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("theirs")));
+    UserClient c(server.authority());
+    RegistrationRun run(c);
+    run.fill(QStringLiteral("bill"), QStringLiteral("mine"), QStringLiteral("b@x.org"));
+    ASSERT_TRUE(run.pressRegister());
+
+    EXPECT_FALSE(run.outcome.has_value());
+    EXPECT_TRUE(run.dialog().open);
+    EXPECT_TRUE(run.dialog().buttonsEnabled);
+    EXPECT_EQ(c.registration.log, (QStringList{QStringLiteral("registration"), QStringLiteral("handle-in-use")}));
+    EXPECT_EQ(c.requests, QStringList{QStringLiteral("/ipinfo/bill")});
+    EXPECT_TRUE(c.files().isEmpty()) << c.files().join(u' ').toStdString();
+    EXPECT_EQ(serverPassword(QStringLiteral("bill")), QStringLiteral("theirs"));
+
+    // The case matters: "Bill" is another handle.
+    run.fields().handle = QStringLiteral("Bill");
+    ASSERT_TRUE(run.pressRegister());
+    EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
+    EXPECT_EQ(c.readFile(QStringLiteral("settings")), "Bill\r\n");
+    EXPECT_EQ(serverPassword(QStringLiteral("Bill")), QStringLiteral("mine"));
+}
+
+TEST_F(RegistrationTest, EachMissingRequiredFieldStopsBeforeAnyRequest)
+{
+    struct Case {
+        const char *handle;
+        const char *password;
+        const char *email;
+    };
+    const Case cases[] = {{"", "pw", "b@x.org"}, {"bill", "", "b@x.org"}, {"bill", "pw", ""}, {"", "", ""}};
+    UserClient c(server.authority());
+    RegistrationRun run(c);
+    for (const Case &k : cases) {
+        run.fill(QString::fromLatin1(k.handle), QString::fromLatin1(k.password), QString::fromLatin1(k.email));
+        ASSERT_TRUE(run.pressRegister());
+        EXPECT_EQ(c.messages().value(c.messages().size() - 1), missingFields) << k.handle << "/" << k.password;
+        EXPECT_TRUE(run.dialog().open);
+    }
+    EXPECT_EQ(c.messages().size(), 4);
+    EXPECT_TRUE(c.requests.isEmpty());
+    EXPECT_TRUE(c.files().isEmpty());
+}
+
+TEST_F(RegistrationTest, HandlesTheFilesCannotCarryAreRefusedWithAMessage)
+{
+    struct Case {
+        const char16_t *handle;
+        const char *message;
+    };
+    const QString tooLong =
+        QStringLiteral("That Handle Is Too Long - At Most 10 Characters|(Accented Letters Count As Two Or More)");
+    const QString badCharacter = QStringLiteral("Handles Can't Contain Spaces|Or Any Of These Characters: | < / \\");
+    const Case cases[] = {
+        {u"elevenchars", "long"},  {u"\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9", "long"}, {u"two words", "bad"},
+        {u"a|b", "bad"},           {u"<html", "bad"},                                {u"a/b", "bad"},
+        {u"tab\there", "bad"},
+    };
+    UserClient c(server.authority());
+    RegistrationRun run(c);
+    for (const Case &k : cases) {
+        const QString handle = QString::fromUtf16(k.handle);
+        run.fill(handle, QStringLiteral("pw"), QStringLiteral("b@x.org"));
+        ASSERT_TRUE(run.pressRegister());
+        EXPECT_EQ(c.messages().constLast(), QString::fromLatin1(k.message) == u"long" ? tooLong : badCharacter)
+            << handle.toStdString();
+    }
+    EXPECT_TRUE(c.requests.isEmpty());
+    EXPECT_TRUE(c.files().isEmpty());
+
+    // Ten bytes exactly is fine.
+    run.fill(QStringLiteral("\u00e9\u00e9\u00e9\u00e9\u00e9"), QStringLiteral("pw"), QStringLiteral("b@x.org"));
+    ASSERT_TRUE(run.pressRegister());
+    EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
+}
+
+TEST_F(RegistrationTest, AServerThatIsDownKeepsTheDialogOpenAndWritesNothing)
+{
+    UserClient c(QStringLiteral("127.0.0.1:%1").arg(DirectoryServer::closedPort()));
+    RegistrationRun run(c);
+    run.fill(QStringLiteral("bill"), QStringLiteral("pw"), QStringLiteral("b@x.org"));
+    ASSERT_TRUE(run.pressRegister());
+    EXPECT_EQ(c.messages(), QStringList{checkFailed});
+    EXPECT_TRUE(run.dialog().open);
+    EXPECT_TRUE(run.dialog().buttonsEnabled);
+    EXPECT_TRUE(c.files().isEmpty());
+}
+
+TEST_F(RegistrationTest, AFailedRegisterRequestStillCompletesRegistrationLocally)
+{
+    UserClient c(server.authority());
+    // The server stops answering once the handle check is through.
+    QObject::connect(&c.client->directory(), &DirectoryClient::requestSent, c.client.get(),
+                     [this](const QByteArray &target) {
+                         if (target.startsWith("/ipinfo/register.cgi"))
+                             server.freeze();
+                     });
+    RegistrationRun run(c);
+    run.fill(QStringLiteral("bill"), QStringLiteral("pw"), QStringLiteral("b@x.org"));
+    ASSERT_TRUE(run.pressRegister());
+    server.thaw();
+
+    EXPECT_EQ(c.messages(), QStringList{QStringLiteral("Error Registering|Please Try Again Later")});
+    EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
+    EXPECT_EQ(c.files(), registeredFiles);
+    EXPECT_EQ(c.readFile(QStringLiteral("settings")), "bill\r\n");
+}
+
+TEST_F(RegistrationTest, CancelAndTheCloseBoxReturnCancelledWithoutARequest)
+{
+    for (const bool closeBox : {false, true}) {
+        UserClient c(server.authority());
+        RegistrationRun run(c);
+        run.fill(QStringLiteral("bill"), QStringLiteral("pw"), QStringLiteral("b@x.org"));
+        if (closeBox)
+            run.dialog().closeBox();
+        else
+            run.dialog().press(RegistrationUi::CancelButton);
+        ASSERT_TRUE(waitFor([&] { return run.outcome.has_value(); }));
+        EXPECT_EQ(run.outcome, RegistrationOutcome::Cancelled);
+        EXPECT_FALSE(c.process.ended()) << "the caller ends the program";
+        EXPECT_TRUE(c.requests.isEmpty());
+        EXPECT_TRUE(c.files().isEmpty());
+    }
+}
