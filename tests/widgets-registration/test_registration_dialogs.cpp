@@ -1,0 +1,193 @@
+#include "directory/widgets/CChangeInfoDlg.h"
+#include "directory/widgets/CHandleInUseDlg.h"
+#include "directory/widgets/CRegistrationDlg.h"
+#include "directory/widgets/WidgetRegistrationUi.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+
+namespace {
+
+template <typename T>
+T *child(QWidget *dialog, const char *name)
+{
+    return dialog->findChild<T *>(QString::fromLatin1(name));
+}
+
+template <typename T>
+T *openWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            return t;
+    return nullptr;
+}
+
+// Types `text` character by character, as a keyboard would, non-ASCII included.
+void type(QWidget *edit, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+struct Field {
+    const char *label;
+    int maxLength;
+};
+
+// The registration dialog's edit boxes, top to bottom.
+const Field registrationFields[] = {
+    {"Handle * (10 chars- no spaces!)", 10},
+    {"Password * (10 chars)", 10},
+    {"First Name", 30},
+    {"Last Name", 30},
+    {"E-mail Address *", 64},
+    {"City", 30},
+    {"State", 30},
+    {"Country", 25},
+    {"Sex", 6},
+    {"Age", 3},
+    {"Personal Info (Hobbies, Interests, Etc.)", 100},
+};
+
+} // namespace
+
+TEST(RegistrationDialog, HasItsElevenFieldsWithTheirLabelsAndLimits)
+{
+    CRegistrationDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quibo32 - Registration"));
+    const auto edits = dialog.labelledEdits();
+    ASSERT_EQ(edits.size(), 11);
+    for (qsizetype i = 0; i < edits.size(); ++i) {
+        const Field &expected = registrationFields[i];
+        EXPECT_EQ(edits[i].first, QString::fromLatin1(expected.label)) << i;
+        EXPECT_EQ(edits[i].second->maxLength(), expected.maxLength) << expected.label;
+        // Typing past the limit keeps the limit, counted in UTF-8 bytes.
+        edits[i].second->setFocus();
+        QTest::keyClicks(edits[i].second, QString(expected.maxLength + 3, u'x'));
+        EXPECT_EQ(edits[i].second->text().size(), expected.maxLength) << expected.label;
+        edits[i].second->clear();
+        type(edits[i].second, QString(expected.maxLength, u'\u00e9'));
+        EXPECT_EQ(edits[i].second->text().toUtf8().size(), expected.maxLength / 2 * 2) << expected.label;
+    }
+    EXPECT_EQ(child<QLabel>(&dialog, "requiredNote")->text(), QStringLiteral("*  =  required field"));
+    EXPECT_EQ(child<QPushButton>(&dialog, "registerButton")->text(), QStringLiteral("&Register"));
+    EXPECT_EQ(child<QPushButton>(&dialog, "cancelButton")->text(), QStringLiteral("&Cancel"));
+    EXPECT_FALSE(child<QLabel>(&dialog, "picture")->pixmap().isNull());
+}
+
+TEST(RegistrationDialog, EditsGoIntoTheFieldsAndButtonsOnlyReport)
+{
+    WidgetRegistrationUi ui;
+    RegistrationFields fields;
+    fields.info.city = QStringLiteral("Oslo");
+    const std::unique_ptr<DialogView> view = ui.openRegistration(fields);
+    auto *dialog = openWindow<CRegistrationDlg>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(child<QLineEdit>(dialog, "city")->text(), QStringLiteral("Oslo"));
+
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->focusWidget() == child<QLineEdit>(dialog, "handle"); }, 2000))
+        << "the focus rests in the handle, not " << (dialog->focusWidget() ? dialog->focusWidget()->objectName().toStdString() : "nothing");
+    QTest::keyClicks(child<QLineEdit>(dialog, "handle"), QStringLiteral("bill"));
+    QTest::keyClicks(child<QLineEdit>(dialog, "personalInfo"), QStringLiteral("<b>chess</b>"));
+    EXPECT_EQ(fields.handle, QStringLiteral("bill"));
+    EXPECT_EQ(fields.info.personalInfo, QStringLiteral("<b>chess</b>"));
+
+    fields.info.email = QStringLiteral("b@x.org");
+    view->refresh();
+    EXPECT_EQ(child<QLineEdit>(dialog, "email")->text(), QStringLiteral("b@x.org"));
+
+    QSignalSpy actions(view.get(), &DialogView::action);
+    QTest::mouseClick(child<QPushButton>(dialog, "registerButton"), Qt::LeftButton);
+    EXPECT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions.at(0).at(0).toInt(), RegistrationUi::RegisterButton);
+    EXPECT_TRUE(view->isOpen()) << "the behaviour decides when it closes";
+
+    view->setButtonsEnabled(false);
+    QTest::mouseClick(child<QPushButton>(dialog, "registerButton"), Qt::LeftButton);
+    EXPECT_EQ(actions.size(), 1);
+    view->setButtonsEnabled(true);
+
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions.at(1).at(0).toInt(), DialogView::Closed);
+    EXPECT_FALSE(view->isOpen());
+}
+
+TEST(HandleInUseDialog, ShowsItsSixLinesWithoutCaption)
+{
+    WidgetRegistrationUi ui;
+    bool done = false;
+    ui.showHandleInUse().then([&done] { done = true; });
+    auto *dialog = openWindow<CHandleInUseDlg>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QString());
+    EXPECT_EQ(dialog->lines(), (QStringList{
+                                   QStringLiteral("Sorry, That Handle Is Already Being Used."),
+                                   QStringLiteral("Please change your handle and Resubmit"),
+                                   QStringLiteral("Note: The handles are case sensitive, so you"),
+                                   QStringLiteral("can try just changing the case, - ie. if you tried"),
+                                   QStringLiteral("'Bill', you may want to try 'bill'"),
+                                   QStringLiteral("Or you can try including numbers, i.e. Bill1"),
+                               }));
+    QTest::mouseClick(child<QPushButton>(dialog, "okButton"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 2000));
+}
+
+TEST(ChangeInfoDialog, ShowsHandleAndAddressReadOnlyAndCarriesThePasswordHidden)
+{
+    QWidget mainWindow;
+    mainWindow.show();
+    WidgetRegistrationUi ui(&mainWindow);
+    ChangeInfoFields fields{QStringLiteral("bill"), QStringLiteral("10.0.0.7"), {}};
+    fields.info.password = QStringLiteral("secret");
+    fields.info.age = QStringLiteral("42");
+    const std::unique_ptr<DialogView> view = ui.openChangeInfo(fields);
+    auto *dialog = openWindow<CChangeInfoDlg>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quibo32 - Change Your Info"));
+    EXPECT_EQ(child<QGroupBox>(dialog, "userInfo")->title(), QStringLiteral("User Info"));
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(child<QPushButton>(dialog, "changeButton")->text(), QStringLiteral("C&hange"));
+    EXPECT_EQ(child<QLabel>(dialog, "handleLabel")->text(), QStringLiteral("Handle"));
+    EXPECT_EQ(child<QLabel>(dialog, "addressLabel")->text(), QStringLiteral("IP Address"));
+
+    EXPECT_EQ(dialog->handleEdit()->text(), QStringLiteral("bill"));
+    EXPECT_TRUE(dialog->handleEdit()->isReadOnly());
+    EXPECT_EQ(dialog->addressEdit()->text(), QStringLiteral("10.0.0.7"));
+    EXPECT_TRUE(dialog->addressEdit()->isReadOnly());
+    EXPECT_EQ(dialog->addressEdit()->maxLength(), 17);
+    EXPECT_FALSE(dialog->passwordCarrier()->isVisible());
+    EXPECT_EQ(dialog->passwordCarrier()->text(), QStringLiteral("secret"));
+
+    const QList<int> limits{30, 30, 64, 30, 30, 25, 6, 3, 100};
+    ASSERT_EQ(dialog->infoEdits().size(), limits.size());
+    for (qsizetype i = 0; i < limits.size(); ++i)
+        EXPECT_EQ(dialog->infoEdits()[i]->maxLength(), limits[i]) << i;
+    EXPECT_EQ(dialog->infoEdits()[7]->text(), QStringLiteral("42"));
+
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->focusWidget() == dialog->infoEdits()[0]; }, 2000))
+        << "the focus rests in the first name";
+    QTest::keyClicks(dialog->infoEdits()[3], QStringLiteral("Oslo"));
+    EXPECT_EQ(fields.info.city, QStringLiteral("Oslo"));
+    EXPECT_EQ(fields.info.password, QStringLiteral("secret"));
+
+    QSignalSpy actions(view.get(), &DialogView::action);
+    QTest::mouseClick(child<QPushButton>(dialog, "changeButton"), Qt::LeftButton);
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions.at(0).at(0).toInt(), RegistrationUi::ChangeButton);
+    view->close();
+    EXPECT_FALSE(view->isOpen());
+    EXPECT_EQ(actions.size(), 2);
+}
