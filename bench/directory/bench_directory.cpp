@@ -72,9 +72,10 @@ void fillDatabase(const QString &database)
         if (!db.open() || !db.transaction())
             die(db.lastError().text());
         QSqlQuery insert(db);
-        insert.prepare(u"INSERT INTO quibo_users (handle, password, first_name, last_name, email, city, "
-                       "state, country, sex, age, persinfo, address) "
-                       "VALUES (?, 'pw', '', '', '', '', '', '', '', '', '', ?) ON CONFLICT (handle) DO NOTHING"_s);
+        insert.prepare(
+            u"INSERT INTO quibo_users (handle, password, first_name, last_name, email, city, "
+            "state, country, sex, age, persinfo, address) "
+            "VALUES (?, 'pw', '', '', '', '', '', '', '', '', '', ?) ON CONFLICT (handle) DO NOTHING"_s);
         for (int i = 0; i < userCount; ++i) {
             insert.bindValue(0, handleOf(i));
             insert.bindValue(1, u"10.%1.%2.%3"_s.arg(i >> 16).arg((i >> 8) & 255).arg(i & 255));
@@ -194,8 +195,8 @@ int main(int argc, char *argv[])
     directory.waitForFinished();
 
     const bool sqlite = !settings.database.startsWith(u"postgres"_s);
-    std::printf("directory throughput (%d users, %s, %d keep-alive clients, %d s each, %u cores)\n", userCount,
-                sqlite ? "SQLite" : "PostgreSQL", settings.clients, settings.seconds,
+    std::printf("directory throughput (%d users, %s, %d keep-alive clients, %d s each, %u cores)\n",
+                userCount, sqlite ? "SQLite" : "PostgreSQL", settings.clients, settings.seconds,
                 std::thread::hardware_concurrency());
     std::printf("  bare HTTP baseline:        %10.0f requests/s\n", baseline);
     std::printf("  quibo-directory look-ups:  %10.0f requests/s\n", lookups);

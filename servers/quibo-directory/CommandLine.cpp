@@ -17,7 +17,8 @@ std::variant<std::pair<QString, quint16>, CommandLineError> parseListen(const QS
     bool ok = false;
     const uint port = text.mid(colon + 1).toUInt(&ok);
     if (host.isEmpty() || !ok || port > 65535)
-        return CommandLineError{u"--listen needs HOST:PORT with a port from 0 to 65535, not \"%1\""_s.arg(text)};
+        return CommandLineError{
+            u"--listen needs HOST:PORT with a port from 0 to 65535, not \"%1\""_s.arg(text)};
     return std::pair{host, static_cast<quint16>(port)};
 }
 
@@ -42,8 +43,8 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(const QStringList &
             inlineValue = option.mid(eq + 1);
             option.truncate(eq);
         }
-        const bool takesValue = option == u"--listen"_s || option == u"--database"_s
-                                || option == u"--set-broadcast"_s || option == u"--threads"_s;
+        const bool takesValue = option == u"--listen"_s || option == u"--database"_s ||
+                                option == u"--set-broadcast"_s || option == u"--threads"_s;
         QString value;
         if (takesValue) {
             if (inlineValue)

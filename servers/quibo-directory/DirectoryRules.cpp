@@ -81,11 +81,11 @@ QString cutUtf8(const QString &text, qsizetype maxBytes)
     qsizetype bytes = 0;
     qsizetype end = 0;
     while (end < text.size()) {
-        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size()
-                          && text.at(end + 1).isLowSurrogate();
+        const bool pair =
+            text.at(end).isHighSurrogate() && end + 1 < text.size() && text.at(end + 1).isLowSurrogate();
         const qsizetype units = pair ? 2 : 1;
-        const char32_t code = pair ? QChar::surrogateToUcs4(text.at(end), text.at(end + 1))
-                                   : text.at(end).unicode();
+        const char32_t code =
+            pair ? QChar::surrogateToUcs4(text.at(end), text.at(end + 1)) : text.at(end).unicode();
         const qsizetype size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
         if (bytes + size > maxBytes)
             break;
@@ -121,7 +121,8 @@ std::variant<QString, BroadcastError> broadcastFromFile(const QByteArray &conten
     if (lines.isEmpty())
         return BroadcastError{u"the file is empty; use --clear-broadcast to remove the message"_s};
     if (lines.size() > maxBroadcastLines)
-        return BroadcastError{u"the message has %1 lines; at most %2 are shown"_s.arg(lines.size()).arg(maxBroadcastLines)};
+        return BroadcastError{
+            u"the message has %1 lines; at most %2 are shown"_s.arg(lines.size()).arg(maxBroadcastLines)};
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
         if (line.toUtf8().size() > maxBroadcastLineBytes)

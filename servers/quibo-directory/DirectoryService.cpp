@@ -39,8 +39,7 @@ Reply unavailable(const StoreError &error)
 } // namespace
 
 DirectoryService::DirectoryService(DirectoryStore &store, QByteArray banner)
-    : m_store(store)
-    , m_banner(std::move(banner))
+    : m_store(store), m_banner(std::move(banner))
 {
 }
 

@@ -12,10 +12,7 @@ namespace quibo::directory {
 // A failure of the database itself (unreachable, locked, unreadable), never of the data.
 class StoreError : public std::runtime_error {
 public:
-    explicit StoreError(const QString &message)
-        : std::runtime_error(message.toStdString())
-    {
-    }
+    explicit StoreError(const QString &message) : std::runtime_error(message.toStdString()) {}
     QString message() const { return QString::fromStdString(what()); }
 };
 

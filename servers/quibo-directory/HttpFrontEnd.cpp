@@ -7,8 +7,8 @@
 
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <cstring>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -39,7 +39,8 @@ HttpFrontEnd::HttpFrontEnd(const DirectoryService &service, int threads)
     m_server.set_write_timeout(5, 0);
     m_server.set_payload_max_length(64 * 1024);
     m_server.Get(".*", [&service](const httplib::Request &request, httplib::Response &response) {
-        const Reply reply = service.handle(QByteArrayView(request.target.data(), static_cast<qsizetype>(request.target.size())));
+        const Reply reply = service.handle(
+            QByteArrayView(request.target.data(), static_cast<qsizetype>(request.target.size())));
         response.status = reply.status;
         response.set_content(reply.body.constData(), static_cast<size_t>(reply.body.size()),
                              reply.contentType.constData());
@@ -112,7 +113,8 @@ QString bindProblem(const QString &host, quint16 port)
     case EADDRINUSE:
         return u"cannot listen on %1: the port is already in use"_s.arg(where);
     case EACCES:
-        return u"cannot listen on %1: ports below 1024 need root or the CAP_NET_BIND_SERVICE capability"_s.arg(where);
+        return u"cannot listen on %1: ports below 1024 need root or the CAP_NET_BIND_SERVICE capability"_s
+            .arg(where);
     case EADDRNOTAVAIL:
         return u"cannot listen on %1: this machine has no such address"_s.arg(where);
     case 0:

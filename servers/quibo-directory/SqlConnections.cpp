@@ -98,7 +98,8 @@ std::optional<QString> configure(QSqlDatabase &db, bool sqlite)
     if (!query.exec(u"PRAGMA journal_mode=WAL"_s) || !query.next())
         return describeSqlError(query.lastError(), true);
     if (query.value(0).toString().compare(u"wal"_s, Qt::CaseInsensitive) != 0)
-        return u"the database cannot use write-ahead logging (journal mode %1)"_s.arg(query.value(0).toString());
+        return u"the database cannot use write-ahead logging (journal mode %1)"_s.arg(
+            query.value(0).toString());
     if (!query.exec(u"PRAGMA synchronous=FULL"_s))
         return describeSqlError(query.lastError(), true);
     return std::nullopt;

@@ -41,8 +41,7 @@ QVariantList infoValues(const UserInfo &info)
 } // namespace
 
 SqlDirectoryStore::SqlDirectoryStore(DatabaseLocation location)
-    : m_location(std::move(location))
-    , m_serial(storeSerial.fetch_add(1))
+    : m_location(std::move(location)), m_serial(storeSerial.fetch_add(1))
 {
 }
 
@@ -151,9 +150,9 @@ RegisterOutcome SqlDirectoryStore::registerUser(const QString &handle, const Use
     const QVariantList fields = infoValues(info);
     QVariantList insertValues{handle, info.password};
     insertValues.append(fields);
-    const int inserted = run(u"INSERT INTO quibo_users (handle, password, "_s + infoColumns
-                                 + u", address) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '0') "
-                                   "ON CONFLICT (handle) DO NOTHING"_s,
+    const int inserted = run(u"INSERT INTO quibo_users (handle, password, "_s + infoColumns +
+                                 u", address) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '0') "
+                                 "ON CONFLICT (handle) DO NOTHING"_s,
                              insertValues);
     if (inserted > 0)
         return RegisterOutcome::Created;

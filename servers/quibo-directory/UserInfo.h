@@ -21,8 +21,8 @@ struct UserInfo {
 };
 
 struct UserField {
-    const char16_t *key;   // query key of register.cgi
-    qsizetype maxBytes;    // longest value kept, in UTF-8 bytes
+    const char16_t *key; // query key of register.cgi
+    qsizetype maxBytes;  // longest value kept, in UTF-8 bytes
     QString UserInfo::*member;
 };
 

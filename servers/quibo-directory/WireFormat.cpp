@@ -118,21 +118,20 @@ std::optional<Target> splitTarget(QByteArrayView target)
 QByteArray errorPage(int status, const QString &message)
 {
     const QString title = u"%1 %2"_s.arg(status).arg(reasonPhrase(status));
-    return (u"<html>\r\n<head><title>"_s + title + u"</title></head>\r\n<body>\r\n<h1>"_s + title
-            + u"</h1>\r\n<p>"_s + message.toHtmlEscaped() + u"</p>\r\n</body>\r\n</html>\r\n"_s)
+    return (u"<html>\r\n<head><title>"_s + title + u"</title></head>\r\n<body>\r\n<h1>"_s + title +
+            u"</h1>\r\n<p>"_s + message.toHtmlEscaped() + u"</p>\r\n</body>\r\n</html>\r\n"_s)
         .toUtf8();
 }
 
 QByteArray footerPage()
 {
-    return QByteArrayLiteral(
-        "<html>\r\n<head><title>Quibo32 Directory</title></head>\r\n"
-        "<body BGCOLOR=\"#f5f5f5\">\r\n<CENTER>\r\n"
-        "<h2>Quibo32 Directory</h2>\r\n"
-        "<p>This server keeps the handles of Quibo32 users and the addresses they are "
-        "online at, so that contacts can find each other.</p>\r\n"
-        "<p>To get a handle, start Quibo32 and register.</p>\r\n"
-        "</CENTER>\r\n</body>\r\n</html>\r\n");
+    return QByteArrayLiteral("<html>\r\n<head><title>Quibo32 Directory</title></head>\r\n"
+                             "<body BGCOLOR=\"#f5f5f5\">\r\n<CENTER>\r\n"
+                             "<h2>Quibo32 Directory</h2>\r\n"
+                             "<p>This server keeps the handles of Quibo32 users and the addresses they are "
+                             "online at, so that contacts can find each other.</p>\r\n"
+                             "<p>To get a handle, start Quibo32 and register.</p>\r\n"
+                             "</CENTER>\r\n</body>\r\n</html>\r\n");
 }
 
 QByteArray publicInfoText(const QString &handle, const UserInfo &info)
@@ -141,10 +140,10 @@ QByteArray publicInfoText(const QString &handle, const UserInfo &info)
         return label + u": "_s + (value.isEmpty() ? u"N/A"_s : value) + u"\r\n"_s;
     };
     const QString name = (info.first + u' ' + info.last).trimmed();
-    const QString text = line(u"Handle"_s, handle) + line(u"Name"_s, name)
-                         + line(u"City"_s, info.city) + line(u"State"_s, info.state)
-                         + line(u"Country"_s, info.country) + line(u"Sex"_s, info.sex)
-                         + line(u"Age"_s, info.age) + line(u"Personal Info"_s, info.persinfo);
+    const QString text = line(u"Handle"_s, handle) + line(u"Name"_s, name) + line(u"City"_s, info.city) +
+                         line(u"State"_s, info.state) + line(u"Country"_s, info.country) +
+                         line(u"Sex"_s, info.sex) + line(u"Age"_s, info.age) +
+                         line(u"Personal Info"_s, info.persinfo);
     return text.toUtf8();
 }
 

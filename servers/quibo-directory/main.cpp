@@ -72,7 +72,9 @@ int serve(DirectoryStore &store, const CommandLine &line, const QString &databas
         sigwait(&set, &received);
         frontEnd.stop();
     });
-    say(stdout, u"quibo-directory: listening on %1:%2, database %3"_s.arg(line.host).arg(std::get<quint16>(bound)).arg(databaseName));
+    say(stdout, u"quibo-directory: listening on %1:%2, database %3"_s.arg(line.host)
+                    .arg(std::get<quint16>(bound))
+                    .arg(databaseName));
     const bool ok = frontEnd.run();
     // Wakes the waiter when serving ended by itself.
     pthread_kill(signalWaiter.native_handle(), SIGTERM);

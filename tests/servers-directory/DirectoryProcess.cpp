@@ -3,13 +3,22 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <sys/prctl.h>
+
 #include <chrono>
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr int startTimeoutMs = 20000;
+
+// A server outlives nothing: if the test process dies, so does it.
+void startWithTest(QProcess &process)
+{
+    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
 
 } // namespace
 
@@ -18,8 +27,7 @@ QString directoryBinary()
     return qEnvironmentVariable("QUIBO_BIN_DIR") + u"/quibo-directory"_s;
 }
 
-DirectoryProcess::DirectoryProcess(QString database)
-    : m_database(std::move(database))
+DirectoryProcess::DirectoryProcess(QString database) : m_database(std::move(database))
 {
 }
 
@@ -33,6 +41,7 @@ bool DirectoryProcess::start()
 {
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::MergedChannels);
+    startWithTest(*m_process);
     m_output.clear();
     m_port = 0;
     m_process->start(directoryBinary(), {u"--listen"_s, u"127.0.0.1:0"_s, u"--database"_s, m_database});
@@ -82,6 +91,7 @@ Finished runDirectory(const QStringList &arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    startWithTest(process);
     process.start(directoryBinary(), arguments);
     Finished finished;
     if (!process.waitForFinished(startTimeoutMs)) {

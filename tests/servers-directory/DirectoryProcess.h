@@ -19,8 +19,8 @@ public:
 
     // Starts the server and waits until it says where it listens; false when it does not.
     bool start();
-    void killHard();        // SIGKILL, as a crash would
-    int stop();             // SIGTERM; the exit code
+    void killHard(); // SIGKILL, as a crash would
+    int stop();      // SIGTERM; the exit code
     bool isRunning() const { return m_process && m_process->state() != QProcess::NotRunning; }
     quint16 port() const { return m_port; }
     QString output() const { return m_output; }

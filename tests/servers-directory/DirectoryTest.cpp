@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr std::array registerKeys{"first", "last", "email", "city", "state",
-                                  "country", "sex", "age", "persinfo"};
+constexpr std::array registerKeys{"first",   "last", "email", "city",    "state",
+                                  "country", "sex",  "age",   "persinfo"};
 
 } // namespace
 

@@ -63,7 +63,8 @@ TEST_P(DirectoryTest, UnusableBroadcastFilesAreRefusedWithTheReason)
     };
     for (const BroadcastCase &c : cases) {
         const QString file = writeFile(m_database->folder(), c.content);
-        const Finished run = runDirectory({u"--database"_s, m_database->location(), u"--set-broadcast"_s, file});
+        const Finished run =
+            runDirectory({u"--database"_s, m_database->location(), u"--set-broadcast"_s, file});
         EXPECT_EQ(run.exitCode, 1) << c.what;
         EXPECT_THAT(text(run.output), HasSubstr(c.message)) << c.what;
     }
@@ -75,8 +76,10 @@ TEST_P(DirectoryTest, UnusableBroadcastFilesAreRefusedWithTheReason)
 
     // Five lines of 80 bytes are fine.
     const QByteArray line(80, 'y');
-    const QString fits = writeFile(m_database->folder(), line + "\n" + line + "\n" + line + "\n" + line + "\n" + line);
-    EXPECT_EQ(runDirectory({u"--database"_s, m_database->location(), u"--set-broadcast"_s, fits}).exitCode, 0);
+    const QString fits =
+        writeFile(m_database->folder(), line + "\n" + line + "\n" + line + "\n" + line + "\n" + line);
+    EXPECT_EQ(runDirectory({u"--database"_s, m_database->location(), u"--set-broadcast"_s, fits}).exitCode,
+              0);
 }
 
 struct OptionCase {
@@ -108,8 +111,8 @@ TEST(DirectoryCommandLine, HelpNamesEveryOptionAndThePrivilegedPort)
 {
     const Finished run = runDirectory({u"--help"_s});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char *word : {"--listen HOST:PORT", "--database DB", "--set-broadcast FILE", "--clear-broadcast",
-                             "postgresql://", "CAP_NET_BIND_SERVICE"})
+    for (const char *word : {"--listen HOST:PORT", "--database DB", "--set-broadcast FILE",
+                             "--clear-broadcast", "postgresql://", "CAP_NET_BIND_SERVICE"})
         EXPECT_THAT(text(run.output), HasSubstr(word));
 }
 
@@ -170,8 +173,8 @@ TEST(DirectoryCommandLine, PortInUseStopsTheStart)
     QTcpServer holder;
     ASSERT_TRUE(holder.listen(QHostAddress::LocalHost));
     QTemporaryDir folder;
-    const Finished run = runDirectory({u"--listen"_s, u"127.0.0.1:%1"_s.arg(holder.serverPort()), u"--database"_s,
-                                       folder.filePath(u"d.sqlite"_s)});
+    const Finished run = runDirectory({u"--listen"_s, u"127.0.0.1:%1"_s.arg(holder.serverPort()),
+                                       u"--database"_s, folder.filePath(u"d.sqlite"_s)});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(text(run.output), HasSubstr("the port is already in use"));
     EXPECT_THAT(text(run.output), Not(HasSubstr("listening")));

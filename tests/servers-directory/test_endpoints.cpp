@@ -51,12 +51,13 @@ TEST_P(DirectoryTest, UnknownHandleGetsTheRepliesTheClientReadsAsUnknown)
 
 TEST_P(DirectoryTest, RegisteredUserIsFoundByEveryEndpoint)
 {
-    const Response registered = registerUser("Bill", "pass1", {{"first", "Bill"},
-                                                               {"last", "Smith"},
-                                                               {"email", "bill@example.org"},
-                                                               {"city", "Leeds"},
-                                                               {"age", "42"},
-                                                               {"persinfo", "Chess"}});
+    const Response registered = registerUser("Bill", "pass1",
+                                             {{"first", "Bill"},
+                                              {"last", "Smith"},
+                                              {"email", "bill@example.org"},
+                                              {"city", "Leeds"},
+                                              {"age", "42"},
+                                              {"persinfo", "Chess"}});
     ASSERT_EQ(registered.status, 200) << registered.body;
 
     // Logged off until the first publish: exactly "0", no line end.
@@ -113,12 +114,8 @@ struct DecodingCase {
 TEST_P(DirectoryTest, ValuesArePercentDecoded)
 {
     const DecodingCase cases[] = {
-        {"ampersand", "Tom & Jerry"},
-        {"hash", "No. #1"},
-        {"plus stays plus", "C++ fan"},
-        {"percent", "100%"},
-        {"equals", "a=b"},
-        {"UTF-8", "Grüße aus Köln"},
+        {"ampersand", "Tom & Jerry"}, {"hash", "No. #1"}, {"plus stays plus", "C++ fan"},
+        {"percent", "100%"},          {"equals", "a=b"},  {"UTF-8", "Grüße aus Köln"},
         {"markup", "<b>bold</b>"},
     };
     int n = 0;
@@ -182,8 +179,9 @@ TEST_P(DirectoryTest, OverlongFieldsAreCutAndOverlongPasswordsRefused)
 
     // "é" is two bytes: 29 "a" and a cut that never splits it leave 29 bytes.
     const std::string city = std::string(29, 'a') + "\xc3\xa9" + "zzz";
-    ASSERT_EQ(registerUser("cut", "pw", {{"city", city}, {"age", "12345"}, {"persinfo", "one\r\ntwo"}}).status,
-              200);
+    ASSERT_EQ(
+        registerUser("cut", "pw", {{"city", city}, {"age", "12345"}, {"persinfo", "one\r\ntwo"}}).status,
+        200);
     const std::string info = get("/ipinfo/cut").body;
     EXPECT_THAT(info, HasSubstr("City: " + std::string(29, 'a') + "\r\n"));
     EXPECT_THAT(info, HasSubstr("Age: 123\r\n"));
@@ -200,13 +198,20 @@ TEST_P(DirectoryTest, OnlyLogoffOrADottedAddressIsPublished)
 {
     ASSERT_EQ(registerUser("pub", "pw").status, 200);
     const AddressCase cases[] = {
-        {"10.0.0.1", true},          {"0", true},
-        {"255.255.255.255", true},   {"0.0.0.0", true},
-        {"256.1.1.1", false},        {"1.2.3", false},
-        {"1.2.3.4.5", false},        {"01.2.3.4", false},
-        {"1.2.3.4 ", false},         {"1.2.3.4\r\n", false},
-        {"<html>", false},           {"", false},
-        {"::1", false},              {"host.example.org", false},
+        {"10.0.0.1", true},
+        {"0", true},
+        {"255.255.255.255", true},
+        {"0.0.0.0", true},
+        {"256.1.1.1", false},
+        {"1.2.3", false},
+        {"1.2.3.4.5", false},
+        {"01.2.3.4", false},
+        {"1.2.3.4 ", false},
+        {"1.2.3.4\r\n", false},
+        {"<html>", false},
+        {"", false},
+        {"::1", false},
+        {"host.example.org", false},
     };
     std::string current = "0";
     for (const AddressCase &c : cases) {
