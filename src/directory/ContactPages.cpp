@@ -5,7 +5,9 @@
 
 namespace quibo {
 
-ContactPages::ContactPages(const WorkingDirectory &dir, Shell &shell) : m_dir(dir), m_shell(shell) {}
+ContactPages::ContactPages(const WorkingDirectory &dir, Shell &shell) : m_dir(dir), m_shell(shell)
+{
+}
 
 bool ContactPages::open(const QString &contactAddress, pages::ContactPage page)
 {

@@ -45,8 +45,10 @@ QByteArray pieceOrNotAvailable(QByteArrayView text, QByteArrayView notAvailable,
 QByteArray userInfoPage(UserInfoForm form, const QString &handle, const UserInfo &info,
                         const QString &directoryAuthority)
 {
-    const QString footer = QStringLiteral("http://") + directoryAuthority + QStringLiteral("/Quibo/footer.cgi");
-    const QString banner = QStringLiteral("http://") + directoryAuthority + QStringLiteral("/Quibo/banner.cgi");
+    const QString footer =
+        QStringLiteral("http://") + directoryAuthority + QStringLiteral("/Quibo/footer.cgi");
+    const QString banner =
+        QStringLiteral("http://") + directoryAuthority + QStringLiteral("/Quibo/banner.cgi");
     QByteArray page;
     page += piece("<html>\n<head>\n<title> Quibo32 - %s's User Info</title>\n</head>\n", {handle});
     page += piece("<body BACKGROUND=\"bg.gif\" BGCOLOR=\"#f5f5f5\">");
@@ -55,27 +57,35 @@ QByteArray userInfoPage(UserInfoForm form, const QString &handle, const UserInfo
                       "color=\"black\">%s</font></b> </font>\n<BR><BR>",
                       {handle});
     else
-        page += piece("<CENTER>\n<font color=\"blue\" size=\"3\"> <b>User Info For <font color=\"black\">%s</b>\n<BR><BR>",
+        page += piece("<CENTER>\n<font color=\"blue\" size=\"3\"> <b>User Info For <font "
+                      "color=\"black\">%s</b>\n<BR><BR>",
                       {handle});
     page += pieceOrNotAvailable("<font color=\"blue\" size=\"2\">Name: <font color=\"black\">%s ",
-                                "<font color=\"blue\" size=\"2\">Name: <font color=\"black\">N/A ", info.firstName);
-    page += pieceOrNotAvailable("%s&nbsp;&nbsp;&nbsp;&nbsp;\n", "N/A&nbsp;&nbsp;&nbsp;&nbsp;\n", info.lastName);
+                                "<font color=\"blue\" size=\"2\">Name: <font color=\"black\">N/A ",
+                                info.firstName);
+    page +=
+        pieceOrNotAvailable("%s&nbsp;&nbsp;&nbsp;&nbsp;\n", "N/A&nbsp;&nbsp;&nbsp;&nbsp;\n", info.lastName);
     page += piece("<a href=\"mailto:%s\">%s</a><BR><BR>\n", {info.email, info.email});
     page += pieceOrNotAvailable("<font color=\"blue\">City:<font color=\"black\"> %s &nbsp;&nbsp;&nbsp;",
-                                "<font color=\"blue\">City:<font color=\"black\"> N/A &nbsp;&nbsp;&nbsp;", info.city);
+                                "<font color=\"blue\">City:<font color=\"black\"> N/A &nbsp;&nbsp;&nbsp;",
+                                info.city);
     page += pieceOrNotAvailable("<font color=\"blue\">State:<font color=\"black\"> %s&nbsp;&nbsp;&nbsp;",
-                                "<font color=\"blue\">State:<font color=\"black\"> N/A&nbsp;&nbsp;&nbsp;", info.state);
+                                "<font color=\"blue\">State:<font color=\"black\"> N/A&nbsp;&nbsp;&nbsp;",
+                                info.state);
     page += pieceOrNotAvailable("<font color=\"blue\">Country:<font color=\"black\"> %s<BR><BR>\n",
-                                "<font color=\"blue\">Country:<font color=\"black\"> N/A<BR><BR>\n", info.country);
+                                "<font color=\"blue\">Country:<font color=\"black\"> N/A<BR><BR>\n",
+                                info.country);
     page += pieceOrNotAvailable("<font color=\"blue\">Sex: <font color=\"black\">%s &nbsp;&nbsp;&nbsp;",
-                                "<font color=\"blue\">Sex: <font color=\"black\">N/A &nbsp;&nbsp;&nbsp;", info.sex);
+                                "<font color=\"blue\">Sex: <font color=\"black\">N/A &nbsp;&nbsp;&nbsp;",
+                                info.sex);
     page += pieceOrNotAvailable("<font color=\"blue\">Age:<font color=\"black\"> %s<BR><BR>\n",
                                 "<font color=\"blue\">Age:<font color=\"black\"> N/A<BR><BR>\n", info.age);
     page += piece("<font color=\"blue\">Personal Interests, Hobbies, Etc.<BR>\n<font color=\"black\">%s\n",
                   {info.personalInfo});
     page += piece("<BR><BR><HR>\n<a href=\"index.htm\"> Go To My Web Page</a><BR><BR>");
     page += piece("<a href=\"%s\">", {footer});
-    page += piece("<img src=\"%s\" border=\"0\" width=\"400\" height=\"40\" alt=\"Click Here\"></a>", {banner});
+    page +=
+        piece("<img src=\"%s\" border=\"0\" width=\"400\" height=\"40\" alt=\"Click Here\"></a>", {banner});
     page += piece("\n</CENTER>\n</body></HTML>");
     return page;
 }
@@ -127,7 +137,8 @@ std::optional<QString> contactPageAddress(const QString &contactAddress, Contact
 {
     if (!isDottedIPv4(contactAddress))
         return std::nullopt;
-    const QString file = page == ContactPage::WebPage ? QStringLiteral("/index.htm") : QStringLiteral("/userinfo.htm");
+    const QString file =
+        page == ContactPage::WebPage ? QStringLiteral("/index.htm") : QStringLiteral("/userinfo.htm");
     return QStringLiteral("http://") + contactAddress + file;
 }
 

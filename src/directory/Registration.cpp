@@ -33,8 +33,8 @@ std::optional<MessageLines> handleRefusal(const QString &handle)
         return MessageLines{QStringLiteral("That Handle Is Too Long - At Most 10 Characters"),
                             QStringLiteral("(Accented Letters Count As Two Or More)")};
     for (const QChar c : handle) {
-        if (c.isSpace() || c.category() == QChar::Other_Control || c == u'|' || c == u'<' || c == u'/'
-            || c == u'\\')
+        if (c.isSpace() || c.category() == QChar::Other_Control || c == u'|' || c == u'<' || c == u'/' ||
+            c == u'\\')
             return MessageLines{QStringLiteral("Handles Can't Contain Spaces"),
                                 QStringLiteral("Or Any Of These Characters: | < / \\")};
     }
@@ -99,9 +99,9 @@ QCoro::Task<bool> Registration::submit()
 
     // The local files first: should one fail, nothing has been sent yet.
     const QString authority = m_config.directoryAuthority();
-    if (!writeUserInfoFile(m_dir.file(userInfoFileName), info)
-        || !pages::writeUserInfoPage(m_dir, pages::UserInfoForm::Registration, handle, info, authority)
-        || !pages::writePersonalWebPage(m_dir, handle)) {
+    if (!writeUserInfoFile(m_dir.file(userInfoFileName), info) ||
+        !pages::writeUserInfoPage(m_dir, pages::UserInfoForm::Registration, handle, info, authority) ||
+        !pages::writePersonalWebPage(m_dir, handle)) {
         co_await tell(savingFailed().first, savingFailed().second);
         co_return false;
     }
@@ -130,14 +130,16 @@ ChangeInfo::ChangeInfo(const SessionState &session, const WorkingDirectory &dir,
 QCoro::Task<> ChangeInfo::run()
 {
     if (m_session.notLoggedOn) {
-        co_await tell(QStringLiteral("You Can't Change Your Info"), QStringLiteral("You Are Not Logged On Yet"));
+        co_await tell(QStringLiteral("You Can't Change Your Info"),
+                      QStringLiteral("You Are Not Logged On Yet"));
         co_return;
     }
     if (m_view) // already open
         co_return;
     const std::optional<UserInfo> stored = readUserInfoFile(m_dir.file(userInfoFileName));
     if (!stored) {
-        co_await tell(QStringLiteral("Error Reading Your User Info"), QStringLiteral("userinfo.dat Is Missing"));
+        co_await tell(QStringLiteral("Error Reading Your User Info"),
+                      QStringLiteral("userinfo.dat Is Missing"));
         co_return;
     }
     m_fields = {m_session.ownHandle, m_session.ownAddress, *stored};
@@ -163,15 +165,17 @@ QCoro::Task<bool> ChangeInfo::submit(UserInfo readBack)
     UserInfo info = cleanedUserInfo(m_fields.info);
     // The password is not the dialog's to change: the line read from the file goes back as it was.
     info.password = readBack.password;
-    if (!writeUserInfoFile(m_dir.file(userInfoFileName), info)
-        || !pages::writeUserInfoPage(m_dir, pages::UserInfoForm::Change, m_session.ownHandle, info,
-                                     m_config.directoryAuthority())) {
+    if (!writeUserInfoFile(m_dir.file(userInfoFileName), info) ||
+        !pages::writeUserInfoPage(m_dir, pages::UserInfoForm::Change, m_session.ownHandle, info,
+                                  m_config.directoryAuthority())) {
         co_await tell(savingFailed().first, savingFailed().second);
         co_return false;
     }
-    const DirectoryReply registered = co_await m_directory.registerUser(m_session.ownHandle, requestFields(info));
+    const DirectoryReply registered =
+        co_await m_directory.registerUser(m_session.ownHandle, requestFields(info));
     if (!registered.ok)
-        co_await tell(QStringLiteral("Error Changing Info On Server"), QStringLiteral("Please Try Again Later"));
+        co_await tell(QStringLiteral("Error Changing Info On Server"),
+                      QStringLiteral("Please Try Again Later"));
     co_return true;
 }
 

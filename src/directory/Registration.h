@@ -34,8 +34,8 @@ enum class RegistrationOutcome { Registered, Cancelled };
 class Registration : public QObject {
     Q_OBJECT
 public:
-    Registration(const WorkingDirectory &dir, const Config &config, DirectoryClient &directory, RegistrationUi &ui,
-                 Notices &notices, QObject *parent = nullptr);
+    Registration(const WorkingDirectory &dir, const Config &config, DirectoryClient &directory,
+                 RegistrationUi &ui, Notices &notices, QObject *parent = nullptr);
 
     // Shows the dialog until the user has registered or cancelled. Cancelling does not end
     // the program: the caller does.

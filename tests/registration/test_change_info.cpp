@@ -9,7 +9,8 @@ using namespace quibo::test;
 
 namespace {
 
-const QByteArray storedInfo = "pw\r\nBill\r\nSmith\r\nbill@example.org\r\nParis\r\n\r\nFrance\r\nM\r\n42\r\nchess\r\n";
+const QByteArray storedInfo =
+    "pw\r\nBill\r\nSmith\r\nbill@example.org\r\nParis\r\n\r\nFrance\r\nM\r\n42\r\nchess\r\n";
 const QByteArray storedIndex = "my own page\r\n";
 
 class ChangeInfoTest : public ::testing::Test {
@@ -38,7 +39,8 @@ TEST_F(ChangeInfoTest, NotLoggedOnShowsAMessageAndNoDialog)
     bool done = false;
     c.client->changeInfo()->run().then([&done] { done = true; });
     ASSERT_TRUE(waitFor([&] { return done; }));
-    EXPECT_EQ(c.messages(), QStringList{QStringLiteral("You Can't Change Your Info|You Are Not Logged On Yet")});
+    EXPECT_EQ(c.messages(),
+              QStringList{QStringLiteral("You Can't Change Your Info|You Are Not Logged On Yet")});
     EXPECT_TRUE(c.registration.log.isEmpty());
 }
 
@@ -74,7 +76,8 @@ TEST_F(ChangeInfoTest, ChangeRewritesInfoAndPageButNeverThePasswordHandleOrSetti
     EXPECT_TRUE(page.contains("> Oslo &nbsp;"));
 
     ASSERT_EQ(c.requests.size(), 1);
-    EXPECT_TRUE(c.requests[0].startsWith(QStringLiteral("/ipinfo/register.cgi?id=bill&password=pw&first=Bill&")));
+    EXPECT_TRUE(
+        c.requests[0].startsWith(QStringLiteral("/ipinfo/register.cgi?id=bill&password=pw&first=Bill&")));
     const auto info = server.get("/ipinfo/bill");
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->contains("Oslo")) << info->toStdString();
@@ -92,7 +95,8 @@ TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndClosesTheDialog)
 
     EXPECT_TRUE(run.done);
     EXPECT_FALSE(run.dialog().open);
-    EXPECT_EQ(c.messages(), QStringList{QStringLiteral("Error Changing Info On Server|Please Try Again Later")});
+    EXPECT_EQ(c.messages(),
+              QStringList{QStringLiteral("Error Changing Info On Server|Please Try Again Later")});
     EXPECT_EQ(decodeUserInfoFile(c.readFile(QStringLiteral("userinfo.dat"))).age, QStringLiteral("43"));
     EXPECT_TRUE(c.readFile(QStringLiteral("html/userinfo.htm")).contains("> 43<BR><BR>"));
 }
@@ -144,7 +148,8 @@ TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
     UserClient c(QStringLiteral("127.0.0.1:%1").arg(DirectoryServer::closedPort()));
     c.client->mainWindow().open();
     ContactTable &contacts = c.client->contacts();
-    const int bob = contacts.AddContactRecord(QStringLiteral("bob"), QStringLiteral("10.0.0.7"), true).value();
+    const int bob =
+        contacts.AddContactRecord(QStringLiteral("bob"), QStringLiteral("10.0.0.7"), true).value();
     const int eve = contacts.AddContactRecord(QStringLiteral("eve"), QStringLiteral("0"), false).value();
     const QString redirect = c.dir.filePath(QStringLiteral("webpage.htm"));
 
@@ -152,11 +157,13 @@ TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
     c.mainWindow.choose(Command::PersonalInfo);
     ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 1; }));
     EXPECT_EQ(c.shell.opened.constFirst(), redirect);
-    EXPECT_TRUE(c.readFile(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/userinfo.htm\""));
+    EXPECT_TRUE(
+        c.readFile(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/userinfo.htm\""));
 
     c.mainWindow.choose(Command::ContactWebPage);
     ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 2; }));
-    EXPECT_TRUE(c.readFile(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/index.htm\""));
+    EXPECT_TRUE(
+        c.readFile(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/index.htm\""));
 
     // An offline contact has no address: nothing is written or opened.
     c.client->session().selectedContact = eve;

@@ -36,7 +36,8 @@ UserInfo bill()
 const char fullRegistrationPage[] =
     "<html>\r\n<head>\r\n<title> Quibo32 - bill's User Info</title>\r\n</head>\r\n"
     "<body BACKGROUND=\"bg.gif\" BGCOLOR=\"#f5f5f5\">"
-    "<CENTER>\r\n<font color=\"blue\" size=\"3\"> <b>User Info For <font color=\"black\">bill</font></b> </font>\r\n"
+    "<CENTER>\r\n<font color=\"blue\" size=\"3\"> <b>User Info For <font color=\"black\">bill</font></b> "
+    "</font>\r\n"
     "<BR><BR>"
     "<font color=\"blue\" size=\"2\">Name: <font color=\"black\">Bill "
     "Smith&nbsp;&nbsp;&nbsp;&nbsp;\r\n"
@@ -89,12 +90,6 @@ const char redirectToUserInfo[] = "<html>\r\n<head>\r\n"
                                   "If Your Browser Doesn't Support Redirection\r\n"
                                   "<a href=\"http://10.0.0.7/userinfo.htm\">Click Here</a>\r\n</body>";
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 } // namespace
 
 TEST(UserInfoPage, RegistrationFormByteForByte)
@@ -111,7 +106,8 @@ TEST(UserInfoPage, EmptyFieldsGiveNotAvailableInTheChangeForm)
 
 TEST(UserInfoPage, FormsDifferOnlyInTheHeadingsClosingTags)
 {
-    QByteArray registration = userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), bill(), authority);
+    QByteArray registration =
+        userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), bill(), authority);
     const QByteArray change = userInfoPage(UserInfoForm::Change, QStringLiteral("bill"), bill(), authority);
     registration.replace("bill</font></b> </font>\r\n", "bill</b>\r\n");
     EXPECT_EQ(registration, change);
@@ -136,7 +132,8 @@ TEST(UserInfoPage, EachEmptyOptionalFieldGivesItsOwnNotAvailablePiece)
     for (const Case &c : cases) {
         UserInfo info = bill();
         info.*c.member = QString();
-        const QByteArray page = userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), info, authority);
+        const QByteArray page =
+            userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), info, authority);
         EXPECT_FALSE(page.contains(c.valuePiece)) << c.valuePiece;
         EXPECT_EQ(page.count("N/A"), 1) << c.notAvailablePiece;
         EXPECT_TRUE(page.contains(c.notAvailablePiece)) << c.notAvailablePiece;
@@ -162,7 +159,8 @@ TEST(PersonalWebPage, ByteForByte)
 
 TEST(RedirectPage, ByteForByteWithTheTargetInAllThreePlaces)
 {
-    const std::optional<QString> target = contactPageAddress(QStringLiteral("10.0.0.7"), ContactPage::UserInfo);
+    const std::optional<QString> target =
+        contactPageAddress(QStringLiteral("10.0.0.7"), ContactPage::UserInfo);
     ASSERT_TRUE(target);
     EXPECT_EQ(*target, QStringLiteral("http://10.0.0.7/userinfo.htm"));
     EXPECT_EQ(redirectPage(*target), QByteArray(redirectToUserInfo));
@@ -180,21 +178,6 @@ TEST(ContactPageAddress, OnlyDottedIPv4AddressesAreLetThrough)
         EXPECT_FALSE(contactPageAddress(QString::fromUtf8(bad), ContactPage::WebPage)) << bad;
 }
 
-TEST(ContactPages, WritesTheRedirectPageAnewAndOpensIt)
-{
-    QTemporaryDir dir;
-    const WorkingDirectory work{QDir(dir.path())};
-    test::FakeShell shell;
-    ContactPages contactPages(work, shell);
-    const QString redirect = work.file(QStringLiteral("webpage.htm"));
-
-    EXPECT_TRUE(contactPages.open(QStringLiteral("10.0.0.9"), ContactPage::WebPage));
-    EXPECT_TRUE(readFile(redirect).contains("URL=http://10.0.0.9/index.htm\">"));
-    EXPECT_TRUE(contactPages.open(QStringLiteral("10.0.0.7"), ContactPage::UserInfo));
-    EXPECT_EQ(readFile(redirect), QByteArray(redirectToUserInfo));
-    EXPECT_EQ(shell.opened, (QStringList{redirect, redirect}));
-}
-
 TEST(ContactPages, AnAddressThatIsNotIPv4WritesAndOpensNothing)
 {
     QTemporaryDir dir;
@@ -205,14 +188,4 @@ TEST(ContactPages, AnAddressThatIsNotIPv4WritesAndOpensNothing)
         EXPECT_FALSE(contactPages.open(QString::fromLatin1(bad), ContactPage::WebPage)) << bad;
     EXPECT_FALSE(QFile::exists(work.file(QStringLiteral("webpage.htm"))));
     EXPECT_TRUE(shell.opened.isEmpty());
-}
-
-TEST(PageFiles, RegistrationWritesBothPagesIntoHtml)
-{
-    QTemporaryDir dir;
-    const WorkingDirectory work{QDir(dir.path())};
-    ASSERT_TRUE(writeUserInfoPage(work, UserInfoForm::Registration, QStringLiteral("bill"), bill(), authority));
-    ASSERT_TRUE(writePersonalWebPage(work, QStringLiteral("bill")));
-    EXPECT_EQ(readFile(work.file(QStringLiteral("html/userinfo.htm"))), QByteArray(fullRegistrationPage));
-    EXPECT_EQ(readFile(work.file(QStringLiteral("html/index.htm"))), QByteArray(billsWebPage));
 }

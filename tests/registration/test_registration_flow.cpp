@@ -56,7 +56,8 @@ TEST_F(RegistrationTest, AFreeHandleIsRegisteredAndItsFilesWritten)
     EXPECT_EQ(c.readFile(QStringLiteral("userinfo.dat")),
               "pw\r\nBill\r\n\r\nbill@example.org\r\n\r\n\r\n\r\n\r\n\r\n<b>chess</b>\r\n");
     const QByteArray page = c.readFile(QStringLiteral("html/userinfo.htm"));
-    EXPECT_TRUE(page.contains("User Info For <font color=\"black\">bill</font></b> </font>\r\n")) << "registration form";
+    EXPECT_TRUE(page.contains("User Info For <font color=\"black\">bill</font></b> </font>\r\n"))
+        << "registration form";
     EXPECT_TRUE(page.contains("<a href=\"http://" + server.authority().toUtf8() + "/Quibo/footer.cgi\">"));
     EXPECT_TRUE(page.contains("<font color=\"black\"><b>chess</b>\r\n"));
     EXPECT_EQ(c.readFile(QStringLiteral("html/index.htm")), pages::personalWebPage(QStringLiteral("bill")));
@@ -73,7 +74,8 @@ TEST_F(RegistrationTest, ATakenHandleShowsHandleInUseWritesNothingAndLetsTheUser
     EXPECT_FALSE(run.outcome.has_value());
     EXPECT_TRUE(run.dialog().open);
     EXPECT_TRUE(run.dialog().buttonsEnabled);
-    EXPECT_EQ(c.registration.log, (QStringList{QStringLiteral("registration"), QStringLiteral("handle-in-use")}));
+    EXPECT_EQ(c.registration.log,
+              (QStringList{QStringLiteral("registration"), QStringLiteral("handle-in-use")}));
     EXPECT_EQ(c.requests, QStringList{QStringLiteral("/ipinfo/bill")});
     EXPECT_TRUE(c.files().isEmpty()) << c.files().join(u' ').toStdString();
     EXPECT_EQ(serverPassword(QStringLiteral("bill")), QStringLiteral("theirs"));
@@ -97,9 +99,11 @@ TEST_F(RegistrationTest, EachMissingRequiredFieldStopsBeforeAnyRequest)
     UserClient c(server.authority());
     RegistrationRun run(c);
     for (const Case &k : cases) {
-        run.fill(QString::fromLatin1(k.handle), QString::fromLatin1(k.password), QString::fromLatin1(k.email));
+        run.fill(QString::fromLatin1(k.handle), QString::fromLatin1(k.password),
+                 QString::fromLatin1(k.email));
         ASSERT_TRUE(run.pressRegister());
-        EXPECT_EQ(c.messages().value(c.messages().size() - 1), missingFields) << k.handle << "/" << k.password;
+        EXPECT_EQ(c.messages().value(c.messages().size() - 1), missingFields)
+            << k.handle << "/" << k.password;
         EXPECT_TRUE(run.dialog().open);
     }
     EXPECT_EQ(c.messages().size(), 4);
@@ -113,12 +117,14 @@ TEST_F(RegistrationTest, HandlesTheFilesCannotCarryAreRefusedWithAMessage)
         const char16_t *handle;
         const char *message;
     };
-    const QString tooLong =
-        QStringLiteral("That Handle Is Too Long - At Most 10 Characters|(Accented Letters Count As Two Or More)");
-    const QString badCharacter = QStringLiteral("Handles Can't Contain Spaces|Or Any Of These Characters: | < / \\");
+    const QString tooLong = QStringLiteral(
+        "That Handle Is Too Long - At Most 10 Characters|(Accented Letters Count As Two Or More)");
+    const QString badCharacter =
+        QStringLiteral("Handles Can't Contain Spaces|Or Any Of These Characters: | < / \\");
     const Case cases[] = {
-        {u"elevenchars", "long"},  {u"\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9", "long"}, {u"two words", "bad"},
-        {u"a|b", "bad"},           {u"<html", "bad"},                                {u"a/b", "bad"},
+        {u"elevenchars", "long"}, {u"\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9", "long"},
+        {u"two words", "bad"},    {u"a|b", "bad"},
+        {u"<html", "bad"},        {u"a/b", "bad"},
         {u"tab\there", "bad"},
     };
     UserClient c(server.authority());
@@ -127,14 +133,16 @@ TEST_F(RegistrationTest, HandlesTheFilesCannotCarryAreRefusedWithAMessage)
         const QString handle = QString::fromUtf16(k.handle);
         run.fill(handle, QStringLiteral("pw"), QStringLiteral("b@x.org"));
         ASSERT_TRUE(run.pressRegister());
-        EXPECT_EQ(c.messages().constLast(), QString::fromLatin1(k.message) == u"long" ? tooLong : badCharacter)
+        EXPECT_EQ(c.messages().constLast(),
+                  QString::fromLatin1(k.message) == u"long" ? tooLong : badCharacter)
             << handle.toStdString();
     }
     EXPECT_TRUE(c.requests.isEmpty());
     EXPECT_TRUE(c.files().isEmpty());
 
     // Ten bytes exactly is fine.
-    run.fill(QStringLiteral("\u00e9\u00e9\u00e9\u00e9\u00e9"), QStringLiteral("pw"), QStringLiteral("b@x.org"));
+    run.fill(QStringLiteral("\u00e9\u00e9\u00e9\u00e9\u00e9"), QStringLiteral("pw"),
+             QStringLiteral("b@x.org"));
     ASSERT_TRUE(run.pressRegister());
     EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
 }

@@ -26,15 +26,6 @@ UserInfo decoded(const char *file)
 
 } // namespace
 
-TEST(UserInfoFile, TenLinesEndedByCrLf)
-{
-    UserInfo info;
-    info.password = QStringLiteral("pw");
-    info.email = QStringLiteral("a@b.c");
-    info.personalInfo = QStringLiteral("<b>hi</b>");
-    EXPECT_EQ(encodeUserInfoFile(info), QByteArray("pw\r\n\r\n\r\na@b.c\r\n\r\n\r\n\r\n\r\n\r\n<b>hi</b>\r\n"));
-}
-
 TEST(UserInfoFile, FieldsWithinTheirLimitsComeBackUnchanged)
 {
     for (const QChar fill : {QChar(u'a'), QChar(u'\u00e9')}) {
@@ -62,7 +53,8 @@ TEST(UserInfoFile, ALongerHandEditedLineSpillsIntoTheNextField)
     };
     const Case cases[] = {
         // 12 characters of password: 10 kept, the rest becomes the first name and so on down.
-        {"abcdefghijkl\r\nBill\r\nSmith\r\nb@x\r\n", {"abcdefghij", "kl", "Bill", "Smith", "b@x", "", "", "", "", ""}},
+        {"abcdefghijkl\r\nBill\r\nSmith\r\nb@x\r\n",
+         {"abcdefghij", "kl", "Bill", "Smith", "b@x", "", "", "", "", ""}},
         // An age of four digits: "123" and "4"; the personal info line is never reached.
         {"p\nf\nl\ne\nc\ns\nn\nx\n1234\ninfo\n", {"p", "f", "l", "e", "c", "s", "n", "x", "123", "4"}},
         // A cut falls before a character it would split: 4 x "\u20ac" (12 bytes) keeps 3 (9 bytes).
@@ -76,7 +68,8 @@ TEST(UserInfoFile, ALongerHandEditedLineSpillsIntoTheNextField)
     for (const Case &c : cases) {
         const UserInfo info = decoded(c.file);
         for (std::size_t i = 0; i < userInfoFields.size(); ++i)
-            EXPECT_EQ(info.*userInfoFields[i].member, QString::fromUtf8(c.expected[i])) << c.file << " field " << i;
+            EXPECT_EQ(info.*userInfoFields[i].member, QString::fromUtf8(c.expected[i]))
+                << c.file << " field " << i;
     }
 }
 

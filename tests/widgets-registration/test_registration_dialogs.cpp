@@ -17,14 +17,12 @@ using namespace quibo;
 
 namespace {
 
-template <typename T>
-T *child(QWidget *dialog, const char *name)
+template <typename T> T *child(QWidget *dialog, const char *name)
 {
     return dialog->findChild<T *>(QString::fromLatin1(name));
 }
 
-template <typename T>
-T *openWindow()
+template <typename T> T *openWindow()
 {
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
@@ -96,8 +94,10 @@ TEST(RegistrationDialog, EditsGoIntoTheFieldsAndButtonsOnlyReport)
     EXPECT_EQ(child<QLineEdit>(dialog, "city")->text(), QStringLiteral("Oslo"));
 
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->focusWidget() == child<QLineEdit>(dialog, "handle"); }, 2000))
-        << "the focus rests in the handle, not " << (dialog->focusWidget() ? dialog->focusWidget()->objectName().toStdString() : "nothing");
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return dialog->focusWidget() == child<QLineEdit>(dialog, "handle"); }, 2000))
+        << "the focus rests in the handle, not "
+        << (dialog->focusWidget() ? dialog->focusWidget()->objectName().toStdString() : "nothing");
     QTest::keyClicks(child<QLineEdit>(dialog, "handle"), QStringLiteral("bill"));
     QTest::keyClicks(child<QLineEdit>(dialog, "personalInfo"), QStringLiteral("<b>chess</b>"));
     EXPECT_EQ(fields.handle, QStringLiteral("bill"));

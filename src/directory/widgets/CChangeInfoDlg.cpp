@@ -4,7 +4,8 @@
 
 namespace quibo {
 
-CChangeInfoDlg::CChangeInfoDlg(QWidget *parent) : FormDialog(parent), m_ui(std::make_unique<Ui::CChangeInfoDlg>())
+CChangeInfoDlg::CChangeInfoDlg(QWidget *parent)
+    : FormDialog(parent), m_ui(std::make_unique<Ui::CChangeInfoDlg>())
 {
     m_ui->setupUi(this);
     // Past the two buttons at the head of the tab order, onto the first name.
@@ -15,13 +16,16 @@ CChangeInfoDlg::CChangeInfoDlg(QWidget *parent) : FormDialog(parent), m_ui(std::
     for (qsizetype i = 0; i < m_edits.size(); ++i) {
         const UserInfoField &field = userInfoFields.at(static_cast<std::size_t>(i + 1));
         m_edits[i]->setValidator(new Utf8LimitValidator(field.maxBytes, m_edits[i]));
-        connect(m_edits[i], &QLineEdit::textChanged, this, [this, member = field.member](const QString &text) {
-            if (m_fields)
-                m_fields->info.*member = text;
-        });
+        connect(m_edits[i], &QLineEdit::textChanged, this,
+                [this, member = field.member](const QString &text) {
+                    if (m_fields)
+                        m_fields->info.*member = text;
+                });
     }
-    connect(m_ui->changeButton, &QPushButton::clicked, this, [this] { Q_EMIT buttonPressed(RegistrationUi::ChangeButton); });
-    connect(m_ui->cancelButton, &QPushButton::clicked, this, [this] { Q_EMIT buttonPressed(RegistrationUi::CancelButton); });
+    connect(m_ui->changeButton, &QPushButton::clicked, this,
+            [this] { Q_EMIT buttonPressed(RegistrationUi::ChangeButton); });
+    connect(m_ui->cancelButton, &QPushButton::clicked, this,
+            [this] { Q_EMIT buttonPressed(RegistrationUi::CancelButton); });
 }
 
 CChangeInfoDlg::~CChangeInfoDlg() = default;

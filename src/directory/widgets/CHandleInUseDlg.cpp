@@ -4,7 +4,8 @@
 
 namespace quibo {
 
-CHandleInUseDlg::CHandleInUseDlg(QWidget *parent) : QuiboDialog(parent), m_ui(std::make_unique<Ui::CHandleInUseDlg>())
+CHandleInUseDlg::CHandleInUseDlg(QWidget *parent)
+    : QuiboDialog(parent), m_ui(std::make_unique<Ui::CHandleInUseDlg>())
 {
     m_ui->setupUi(this);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -17,19 +17,22 @@ CRegistrationDlg::CRegistrationDlg(QWidget *parent)
     m_ui->picture->setPixmap(
         pictures::pixmap(res::RegistrationPicture, m_ui->picture->minimumSize(), devicePixelRatioF()));
 
-    m_edits = {m_ui->handle,  m_ui->password, m_ui->firstName, m_ui->lastName, m_ui->email,       m_ui->city,
-               m_ui->state,   m_ui->country,  m_ui->sex,       m_ui->age,      m_ui->personalInfo};
+    m_edits = {m_ui->handle, m_ui->password, m_ui->firstName, m_ui->lastName, m_ui->email,       m_ui->city,
+               m_ui->state,  m_ui->country,  m_ui->sex,       m_ui->age,      m_ui->personalInfo};
     m_ui->handle->setValidator(new Utf8LimitValidator(maxHandleBytes, m_ui->handle));
     for (qsizetype i = 0; i < m_edits.size(); ++i) {
         if (i > 0)
-            m_edits[i]->setValidator(new Utf8LimitValidator(userInfoFields.at(static_cast<std::size_t>(i - 1)).maxBytes, m_edits[i]));
+            m_edits[i]->setValidator(new Utf8LimitValidator(
+                userInfoFields.at(static_cast<std::size_t>(i - 1)).maxBytes, m_edits[i]));
         connect(m_edits[i], &QLineEdit::textChanged, this, [this, i](const QString &text) {
             if (i < m_bindings.size())
                 *m_bindings[i] = text;
         });
     }
-    connect(m_ui->registerButton, &QPushButton::clicked, this, [this] { Q_EMIT buttonPressed(RegistrationUi::RegisterButton); });
-    connect(m_ui->cancelButton, &QPushButton::clicked, this, [this] { Q_EMIT buttonPressed(RegistrationUi::CancelButton); });
+    connect(m_ui->registerButton, &QPushButton::clicked, this,
+            [this] { Q_EMIT buttonPressed(RegistrationUi::RegisterButton); });
+    connect(m_ui->cancelButton, &QPushButton::clicked, this,
+            [this] { Q_EMIT buttonPressed(RegistrationUi::CancelButton); });
 }
 
 CRegistrationDlg::~CRegistrationDlg() = default;
@@ -58,9 +61,10 @@ void CRegistrationDlg::setButtonsEnabled(bool enabled)
 
 QList<std::pair<QString, QLineEdit *>> CRegistrationDlg::labelledEdits() const
 {
-    const QLabel *labels[] = {m_ui->handleLabel, m_ui->passwordLabel, m_ui->firstNameLabel, m_ui->lastNameLabel,
-                              m_ui->emailLabel,  m_ui->cityLabel,     m_ui->stateLabel,     m_ui->countryLabel,
-                              m_ui->sexLabel,    m_ui->ageLabel,      m_ui->personalInfoLabel};
+    const QLabel *labels[] = {m_ui->handleLabel,   m_ui->passwordLabel,    m_ui->firstNameLabel,
+                              m_ui->lastNameLabel, m_ui->emailLabel,       m_ui->cityLabel,
+                              m_ui->stateLabel,    m_ui->countryLabel,     m_ui->sexLabel,
+                              m_ui->ageLabel,      m_ui->personalInfoLabel};
     QList<std::pair<QString, QLineEdit *>> result;
     for (qsizetype i = 0; i < m_edits.size(); ++i)
         result.append({labels[i]->text(), m_edits[i]});

@@ -34,8 +34,8 @@ public:
 
 private:
     std::unique_ptr<Ui::CRegistrationDlg> m_ui;
-    QList<QLineEdit *> m_edits;   // handle, then the info fields in line order
-    QList<QString *> m_bindings;  // where each edit writes, same order
+    QList<QLineEdit *> m_edits;  // handle, then the info fields in line order
+    QList<QString *> m_bindings; // where each edit writes, same order
 };
 
 } // namespace quibo

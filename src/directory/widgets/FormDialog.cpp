@@ -49,7 +49,8 @@ void FormDialogView::reportClosed()
     Q_EMIT action(Closed);
 }
 
-Utf8LimitValidator::Utf8LimitValidator(qsizetype maxBytes, QObject *parent) : QValidator(parent), m_maxBytes(maxBytes)
+Utf8LimitValidator::Utf8LimitValidator(qsizetype maxBytes, QObject *parent)
+    : QValidator(parent), m_maxBytes(maxBytes)
 {
 }
 
