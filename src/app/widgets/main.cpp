@@ -1,4 +1,47 @@
-int main()
+#include "app/Client.h"
+#include "app/widgets/QtProcessControl.h"
+#include "app/widgets/WidgetConnectUi.h"
+#include "peer/widgets/WidgetMessageUi.h"
+#include "resources/ResourceCatalogue.h"
+#include "ui/widgets/CMainDlg.h"
+#include "ui/widgets/DesktopShell.h"
+#include "ui/widgets/DialogLook.h"
+#include "ui/widgets/Pictures.h"
+#include "ui/widgets/QtSoundPlayer.h"
+#include "ui/widgets/WidgetMainWindow.h"
+#include "ui/widgets/WidgetNoticeUi.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
 {
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quibo32"));
+    QApplication::setApplicationVersion(QStringLiteral("2.1"));
+    // The behaviour decides when the program ends, not the last window closing.
+    QApplication::setQuitOnLastWindowClosed(false);
+    quibo::applyDialogLook(app);
+    QApplication::setWindowIcon(quibo::pictures::icon(quibo::res::ProgramIcon));
+
+    const quibo::WorkingDirectory workDir(QDir::current(), quibo::WorkingDirectory::defaultInstallDirs());
+    quibo::WidgetMainWindow mainWindow;
+    quibo::WidgetNoticeUi notices(mainWindow.widget());
+    quibo::WidgetMessageUi messages(mainWindow.widget());
+    quibo::QtSoundPlayer sound(workDir);
+    quibo::DesktopShell shell;
+    quibo::QtProcessControl process;
+    quibo::WidgetConnectUi connectUi;
+
+    quibo::Ports ports;
+    ports.connect = &connectUi;
+    ports.mainWindow = &mainWindow;
+    ports.notices = &notices;
+    ports.sound = &sound;
+    ports.shell = &shell;
+    ports.process = &process;
+    ports.messages = &messages;
+
+    quibo::Client client(quibo::Config::fromEnvironment(), quibo::Timings{}, workDir, ports);
+    client.start();
+    return QApplication::exec();
 }

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/ProcessControl.h"
+
+namespace quibo {
+
+// Ends the event loop, after the caller has returned.
+class QtProcessControl : public ProcessControl {
+public:
+    void exitProcess(int code) override;
+};
+
+} // namespace quibo

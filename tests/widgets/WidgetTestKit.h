@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QApplication>
+#include <QCoro/QCoroTask>
+#include <QWidget>
+
+#include <memory>
+
+namespace quibo::test {
+
+// Set once `task` has completed.
+inline std::shared_ptr<bool> whenDone(QCoro::Task<> task)
+{
+    auto done = std::make_shared<bool>(false);
+    task.then([done] { *done = true; });
+    return done;
+}
+
+// The visible top-level window of type T, or nullptr.
+template <typename T> T *openWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            return t;
+    return nullptr;
+}
+
+} // namespace quibo::test

@@ -1,0 +1,51 @@
+#include "ui/widgets/Pictures.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+
+namespace {
+const QByteArray redSquare =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10" viewBox="0 0 10 10">
+<rect width="10" height="10" fill="#ff0000"/></svg>)";
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    QFile file(dir.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return file.fileName();
+}
+} // namespace
+
+TEST(Pictures, DrawsAtTheScreensPixelRatio)
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("red.svg"), redSquare);
+    for (const qreal dpr : {1.0, 2.0}) {
+        const QPixmap pm = pictures::fromSvgFile(path, QStringLiteral("red"), QSize(32, 24), dpr);
+        EXPECT_EQ(pm.size(), QSize(32, 24) * dpr);
+        EXPECT_EQ(pm.devicePixelRatio(), dpr);
+        EXPECT_EQ(pm.deviceIndependentSize(), QSizeF(32, 24));
+        EXPECT_EQ(pm.toImage().pixelColor(pm.width() / 2, pm.height() / 2), QColor(Qt::red));
+    }
+}
+
+TEST(Pictures, MissingOrBrokenPictureGivesAVisiblePlaceholder)
+{
+    QTemporaryDir dir;
+    const QString broken = writeFile(dir, QStringLiteral("broken.svg"), "<svg");
+    const QPixmap fromBroken = pictures::fromSvgFile(broken, QStringLiteral("9"), QSize(20, 20), 1.0);
+    const QPixmap missing = pictures::pixmap(987654, QSize(20, 20), 2.0);
+    for (const QPixmap &pm : {fromBroken, missing}) {
+        ASSERT_FALSE(pm.isNull());
+        const QImage image = pm.toImage();
+        EXPECT_EQ(image.pixelColor(image.width() / 4, 2 * pm.devicePixelRatio()).alpha(), 255);
+    }
+    EXPECT_EQ(missing.deviceIndependentSize(), QSizeF(20, 20));
+    EXPECT_FALSE(pictures::icon(987654).isNull());
+}

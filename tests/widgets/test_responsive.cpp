@@ -1,0 +1,72 @@
+#include "WavBytes.h"
+#include "WidgetTestKit.h"
+
+#include "app/SessionState.h"
+#include "app/Timings.h"
+#include "ui/Notices.h"
+#include "ui/widgets/CSmileyDlg.h"
+#include "ui/widgets/CSystemMessageDlg.h"
+#include "ui/widgets/QtSoundPlayer.h"
+#include "ui/widgets/WidgetNoticeUi.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+using namespace std::chrono_literals;
+
+// Every wait is a coroutine on the one GUI thread: an open message box and a clip being
+// played must not stop a popup's animation, and none of them waits for the others.
+TEST(Responsiveness, WinkAnimatesWhileAMessageBoxIsOpenAndAClipIsAwaited)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    {
+        QFile clip(dir.filePath(QStringLiteral("mail.snd")));
+        ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
+        clip.write(wavbytes::silence(1000ms));
+    }
+    QWidget mainWindow;
+    WidgetNoticeUi ui(&mainWindow);
+    QtSoundPlayer sound{WorkingDirectory(QDir(dir.path()))};
+    sound.setOutputCheck([] { return false; });
+    const Timings timings = Timings{}.scaledDown(10);
+    PopupCounters counters;
+    QObject context;
+    Notices notices(context, ui, sound, timings, counters);
+
+    const auto smileyDone = whenDone(notices.showSmiley(Smiley::Wink, QStringLiteral("LoopBack")));
+    CSmileyDlg &popup = ui.smileyPopup(Smiley::Wink);
+    QSignalSpy pictures(&popup, &PopupDialog::pictureShown);
+    const auto messageDone =
+        whenDone(notices.showSystemMessage(DialogOwner::Desktop, QStringLiteral("Contact Deleted!"), {}));
+    auto *box = openWindow<CSystemMessageDlg>();
+    ASSERT_NE(box, nullptr);
+
+    auto picturesWhenClipEnded = std::make_shared<qsizetype>(-1);
+    sound.play(QStringLiteral("mail.snd")).then([&pictures, picturesWhenClipEnded] {
+        *picturesWhenClipEnded = pictures.count();
+    });
+    EXPECT_EQ(*picturesWhenClipEnded, -1);
+
+    // A wink cycle is 16 ticks with two picture changes; the clip lasts about four cycles.
+    QTRY_VERIFY_WITH_TIMEOUT(*picturesWhenClipEnded >= 0, 4000);
+    EXPECT_GE(*picturesWhenClipEnded, 2);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(*messageDone);
+
+    QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
+    QTRY_VERIFY(*messageDone);
+    const qsizetype afterBox = pictures.count();
+    QTRY_VERIFY_WITH_TIMEOUT(pictures.count() > afterBox, 2000); // still animating
+    EXPECT_FALSE(*smileyDone);
+
+    QTest::mouseClick(popup.findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
+    QTRY_VERIFY(*smileyDone);
+}

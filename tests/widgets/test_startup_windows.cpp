@@ -1,0 +1,105 @@
+#include "WidgetTestKit.h"
+
+#include "app/ProcessControl.h"
+#include "app/SessionState.h"
+#include "app/Startup.h"
+#include "app/Timings.h"
+#include "app/widgets/WidgetConnectUi.h"
+#include "ui/widgets/CMainDlg.h"
+#include "ui/widgets/WidgetMainWindow.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+struct RecordedExit : ProcessControl {
+    void exitProcess(int code) override { codes.append(code); }
+    QList<int> codes;
+};
+
+QPushButton *button(QWidget *dialog, const char *name)
+{
+    return dialog->findChild<QPushButton *>(QString::fromLatin1(name));
+}
+
+QString promptOf(QWidget *dialog)
+{
+    return dialog->findChild<QLabel *>(QStringLiteral("prompt"))->text();
+}
+} // namespace
+
+TEST(ConnectDialog, PromptsAndConnectStartsTheSessionOnce)
+{
+    SessionState session;
+    const Timings timings = Timings{}.scaledDown(100);
+    WidgetConnectUi ui;
+    WidgetMainWindow mainWindow;
+    RecordedExit process;
+    int sessionsStarted = 0;
+    Startup startup(session, timings, ui, mainWindow, process, [&] { ++sessionsStarted; });
+    startup.run();
+
+    auto *dialog = openWindow<CConnectDlg>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quibo32"));
+    EXPECT_EQ(promptOf(dialog), QStringLiteral("Click Connect To Continue"));
+    EXPECT_EQ(button(dialog, "connectButton")->text(), QStringLiteral("&Connect"));
+    EXPECT_FALSE(button(dialog, "okButton")->isVisible());
+
+    QTest::mouseClick(button(dialog, "connectButton"), Qt::LeftButton);
+    EXPECT_EQ(sessionsStarted, 1);
+    EXPECT_EQ(promptOf(dialog), QStringLiteral("Connecting, Please Wait ..."));
+    EXPECT_FALSE(button(dialog, "connectButton")->isEnabled());
+    EXPECT_TRUE(dialog->isMinimized());
+    QTest::mouseClick(button(dialog, "connectButton"), Qt::LeftButton);
+    EXPECT_EQ(sessionsStarted, 1);
+    EXPECT_TRUE(process.codes.isEmpty());
+}
+
+TEST(ConnectDialog, ReportsRestoreFromMinimisedAndClosing)
+{
+    WidgetConnectUi ui;
+    const auto view = ui.openConnectDialog();
+    auto *v = static_cast<ConnectDialogView *>(view.get());
+    QSignalSpy restored(view.get(), &ConnectView::restored);
+    QSignalSpy clicked(view.get(), &ConnectView::connectClicked);
+    QSignalSpy closed(view.get(), &ConnectView::closed);
+    CConnectDlg *dialog = v->dialog();
+
+    view->minimize();
+    EXPECT_EQ(restored.count(), 0);
+    dialog->showNormal();
+    EXPECT_EQ(restored.count(), 1);
+    dialog->showMaximized(); // not a restore from the task bar
+    EXPECT_EQ(restored.count(), 1);
+
+    QTest::mouseClick(button(dialog, "connectButton"), Qt::LeftButton);
+    EXPECT_EQ(clicked.count(), 1);
+
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST(ConnectDialog, ClosingEndsTheProgramAndTheViewOutlivesTheDialog)
+{
+    SessionState session;
+    const Timings timings;
+    WidgetConnectUi ui;
+    WidgetMainWindow mainWindow;
+    RecordedExit process;
+    Startup startup(session, timings, ui, mainWindow, process, [] {});
+    startup.run();
+    QPointer<CConnectDlg> dialog = openWindow<CConnectDlg>();
+    ASSERT_TRUE(dialog);
+    dialog->close();
+    EXPECT_EQ(process.codes, QList<int>{0});
+    QTRY_VERIFY(dialog.isNull()); // deleted on close; the view copes
+}
