@@ -1,6 +1,7 @@
 #include "app/Await.h"
 
-#include <QCoro/QCoroSignal>
+#include "app/Wakeup.h"
+
 #include <QTimer>
 
 namespace quibo {
@@ -10,7 +11,7 @@ QCoro::Task<> sleepFor(QObject *context, std::chrono::milliseconds duration)
     auto *timer = new QTimer(context);
     timer->setSingleShot(true);
     timer->start(duration);
-    co_await qCoro(timer, &QTimer::timeout);
+    co_await nextSignal(timer, &QTimer::timeout);
     timer->deleteLater();
 }
 

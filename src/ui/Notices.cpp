@@ -1,9 +1,9 @@
 #include "ui/Notices.h"
 
 #include "app/Await.h"
+#include "app/Wakeup.h"
 #include "resources/ResourceCatalogue.h"
 
-#include <QCoro/QCoroSignal>
 
 namespace quibo {
 
@@ -11,7 +11,7 @@ namespace {
 QCoro::Task<> untilClosed(PictureView &view)
 {
     if (view.isOpen())
-        co_await qCoro(&view, &PictureView::closed);
+        co_await nextSignal(&view, &PictureView::closed);
 }
 } // namespace
 

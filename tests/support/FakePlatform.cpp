@@ -2,7 +2,7 @@
 
 #include "app/Await.h"
 
-#include <QCoro/QCoroSignal>
+#include "app/Wakeup.h"
 
 namespace quibo::test {
 
@@ -10,7 +10,7 @@ QCoro::Task<> FakeSoundPlayer::play(QString fileName)
 {
     played.append(QStringLiteral("sync:") + fileName);
     if (m_hold)
-        co_await qCoro(this, &FakeSoundPlayer::clipsFinished);
+        co_await nextSignal(this, &FakeSoundPlayer::clipsFinished);
     else if (clipLength.count() > 0)
         co_await sleepFor(this, clipLength);
     finished.append(fileName);

@@ -1,6 +1,6 @@
 #include "ScriptedUi.h"
 
-#include <QCoro/QCoroSignal>
+#include "app/Wakeup.h"
 
 namespace quibo::test {
 
@@ -73,7 +73,7 @@ QCoro::Task<> ScriptedUi::dialog(QString line)
     log.append(line);
     ++openDialogs;
     if (m_hold)
-        co_await qCoro(this, &ScriptedUi::released);
+        co_await nextSignal(this, &ScriptedUi::released);
     --openDialogs;
 }
 
