@@ -6,7 +6,7 @@ namespace {
 Ports checked(Ports ports)
 {
     Q_ASSERT(ports.connect && ports.mainWindow && ports.notices && ports.sound && ports.shell && ports.process
-             && ports.messages);
+             && ports.messages && ports.registration && ports.broadcast);
     return ports;
 }
 } // namespace

@@ -1,6 +1,8 @@
 #include "app/Client.h"
 #include "app/widgets/QtProcessControl.h"
 #include "app/widgets/WidgetConnectUi.h"
+#include "directory/widgets/WidgetBroadcastUi.h"
+#include "directory/widgets/WidgetRegistrationUi.h"
 #include "peer/widgets/WidgetMessageUi.h"
 #include "resources/ResourceCatalogue.h"
 #include "ui/widgets/CMainDlg.h"
@@ -31,6 +33,8 @@ int main(int argc, char **argv)
     quibo::DesktopShell shell;
     quibo::QtProcessControl process;
     quibo::WidgetConnectUi connectUi;
+    quibo::WidgetRegistrationUi registration(mainWindow.widget());
+    quibo::WidgetBroadcastUi broadcast;
 
     quibo::Ports ports;
     ports.connect = &connectUi;
@@ -40,6 +44,8 @@ int main(int argc, char **argv)
     ports.shell = &shell;
     ports.process = &process;
     ports.messages = &messages;
+    ports.registration = &registration;
+    ports.broadcast = &broadcast;
 
     quibo::Client client(quibo::Config::fromEnvironment(), quibo::Timings{}, workDir, ports);
     client.start();
