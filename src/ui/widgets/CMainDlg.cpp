@@ -8,9 +8,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSvgRenderer>
 #include <QTimer>
 
@@ -192,6 +194,19 @@ void CMainDlg::onListMouse(QEvent *event)
         m_lastClickLeft = button == Qt::LeftButton;
         report(button == Qt::LeftButton ? &CMainDlg::itemClicked : &CMainDlg::itemRightClicked);
     }
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // Enter presses the focused button and nothing else; it never ends the window.
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (button && button->isVisible() && button->isEnabled())
+        button->click();
 }
 
 void CMainDlg::closeEvent(QCloseEvent *event)

@@ -26,8 +26,10 @@ WidgetMainWindow::~WidgetMainWindow()
 
 void WidgetMainWindow::show()
 {
-    if (!m_dismissed)
-        m_window->show();
+    if (m_dismissed)
+        return;
+    m_window->show();
+    m_window->raise();
 }
 
 void WidgetMainWindow::setTitle(const QString &title)
