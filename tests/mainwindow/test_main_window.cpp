@@ -228,13 +228,6 @@ TEST(Commands, ManageContactsOnceLoggedOnOpensTheWindow)
     EXPECT_EQ(t.ui.log.size(), 1);
 }
 
-TEST(Commands, AboutIsModalToTheMainWindow)
-{
-    Window t;
-    t.mainWindow.choose(Command::About);
-    EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("about|main")});
-}
-
 // The shell opens the pages and help files that exist, by their place in the working
 // directory; a missing one opens nothing.
 TEST(Commands, ShellOpensTheFilesThatExist)
