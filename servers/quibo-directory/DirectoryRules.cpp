@@ -1,5 +1,8 @@
 #include "DirectoryRules.h"
 
+#include "app/DottedAddress.h"
+#include "app/Utf8.h"
+
 #include "UserInfo.h"
 
 #include <QStringDecoder>
@@ -58,41 +61,7 @@ std::optional<QString> passwordProblem(const QString &password)
 
 bool isPublishableAddress(const QString &address)
 {
-    if (address == u"0"_s)
-        return true;
-    const QStringList parts = address.split(u'.');
-    if (parts.size() != 4)
-        return false;
-    for (const QString &part : parts) {
-        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part.startsWith(u'0')))
-            return false;
-        for (const QChar c : part) {
-            if (c < u'0' || c > u'9')
-                return false;
-        }
-        if (part.toInt() > 255)
-            return false;
-    }
-    return true;
-}
-
-QString cutUtf8(const QString &text, qsizetype maxBytes)
-{
-    qsizetype bytes = 0;
-    qsizetype end = 0;
-    while (end < text.size()) {
-        const bool pair =
-            text.at(end).isHighSurrogate() && end + 1 < text.size() && text.at(end + 1).isLowSurrogate();
-        const qsizetype units = pair ? 2 : 1;
-        const char32_t code =
-            pair ? QChar::surrogateToUcs4(text.at(end), text.at(end + 1)) : text.at(end).unicode();
-        const qsizetype size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
-        if (bytes + size > maxBytes)
-            break;
-        bytes += size;
-        end += units;
-    }
-    return text.left(end);
+    return address == u"0"_s || isDottedIPv4(address);
 }
 
 QString cleanInfoField(const QString &value, qsizetype maxBytes)
@@ -102,7 +71,7 @@ QString cleanInfoField(const QString &value, qsizetype maxBytes)
         if (isControl(c))
             c = u' ';
     }
-    return cutUtf8(cleaned, maxBytes);
+    return utf8::cut(cleaned, maxBytes);
 }
 
 std::variant<QString, BroadcastError> broadcastFromFile(const QByteArray &content)

@@ -26,9 +26,6 @@ bool isPublishableAddress(const QString &address);
 // line), then cut to `maxBytes` UTF-8 bytes without splitting a character.
 QString cleanInfoField(const QString &value, qsizetype maxBytes);
 
-// `text` cut so that its UTF-8 form fits `maxBytes` bytes.
-QString cutUtf8(const QString &text, qsizetype maxBytes);
-
 inline constexpr int maxBroadcastLines = 5;
 inline constexpr qsizetype maxBroadcastLineBytes = 80;
 

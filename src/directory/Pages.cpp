@@ -1,5 +1,6 @@
 #include "directory/Pages.h"
 
+#include "app/DottedAddress.h"
 #include "app/WorkingDirectory.h"
 #include "directory/AtomicFile.h"
 
@@ -113,24 +114,6 @@ QByteArray redirectPage(const QString &target)
     page += piece("If Your Browser Doesn't Support Redirection\n");
     page += piece("<a href=\"%s\">Click Here</a>\n</body>", {target});
     return page;
-}
-
-bool isDottedIPv4(const QString &address)
-{
-    const QStringList parts = address.split(u'.');
-    if (parts.size() != 4)
-        return false;
-    for (const QString &part : parts) {
-        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part.startsWith(u'0')))
-            return false;
-        for (const QChar c : part) {
-            if (c < u'0' || c > u'9')
-                return false;
-        }
-        if (part.toInt() > 255)
-            return false;
-    }
-    return true;
 }
 
 std::optional<QString> contactPageAddress(const QString &contactAddress, ContactPage page)

@@ -33,8 +33,6 @@ QByteArray redirectPage(const QString &target);
 
 enum class ContactPage { WebPage, UserInfo };
 
-// True for a dotted IPv4 address in its usual form, such as "192.168.0.7".
-bool isDottedIPv4(const QString &address);
 // "http://" + address + "/index.htm" or "/userinfo.htm"; nullopt unless `contactAddress` is a
 // dotted IPv4 address: it comes from the directory server and ends up in a page the browser
 // runs, so nothing else is let through.

@@ -1,5 +1,7 @@
 #include "peer/PeerSender.h"
 
+#include "app/DottedAddress.h"
+
 #include "contacts/ContactTable.h"
 #include "peer/PeerRecord.h"
 #include "peer/SocketEvents.h"
@@ -7,7 +9,6 @@
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
-#include <QRegularExpression>
 #include <QTcpSocket>
 
 namespace quibo {
@@ -17,9 +18,8 @@ namespace {
 // 0.0.0.0, which on Linux reaches this very machine.
 std::optional<QHostAddress> dialable(const QString &address)
 {
-    static const QRegularExpression dotted(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
     QHostAddress host;
-    if (!dotted.match(address).hasMatch() || !host.setAddress(address) || host == QHostAddress(QHostAddress::AnyIPv4))
+    if (!isDottedIPv4(address) || !host.setAddress(address) || host == QHostAddress(QHostAddress::AnyIPv4))
         return std::nullopt;
     return host;
 }
