@@ -1,11 +1,11 @@
 #include "ui/widgets/QtSoundPlayer.h"
 
 #include "app/Await.h"
+#include "app/Wakeup.h"
 #include "ui/WavInfo.h"
 
 #include <QApplication>
 #include <QAudioDevice>
-#include <QCoro/QCoroSignal>
 #include <QDeadlineTimer>
 #include <QMediaDevices>
 #include <QPointer>
@@ -54,7 +54,7 @@ QCoro::Task<> QtSoundPlayer::playOnDevice(QString path, std::chrono::millisecond
     const QDeadlineTimer loaded(LoadLimit);
     while (effect && (effect->status() == QSoundEffect::Loading || effect->status() == QSoundEffect::Null) &&
            !loaded.hasExpired())
-        co_await qCoro(effect.data(), &QSoundEffect::statusChanged, remaining(loaded));
+        co_await nextSignal(effect.data(), &QSoundEffect::statusChanged, remaining(loaded));
     if (!effect || effect->status() != QSoundEffect::Ready) {
         if (effect)
             effect->deleteLater();
@@ -67,7 +67,7 @@ QCoro::Task<> QtSoundPlayer::playOnDevice(QString path, std::chrono::millisecond
     const QDeadlineTimer ended(length + EndMargin);
     bool started = effect->isPlaying();
     while (effect && !ended.hasExpired()) {
-        const auto changed = co_await qCoro(effect.data(), &QSoundEffect::playingChanged, remaining(ended));
+        const bool changed = co_await nextSignal(effect.data(), &QSoundEffect::playingChanged, remaining(ended));
         if (!changed || !effect)
             break; // the cap has passed
         if (effect->isPlaying())
