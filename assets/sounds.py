@@ -29,10 +29,10 @@ class Studio:
     def sox(*args):
         subprocess.run(["sox", "-R", "-V1", *map(str, args)], check=True)
 
-    def synth(self, seconds, *spec, effects=()):
-        """sox synth into a fresh mono file; spec is what follows 'synth <seconds>'."""
+    def synth(self, seconds, *params, effects=()):
+        """sox synth into a fresh mono file; params is what follows 'synth <seconds>'."""
         f = self.tmp("s")
-        self.sox("-n", "-r", RATE, "-c", "1", "-b", "16", f, "synth", seconds, *spec, *effects)
+        self.sox("-n", "-r", RATE, "-c", "1", "-b", "16", f, "synth", seconds, *params, *effects)
         return f
 
     def fx(self, src, *effects):

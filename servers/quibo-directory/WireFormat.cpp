@@ -109,7 +109,7 @@ std::optional<Target> splitTarget(QByteArrayView target)
     std::optional<QString> path = decodeText(rawPath);
     if (!path)
         return std::nullopt;
-    // The original client sent "ipadd/writeip.cgi" without the leading slash.
+    // Clients send "ipadd/writeip.cgi" without the leading slash.
     if (!path->startsWith(u'/'))
         path->prepend(u'/');
     return Target{*path, mark < 0 ? QByteArray() : target.sliced(mark + 1).toByteArray(), mark >= 0};

@@ -75,7 +75,7 @@ private:
     QNetworkAccessManager *m_network;
 };
 
-// Reading replies and the client's own text files the way the original read them.
+// Reading replies and the client's own text files with the fixed line limits they were written for.
 namespace reply_text {
 
 // The first line with at most `limit` bytes "line end included", i.e. limit - 1 bytes of
