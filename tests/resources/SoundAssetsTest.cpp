@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,6 +32,15 @@ QString installPath(const QString& name)
     return installDir + u'/' + name;
 }
 
+// The unsigned little-endian number of `width` bytes at `at`.
+quint32 littleEndian(const QByteArray& bytes, qsizetype at, int width)
+{
+    quint32 value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = value << 8 | quint8(bytes.at(at + i));
+    return value;
+}
+
 // What the RIFF header of a clip says, read by walking its chunks.
 struct WavFacts {
     int format = 0; // 1 = PCM
@@ -47,8 +55,8 @@ std::optional<WavFacts> readWav(const QByteArray& bytes)
 {
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
         return std::nullopt;
-    const auto u16 = [&](qsizetype at) { return int(qFromLittleEndian<quint16>(bytes.constData() + at)); };
-    const auto u32 = [&](qsizetype at) { return qsizetype(qFromLittleEndian<quint32>(bytes.constData() + at)); };
+    const auto u16 = [&](qsizetype at) { return int(littleEndian(bytes, at, 2)); };
+    const auto u32 = [&](qsizetype at) { return qsizetype(littleEndian(bytes, at, 4)); };
     WavFacts facts;
     bool haveFormat = false;
     bool haveData = false;
@@ -80,7 +88,7 @@ double peakOf16Bit(const QByteArray& data)
 {
     int peak = 0;
     for (qsizetype at = 0; at + 2 <= data.size(); at += 2)
-        peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(data.constData() + at))));
+        peak = std::max(peak, std::abs(int(qint16(quint16(littleEndian(data, at, 2))))));
     return peak / 32768.0;
 }
 
