@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the WAV header reader, as the start of a file of some size.
-#include "ui/WavInfo.h"
+#include "platform/WavInfo.h"
 
 #include <cstdint>
 #include <cstdlib>

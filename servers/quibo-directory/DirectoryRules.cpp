@@ -1,7 +1,7 @@
 #include "DirectoryRules.h"
 
-#include "app/DottedAddress.h"
-#include "app/Utf8.h"
+#include "base/DottedAddress.h"
+#include "base/Utf8.h"
 
 #include "UserInfo.h"
 

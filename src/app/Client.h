@@ -1,12 +1,11 @@
 #pragma once
 
-#include "app/Config.h"
-#include "app/Ports.h"
 #include "app/Session.h"
-#include "app/SessionState.h"
 #include "app/Startup.h"
-#include "app/Timings.h"
-#include "app/WorkingDirectory.h"
+#include "base/Config.h"
+#include "base/SessionState.h"
+#include "base/Timings.h"
+#include "base/WorkingDirectory.h"
 #include "channel/ChannelJoin.h"
 #include "channel/PrivateChatPeer.h"
 #include "contacts/ContactBook.h"
@@ -16,13 +15,14 @@
 #include "directory/ContactPages.h"
 #include "directory/DirectorySession.h"
 #include "directory/Registration.h"
+#include "mainwindow/MainWindow.h"
+#include "messaging/Messaging.h"
+#include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
-#include "peer/Messaging.h"
 #include "peer/PeerSender.h"
+#include "ports/Ports.h"
 #include "transfer/FileReception.h"
-#include "ui/MainWindow.h"
-#include "ui/Notices.h"
 
 #include <QObject>
 

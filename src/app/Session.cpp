@@ -1,11 +1,11 @@
 #include "app/Session.h"
 
-#include "app/ProcessControl.h"
 #include "directory/DirectorySession.h"
 #include "directory/Logon.h"
+#include "mainwindow/MainWindow.h"
 #include "peer/Listener.h"
-#include "ui/MainWindow.h"
-#include "ui/MainWindowUi.h"
+#include "ports/MainWindowUi.h"
+#include "ports/ProcessControl.h"
 
 namespace quibo {
 

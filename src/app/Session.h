@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SessionState.h"
+#include "base/SessionState.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -17,7 +17,8 @@ class ProcessControl;
 class Session : public QObject {
     Q_OBJECT
 public:
-    Session(SessionState &session, MainWindowView &mainWindow, ProcessControl &process, QObject *parent = nullptr);
+    Session(SessionState &session, MainWindowView &mainWindow, ProcessControl &process,
+            QObject *parent = nullptr);
 
     // Starts the main window's task, logon and the listener, then the local web server.
     void start();

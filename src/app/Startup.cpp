@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
-#include "app/ProcessControl.h"
-#include "ui/MainWindowUi.h"
+#include "ports/MainWindowUi.h"
+#include "ports/ProcessControl.h"
 
 #include <QTimer>
 

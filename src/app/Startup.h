@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ConnectUi.h"
-#include "app/SessionState.h"
-#include "app/Timings.h"
+#include "base/SessionState.h"
+#include "base/Timings.h"
+#include "ports/ConnectUi.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #include "contacts/ContactBook.h"
 
-#include "ui/Notices.h"
+#include "notices/Notices.h"
 
 namespace quibo {
 
@@ -30,8 +30,8 @@ QCoro::Task<> ContactBook::DeleteContact(int index, DialogOwner owner)
             co_await m_notices.showSystemMessage(owner, QStringLiteral("Contact Already Deleted"),
                                                  QStringLiteral("Restart To Make Changes Take Effect"));
         else
-            co_await m_notices.showSystemMessage(owner, QStringLiteral("You Cannot Delete All Of Your Contacts"),
-                                                 QString());
+            co_await m_notices.showSystemMessage(
+                owner, QStringLiteral("You Cannot Delete All Of Your Contacts"), QString());
         co_return;
     }
     if (!m_file.rewrite(m_table.keptHandles(index) + m_beyondCapacity)) {

@@ -2,7 +2,7 @@
 
 #include "contacts/ContactTable.h"
 #include "contacts/ContactsFile.h"
-#include "ui/DialogOwner.h"
+#include "ports/DialogOwner.h"
 
 #include <QCoro/QCoroTask>
 

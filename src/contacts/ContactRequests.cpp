@@ -1,10 +1,12 @@
 #include "contacts/ContactRequests.h"
 
-#include "ui/Notices.h"
+#include "notices/Notices.h"
 
 namespace quibo {
 
-ContactRequests::ContactRequests(Notices &notices) : m_notices(notices) {}
+ContactRequests::ContactRequests(Notices &notices) : m_notices(notices)
+{
+}
 
 QCoro::Task<> ContactRequests::OnContactRequest(QString handle, QString address)
 {

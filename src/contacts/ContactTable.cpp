@@ -1,8 +1,8 @@
 #include "contacts/ContactTable.h"
 
-#include "app/Utf8.h"
+#include "base/Utf8.h"
 #include "peer/PeerRecord.h"
-#include "ui/MainWindowUi.h"
+#include "ports/MainWindowUi.h"
 
 #include <algorithm>
 
@@ -30,7 +30,9 @@ void MainWindowOnlineList::removeContactItem(int position)
     m_view.removeContactItem(position);
 }
 
-ContactTable::ContactTable(OnlineList &list) : m_list(list) {}
+ContactTable::ContactTable(OnlineList &list) : m_list(list)
+{
+}
 
 const ContactRecord &ContactTable::contact(int index) const
 {

@@ -1,7 +1,7 @@
 #include "contacts/ContactsFile.h"
 
-#include "app/Utf8.h"
-#include "app/WorkingDirectory.h"
+#include "base/Utf8.h"
+#include "base/WorkingDirectory.h"
 #include "peer/PeerRecord.h"
 
 #include <QFile>
@@ -34,7 +34,9 @@ QByteArray format(const QStringList &handles)
 
 } // namespace contacts_file
 
-ContactsFile::ContactsFile(const WorkingDirectory &workDir) : m_workDir(workDir) {}
+ContactsFile::ContactsFile(const WorkingDirectory &workDir) : m_workDir(workDir)
+{
+}
 
 QString ContactsFile::path() const
 {

@@ -1,10 +1,10 @@
 #include "directory/Announcer.h"
 
-#include "app/SessionState.h"
+#include "base/SessionState.h"
 #include "contacts/ContactTable.h"
+#include "notices/Notices.h"
 #include "peer/PeerRecord.h"
 #include "peer/PeerSender.h"
-#include "ui/Notices.h"
 
 namespace quibo {
 
@@ -21,10 +21,12 @@ QCoro::Task<> Announcer::announce(QString code, DialogOwner owner)
         const ContactRecord &record = m_contacts.contact(i);
         if (!record.online)
             continue;
-        const QByteArray block = peer::buildRecord(m_session.ownHandle, code + m_session.ownAddress, peer::MessageBlock);
+        const QByteArray block =
+            peer::buildRecord(m_session.ownHandle, code + m_session.ownAddress, peer::MessageBlock);
         const SendOutcome outcome = co_await m_sender.sendRecord(record.address, block);
         if (outcome == SendOutcome::SendFailed)
-            co_await m_notices.showSystemMessage(owner, QStringLiteral("send error - error code 1003"), QString());
+            co_await m_notices.showSystemMessage(owner, QStringLiteral("send error - error code 1003"),
+                                                 QString());
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/DialogOwner.h"
+#include "ports/DialogOwner.h"
 
 #include <QCoro/QCoroTask>
 #include <QString>
@@ -18,7 +18,8 @@ class RecordSender;
 // contact nor uses the send dialog's m_message, which the user may be typing into meanwhile.
 class Announcer {
 public:
-    Announcer(const SessionState &session, const ContactTable &contacts, RecordSender &sender, Notices &notices);
+    Announcer(const SessionState &session, const ContactTable &contacts, RecordSender &sender,
+              Notices &notices);
 
     // A failed connection is not reported; a failed send shows "send error - error code 1003".
     QCoro::Task<> announce(QString code, DialogOwner owner);

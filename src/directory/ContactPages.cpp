@@ -1,7 +1,7 @@
 #include "directory/ContactPages.h"
 
-#include "app/WorkingDirectory.h"
-#include "ui/Shell.h"
+#include "base/WorkingDirectory.h"
+#include "ports/Shell.h"
 
 namespace quibo {
 

@@ -1,12 +1,12 @@
 #include "directory/ContactPass.h"
 
-#include "app/SessionState.h"
+#include "base/SessionState.h"
 #include "contacts/ContactTable.h"
 #include "contacts/ContactsFile.h"
 #include "directory/Announcer.h"
 #include "directory/DirectoryClient.h"
-#include "ui/MainWindowUi.h"
-#include "ui/Notices.h"
+#include "notices/Notices.h"
+#include "ports/MainWindowUi.h"
 
 namespace quibo {
 
@@ -31,8 +31,8 @@ QCoro::Task<> ContactPass::ResolveContacts()
     for (int i = 0; i < count; ++i) {
         const DirectoryReply reply = co_await m_directory.address(m_contacts.contact(i).handle);
         if (!reply.ok) {
-            co_await m_notices.showSystemMessage(DialogOwner::Desktop, QStringLiteral("Error getting user IP address"),
-                                                 QString());
+            co_await m_notices.showSystemMessage(DialogOwner::Desktop,
+                                                 QStringLiteral("Error getting user IP address"), QString());
             continue; // the record stays offline
         }
         m_contacts.applyLookup(i, reply_text::firstLine(reply.body, AddressRead));

@@ -1,8 +1,8 @@
 #include "directory/DirectoryClient.h"
 
-#include "app/Config.h"
-#include "app/Timings.h"
-#include "app/Utf8.h"
+#include "base/Config.h"
+#include "base/Timings.h"
+#include "base/Utf8.h"
 
 #include <QCoro/QCoroNetworkReply>
 #include <QNetworkAccessManager>
@@ -67,10 +67,17 @@ QByteArray infoPage(const QString &handle)
 
 QByteArray registerUser(const QString &handle, const UserInfoFields &f)
 {
-    return query(QByteArrayLiteral("/ipinfo/register.cgi"),
-                 {{"id", handle}, {"password", f[0]}, {"first", f[1]}, {"last", f[2]}, {"email", f[3]},
-                  {"city", f[4]}, {"state", f[5]}, {"country", f[6]}, {"sex", f[7]}, {"age", f[8]},
-                  {"persinfo", f[9]}});
+    return query(QByteArrayLiteral("/ipinfo/register.cgi"), {{"id", handle},
+                                                             {"password", f[0]},
+                                                             {"first", f[1]},
+                                                             {"last", f[2]},
+                                                             {"email", f[3]},
+                                                             {"city", f[4]},
+                                                             {"state", f[5]},
+                                                             {"country", f[6]},
+                                                             {"sex", f[7]},
+                                                             {"age", f[8]},
+                                                             {"persinfo", f[9]}});
 }
 
 } // namespace directory_target
@@ -213,7 +220,8 @@ QStringList broadcastLines(const QByteArray &body)
         return {};
     QStringList result = lines(body, 80, 5);
     // An empty body, or one of blank lines, is no message: showing an empty box helps nobody.
-    if (std::all_of(result.cbegin(), result.cend(), [](const QString &line) { return line.trimmed().isEmpty(); }))
+    if (std::all_of(result.cbegin(), result.cend(),
+                    [](const QString &line) { return line.trimmed().isEmpty(); }))
         return {};
     return result;
 }

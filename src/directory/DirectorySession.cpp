@@ -1,6 +1,6 @@
 #include "directory/DirectorySession.h"
 
-#include "app/Config.h"
+#include "base/Config.h"
 #include "directory/DirectoryClient.h"
 #include "directory/Logon.h"
 #include "directory/Registration.h"
@@ -22,7 +22,8 @@ DirectorySession::DirectorySession(Inputs in, QObject *parent)
     : QObject(parent), m_in(in), m_directory(new DirectoryClient(in.config, in.timings, this)),
       m_web(in.config, in.dir, in.shell, closerFor(in, m_ownCloser)),
       m_announcer(in.session, in.contacts, in.recordSender, in.notices),
-      m_contactPass(in.session, in.contacts, in.contactsFile, *m_directory, m_announcer, in.notices, in.mainWindow),
+      m_contactPass(in.session, in.contacts, in.contactsFile, *m_directory, m_announcer, in.notices,
+                    in.mainWindow),
       m_logoff(in.session, in.dir, *m_directory, m_web, m_announcer, in.notices, in.mainWindow, in.process),
       m_logon(new Logon(Logon::Parts{in.session, in.config, in.timings, in.dir, *m_directory, in.notices,
                                      in.mainWindow, in.broadcastUi, in.process, m_contactPass, m_logoff,

@@ -1,14 +1,15 @@
 #include "directory/LocalWebServer.h"
 
-#include "app/Config.h"
-#include "app/WorkingDirectory.h"
+#include "base/Config.h"
+#include "base/WorkingDirectory.h"
 #include "directory/WindowCloser.h"
 #include "directory/WindowKey.h"
-#include "ui/Shell.h"
+#include "ports/Shell.h"
 
 namespace quibo {
 
-LocalWebServer::LocalWebServer(const Config &config, const WorkingDirectory &dir, Shell &shell, WindowCloser &closer)
+LocalWebServer::LocalWebServer(const Config &config, const WorkingDirectory &dir, Shell &shell,
+                               WindowCloser &closer)
     : m_config(config), m_dir(dir), m_shell(shell), m_closer(closer)
 {
 }
@@ -32,7 +33,8 @@ QStringList LocalWebServer::arguments(const Config &config)
 {
     if (config.listenAddress == QHostAddress(QHostAddress::AnyIPv4) && config.webPort == 80)
         return {};
-    return {QStringLiteral("--listen"), QStringLiteral("%1:%2").arg(config.listenAddress.toString()).arg(config.webPort)};
+    return {QStringLiteral("--listen"),
+            QStringLiteral("%1:%2").arg(config.listenAddress.toString()).arg(config.webPort)};
 }
 
 } // namespace quibo

@@ -1,20 +1,21 @@
 #include "directory/Logoff.h"
 
-#include "app/ProcessControl.h"
-#include "app/SessionState.h"
+#include "base/SessionState.h"
 #include "directory/Announcer.h"
 #include "directory/DirectoryClient.h"
 #include "directory/LocalWebServer.h"
 #include "directory/WorkingFiles.h"
-#include "ui/MainWindowUi.h"
-#include "ui/Notices.h"
+#include "notices/Notices.h"
+#include "ports/MainWindowUi.h"
+#include "ports/ProcessControl.h"
 
 #include <QFile>
 
 namespace quibo {
 
-Logoff::Logoff(SessionState &session, const WorkingDirectory &dir, DirectoryClient &directory, LocalWebServer &web,
-               Announcer &announcer, Notices &notices, MainWindowView &mainWindow, ProcessControl &process)
+Logoff::Logoff(SessionState &session, const WorkingDirectory &dir, DirectoryClient &directory,
+               LocalWebServer &web, Announcer &announcer, Notices &notices, MainWindowView &mainWindow,
+               ProcessControl &process)
     : m_session(session), m_dir(dir), m_directory(directory), m_web(web), m_announcer(announcer),
       m_notices(notices), m_mainWindow(mainWindow), m_process(process)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/DialogOwner.h"
+#include "ports/DialogOwner.h"
 
 #include <QCoro/QCoroTask>
 
@@ -21,8 +21,9 @@ class WorkingDirectory;
 // with logoffFailed set, ready to try again.
 class Logoff {
 public:
-    Logoff(SessionState &session, const WorkingDirectory &dir, DirectoryClient &directory, LocalWebServer &web,
-           Announcer &announcer, Notices &notices, MainWindowView &mainWindow, ProcessControl &process);
+    Logoff(SessionState &session, const WorkingDirectory &dir, DirectoryClient &directory,
+           LocalWebServer &web, Announcer &announcer, Notices &notices, MainWindowView &mainWindow,
+           ProcessControl &process);
 
     // `owner`: the window whose task logs off (the main window, or logon on a failure).
     QCoro::Task<> LogOff(DialogOwner owner);

@@ -1,20 +1,22 @@
 #include "directory/Logon.h"
 
-#include "app/Config.h"
-#include "app/ProcessControl.h"
-#include "app/SessionState.h"
-#include "app/Timings.h"
+#include "base/Config.h"
+#include "base/SessionState.h"
+#include "base/Timings.h"
 #include "directory/ContactPass.h"
 #include "directory/DirectoryClient.h"
 #include "directory/Logoff.h"
 #include "directory/OwnAddress.h"
 #include "directory/WorkingFiles.h"
-#include "ui/MainWindowUi.h"
-#include "ui/Notices.h"
+#include "notices/Notices.h"
+#include "ports/MainWindowUi.h"
+#include "ports/ProcessControl.h"
 
 namespace quibo {
 
-Logon::Logon(Parts parts, QObject *parent) : QObject(parent), m_parts(std::move(parts)) {}
+Logon::Logon(Parts parts, QObject *parent) : QObject(parent), m_parts(std::move(parts))
+{
+}
 
 void Logon::start()
 {
@@ -36,7 +38,8 @@ QCoro::Task<> Logon::LogonThread()
         }
         settings = readWorkingFile(m_parts.dir, working_files::Settings);
     }
-    session.ownHandle = reply_text::firstLine(settings.value_or(QByteArray()), working_files::HandleReadAtLogon);
+    session.ownHandle =
+        reply_text::firstLine(settings.value_or(QByteArray()), working_files::HandleReadAtLogon);
     m_parts.mainWindow.setTitle(session.ownHandle);
 
     const QString storedPassword =
@@ -47,7 +50,8 @@ QCoro::Task<> Logon::LogonThread()
 
     const DirectoryReply check = co_await m_parts.directory.password(session.ownHandle);
     if (!check.ok) {
-        co_await fail(QStringLiteral("Not Able To Connect, Make Sure"), QStringLiteral("You Are Logged On to Internet"));
+        co_await fail(QStringLiteral("Not Able To Connect, Make Sure"),
+                      QStringLiteral("You Are Logged On to Internet"));
         co_return;
     }
     if (reply_text::firstLine(check.body, working_files::PasswordRead) != storedPassword) {
@@ -56,10 +60,11 @@ QCoro::Task<> Logon::LogonThread()
         co_return;
     }
 
-    const DirectoryReply published = co_await m_parts.directory.publishAddress(session.ownHandle, session.ownAddress);
+    const DirectoryReply published =
+        co_await m_parts.directory.publishAddress(session.ownHandle, session.ownAddress);
     if (!published.ok)
-        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop, QStringLiteral("Error writing IP address"),
-                                                   QString());
+        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
+                                                   QStringLiteral("Error writing IP address"), QString());
 
     session.notLoggedOn = false;
     m_parts.mainWindow.activate();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/BroadcastUi.h"
+#include "ports/BroadcastUi.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>

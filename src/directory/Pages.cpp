@@ -1,8 +1,8 @@
 #include "directory/Pages.h"
 
-#include "app/DottedAddress.h"
-#include "app/WorkingDirectory.h"
-#include "directory/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "base/DottedAddress.h"
+#include "base/WorkingDirectory.h"
 
 #include <QStringList>
 

@@ -1,12 +1,12 @@
 #include "directory/Registration.h"
 
-#include "app/Config.h"
-#include "app/SessionState.h"
-#include "app/WorkingDirectory.h"
-#include "directory/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "base/Config.h"
+#include "base/SessionState.h"
+#include "base/WorkingDirectory.h"
 #include "directory/DirectoryClient.h"
 #include "directory/Pages.h"
-#include "ui/Notices.h"
+#include "notices/Notices.h"
 
 namespace quibo {
 

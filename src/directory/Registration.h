@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/RegistrationUi.h"
+#include "ports/RegistrationUi.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>

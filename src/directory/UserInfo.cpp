@@ -1,7 +1,7 @@
 #include "directory/UserInfo.h"
 
-#include "app/Utf8.h"
-#include "directory/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "base/Utf8.h"
 
 #include <QFile>
 

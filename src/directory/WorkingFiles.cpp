@@ -1,6 +1,6 @@
 #include "directory/WorkingFiles.h"
 
-#include "app/WorkingDirectory.h"
+#include "base/WorkingDirectory.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,8 +48,8 @@ bool prepareFirstRun(const WorkingDirectory &dir)
 
 std::optional<QString> offeredFilePath(const WorkingDirectory &dir, const QString &name)
 {
-    if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(u'\\')
-        || name.contains(QChar(0)))
+    if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(u'\\') ||
+        name.contains(QChar(0)))
         return std::nullopt;
     return QDir(dir.file(working_files::OfferDir)).absoluteFilePath(name);
 }

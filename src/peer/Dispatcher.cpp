@@ -1,15 +1,15 @@
 #include "peer/Dispatcher.h"
 
-#include "app/Utf8.h"
+#include "base/Utf8.h"
 #include "channel/ChannelJoin.h"
 #include "channel/PrivateChatPeer.h"
 #include "contacts/ContactRequests.h"
 #include "contacts/ContactTable.h"
-#include "peer/Messaging.h"
+#include "messaging/Messaging.h"
+#include "notices/Notices.h"
 #include "peer/PeerSender.h"
+#include "ports/SoundPlayer.h"
 #include "transfer/FileReception.h"
-#include "ui/Notices.h"
-#include "ui/SoundPlayer.h"
 
 #include <array>
 
@@ -23,27 +23,35 @@ const QString LoopBackAddress = QStringLiteral("127.0.0.1");
 
 // The branches of the dispatch, in the order the body is compared with them.
 constexpr std::array DispatchOrder{
-    Code::Online,        Code::Offline,      Code::JoinAsk,       Code::JoinYes,      Code::JoinNo,
-    Code::Refused,       Code::Accepted,     Code::Smile,         Code::Frown,        Code::Wink,
-    Code::SoundLol,      Code::SoundApplause, Code::Fart,         Code::Sick,         Code::Burp,
-    Code::SoundHurl,     Code::Jam,          Code::SoundIncoming, Code::SoundCatFight, Code::SoundKiss,
-    Code::SoundWhip,     Code::SoundWoof,    Code::SoundBoing,    Code::SoundShoot,   Code::Possessed,
-    Code::Kiss,          Code::Oops,         Code::Aahhh,         Code::ChatRequest,  Code::ChatClosed,
-    Code::ChatDeclined,  Code::ChatBusy,     Code::FileBusy,      Code::FileDeclined, Code::FileReceived,
+    Code::Online,       Code::Offline,       Code::JoinAsk,       Code::JoinYes,       Code::JoinNo,
+    Code::Refused,      Code::Accepted,      Code::Smile,         Code::Frown,         Code::Wink,
+    Code::SoundLol,     Code::SoundApplause, Code::Fart,          Code::Sick,          Code::Burp,
+    Code::SoundHurl,    Code::Jam,           Code::SoundIncoming, Code::SoundCatFight, Code::SoundKiss,
+    Code::SoundWhip,    Code::SoundWoof,     Code::SoundBoing,    Code::SoundShoot,    Code::Possessed,
+    Code::Kiss,         Code::Oops,          Code::Aahhh,         Code::ChatRequest,   Code::ChatClosed,
+    Code::ChatDeclined, Code::ChatBusy,      Code::FileBusy,      Code::FileDeclined,  Code::FileReceived,
     Code::FileOffer,
 };
 
 std::optional<Smiley> smileyOf(Code code)
 {
     switch (code) {
-    case Code::Smile: return Smiley::Smile;
-    case Code::Frown: return Smiley::Frown;
-    case Code::Wink: return Smiley::Wink;
-    case Code::Possessed: return Smiley::Possessed;
-    case Code::Kiss: return Smiley::Kiss;
-    case Code::Aahhh: return Smiley::Aahhh;
-    case Code::Oops: return Smiley::Oops;
-    default: return std::nullopt;
+    case Code::Smile:
+        return Smiley::Smile;
+    case Code::Frown:
+        return Smiley::Frown;
+    case Code::Wink:
+        return Smiley::Wink;
+    case Code::Possessed:
+        return Smiley::Possessed;
+    case Code::Kiss:
+        return Smiley::Kiss;
+    case Code::Aahhh:
+        return Smiley::Aahhh;
+    case Code::Oops:
+        return Smiley::Oops;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -91,15 +99,16 @@ QCoro::Task<> Dispatcher::handle(QByteArray received)
     const std::optional<Origin> from = identify(record);
     if (!from) {
         // A stranger: only an announcement, once the contacts are resolved, is a request to add.
-        if (m_session.contactsResolved && peer::bodyHasCode(record.body, Code::Online) && !record.handle.isEmpty()
-            && fitsField(record.handle, peer::HandleBytes)) {
-            const QString address = utf8::cut(peer::payloadAfter(record.body, Code::Online),
-                                               peer::RequesterAddressBytes);
+        if (m_session.contactsResolved && peer::bodyHasCode(record.body, Code::Online) &&
+            !record.handle.isEmpty() && fitsField(record.handle, peer::HandleBytes)) {
+            const QString address =
+                utf8::cut(peer::payloadAfter(record.body, Code::Online), peer::RequesterAddressBytes);
             co_await m_handlers.contactRequests.OnContactRequest(record.handle, address);
         }
         co_return;
     }
-    const QString shownName = from->own || from->index < 0 ? from->name : m_contacts.contact(from->index).displayHandle;
+    const QString shownName =
+        from->own || from->index < 0 ? from->name : m_contacts.contact(from->index).displayHandle;
     m_messaging.noteSender(shownName, from->address);
     co_await dispatch(*from, record.body);
 }
@@ -194,7 +203,8 @@ QCoro::Task<bool> Dispatcher::takeByCode(Origin from, QString body, Code code)
             co_return false; // no "<": nothing to offer
         if (m_handlers.fileReception.receiving) {
             // Busy: answered, and the record is then taken without further effect.
-            co_await m_sender.SendShortRecord(m_session.ownHandle, from.address, from.own ? payload : offer->fileName,
+            co_await m_sender.SendShortRecord(m_session.ownHandle, from.address,
+                                              from.own ? payload : offer->fileName,
                                               peer::codeEntry(Code::FileBusy).text);
             co_return false;
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SessionState.h"
+#include "base/SessionState.h"
 #include "peer/Origin.h"
 #include "peer/PeerRecord.h"
 

@@ -1,10 +1,10 @@
 #include "peer/Listener.h"
 
-#include "app/Await.h"
+#include "base/Await.h"
+#include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/PeerRecord.h"
 #include "peer/SocketEvents.h"
-#include "ui/Notices.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -40,7 +40,8 @@ bool Listener::isListening() const
 QCoro::Task<> Listener::ListenerThread()
 {
     if (!co_await listenWithRetries()) {
-        co_await m_notices.showSystemMessage(DialogOwner::Desktop, QStringLiteral("Winsock Error - Please Logoff"),
+        co_await m_notices.showSystemMessage(DialogOwner::Desktop,
+                                             QStringLiteral("Winsock Error - Please Logoff"),
                                              QStringLiteral("Error Code 1001"));
         Q_EMIT gaveUp();
         co_return;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Config.h"
-#include "app/Timings.h"
+#include "base/Config.h"
+#include "base/Timings.h"
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>

@@ -1,11 +1,11 @@
 #include "peer/PeerSender.h"
 
-#include "app/DottedAddress.h"
+#include "base/DottedAddress.h"
 
 #include "contacts/ContactTable.h"
+#include "notices/Notices.h"
 #include "peer/PeerRecord.h"
 #include "peer/SocketEvents.h"
-#include "ui/Notices.h"
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
@@ -41,7 +41,8 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
     socket->connectToHost(*host, m_config.peerPort);
     while (socket->state() != QAbstractSocket::ConnectedState) {
-        if (socket->state() == QAbstractSocket::UnconnectedState || !co_await nextChange(changes, connectDeadline)) {
+        if (socket->state() == QAbstractSocket::UnconnectedState ||
+            !co_await nextChange(changes, connectDeadline)) {
             socket->abort();
             socket->deleteLater();
             co_return SendOutcome::NotConnected;
@@ -53,7 +54,8 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
     if (socket->write(block) != block.size())
         outcome = SendOutcome::SendFailed;
     while (outcome == SendOutcome::Sent && socket->bytesToWrite() > 0) {
-        if (socket->state() != QAbstractSocket::ConnectedState || !co_await nextChange(changes, writeDeadline))
+        if (socket->state() != QAbstractSocket::ConnectedState ||
+            !co_await nextChange(changes, writeDeadline))
             outcome = SendOutcome::SendFailed;
     }
     if (outcome == SendOutcome::Sent)
@@ -79,7 +81,8 @@ QCoro::Task<> PeerSender::SendPeerRecord(DialogOwner owner)
     const SendOutcome outcome = co_await m_sender.sendRecord(destination, block);
     m_fields.m_message.clear();
     if (outcome == SendOutcome::SendFailed)
-        co_await m_notices.showSystemMessage(owner, QStringLiteral("send error - error code 1003"), QString());
+        co_await m_notices.showSystemMessage(owner, QStringLiteral("send error - error code 1003"),
+                                             QString());
 }
 
 QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload, QString code,
@@ -88,7 +91,8 @@ QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QStri
     const QByteArray block = peer::buildShortRecord(handle, code, payload);
     const SendOutcome outcome = co_await m_sender.sendRecord(address, block);
     if (outcome == SendOutcome::NotConnected)
-        co_await m_notices.showSystemMessage(owner, QStringLiteral("Error Connecting - Error Code 1050"), QString());
+        co_await m_notices.showSystemMessage(owner, QStringLiteral("Error Connecting - Error Code 1050"),
+                                             QString());
     else if (outcome == SendOutcome::SendFailed)
         co_await m_notices.showSystemMessage(owner, QStringLiteral("Error Sending Request - Error Code 1010"),
                                              QString());

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/Config.h"
-#include "app/SessionState.h"
-#include "app/Timings.h"
-#include "peer/MessageUi.h"
-#include "ui/DialogOwner.h"
+#include "base/Config.h"
+#include "base/SessionState.h"
+#include "base/Timings.h"
+#include "ports/DialogOwner.h"
+#include "ports/MessageUi.h"
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>

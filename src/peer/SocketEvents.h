@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Wakeup.h"
+#include "base/Wakeup.h"
 
 #include <QCoro/QCoroTask>
 #include <QDeadlineTimer>

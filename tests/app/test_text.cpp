@@ -1,5 +1,5 @@
-#include "app/Config.h"
-#include "app/Utf8.h"
+#include "base/Config.h"
+#include "base/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +13,15 @@ TEST(Utf8Cut, NeverSplitsACharacter)
         const char16_t *expected;
     };
     const Case cases[] = {
-        {u"hello", 10, u"hello"}, {u"hello", 3, u"hel"},   {u"h\u00e9llo", 2, u"h"},
-        {u"h\u00e9llo", 3, u"h\u00e9"}, {u"\u20ac\u20ac", 5, u"\u20ac"}, {u"\U0001F600x", 3, u""},
+        {u"hello", 10, u"hello"},           {u"hello", 3, u"hel"},
+        {u"h\u00e9llo", 2, u"h"},           {u"h\u00e9llo", 3, u"h\u00e9"},
+        {u"\u20ac\u20ac", 5, u"\u20ac"},    {u"\U0001F600x", 3, u""},
         {u"\U0001F600x", 4, u"\U0001F600"}, {u"abc", 0, u""},
     };
     for (const Case &c : cases) {
         const QString text = QString::fromUtf16(c.text);
-        EXPECT_EQ(utf8::cut(text, c.maxBytes), QString::fromUtf16(c.expected)) << text.toStdString() << " " << c.maxBytes;
+        EXPECT_EQ(utf8::cut(text, c.maxBytes), QString::fromUtf16(c.expected))
+            << text.toStdString() << " " << c.maxBytes;
         EXPECT_LE(utf8::encodeCut(text, c.maxBytes).size(), c.maxBytes);
     }
 }
@@ -29,7 +31,8 @@ TEST(Utf8Cut, DropsAPartialSequenceAtTheEndOfReceivedBytes)
     const QByteArray euro = QStringLiteral("a\u20ac").toUtf8();
     EXPECT_EQ(utf8::trimPartialTail(euro.left(3)), QByteArray("a"));
     EXPECT_EQ(utf8::trimPartialTail(euro), euro);
-    EXPECT_EQ(utf8::trimPartialTail(QByteArray("\x80\x80", 2)), QByteArray("\x80\x80", 2)) << "stray bytes stay";
+    EXPECT_EQ(utf8::trimPartialTail(QByteArray("\x80\x80", 2)), QByteArray("\x80\x80", 2))
+        << "stray bytes stay";
 }
 
 TEST(ConfigDirectory, AcceptsHostAndHostPort)

@@ -1,8 +1,8 @@
 #include "DirectoryServer.h"
 #include "QtPrinters.h"
 
-#include "app/Config.h"
-#include "app/Timings.h"
+#include "base/Config.h"
+#include "base/Timings.h"
 #include "directory/DirectoryClient.h"
 
 #include <QCoro/QCoroTask>
@@ -61,8 +61,9 @@ TEST_P(DirectoryClientTest, ValuesWithReservedCharactersArriveIntact)
 
 TEST_P(DirectoryClientTest, AnErrorPageIsAReplyNotAnInternetError)
 {
-    for (const DirectoryReply &reply : {run(client.infoPage(QStringLiteral("nobody"))), run(client.broadcast()),
-                                        run(client.password(QStringLiteral("nobody")))}) {
+    for (const DirectoryReply &reply :
+         {run(client.infoPage(QStringLiteral("nobody"))), run(client.broadcast()),
+          run(client.password(QStringLiteral("nobody")))}) {
         EXPECT_TRUE(reply.ok);
         EXPECT_TRUE(reply.body.startsWith('<')) << reply.body.constData();
     }
@@ -72,7 +73,8 @@ TEST_P(DirectoryClientTest, AnErrorPageIsAReplyNotAnInternetError)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DirectoryClientTest,
-                         ::testing::Values(DirectoryServer::Backend::Sqlite, DirectoryServer::Backend::Postgres),
+                         ::testing::Values(DirectoryServer::Backend::Sqlite,
+                                           DirectoryServer::Backend::Postgres),
                          [](const auto &param) {
                              return param.param == DirectoryServer::Backend::Sqlite ? "Sqlite" : "Postgres";
                          });
@@ -84,7 +86,8 @@ TEST(DirectoryClientFailures, RefusedUnknownHostAndSilentServerAreInternetErrors
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
     QList<QTcpSocket *> held; // accepted, never answered
-    QObject::connect(&silent, &QTcpServer::newConnection, [&] { held.append(silent.nextPendingConnection()); });
+    QObject::connect(&silent, &QTcpServer::newConnection,
+                     [&] { held.append(silent.nextPendingConnection()); });
 
     const QString places[] = {QStringLiteral("127.0.0.1:%1").arg(DirectoryServer::closedPort()),
                               QStringLiteral("no-such-host.invalid"),

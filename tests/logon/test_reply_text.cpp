@@ -1,10 +1,10 @@
-#include "app/WorkingDirectory.h"
+#include "base/WorkingDirectory.h"
 #include "directory/DirectoryClient.h"
 #include "directory/LocalWebServer.h"
 #include "directory/OwnAddress.h"
 #include "directory/WorkingFiles.h"
 
-#include "app/Config.h"
+#include "base/Config.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -37,10 +37,11 @@ TEST(ReplyText, FirstLineKeepsLimitMinusOneBytesAndDropsEitherLineEnd)
         {"127.0.0.1", 16, "127.0.0.1"},
         {"255.255.255.255\n", 16, "255.255.255.255"},
         {"caf\xc3\xa9\xc3\xa9", 6, "caf\xc3\xa9"}, // 5 bytes: the second "é" would be split
-        {"a\rb\n", 11, "a\rb"},                  // a lone CR is content
+        {"a\rb\n", 11, "a\rb"},                    // a lone CR is content
     };
     for (const Case &c : cases)
-        EXPECT_EQ(reply_text::firstLine(c.body, c.limit), s(c.line)) << c.body.constData() << " / " << c.limit;
+        EXPECT_EQ(reply_text::firstLine(c.body, c.limit), s(c.line))
+            << c.body.constData() << " / " << c.limit;
 }
 
 TEST(ReplyText, ALongerLineSpillsIntoTheNext)
@@ -79,7 +80,8 @@ TEST(DirectoryTargets, EveryEndpointWithItsValuesPercentEncoded)
         {directory_target::broadcast(), "/ipadd/sysmsg.dat"},
         {directory_target::password(s("bill")), "/ipinfo/readit.cgi?id=bill"},
         {directory_target::password(s("a&b=c")), "/ipinfo/readit.cgi?id=a%26b%3Dc"},
-        {directory_target::publishAddress(s("bill"), s("10.0.0.7")), "/ipadd/writeip.cgi?id=bill&ip=10.0.0.7"},
+        {directory_target::publishAddress(s("bill"), s("10.0.0.7")),
+         "/ipadd/writeip.cgi?id=bill&ip=10.0.0.7"},
         {directory_target::address(s("x y#z")), "/ipadd/readit.cgi?id=x%20y%23z"},
         {directory_target::addressPage(s("a/../b")), "/ipadd/a%2F..%2Fb"},
         {directory_target::infoPage(s("Bill?")), "/ipinfo/Bill%3F"},
@@ -106,10 +108,10 @@ TEST(OwnAddress, HostNameFirstThenAnInterfaceThatIsUpThenLoopback)
         const char *expected;
     } cases[] = {
         {{lan}, {lo, up}, "192.168.1.20"},
-        {{v6, lan}, {lo, up}, "192.168.1.20"},   // the first IPv4 address
+        {{v6, lan}, {lo, up}, "192.168.1.20"},      // the first IPv4 address
         {{debianLoop}, {lo, down, up}, "10.1.2.3"}, // loopback name: first interface up
-        {{}, {lo, up}, "10.1.2.3"},              // the name did not resolve
-        {{debianLoop}, {lo, down}, "127.0.0.1"}, // nothing else
+        {{}, {lo, up}, "10.1.2.3"},                 // the name did not resolve
+        {{debianLoop}, {lo, down}, "127.0.0.1"},    // nothing else
         {{}, {}, "127.0.0.1"},
     };
     for (const Case &c : cases)

@@ -1,6 +1,6 @@
 #include "TestClient.h"
 
-#include "ui/MainWindow.h"
+#include "mainwindow/MainWindow.h"
 
 #include <QFile>
 
@@ -160,7 +160,8 @@ TEST(Queue, ADialogHoldsBackTheCommandsBehindIt)
 
     t.ui.releaseDialogs();
     ASSERT_TRUE(waitFor([&] { return t.ui.log.size() == 2; }));
-    EXPECT_EQ(t.ui.log.last(), QStringLiteral("message|Can't Open Manage Contacts Window|You Are Not Logged On Yet"));
+    EXPECT_EQ(t.ui.log.last(),
+              QStringLiteral("message|Can't Open Manage Contacts Window|You Are Not Logged On Yet"));
     EXPECT_EQ(t.mainWindow.contactMenuShown, 0);
 
     t.ui.releaseDialogs();
@@ -274,9 +275,9 @@ TEST(Commands, HandlersOfOtherParts)
     h.joinChannel = record(u"join");
     h.contactWebPage = record(u"web");
     h.personalInfo = record(u"personal");
-    for (const Command c : {Command::ChatChannel, Command::HostChannel, Command::ChangeInfo, Command::SendFile,
-                            Command::PrivateChat, Command::JoinChannel, Command::ContactWebPage,
-                            Command::PersonalInfo})
+    for (const Command c :
+         {Command::ChatChannel, Command::HostChannel, Command::ChangeInfo, Command::SendFile,
+          Command::PrivateChat, Command::JoinChannel, Command::ContactWebPage, Command::PersonalInfo})
         t.mainWindow.choose(c);
     // The empty menu-bar entries carry no command.
     Q_EMIT t.mainWindow.commandChosen(15421);

@@ -1,6 +1,6 @@
 #include "QtPrinters.h"
 
-#include "ui/Commands.h"
+#include "mainwindow/Commands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/PopupAnimation.h"
+#include "notices/PopupAnimation.h"
 
 #include "QtPrinters.h"
 
@@ -48,14 +48,16 @@ TEST(PopupAnimation, WinkWinksForTwoOfSixteenTicksThenStartsOver)
 
 TEST(PopupAnimation, KissPlaysItsSoundAtTheStartOfEveryTwentyTwoTickCycle)
 {
-    const auto cycle = join(std::vector<Expected>{{208, false, "smootch.snd"}}, repeat(208, 2), repeat(206, 19));
+    const auto cycle =
+        join(std::vector<Expected>{{208, false, "smootch.snd"}}, repeat(208, 2), repeat(206, 19));
     expectCycle(&animation::kiss, 1, join(cycle, cycle));
 }
 
 TEST(PopupAnimation, PossessedShowsNothingNewOnItsVeryFirstTickThenCyclesThirteenFrames)
 {
-    const std::vector<Expected> cycle{{177}, {179, true}, {180}, {181}, {182}, {183}, {184}, {185},
-                                      {186, false, "poss.snd"}, {187}, {188}, {189}, {190}};
+    const std::vector<Expected> cycle{
+        {177}, {179, true}, {180}, {181}, {182}, {183}, {184}, {185}, {186, false, "poss.snd"},
+        {187}, {188},       {189}, {190}};
     expectCycle(&animation::possessed, 0, join(std::vector<Expected>{{0}}, cycle, cycle));
 }
 
@@ -75,5 +77,6 @@ TEST(PopupAnimation, CountersContinueWhereTheyStopped)
     for (int i = 0; i < 20; ++i)
         animation::kiss(counter);
     EXPECT_EQ(counter, 21);
-    expectCycle(&animation::kiss, counter, join(repeat(206, 2), std::vector<Expected>{{208, false, "smootch.snd"}}));
+    expectCycle(&animation::kiss, counter,
+                join(repeat(206, 2), std::vector<Expected>{{208, false, "smootch.snd"}}));
 }

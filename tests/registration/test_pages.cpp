@@ -1,6 +1,6 @@
 #include "FakePlatform.h"
 
-#include "app/WorkingDirectory.h"
+#include "base/WorkingDirectory.h"
 #include "directory/ContactPages.h"
 #include "directory/Pages.h"
 

@@ -1,8 +1,8 @@
 #include "FakePlatform.h"
 
-#include "app/Await.h"
+#include "base/Await.h"
 
-#include "app/Wakeup.h"
+#include "base/Wakeup.h"
 
 namespace quibo::test {
 
@@ -21,9 +21,11 @@ void FakeSoundPlayer::playAsync(QString fileName)
     played.append(QStringLiteral("async:") + fileName);
 }
 
-void FakeShell::startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory)
+void FakeShell::startProgram(const QString &program, const QStringList &arguments,
+                             const QString &workingDirectory)
 {
-    started.append(QStringLiteral("%1 %2 @ %3").arg(program, arguments.join(u' '), workingDirectory).simplified());
+    started.append(
+        QStringLiteral("%1 %2 @ %3").arg(program, arguments.join(u' '), workingDirectory).simplified());
 }
 
 } // namespace quibo::test

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ProcessControl.h"
-#include "ui/Shell.h"
-#include "ui/SoundPlayer.h"
+#include "ports/ProcessControl.h"
+#include "ports/Shell.h"
+#include "ports/SoundPlayer.h"
 
 #include <QObject>
 #include <QStringList>
@@ -22,8 +22,8 @@ public:
     void holdClips(bool hold) { m_hold = hold; }
     void finishClips() { Q_EMIT clipsFinished(); }
 
-    QStringList played;      // "sync:lol.snd", "async:mail.snd"
-    QStringList finished;    // clips played to their end, in order
+    QStringList played;   // "sync:lol.snd", "async:mail.snd"
+    QStringList finished; // clips played to their end, in order
     std::chrono::milliseconds clipLength{0};
 
 Q_SIGNALS:
@@ -36,7 +36,8 @@ private:
 class FakeShell : public Shell {
 public:
     void openDocument(const QString &absolutePath) override { opened.append(absolutePath); }
-    void startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory) override;
+    void startProgram(const QString &program, const QStringList &arguments,
+                      const QString &workingDirectory) override;
 
     QStringList opened;
     QStringList started; // "program arg1 arg2 @ workdir"

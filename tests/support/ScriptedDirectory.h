@@ -1,7 +1,7 @@
 #pragma once
 
-#include "directory/BroadcastUi.h"
 #include "directory/WindowCloser.h"
+#include "ports/BroadcastUi.h"
 
 #include <QStringList>
 

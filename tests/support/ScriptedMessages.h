@@ -1,6 +1,6 @@
 #pragma once
 
-#include "peer/MessageUi.h"
+#include "ports/MessageUi.h"
 
 #include <QList>
 #include <QObject>
@@ -16,10 +16,10 @@ class ScriptedDialogView;
 
 // A message dialog as the scripted user saw it. It outlives the dialog.
 struct MessageDialogRecord {
-    QString kind;          // "send" or "received"
+    QString kind; // "send" or "received"
     DialogOwner owner = DialogOwner::Desktop;
-    QString shownTo;       // send: m_to when opened; received: m_from
-    QString shownMessage;  // m_message when opened
+    QString shownTo;      // send: m_to when opened; received: m_from
+    QString shownMessage; // m_message when opened
     bool open = true;
     int refreshCount = 0;
     QPointer<ScriptedDialogView> view;
@@ -77,7 +77,8 @@ public:
     [[nodiscard]] int openCount() const;
 
 private:
-    std::unique_ptr<DialogView> open(std::shared_ptr<MessageDialogRecord> record, std::optional<SendStep> step);
+    std::unique_ptr<DialogView> open(std::shared_ptr<MessageDialogRecord> record,
+                                     std::optional<SendStep> step);
 };
 
 } // namespace quibo::test

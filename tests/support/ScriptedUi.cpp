@@ -1,6 +1,6 @@
 #include "ScriptedUi.h"
 
-#include "app/Wakeup.h"
+#include "base/Wakeup.h"
 
 namespace quibo::test {
 

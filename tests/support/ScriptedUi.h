@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/ConnectUi.h"
-#include "ui/Commands.h"
-#include "ui/MainWindowUi.h"
-#include "ui/NoticeUi.h"
+#include "mainwindow/Commands.h"
+#include "ports/ConnectUi.h"
+#include "ports/MainWindowUi.h"
+#include "ports/NoticeUi.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -50,7 +50,11 @@ class ScriptedConnectView : public ConnectView {
 public:
     void setPrompt(const QString &text) override { prompt = text; }
     void setConnectEnabled(bool enabled) override { connectEnabled = enabled; }
-    void minimize() override { minimized = true; ++minimizeCount; }
+    void minimize() override
+    {
+        minimized = true;
+        ++minimizeCount;
+    }
     void activate() override { ++activateCount; }
 
     // The user's hands: clicks Connect only while it is enabled, as a real button.

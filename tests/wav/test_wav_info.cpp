@@ -1,6 +1,6 @@
 #include "WavBytes.h"
 
-#include "ui/WavInfo.h"
+#include "platform/WavInfo.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Commands.h"
+#include "mainwindow/Commands.h"
 
 #include <QMenu>
 #include <QStringList>
@@ -32,8 +32,7 @@ inline void flatten(const QList<MenuItem> &items, const QString &path, QStringLi
             out.append(prefix + item.text + u'=' + QString::number(item.id));
     }
 }
-template <typename Items>
-QStringList flat(const Items &items)
+template <typename Items> QStringList flat(const Items &items)
 {
     QStringList out;
     flatten(items, {}, out);

@@ -7,10 +7,10 @@
 #include "ScriptedUi.h"
 
 #include "app/Client.h"
-#include "peer/widgets/WidgetMessageUi.h"
-#include "ui/widgets/CMainDlg.h"
-#include "ui/widgets/WidgetMainWindow.h"
-#include "ui/widgets/WidgetNoticeUi.h"
+#include "mainwindow/widgets/CMainDlg.h"
+#include "mainwindow/widgets/WidgetMainWindow.h"
+#include "messaging/widgets/WidgetMessageUi.h"
+#include "notices/widgets/WidgetNoticeUi.h"
 
 #include <QTemporaryDir>
 

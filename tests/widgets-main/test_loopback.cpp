@@ -1,12 +1,12 @@
-#include "QtPrinters.h"
 #include "MenuText.h"
+#include "QtPrinters.h"
 #include "WidgetClient.h"
 
+#include "messaging/widgets/CReceivedMessageDlg.h"
+#include "messaging/widgets/CSendMessageDlg.h"
+#include "notices/widgets/CSendingDlg.h"
+#include "notices/widgets/CSmileyDlg.h"
 #include "peer/Listener.h"
-#include "peer/widgets/CReceivedMessageDlg.h"
-#include "peer/widgets/CSendMessageDlg.h"
-#include "ui/widgets/CSendingDlg.h"
-#include "ui/widgets/CSmileyDlg.h"
 
 #include <QMenu>
 #include <QPlainTextEdit>

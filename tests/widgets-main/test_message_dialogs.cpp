@@ -1,8 +1,8 @@
 #include "QtPrinters.h"
 
-#include "peer/widgets/CReceivedMessageDlg.h"
-#include "peer/widgets/CSendMessageDlg.h"
-#include "peer/widgets/WidgetMessageUi.h"
+#include "messaging/widgets/CReceivedMessageDlg.h"
+#include "messaging/widgets/CSendMessageDlg.h"
+#include "messaging/widgets/WidgetMessageUi.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -79,8 +79,8 @@ TEST_F(Dialogs, TheMessageStopsAt512Bytes)
     };
     const Case cases[] = {
         {QString(600, u'a'), 512},
-        {QString(300, QChar(0x00E9)), 512},                 // 2 bytes each
-        {QString(200, QChar(0x20AC)), 510},                 // 3 bytes each: 170 fit
+        {QString(300, QChar(0x00E9)), 512},                // 2 bytes each
+        {QString(200, QChar(0x20AC)), 510},                // 3 bytes each: 170 fit
         {QStringLiteral("\U0001F600").repeated(200), 512}, // 4 bytes, two UTF-16 units each
         {QStringLiteral("ab\n").repeated(200), 512},       // a line end counts as CR LF
     };
@@ -105,8 +105,8 @@ TEST_F(Dialogs, ButtonsReportAndTheBehaviourCloses)
     QTest::mouseClick(button(dialog, QStringLiteral("&Cancel")), Qt::LeftButton);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     dialog.close(); // the close box
-    EXPECT_EQ(actions(spy), (QList<int>{MessageUi::SendButton, MessageUi::CancelButton, MessageUi::CancelButton,
-                                        MessageUi::CancelButton}));
+    EXPECT_EQ(actions(spy), (QList<int>{MessageUi::SendButton, MessageUi::CancelButton,
+                                        MessageUi::CancelButton, MessageUi::CancelButton}));
     EXPECT_TRUE(view->isOpen());
     EXPECT_TRUE(dialog.isVisible());
 

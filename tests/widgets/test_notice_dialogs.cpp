@@ -1,9 +1,9 @@
 #include "WidgetTestKit.h"
 
-#include "ui/widgets/CAboutDlg.h"
-#include "ui/widgets/CHintDlg.h"
-#include "ui/widgets/CSystemMessageDlg.h"
-#include "ui/widgets/WidgetNoticeUi.h"
+#include "notices/widgets/CAboutDlg.h"
+#include "notices/widgets/CHintDlg.h"
+#include "notices/widgets/CSystemMessageDlg.h"
+#include "notices/widgets/WidgetNoticeUi.h"
 
 #include <QLabel>
 #include <QPointer>

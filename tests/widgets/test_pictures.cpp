@@ -1,4 +1,4 @@
-#include "ui/widgets/Pictures.h"
+#include "widgetkit/Pictures.h"
 
 #include <QFile>
 #include <QImage>

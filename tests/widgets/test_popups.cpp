@@ -1,9 +1,9 @@
 #include "WidgetTestKit.h"
 
+#include "notices/widgets/CSendingDlg.h"
+#include "notices/widgets/CSmileyDlg.h"
+#include "notices/widgets/WidgetNoticeUi.h"
 #include "resources/ResourceCatalogue.h"
-#include "ui/widgets/CSendingDlg.h"
-#include "ui/widgets/CSmileyDlg.h"
-#include "ui/widgets/WidgetNoticeUi.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,13 +1,13 @@
 #include "WavBytes.h"
 #include "WidgetTestKit.h"
 
-#include "app/SessionState.h"
-#include "app/Timings.h"
-#include "ui/Notices.h"
-#include "ui/widgets/CSmileyDlg.h"
-#include "ui/widgets/CSystemMessageDlg.h"
-#include "ui/widgets/QtSoundPlayer.h"
-#include "ui/widgets/WidgetNoticeUi.h"
+#include "base/SessionState.h"
+#include "base/Timings.h"
+#include "notices/Notices.h"
+#include "notices/widgets/CSmileyDlg.h"
+#include "notices/widgets/CSystemMessageDlg.h"
+#include "notices/widgets/WidgetNoticeUi.h"
+#include "platform/widgets/QtSoundPlayer.h"
 
 #include <QFile>
 #include <QPushButton>

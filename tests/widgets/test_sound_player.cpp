@@ -1,7 +1,7 @@
 #include "WavBytes.h"
 #include "WidgetTestKit.h"
 
-#include "ui/widgets/QtSoundPlayer.h"
+#include "platform/widgets/QtSoundPlayer.h"
 
 #include <QFile>
 #include <QSignalSpy>

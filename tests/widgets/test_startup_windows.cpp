@@ -1,12 +1,12 @@
 #include "WidgetTestKit.h"
 
-#include "app/ProcessControl.h"
-#include "app/SessionState.h"
 #include "app/Startup.h"
-#include "app/Timings.h"
 #include "app/widgets/WidgetConnectUi.h"
-#include "ui/widgets/CMainDlg.h"
-#include "ui/widgets/WidgetMainWindow.h"
+#include "base/SessionState.h"
+#include "base/Timings.h"
+#include "mainwindow/widgets/CMainDlg.h"
+#include "mainwindow/widgets/WidgetMainWindow.h"
+#include "ports/ProcessControl.h"
 
 #include <QLabel>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "app/widgets/CConnectDlg.h"
 
 #include "resources/ResourceCatalogue.h"
-#include "ui/widgets/Pictures.h"
+#include "widgetkit/Pictures.h"
 
 #include "ui_CConnectDlg.h"
 

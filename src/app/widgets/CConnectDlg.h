@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/widgets/QuiboDialog.h"
+#include "widgetkit/QuiboDialog.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ConnectUi.h"
 #include "app/widgets/CConnectDlg.h"
+#include "ports/ConnectUi.h"
 
 #include <QPointer>
 

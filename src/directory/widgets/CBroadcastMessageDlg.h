@@ -1,7 +1,7 @@
 #pragma once
 
-#include "directory/BroadcastUi.h"
-#include "ui/widgets/QuiboDialog.h"
+#include "ports/BroadcastUi.h"
+#include "widgetkit/QuiboDialog.h"
 
 #include <memory>
 

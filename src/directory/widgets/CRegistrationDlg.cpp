@@ -1,7 +1,7 @@
 #include "directory/widgets/CRegistrationDlg.h"
 
 #include "resources/ResourceCatalogue.h"
-#include "ui/widgets/Pictures.h"
+#include "widgetkit/Pictures.h"
 
 #include "ui_CRegistrationDlg.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "directory/RegistrationUi.h"
 #include "directory/widgets/FormDialog.h"
+#include "ports/RegistrationUi.h"
 
 #include <QList>
 

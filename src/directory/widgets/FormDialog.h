@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/DialogView.h"
-#include "ui/widgets/QuiboDialog.h"
+#include "ports/DialogView.h"
+#include "widgetkit/QuiboDialog.h"
 
 #include <QPointer>
 #include <QValidator>

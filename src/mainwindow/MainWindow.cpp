@@ -1,0 +1,195 @@
+#include "mainwindow/MainWindow.h"
+
+#include "base/WorkingDirectory.h"
+#include "contacts/ContactTable.h"
+#include "messaging/Messaging.h"
+#include "notices/Notices.h"
+#include "ports/MainWindowUi.h"
+#include "ports/Shell.h"
+
+#include <QFileInfo>
+
+namespace quibo {
+
+MainWindow::MainWindow(SessionState &session, MainWindowView &view, const ContactTable &contacts,
+                       Messaging &messaging, Notices &notices, Shell &shell, const WorkingDirectory &workDir,
+                       EndSession endSession, QObject *parent)
+    : QObject(parent), m_session(session), m_view(view), m_contacts(contacts), m_messaging(messaging),
+      m_notices(notices), m_shell(shell), m_workDir(workDir), m_endSession(std::move(endSession))
+{
+    connect(&m_view, &MainWindowView::commandChosen, this, [this](int id) { post({Kind::Command, id}); });
+    connect(&m_view, &MainWindowView::itemClicked, this, [this](int position) {
+        post({Kind::Click, position});
+    });
+    connect(&m_view, &MainWindowView::itemRightClicked, this, [this](int position) {
+        post({Kind::RightClick, position});
+    });
+    connect(&m_view, &MainWindowView::itemDoubleClicked, this, [this](int position) {
+        post({Kind::DoubleClick, position});
+    });
+    connect(&m_view, &MainWindowView::closeRequested, this, [this] { post({Kind::Close}); });
+    connect(&m_view, &MainWindowView::dismissed, this, &MainWindow::onDismissed);
+}
+
+void MainWindow::open()
+{
+    m_session.statusText = QStringLiteral("Please Wait...");
+    m_view.setStatusText(m_session.statusText);
+    m_view.show();
+    // The window carries the own handle once logon has read it; until then its own caption.
+    if (!m_session.ownHandle.isEmpty())
+        m_view.setTitle(m_session.ownHandle);
+}
+
+void MainWindow::post(Input input)
+{
+    if (m_ended)
+        return;
+    m_pending.enqueue(input);
+    if (!m_running)
+        drain();
+}
+
+void MainWindow::onDismissed()
+{
+    // Esc ends the window and its task; what was still waiting goes with it.
+    m_ended = true;
+    m_pending.clear();
+}
+
+QCoro::Task<> MainWindow::drain()
+{
+    m_running = true;
+    while (!m_pending.isEmpty() && !m_ended)
+        co_await run(m_pending.dequeue());
+    m_running = false;
+}
+
+QCoro::Task<> MainWindow::run(Input input)
+{
+    switch (input.kind) {
+    case Kind::Command:
+        co_await runCommand(input.value);
+        break;
+    case Kind::Close:
+        co_await m_endSession();
+        break;
+    case Kind::Click:
+    case Kind::RightClick:
+        if (select(input.kind, input.value))
+            showContactMenu();
+        break;
+    case Kind::DoubleClick:
+        if (select(input.kind, input.value))
+            co_await m_messaging.SendMessageToSelected();
+        break;
+    }
+}
+
+// Picks the contact of a list item. False when the list should do nothing more: no item was
+// selected, or a reply to a received message is being written.
+bool MainWindow::select(Kind kind, int position)
+{
+    if (kind != Kind::DoubleClick)
+        m_session.clickedItem = position < 0 ? -1 : position;
+    if (position < 0)
+        return false;
+    if (const std::optional<int> index = m_contacts.ContactFromListItem(position))
+        m_session.selectedContact = *index;
+    return !m_session.replyPending;
+}
+
+void MainWindow::showContactMenu()
+{
+    m_view.setChannelButtonEnabled(true);
+    if (m_contacts.isValid(m_session.selectedContact))
+        m_messaging.sendFields().m_to = m_contacts.contact(m_session.selectedContact).displayHandle;
+    m_view.showContactMenu();
+}
+
+QCoro::Task<> MainWindow::runCommand(int id)
+{
+    const auto command = static_cast<Command>(id);
+    if (Messaging::codeForCommand(command)) {
+        co_await m_messaging.SendSmileyOrSound(command);
+        co_return;
+    }
+    switch (command) {
+    case Command::LogOff:
+    case Command::Exit:
+        co_await m_endSession();
+        break;
+    case Command::ChatChannel:
+    case Command::HostChannel:
+        if (m_handlers.hostChannel)
+            m_handlers.hostChannel();
+        break;
+    case Command::MyWebPage:
+        openDocument(m_workDir.file(QStringLiteral("html/index.htm")));
+        break;
+    case Command::MyUserInfo:
+        openDocument(m_workDir.file(QStringLiteral("html/userinfo.htm")));
+        break;
+    case Command::Contents:
+        openDocument(m_workDir.findInstalled(QStringLiteral("chathelp.hlp")));
+        break;
+    case Command::WebSite:
+        openDocument(m_workDir.findInstalled(QStringLiteral("quibo32.htm")));
+        break;
+    case Command::About:
+        co_await m_notices.showAbout(DialogOwner::MainWindow);
+        break;
+    case Command::ManageContacts:
+        co_await manageContacts();
+        break;
+    case Command::SendMessage:
+        co_await m_messaging.SendMessageCommand();
+        break;
+    case Command::ChangeInfo:
+        co_await runHandler(m_handlers.changeYourInfo);
+        break;
+    case Command::SendFile:
+        co_await runHandler(m_handlers.sendFile);
+        break;
+    case Command::PrivateChat:
+        co_await runHandler(m_handlers.privateChat);
+        break;
+    case Command::JoinChannel:
+        co_await runHandler(m_handlers.joinChannel);
+        break;
+    case Command::ContactWebPage:
+        co_await runHandler(m_handlers.contactWebPage);
+        break;
+    case Command::PersonalInfo:
+        co_await runHandler(m_handlers.personalInfo);
+        break;
+    default:
+        break; // the empty menu-bar entries and anything unknown carry no command
+    }
+}
+
+QCoro::Task<> MainWindow::manageContacts()
+{
+    if (m_session.notLoggedOn) {
+        co_await m_notices.showSystemMessage(DialogOwner::MainWindow,
+                                             QStringLiteral("Can't Open Manage Contacts Window"),
+                                             QStringLiteral("You Are Not Logged On Yet"));
+        co_return;
+    }
+    co_await runHandler(m_handlers.manageContacts);
+}
+
+QCoro::Task<> MainWindow::runHandler(CommandHandlers::Handler handler)
+{
+    if (handler)
+        co_await handler();
+}
+
+void MainWindow::openDocument(const QString &path)
+{
+    // A file that is not there opens nothing; the program shows no message of its own.
+    if (!path.isEmpty() && QFileInfo(path).isFile())
+        m_shell.openDocument(path);
+}
+
+} // namespace quibo

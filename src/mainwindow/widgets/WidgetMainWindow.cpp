@@ -1,0 +1,95 @@
+#include "mainwindow/widgets/WidgetMainWindow.h"
+
+#include "mainwindow/widgets/CMainDlg.h"
+
+#include <QPushButton>
+
+namespace quibo {
+
+WidgetMainWindow::WidgetMainWindow(QObject *parent) : MainWindowView(parent), m_window(new CMainDlg)
+{
+    connect(m_window, &CMainDlg::commandChosen, this, &MainWindowView::commandChosen);
+    connect(m_window, &CMainDlg::itemClicked, this, &MainWindowView::itemClicked);
+    connect(m_window, &CMainDlg::itemRightClicked, this, &MainWindowView::itemRightClicked);
+    connect(m_window, &CMainDlg::itemDoubleClicked, this, &MainWindowView::itemDoubleClicked);
+    connect(m_window, &CMainDlg::closeBoxPressed, this, &MainWindowView::closeRequested);
+    connect(m_window, &CMainDlg::escapePressed, this, [this] {
+        dismiss();
+        Q_EMIT dismissed();
+    });
+}
+
+WidgetMainWindow::~WidgetMainWindow()
+{
+    delete m_window.data();
+}
+
+void WidgetMainWindow::show()
+{
+    if (m_dismissed)
+        return;
+    m_window->show();
+    m_window->raise();
+}
+
+void WidgetMainWindow::setTitle(const QString &title)
+{
+    m_window->setWindowTitle(title);
+}
+
+void WidgetMainWindow::setStatusText(const QString &text)
+{
+    m_window->setStatusText(text);
+}
+
+void WidgetMainWindow::activate()
+{
+    if (m_dismissed)
+        return;
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void WidgetMainWindow::bringForward()
+{
+    if (m_dismissed)
+        return; // the window has ended; there is nothing to bring back
+    m_window->hide();
+    m_window->showMinimized();
+    m_window->showNormal();
+    activate();
+}
+
+void WidgetMainWindow::dismiss()
+{
+    m_dismissed = true;
+    m_window->hide();
+}
+
+void WidgetMainWindow::insertContactItem(int position, const QString &displayHandle)
+{
+    m_window->insertContact(position, displayHandle);
+}
+
+void WidgetMainWindow::removeContactItem(int position)
+{
+    m_window->removeContact(position);
+}
+
+void WidgetMainWindow::setChannelButtonEnabled(bool enabled)
+{
+    m_window->channelButton()->setEnabled(enabled);
+}
+
+void WidgetMainWindow::setLogOffButtonEnabled(bool enabled)
+{
+    m_window->logOffButton()->setEnabled(enabled);
+}
+
+void WidgetMainWindow::showContactMenu()
+{
+    if (!m_dismissed)
+        m_window->popUpContactMenu();
+}
+
+} // namespace quibo

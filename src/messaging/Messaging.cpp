@@ -1,0 +1,139 @@
+#include "messaging/Messaging.h"
+
+#include "contacts/ContactTable.h"
+#include "notices/Notices.h"
+#include "peer/PeerRecord.h"
+#include "peer/PeerSender.h"
+
+#include <array>
+#include <utility>
+
+namespace quibo {
+
+namespace {
+using peer::Code;
+// The contact menu's smiley and sound items and the code each sends.
+constexpr std::array<std::pair<Command, Code>, 17> CommandCodes{{
+    {Command::Smile, Code::Smile},
+    {Command::Frown, Code::Frown},
+    {Command::Wink, Code::Wink},
+    {Command::Possessed, Code::Possessed},
+    {Command::Kiss, Code::Kiss},
+    {Command::Aahhh, Code::Aahhh},
+    {Command::Oops, Code::Oops},
+    {Command::SoundLol, Code::SoundLol},
+    {Command::SoundApplause, Code::SoundApplause},
+    {Command::SoundCatFight, Code::SoundCatFight},
+    {Command::SoundHurl, Code::SoundHurl},
+    {Command::SoundIncoming, Code::SoundIncoming},
+    {Command::SoundKiss, Code::SoundKiss},
+    {Command::SoundWhip, Code::SoundWhip},
+    {Command::SoundWoof, Code::SoundWoof},
+    {Command::SoundBoing, Code::SoundBoing},
+    {Command::SoundShoot, Code::SoundShoot},
+}};
+} // namespace
+
+Messaging::Messaging(SessionState &session, const ContactTable &contacts, PeerSender &sender,
+                     Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
+                     ReceivedMessageFields &receivedFields)
+    : m_session(session), m_contacts(contacts), m_sender(sender), m_notices(notices), m_ui(ui),
+      m_send(sendFields), m_received(receivedFields)
+{
+}
+
+std::optional<QString> Messaging::codeForCommand(Command command)
+{
+    for (const auto &[item, code] : CommandCodes) {
+        if (item == command)
+            return peer::codeEntry(code).text;
+    }
+    return std::nullopt;
+}
+
+QCoro::Task<> Messaging::SendMessageCommand()
+{
+    if (m_session.replyPending || m_openSendView)
+        co_return;
+    m_session.sendDialogOpen = true;
+    co_await runSendDialog(DialogOwner::MainWindow);
+    m_session.sendDialogOpen = false;
+}
+
+QCoro::Task<> Messaging::SendMessageToSelected()
+{
+    if (m_session.replyPending || m_openSendView)
+        co_return;
+    if (m_contacts.isValid(m_session.selectedContact))
+        m_send.m_to = m_contacts.contact(m_session.selectedContact).displayHandle;
+    co_await SendMessageCommand();
+}
+
+QCoro::Task<> Messaging::SendSmileyOrSound(Command command)
+{
+    const std::optional<QString> code = codeForCommand(command);
+    if (!code)
+        co_return;
+    co_await m_notices.showSending(DialogOwner::MainWindow);
+    m_send.m_message = *code;
+    co_await m_sender.SendPeerRecord(DialogOwner::MainWindow);
+}
+
+void Messaging::noteSender(const QString &from, const QString &replyAddress)
+{
+    m_received.m_from = from;
+    m_send.m_to = from;
+    m_send.m_replyAddress = replyAddress;
+    if (m_openSendView)
+        m_openSendView->refresh();
+}
+
+QCoro::Task<> Messaging::showReceivedMessage(QString message)
+{
+    m_received.m_message = std::move(message);
+    m_notices.playNotificationSound();
+    const std::unique_ptr<DialogView> view = m_ui.openReceivedMessage(m_received);
+    for (;;) {
+        const int action = co_await nextAction(*view);
+        if (action == MessageUi::ReplyButton) {
+            view->setButtonsEnabled(false);
+            co_await Reply();
+            break;
+        }
+        if (action == MessageUi::OkButton || action == DialogView::Closed)
+            break;
+    }
+    view->close();
+    m_received.m_message.clear();
+}
+
+QCoro::Task<> Messaging::Reply()
+{
+    // With the send dialog already open, Reply only closes the received message.
+    if (m_session.sendDialogOpen || m_openSendView)
+        co_return;
+    m_send.m_replyMode = QStringLiteral("1");
+    m_session.replyPending = true;
+    co_await runSendDialog(DialogOwner::Desktop);
+    m_send.m_replyMode = QStringLiteral("0");
+    m_session.replyPending = false;
+}
+
+QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)
+{
+    const std::unique_ptr<DialogView> view = m_ui.openSendMessage(owner, m_send);
+    m_openSendView = view.get();
+    for (;;) {
+        const int action = co_await nextAction(*view);
+        if (action == MessageUi::SendButton) {
+            view->setButtonsEnabled(false);
+            co_await m_sender.SendPeerRecord(owner);
+            break;
+        }
+        if (action == MessageUi::CancelButton || action == DialogView::Closed)
+            break;
+    }
+    view->close();
+}
+
+} // namespace quibo

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "base/SessionState.h"
+#include "mainwindow/Commands.h"
+#include "ports/MessageUi.h"
+
+#include <QCoro/QCoroTask>
+#include <QPointer>
+
+#include <optional>
+
+namespace quibo {
+
+class ContactTable;
+class Notices;
+class PeerSender;
+
+// The send and received message dialogs, with their members, and the smiley and sound commands.
+class Messaging {
+public:
+    Messaging(SessionState &session, const ContactTable &contacts, PeerSender &sender, Notices &notices,
+              MessageUi &ui, SendMessageFields &sendFields, ReceivedMessageFields &receivedFields);
+
+    SendMessageFields &sendFields() { return m_send; }
+    ReceivedMessageFields &receivedFields() { return m_received; }
+
+    // "Send Message": unless a reply is being written, shows the send dialog (window-modal to
+    // the main window) with the addressee already chosen by the click that opened the menu.
+    QCoro::Task<> SendMessageCommand();
+    // A double-click on the list, after it selected the contact: unless a reply is being
+    // written, addresses the send dialog to the selected contact and shows it.
+    QCoro::Task<> SendMessageToSelected();
+    // The 17 smiley and sound commands: "Sending ..." first, then the code goes out through
+    // SendPeerRecord. Commands without a code do nothing.
+    QCoro::Task<> SendSmileyOrSound(Command command);
+    // The code a smiley or sound command sends.
+    static std::optional<QString> codeForCommand(Command command);
+
+    // The listener identified a sender: the received dialog's m_from, and the send dialog's
+    // m_to and m_replyAddress (an open send dialog shows the change).
+    void noteSender(const QString &from, const QString &replyAddress);
+    // Shows a received message with the notification sound; completes when the dialog has
+    // closed (after any reply written from it). m_message is empty afterwards.
+    QCoro::Task<> showReceivedMessage(QString message);
+
+private:
+    QCoro::Task<> runSendDialog(DialogOwner owner);
+    QCoro::Task<> Reply();
+
+    SessionState &m_session;
+    const ContactTable &m_contacts;
+    PeerSender &m_sender;
+    Notices &m_notices;
+    MessageUi &m_ui;
+    SendMessageFields &m_send;
+    ReceivedMessageFields &m_received;
+    QPointer<DialogView> m_openSendView;
+};
+
+} // namespace quibo

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "base/SessionState.h"
+#include "base/Timings.h"
+#include "notices/PopupAnimation.h"
+#include "ports/NoticeUi.h"
+#include "ports/SoundPlayer.h"
+
+namespace quibo {
+
+// The message box, the smiley and "Sending ..." popups with their animations, the hint,
+// the About box and the notification sound.
+class Notices {
+public:
+    // `context` owns the animation timers: they stop when it is destroyed.
+    Notices(QObject &context, NoticeUi &ui, SoundPlayer &sound, const Timings &timings,
+            PopupCounters &counters);
+
+    QCoro::Task<> showSystemMessage(DialogOwner owner, QString line1, QString line2);
+    // Completes when the user closes the popup.
+    QCoro::Task<> showSmiley(Smiley smiley, QString fromName);
+    // Completes when the animation has closed the popup by itself.
+    QCoro::Task<> showSending(DialogOwner owner);
+    QCoro::Task<> showHint(DialogOwner owner);
+    QCoro::Task<> showAbout(DialogOwner owner);
+    // Starts "mail.snd" and returns at once.
+    void playNotificationSound();
+
+private:
+    using Step = animation::Tick (*)(int &);
+    QCoro::Task<> animate(PictureView &view, Timings::ms period, Step step, int &counter);
+
+    QObject &m_context;
+    NoticeUi &m_ui;
+    SoundPlayer &m_sound;
+    const Timings &m_timings;
+    PopupCounters &m_counters;
+};
+
+} // namespace quibo

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ports/NoticeUi.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+
+class QDialog;
+class QWidget;
+
+namespace quibo {
+
+class CSendingDlg;
+class CSmileyDlg;
+
+// The message box and the popups as real windows. The smiley popups and "Sending ..." exist
+// for the whole run and are reused; the message box, the hint and the About box are made
+// for one showing and deleted when they close.
+class WidgetNoticeUi : public QObject, public NoticeUi {
+    Q_OBJECT
+public:
+    // `mainWindow` is the window that DialogOwner::MainWindow dialogs are modal to.
+    explicit WidgetNoticeUi(QWidget *mainWindow = nullptr, QObject *parent = nullptr);
+    ~WidgetNoticeUi() override;
+
+    QCoro::Task<> showSystemMessage(DialogOwner owner, QString line1, QString line2) override;
+    std::unique_ptr<PictureView> openSmiley(Smiley smiley, QString fromName) override;
+    std::unique_ptr<PictureView> openSending(DialogOwner owner) override;
+    QCoro::Task<> showHint(DialogOwner owner) override;
+    QCoro::Task<> showAbout(DialogOwner owner) override;
+
+    // The global popups.
+    CSmileyDlg &smileyPopup(Smiley smiley);
+    CSendingDlg &sendingPopup();
+
+private:
+    QCoro::Task<> showUntilClosed(QDialog *dialog, DialogOwner owner);
+
+    QPointer<QWidget> m_mainWindow;
+    std::array<QPointer<CSmileyDlg>, 7> m_smileys;
+    QPointer<CSendingDlg> m_sending;
+    QList<QPointer<QDialog>> m_oneShot; // open message boxes, hints and About boxes
+};
+
+} // namespace quibo

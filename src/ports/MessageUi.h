@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ports/DialogOwner.h"
+#include "ports/DialogView.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace quibo {
+
+// The data members of the one send-message dialog object. Every sender uses them, whether
+// the dialog is on screen or not: m_message is the one-record mailbox of SendPeerRecord.
+struct SendMessageFields {
+    QString m_message;
+    QString m_to;
+    QString m_replyAddress;
+    QString m_replyMode; // "1" while open as a reply, "0" after one, empty at start
+};
+
+struct ReceivedMessageFields {
+    QString m_message;
+    QString m_from;
+};
+
+// The message dialogs. Each is shown over its fields: the send dialog writes every edit into
+// fields.m_message at once; refresh() shows fields changed from elsewhere.
+class MessageUi {
+public:
+    static constexpr int SendButton = 1009;
+    static constexpr int CancelButton = 2;
+    static constexpr int OkButton = 1;
+    static constexpr int ReplyButton = 1013;
+
+    virtual ~MessageUi() = default;
+    // "Quibo32 - Send Message": actions SendButton and CancelButton.
+    virtual std::unique_ptr<DialogView> openSendMessage(DialogOwner owner, SendMessageFields &fields) = 0;
+    // "Quibo32 - Received Message": actions OkButton and ReplyButton.
+    virtual std::unique_ptr<DialogView> openReceivedMessage(ReceivedMessageFields &fields) = 0;
+};
+
+} // namespace quibo

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quibo {
+
+// The desktop: opening documents with their associated program, and starting programs.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Opens the file with its default program; the result is not examined.
+    virtual void openDocument(const QString &absolutePath) = 0;
+    // Starts a program without waiting for it.
+    virtual void startProgram(const QString &program, const QStringList &arguments,
+                              const QString &workingDirectory) = 0;
+};
+
+} // namespace quibo
