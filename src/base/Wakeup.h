@@ -1,21 +1,27 @@
 #pragma once
 
+#include "base/Tasks.h"
+
 #include <QCoro/QCoroTask>
 #include <QObject>
 #include <QTimer>
 
 #include <chrono>
 #include <coroutine>
+#include <memory>
 
 namespace quibo {
 
-// Lets one task wait for "something happened" on the object it is a child of. Signals that
-// arrive in bursts wake the task once, from the event loop; a wait on a destroyed Wakeup never
-// resumes. (A plain signal await resumes once per queued emission, which breaks on bursts.)
+// Lets one task wait for "something happened" on the object it is a child of: the one way a
+// task waits. Signals that arrive in bursts wake the task once, and always from the event loop,
+// never from inside the emitting object. A wake-up meant for an earlier wait (queued before that
+// wait timed out) never ends a later one. When the Wakeup is destroyed, or the waiting task's
+// owner has gone, the task is unwound by TaskCancelled instead of resumed.
 class Wakeup : public QObject {
     Q_OBJECT
 public:
     explicit Wakeup(QObject *parent);
+    ~Wakeup() override;
 
     // Wakes the waiting task, or the next one to wait.
     void wake();
@@ -24,28 +30,35 @@ public:
     struct Awaiter {
         Wakeup *wakeup;
         std::chrono::milliseconds timeout;
-        bool await_ready() const noexcept { return wakeup->m_pending; }
-        void await_suspend(std::coroutine_handle<> waiter) noexcept;
+        bool refused = false;
+        bool await_ready();
+        void await_suspend(std::coroutine_handle<> waiter);
         // True when woken, false when the timeout passed first.
-        bool await_resume() const noexcept { return std::exchange(wakeup->m_pending, false); }
+        bool await_resume();
     };
-    // Completes at the next wake, or after `timeout` (negative: never times out).
+    // Completes at the next wake, or after `timeout` (negative: never times out). Only one task
+    // may wait at a time: a second one is refused with a logged error and gets false at once.
     Awaiter next(std::chrono::milliseconds timeout = std::chrono::milliseconds(-1))
     {
         return {this, timeout};
     }
 
 private:
-    void resumeWaiter();
+    void resumeWaiter(quint64 wait);
 
     std::coroutine_handle<> m_waiter;
+    std::shared_ptr<task_detail::TaskTag> m_waiterTask;
+    quint64 m_wait = 0;      // counts the waits that suspended; tells a stale wake-up from a current one
+    quint64 m_queuedFor = 0; // the wait a queued wake-up is meant for
     bool m_pending = false;
-    bool m_resumeQueued = false;
+    bool m_unwind = false; // the wait ends by TaskCancelled
+    bool m_destroying = false;
     QTimer m_timeout;
 };
 
-// Waits for the next emission of a signal without arguments. The wait belongs to `sender`: when
-// it is destroyed first, the task is never resumed. Returns false when `timeout` passed first.
+// Waits for the next emission of `signal` (its arguments are not kept). The wait belongs to
+// `sender`: when it is destroyed first, the task is unwound. Returns false when `timeout`
+// passed first.
 template <typename Sender, typename Signal>
 QCoro::Task<bool> nextSignal(Sender *sender, Signal signal,
                              std::chrono::milliseconds timeout = std::chrono::milliseconds(-1))

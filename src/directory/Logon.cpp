@@ -2,6 +2,7 @@
 
 #include "base/Config.h"
 #include "base/SessionState.h"
+#include "base/Tasks.h"
 #include "base/Timings.h"
 #include "directory/ContactPass.h"
 #include "directory/DirectoryClient.h"
@@ -20,7 +21,7 @@ Logon::Logon(Parts parts, QObject *parent) : QObject(parent), m_parts(std::move(
 
 void Logon::start()
 {
-    LogonThread();
+    startTask(this, "logon", [this] { return LogonThread(); });
 }
 
 QCoro::Task<> Logon::LogonThread()

@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include "base/Tasks.h"
 #include "base/WorkingDirectory.h"
 #include "contacts/ContactTable.h"
 #include "messaging/Messaging.h"
@@ -47,7 +48,7 @@ void MainWindow::post(Input input)
         return;
     m_pending.enqueue(input);
     if (!m_running)
-        drain();
+        startTask(this, "main window", [this] { return drain(); });
 }
 
 void MainWindow::onDismissed()
@@ -60,8 +61,15 @@ void MainWindow::onDismissed()
 QCoro::Task<> MainWindow::drain()
 {
     m_running = true;
-    while (!m_pending.isEmpty() && !m_ended)
-        co_await run(m_pending.dequeue());
+    try {
+        while (!m_pending.isEmpty() && !m_ended)
+            co_await run(m_pending.dequeue());
+    } catch (const TaskCancelled &) {
+        throw; // the window is going away: touch nothing
+    } catch (...) {
+        m_running = false; // the next input starts the task afresh; startTask logs the failure
+        throw;
+    }
     m_running = false;
 }
 

@@ -1,6 +1,7 @@
 #include "peer/Listener.h"
 
 #include "base/Await.h"
+#include "base/Tasks.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/PeerRecord.h"
@@ -29,7 +30,7 @@ void Listener::start()
     if (m_started)
         return;
     m_started = true;
-    ListenerThread();
+    startTask(this, "listener", [this] { return ListenerThread(); });
 }
 
 bool Listener::isListening() const

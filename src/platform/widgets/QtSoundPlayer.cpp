@@ -1,6 +1,7 @@
 #include "platform/widgets/QtSoundPlayer.h"
 
 #include "base/Await.h"
+#include "base/Tasks.h"
 #include "base/Wakeup.h"
 #include "platform/WavInfo.h"
 
@@ -29,7 +30,7 @@ QtSoundPlayer::QtSoundPlayer(WorkingDirectory workDir, QObject *parent)
 
 void QtSoundPlayer::playAsync(QString fileName)
 {
-    play(std::move(fileName)); // runs on by itself; nobody waits for it
+    startTask(this, "sound", [this, fileName] { return play(fileName); });
 }
 
 QCoro::Task<> QtSoundPlayer::play(QString fileName)
