@@ -3,12 +3,11 @@
 #include "base/Config.h"
 #include "base/Timings.h"
 #include "base/Utf8.h"
+#include "base/Wakeup.h"
 
-#include <QCoro/QCoroNetworkReply>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 #include <QUrl>
 
 namespace quibo {
@@ -104,13 +103,11 @@ QCoro::Task<DirectoryReply> DirectoryClient::get(QByteArray target)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     QNetworkReply *reply = m_network->get(request);
     Q_EMIT requestSent(target);
-    // The reply owns the time limit, so a reply that has gone leaves no timer behind.
-    auto *limit = new QTimer(reply);
-    limit->setSingleShot(true);
-    connect(limit, &QTimer::timeout, reply, &QNetworkReply::abort);
-    limit->start(m_timings.httpTimeout);
-
-    co_await reply;
+    if (!reply->isFinished()) {
+        const bool finished = co_await nextSignal(reply, &QNetworkReply::finished, m_timings.httpTimeout);
+        if (!finished)
+            reply->abort(); // the time limit: an internet error like any other
+    }
     DirectoryReply result;
     // Whatever status the server answered with, its body is the reply: only a failure to
     // get an answer at all (refused, unknown host, time-out, cut off) is an internet error.

@@ -1,9 +1,11 @@
 #include "directory/OwnAddress.h"
 
-#include <QCoro/QCoroSignal>
+#include "base/Wakeup.h"
+
 #include <QHostInfo>
 #include <QNetworkInterface>
-#include <QTimer>
+
+#include <memory>
 
 namespace quibo {
 
@@ -11,41 +13,14 @@ namespace {
 
 bool isUsableIPv4(const QHostAddress &address)
 {
-    return address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback() && !address.isNull()
-           && address != QHostAddress(QHostAddress::AnyIPv4);
+    return address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback() &&
+           !address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4);
 }
-
-// Answers one host name look-up, or nothing once the time is up, whichever comes first.
-class HostLookup : public QObject {
-    Q_OBJECT
-public:
-    HostLookup(QObject *parent, std::chrono::milliseconds limit) : QObject(parent)
-    {
-        auto *timer = new QTimer(this);
-        timer->setSingleShot(true);
-        connect(timer, &QTimer::timeout, this, [this] { finish({}); });
-        timer->start(limit);
-        QHostInfo::lookupHost(QHostInfo::localHostName(), this,
-                              [this](const QHostInfo &info) { finish(info.addresses()); });
-    }
-
-Q_SIGNALS:
-    void finished(QList<QHostAddress> addresses);
-
-private:
-    void finish(const QList<QHostAddress> &addresses)
-    {
-        if (m_done)
-            return;
-        m_done = true;
-        Q_EMIT finished(addresses);
-    }
-    bool m_done = false;
-};
 
 } // namespace
 
-QString chooseOwnAddress(const QList<QHostAddress> &hostNameAddresses, const QList<InterfaceAddresses> &interfaces)
+QString chooseOwnAddress(const QList<QHostAddress> &hostNameAddresses,
+                         const QList<InterfaceAddresses> &interfaces)
 {
     for (const QHostAddress &address : hostNameAddresses) {
         if (address.protocol() != QAbstractSocket::IPv4Protocol)
@@ -71,8 +46,8 @@ QList<InterfaceAddresses> localInterfaces()
     const QList<QNetworkInterface> all = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &interface : all) {
         InterfaceAddresses entry;
-        entry.up = interface.flags().testFlag(QNetworkInterface::IsUp)
-                   && interface.flags().testFlag(QNetworkInterface::IsRunning);
+        entry.up = interface.flags().testFlag(QNetworkInterface::IsUp) &&
+                   interface.flags().testFlag(QNetworkInterface::IsRunning);
         entry.loopback = interface.flags().testFlag(QNetworkInterface::IsLoopBack);
         const QList<QNetworkAddressEntry> entries = interface.addressEntries();
         for (const QNetworkAddressEntry &address : entries)
@@ -84,12 +59,16 @@ QList<InterfaceAddresses> localInterfaces()
 
 QCoro::Task<QString> findOwnAddress(QObject *context, std::chrono::milliseconds limit)
 {
-    auto *lookup = new HostLookup(context, limit);
-    const QList<QHostAddress> addresses = co_await qCoro(lookup, &HostLookup::finished);
-    lookup->deleteLater();
-    co_return chooseOwnAddress(addresses, localInterfaces());
+    auto *answered = new Wakeup(context);
+    // Shared with the look-up, which may still answer after the time is up.
+    auto found = std::make_shared<QList<QHostAddress>>();
+    QHostInfo::lookupHost(QHostInfo::localHostName(), answered, [answered, found](const QHostInfo &info) {
+        *found = info.addresses();
+        answered->wake();
+    });
+    const bool inTime = co_await answered->next(limit);
+    answered->deleteLater();
+    co_return chooseOwnAddress(inTime ? *found : QList<QHostAddress>{}, localInterfaces());
 }
 
 } // namespace quibo
-
-#include "OwnAddress.moc"

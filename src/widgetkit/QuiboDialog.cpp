@@ -1,33 +1,10 @@
 #include "widgetkit/QuiboDialog.h"
 
-#include <QCoro/QCoroSignal>
-#include <QPointer>
+#include "base/Wakeup.h"
+
 #include <QShowEvent>
 
 namespace quibo {
-
-namespace {
-// Turns "finished or destroyed, whichever comes first" into one signal that lives as long
-// as the waiting side needs it.
-class CloseRelay : public QObject {
-    Q_OBJECT
-public:
-    using QObject::QObject;
-    void fire()
-    {
-        if (m_fired)
-            return;
-        m_fired = true;
-        Q_EMIT fired();
-    }
-
-Q_SIGNALS:
-    void fired();
-
-private:
-    bool m_fired = false;
-};
-} // namespace
 
 QuiboDialog::QuiboDialog(QWidget *parent, Qt::WindowFlags flags) : QDialog(parent, flags)
 {
@@ -60,14 +37,12 @@ QCoro::Task<> untilClosed(QObject *context, QDialog *dialog)
 {
     if (!dialog || !dialog->isVisible())
         co_return;
-    QPointer<CloseRelay> relay = new CloseRelay(context);
-    QObject::connect(dialog, &QDialog::finished, relay.data(), &CloseRelay::fire);
-    QObject::connect(dialog, &QObject::destroyed, relay.data(), &CloseRelay::fire);
-    co_await qCoro(relay.data(), &CloseRelay::fired);
-    if (relay)
-        relay->deleteLater();
+    // Owned by `context`, not the dialog: the wait must outlive a dialog deleted on close.
+    auto *closed = new Wakeup(context);
+    QObject::connect(dialog, &QDialog::finished, closed, &Wakeup::wake);
+    QObject::connect(dialog, &QObject::destroyed, closed, &Wakeup::wake);
+    co_await closed->next();
+    closed->deleteLater();
 }
 
 } // namespace quibo
-
-#include "QuiboDialog.moc"
