@@ -53,7 +53,7 @@ std::optional<QString> Messaging::codeForCommand(Command command)
 
 QCoro::Task<> Messaging::SendMessageCommand()
 {
-    if (m_session.replyPending || m_openSendView)
+    if (m_session.replyPending || m_sendView)
         co_return;
     m_session.sendDialogOpen = true;
     co_await runSendDialog(DialogOwner::MainWindow);
@@ -62,7 +62,7 @@ QCoro::Task<> Messaging::SendMessageCommand()
 
 QCoro::Task<> Messaging::SendMessageToSelected()
 {
-    if (m_session.replyPending || m_openSendView)
+    if (m_session.replyPending || m_sendView)
         co_return;
     if (m_contacts.isValid(m_session.selectedContact))
         m_send.m_to = m_contacts.contact(m_session.selectedContact).displayHandle;
@@ -75,8 +75,7 @@ QCoro::Task<> Messaging::SendSmileyOrSound(Command command)
     if (!code)
         co_return;
     co_await m_notices.showSending(DialogOwner::MainWindow);
-    m_send.m_message = *code;
-    co_await m_sender.SendPeerRecord(DialogOwner::MainWindow);
+    co_await sendAndEmpty(*code, DialogOwner::MainWindow);
 }
 
 void Messaging::noteSender(const QString &from, const QString &replyAddress)
@@ -84,33 +83,35 @@ void Messaging::noteSender(const QString &from, const QString &replyAddress)
     m_received.m_from = from;
     m_send.m_to = from;
     m_send.m_replyAddress = replyAddress;
-    if (m_openSendView)
-        m_openSendView->refresh();
+    if (m_sendView)
+        m_sendView->refresh();
 }
 
 QCoro::Task<> Messaging::showReceivedMessage(QString message)
 {
     m_received.m_message = std::move(message);
     m_notices.playNotificationSound();
-    const std::unique_ptr<DialogView> view = m_ui.openReceivedMessage(m_received);
+    m_receivedView = m_ui.openReceivedMessage(m_received);
+    DialogView &view = *m_receivedView;
     for (;;) {
-        const int action = co_await nextAction(*view);
+        const int action = co_await nextAction(view);
         if (action == MessageUi::ReplyButton) {
-            view->setButtonsEnabled(false);
+            view.setButtonsEnabled(false);
             co_await Reply();
             break;
         }
         if (action == MessageUi::OkButton || action == DialogView::Closed)
             break;
     }
-    view->close();
+    view.close();
+    m_receivedView.reset();
     m_received.m_message.clear();
 }
 
 QCoro::Task<> Messaging::Reply()
 {
     // With the send dialog already open, Reply only closes the received message.
-    if (m_session.sendDialogOpen || m_openSendView)
+    if (m_session.sendDialogOpen || m_sendView)
         co_return;
     m_send.m_replyMode = QStringLiteral("1");
     m_session.replyPending = true;
@@ -121,19 +122,29 @@ QCoro::Task<> Messaging::Reply()
 
 QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)
 {
-    const std::unique_ptr<DialogView> view = m_ui.openSendMessage(owner, m_send);
-    m_openSendView = view.get();
+    m_sendView = m_ui.openSendMessage(owner, m_send);
+    DialogView &view = *m_sendView;
     for (;;) {
-        const int action = co_await nextAction(*view);
+        const int action = co_await nextAction(view);
         if (action == MessageUi::SendButton) {
-            view->setButtonsEnabled(false);
-            co_await m_sender.SendPeerRecord(owner);
+            view.setButtonsEnabled(false);
+            co_await sendAndEmpty(m_send.m_message, owner);
             break;
         }
         if (action == MessageUi::CancelButton || action == DialogView::Closed)
             break;
     }
-    view->close();
+    view.close();
+    m_sendView.reset();
+}
+
+// Any send from the main window or the send dialog empties the dialog's text, sent or not,
+// before a failure is shown; only Cancel keeps it.
+QCoro::Task<> Messaging::sendAndEmpty(QString message, DialogOwner owner)
+{
+    const SendOutcome outcome = co_await m_sender.sendMessageRecord(std::move(message));
+    m_send.m_message.clear();
+    co_await m_sender.reportMessageOutcome(outcome, owner);
 }
 
 } // namespace quibo

@@ -5,8 +5,8 @@
 #include "ports/MessageUi.h"
 
 #include <QCoro/QCoroTask>
-#include <QPointer>
 
+#include <memory>
 #include <optional>
 
 namespace quibo {
@@ -30,8 +30,8 @@ public:
     // A double-click on the list, after it selected the contact: unless a reply is being
     // written, addresses the send dialog to the selected contact and shows it.
     QCoro::Task<> SendMessageToSelected();
-    // The 17 smiley and sound commands: "Sending ..." first, then the code goes out through
-    // SendPeerRecord. Commands without a code do nothing.
+    // The 17 smiley and sound commands: "Sending ..." first, then the code goes out as a
+    // message record. Commands without a code do nothing.
     QCoro::Task<> SendSmileyOrSound(Command command);
     // The code a smiley or sound command sends.
     static std::optional<QString> codeForCommand(Command command);
@@ -46,6 +46,7 @@ public:
 private:
     QCoro::Task<> runSendDialog(DialogOwner owner);
     QCoro::Task<> Reply();
+    QCoro::Task<> sendAndEmpty(QString message, DialogOwner owner);
 
     SessionState &m_session;
     const ContactTable &m_contacts;
@@ -54,7 +55,9 @@ private:
     MessageUi &m_ui;
     SendMessageFields &m_send;
     ReceivedMessageFields &m_received;
-    QPointer<DialogView> m_openSendView;
+    // The open dialogs live here, not in the tasks showing them, so they close with the client.
+    std::unique_ptr<DialogView> m_sendView;
+    std::unique_ptr<DialogView> m_receivedView;
 };
 
 } // namespace quibo

@@ -27,30 +27,33 @@ QCoro::Task<> Notices::showSystemMessage(DialogOwner owner, QString line1, QStri
 
 QCoro::Task<> Notices::showSmiley(Smiley smiley, QString fromName)
 {
-    const std::unique_ptr<PictureView> view = m_ui.openSmiley(smiley, std::move(fromName));
-    view->showPicture(smileyLook(smiley).firstPicture);
+    m_smiley = m_ui.openSmiley(smiley, std::move(fromName));
+    PictureView &view = *m_smiley;
+    view.showPicture(smileyLook(smiley).firstPicture);
     switch (smiley) {
     case Smiley::Wink:
-        co_await animate(*view, m_timings.winkTick, &animation::wink, m_counters.wink);
+        co_await animate(view, m_timings.winkTick, &animation::wink, m_counters.wink);
         break;
     case Smiley::Kiss:
-        co_await animate(*view, m_timings.kissTick, &animation::kiss, m_counters.kiss);
+        co_await animate(view, m_timings.kissTick, &animation::kiss, m_counters.kiss);
         break;
     case Smiley::Possessed:
-        co_await animate(*view, m_timings.possessedTick, &animation::possessed, m_counters.possessed);
+        co_await animate(view, m_timings.possessedTick, &animation::possessed, m_counters.possessed);
         break;
     default:
-        co_await untilClosed(*view);
+        co_await untilClosed(view);
         break;
     }
+    m_smiley.reset();
 }
 
 QCoro::Task<> Notices::showSending(DialogOwner owner)
 {
-    const std::unique_ptr<PictureView> view = m_ui.openSending(owner);
-    view->showPicture(animation::sendingOpeningPicture());
+    m_sending = m_ui.openSending(owner);
+    m_sending->showPicture(animation::sendingOpeningPicture());
     int counter = 1; // every showing starts afresh
-    co_await animate(*view, m_timings.sendingTick, &animation::sending, counter);
+    co_await animate(*m_sending, m_timings.sendingTick, &animation::sending, counter);
+    m_sending.reset();
 }
 
 QCoro::Task<> Notices::animate(PictureView &view, Timings::ms period, Step step, int &counter)

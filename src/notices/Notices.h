@@ -6,6 +6,8 @@
 #include "ports/NoticeUi.h"
 #include "ports/SoundPlayer.h"
 
+#include <memory>
+
 namespace quibo {
 
 // The message box, the smiley and "Sending ..." popups with their animations, the hint,
@@ -35,6 +37,10 @@ private:
     SoundPlayer &m_sound;
     const Timings &m_timings;
     PopupCounters &m_counters;
+    // The open popups live here, not in the tasks showing them, so they close with the client.
+    // One of each at a time: the listener shows smileys, the main window "Sending ...".
+    std::unique_ptr<PictureView> m_smiley;
+    std::unique_ptr<PictureView> m_sending;
 };
 
 } // namespace quibo

@@ -67,19 +67,28 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
 }
 
 PeerSender::PeerSender(RecordSender &sender, SessionState &session, const ContactTable &contacts,
-                       SendMessageFields &sendFields, Notices &notices)
+                       const SendMessageFields &sendFields, Notices &notices)
     : m_sender(sender), m_session(session), m_contacts(contacts), m_fields(sendFields), m_notices(notices)
 {
 }
 
-QCoro::Task<> PeerSender::SendPeerRecord(DialogOwner owner)
+QCoro::Task<> PeerSender::SendPeerRecord(QString message, DialogOwner owner)
+{
+    const SendOutcome outcome = co_await sendMessageRecord(std::move(message));
+    co_await reportMessageOutcome(outcome, owner);
+}
+
+QCoro::Task<SendOutcome> PeerSender::sendMessageRecord(QString message)
 {
     const QString destination = m_fields.m_replyMode == QStringLiteral("1")
                                     ? m_fields.m_replyAddress
                                     : m_contacts.addressOf(m_session.selectedContact);
-    const QByteArray block = peer::buildRecord(m_session.ownHandle, m_fields.m_message, peer::MessageBlock);
-    const SendOutcome outcome = co_await m_sender.sendRecord(destination, block);
-    m_fields.m_message.clear();
+    const QByteArray block = peer::buildRecord(m_session.ownHandle, message, peer::MessageBlock);
+    co_return co_await m_sender.sendRecord(destination, block);
+}
+
+QCoro::Task<> PeerSender::reportMessageOutcome(SendOutcome outcome, DialogOwner owner)
+{
     if (outcome == SendOutcome::SendFailed)
         co_await m_notices.showSystemMessage(owner, QStringLiteral("send error - error code 1003"),
                                              QString());

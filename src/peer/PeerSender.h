@@ -41,12 +41,16 @@ private:
 class PeerSender {
 public:
     PeerSender(RecordSender &sender, SessionState &session, const ContactTable &contacts,
-               SendMessageFields &sendFields, Notices &notices);
+               const SendMessageFields &sendFields, Notices &notices);
 
-    // Sends ownHandle + "|" + m_message in 522 bytes to m_replyAddress when m_replyMode is "1",
+    // Sends ownHandle + "|" + message in 522 bytes to m_replyAddress when m_replyMode is "1",
     // else to the selected contact. A failed connection is not reported; a failed send shows
-    // "send error - error code 1003". m_message is empty afterwards, in every case.
-    QCoro::Task<> SendPeerRecord(DialogOwner owner);
+    // "send error - error code 1003". The text is a parameter, never the send dialog's field,
+    // so sends from other tasks cannot take or clear what the user is typing.
+    QCoro::Task<> SendPeerRecord(QString message, DialogOwner owner);
+    // SendPeerRecord in two steps, for a caller that acts between the send and its report.
+    QCoro::Task<SendOutcome> sendMessageRecord(QString message);
+    QCoro::Task<> reportMessageOutcome(SendOutcome outcome, DialogOwner owner);
     // Sends handle + "|" + code + payload in 75 bytes. Failures: "Error Connecting - Error Code
     // 1050" or "Error Sending Request - Error Code 1010".
     QCoro::Task<> SendShortRecord(QString handle, QString address, QString payload, QString code,
@@ -58,7 +62,7 @@ private:
     RecordSender &m_sender;
     SessionState &m_session;
     const ContactTable &m_contacts;
-    SendMessageFields &m_fields;
+    const SendMessageFields &m_fields;
     Notices &m_notices;
 };
 

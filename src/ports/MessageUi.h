@@ -9,8 +9,8 @@
 
 namespace quibo {
 
-// The data members of the one send-message dialog object. Every sender uses them, whether
-// the dialog is on screen or not: m_message is the one-record mailbox of SendPeerRecord.
+// The data members of the one send-message dialog object. They outlive each showing: a text
+// typed and cancelled is there at the next one, until a send from the main window empties it.
 struct SendMessageFields {
     QString m_message;
     QString m_to;

@@ -234,8 +234,8 @@ TEST_F(TwoClients, AnnouncementsListAndUnlistContactsKeepingTheIndexes)
 
     auto announce = [&](TestClient &from, const char *code) {
         selectContact(from, QStringLiteral("bob"));
-        from.client->sendMessageFields().m_message = QString::fromLatin1(code) + from.client->session().ownAddress;
-        ASSERT_TRUE(finish(from.client->peerSender().SendPeerRecord(DialogOwner::Desktop)));
+        const QString text = QString::fromLatin1(code) + from.client->session().ownAddress;
+        ASSERT_TRUE(finish(from.client->peerSender().SendPeerRecord(text, DialogOwner::Desktop)));
     };
     const ContactTable &table = bob.client->contacts();
     announce(alice, "|001");

@@ -103,9 +103,10 @@ TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
 TEST_F(WireTest, LongMessageIsCutToItsBlockAndLongHandleToItsField)
 {
     alice.client->session().ownHandle = QStringLiteral("abcdefghij");
-    alice.client->sendMessageFields().m_message = QString(512, u'x');
     bool done = false;
-    alice.client->peerSender().SendPeerRecord(DialogOwner::MainWindow).then([&] { done = true; });
+    alice.client->peerSender().SendPeerRecord(QString(512, u'x'), DialogOwner::MainWindow).then([&] {
+        done = true;
+    });
     ASSERT_TRUE(bob.waitForRecords(1));
     EXPECT_EQ(bob.records.at(0).size(), 522);
     EXPECT_EQ(textOf(bob.records.at(0)), "abcdefghij|" + QByteArray(510, 'x'));
@@ -120,12 +121,12 @@ TEST(WireFailures, UnreachableAddressesAreToldOnlyBySendShortRecord)
     alice.client->contacts().setAddress(0, QStringLiteral("127.0.0.9"));
     selectContact(alice, QStringLiteral("ghost"));
 
-    alice.client->sendMessageFields().m_message = QStringLiteral("anyone?");
     bool done = false;
-    alice.client->peerSender().SendPeerRecord(DialogOwner::MainWindow).then([&] { done = true; });
+    alice.client->peerSender()
+        .SendPeerRecord(QStringLiteral("anyone?"), DialogOwner::MainWindow)
+        .then([&] { done = true; });
     ASSERT_TRUE(waitFor([&] { return done; }));
     EXPECT_TRUE(alice.ui.log.isEmpty());
-    EXPECT_TRUE(alice.client->sendMessageFields().m_message.isEmpty());
 
     done = false;
     alice.client->peerSender()
