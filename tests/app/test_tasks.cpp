@@ -1,0 +1,162 @@
+// How tasks wait, end and go away: Wakeup, startTask and the main window's task.
+#include "TestClient.h"
+
+#include "base/Tasks.h"
+#include "base/Wakeup.h"
+#include "mainwindow/MainWindow.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <stdexcept>
+
+using namespace quibo;
+using namespace quibo::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Collects the program's critical messages while it exists.
+class CriticalLog {
+public:
+    CriticalLog() : m_previous(qInstallMessageHandler(&CriticalLog::handle)) { lines().clear(); }
+    ~CriticalLog() { qInstallMessageHandler(m_previous); }
+    CriticalLog(const CriticalLog &) = delete;
+    CriticalLog &operator=(const CriticalLog &) = delete;
+    static QStringList &lines()
+    {
+        static QStringList collected;
+        return collected;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &, const QString &message)
+    {
+        if (type == QtCriticalMsg)
+            lines().append(message);
+    }
+    QtMessageHandler m_previous;
+};
+
+struct Waits {
+    std::optional<bool> first;
+    std::optional<bool> second;
+    qint64 secondMs = -1;
+    bool unwound = false; // the frame's locals were destroyed
+};
+
+// Sets Waits::unwound when the frame holding it goes.
+struct UnwindMark {
+    Waits *waits;
+    ~UnwindMark() { waits->unwound = true; }
+};
+
+QCoro::Task<> waitTwice(Wakeup *wakeup, std::chrono::milliseconds firstLimit, Waits *waits)
+{
+    const UnwindMark mark{waits};
+    waits->first = co_await wakeup->next(firstLimit);
+    QElapsedTimer clock;
+    clock.start();
+    waits->second = co_await wakeup->next(5000ms);
+    waits->secondMs = clock.elapsed();
+}
+
+QCoro::Task<> waitOnce(Wakeup *wakeup, Waits *waits)
+{
+    const UnwindMark mark{waits};
+    waits->first = co_await wakeup->next();
+}
+
+} // namespace
+
+// The time limit and a wake-up fall due in the same pass of the event loop, the wake-up first:
+// its resumption is still queued when the time limit ends the wait. It must not end the next.
+TEST(Wakeup, AWakeUpQueuedBeforeATimeOutDoesNotEndTheNextWait)
+{
+    QObject context;
+    auto *wakeup = new Wakeup(&context);
+    QTimer waker;
+    waker.setSingleShot(true);
+    QObject::connect(&waker, &QTimer::timeout, wakeup, &Wakeup::wake);
+    waker.start(0ms);
+    Waits waits;
+    waitTwice(wakeup, 0ms, &waits);
+
+    ASSERT_TRUE(waitFor([&] { return waits.first.has_value(); }));
+    QTest::qWait(100);
+    EXPECT_FALSE(waits.second.has_value()) << "ended after " << waits.secondMs << " ms";
+    wakeup->wake();
+    ASSERT_TRUE(waitFor([&] { return waits.second.has_value(); }));
+    EXPECT_TRUE(*waits.second);
+}
+
+TEST(Wakeup, ASecondWaiterIsRefusedLoudlyAndTheFirstStillWakes)
+{
+    const CriticalLog log;
+    QObject context;
+    auto *wakeup = new Wakeup(&context);
+    Waits first, second;
+    waitOnce(wakeup, &first);
+    waitOnce(wakeup, &second);
+    EXPECT_EQ(second.first, std::optional(false));
+    EXPECT_EQ(log.lines().size(), 1);
+
+    wakeup->wake();
+    ASSERT_TRUE(waitFor([&] { return first.first.has_value(); }));
+    EXPECT_TRUE(*first.first);
+}
+
+// Destroying what a task waits on, or the task's owner, unwinds the task: its frames go and
+// none of its code runs again.
+TEST(Wakeup, ATaskIsUnwoundWhenItsWaitOrItsOwnerGoes)
+{
+    {
+        auto context = std::make_unique<QObject>();
+        Waits waits;
+        waitOnce(new Wakeup(context.get()), &waits);
+        context.reset();
+        EXPECT_TRUE(waits.unwound);
+        EXPECT_FALSE(waits.first.has_value());
+    }
+    {
+        // The wait belongs to an object that outlives the owner.
+        QObject outside;
+        auto *wakeup = new Wakeup(&outside);
+        auto owner = std::make_unique<QObject>();
+        Waits waits;
+        startTask(owner.get(), "test", [wakeup, &waits] { return waitOnce(wakeup, &waits); });
+        owner.reset();
+        wakeup->wake();
+        ASSERT_TRUE(waitFor([&] { return waits.unwound; }));
+        EXPECT_FALSE(waits.first.has_value());
+    }
+}
+
+TEST(StartTask, AnExceptionIsLoggedWithTheTaskName)
+{
+    const CriticalLog log;
+    QObject owner;
+    startTask(&owner, "doomed", []() -> QCoro::Task<> { throw std::runtime_error("boom"); });
+    EXPECT_EQ(log.lines(), QStringList{QStringLiteral("Task \"doomed\" ended by an exception: boom")});
+}
+
+TEST(StartTask, AnExceptionInTheMainWindowsTaskLeavesTheWindowWorking)
+{
+    const CriticalLog log;
+    TestClient t;
+    ScriptedMainWindow view;
+    MainWindow window(t.client->session(), view, t.client->contacts(), t.client->messaging(),
+                      t.client->notices(), t.shell, t.client->workDir(),
+                      []() -> QCoro::Task<> { throw std::runtime_error("no session"); });
+    window.open();
+    view.closeBox();
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_EQ(log.lines().size(), 1);
+
+    view.choose(Command::About);
+    ASSERT_TRUE(waitFor([&] { return !window.isBusy(); }));
+    EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("about|main")});
+}
