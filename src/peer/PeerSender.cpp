@@ -66,9 +66,10 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
     co_return outcome;
 }
 
-PeerSender::PeerSender(RecordSender &sender, SessionState &session, const ContactTable &contacts,
-                       SendMessageFields &sendFields, Notices &notices)
-    : m_sender(sender), m_session(session), m_contacts(contacts), m_fields(sendFields), m_notices(notices)
+PeerSender::PeerSender(RecordSender &sender, const LogonState &session, const Selection &selection,
+                       const ContactTable &contacts, SendMessageFields &sendFields, Notices &notices)
+    : m_sender(sender), m_session(session), m_selection(selection), m_contacts(contacts),
+      m_fields(sendFields), m_notices(notices)
 {
 }
 
@@ -76,7 +77,7 @@ QCoro::Task<> PeerSender::SendPeerRecord(DialogOwner owner)
 {
     const QString destination = m_fields.m_replyMode == QStringLiteral("1")
                                     ? m_fields.m_replyAddress
-                                    : m_contacts.addressOf(m_session.selectedContact);
+                                    : m_contacts.addressOf(m_selection.selectedContact);
     const QByteArray block = peer::buildRecord(m_session.ownHandle, m_fields.m_message, peer::MessageBlock);
     const SendOutcome outcome = co_await m_sender.sendRecord(destination, block);
     m_fields.m_message.clear();
