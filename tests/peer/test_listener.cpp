@@ -6,9 +6,9 @@
 
 #include <QEventLoop>
 #include <QRandomGenerator>
-#include <QTcpServer>
-#include <QTest>
 #include <QTimer>
+#include <QTest>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 

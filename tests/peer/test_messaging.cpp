@@ -167,14 +167,9 @@ TEST_F(TwoClients, EverySmileyShowsItsPopupAndEverySoundPlaysItsClip)
 TEST_F(TwoClients, WordSoundsMatchOnFourOrFiveCharacters)
 {
     const std::pair<const char16_t *, const char16_t *> cases[] = {
-        {u"|FART", u"sys1.snd"},
-        {u"|BURP", u"sys2.snd"},
-        {u"|JAM", u"quibocfg.dat"},
-        {u"|JAM session", u"quibocfg.dat"},
-        {u"|FARX", u""},
-        {u"|BURPS", u"sys2.snd"},
-        {u"|SICK", u"sys1.snd,sys1.snd,sys2.snd,sys1.snd,sys2.snd,sys1.snd,hurl.snd,sys1.snd,sys1.snd,sys2."
-                   u"snd,sys1.snd"},
+        {u"|FART", u"sys1.snd"},       {u"|BURP", u"sys2.snd"}, {u"|JAM", u"quibocfg.dat"},
+        {u"|JAM session", u"quibocfg.dat"}, {u"|FARX", u""},   {u"|BURPS", u"sys2.snd"},
+        {u"|SICK", u"sys1.snd,sys1.snd,sys2.snd,sys1.snd,sys2.snd,sys1.snd,hurl.snd,sys1.snd,sys1.snd,sys2.snd,sys1.snd"},
     };
     int n = 0;
     for (const auto &[body, clips] : cases) {

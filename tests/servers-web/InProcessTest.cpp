@@ -155,12 +155,10 @@ TEST(BindFailureTest, SaysWhereAndWhy)
         QString expected;
     } cases[] = {
         {u"0.0.0.0"_s, 80, EACCES,
-         u"Cannot listen on 0.0.0.0:80: Permission denied. Ports below 1024 need root or the "
-         u"CAP_NET_BIND_SERVICE"
+         u"Cannot listen on 0.0.0.0:80: Permission denied. Ports below 1024 need root or the CAP_NET_BIND_SERVICE"
          " capability (sudo setcap cap_net_bind_service=+ep quiboweb)."_s},
         {u"127.0.0.1"_s, 8080, EADDRINUSE,
-         u"Cannot listen on 127.0.0.1:8080: Address already in use. Another program (or another Quibo32 web "
-         u"server)"
+         u"Cannot listen on 127.0.0.1:8080: Address already in use. Another program (or another Quibo32 web server)"
          " already uses this port."_s},
         {u"10.9.9.9"_s, 8080, EADDRNOTAVAIL,
          u"Cannot listen on 10.9.9.9:8080: Cannot assign requested address. This machine has no such address."_s},
