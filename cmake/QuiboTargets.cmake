@@ -4,6 +4,12 @@ if(QUIBO_SANITIZE)
   add_compile_options(-fsanitize=${QUIBO_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${QUIBO_SANITIZE})
 endif()
+if(QUIBO_BUILD_FUZZ)
+  # The libraries the fuzz targets link are instrumented too, so coverage guides the fuzzer.
+  # clang 14 cannot compile coroutines with -fsanitize=function.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize=function -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 
 # quibo_strict(target): the warning level and Qt strictness every project target is built with.
 function(quibo_strict target)
@@ -54,7 +60,6 @@ function(quibo_fuzzer name)
     add_custom_target(quibo_fuzz_targets)
   endif()
   add_executable(fuzz-${name} ${ARG_SOURCES})
-  target_include_directories(fuzz-${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_compile_options(fuzz-${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
   target_link_options(fuzz-${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_libraries(fuzz-${name} PRIVATE ${ARG_LIBS})

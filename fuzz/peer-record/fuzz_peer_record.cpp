@@ -1,4 +1,5 @@
 // Feeds arbitrary bytes, as a connection would deliver them, to the record parser.
+#include "base/Limits.h"
 #include "peer/PeerRecord.h"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (const std::optional<Code> code = matchCode(record.body))
             check(record.body.startsWith(codeEntry(*code).text));
         if (const std::optional<FileOfferText> offer = parseFileOffer(record.body))
-            check(offer->sizeText.toUtf8().size() <= SizeTextBytes);
+            check(offer->sizeText.toUtf8().size() <= quibo::limits::SizeTextBytes);
     }
 
     // What was parsed goes out and comes back unchanged when it fits a block.

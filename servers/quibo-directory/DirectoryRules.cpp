@@ -1,6 +1,7 @@
 #include "DirectoryRules.h"
 
 #include "base/DottedAddress.h"
+#include "base/Limits.h"
 #include "base/Utf8.h"
 
 #include "UserInfo.h"
@@ -32,8 +33,8 @@ std::optional<QString> handleProblem(const QString &handle)
 {
     if (handle.isEmpty())
         return u"the handle is empty"_s;
-    if (handle.toUtf8().size() > maxHandleBytes)
-        return u"the handle is longer than %1 characters"_s.arg(maxHandleBytes);
+    if (handle.toUtf8().size() > limits::HandleBytes)
+        return u"the handle is longer than %1 characters"_s.arg(limits::HandleBytes);
     for (const QChar c : handle) {
         // "|" separates the handle in peer records, "<" starts an error page, line ends
         // break the line-based files, and slashes would make a path of it.
@@ -89,13 +90,14 @@ std::variant<QString, BroadcastError> broadcastFromFile(const QByteArray &conten
         lines.removeLast();
     if (lines.isEmpty())
         return BroadcastError{u"the file is empty; use --clear-broadcast to remove the message"_s};
-    if (lines.size() > maxBroadcastLines)
-        return BroadcastError{
-            u"the message has %1 lines; at most %2 are shown"_s.arg(lines.size()).arg(maxBroadcastLines)};
+    if (lines.size() > limits::BroadcastLines)
+        return BroadcastError{u"the message has %1 lines; at most %2 are shown"_s.arg(lines.size())
+                                  .arg(limits::BroadcastLines)};
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
-        if (line.toUtf8().size() > maxBroadcastLineBytes)
-            return BroadcastError{u"line %1 is longer than %2 bytes"_s.arg(i + 1).arg(maxBroadcastLineBytes)};
+        if (line.toUtf8().size() > limits::BroadcastLineBytes)
+            return BroadcastError{
+                u"line %1 is longer than %2 bytes"_s.arg(i + 1).arg(limits::BroadcastLineBytes)};
         for (const QChar c : line) {
             if (isControl(c))
                 return BroadcastError{u"line %1 holds a control character"_s.arg(i + 1)};

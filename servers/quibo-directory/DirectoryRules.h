@@ -10,7 +10,6 @@ namespace quibo::directory {
 // The handle every directory knows, always at the local address.
 inline constexpr QStringView loopBackHandle = u"LoopBack";
 inline constexpr QStringView loopBackAddress = u"127.0.0.1";
-inline constexpr qsizetype maxHandleBytes = 10;
 
 // Why a handle cannot be registered, or nullopt when it can.
 // Lookups never need this: a handle that cannot be registered is simply unknown.
@@ -25,9 +24,6 @@ bool isPublishableAddress(const QString &address);
 // An info field as stored: control characters become spaces (the value is shown as one
 // line), then cut to `maxBytes` UTF-8 bytes without splitting a character.
 QString cleanInfoField(const QString &value, qsizetype maxBytes);
-
-inline constexpr int maxBroadcastLines = 5;
-inline constexpr qsizetype maxBroadcastLineBytes = 80;
 
 // The operator's broadcast file turned into the reply body (every line ended by CR LF),
 // or why it cannot be used.

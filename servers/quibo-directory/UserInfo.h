@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Limits.h"
+
 #include <QString>
 
 #include <array>
@@ -28,16 +30,16 @@ struct UserField {
 
 // The same limits as the client's edit boxes.
 inline constexpr std::array<UserField, 10> userFields{{
-    {u"password", 10, &UserInfo::password},
-    {u"first", 30, &UserInfo::first},
-    {u"last", 30, &UserInfo::last},
-    {u"email", 64, &UserInfo::email},
-    {u"city", 30, &UserInfo::city},
-    {u"state", 30, &UserInfo::state},
-    {u"country", 25, &UserInfo::country},
-    {u"sex", 6, &UserInfo::sex},
-    {u"age", 3, &UserInfo::age},
-    {u"persinfo", 100, &UserInfo::persinfo},
+    {u"password", limits::PasswordBytes, &UserInfo::password},
+    {u"first", limits::NameBytes, &UserInfo::first},
+    {u"last", limits::NameBytes, &UserInfo::last},
+    {u"email", limits::EmailBytes, &UserInfo::email},
+    {u"city", limits::PlaceBytes, &UserInfo::city},
+    {u"state", limits::PlaceBytes, &UserInfo::state},
+    {u"country", limits::CountryBytes, &UserInfo::country},
+    {u"sex", limits::SexBytes, &UserInfo::sex},
+    {u"age", limits::AgeBytes, &UserInfo::age},
+    {u"persinfo", limits::PersonalInfoBytes, &UserInfo::persinfo},
 }};
 
 } // namespace quibo::directory

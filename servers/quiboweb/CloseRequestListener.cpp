@@ -1,6 +1,6 @@
 #include "CloseRequestListener.h"
 
-#include "directory/WindowKey.h"
+#include "base/WindowKey.h"
 
 #include <QLocalSocket>
 

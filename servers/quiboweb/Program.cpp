@@ -6,7 +6,7 @@
 #include "ServedQueue.h"
 #include "WebServer.h"
 #include "WebServerWindow.h"
-#include "directory/WindowKey.h"
+#include "base/WindowKey.h"
 
 #include <QApplication>
 #include <QCoreApplication>

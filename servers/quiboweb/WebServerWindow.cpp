@@ -1,7 +1,7 @@
 #include "WebServerWindow.h"
 
 #include "ServedRequest.h"
-#include "directory/WindowKey.h"
+#include "base/WindowKey.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -3,33 +3,38 @@
 #include "app/Session.h"
 #include "app/Startup.h"
 #include "base/Config.h"
-#include "base/SessionState.h"
+#include "base/LogonState.h"
 #include "base/Timings.h"
 #include "base/WorkingDirectory.h"
 #include "channel/ChannelJoin.h"
 #include "channel/PrivateChatPeer.h"
+#include "consent/ContactRequests.h"
 #include "contacts/ContactBook.h"
-#include "contacts/ContactRequests.h"
 #include "contacts/ContactTable.h"
 #include "contacts/ContactsFile.h"
-#include "directory/ContactPages.h"
 #include "directory/DirectorySession.h"
-#include "directory/Registration.h"
+#include "directory/UserInfoCommands.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/Selection.h"
 #include "messaging/Messaging.h"
+#include "messaging/MessagingFeature.h"
+#include "messaging/MessagingState.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
 #include "peer/PeerSender.h"
+#include "peer/Presence.h"
 #include "ports/Ports.h"
+#include "transfer/FileOffers.h"
 #include "transfer/FileReception.h"
 
 #include <QObject>
 
 namespace quibo {
 
-// One client: its configuration, state and tasks, wired to the ports it was given.
-// The program makes one; tests make two or three in one process.
+// One client: its configuration, state and tasks, wired to the ports it was given. The
+// program makes one; tests make two or three in one process. This is where the layers meet:
+// each feature is a member that registers its record handlers and commands as it is made.
 class Client : public QObject {
     Q_OBJECT
 public:
@@ -39,10 +44,16 @@ public:
     // Shows the start-up dialog; the program ends when it closes.
     void start();
 
-    SessionState &session() { return m_session; }
+    // Each feature's state, writable here for tests; the features themselves get it read-only,
+    // except its one writer.
+    LogonState &logon() { return m_logon; }
+    Selection &selection() { return m_selection; }
+    MessagingState &messagingState() { return m_messagingState; }
     PopupCounters &popupCounters() { return m_counters; }
+
     Notices &notices() { return m_notices; }
     Session &tasks() { return m_tasks; }
+    const Startup &startup() const { return m_startup; }
     const Config &config() const { return m_config; }
     const Timings &timings() const { return m_timings; }
     const WorkingDirectory &workDir() const { return m_workDir; }
@@ -51,27 +62,29 @@ public:
     ContactTable &contacts() { return m_contacts; }
     ContactBook &contactBook() { return m_contactBook; }
     PeerSender &peerSender() { return m_peerSender; }
-    Messaging &messaging() { return m_messaging; }
+    Dispatcher &dispatcher() { return m_dispatcher; }
     Listener &listener() { return *m_listener; }
-    ContactRequests &contactRequests() { return m_contactRequests; }
-    ChannelJoin &channelJoin() { return m_channelJoin; }
-    PrivateChatPeer &privateChat() { return m_privateChat; }
-    FileReception &fileReception() { return m_fileReception; }
     DirectorySession &directorySession() { return *m_directorySession; }
     DirectoryClient &directory() { return m_directorySession->directory(); }
     MainWindow &mainWindow() { return m_mainWindowTask; }
+    Messaging &messaging() { return m_messaging; }
+    ContactRequests &contactRequests() { return m_contactRequests; }
+    ChannelJoin &channelJoin() { return m_channelJoin; }
+    PrivateChatPeer &privateChat() { return m_privateChat; }
+    FileOffers &fileOffers() { return m_fileOffers; }
+    FileReception &fileReception() { return m_fileReception; }
     // "&Change Your Info"; none without a registration port.
-    ChangeInfo *changeInfo() { return m_changeInfo; }
-    ContactPages &contactPages() { return m_contactPages; }
+    ChangeInfo *changeInfo() { return m_userInfoCommands.changeInfo(); }
+    ContactPages &contactPages() { return m_userInfoCommands.contactPages(); }
 
 private:
-    void wireUserInfoCommands();
-
     Config m_config;
     Timings m_timings;
     WorkingDirectory m_workDir;
     Ports m_ports;
-    SessionState m_session;
+    LogonState m_logon;
+    Selection m_selection;
+    MessagingState m_messagingState;
     PopupCounters m_counters;
     Notices m_notices;
     SendMessageFields m_sendFields;
@@ -82,19 +95,23 @@ private:
     ContactBook m_contactBook;
     RecordSender *m_recordSender;
     PeerSender m_peerSender;
-    Messaging m_messaging;
-    ContactRequests m_contactRequests;
-    ChannelJoin m_channelJoin;
-    PrivateChatPeer m_privateChat;
-    FileReception m_fileReception;
     Dispatcher m_dispatcher;
     Listener *m_listener;
     DirectorySession *m_directorySession;
     MainWindow m_mainWindowTask;
-    ChangeInfo *m_changeInfo = nullptr;
-    ContactPages m_contactPages;
     Session m_tasks;
     Startup m_startup;
+
+    // The features, plugged into the listener's dispatcher and the main window's commands.
+    Presence m_presence;
+    Messaging m_messaging;
+    MessagingFeature m_messagingFeature;
+    ContactRequests m_contactRequests;
+    ChannelJoin m_channelJoin;
+    PrivateChatPeer m_privateChat;
+    FileOffers m_fileOffers;
+    FileReception m_fileReception;
+    UserInfoCommands m_userInfoCommands;
 };
 
 } // namespace quibo

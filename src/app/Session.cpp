@@ -9,7 +9,7 @@
 
 namespace quibo {
 
-Session::Session(SessionState &session, MainWindowView &mainWindow, ProcessControl &process, QObject *parent)
+Session::Session(LogonState &session, MainWindowView &mainWindow, ProcessControl &process, QObject *parent)
     : QObject(parent), m_session(session), m_mainWindow(mainWindow), m_process(process)
 {
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/SessionState.h"
+#include "base/LogonState.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -17,7 +17,7 @@ class ProcessControl;
 class Session : public QObject {
     Q_OBJECT
 public:
-    Session(SessionState &session, MainWindowView &mainWindow, ProcessControl &process,
+    Session(LogonState &session, MainWindowView &mainWindow, ProcessControl &process,
             QObject *parent = nullptr);
 
     // Starts the main window's task, logon and the listener, then the local web server.
@@ -33,7 +33,7 @@ public:
 private:
     void runMainWindow();
 
-    SessionState &m_session;
+    LogonState &m_session;
     MainWindowView &m_mainWindow;
     ProcessControl &m_process;
     Listener *m_listener = nullptr;

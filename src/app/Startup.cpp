@@ -7,10 +7,10 @@
 
 namespace quibo {
 
-Startup::Startup(SessionState &session, const Timings &timings, ConnectUi &ui, MainWindowView &mainWindow,
-                 ProcessControl &process, std::function<void()> startSession, QObject *parent)
-    : QObject(parent), m_session(session), m_timings(timings), m_ui(ui), m_mainWindow(mainWindow),
-      m_process(process), m_startSession(std::move(startSession))
+Startup::Startup(const Timings &timings, ConnectUi &ui, MainWindowView &mainWindow, ProcessControl &process,
+                 std::function<void()> startSession, QObject *parent)
+    : QObject(parent), m_timings(timings), m_ui(ui), m_mainWindow(mainWindow), m_process(process),
+      m_startSession(std::move(startSession))
 {
 }
 
@@ -31,7 +31,7 @@ void Startup::onConnect()
     m_view->setConnectEnabled(false);
     m_view->setPrompt(QStringLiteral("Connecting, Please Wait ..."));
     m_view->minimize();
-    m_session.connecting = true;
+    m_connecting = true;
     QTimer::singleShot(m_timings.connectFocusDelay, this, &Startup::focusMainWindow);
     m_startSession();
 }
@@ -44,7 +44,7 @@ void Startup::focusMainWindow()
 
 void Startup::onRestored()
 {
-    if (!m_session.connecting)
+    if (!m_connecting)
         return;
     m_mainWindow.bringForward();
     m_view->minimize();

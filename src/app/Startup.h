@@ -1,6 +1,5 @@
 #pragma once
 
-#include "base/SessionState.h"
 #include "base/Timings.h"
 #include "ports/ConnectUi.h"
 
@@ -19,10 +18,12 @@ class ProcessControl;
 class Startup : public QObject {
     Q_OBJECT
 public:
-    Startup(SessionState &session, const Timings &timings, ConnectUi &ui, MainWindowView &mainWindow,
-            ProcessControl &process, std::function<void()> startSession, QObject *parent = nullptr);
+    Startup(const Timings &timings, ConnectUi &ui, MainWindowView &mainWindow, ProcessControl &process,
+            std::function<void()> startSession, QObject *parent = nullptr);
 
     void run();
+    // Connect was pressed: the session is starting or under way.
+    [[nodiscard]] bool connecting() const { return m_connecting; }
 
 private:
     void onConnect();
@@ -30,7 +31,6 @@ private:
     void onClosed();
     void focusMainWindow();
 
-    SessionState &m_session;
     const Timings &m_timings;
     ConnectUi &m_ui;
     MainWindowView &m_mainWindow;
@@ -38,6 +38,7 @@ private:
     std::function<void()> m_startSession;
     std::unique_ptr<ConnectView> m_view;
     bool m_sessionStarted = false;
+    bool m_connecting = false;
 };
 
 } // namespace quibo

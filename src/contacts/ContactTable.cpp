@@ -1,7 +1,7 @@
 #include "contacts/ContactTable.h"
 
+#include "base/Limits.h"
 #include "base/Utf8.h"
-#include "peer/PeerRecord.h"
 #include "ports/MainWindowUi.h"
 
 #include <algorithm>
@@ -14,7 +14,7 @@ const QString Offline = QStringLiteral("0");
 ContactRecord freshRecord(const QString &handle)
 {
     ContactRecord record;
-    record.handle = utf8::cut(handle, peer::HandleBytes);
+    record.handle = utf8::cut(handle, limits::HandleFieldBytes);
     record.displayHandle = record.handle;
     return record;
 }
@@ -66,13 +66,13 @@ void ContactTable::applyLookup(int index, const QString &answer)
         return;
     }
     record.online = true;
-    record.address = utf8::cut(answer, peer::AddressBytes);
+    record.address = utf8::cut(answer, limits::AddressFieldBytes);
 }
 
 void ContactTable::setAddress(int index, const QString &address)
 {
     if (isValid(index))
-        m_records[index].address = utf8::cut(address, peer::AddressBytes);
+        m_records[index].address = utf8::cut(address, limits::AddressFieldBytes);
 }
 
 void ContactTable::setInChannel(int index)
@@ -126,7 +126,7 @@ void ContactTable::MarkContactOnline(int index, const QString &address)
     if (record.listIndex != NotListed)
         return;
     record.online = true;
-    record.address = utf8::cut(address, peer::AddressBytes);
+    record.address = utf8::cut(address, limits::AddressFieldBytes);
     list(record);
 }
 
@@ -174,7 +174,7 @@ std::optional<int> ContactTable::AddContactRecord(const QString &handle, const Q
     if (contactCount() >= Capacity)
         return std::nullopt;
     ContactRecord record = freshRecord(handle);
-    record.address = utf8::cut(address, peer::AddressBytes);
+    record.address = utf8::cut(address, limits::AddressFieldBytes);
     if (online)
         list(record); // the record counts only once complete
     record.online = online;

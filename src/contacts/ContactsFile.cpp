@@ -1,8 +1,8 @@
 #include "contacts/ContactsFile.h"
 
+#include "base/Limits.h"
 #include "base/Utf8.h"
 #include "base/WorkingDirectory.h"
-#include "peer/PeerRecord.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -19,7 +19,7 @@ QStringList parse(const QByteArray &content)
             line.chop(1);
         if (line.isEmpty())
             continue;
-        handles.append(QString::fromUtf8(utf8::encodeCut(QString::fromUtf8(line), peer::HandleBytes)));
+        handles.append(QString::fromUtf8(utf8::encodeCut(QString::fromUtf8(line), limits::HandleFieldBytes)));
     }
     return handles;
 }

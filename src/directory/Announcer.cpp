@@ -1,6 +1,6 @@
 #include "directory/Announcer.h"
 
-#include "base/SessionState.h"
+#include "base/LogonState.h"
 #include "contacts/ContactTable.h"
 #include "notices/Notices.h"
 #include "peer/PeerRecord.h"
@@ -8,7 +8,7 @@
 
 namespace quibo {
 
-Announcer::Announcer(const SessionState &session, const ContactTable &contacts, RecordSender &sender,
+Announcer::Announcer(const LogonState &session, const ContactTable &contacts, RecordSender &sender,
                      Notices &notices)
     : m_session(session), m_contacts(contacts), m_sender(sender), m_notices(notices)
 {

@@ -7,7 +7,7 @@
 
 namespace quibo {
 
-struct SessionState;
+struct LogonState;
 class ContactTable;
 class Notices;
 class RecordSender;
@@ -18,14 +18,14 @@ class RecordSender;
 // contact nor uses the send dialog's m_message, which the user may be typing into meanwhile.
 class Announcer {
 public:
-    Announcer(const SessionState &session, const ContactTable &contacts, RecordSender &sender,
+    Announcer(const LogonState &session, const ContactTable &contacts, RecordSender &sender,
               Notices &notices);
 
     // A failed connection is not reported; a failed send shows "send error - error code 1003".
     QCoro::Task<> announce(QString code, DialogOwner owner);
 
 private:
-    const SessionState &m_session;
+    const LogonState &m_session;
     const ContactTable &m_contacts;
     RecordSender &m_sender;
     Notices &m_notices;

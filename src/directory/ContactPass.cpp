@@ -1,6 +1,6 @@
 #include "directory/ContactPass.h"
 
-#include "base/SessionState.h"
+#include "base/LogonState.h"
 #include "contacts/ContactTable.h"
 #include "contacts/ContactsFile.h"
 #include "directory/Announcer.h"
@@ -15,7 +15,7 @@ namespace {
 constexpr int AddressRead = 16;
 } // namespace
 
-ContactPass::ContactPass(SessionState &session, ContactTable &contacts, ContactsFile &file,
+ContactPass::ContactPass(LogonState &session, ContactTable &contacts, ContactsFile &file,
                          DirectoryClient &directory, Announcer &announcer, Notices &notices,
                          MainWindowView &mainWindow)
     : m_session(session), m_contacts(contacts), m_file(file), m_directory(directory), m_announcer(announcer),
@@ -44,8 +44,7 @@ QCoro::Task<> ContactPass::ResolveContacts()
     m_session.contactsResolved = true;
     m_mainWindow.setLogOffButtonEnabled(true);
     m_mainWindow.setChannelButtonEnabled(true);
-    m_session.statusText = QStringLiteral("Ready");
-    m_mainWindow.setStatusText(m_session.statusText);
+    m_mainWindow.setStatusText(QStringLiteral("Ready"));
 }
 
 } // namespace quibo

@@ -4,7 +4,7 @@
 
 namespace quibo {
 
-struct SessionState;
+struct LogonState;
 class Announcer;
 class ContactTable;
 class ContactsFile;
@@ -17,13 +17,13 @@ class Notices;
 // window ready.
 class ContactPass {
 public:
-    ContactPass(SessionState &session, ContactTable &contacts, ContactsFile &file, DirectoryClient &directory,
+    ContactPass(LogonState &session, ContactTable &contacts, ContactsFile &file, DirectoryClient &directory,
                 Announcer &announcer, Notices &notices, MainWindowView &mainWindow);
 
     QCoro::Task<> ResolveContacts();
 
 private:
-    SessionState &m_session;
+    LogonState &m_session;
     ContactTable &m_contacts;
     ContactsFile &m_file;
     DirectoryClient &m_directory;

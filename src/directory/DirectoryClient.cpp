@@ -1,6 +1,7 @@
 #include "directory/DirectoryClient.h"
 
 #include "base/Config.h"
+#include "base/Limits.h"
 #include "base/Timings.h"
 #include "base/Utf8.h"
 #include "base/Wakeup.h"
@@ -215,7 +216,7 @@ QStringList broadcastLines(const QByteArray &body)
 {
     if (body.startsWith('<'))
         return {};
-    QStringList result = lines(body, 80, 5);
+    QStringList result = lines(body, limits::BroadcastLineBytes, limits::BroadcastLines);
     // An empty body, or one of blank lines, is no message: showing an empty box helps nobody.
     if (std::all_of(result.cbegin(), result.cend(),
                     [](const QString &line) { return line.trimmed().isEmpty(); }))

@@ -1,26 +1,14 @@
 #include "directory/DirectorySession.h"
 
-#include "base/Config.h"
 #include "directory/DirectoryClient.h"
 #include "directory/Logon.h"
 #include "directory/Registration.h"
-#include "directory/WindowCloser.h"
 
 namespace quibo {
 
-namespace {
-WindowCloser &closerFor(const DirectorySession::Inputs &in, std::unique_ptr<WindowCloser> &own)
-{
-    if (in.windowCloser)
-        return *in.windowCloser;
-    own = std::make_unique<LocalSocketWindowCloser>(in.config.listenAddress.toString(), in.config.webPort);
-    return *own;
-}
-} // namespace
-
 DirectorySession::DirectorySession(Inputs in, QObject *parent)
     : QObject(parent), m_in(in), m_directory(new DirectoryClient(in.config, in.timings, this)),
-      m_web(in.config, in.dir, in.shell, closerFor(in, m_ownCloser)),
+      m_web(in.config, in.dir, in.shell, in.windowCloser),
       m_announcer(in.session, in.contacts, in.recordSender, in.notices),
       m_contactPass(in.session, in.contacts, in.contactsFile, *m_directory, m_announcer, in.notices,
                     in.mainWindow),

@@ -8,12 +8,10 @@
 #include <QCoro/QCoroTask>
 #include <QObject>
 
-#include <memory>
-
 namespace quibo {
 
 struct Config;
-struct SessionState;
+struct LogonState;
 struct Timings;
 class BroadcastUi;
 class ContactTable;
@@ -35,7 +33,7 @@ class DirectorySession : public QObject {
     Q_OBJECT
 public:
     struct Inputs {
-        SessionState &session;
+        LogonState &session;
         const Config &config;
         const Timings &timings;
         const WorkingDirectory &dir;
@@ -46,7 +44,7 @@ public:
         ContactTable &contacts;
         ContactsFile &contactsFile;
         RecordSender &recordSender;
-        WindowCloser *windowCloser;     // none: the local web server's own socket
+        WindowCloser &windowCloser;
         BroadcastUi *broadcastUi;       // none: the broadcast is not shown
         RegistrationUi *registrationUi; // none: a first run cannot register and ends
     };
@@ -64,7 +62,6 @@ private:
 
     Inputs m_in;
     DirectoryClient *m_directory;
-    std::unique_ptr<WindowCloser> m_ownCloser;
     LocalWebServer m_web;
     Announcer m_announcer;
     ContactPass m_contactPass;

@@ -1,10 +1,10 @@
 #include "directory/LocalWebServer.h"
 
 #include "base/Config.h"
+#include "base/WindowKey.h"
 #include "base/WorkingDirectory.h"
-#include "directory/WindowCloser.h"
-#include "directory/WindowKey.h"
 #include "ports/Shell.h"
+#include "ports/WindowCloser.h"
 
 namespace quibo {
 

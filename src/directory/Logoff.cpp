@@ -1,6 +1,6 @@
 #include "directory/Logoff.h"
 
-#include "base/SessionState.h"
+#include "base/LogonState.h"
 #include "directory/Announcer.h"
 #include "directory/DirectoryClient.h"
 #include "directory/LocalWebServer.h"
@@ -9,11 +9,9 @@
 #include "ports/MainWindowUi.h"
 #include "ports/ProcessControl.h"
 
-#include <QFile>
-
 namespace quibo {
 
-Logoff::Logoff(SessionState &session, const WorkingDirectory &dir, DirectoryClient &directory,
+Logoff::Logoff(LogonState &session, const WorkingDirectory &dir, DirectoryClient &directory,
                LocalWebServer &web, Announcer &announcer, Notices &notices, MainWindowView &mainWindow,
                ProcessControl &process)
     : m_session(session), m_dir(dir), m_directory(directory), m_web(web), m_announcer(announcer),
@@ -26,7 +24,8 @@ QCoro::Task<> Logoff::LogOff(DialogOwner owner)
     m_session.logoffFailed = false;
     showStatus(QStringLiteral("Logging Off ..."));
     m_web.close();
-    deleteOfferedFiles();
+    for (const std::function<void()> &cleanUp : m_cleanUps)
+        cleanUp();
     if (m_session.notLoggedOn) {
         m_process.exitProcess(0);
         co_return;
@@ -51,17 +50,13 @@ QCoro::Task<> Logoff::LogOff(DialogOwner owner)
     m_mainWindow.setChannelButtonEnabled(true);
 }
 
-void Logoff::deleteOfferedFiles()
+void Logoff::onLoggingOff(std::function<void()> cleanUp)
 {
-    for (const QString &name : std::as_const(m_session.sentFiles)) {
-        if (const std::optional<QString> path = offeredFilePath(m_dir, name))
-            QFile::remove(*path);
-    }
+    m_cleanUps.push_back(std::move(cleanUp));
 }
 
 void Logoff::showStatus(const QString &text)
 {
-    m_session.statusText = text;
     m_mainWindow.setStatusText(text);
 }
 

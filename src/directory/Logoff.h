@@ -4,9 +4,12 @@
 
 #include <QCoro/QCoroTask>
 
+#include <functional>
+#include <vector>
+
 namespace quibo {
 
-struct SessionState;
+struct LogonState;
 class Announcer;
 class DirectoryClient;
 class LocalWebServer;
@@ -15,24 +18,24 @@ class Notices;
 class ProcessControl;
 class WorkingDirectory;
 
-// LogOff: closes the local web server, deletes the files offered during the run, tells the
-// online contacts and the directory that the user has gone. Before logon has published the
-// address it ends the program at once. A failed directory request leaves the user logged on
-// with logoffFailed set, ready to try again.
+// LogOff: closes the local web server, lets the features clean up (the files offered during
+// the run), tells the online contacts and the directory that the user has gone. Before logon
+// has published the address it ends the program at once. A failed directory request leaves
+// the user logged on with logoffFailed set, ready to try again.
 class Logoff {
 public:
-    Logoff(SessionState &session, const WorkingDirectory &dir, DirectoryClient &directory,
-           LocalWebServer &web, Announcer &announcer, Notices &notices, MainWindowView &mainWindow,
-           ProcessControl &process);
+    Logoff(LogonState &session, const WorkingDirectory &dir, DirectoryClient &directory, LocalWebServer &web,
+           Announcer &announcer, Notices &notices, MainWindowView &mainWindow, ProcessControl &process);
 
     // `owner`: the window whose task logs off (the main window, or logon on a failure).
     QCoro::Task<> LogOff(DialogOwner owner);
+    // A feature's clean-up, run at every logoff once the local web server was told to close.
+    void onLoggingOff(std::function<void()> cleanUp);
 
 private:
-    void deleteOfferedFiles();
     void showStatus(const QString &text);
 
-    SessionState &m_session;
+    LogonState &m_session;
     const WorkingDirectory &m_dir;
     DirectoryClient &m_directory;
     LocalWebServer &m_web;
@@ -40,6 +43,7 @@ private:
     Notices &m_notices;
     MainWindowView &m_mainWindow;
     ProcessControl &m_process;
+    std::vector<std::function<void()>> m_cleanUps;
 };
 
 } // namespace quibo

@@ -1,7 +1,7 @@
 #include "directory/Logon.h"
 
 #include "base/Config.h"
-#include "base/SessionState.h"
+#include "base/LogonState.h"
 #include "base/Tasks.h"
 #include "base/Timings.h"
 #include "directory/ContactPass.h"
@@ -26,7 +26,7 @@ void Logon::start()
 
 QCoro::Task<> Logon::LogonThread()
 {
-    SessionState &session = m_parts.session;
+    LogonState &session = m_parts.session;
     co_await FindOwnAddress();
 
     std::optional<QByteArray> settings = readWorkingFile(m_parts.dir, working_files::Settings);

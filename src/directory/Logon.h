@@ -10,7 +10,7 @@
 namespace quibo {
 
 struct Config;
-struct SessionState;
+struct LogonState;
 struct Timings;
 class ContactPass;
 class DirectoryClient;
@@ -30,7 +30,7 @@ public:
     using Register = std::function<QCoro::Task<bool>()>;
 
     struct Parts {
-        SessionState &session;
+        LogonState &session;
         const Config &config;
         const Timings &timings;
         const WorkingDirectory &dir;

@@ -2,7 +2,8 @@
 
 #include "base/AtomicFile.h"
 #include "base/Config.h"
-#include "base/SessionState.h"
+#include "base/Limits.h"
+#include "base/LogonState.h"
 #include "base/WorkingDirectory.h"
 #include "directory/DirectoryClient.h"
 #include "directory/Pages.h"
@@ -29,7 +30,7 @@ MessageLines savingFailed()
 
 std::optional<MessageLines> handleRefusal(const QString &handle)
 {
-    if (handle.toUtf8().size() > maxHandleBytes)
+    if (handle.toUtf8().size() > limits::HandleBytes)
         return MessageLines{QStringLiteral("That Handle Is Too Long - At Most 10 Characters"),
                             QStringLiteral("(Accented Letters Count As Two Or More)")};
     for (const QChar c : handle) {
@@ -120,7 +121,7 @@ QCoro::Task<> Registration::tell(QString line1, QString line2)
     co_await m_notices.showSystemMessage(DialogOwner::Desktop, std::move(line1), std::move(line2));
 }
 
-ChangeInfo::ChangeInfo(const SessionState &session, const WorkingDirectory &dir, const Config &config,
+ChangeInfo::ChangeInfo(const LogonState &session, const WorkingDirectory &dir, const Config &config,
                        DirectoryClient &directory, RegistrationUi &ui, Notices &notices, QObject *parent)
     : QObject(parent), m_session(session), m_dir(dir), m_config(config), m_directory(directory), m_ui(ui),
       m_notices(notices)

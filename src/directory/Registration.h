@@ -13,7 +13,7 @@
 namespace quibo {
 
 struct Config;
-struct SessionState;
+struct LogonState;
 class DirectoryClient;
 class Notices;
 class WorkingDirectory;
@@ -61,7 +61,7 @@ private:
 class ChangeInfo : public QObject {
     Q_OBJECT
 public:
-    ChangeInfo(const SessionState &session, const WorkingDirectory &dir, const Config &config,
+    ChangeInfo(const LogonState &session, const WorkingDirectory &dir, const Config &config,
                DirectoryClient &directory, RegistrationUi &ui, Notices &notices, QObject *parent = nullptr);
 
     // Completes when the dialog has closed.
@@ -72,7 +72,7 @@ private:
     QCoro::Task<bool> submit(UserInfo readBack);
     QCoro::Task<> tell(QString line1, QString line2);
 
-    const SessionState &m_session;
+    const LogonState &m_session;
     const WorkingDirectory &m_dir;
     const Config &m_config;
     DirectoryClient &m_directory;

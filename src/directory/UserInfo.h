@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base/Limits.h"
 #include "directory/DirectoryClient.h"
+#include "ports/UserInfo.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,23 +12,7 @@
 
 namespace quibo {
 
-// The user's own record: the same ten fields, in the same order, in the dialogs,
-// "userinfo.dat" and the registration request.
-struct UserInfo {
-    QString password;
-    QString firstName;
-    QString lastName;
-    QString email;
-    QString city;
-    QString state;
-    QString country;
-    QString sex;
-    QString age;
-    QString personalInfo;
-
-    bool operator==(const UserInfo &) const = default;
-};
-
+// The record's fields in line order, with their bounds.
 struct UserInfoField {
     QString UserInfo::*member;
     qsizetype maxBytes;  // longest value, in UTF-8 bytes
@@ -34,19 +20,17 @@ struct UserInfoField {
 };
 
 inline constexpr std::array<UserInfoField, 10> userInfoFields{{
-    {&UserInfo::password, 10, 11},
-    {&UserInfo::firstName, 30, 31},
-    {&UserInfo::lastName, 30, 31},
-    {&UserInfo::email, 64, 65},
-    {&UserInfo::city, 30, 31},
-    {&UserInfo::state, 30, 31},
-    {&UserInfo::country, 25, 26},
-    {&UserInfo::sex, 6, 7},
-    {&UserInfo::age, 3, 4},
-    {&UserInfo::personalInfo, 100, 101},
+    {&UserInfo::password, limits::PasswordBytes, limits::PasswordBytes + 1},
+    {&UserInfo::firstName, limits::NameBytes, limits::NameBytes + 1},
+    {&UserInfo::lastName, limits::NameBytes, limits::NameBytes + 1},
+    {&UserInfo::email, limits::EmailBytes, limits::EmailBytes + 1},
+    {&UserInfo::city, limits::PlaceBytes, limits::PlaceBytes + 1},
+    {&UserInfo::state, limits::PlaceBytes, limits::PlaceBytes + 1},
+    {&UserInfo::country, limits::CountryBytes, limits::CountryBytes + 1},
+    {&UserInfo::sex, limits::SexBytes, limits::SexBytes + 1},
+    {&UserInfo::age, limits::AgeBytes, limits::AgeBytes + 1},
+    {&UserInfo::personalInfo, limits::PersonalInfoBytes, limits::PersonalInfoBytes + 1},
 }};
-
-inline constexpr qsizetype maxHandleBytes = 10;
 
 // Each field cut to its limit without splitting a character, with control characters
 // (line breaks above all) turned into spaces: one value is one line of "userinfo.dat".

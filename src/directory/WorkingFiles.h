@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Limits.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,9 +19,9 @@ inline const QString OfferDir = QStringLiteral("html/tmp");
 inline const QString Background = QStringLiteral("bg.gif");
 
 // Read limits, line end included.
-inline constexpr int HandleReadAtLogon = 11;
-inline constexpr int HandleReadAtLogoff = 12;
-inline constexpr int PasswordRead = 11;
+inline constexpr int HandleReadAtLogon = limits::HandleFieldBytes;
+inline constexpr int HandleReadAtLogoff = limits::HandleFieldBytes + 1;
+inline constexpr int PasswordRead = limits::PasswordBytes + 1;
 } // namespace working_files
 
 // The whole file, or nothing when it cannot be opened for reading.

@@ -1,9 +1,10 @@
 #include "mainwindow/MainWindow.h"
 
+#include "base/LogonState.h"
 #include "base/Tasks.h"
 #include "base/WorkingDirectory.h"
 #include "contacts/ContactTable.h"
-#include "messaging/Messaging.h"
+#include "mainwindow/Selection.h"
 #include "notices/Notices.h"
 #include "ports/MainWindowUi.h"
 #include "ports/Shell.h"
@@ -12,10 +13,10 @@
 
 namespace quibo {
 
-MainWindow::MainWindow(SessionState &session, MainWindowView &view, const ContactTable &contacts,
-                       Messaging &messaging, Notices &notices, Shell &shell, const WorkingDirectory &workDir,
-                       EndSession endSession, QObject *parent)
-    : QObject(parent), m_session(session), m_view(view), m_contacts(contacts), m_messaging(messaging),
+MainWindow::MainWindow(const LogonState &logon, Selection &selection, MainWindowView &view,
+                       const ContactTable &contacts, Notices &notices, Shell &shell,
+                       const WorkingDirectory &workDir, EndSession endSession, QObject *parent)
+    : QObject(parent), m_logon(logon), m_selection(selection), m_view(view), m_contacts(contacts),
       m_notices(notices), m_shell(shell), m_workDir(workDir), m_endSession(std::move(endSession))
 {
     connect(&m_view, &MainWindowView::commandChosen, this, [this](int id) { post({Kind::Command, id}); });
@@ -34,12 +35,11 @@ MainWindow::MainWindow(SessionState &session, MainWindowView &view, const Contac
 
 void MainWindow::open()
 {
-    m_session.statusText = QStringLiteral("Please Wait...");
-    m_view.setStatusText(m_session.statusText);
+    m_view.setStatusText(QStringLiteral("Please Wait..."));
     m_view.show();
     // The window carries the own handle once logon has read it; until then its own caption.
-    if (!m_session.ownHandle.isEmpty())
-        m_view.setTitle(m_session.ownHandle);
+    if (!m_logon.ownHandle.isEmpty())
+        m_view.setTitle(m_logon.ownHandle);
 }
 
 void MainWindow::post(Input input)
@@ -89,48 +89,38 @@ QCoro::Task<> MainWindow::run(Input input)
         break;
     case Kind::DoubleClick:
         if (select(input.kind, input.value))
-            co_await m_messaging.SendMessageToSelected();
+            co_await runHandler(m_handlers.doubleClick());
         break;
     }
 }
 
 // Picks the contact of a list item. False when the list should do nothing more: no item was
-// selected, or a reply to a received message is being written.
+// selected, or a feature holds the list back (a reply to a received message is being written).
 bool MainWindow::select(Kind kind, int position)
 {
     if (kind != Kind::DoubleClick)
-        m_session.clickedItem = position < 0 ? -1 : position;
+        m_selection.clickedItem = position < 0 ? -1 : position;
     if (position < 0)
         return false;
     if (const std::optional<int> index = m_contacts.ContactFromListItem(position))
-        m_session.selectedContact = *index;
-    return !m_session.replyPending;
+        m_selection.selectedContact = *index;
+    return !m_handlers.listHeld();
 }
 
 void MainWindow::showContactMenu()
 {
     m_view.setChannelButtonEnabled(true);
-    if (m_contacts.isValid(m_session.selectedContact))
-        m_messaging.sendFields().m_to = m_contacts.contact(m_session.selectedContact).displayHandle;
+    m_handlers.menuOpening();
     m_view.showContactMenu();
 }
 
 QCoro::Task<> MainWindow::runCommand(int id)
 {
     const auto command = static_cast<Command>(id);
-    if (Messaging::codeForCommand(command)) {
-        co_await m_messaging.SendSmileyOrSound(command);
-        co_return;
-    }
     switch (command) {
     case Command::LogOff:
     case Command::Exit:
         co_await m_endSession();
-        break;
-    case Command::ChatChannel:
-    case Command::HostChannel:
-        if (m_handlers.hostChannel)
-            m_handlers.hostChannel();
         break;
     case Command::MyWebPage:
         openDocument(m_workDir.file(QStringLiteral("html/index.htm")));
@@ -150,41 +140,25 @@ QCoro::Task<> MainWindow::runCommand(int id)
     case Command::ManageContacts:
         co_await manageContacts();
         break;
-    case Command::SendMessage:
-        co_await m_messaging.SendMessageCommand();
-        break;
-    case Command::ChangeInfo:
-        co_await runHandler(m_handlers.changeYourInfo);
-        break;
-    case Command::SendFile:
-        co_await runHandler(m_handlers.sendFile);
-        break;
-    case Command::PrivateChat:
-        co_await runHandler(m_handlers.privateChat);
-        break;
-    case Command::JoinChannel:
-        co_await runHandler(m_handlers.joinChannel);
-        break;
-    case Command::ContactWebPage:
-        co_await runHandler(m_handlers.contactWebPage);
-        break;
-    case Command::PersonalInfo:
-        co_await runHandler(m_handlers.personalInfo);
-        break;
     default:
-        break; // the empty menu-bar entries and anything unknown carry no command
+        // A feature's command; the empty menu-bar entries and anything unknown have none.
+        if (const std::function<void()> start = m_handlers.detached(command))
+            start();
+        else
+            co_await runHandler(m_handlers.handler(command));
+        break;
     }
 }
 
 QCoro::Task<> MainWindow::manageContacts()
 {
-    if (m_session.notLoggedOn) {
+    if (m_logon.notLoggedOn) {
         co_await m_notices.showSystemMessage(DialogOwner::MainWindow,
                                              QStringLiteral("Can't Open Manage Contacts Window"),
                                              QStringLiteral("You Are Not Logged On Yet"));
         co_return;
     }
-    co_await runHandler(m_handlers.manageContacts);
+    co_await runHandler(m_handlers.handler(Command::ManageContacts));
 }
 
 QCoro::Task<> MainWindow::runHandler(CommandHandlers::Handler handler)

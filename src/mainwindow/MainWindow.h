@@ -1,7 +1,6 @@
 #pragma once
 
-#include "base/SessionState.h"
-#include "mainwindow/Commands.h"
+#include "mainwindow/CommandHandlers.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -11,38 +10,26 @@
 
 namespace quibo {
 
+struct LogonState;
+struct Selection;
 class ContactTable;
 class MainWindowView;
-class Messaging;
 class Notices;
 class Shell;
 class WorkingDirectory;
 
-// Commands that other parts of the program carry out. An empty handler does nothing.
-// Handlers are plain lambdas that return a member coroutine's task (no coroutine lambdas).
-struct CommandHandlers {
-    using Handler = std::function<QCoro::Task<>()>;
-
-    std::function<void()> hostChannel; // "Ch&at Channel" and "&Host Chat Channel"; runs on its own
-    Handler manageContacts;            // only called once logged on
-    Handler changeYourInfo;
-    Handler sendFile;
-    Handler privateChat;
-    Handler joinChannel; // asks the contact at SessionState::clickedItem
-    Handler contactWebPage;
-    Handler personalInfo;
-};
-
 // The main window's task: takes the window's commands, list clicks and close requests in
 // arrival order and runs them one at a time. A command that waits for a dialog or a send
-// holds back the ones behind it, as the window's own thread would.
+// holds back the ones behind it, as the window's own thread would. Its own commands are the
+// pages, help, About, Log Off and Exit; the features register the rest in handlers(). A click
+// selects the contact in `selection`, which only this task writes.
 class MainWindow : public QObject {
     Q_OBJECT
 public:
     using EndSession = std::function<QCoro::Task<>()>;
 
-    MainWindow(SessionState &session, MainWindowView &view, const ContactTable &contacts,
-               Messaging &messaging, Notices &notices, Shell &shell, const WorkingDirectory &workDir,
+    MainWindow(const LogonState &logon, Selection &selection, MainWindowView &view,
+               const ContactTable &contacts, Notices &notices, Shell &shell, const WorkingDirectory &workDir,
                EndSession endSession, QObject *parent = nullptr);
 
     // Shows the window with "Please Wait..." and starts taking its commands.
@@ -71,10 +58,10 @@ private:
     void showContactMenu();
     void openDocument(const QString &path);
 
-    SessionState &m_session;
+    const LogonState &m_logon;
+    Selection &m_selection;
     MainWindowView &m_view;
     const ContactTable &m_contacts;
-    Messaging &m_messaging;
     Notices &m_notices;
     Shell &m_shell;
     const WorkingDirectory &m_workDir;

@@ -34,11 +34,11 @@ constexpr std::array<std::pair<Command, Code>, 17> CommandCodes{{
 }};
 } // namespace
 
-Messaging::Messaging(SessionState &session, const ContactTable &contacts, PeerSender &sender,
-                     Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
+Messaging::Messaging(MessagingState &state, const Selection &selection, const ContactTable &contacts,
+                     PeerSender &sender, Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
                      ReceivedMessageFields &receivedFields)
-    : m_session(session), m_contacts(contacts), m_sender(sender), m_notices(notices), m_ui(ui),
-      m_send(sendFields), m_received(receivedFields)
+    : m_state(state), m_selection(selection), m_contacts(contacts), m_sender(sender), m_notices(notices),
+      m_ui(ui), m_send(sendFields), m_received(receivedFields)
 {
 }
 
@@ -53,19 +53,19 @@ std::optional<QString> Messaging::codeForCommand(Command command)
 
 QCoro::Task<> Messaging::SendMessageCommand()
 {
-    if (m_session.replyPending || m_sendView)
+    if (m_state.replyPending || m_sendView)
         co_return;
-    m_session.sendDialogOpen = true;
+    m_state.sendDialogOpen = true;
     co_await runSendDialog(DialogOwner::MainWindow);
-    m_session.sendDialogOpen = false;
+    m_state.sendDialogOpen = false;
 }
 
 QCoro::Task<> Messaging::SendMessageToSelected()
 {
-    if (m_session.replyPending || m_sendView)
+    if (m_state.replyPending || m_sendView)
         co_return;
-    if (m_contacts.isValid(m_session.selectedContact))
-        m_send.m_to = m_contacts.contact(m_session.selectedContact).displayHandle;
+    if (m_contacts.isValid(m_selection.selectedContact))
+        m_send.m_to = m_contacts.contact(m_selection.selectedContact).displayHandle;
     co_await SendMessageCommand();
 }
 
@@ -111,13 +111,13 @@ QCoro::Task<> Messaging::showReceivedMessage(QString message)
 QCoro::Task<> Messaging::Reply()
 {
     // With the send dialog already open, Reply only closes the received message.
-    if (m_session.sendDialogOpen || m_sendView)
+    if (m_state.sendDialogOpen || m_sendView)
         co_return;
     m_send.m_replyMode = QStringLiteral("1");
-    m_session.replyPending = true;
+    m_state.replyPending = true;
     co_await runSendDialog(DialogOwner::Desktop);
     m_send.m_replyMode = QStringLiteral("0");
-    m_session.replyPending = false;
+    m_state.replyPending = false;
 }
 
 QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "base/SessionState.h"
 #include "mainwindow/Commands.h"
+#include "mainwindow/Selection.h"
+#include "messaging/MessagingState.h"
 #include "ports/MessageUi.h"
 
 #include <QCoro/QCoroTask>
@@ -18,8 +19,9 @@ class PeerSender;
 // The send and received message dialogs, with their members, and the smiley and sound commands.
 class Messaging {
 public:
-    Messaging(SessionState &session, const ContactTable &contacts, PeerSender &sender, Notices &notices,
-              MessageUi &ui, SendMessageFields &sendFields, ReceivedMessageFields &receivedFields);
+    Messaging(MessagingState &state, const Selection &selection, const ContactTable &contacts,
+              PeerSender &sender, Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
+              ReceivedMessageFields &receivedFields);
 
     SendMessageFields &sendFields() { return m_send; }
     ReceivedMessageFields &receivedFields() { return m_received; }
@@ -48,7 +50,8 @@ private:
     QCoro::Task<> Reply();
     QCoro::Task<> sendAndEmpty(QString message, DialogOwner owner);
 
-    SessionState &m_session;
+    MessagingState &m_state;
+    const Selection &m_selection;
     const ContactTable &m_contacts;
     PeerSender &m_sender;
     Notices &m_notices;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "base/SessionState.h"
 #include "base/Timings.h"
 #include "notices/PopupAnimation.h"
+#include "notices/PopupCounters.h"
 #include "ports/NoticeUi.h"
 #include "ports/SoundPlayer.h"
 

@@ -1,41 +1,46 @@
 #pragma once
 
-#include "base/SessionState.h"
 #include "peer/Origin.h"
 #include "peer/PeerRecord.h"
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>
 
+#include <functional>
+#include <map>
 #include <optional>
+#include <vector>
 
 namespace quibo {
 
-class ChannelJoin;
-class ContactRequests;
+struct LogonState;
 class ContactTable;
-class FileReception;
-class Messaging;
-class Notices;
-class PeerSender;
-class PrivateChatPeer;
-class SoundPlayer;
 
-// The seams through which records reach the features they concern.
-struct PeerHandlers {
-    ContactRequests &contactRequests;
-    ChannelJoin &channelJoin;
-    PrivateChatPeer &privateChat;
-    FileReception &fileReception;
-};
-
-// Identifies the sender of each received record and acts on it, branch by branch in the
-// order of the code table. Completes when the record is fully handled (dialogs closed,
-// clips played).
+// Identifies the sender of each received record and hands the record to the feature that
+// registered for its code, comparing the body with the codes in the order of the code table.
+// Completes when the record is fully handled (dialogs closed, clips played). Features register
+// once, while the client is put together; handlers are plain lambdas that return a member
+// coroutine's task (no coroutine lambdas).
 class Dispatcher {
 public:
-    Dispatcher(SessionState &session, ContactTable &contacts, Messaging &messaging, Notices &notices,
-               SoundPlayer &sound, PeerSender &sender, PeerHandlers handlers);
+    // A record from a known sender whose body begins with the handler's code.
+    using Handler = std::function<QCoro::Task<>(Origin from, QString body)>;
+    // "|001" from a stranger once the contacts are resolved: the sender's handle, and the
+    // address that followed the code.
+    using ContactRequest = std::function<QCoro::Task<>(QString handle, QString address)>;
+    // A body from a known sender that does not begin with "|": a message.
+    using Message = std::function<QCoro::Task<>(QString body)>;
+    // Told of each known sender before its record is dispatched.
+    using SenderNoted = std::function<void(const Origin &from)>;
+
+    Dispatcher(const LogonState &logon, const ContactTable &contacts);
+
+    // One handler per code. A body whose code has none is taken without effect, like any
+    // other body that begins with "|".
+    void on(peer::Code code, Handler handler);
+    void onContactRequest(ContactRequest handler);
+    void onMessage(Message handler);
+    void onSender(SenderNoted noted);
 
     QCoro::Task<> handle(QByteArray received);
 
@@ -45,17 +50,14 @@ public:
 
 private:
     QCoro::Task<> dispatch(Origin from, QString body);
-    QCoro::Task<bool> takeByCode(Origin from, QString body, peer::Code code);
-    QCoro::Task<> message(QString line1, QString line2, bool withSound);
-    QCoro::Task<> playClips(QStringList clips);
+    QCoro::Task<> fromStranger(peer::PeerText record);
 
-    SessionState &m_session;
-    ContactTable &m_contacts;
-    Messaging &m_messaging;
-    Notices &m_notices;
-    SoundPlayer &m_sound;
-    PeerSender &m_sender;
-    PeerHandlers m_handlers;
+    const LogonState &m_logon;
+    const ContactTable &m_contacts;
+    std::map<peer::Code, Handler> m_handlers;
+    ContactRequest m_contactRequest;
+    Message m_message;
+    std::vector<SenderNoted> m_senderNoted;
 };
 
 } // namespace quibo

@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -19,12 +19,6 @@ inline constexpr qsizetype TinyBlock = 20;     // 003, 004, 005
 inline constexpr qsizetype ReadLimit = 512;
 // Sender handles longer than this match no contact.
 inline constexpr qsizetype MaxSenderHandleBytes = 43;
-
-// Fixed fields, in UTF-8 bytes: longer texts are cut, never split inside a character.
-inline constexpr qsizetype HandleBytes = 11;
-inline constexpr qsizetype AddressBytes = 19;
-inline constexpr qsizetype RequesterAddressBytes = 23;
-inline constexpr qsizetype SizeTextBytes = 9;
 
 // The separators of the record text.
 inline constexpr char16_t FieldSeparator = u'|';
@@ -110,7 +104,7 @@ PeerText parseRecord(const QByteArray &received);
 
 // The payload of "|600": size digits, "<", file name.
 struct FileOfferText {
-    QString sizeText; // at most SizeTextBytes
+    QString sizeText; // at most limits::SizeTextBytes
     QString fileName;
 };
 // Nothing when the body is no "|600" or has no "<" after the code.

@@ -66,9 +66,10 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
     co_return outcome;
 }
 
-PeerSender::PeerSender(RecordSender &sender, SessionState &session, const ContactTable &contacts,
-                       const SendMessageFields &sendFields, Notices &notices)
-    : m_sender(sender), m_session(session), m_contacts(contacts), m_fields(sendFields), m_notices(notices)
+PeerSender::PeerSender(RecordSender &sender, const LogonState &session, const Selection &selection,
+                       const ContactTable &contacts, const SendMessageFields &sendFields, Notices &notices)
+    : m_sender(sender), m_session(session), m_selection(selection), m_contacts(contacts),
+      m_fields(sendFields), m_notices(notices)
 {
 }
 
@@ -82,7 +83,7 @@ QCoro::Task<SendOutcome> PeerSender::sendMessageRecord(QString message)
 {
     const QString destination = m_fields.m_replyMode == QStringLiteral("1")
                                     ? m_fields.m_replyAddress
-                                    : m_contacts.addressOf(m_session.selectedContact);
+                                    : m_contacts.addressOf(m_selection.selectedContact);
     const QByteArray block = peer::buildRecord(m_session.ownHandle, message, peer::MessageBlock);
     co_return co_await m_sender.sendRecord(destination, block);
 }

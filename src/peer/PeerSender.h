@@ -1,8 +1,9 @@
 #pragma once
 
 #include "base/Config.h"
-#include "base/SessionState.h"
+#include "base/LogonState.h"
 #include "base/Timings.h"
+#include "mainwindow/Selection.h"
 #include "ports/DialogOwner.h"
 #include "ports/MessageUi.h"
 
@@ -40,8 +41,8 @@ private:
 // The two record senders of the program, with their messages.
 class PeerSender {
 public:
-    PeerSender(RecordSender &sender, SessionState &session, const ContactTable &contacts,
-               const SendMessageFields &sendFields, Notices &notices);
+    PeerSender(RecordSender &sender, const LogonState &session, const Selection &selection,
+               const ContactTable &contacts, const SendMessageFields &sendFields, Notices &notices);
 
     // Sends ownHandle + "|" + message in 522 bytes to m_replyAddress when m_replyMode is "1",
     // else to the selected contact. A failed connection is not reported; a failed send shows
@@ -60,7 +61,8 @@ public:
 
 private:
     RecordSender &m_sender;
-    SessionState &m_session;
+    const LogonState &m_session;
+    const Selection &m_selection;
     const ContactTable &m_contacts;
     const SendMessageFields &m_fields;
     Notices &m_notices;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Limits.h"
+
 #include <QCoro/QCoroTask>
 #include <QString>
 
@@ -10,7 +12,7 @@ namespace quibo {
 // The data members of the one broadcast dialog object: five lines, top to bottom. A line the
 // next showing does not fill keeps its text.
 struct BroadcastMessageFields {
-    std::array<QString, 5> lines;
+    std::array<QString, limits::BroadcastLines> lines;
 };
 
 // "Quibo32 - Broadcast Message": the directory's message of the day, shown during logon.

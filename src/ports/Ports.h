@@ -13,8 +13,9 @@ class RegistrationUi;
 class BroadcastUi;
 class WindowCloser;
 
-// Everything through which the client reaches the user and the desktop. The real program
-// plugs in widgets and the desktop; tests plug in a scripted user.
+// Everything through which the client reaches the user and the desktop; every port is
+// needed. The real program plugs in widgets and the desktop (app/widgets/WidgetPorts); tests
+// plug in a scripted user.
 struct Ports {
     ConnectUi *connect = nullptr;
     MainWindowView *mainWindow = nullptr;
@@ -25,7 +26,6 @@ struct Ports {
     RegistrationUi *registration = nullptr;
     MessageUi *messages = nullptr;
     BroadcastUi *broadcast = nullptr;
-    // Optional: without one the client closes the local web server through its local socket.
     WindowCloser *windowCloser = nullptr;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "directory/UserInfo.h"
 #include "ports/DialogView.h"
+#include "ports/UserInfo.h"
 
 #include <QCoro/QCoroTask>
 #include <QString>

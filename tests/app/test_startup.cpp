@@ -25,7 +25,7 @@ TEST(Startup, ShowsTheStartUpDialogAndNothingElse)
     EXPECT_EQ(t.view->prompt, QStringLiteral("Click Connect To Continue"));
     EXPECT_TRUE(t.view->connectEnabled);
     EXPECT_FALSE(t.mainWindow.shown);
-    EXPECT_FALSE(t.client->session().connecting);
+    EXPECT_FALSE(t.client->startup().connecting());
 }
 
 TEST(Startup, ConnectDisablesItselfMinimisesAndStartsTheSessionOnce)
@@ -35,7 +35,7 @@ TEST(Startup, ConnectDisablesItselfMinimisesAndStartsTheSessionOnce)
     EXPECT_FALSE(t.view->connectEnabled);
     EXPECT_EQ(t.view->prompt, QStringLiteral("Connecting, Please Wait ..."));
     EXPECT_TRUE(t.view->minimized);
-    EXPECT_TRUE(t.client->session().connecting);
+    EXPECT_TRUE(t.client->startup().connecting());
     EXPECT_TRUE(t.mainWindow.shown);
     EXPECT_EQ(t.mainWindow.status, QStringLiteral("Please Wait..."));
 

@@ -148,7 +148,7 @@ TEST(StartTask, AnExceptionInTheMainWindowsTaskLeavesTheWindowWorking)
     const CriticalLog log;
     TestClient t;
     ScriptedMainWindow view;
-    MainWindow window(t.client->session(), view, t.client->contacts(), t.client->messaging(),
+    MainWindow window(t.client->logon(), t.client->selection(), view, t.client->contacts(),
                       t.client->notices(), t.shell, t.client->workDir(),
                       []() -> QCoro::Task<> { throw std::runtime_error("no session"); });
     window.open();

@@ -38,7 +38,7 @@ struct Teardown {
         timings.httpTimeout = 60s;
         timings.peerReadWindow = 60s;
         bob = std::make_unique<TestClient>(config, timings);
-        SessionState &session = bob->client->session();
+        LogonState &session = bob->client->logon();
         session.ownHandle = QStringLiteral("bob");
         session.ownAddress = OwnAddress;
         session.notLoggedOn = false;

@@ -71,7 +71,8 @@ void LogonClient::connectNow()
 
 bool LogonClient::waitUntilReady()
 {
-    return waitFor([this] { return mainWindow.status == QStringLiteral("Ready") && client->session().contactsResolved; });
+    return waitFor(
+        [this] { return mainWindow.status == QStringLiteral("Ready") && client->logon().contactsResolved; });
 }
 
 bool LogonClient::waitUntilEnded()

@@ -85,7 +85,7 @@ TEST_F(ContactPassTest, FailedRequestsAreToldOneByOneAndLogonGoesOn)
     EXPECT_EQ(c.messages(), (QStringList{QStringLiteral("Error writing IP address|"),
                                          QStringLiteral("Error getting user IP address|"),
                                          QStringLiteral("Error getting user IP address|")}));
-    EXPECT_FALSE(c.client->session().notLoggedOn);
+    EXPECT_FALSE(c.client->logon().notLoggedOn);
     EXPECT_TRUE(c.mainWindow.items.isEmpty());
     EXPECT_FALSE(c.process.ended());
 }

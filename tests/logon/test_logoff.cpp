@@ -1,6 +1,6 @@
 #include "LogonFixture.h"
 
-#include "directory/WindowKey.h"
+#include "base/WindowKey.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST_F(LogoffTest, AnnouncementsReachTheOtherClientAndLogoffLeavesZeroBehind)
         << "\"|001\" did not arrive";
     EXPECT_EQ(bob->client->contacts().contact(0).address, QStringLiteral("127.0.0.2"));
 
-    alice->client->session().sentFiles = {QStringLiteral("offer.txt"), QStringLiteral("../keep.txt")};
+    alice->client->fileOffers().sentFiles = {QStringLiteral("offer.txt"), QStringLiteral("../keep.txt")};
     alice->writeFile(QStringLiteral("html/tmp/offer.txt"), "offered");
     alice->writeFile(QStringLiteral("html/keep.txt"), "not offered");
     alice->mainWindow.closeBox();
@@ -69,8 +69,8 @@ TEST_F(LogoffTest, AFailedLogoffKeepsTheUserOnAndASecondTryRepeatsIt)
     alice->mainWindow.closeBox();
     ASSERT_TRUE(waitFor([&] { return !alice->messages().isEmpty() && alice->mainWindow.status == u"Ready"; }));
     EXPECT_EQ(alice->messages(), QStringList{QStringLiteral("Not Able To Logoff, Make Sure|You Are Logged On To Internet")});
-    EXPECT_TRUE(alice->client->session().logoffFailed);
-    EXPECT_FALSE(alice->client->session().notLoggedOn);
+    EXPECT_TRUE(alice->client->logon().logoffFailed);
+    EXPECT_FALSE(alice->client->logon().notLoggedOn);
     EXPECT_TRUE(alice->mainWindow.logOffButtonEnabled);
     EXPECT_TRUE(alice->mainWindow.channelButtonEnabled);
     EXPECT_FALSE(alice->process.ended());
@@ -79,7 +79,7 @@ TEST_F(LogoffTest, AFailedLogoffKeepsTheUserOnAndASecondTryRepeatsIt)
     EXPECT_EQ(server.addressOf(QStringLiteral("alice")), QStringLiteral("127.0.0.2"));
     alice->mainWindow.closeBox();
     ASSERT_TRUE(alice->waitUntilEnded());
-    EXPECT_FALSE(alice->client->session().logoffFailed);
+    EXPECT_FALSE(alice->client->logon().logoffFailed);
     EXPECT_EQ(server.addressOf(QStringLiteral("alice")), QStringLiteral("0"));
     EXPECT_EQ(alice->windowCloser.closed.size(), 2) << "every step is repeated";
 }

@@ -1,6 +1,6 @@
 #include "LogonFixture.h"
 
-#include "directory/WindowKey.h"
+#include "base/WindowKey.h"
 
 #include <gtest/gtest.h>
 
@@ -75,8 +75,8 @@ TEST_F(LogonTest, ThePasswordLineMatchesWhicheverLineEndEitherSideUses)
         c.setUpUser(QStringLiteral("bill"), stored);
         c.connectNow();
         ASSERT_TRUE(c.waitUntilReady()) << stored.constData();
-        EXPECT_FALSE(c.client->session().notLoggedOn);
-        EXPECT_EQ(c.client->session().ownHandle, QStringLiteral("bill"));
+        EXPECT_FALSE(c.client->logon().notLoggedOn);
+        EXPECT_EQ(c.client->logon().ownHandle, QStringLiteral("bill"));
         EXPECT_FALSE(c.process.ended());
     }
 }
@@ -99,13 +99,13 @@ TEST_F(LogonTest, AFailedCheckTellsTheUserAndEndsWithoutPublishing)
         SCOPED_TRACE(c.name);
         LogonClient t(c.directory, QStringLiteral("127.0.0.2"), peerPort);
         t.setUpUser(QStringLiteral("bill"), "secret\r\n", {QStringLiteral("LoopBack")});
-        t.client->session().sentFiles = {QStringLiteral("offer.txt")};
+        t.client->fileOffers().sentFiles = {QStringLiteral("offer.txt")};
         t.writeFile(QStringLiteral("html/tmp/offer.txt"), "x");
         t.connectNow();
         ASSERT_TRUE(t.waitUntilEnded());
         EXPECT_EQ(t.messages(), QStringList{c.message});
         EXPECT_EQ(t.process.exitCodes, QList<int>{0});
-        EXPECT_TRUE(t.client->session().notLoggedOn);
+        EXPECT_TRUE(t.client->logon().notLoggedOn);
         EXPECT_EQ(t.windowCloser.closed, QStringList{WebServerWindowTitle}) << "logoff closed the web server";
         EXPECT_FALSE(t.exists(QStringLiteral("html/tmp/offer.txt")));
         EXPECT_FALSE(t.requests.join(u' ').contains(QStringLiteral("writeip"))) << "neither address nor \"0\"";

@@ -20,7 +20,6 @@ struct Window : TestClient {
         client->contacts().AddContactRecord(QStringLiteral("bob"), QStringLiteral("0"), true);
         client->mainWindow().open();
     }
-    SessionState &session() { return client->session(); }
     SendMessageFields &fields() { return client->sendMessageFields(); }
     MainWindow &task() { return client->mainWindow(); }
     void writeFile(const QString &name)
@@ -37,7 +36,6 @@ TEST(MainWindowTask, OpensWithPleaseWaitAndBothButtonsOff)
     Window t;
     EXPECT_TRUE(t.mainWindow.shown);
     EXPECT_EQ(t.mainWindow.status, QStringLiteral("Please Wait..."));
-    EXPECT_EQ(t.session().statusText, QStringLiteral("Please Wait..."));
     EXPECT_FALSE(t.mainWindow.channelButtonEnabled);
     EXPECT_FALSE(t.mainWindow.logOffButtonEnabled);
     EXPECT_EQ(t.mainWindow.items, (QStringList{QStringLiteral("LoopBack"), QStringLiteral("bob")}));
@@ -47,7 +45,7 @@ TEST(MainWindowTask, TitleIsTheOwnHandleOnceKnown)
 {
     Window t;
     EXPECT_EQ(t.mainWindow.title, QStringLiteral("Quibo32"));
-    t.session().ownHandle = QStringLiteral("alice");
+    t.client->logon().ownHandle = QStringLiteral("alice");
     t.task().open();
     EXPECT_EQ(t.mainWindow.title, QStringLiteral("alice"));
 }
@@ -58,17 +56,17 @@ TEST(Selection, ClickAndRightClickSelectAndShowTheMenu)
 {
     for (const bool right : {false, true}) {
         Window t;
-        ASSERT_TRUE(t.session().notLoggedOn);
+        ASSERT_TRUE(t.client->logon().notLoggedOn);
         right ? t.mainWindow.rightClick(1) : t.mainWindow.click(1);
-        EXPECT_EQ(t.session().clickedItem, 1);
-        EXPECT_EQ(t.session().selectedContact, 2);
+        EXPECT_EQ(t.client->selection().clickedItem, 1);
+        EXPECT_EQ(t.client->selection().selectedContact, 2);
         EXPECT_TRUE(t.mainWindow.channelButtonEnabled);
         EXPECT_EQ(t.fields().m_to, QStringLiteral("bob"));
         EXPECT_EQ(t.mainWindow.contactMenuShown, 1);
 
         right ? t.mainWindow.rightClick(0) : t.mainWindow.click(0);
-        EXPECT_EQ(t.session().clickedItem, 0);
-        EXPECT_EQ(t.session().selectedContact, 1);
+        EXPECT_EQ(t.client->selection().clickedItem, 0);
+        EXPECT_EQ(t.client->selection().selectedContact, 1);
         EXPECT_EQ(t.fields().m_to, QStringLiteral("LoopBack"));
         EXPECT_EQ(t.mainWindow.contactMenuShown, 2);
     }
@@ -77,13 +75,13 @@ TEST(Selection, ClickAndRightClickSelectAndShowTheMenu)
 TEST(Selection, ClickOnTheEmptyPartShowsNoMenuAndChangesNothingElse)
 {
     Window t;
-    t.session().selectedContact = 2;
+    t.client->selection().selectedContact = 2;
     t.fields().m_to = QStringLiteral("bob");
     t.mainWindow.click(-1);
     t.mainWindow.rightClick(-1);
     t.mainWindow.doubleClick(-1);
-    EXPECT_EQ(t.session().clickedItem, -1);
-    EXPECT_EQ(t.session().selectedContact, 2);
+    EXPECT_EQ(t.client->selection().clickedItem, -1);
+    EXPECT_EQ(t.client->selection().selectedContact, 2);
     EXPECT_EQ(t.fields().m_to, QStringLiteral("bob"));
     EXPECT_FALSE(t.mainWindow.channelButtonEnabled);
     EXPECT_EQ(t.mainWindow.contactMenuShown, 0);
@@ -93,17 +91,17 @@ TEST(Selection, ClickOnTheEmptyPartShowsNoMenuAndChangesNothingElse)
 TEST(Selection, AnItemWithNoContactKeepsTheSelectedContact)
 {
     Window t;
-    t.session().selectedContact = 1;
+    t.client->selection().selectedContact = 1;
     t.mainWindow.click(7);
-    EXPECT_EQ(t.session().clickedItem, 7);
-    EXPECT_EQ(t.session().selectedContact, 1);
+    EXPECT_EQ(t.client->selection().clickedItem, 7);
+    EXPECT_EQ(t.client->selection().selectedContact, 1);
     EXPECT_EQ(t.fields().m_to, QStringLiteral("LoopBack"));
 }
 
 TEST(Selection, WhileAReplyIsWrittenTheListAndSendMessageDoNothing)
 {
     Window t;
-    t.session().replyPending = true;
+    t.client->messagingState().replyPending = true;
     t.fields().m_to = QStringLiteral("someone");
     t.mainWindow.click(1);
     t.mainWindow.rightClick(1);
@@ -113,25 +111,25 @@ TEST(Selection, WhileAReplyIsWrittenTheListAndSendMessageDoNothing)
     EXPECT_FALSE(t.mainWindow.channelButtonEnabled);
     EXPECT_EQ(t.fields().m_to, QStringLiteral("someone"));
     EXPECT_TRUE(t.messages.dialogs.isEmpty());
-    EXPECT_FALSE(t.session().sendDialogOpen);
+    EXPECT_FALSE(t.client->messagingState().sendDialogOpen);
 }
 
 TEST(Selection, DoubleClickOpensTheSendDialogForThatContact)
 {
     Window t;
-    t.session().clickedItem = 0;
+    t.client->selection().clickedItem = 0;
     t.mainWindow.doubleClick(1);
     ASSERT_EQ(t.messages.dialogs.size(), 1);
     const auto dialog = t.messages.dialogs.constFirst();
     EXPECT_EQ(dialog->kind, QStringLiteral("send"));
     EXPECT_EQ(dialog->owner, DialogOwner::MainWindow);
     EXPECT_EQ(dialog->shownTo, QStringLiteral("bob"));
-    EXPECT_TRUE(t.session().sendDialogOpen);
-    EXPECT_EQ(t.session().clickedItem, 0) << "only clicks move clickedItem";
+    EXPECT_TRUE(t.client->messagingState().sendDialogOpen);
+    EXPECT_EQ(t.client->selection().clickedItem, 0) << "only clicks move clickedItem";
     EXPECT_EQ(t.mainWindow.contactMenuShown, 0);
 
     dialog->press(MessageUi::CancelButton);
-    ASSERT_TRUE(waitFor([&] { return !t.session().sendDialogOpen; }));
+    ASSERT_TRUE(waitFor([&] { return !t.client->messagingState().sendDialogOpen; }));
     EXPECT_FALSE(t.task().isBusy());
 }
 
@@ -142,7 +140,7 @@ TEST(Selection, SendMessageUsesTheContactTheClickChose)
     t.mainWindow.choose(Command::SendMessage);
     ASSERT_EQ(t.messages.dialogs.size(), 1);
     EXPECT_EQ(t.messages.dialogs.constFirst()->shownTo, QStringLiteral("LoopBack"));
-    EXPECT_TRUE(t.session().sendDialogOpen);
+    EXPECT_TRUE(t.client->messagingState().sendDialogOpen);
 }
 
 // Commands run one at a time in arrival order: a command that waits for a dialog holds back
@@ -217,13 +215,13 @@ TEST(Commands, ManageContactsOnceLoggedOnOpensTheWindow)
 {
     Window t;
     int opened = 0;
-    t.task().handlers().manageContacts = [&opened]() -> QCoro::Task<> {
+    t.task().handlers().add(Command::ManageContacts, [&opened]() -> QCoro::Task<> {
         ++opened;
         return []() -> QCoro::Task<> { co_return; }();
-    };
+    });
     t.mainWindow.choose(Command::ManageContacts);
     EXPECT_EQ(opened, 0);
-    t.session().notLoggedOn = false;
+    t.client->logon().notLoggedOn = false;
     t.mainWindow.choose(Command::ManageContacts);
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(t.ui.log.size(), 1);
@@ -255,9 +253,9 @@ TEST(Commands, ShellOpensTheFilesThatExist)
     }
 }
 
-// Commands carried out elsewhere reach their handler; the channel runs on its own and
-// does not hold the window's commands.
-TEST(Commands, HandlersOfOtherParts)
+// Commands that features register reach their handler; a detached one (the channel) runs on
+// its own and does not hold the window's commands.
+TEST(Commands, RegisteredHandlers)
 {
     Window t;
     QStringList calls;
@@ -268,23 +266,19 @@ TEST(Commands, HandlersOfOtherParts)
         };
     };
     CommandHandlers &h = t.task().handlers();
-    h.hostChannel = [&calls] { calls.append(QStringLiteral("host")); };
-    h.changeYourInfo = record(u"info");
-    h.sendFile = record(u"file");
-    h.privateChat = record(u"private");
-    h.joinChannel = record(u"join");
-    h.contactWebPage = record(u"web");
-    h.personalInfo = record(u"personal");
-    for (const Command c :
-         {Command::ChatChannel, Command::HostChannel, Command::ChangeInfo, Command::SendFile,
-          Command::PrivateChat, Command::JoinChannel, Command::ContactWebPage, Command::PersonalInfo})
+    h.addDetached(Command::ChatChannel, [&calls] { calls.append(QStringLiteral("host")); });
+    h.addDetached(Command::HostChannel, [&calls] { calls.append(QStringLiteral("host")); });
+    h.add(Command::SendFile, record(u"file"));
+    h.add(Command::PrivateChat, record(u"private"));
+    h.add(Command::JoinChannel, record(u"join"));
+    for (const Command c : {Command::ChatChannel, Command::HostChannel, Command::SendFile,
+                            Command::PrivateChat, Command::JoinChannel})
         t.mainWindow.choose(c);
     // The empty menu-bar entries carry no command.
     Q_EMIT t.mainWindow.commandChosen(15421);
     Q_EMIT t.mainWindow.commandChosen(12345);
-    EXPECT_EQ(calls, (QStringList{QStringLiteral("host"), QStringLiteral("host"), QStringLiteral("info"),
-                                  QStringLiteral("file"), QStringLiteral("private"), QStringLiteral("join"),
-                                  QStringLiteral("web"), QStringLiteral("personal")}));
+    EXPECT_EQ(calls, (QStringList{QStringLiteral("host"), QStringLiteral("host"), QStringLiteral("file"),
+                                  QStringLiteral("private"), QStringLiteral("join")}));
     EXPECT_TRUE(t.ui.log.isEmpty());
 }
 

@@ -95,8 +95,7 @@ QByteArray randomBlock(QRandomGenerator &random)
 TEST_F(ListenerTest, TenThousandRandomBlocksAreHandledWithoutHarm)
 {
     Client &c = *bob.client;
-    Dispatcher dispatcher(c.session(), c.contacts(), c.messaging(), c.notices(), bob.sound, c.peerSender(),
-                          PeerHandlers{c.contactRequests(), c.channelJoin(), c.privateChat(), c.fileReception()});
+    Dispatcher &dispatcher = c.dispatcher();
     QRandomGenerator random(1234);
     QList<QByteArray> blocks;
     for (int i = 0; i < 10000; ++i) {

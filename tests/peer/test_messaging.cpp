@@ -50,7 +50,7 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
     alice.messages.sendScript = {{Step::Send, QStringLiteral("hi bob")}};
     bob.messages.receivedScript = {Step::Reply};
     bob.messages.sendScript = {{Step::Send, QStringLiteral("hi alice")}};
-    bob.client->session().selectedContact = 0; // LoopBack: the reply must not go there
+    bob.client->selection().selectedContact = 0; // LoopBack: the reply must not go there
 
     ASSERT_TRUE(finish(alice.client->messaging().SendMessageToSelected()));
     ASSERT_TRUE(waitFor([&] { return aliceHandled->count == 1; }));
@@ -61,7 +61,7 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
                                              QStringLiteral("send|desktop|alice|")}));
     EXPECT_TRUE(bob.sound.played.contains(QStringLiteral("async:mail.snd")));
     EXPECT_EQ(bob.client->sendMessageFields().m_replyMode, QStringLiteral("0"));
-    EXPECT_FALSE(bob.client->session().replyPending);
+    EXPECT_FALSE(bob.client->messagingState().replyPending);
     EXPECT_TRUE(bob.client->receivedMessageFields().m_message.isEmpty());
     EXPECT_EQ(bob.messages.openCount(), 0);
 }
@@ -72,7 +72,7 @@ TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
     ASSERT_TRUE(finish(alice.client->messaging().SendMessageCommand()));
     ASSERT_TRUE(finish(alice.client->messaging().SendMessageCommand()));
     EXPECT_EQ(alice.messages.dialogs.at(1)->shownMessage, QStringLiteral("draft"));
-    EXPECT_FALSE(alice.client->session().sendDialogOpen);
+    EXPECT_FALSE(alice.client->messagingState().sendDialogOpen);
 
     command(alice, Command::Smile); // replaces the draft, then empties it
     ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
@@ -89,27 +89,27 @@ TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, QStringLiteral("ping")}};
     ASSERT_TRUE(finish(alice.client->messaging().SendMessageToSelected()));
-    ASSERT_TRUE(waitFor([&] { return bob.client->session().replyPending; }));
+    ASSERT_TRUE(waitFor([&] { return bob.client->messagingState().replyPending; }));
     bool done = false;
     bob.client->messaging().SendMessageCommand().then([&] { done = true; });
     EXPECT_TRUE(done);
     EXPECT_EQ(bob.messages.log.filter(QStringLiteral("send|")).size(), 1);
     bob.messages.lastOf(QStringLiteral("send"))->press(MessageUi::CancelButton);
     ASSERT_TRUE(bobHandledAll(1));
-    EXPECT_FALSE(bob.client->session().replyPending);
+    EXPECT_FALSE(bob.client->messagingState().replyPending);
 
     // bob holds a new message open: a Reply only closes the received message.
     bob.client->messaging().SendMessageCommand();
-    EXPECT_TRUE(bob.client->session().sendDialogOpen);
+    EXPECT_TRUE(bob.client->messagingState().sendDialogOpen);
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, QStringLiteral("pong?")}};
     ASSERT_TRUE(finish(alice.client->messaging().SendMessageToSelected()));
     ASSERT_TRUE(bobHandledAll(2));
     EXPECT_EQ(bob.messages.log.filter(QStringLiteral("send|")).size(), 2);
     EXPECT_EQ(bob.messages.openCount(), 1);
-    EXPECT_FALSE(bob.client->session().replyPending);
+    EXPECT_FALSE(bob.client->messagingState().replyPending);
     bob.messages.lastOf(QStringLiteral("send"))->press(MessageUi::CancelButton);
-    ASSERT_TRUE(waitFor([&] { return !bob.client->session().sendDialogOpen; }));
+    ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));
 }
 
 TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
@@ -123,7 +123,7 @@ TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
     EXPECT_GE(dialog->refreshCount, 1);
     EXPECT_EQ(dialog->shownTo, QStringLiteral("alice"));
     dialog->press(MessageUi::CancelButton);
-    ASSERT_TRUE(waitFor([&] { return !bob.client->session().sendDialogOpen; }));
+    ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));
 }
 
 TEST_F(TwoClients, EverySmileyShowsItsPopupAndEverySoundPlaysItsClip)
@@ -234,7 +234,7 @@ TEST_F(TwoClients, AnnouncementsListAndUnlistContactsKeepingTheIndexes)
 
     auto announce = [&](TestClient &from, const char *code) {
         selectContact(from, QStringLiteral("bob"));
-        const QString text = QString::fromLatin1(code) + from.client->session().ownAddress;
+        const QString text = QString::fromLatin1(code) + from.client->logon().ownAddress;
         ASSERT_TRUE(finish(from.client->peerSender().SendPeerRecord(text, DialogOwner::Desktop)));
     };
     const ContactTable &table = bob.client->contacts();

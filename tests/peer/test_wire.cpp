@@ -102,7 +102,7 @@ TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
 
 TEST_F(WireTest, LongMessageIsCutToItsBlockAndLongHandleToItsField)
 {
-    alice.client->session().ownHandle = QStringLiteral("abcdefghij");
+    alice.client->logon().ownHandle = QStringLiteral("abcdefghij");
     bool done = false;
     alice.client->peerSender().SendPeerRecord(QString(512, u'x'), DialogOwner::MainWindow).then([&] {
         done = true;

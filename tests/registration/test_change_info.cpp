@@ -23,9 +23,9 @@ protected:
         c.writeFile(QStringLiteral("settings"), "bill\r\n");
         c.writeFile(QStringLiteral("userinfo.dat"), storedInfo);
         c.writeFile(QStringLiteral("html/index.htm"), storedIndex);
-        c.client->session().ownHandle = QStringLiteral("bill");
-        c.client->session().ownAddress = QStringLiteral("127.0.0.2");
-        c.client->session().notLoggedOn = false;
+        c.client->logon().ownHandle = QStringLiteral("bill");
+        c.client->logon().ownAddress = QStringLiteral("127.0.0.2");
+        c.client->logon().notLoggedOn = false;
     }
 
     DirectoryServer server;
@@ -136,8 +136,8 @@ TEST_F(ChangeInfoTest, WhatRegistrationWroteComesBackUnchanged)
         ASSERT_TRUE(run.pressRegister());
         ASSERT_EQ(run.outcome, RegistrationOutcome::Registered) << c.messages().join(u'\n').toStdString();
     }
-    c.client->session().ownHandle = QStringLiteral("bill");
-    c.client->session().notLoggedOn = false;
+    c.client->logon().ownHandle = QStringLiteral("bill");
+    c.client->logon().notLoggedOn = false;
     ChangeInfoRun change(c);
     ASSERT_TRUE(waitFor([&] { return c.registration.last()->kind == QStringLiteral("change-info"); }));
     EXPECT_EQ(change.dialog().shownChange.info, typed);
@@ -153,7 +153,7 @@ TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
     const int eve = contacts.AddContactRecord(QStringLiteral("eve"), QStringLiteral("0"), false).value();
     const QString redirect = c.dir.filePath(QStringLiteral("webpage.htm"));
 
-    c.client->session().selectedContact = bob;
+    c.client->selection().selectedContact = bob;
     c.mainWindow.choose(Command::PersonalInfo);
     ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 1; }));
     EXPECT_EQ(c.shell.opened.constFirst(), redirect);
@@ -166,7 +166,7 @@ TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
         c.readFile(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/index.htm\""));
 
     // An offline contact has no address: nothing is written or opened.
-    c.client->session().selectedContact = eve;
+    c.client->selection().selectedContact = eve;
     c.mainWindow.choose(Command::ContactWebPage);
     c.mainWindow.choose(Command::About); // a command behind it shows the first has been dealt with
     ASSERT_TRUE(waitFor([&] { return c.ui.log.contains(QStringLiteral("about|main")); }));

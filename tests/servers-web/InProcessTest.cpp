@@ -4,7 +4,7 @@
 #include "ServedQueue.h"
 #include "ServedRequest.h"
 #include "WebServerWindow.h"
-#include "directory/WindowKey.h"
+#include "base/WindowKey.h"
 
 #include <gtest/gtest.h>
 

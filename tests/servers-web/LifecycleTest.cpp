@@ -1,6 +1,6 @@
 #include "QuibowebProcess.h"
-#include "directory/WindowCloser.h"
-#include "directory/WindowKey.h"
+#include "base/WindowKey.h"
+#include "platform/LocalSocketWindowCloser.h"
 
 #include <gtest/gtest.h>
 

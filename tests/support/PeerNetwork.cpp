@@ -30,11 +30,11 @@ TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timi
     config.listenAddress = QHostAddress(address);
     config.peerPort = m_port;
     auto client = std::make_unique<TestClient>(config, timings);
-    SessionState &session = client->client->session();
-    session.ownHandle = handle;
-    session.ownAddress = address;
-    session.notLoggedOn = false;
-    session.contactsResolved = true;
+    LogonState &logon = client->client->logon();
+    logon.ownHandle = handle;
+    logon.ownAddress = address;
+    logon.notLoggedOn = false;
+    logon.contactsResolved = true;
     m_members.push_back({handle, address, std::move(client)});
     return *m_members.back().client;
 }
@@ -84,7 +84,7 @@ void selectContact(TestClient &client, const QString &handle)
 {
     const std::optional<int> index = client.client->contacts().FindContactByHandle(handle);
     Q_ASSERT(index);
-    client.client->session().selectedContact = *index;
+    client.client->selection().selectedContact = *index;
     client.client->sendMessageFields().m_to = handle;
 }
 

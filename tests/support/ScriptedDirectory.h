@@ -1,7 +1,7 @@
 #pragma once
 
-#include "directory/WindowCloser.h"
 #include "ports/BroadcastUi.h"
+#include "ports/WindowCloser.h"
 
 #include <QStringList>
 

@@ -8,23 +8,18 @@ WidgetClient::WidgetClient(const QString &ownHandle)
     config.listenAddress = QHostAddress(QStringLiteral("127.0.0.1"));
     config.peerPort = freeLoopbackPort();
     Ports ports;
-    ports.connect = &ui;
-    ports.mainWindow = &mainWindow;
-    ports.notices = &notices;
+    widgets.fill(ports);
     ports.sound = &sound;
     ports.shell = &shell;
     ports.process = &process;
-    ports.messages = &messages;
-    ports.registration = &registration;
-    ports.broadcast = &broadcast;
     ports.windowCloser = &windowCloser;
     client = std::make_unique<Client>(config, peerTimings(), WorkingDirectory(QDir(dir.path())), ports);
 
-    SessionState &session = client->session();
-    session.ownHandle = ownHandle;
-    session.ownAddress = QStringLiteral("127.0.0.1");
-    session.notLoggedOn = false;
-    session.contactsResolved = true;
+    LogonState &logon = client->logon();
+    logon.ownHandle = ownHandle;
+    logon.ownAddress = QStringLiteral("127.0.0.1");
+    logon.notLoggedOn = false;
+    logon.contactsResolved = true;
     client->contacts().AddContactRecord(QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
 }
 

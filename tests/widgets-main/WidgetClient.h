@@ -3,14 +3,10 @@
 #include "FakePlatform.h"
 #include "PeerNetwork.h"
 #include "ScriptedDirectory.h"
-#include "ScriptedRegistration.h"
-#include "ScriptedUi.h"
 
 #include "app/Client.h"
+#include "app/widgets/WidgetPorts.h"
 #include "mainwindow/widgets/CMainDlg.h"
-#include "mainwindow/widgets/WidgetMainWindow.h"
-#include "messaging/widgets/WidgetMessageUi.h"
-#include "notices/widgets/WidgetNoticeUi.h"
 
 #include <QTemporaryDir>
 
@@ -18,26 +14,24 @@
 
 namespace quibo::test {
 
-// A client with the real main window, message dialogs and popups, listening on 127.0.0.1
-// at a free port as after logon, with "LoopBack" listed. Sound, shell and the process end
-// are fakes.
+// A client with the program's windows and dialogs, listening on 127.0.0.1 at a free port as
+// after logon, with "LoopBack" listed. Sound, shell, the process end and the web server's
+// window are fakes.
 struct WidgetClient {
     explicit WidgetClient(const QString &ownHandle = QStringLiteral("alice"));
     ~WidgetClient();
 
-    CMainDlg &window() { return *mainWindow.widget(); }
+    CMainDlg &window() { return widgets.mainDialog(); }
     bool startListening();
 
     QTemporaryDir dir;
-    WidgetMainWindow mainWindow;
-    WidgetNoticeUi notices{mainWindow.widget()};
-    WidgetMessageUi messages{mainWindow.widget()};
-    ScriptedUi ui; // the start-up dialog, which these tests do not use
+    WidgetPorts widgets;
+    WidgetMainWindow &mainWindow = widgets.mainWindow;
+    WidgetNoticeUi &notices = widgets.notices;
+    WidgetMessageUi &messages = widgets.messages;
     FakeSoundPlayer sound;
     FakeShell shell;
     FakeProcess process;
-    ScriptedRegistration registration;
-    ScriptedBroadcast broadcast{ui.log};
     FakeWindowCloser windowCloser;
     std::unique_ptr<Client> client;
 };

@@ -50,7 +50,7 @@ TEST(LoopBack, ClickingItPopsUpTheContactMenuAtTheWindowsEdge)
     const QRect frame = t.window().frameGeometry();
     EXPECT_EQ(menu->pos(), QPoint(frame.x() + frame.width() - 120, frame.y() + frame.height() - 230));
     EXPECT_TRUE(t.window().channelButton()->isEnabled());
-    EXPECT_EQ(t.client->session().clickedItem, 0);
+    EXPECT_EQ(t.client->selection().clickedItem, 0);
     menu->hide();
 }
 

@@ -1,7 +1,6 @@
 #include "WavBytes.h"
 #include "WidgetTestKit.h"
 
-#include "base/SessionState.h"
 #include "base/Timings.h"
 #include "notices/Notices.h"
 #include "notices/widgets/CSmileyDlg.h"

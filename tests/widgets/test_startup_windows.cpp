@@ -2,7 +2,6 @@
 
 #include "app/Startup.h"
 #include "app/widgets/WidgetConnectUi.h"
-#include "base/SessionState.h"
 #include "base/Timings.h"
 #include "mainwindow/widgets/CMainDlg.h"
 #include "mainwindow/widgets/WidgetMainWindow.h"
@@ -38,13 +37,12 @@ QString promptOf(QWidget *dialog)
 
 TEST(ConnectDialog, PromptsAndConnectStartsTheSessionOnce)
 {
-    SessionState session;
     const Timings timings = Timings{}.scaledDown(100);
     WidgetConnectUi ui;
     WidgetMainWindow mainWindow;
     RecordedExit process;
     int sessionsStarted = 0;
-    Startup startup(session, timings, ui, mainWindow, process, [&] { ++sessionsStarted; });
+    Startup startup(timings, ui, mainWindow, process, [&] { ++sessionsStarted; });
     startup.run();
 
     auto *dialog = openWindow<CConnectDlg>();
@@ -90,12 +88,11 @@ TEST(ConnectDialog, ReportsRestoreFromMinimisedAndClosing)
 
 TEST(ConnectDialog, ClosingEndsTheProgramAndTheViewOutlivesTheDialog)
 {
-    SessionState session;
     const Timings timings;
     WidgetConnectUi ui;
     WidgetMainWindow mainWindow;
     RecordedExit process;
-    Startup startup(session, timings, ui, mainWindow, process, [] {});
+    Startup startup(timings, ui, mainWindow, process, [] {});
     startup.run();
     QPointer<CConnectDlg> dialog = openWindow<CConnectDlg>();
     ASSERT_TRUE(dialog);

@@ -1,5 +1,7 @@
 #include "directory/widgets/CChangeInfoDlg.h"
 
+#include "directory/UserInfo.h"
+
 #include "ui_CChangeInfoDlg.h"
 
 namespace quibo {

@@ -1,5 +1,7 @@
 #include "directory/widgets/CRegistrationDlg.h"
 
+#include "base/Limits.h"
+#include "directory/UserInfo.h"
 #include "resources/ResourceCatalogue.h"
 #include "widgetkit/Pictures.h"
 
@@ -19,7 +21,7 @@ CRegistrationDlg::CRegistrationDlg(QWidget *parent)
 
     m_edits = {m_ui->handle, m_ui->password, m_ui->firstName, m_ui->lastName, m_ui->email,       m_ui->city,
                m_ui->state,  m_ui->country,  m_ui->sex,       m_ui->age,      m_ui->personalInfo};
-    m_ui->handle->setValidator(new Utf8LimitValidator(maxHandleBytes, m_ui->handle));
+    m_ui->handle->setValidator(new Utf8LimitValidator(limits::HandleBytes, m_ui->handle));
     for (qsizetype i = 0; i < m_edits.size(); ++i) {
         if (i > 0)
             m_edits[i]->setValidator(new Utf8LimitValidator(

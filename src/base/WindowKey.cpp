@@ -1,4 +1,4 @@
-#include "directory/WindowKey.h"
+#include "base/WindowKey.h"
 
 #include <QCryptographicHash>
 
@@ -9,7 +9,8 @@ namespace quibo {
 QString windowKey(const QString &title, const QString &host, quint16 port, uint uid)
 {
     const QString identity = title + u'@' + host.trimmed().toLower() + u':' + QString::number(port);
-    const QByteArray digest = QCryptographicHash::hash(identity.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray digest =
+        QCryptographicHash::hash(identity.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     return QStringLiteral("quibo-window-") + QString::fromLatin1(digest) + u'-' + QString::number(uid);
 }
 

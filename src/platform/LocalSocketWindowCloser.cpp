@@ -1,6 +1,6 @@
-#include "directory/WindowCloser.h"
+#include "platform/LocalSocketWindowCloser.h"
 
-#include "directory/WindowKey.h"
+#include "base/WindowKey.h"
 
 #include <QLocalSocket>
 
@@ -8,11 +8,8 @@
 
 namespace quibo {
 
-WindowCloser::~WindowCloser() = default;
-
 LocalSocketWindowCloser::LocalSocketWindowCloser(QString host, quint16 port)
-    : m_host(std::move(host))
-    , m_port(port)
+    : m_host(std::move(host)), m_port(port)
 {
 }
 

@@ -1,11 +1,25 @@
-#include "contacts/ContactRequests.h"
+#include "consent/ContactRequests.h"
 
 #include "notices/Notices.h"
+#include "peer/Dispatcher.h"
 
 namespace quibo {
 
-ContactRequests::ContactRequests(Notices &notices) : m_notices(notices)
+using peer::Code;
+
+ContactRequests::ContactRequests(Notices &notices, Dispatcher &dispatcher) : m_notices(notices)
 {
+    dispatcher.onContactRequest([this](QString handle, QString address) {
+        return OnContactRequest(std::move(handle), std::move(address));
+    });
+    dispatcher.on(Code::Refused, [this](Origin from, QString) { return refused(std::move(from)); });
+    dispatcher.on(Code::Accepted, [this](Origin from, QString) { return OnRequestAccepted(from.handle); });
+}
+
+QCoro::Task<> ContactRequests::refused(Origin from)
+{
+    if (from.index >= 0)
+        co_await OnRequestRefused(from.index, from.handle);
 }
 
 QCoro::Task<> ContactRequests::OnContactRequest(QString handle, QString address)

@@ -1,0 +1,117 @@
+#include "messaging/MessagingFeature.h"
+
+#include "contacts/ContactTable.h"
+#include "mainwindow/CommandHandlers.h"
+#include "mainwindow/Selection.h"
+#include "messaging/Messaging.h"
+#include "messaging/MessagingState.h"
+#include "notices/Notices.h"
+#include "peer/Dispatcher.h"
+#include "ports/SoundPlayer.h"
+
+#include <functional>
+#include <optional>
+
+namespace quibo {
+
+namespace {
+using peer::Code;
+
+std::optional<Smiley> smileyOf(Code code)
+{
+    switch (code) {
+    case Code::Smile:
+        return Smiley::Smile;
+    case Code::Frown:
+        return Smiley::Frown;
+    case Code::Wink:
+        return Smiley::Wink;
+    case Code::Possessed:
+        return Smiley::Possessed;
+    case Code::Kiss:
+        return Smiley::Kiss;
+    case Code::Aahhh:
+        return Smiley::Aahhh;
+    case Code::Oops:
+        return Smiley::Oops;
+    default:
+        return std::nullopt;
+    }
+}
+
+// Every item of the menu and its sub-menus that carries a command.
+void forEachCommand(const QList<MenuItem> &menu, const std::function<void(Command)> &visit)
+{
+    for (const MenuItem &item : menu) {
+        if (item.id != 0)
+            visit(static_cast<Command>(item.id));
+        forEachCommand(item.children, visit);
+    }
+}
+} // namespace
+
+MessagingFeature::MessagingFeature(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands)
+    : m_parts(parts)
+{
+    plugRecords(dispatcher);
+    plugCommands(commands);
+}
+
+void MessagingFeature::plugRecords(Dispatcher &dispatcher)
+{
+    dispatcher.onSender([this](const Origin &from) { noteSender(from); });
+    for (const peer::CodeEntry &entry : peer::codeTable()) {
+        if (const std::optional<Smiley> smiley = smileyOf(entry.code)) {
+            dispatcher.on(entry.code, [this, shown = *smiley](Origin from, QString) {
+                return showSmiley(shown, std::move(from));
+            });
+        } else if (!entry.clips.isEmpty()) {
+            dispatcher.on(entry.code,
+                          [this, clips = entry.clips](Origin, QString) { return playClips(clips); });
+        }
+    }
+    dispatcher.onMessage(
+        [this](QString body) { return m_parts.messaging.showReceivedMessage(std::move(body)); });
+}
+
+void MessagingFeature::plugCommands(CommandHandlers &commands)
+{
+    Messaging &messaging = m_parts.messaging;
+    commands.add(Command::SendMessage, [&messaging] { return messaging.SendMessageCommand(); });
+    // The contact menu's smiley and sound items.
+    forEachCommand(contactMenu(), [&commands, &messaging](Command command) {
+        if (Messaging::codeForCommand(command))
+            commands.add(command, [&messaging, command] { return messaging.SendSmileyOrSound(command); });
+    });
+    // While a reply is being written, the list only selects.
+    commands.addListGuard([this] { return m_parts.state.replyPending; });
+    commands.addMenuOpening([this] { addressToSelected(); });
+    commands.setDoubleClick([&messaging] { return messaging.SendMessageToSelected(); });
+}
+
+QCoro::Task<> MessagingFeature::showSmiley(Smiley smiley, Origin from)
+{
+    co_await m_parts.notices.showSmiley(smiley, from.name);
+}
+
+QCoro::Task<> MessagingFeature::playClips(QStringList clips)
+{
+    for (const QString &clip : clips)
+        co_await m_parts.sound.play(clip);
+}
+
+void MessagingFeature::noteSender(const Origin &from)
+{
+    const QString shownName =
+        from.own || from.index < 0 ? from.name : m_parts.contacts.contact(from.index).displayHandle;
+    m_parts.messaging.noteSender(shownName, from.address);
+}
+
+void MessagingFeature::addressToSelected()
+{
+    const int selected = m_parts.selection.selectedContact;
+    if (m_parts.contacts.isValid(selected))
+        m_parts.sendFields.m_to = m_parts.contacts.contact(selected).displayHandle;
+}
+
+} // namespace quibo

@@ -1,0 +1,7 @@
+#include "ports/WindowCloser.h"
+
+namespace quibo {
+
+WindowCloser::~WindowCloser() = default;
+
+} // namespace quibo
