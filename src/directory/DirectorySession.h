@@ -16,8 +16,8 @@ struct Config;
 struct SessionState;
 struct Timings;
 class BroadcastUi;
+class ContactBook;
 class ContactTable;
-class ContactsFile;
 class DirectoryClient;
 class Logon;
 class MainWindowView;
@@ -44,7 +44,7 @@ public:
         ProcessControl &process;
         Shell &shell;
         ContactTable &contacts;
-        ContactsFile &contactsFile;
+        ContactBook &contactBook;
         RecordSender &recordSender;
         WindowCloser *windowCloser;     // none: the local web server's own socket
         BroadcastUi *broadcastUi;       // none: the broadcast is not shown
