@@ -11,9 +11,10 @@ jobs=${QUIBO_JOBS:-2}
 
 bash scripts/install-deps.sh
 
-# The directory server's tests also run against a real PostgreSQL server.
+# The directory server's tests also run against a real PostgreSQL server; with it required,
+# they fail rather than skip when it cannot be reached.
 QUIBO_TEST_POSTGRES_URL="$(bash scripts/start-postgres.sh)"
-export QUIBO_TEST_POSTGRES_URL
+export QUIBO_TEST_POSTGRES_URL QUIBO_REQUIRE_POSTGRES=1
 trap 'bash scripts/start-postgres.sh --stop >/dev/null 2>&1 || true' EXIT
 
 run_suite() { # name, extra cmake args...
