@@ -17,12 +17,18 @@ QUIBO_TEST_POSTGRES_URL="$(bash scripts/start-postgres.sh)"
 export QUIBO_TEST_POSTGRES_URL QUIBO_REQUIRE_POSTGRES=1
 trap 'bash scripts/start-postgres.sh --stop >/dev/null 2>&1 || true' EXIT
 
+# The build folders are kept, and ccache (when installed) keeps the objects, so that a rerun
+# rebuilds only what changed.
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+
 run_suite() { # name, extra cmake args...
   local name=$1
   shift
   local dir="$root/build/$name"
   echo "== $name build =="
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIBO_WERROR=ON "$@" >/dev/null
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIBO_WERROR=ON "${launcher[@]}" "$@" \
+    >/dev/null
   cmake --build "$dir" -j"$jobs"
   echo "== $name tests =="
   (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600)
@@ -40,7 +46,7 @@ if [ -z "${QUIBO_SKIP_SANITIZERS:-}" ]; then
   echo "== fuzzing =="
   fuzzdir="$root/build/fuzz"
   CC=clang CXX=clang++ cmake -S "$root" -B "$fuzzdir" -G Ninja -DQUIBO_BUILD_FUZZ=ON -DQUIBO_BUILD_TESTS=OFF \
-    -DQUIBO_BUILD_BENCH=OFF >/dev/null
+    -DQUIBO_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
   cmake --build "$fuzzdir" -j"$jobs" --target quibo_fuzz_targets
   for target in "$fuzzdir"/bin/fuzz-*; do
     [ -x "$target" ] || continue
