@@ -23,10 +23,11 @@ function(quibo_strict target)
                                                QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
 endfunction()
 
-# quibo_gtest(name SOURCES... LIBS...): a GoogleTest executable registered with CTest,
-# run headless so widget tests need no display.
+# quibo_gtest(name [LEAK_CHECKED] SOURCES... LIBS...): a GoogleTest executable registered with
+# CTest, run headless so widget tests need no display. LEAK_CHECKED turns LeakSanitizer on for
+# the test and the programs it starts, even where the caller's ASAN_OPTIONS turn it off.
 function(quibo_gtest name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "LEAK_CHECKED" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   quibo_strict(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
@@ -36,6 +37,10 @@ function(quibo_gtest name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUIBO_BIN_DIR=${CMAKE_BINARY_DIR}/bin;QUIBO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(ARG_LEAK_CHECKED)
+    # The sanitizer takes the last setting of a flag.
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::detect_leaks=1")
+  endif()
 endfunction()
 
 # quibo_add_subdirectories(): add every direct subfolder that has a CMakeLists.txt,

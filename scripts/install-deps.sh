@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git ccache
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins
   qt6-svg-dev libqt6svg6-dev qt6-multimedia-dev libqt6multimedia6
   libqt6sql6-sqlite libqt6sql6-psql

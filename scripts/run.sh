@@ -9,8 +9,10 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/install-deps.sh
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$root" -B "$root/build/run" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIBO_BUILD_TESTS=OFF \
-  -DQUIBO_BUILD_BENCH=OFF >/dev/null
+  -DQUIBO_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build "$root/build/run" -j"${QUIBO_JOBS:-2}"
 bin="$root/build/run/bin"
 

@@ -22,7 +22,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_listener(new Listener(m_config, m_timings, m_notices, m_dispatcher, this)),
       m_directorySession(
           new DirectorySession({m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
-                                *m_ports.process, *m_ports.shell, m_contacts, m_contactsFile, *m_recordSender,
+                                *m_ports.process, *m_ports.shell, m_contacts, m_contactBook, *m_recordSender,
                                 *m_ports.windowCloser, m_ports.broadcast, m_ports.registration},
                                this)),
       m_mainWindowTask(m_logon, m_selection, *m_ports.mainWindow, m_contacts, m_notices, *m_ports.shell,

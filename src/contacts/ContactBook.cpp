@@ -11,14 +11,18 @@ ContactBook::ContactBook(ContactTable &table, ContactsFile &file, Notices &notic
 
 void ContactBook::LoadContacts()
 {
-    const QStringList handles = m_file.readOrCreate();
-    m_table.load(handles);
-    m_beyondCapacity = handles.mid(m_table.contactCount());
+    const contacts_file::Split content = contacts_file::split(m_file.readOrCreate(), ContactTable::Capacity);
+    m_table.load(content.handles);
+    m_beyondCapacity = content.rest;
 }
 
 bool ContactBook::AppendContactToFile(const QString &handle)
 {
-    return m_file.append(handle);
+    if (!m_file.append(handle))
+        return false;
+    if (m_table.contactCount() >= ContactTable::Capacity)
+        m_beyondCapacity = contacts_file::withLine(m_beyondCapacity, handle);
+    return true;
 }
 
 QCoro::Task<> ContactBook::DeleteContact(int index, DialogOwner owner)
@@ -34,7 +38,7 @@ QCoro::Task<> ContactBook::DeleteContact(int index, DialogOwner owner)
                 owner, QStringLiteral("You Cannot Delete All Of Your Contacts"), QString());
         co_return;
     }
-    if (!m_file.rewrite(m_table.keptHandles(index) + m_beyondCapacity)) {
+    if (!m_file.rewrite(contacts_file::format(m_table.keptHandles(index)) + m_beyondCapacity)) {
         // The file still names the contact: say so rather than claim a deletion.
         co_await m_notices.showSystemMessage(owner, QStringLiteral("Contact Not Deleted"),
                                              QStringLiteral("Can't Write contacts.dat"));

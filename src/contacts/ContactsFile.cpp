@@ -1,27 +1,42 @@
 #include "contacts/ContactsFile.h"
 
+#include "base/AtomicFile.h"
 #include "base/Limits.h"
 #include "base/Utf8.h"
 #include "base/WorkingDirectory.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include <limits>
 
 namespace quibo {
 
 namespace contacts_file {
 
-QStringList parse(const QByteArray &content)
+Split split(const QByteArray &content, qsizetype limit)
 {
-    QStringList handles;
-    for (QByteArray line : content.split('\n')) {
+    Split result;
+    qsizetype start = 0;
+    while (start < content.size() && result.handles.size() < limit) {
+        qsizetype end = content.indexOf('\n', start);
+        const qsizetype next = end < 0 ? content.size() : end + 1;
+        if (end < 0)
+            end = content.size();
+        QByteArray line = content.mid(start, end - start);
+        start = next;
         if (line.endsWith('\r'))
             line.chop(1);
-        if (line.isEmpty())
-            continue;
-        handles.append(QString::fromUtf8(utf8::encodeCut(QString::fromUtf8(line), limits::HandleFieldBytes)));
+        if (!line.isEmpty())
+            result.handles.append(
+                QString::fromUtf8(utf8::encodeCut(QString::fromUtf8(line), limits::HandleFieldBytes)));
     }
-    return handles;
+    result.rest = content.mid(start);
+    return result;
+}
+
+QStringList parse(const QByteArray &content)
+{
+    return split(content, std::numeric_limits<qsizetype>::max()).handles;
 }
 
 QByteArray format(const QStringList &handles)
@@ -30,6 +45,13 @@ QByteArray format(const QStringList &handles)
     for (const QString &handle : handles)
         content += handle.toUtf8() + "\r\n";
     return content;
+}
+
+QByteArray withLine(QByteArray content, const QString &handle)
+{
+    if (!content.isEmpty() && !content.endsWith('\n'))
+        content += "\r\n";
+    return content + format({handle});
 }
 
 } // namespace contacts_file
@@ -43,41 +65,33 @@ QString ContactsFile::path() const
     return m_workDir.file(contacts_file::FileName);
 }
 
-QStringList ContactsFile::readOrCreate()
+QByteArray ContactsFile::readOrCreate()
 {
     QFile file(path());
     if (file.open(QIODevice::ReadOnly))
-        return contacts_file::parse(file.readAll());
-    const QStringList fresh{contacts_file::DefaultHandle};
+        return file.readAll();
+    const QByteArray fresh = contacts_file::format({contacts_file::DefaultHandle});
     if (!file.exists())
         rewrite(fresh); // a read-only directory leaves only the table with it
     return fresh;
 }
 
-bool ContactsFile::rewrite(const QStringList &handles)
+bool ContactsFile::rewrite(const QByteArray &content)
 {
-    QSaveFile file(path());
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(contacts_file::format(handles));
-    return file.commit();
+    return writeFileAtomically(path(), content);
 }
 
 bool ContactsFile::append(const QString &handle)
 {
+    QByteArray content;
     QFile file(path());
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray line = contacts_file::format({handle});
-    if (file.size() > 0) {
-        file.seek(file.size() - 1);
-        char last = '\n';
-        file.getChar(&last);
-        if (last != '\n')
-            line.prepend("\r\n");
+    if (file.exists()) {
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        content = file.readAll();
+        file.close();
     }
-    file.seek(file.size());
-    return file.write(line) == line.size() && file.flush();
+    return rewrite(contacts_file::withLine(content, handle));
 }
 
 } // namespace quibo

@@ -1,8 +1,7 @@
 #include "directory/ContactPass.h"
 
 #include "base/LogonState.h"
-#include "contacts/ContactTable.h"
-#include "contacts/ContactsFile.h"
+#include "contacts/ContactBook.h"
 #include "directory/Announcer.h"
 #include "directory/DirectoryClient.h"
 #include "notices/Notices.h"
@@ -15,29 +14,30 @@ namespace {
 constexpr int AddressRead = 16;
 } // namespace
 
-ContactPass::ContactPass(LogonState &session, ContactTable &contacts, ContactsFile &file,
-                         DirectoryClient &directory, Announcer &announcer, Notices &notices,
-                         MainWindowView &mainWindow)
-    : m_session(session), m_contacts(contacts), m_file(file), m_directory(directory), m_announcer(announcer),
-      m_notices(notices), m_mainWindow(mainWindow)
+ContactPass::ContactPass(LogonState &session, ContactBook &book, DirectoryClient &directory,
+                         Announcer &announcer, Notices &notices, MainWindowView &mainWindow)
+    : m_session(session), m_book(book), m_directory(directory), m_announcer(announcer), m_notices(notices),
+      m_mainWindow(mainWindow)
 {
 }
 
 QCoro::Task<> ContactPass::ResolveContacts()
 {
-    m_contacts.load(m_file.readOrCreate());
+    // Through the book: it keeps the lines the table has no room for.
+    m_book.LoadContacts();
+    ContactTable &table = m_book.table();
 
-    const int count = m_contacts.contactCount();
+    const int count = table.contactCount();
     for (int i = 0; i < count; ++i) {
-        const DirectoryReply reply = co_await m_directory.address(m_contacts.contact(i).handle);
+        const DirectoryReply reply = co_await m_directory.address(table.contact(i).handle);
         if (!reply.ok) {
             co_await m_notices.showSystemMessage(DialogOwner::Desktop,
                                                  QStringLiteral("Error getting user IP address"), QString());
             continue; // the record stays offline
         }
-        m_contacts.applyLookup(i, reply_text::firstLine(reply.body, AddressRead));
+        table.applyLookup(i, reply_text::firstLine(reply.body, AddressRead));
     }
-    m_contacts.FillOnlineList();
+    table.FillOnlineList();
 
     co_await m_announcer.announce(QStringLiteral("|001"), DialogOwner::Desktop);
 

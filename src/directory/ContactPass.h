@@ -6,8 +6,7 @@ namespace quibo {
 
 struct LogonState;
 class Announcer;
-class ContactTable;
-class ContactsFile;
+class ContactBook;
 class DirectoryClient;
 class MainWindowView;
 class Notices;
@@ -17,15 +16,14 @@ class Notices;
 // window ready.
 class ContactPass {
 public:
-    ContactPass(LogonState &session, ContactTable &contacts, ContactsFile &file, DirectoryClient &directory,
-                Announcer &announcer, Notices &notices, MainWindowView &mainWindow);
+    ContactPass(LogonState &session, ContactBook &book, DirectoryClient &directory, Announcer &announcer,
+                Notices &notices, MainWindowView &mainWindow);
 
     QCoro::Task<> ResolveContacts();
 
 private:
     LogonState &m_session;
-    ContactTable &m_contacts;
-    ContactsFile &m_file;
+    ContactBook &m_book;
     DirectoryClient &m_directory;
     Announcer &m_announcer;
     Notices &m_notices;

@@ -14,8 +14,8 @@ struct Config;
 struct LogonState;
 struct Timings;
 class BroadcastUi;
+class ContactBook;
 class ContactTable;
-class ContactsFile;
 class DirectoryClient;
 class Logon;
 class MainWindowView;
@@ -42,7 +42,7 @@ public:
         ProcessControl &process;
         Shell &shell;
         ContactTable &contacts;
-        ContactsFile &contactsFile;
+        ContactBook &contactBook;
         RecordSender &recordSender;
         WindowCloser &windowCloser;
         BroadcastUi *broadcastUi;       // none: the broadcast is not shown

@@ -116,21 +116,6 @@ TEST_F(ContactsFileTest, DeletingTwiceWithThreeContactsRewritesTheSameFile)
     EXPECT_EQ(t.ui.log.count(QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart")), 2);
 }
 
-TEST_F(ContactsFileTest, HandlesBeyondTheTableSurviveARewrite)
-{
-    QByteArray content;
-    for (int i = 0; i < 120; ++i)
-        content += "u" + QByteArray::number(i) + "\n";
-    writeFile(path, content);
-    book.LoadContacts();
-    EXPECT_EQ(table.contactCount(), ContactTable::Capacity);
-    remove(5);
-    const QStringList kept = contacts_file::parse(readFile(path));
-    EXPECT_EQ(kept.size(), 119);
-    EXPECT_FALSE(kept.contains(QStringLiteral("u5")));
-    EXPECT_EQ(kept.last(), QStringLiteral("u119"));
-}
-
 TEST(ContactsFileUnwritable, NothingFailsHardAndNoDeletionIsClaimed)
 {
     TestClient t;

@@ -1,6 +1,6 @@
 #include "LogonFixture.h"
 
-#include "contacts/ContactTable.h"
+#include "contacts/ContactBook.h"
 #include "directory/DirectoryClient.h"
 
 #include <gtest/gtest.h>
@@ -88,4 +88,27 @@ TEST_F(ContactPassTest, FailedRequestsAreToldOneByOneAndLogonGoesOn)
     EXPECT_FALSE(c.client->logon().notLoggedOn);
     EXPECT_TRUE(c.mainWindow.items.isEmpty());
     EXPECT_FALSE(c.process.ended());
+}
+
+TEST_F(ContactPassTest, LinesBeyondTheTableSurviveADeletionAfterLogonAsTheyWere)
+{
+    QStringList held;
+    for (int i = 0; i < ContactTable::Capacity; ++i)
+        held.append(QStringLiteral("u%1").arg(i));
+    // Kept whatever their shape: LF, a blank line, a handle too long for the table, no last line end.
+    const QByteArray beyond = "u100\nu101\r\n\r\nfartoolongahandle\nu103";
+    LogonClient &c = bill({});
+    c.writeFile(QStringLiteral("contacts.dat"), contacts_file::format(held) + beyond);
+    c.connectNow();
+    ASSERT_TRUE(c.waitUntilReady());
+    ContactBook &book = c.client->contactBook();
+    ASSERT_EQ(book.table().contactCount(), ContactTable::Capacity);
+
+    ASSERT_TRUE(book.AppendContactToFile(QStringLiteral("zed"))); // the full table cannot take it
+    bool done = false;
+    book.DeleteContact(5, DialogOwner::MainWindow).then([&] { done = true; });
+    ASSERT_TRUE(waitFor([&] { return done; }));
+    held.removeAt(5);
+    EXPECT_EQ(c.readFile(QStringLiteral("contacts.dat")).toStdString(),
+              (contacts_file::format(held) + beyond + "\r\nzed\r\n").toStdString());
 }

@@ -21,9 +21,17 @@ QString postgresUrl()
     return qEnvironmentVariable("QUIBO_TEST_POSTGRES_URL");
 }
 
+// Set where a server is always started (scripts/test.sh): a missing one is then a failure.
+bool postgresRequired()
+{
+    return !qEnvironmentVariableIsEmpty("QUIBO_REQUIRE_POSTGRES");
+}
+
 // Runs `sql` as the test's own PostgreSQL client.
 void postgresExec(const QString &sql)
 {
+    if (postgresUrl().isEmpty())
+        throw std::runtime_error("QUIBO_REQUIRE_POSTGRES is set but QUIBO_TEST_POSTGRES_URL is not");
     const auto parsed = quibo::directory::parseDatabaseLocation(postgresUrl());
     const auto *location = std::get_if<quibo::directory::DatabaseLocation>(&parsed);
     if (!location)
@@ -54,7 +62,7 @@ void postgresExec(const QString &sql)
 
 std::optional<QString> TestDatabase::unavailable(Backend backend)
 {
-    if (backend == Backend::Postgres && postgresUrl().isEmpty())
+    if (backend == Backend::Postgres && postgresUrl().isEmpty() && !postgresRequired())
         return u"QUIBO_TEST_POSTGRES_URL is not set (start a server with scripts/start-postgres.sh "
                "and export its URL to test the PostgreSQL backend)"_s;
     return std::nullopt;

@@ -17,7 +17,8 @@ inline std::ostream &operator<<(std::ostream &out, Backend backend)
 // of its own on the PostgreSQL server named by QUIBO_TEST_POSTGRES_URL.
 class TestDatabase {
 public:
-    // Why `backend` cannot be tested here, or nullopt.
+    // Why `backend` is skipped here, or nullopt. PostgreSQL is skipped only when no server is
+    // named and QUIBO_REQUIRE_POSTGRES is unset; a server that can't be reached fails the test.
     static std::optional<QString> unavailable(Backend backend);
 
     explicit TestDatabase(Backend backend);
