@@ -8,7 +8,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTcpServer>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -69,17 +68,9 @@ std::string encoded(const QString &value)
 std::optional<QString> DirectoryServer::unavailable(Backend backend)
 {
     if (backend == Backend::Postgres && postgresUrl().isEmpty())
-        return QStringLiteral("QUIBO_TEST_POSTGRES_URL is not set (scripts/start-postgres.sh starts a server)");
+        return QStringLiteral(
+            "QUIBO_TEST_POSTGRES_URL is not set (scripts/start-postgres.sh starts a server)");
     return std::nullopt;
-}
-
-quint16 DirectoryServer::closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
 }
 
 DirectoryServer::DirectoryServer(Backend backend) : m_backend(backend)
@@ -88,11 +79,13 @@ DirectoryServer::DirectoryServer(Backend backend) : m_backend(backend)
         m_database = m_folder.filePath(QStringLiteral("directory.sqlite"));
         return;
     }
-    m_schema = QStringLiteral("quibo_logon_%1_%2").arg(QCoreApplication::applicationPid()).arg(schemaSerial++);
+    m_schema =
+        QStringLiteral("quibo_logon_%1_%2").arg(QCoreApplication::applicationPid()).arg(schemaSerial++);
     if (!postgresExec(QStringLiteral("CREATE SCHEMA ") + m_schema))
         m_schema.clear();
     const QString url = postgresUrl();
-    m_database = url + (url.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3D") + m_schema;
+    m_database =
+        url + (url.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3D") + m_schema;
 }
 
 DirectoryServer::~DirectoryServer()
@@ -174,9 +167,9 @@ std::optional<QByteArray> DirectoryServer::get(const QByteArray &target) const
 
 bool DirectoryServer::registerUser(const QString &handle, const QString &password)
 {
-    const std::optional<QByteArray> reply =
-        get(QByteArray::fromStdString("/ipinfo/register.cgi?id=" + encoded(handle) + "&password=" + encoded(password)
-                                      + "&email=" + encoded(handle + QStringLiteral("@example.org"))));
+    const std::optional<QByteArray> reply = get(QByteArray::fromStdString(
+        "/ipinfo/register.cgi?id=" + encoded(handle) + "&password=" + encoded(password) +
+        "&email=" + encoded(handle + QStringLiteral("@example.org"))));
     return reply && reply->startsWith("Registered");
 }
 
@@ -203,7 +196,8 @@ bool DirectoryServer::setBroadcast(const QByteArray &text)
     out.close();
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(binary(), {QStringLiteral("--database"), m_database, QStringLiteral("--set-broadcast"), file});
+    process.start(binary(),
+                  {QStringLiteral("--database"), m_database, QStringLiteral("--set-broadcast"), file});
     if (!process.waitForFinished(ProcessWaitMs)) {
         process.kill();
         process.waitForFinished();

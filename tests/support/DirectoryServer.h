@@ -22,8 +22,6 @@ public:
 
     // Why `backend` cannot be used here, or nothing.
     static std::optional<QString> unavailable(Backend backend);
-    // A loopback port that nothing listens on: requests to it are refused.
-    static quint16 closedPort();
 
     explicit DirectoryServer(Backend backend = Backend::Sqlite);
     ~DirectoryServer();

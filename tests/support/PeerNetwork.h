@@ -1,14 +1,12 @@
 #pragma once
 
 #include "TestClient.h"
+#include "TestFiles.h"
 
 #include <memory>
 #include <vector>
 
 namespace quibo::test {
-
-// A free TCP port on the loopback interface, for the clients of one test to share.
-quint16 freeLoopbackPort();
 
 // Timings for clients that talk over loopback: short waits, but a read window and connect
 // time-out long enough that a busy machine never cuts a record.
