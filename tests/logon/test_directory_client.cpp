@@ -1,11 +1,12 @@
 #include "DirectoryServer.h"
 #include "QtPrinters.h"
+#include "RunTask.h"
+#include "TestFiles.h"
 
 #include "base/Config.h"
 #include "base/Timings.h"
 #include "directory/DirectoryClient.h"
 
-#include <QCoro/QCoroTask>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -28,7 +29,10 @@ protected:
         config.setDirectory(server->authority());
     }
 
-    DirectoryReply run(QCoro::Task<DirectoryReply> task) { return QCoro::waitFor(std::move(task)); }
+    DirectoryReply run(QCoro::Task<DirectoryReply> task)
+    {
+        return runToEnd(std::move(task)).value_or(DirectoryReply{});
+    }
 
     std::unique_ptr<DirectoryServer> server;
     Config config;
@@ -89,14 +93,15 @@ TEST(DirectoryClientFailures, RefusedUnknownHostAndSilentServerAreInternetErrors
     QObject::connect(&silent, &QTcpServer::newConnection,
                      [&] { held.append(silent.nextPendingConnection()); });
 
-    const QString places[] = {QStringLiteral("127.0.0.1:%1").arg(DirectoryServer::closedPort()),
+    const QString places[] = {QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()),
                               QStringLiteral("no-such-host.invalid"),
                               QStringLiteral("127.0.0.1:%1").arg(silent.serverPort())};
     for (const QString &place : places) {
         Config config;
         ASSERT_TRUE(config.setDirectory(place));
         DirectoryClient client(config, timings);
-        const DirectoryReply reply = QCoro::waitFor(client.password(QStringLiteral("bill")));
+        const DirectoryReply reply =
+            runToEnd(client.password(QStringLiteral("bill"))).value_or(DirectoryReply{true, "no end"});
         EXPECT_FALSE(reply.ok) << place.toStdString();
         EXPECT_TRUE(reply.body.isEmpty());
     }

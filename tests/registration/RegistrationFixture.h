@@ -1,30 +1,13 @@
 #pragma once
 
 #include "DirectoryServer.h"
-#include "TestClient.h"
+#include "UserClient.h"
 
 #include "directory/Registration.h"
-
-#include <QByteArray>
-#include <QStringList>
 
 #include <optional>
 
 namespace quibo::test {
-
-// A client whose directory is `directory` ("host:port"), recording its requests.
-struct UserClient : TestClient {
-    explicit UserClient(const QString &directory);
-
-    void writeFile(const QString &name, const QByteArray &bytes);
-    [[nodiscard]] QByteArray readFile(const QString &name) const; // "<missing>" when absent
-    // Every file under the working directory, relative names, sorted.
-    [[nodiscard]] QStringList files() const;
-    // Message boxes as "line1|line2", in order.
-    [[nodiscard]] QStringList messages() const;
-
-    QStringList requests;
-};
 
 // One registration, run the way logon runs it, driven through the scripted dialog.
 struct RegistrationRun {
