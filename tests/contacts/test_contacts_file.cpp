@@ -1,8 +1,8 @@
+#include "RunTask.h"
 #include "TestClient.h"
+#include "TestFiles.h"
 
 #include "contacts/ContactBook.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -11,31 +11,13 @@ using namespace quibo::test;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
-
 struct ContactsFileTest : ::testing::Test {
     TestClient t;
     ContactBook &book = t.client->contactBook();
     ContactTable &table = t.client->contacts();
     QString path = t.client->workDir().file(QStringLiteral("contacts.dat"));
 
-    void remove(int index)
-    {
-        bool done = false;
-        book.DeleteContact(index, DialogOwner::MainWindow).then([&] { done = true; });
-        ASSERT_TRUE(waitFor([&] { return done; }));
-    }
+    void remove(int index) { ASSERT_TRUE(runToEnd(book.DeleteContact(index, DialogOwner::MainWindow))); }
 };
 
 } // namespace
@@ -58,21 +40,17 @@ TEST(ContactsFileFormat, ReadsCrLfOrLfSkipsBlankLinesAndCutsLongHandles)
     EXPECT_EQ(contacts_file::format({QStringLiteral("a"), QStringLiteral("b")}), QByteArray("a\r\nb\r\n"));
 }
 
-TEST_F(ContactsFileTest, MissingFileIsCreatedWithLoopBack)
+TEST_F(ContactsFileTest, MissingFileIsCreatedWithLoopBackAndHandlesLoadInFileOrder)
 {
     book.LoadContacts();
     EXPECT_EQ(readFile(path), QByteArray("LoopBack\r\n"));
     ASSERT_EQ(table.contactCount(), 1);
     EXPECT_EQ(table.contact(0).handle, QStringLiteral("LoopBack"));
-}
 
-TEST_F(ContactsFileTest, LoadsInFileOrderKeepingDuplicates)
-{
     writeFile(path, "alice\r\nbob\nalice");
     book.LoadContacts();
     ASSERT_EQ(table.contactCount(), 3);
-    EXPECT_EQ(table.contact(2).handle, QStringLiteral("alice"));
-    EXPECT_EQ(table.FindContactByHandle(QStringLiteral("alice")), 2);
+    EXPECT_EQ(table.FindContactByHandle(QStringLiteral("alice")), 2) << "duplicates are kept";
 }
 
 TEST_F(ContactsFileTest, AppendingStartsANewLineWhenTheLastHasNone)
@@ -95,11 +73,12 @@ TEST_F(ContactsFileTest, DeletingNeverLeavesNoContactAndSaysWhy)
     EXPECT_EQ(table.FindContactByHandle(QStringLiteral("alice")), 1);
     remove(0);
     remove(1);
-    EXPECT_EQ(t.ui.log, (QStringList{
-                            QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart"),
-                            QStringLiteral("message|You Cannot Delete All Of Your Contacts|"),
-                            QStringLiteral("message|Contact Already Deleted|Restart To Make Changes Take Effect"),
-                        }));
+    EXPECT_EQ(t.ui.log,
+              (QStringList{
+                  QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart"),
+                  QStringLiteral("message|You Cannot Delete All Of Your Contacts|"),
+                  QStringLiteral("message|Contact Already Deleted|Restart To Make Changes Take Effect"),
+              }));
     EXPECT_EQ(readFile(path), QByteArray("LoopBack\r\n"));
     EXPECT_FALSE(table.contact(0).deleted);
 }
@@ -113,7 +92,9 @@ TEST_F(ContactsFileTest, DeletingTwiceWithThreeContactsRewritesTheSameFile)
     remove(1);
     EXPECT_EQ(readFile(path), once);
     EXPECT_EQ(once, QByteArray("LoopBack\r\nbob\r\n"));
-    EXPECT_EQ(t.ui.log.count(QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart")), 2);
+    EXPECT_EQ(
+        t.ui.log.count(QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart")),
+        2);
 }
 
 TEST_F(ContactsFileTest, HandlesBeyondTheTableSurviveARewrite)
@@ -150,9 +131,7 @@ TEST(ContactsFileUnwritable, NothingFailsHardAndNoDeletionIsClaimed)
     EXPECT_FALSE(book.AppendContactToFile(QStringLiteral("alice")));
     ASSERT_TRUE(table.AddContactRecord(QStringLiteral("alice"), QStringLiteral("0"), false));
 
-    bool done = false;
-    book.DeleteContact(1, DialogOwner::MainWindow).then([&] { done = true; });
-    ASSERT_TRUE(waitFor([&] { return done; }));
+    ASSERT_TRUE(runToEnd(book.DeleteContact(1, DialogOwner::MainWindow)));
     EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("message|Contact Not Deleted|Can't Write contacts.dat")});
     EXPECT_FALSE(table.contact(1).deleted);
 }

@@ -16,8 +16,7 @@ protected:
 
     [[nodiscard]] QString serverPassword(const QString &handle) const
     {
-        const auto reply = server.get("/ipinfo/readit.cgi?id=" + handle.toUtf8());
-        return reply ? QString::fromUtf8(reply->left(reply->indexOf('\r'))) : QStringLiteral("<no answer>");
+        return QString::fromUtf8(server.get("/ipinfo/readit.cgi?id=" + handle.toUtf8()).body).trimmed();
     }
 
     DirectoryServer server;

@@ -1,15 +1,17 @@
 #include "DirectoryServer.h"
 
+#include "TestFiles.h"
+
 #include <httplib.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
-#include <QUrlQuery>
+
+#include <sys/prctl.h>
 
 #include <atomic>
 #include <csignal>
@@ -21,9 +23,14 @@ namespace {
 constexpr int ProcessWaitMs = 20000;
 std::atomic<int> schemaSerial{0};
 
-QString binary()
+// A server started by a test dies with it.
+std::unique_ptr<QProcess> directoryProcess()
 {
-    return qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo-directory");
+    auto process = std::make_unique<QProcess>();
+    process->setProgram(qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo-directory"));
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    return process;
 }
 
 QString postgresUrl()
@@ -65,6 +72,20 @@ std::string encoded(const QString &value)
 
 } // namespace
 
+DirectoryServer::Finished DirectoryServer::run(const QStringList &arguments)
+{
+    const auto process = directoryProcess();
+    process->setArguments(arguments);
+    process->start();
+    if (!process->waitForFinished(ProcessWaitMs)) {
+        process->kill();
+        process->waitForFinished();
+        return {-1, QStringLiteral("did not finish")};
+    }
+    const int code = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+    return {code, QString::fromUtf8(process->readAll())};
+}
+
 std::optional<QString> DirectoryServer::unavailable(Backend backend)
 {
     if (backend == Backend::Postgres && postgresUrl().isEmpty())
@@ -73,7 +94,11 @@ std::optional<QString> DirectoryServer::unavailable(Backend backend)
     return std::nullopt;
 }
 
-DirectoryServer::DirectoryServer(Backend backend) : m_backend(backend)
+DirectoryServer::DirectoryServer(QString database) : m_database(std::move(database))
+{
+}
+
+DirectoryServer::DirectoryServer(Backend backend)
 {
     if (backend == Backend::Sqlite) {
         m_database = m_folder.filePath(QStringLiteral("directory.sqlite"));
@@ -98,12 +123,12 @@ DirectoryServer::~DirectoryServer()
 bool DirectoryServer::start(quint16 port)
 {
     stop();
-    m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process = directoryProcess();
     m_output.clear();
-    m_process->start(binary(), {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
-                                QStringLiteral("--database"), m_database, QStringLiteral("--threads"),
-                                QStringLiteral("4")});
+    m_process->setArguments({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
+                             QStringLiteral("--database"), m_database, QStringLiteral("--threads"),
+                             QStringLiteral("4")});
+    m_process->start();
     if (!m_process->waitForStarted(ProcessWaitMs)) {
         m_output = m_process->errorString();
         return false;
@@ -120,21 +145,34 @@ bool DirectoryServer::start(quint16 port)
     return false;
 }
 
-void DirectoryServer::stop()
+int DirectoryServer::stop()
 {
     if (!m_process)
-        return;
+        return -1;
     if (m_process->state() != QProcess::NotRunning) {
         thaw();
         m_process->terminate();
-        if (!m_process->waitForFinished(ProcessWaitMs)) {
-            m_process->kill();
-            m_process->waitForFinished(ProcessWaitMs);
-        }
+        if (!m_process->waitForFinished(ProcessWaitMs))
+            kill();
     }
     m_output += QString::fromUtf8(m_process->readAll());
+    const int code = m_process->exitStatus() == QProcess::NormalExit ? m_process->exitCode() : -1;
     m_process.reset();
     m_port = 0;
+    return code;
+}
+
+void DirectoryServer::kill()
+{
+    if (!m_process)
+        return;
+    m_process->kill();
+    m_process->waitForFinished(ProcessWaitMs);
+}
+
+bool DirectoryServer::isRunning() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning;
 }
 
 void DirectoryServer::freeze()
@@ -154,57 +192,48 @@ QString DirectoryServer::authority() const
     return QStringLiteral("127.0.0.1:%1").arg(m_port);
 }
 
-std::optional<QByteArray> DirectoryServer::get(const QByteArray &target) const
+DirectoryServer::Reply DirectoryServer::get(const QByteArray &target) const
 {
     httplib::Client client("127.0.0.1", m_port);
     client.set_connection_timeout(std::chrono::seconds(5));
     client.set_read_timeout(std::chrono::seconds(10));
     const httplib::Result result = client.Get(target.toStdString());
     if (!result)
-        return std::nullopt;
-    return QByteArray::fromStdString(result->body);
+        return {};
+    return {result->status, QByteArray::fromStdString(result->body),
+            QByteArray::fromStdString(result->get_header_value("Content-Type"))};
 }
 
 bool DirectoryServer::registerUser(const QString &handle, const QString &password)
 {
-    const std::optional<QByteArray> reply = get(QByteArray::fromStdString(
-        "/ipinfo/register.cgi?id=" + encoded(handle) + "&password=" + encoded(password) +
-        "&email=" + encoded(handle + QStringLiteral("@example.org"))));
-    return reply && reply->startsWith("Registered");
+    return get(QByteArray::fromStdString("/ipinfo/register.cgi?id=" + encoded(handle) +
+                                         "&password=" + encoded(password) +
+                                         "&email=" + encoded(handle + QStringLiteral("@example.org"))))
+        .body.startsWith("Registered");
 }
 
 bool DirectoryServer::publish(const QString &handle, const QString &address)
 {
-    const std::optional<QByteArray> reply = get(
-        QByteArray::fromStdString("/ipadd/writeip.cgi?id=" + encoded(handle) + "&ip=" + encoded(address)));
-    return reply && reply->startsWith("OK");
+    return get(QByteArray::fromStdString("/ipadd/writeip.cgi?id=" + encoded(handle) +
+                                         "&ip=" + encoded(address)))
+        .body.startsWith("OK");
 }
 
 QString DirectoryServer::addressOf(const QString &handle) const
 {
-    const std::optional<QByteArray> reply =
-        get(QByteArray::fromStdString("/ipadd/readit.cgi?id=" + encoded(handle)));
-    return reply ? QString::fromUtf8(reply->split('\n').constFirst()).trimmed() : QString();
+    const Reply reply = get(QByteArray::fromStdString("/ipadd/readit.cgi?id=" + encoded(handle)));
+    return QString::fromUtf8(reply.body.split('\n').constFirst()).trimmed();
 }
 
 bool DirectoryServer::setBroadcast(const QByteArray &text)
 {
     const QString file = m_folder.filePath(QStringLiteral("broadcast.txt"));
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
+    if (!writeFile(file, text))
         return false;
-    out.close();
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(binary(),
-                  {QStringLiteral("--database"), m_database, QStringLiteral("--set-broadcast"), file});
-    if (!process.waitForFinished(ProcessWaitMs)) {
-        process.kill();
-        process.waitForFinished();
-        return false;
-    }
-    m_output += QString::fromUtf8(process.readAll());
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    const Finished set =
+        run({QStringLiteral("--database"), m_database, QStringLiteral("--set-broadcast"), file});
+    m_output += set.output;
+    return set.exitCode == 0;
 }
 
 } // namespace quibo::test
