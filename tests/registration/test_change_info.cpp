@@ -1,6 +1,6 @@
-#include "RegistrationFixture.h"
-
+#include "DirectoryServer.h"
 #include "RunTask.h"
+#include "UserClient.h"
 
 #include "directory/DirectoryClient.h"
 
@@ -14,6 +14,32 @@ namespace {
 const QByteArray storedInfo =
     "pw\r\nBill\r\nSmith\r\nbill@example.org\r\nParis\r\n\r\nFrance\r\nM\r\n42\r\nchess\r\n";
 const QByteArray storedIndex = "my own page\r\n";
+
+// "&Change Your Info" as the main window runs it, driven through the scripted dialog.
+struct ChangeInfoRun {
+    explicit ChangeInfoRun(UserClient &c) : client(c)
+    {
+        c.client->changeInfo()->run().then([this] { done = true; });
+    }
+    ~ChangeInfoRun()
+    {
+        if (!done && client.registration.last()) {
+            dialog().closeBox();
+            waitFor([this] { return done; });
+        }
+    }
+    [[nodiscard]] FormDialogRecord &dialog() const { return *client.registration.last(); }
+    // Presses a button and waits until the command has ended or the buttons are back on.
+    bool press(int button)
+    {
+        const int before = dialog().enableCount;
+        dialog().press(button);
+        return waitFor([&] { return done || dialog().enableCount > before; });
+    }
+
+    UserClient &client;
+    bool done = false;
+};
 
 class ChangeInfoTest : public ::testing::Test {
 protected:

@@ -1,7 +1,9 @@
-#include "RegistrationFixture.h"
+#include "DirectoryServer.h"
+#include "UserClient.h"
 
 #include "directory/DirectoryClient.h"
 #include "directory/Pages.h"
+#include "directory/Registration.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,43 @@ using namespace quibo;
 using namespace quibo::test;
 
 namespace {
+
+// One registration, run the way logon runs it, driven through the scripted dialog. A dialog
+// still open at the end is closed, so the task ends with the test.
+struct RegistrationRun {
+    explicit RegistrationRun(UserClient &c)
+        : client(c), registration(c.client->workDir(), c.client->config(), c.client->directory(),
+                                  c.registration, c.client->notices())
+    {
+        registration.run().then([this](RegistrationOutcome result) { outcome = result; });
+    }
+    ~RegistrationRun()
+    {
+        if (!outcome && client.registration.last()) {
+            dialog().closeBox();
+            waitFor([this] { return outcome.has_value(); });
+        }
+    }
+    [[nodiscard]] FormDialogRecord &dialog() const { return *client.registration.last(); }
+    [[nodiscard]] RegistrationFields &fields() const { return *dialog().registration; }
+    void fill(const QString &handle, const QString &password, const QString &email)
+    {
+        fields().handle = handle;
+        fields().info.password = password;
+        fields().info.email = email;
+    }
+    // Presses "&Register" and waits until the behaviour has answered: buttons back on, or done.
+    bool pressRegister()
+    {
+        const int before = dialog().enableCount;
+        dialog().press(RegistrationUi::RegisterButton);
+        return waitFor([&] { return outcome.has_value() || dialog().enableCount > before; });
+    }
+
+    UserClient &client;
+    Registration registration;
+    std::optional<RegistrationOutcome> outcome;
+};
 
 class RegistrationTest : public ::testing::Test {
 protected:
