@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QTcpServer>
 
+#include <optional>
+
 #include <gmock/gmock.h>
 
 using namespace Qt::StringLiterals;
@@ -30,60 +32,50 @@ std::string text(const QString &s)
     return s.toStdString();
 }
 
-TEST_P(DirectoryTest, BroadcastIsSetAndClearedWhileServing)
-{
-    EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
-
-    const QString file = fileWith(m_database->folder(), "Server moves on Sunday\nSave your contacts!\n\n");
-    const auto set =
-        DirectoryServer::run({u"--database"_s, m_database->location(), u"--set-broadcast"_s, file});
-    ASSERT_EQ(set.exitCode, 0) << text(set.output);
-    // Every line ends in CR LF; trailing empty lines are dropped.
-    EXPECT_EQ(get("/ipadd/sysmsg.dat").body, "Server moves on Sunday\r\nSave your contacts!\r\n");
-
-    const auto cleared =
-        DirectoryServer::run({u"--database"_s, m_database->location(), u"--clear-broadcast"_s});
-    ASSERT_EQ(cleared.exitCode, 0) << text(cleared.output);
-    EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
-}
-
-struct BroadcastCase {
-    const char *what;
-    QByteArray content;
-    const char *message;
+// The broadcast set from a file holding `content` (or cleared, without content), while serving.
+struct Broadcast : DirectoryTest {
+    DirectoryServer::Finished set(const std::optional<QByteArray> &content)
+    {
+        if (!content)
+            return DirectoryServer::run({u"--database"_s, m_database->location(), u"--clear-broadcast"_s});
+        return DirectoryServer::run({u"--database"_s, m_database->location(), u"--set-broadcast"_s,
+                                     fileWith(m_database->folder(), *content)});
+    }
 };
 
-TEST_P(DirectoryTest, UnusableBroadcastFilesAreRefusedWithTheReason)
+TEST_P(Broadcast, IsSetFromAFileOfFiveLinesOf80BytesAtMostAndCleared)
 {
-    const BroadcastCase cases[] = {
-        {"six lines", "1\n2\n3\n4\n5\n6\n", "at most 5"},
-        {"81 bytes", QByteArray(81, 'x'), "longer than 80"},
-        {"error page look", "<b>hi</b>\n", "must not begin with"},
-        {"empty", "\r\n\r\n", "--clear-broadcast"},
-        {"not UTF-8", "caf\xe9\n", "not UTF-8"},
-        {"control character", "bell\x07\n", "control character"},
+    EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
+    const auto done = set("Server moves on Sunday\nSave your contacts!\n\n");
+    ASSERT_EQ(done.exitCode, 0) << text(done.output);
+    // Every line ends in CR LF; trailing empty lines are dropped.
+    EXPECT_EQ(get("/ipadd/sysmsg.dat").body, "Server moves on Sunday\r\nSave your contacts!\r\n");
+    EXPECT_EQ(set(QByteArray(80, 'y').append('\n').repeated(5)).exitCode, 0);
+    ASSERT_EQ(set(std::nullopt).exitCode, 0);
+    EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
+
+    const std::pair<QByteArray, const char *> refused[] = {
+        {"1\n2\n3\n4\n5\n6\n", "at most 5"},
+        {QByteArray(81, 'x'), "longer than 80"},
+        {"<b>hi</b>\n", "must not begin with"},
+        {"\r\n\r\n", "--clear-broadcast"},
+        {"caf\xe9\n", "not UTF-8"},
+        {"bell\x07\n", "control character"},
     };
-    for (const BroadcastCase &c : cases) {
-        const QString file = fileWith(m_database->folder(), c.content);
-        const auto run =
-            DirectoryServer::run({u"--database"_s, m_database->location(), u"--set-broadcast"_s, file});
-        EXPECT_EQ(run.exitCode, 1) << c.what;
-        EXPECT_THAT(text(run.output), HasSubstr(c.message)) << c.what;
+    for (const auto &[content, reason] : refused) {
+        const auto run = set(content);
+        EXPECT_EQ(run.exitCode, 1) << reason;
+        EXPECT_THAT(text(run.output), HasSubstr(reason));
     }
     const auto missing = DirectoryServer::run(
         {u"--database"_s, m_database->location(), u"--set-broadcast"_s, m_database->folder() + u"/none"_s});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_THAT(text(missing.output), HasSubstr("cannot read"));
     EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
-
-    // Five lines of 80 bytes are fine.
-    const QByteArray line(80, 'y');
-    const QString fits =
-        fileWith(m_database->folder(), line + "\n" + line + "\n" + line + "\n" + line + "\n" + line);
-    EXPECT_EQ(
-        DirectoryServer::run({u"--database"_s, m_database->location(), u"--set-broadcast"_s, fits}).exitCode,
-        0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, Broadcast, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         backendName);
 
 struct OptionCase {
     QStringList arguments;

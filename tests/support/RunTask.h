@@ -1,52 +1,51 @@
 #pragma once
 
 #include <QCoro/QCoroTask>
-#include <QPointer>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
-#include <exception>
 #include <memory>
 #include <optional>
 
-class QEventLoop;
-
 namespace quibo::test {
 
-// How a run of the event loop learns that its task has ended, even after the run gave up.
-struct TaskEnd {
-    QPointer<QEventLoop> loop;
-    bool ended = false;
-    bool threwError = false;
-    void reached();
-    void threw(const std::exception &error); // fails the test, and ends the run at once
-};
+// Runs the event loop until `*ended` holds; past `limit` the test fails instead of hanging.
+bool runLoopUntil(const std::shared_ptr<bool> &ended, std::chrono::milliseconds limit);
 
-// Runs the event loop until `end` is reached; past `limit` the test fails instead of hanging.
-bool runUntil(const std::shared_ptr<TaskEnd> &end, std::chrono::milliseconds limit);
-
-constexpr std::chrono::milliseconds TaskLimit = std::chrono::seconds(30);
-
-// Runs the event loop until `task` completes; false (and a failed test) past `limit`.
-inline bool runToEnd(QCoro::Task<> task, std::chrono::milliseconds limit = TaskLimit)
+inline void failOnThrow(const std::exception &error)
 {
-    auto end = std::make_shared<TaskEnd>();
-    auto watch = task.then([end] { end->reached(); }, [end](const std::exception &e) { end->threw(e); });
-    return runUntil(end, limit);
+    ADD_FAILURE() << "the task threw: " << error.what();
+}
+
+// Runs the event loop until `task` completes; false, and a failed test, past `limit`.
+inline bool runToEnd(QCoro::Task<> task, std::chrono::milliseconds limit = std::chrono::seconds(30))
+{
+    auto ended = std::make_shared<bool>(false);
+    auto watch = task.then([ended] { *ended = true; },
+                           [ended](const std::exception &e) {
+                               failOnThrow(e);
+                               *ended = true;
+                           });
+    return runLoopUntil(ended, limit);
 }
 
 // The same for a task with a result: the result, or nothing past `limit`.
 template <typename T>
-std::optional<T> runToEnd(QCoro::Task<T> task, std::chrono::milliseconds limit = TaskLimit)
+std::optional<T> runToEnd(QCoro::Task<T> task, std::chrono::milliseconds limit = std::chrono::seconds(30))
 {
-    auto end = std::make_shared<TaskEnd>();
+    auto ended = std::make_shared<bool>(false);
     auto result = std::make_shared<std::optional<T>>();
     auto watch = task.then(
-        [end, result](T value) {
+        [ended, result](T value) {
             *result = std::move(value);
-            end->reached();
+            *ended = true;
         },
-        [end](const std::exception &e) { end->threw(e); });
-    runUntil(end, limit);
+        [ended](const std::exception &e) {
+            failOnThrow(e);
+            *ended = true;
+        });
+    runLoopUntil(ended, limit);
     return *result;
 }
 
