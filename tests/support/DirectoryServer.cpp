@@ -4,16 +4,11 @@
 
 #include <httplib.h>
 
-#include <QCoreApplication>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUrl>
 
 #include <sys/prctl.h>
 
-#include <atomic>
 #include <csignal>
 
 namespace quibo::test {
@@ -21,7 +16,6 @@ namespace quibo::test {
 namespace {
 
 constexpr int ProcessWaitMs = 20000;
-std::atomic<int> schemaSerial{0};
 
 // A server started by a test dies with it.
 std::unique_ptr<QProcess> directoryProcess()
@@ -31,38 +25,6 @@ std::unique_ptr<QProcess> directoryProcess()
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     return process;
-}
-
-QString postgresUrl()
-{
-    return qEnvironmentVariable("QUIBO_TEST_POSTGRES_URL");
-}
-
-// Runs one statement on the PostgreSQL server as the test's own client.
-bool postgresExec(const QString &sql)
-{
-    const QUrl url(postgresUrl());
-    const QString name = QStringLiteral("directory-server-admin");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        db.setHostName(url.host());
-        db.setPort(url.port(5432));
-        db.setUserName(url.userName());
-        db.setPassword(url.password());
-        db.setDatabaseName(url.path().mid(1));
-        if (db.open()) {
-            QSqlQuery query(db);
-            ok = query.exec(QStringLiteral("SET client_min_messages TO WARNING")) && query.exec(sql);
-            if (!ok)
-                qWarning("DirectoryServer: %s", qPrintable(query.lastError().text()));
-        } else {
-            qWarning("DirectoryServer: %s", qPrintable(db.lastError().text()));
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
 }
 
 std::string encoded(const QString &value)
@@ -86,38 +48,17 @@ DirectoryServer::Finished DirectoryServer::run(const QStringList &arguments)
     return {code, QString::fromUtf8(process->readAll())};
 }
 
-std::optional<QString> DirectoryServer::unavailable(Backend backend)
+DirectoryServer::DirectoryServer() : m_database(m_folder.filePath(QStringLiteral("directory.sqlite")))
 {
-    if (backend == Backend::Postgres && postgresUrl().isEmpty())
-        return QStringLiteral(
-            "QUIBO_TEST_POSTGRES_URL is not set (scripts/start-postgres.sh starts a server)");
-    return std::nullopt;
 }
 
 DirectoryServer::DirectoryServer(QString database) : m_database(std::move(database))
 {
 }
 
-DirectoryServer::DirectoryServer(Backend backend)
-{
-    if (backend == Backend::Sqlite) {
-        m_database = m_folder.filePath(QStringLiteral("directory.sqlite"));
-        return;
-    }
-    m_schema =
-        QStringLiteral("quibo_logon_%1_%2").arg(QCoreApplication::applicationPid()).arg(schemaSerial++);
-    if (!postgresExec(QStringLiteral("CREATE SCHEMA ") + m_schema))
-        m_schema.clear();
-    const QString url = postgresUrl();
-    m_database =
-        url + (url.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3D") + m_schema;
-}
-
 DirectoryServer::~DirectoryServer()
 {
     stop();
-    if (!m_schema.isEmpty())
-        postgresExec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema));
 }
 
 bool DirectoryServer::start(quint16 port)

@@ -11,15 +11,13 @@
 
 namespace quibo::test {
 
-// The real quibo-directory ($QUIBO_BIN_DIR/quibo-directory) on a free loopback port, with a
-// database of its own (an SQLite file in a temporary folder, or a fresh schema on the
-// PostgreSQL server named by QUIBO_TEST_POSTGRES_URL) or one its caller gives.
+// The real quibo-directory ($QUIBO_BIN_DIR/quibo-directory) on a free loopback port, on an SQLite
+// database of its own or on one its caller gives.
 //
 // Starting, stopping and the stage-setting helpers block: call them between the parts of a
 // test that run the event loop, never from inside a client's task.
 class DirectoryServer {
 public:
-    enum class Backend { Sqlite, Postgres };
     struct Reply {
         int status = -1; // -1: no answer
         QByteArray body;
@@ -30,12 +28,10 @@ public:
         QString output;    // stdout and stderr together
     };
 
-    // Why `backend` cannot be used here, or nothing.
-    static std::optional<QString> unavailable(Backend backend);
     // Runs quibo-directory with `arguments` to its end, as the operator's command-line actions do.
     static Finished run(const QStringList &arguments);
 
-    explicit DirectoryServer(Backend backend = Backend::Sqlite);
+    DirectoryServer();
     // On `database`, what --database takes, which the caller owns.
     explicit DirectoryServer(QString database);
     ~DirectoryServer();
@@ -75,7 +71,6 @@ public:
 private:
     QTemporaryDir m_folder;
     QString m_database;
-    QString m_schema;
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
     QString m_output;
