@@ -46,16 +46,6 @@ bool PeerNetwork::startListening(TestClient &client)
     return waitFor([&client] { return client.client->listener().isListening(); });
 }
 
-TestClient &PeerNetwork::client(const QString &handle)
-{
-    for (Member &m : m_members) {
-        if (m.handle == handle)
-            return *m.client;
-    }
-    Q_ASSERT(false);
-    return *m_members.front().client;
-}
-
 QString PeerNetwork::addressOf(const QString &handle) const
 {
     if (handle == QStringLiteral("LoopBack"))

@@ -26,7 +26,6 @@ public:
     // Starts the client's listener and waits until it listens.
     static bool startListening(TestClient &client);
 
-    TestClient &client(const QString &handle);
     QString addressOf(const QString &handle) const;
     [[nodiscard]] quint16 port() const { return m_port; }
 
