@@ -9,11 +9,10 @@
 // only lists the cases, which needs no application at all.
 int main(int argc, char **argv)
 {
-    const bool listing = argc > 1 && std::strcmp(argv[1], "--gtest_list_tests") == 0;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::optional<QApplication> app;
-    if (!listing)
+    if (argc < 2 || std::strcmp(argv[1], "--gtest_list_tests") != 0)
         app.emplace(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
