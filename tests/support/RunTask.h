@@ -18,7 +18,8 @@ inline void failOnThrow(const std::exception &error)
     ADD_FAILURE() << "the task threw: " << error.what();
 }
 
-// Runs the event loop until `task` completes; false, and a failed test, past `limit`.
+// Runs the event loop until `task` completes; false, and a failed test, past `limit`. What the
+// task throws fails the test too.
 inline bool runToEnd(QCoro::Task<> task, std::chrono::milliseconds limit = std::chrono::seconds(30))
 {
     auto ended = std::make_shared<bool>(false);
