@@ -19,10 +19,17 @@ Config configFor(const QString &directory, const QString &ownAddress, quint16 pe
     }
     return config;
 }
+// Short waits, but time enough for a sanitizer build's server to answer on a busy machine.
+Timings directoryTimings()
+{
+    Timings timings = TestClient::fastTimings();
+    timings.httpTimeout = std::chrono::seconds(2);
+    return timings;
+}
 } // namespace
 
 UserClient::UserClient(const QString &directory, const QString &ownAddress, quint16 peerPort)
-    : TestClient(configFor(directory, ownAddress, peerPort))
+    : TestClient(configFor(directory, ownAddress, peerPort), directoryTimings())
 {
     QObject::connect(&client->directory(), &DirectoryClient::requestSent, client.get(),
                      [this](const QByteArray &target) { requests.append(QString::fromUtf8(target)); });
