@@ -1,5 +1,7 @@
 # Shared compile settings for every target of the project.
 
+include(GoogleTest)
+
 if(QUIBO_SANITIZE)
   add_compile_options(-fsanitize=${QUIBO_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${QUIBO_SANITIZE})
@@ -23,24 +25,34 @@ function(quibo_strict target)
                                                QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
 endfunction()
 
-# quibo_gtest(name [LEAK_CHECKED] SOURCES... LIBS...): a GoogleTest executable registered with
-# CTest, run headless so widget tests need no display. LEAK_CHECKED turns LeakSanitizer on for
-# the test and the programs it starts, even where the caller's ASAN_OPTIONS turn it off.
+# quibo_gtest(name [LEAK_CHECKED] SOURCES... LIBS... [TIMEOUT s] [ENVIRONMENT VAR=value...]): a
+# GoogleTest executable whose cases CTest runs one by one, headless so widget tests need no
+# display. LEAK_CHECKED turns LeakSanitizer on for its cases and the programs they start, even
+# where the caller's ASAN_OPTIONS turn it off.
 function(quibo_gtest name)
-  cmake_parse_arguments(ARG "LEAK_CHECKED" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "LEAK_CHECKED" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   quibo_strict(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUIBO_BIN_DIR=${CMAKE_BINARY_DIR}/bin;QUIBO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  # Each case is a test of its own, named "<executable>.<suite>.<case>"; they are listed when
+  # CTest starts, so building never runs a test binary.
+  gtest_discover_tests(${name} TEST_PREFIX ${name}. TEST_LIST ${name}_cases NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  # The environment is a list, which the discovery's PROPERTIES would split: a script of our
+  # own, run after the listing, sets it on every case.
+  set(environment QT_QPA_PLATFORM=offscreen QUIBO_BIN_DIR=${CMAKE_BINARY_DIR}/bin
+                  QUIBO_SOURCE_DIR=${CMAKE_SOURCE_DIR} ${ARG_ENVIRONMENT})
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${script} "set_tests_properties(\${${name}_cases} PROPERTIES ENVIRONMENT [==[${environment}]==])\n")
   if(ARG_LEAK_CHECKED)
     # The sanitizer takes the last setting of a flag.
-    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::detect_leaks=1")
+    file(APPEND ${script} "set_tests_properties(\${${name}_cases} PROPERTIES ENVIRONMENT_MODIFICATION
+      [==[ASAN_OPTIONS=string_append::detect_leaks=1]==])\n")
   endif()
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
 # quibo_add_subdirectories(): add every direct subfolder that has a CMakeLists.txt,

@@ -18,24 +18,17 @@ struct Started : TestClient {
 };
 } // namespace
 
-TEST(Startup, ShowsTheStartUpDialogAndNothingElse)
+TEST(Startup, ShowsTheStartUpDialogOnlyThenConnectDisablesItselfMinimisesAndStartsTheSessionOnce)
 {
     Started t;
     ASSERT_NE(t.view, nullptr);
     EXPECT_EQ(t.view->prompt, QStringLiteral("Click Connect To Continue"));
-    EXPECT_TRUE(t.view->connectEnabled);
     EXPECT_FALSE(t.mainWindow.shown);
-    EXPECT_FALSE(t.client->startup().connecting());
-}
 
-TEST(Startup, ConnectDisablesItselfMinimisesAndStartsTheSessionOnce)
-{
-    Started t;
     t.view->clickConnect();
     EXPECT_FALSE(t.view->connectEnabled);
     EXPECT_EQ(t.view->prompt, QStringLiteral("Connecting, Please Wait ..."));
     EXPECT_TRUE(t.view->minimized);
-    EXPECT_TRUE(t.client->startup().connecting());
     EXPECT_TRUE(t.mainWindow.shown);
     EXPECT_EQ(t.mainWindow.status, QStringLiteral("Please Wait..."));
 
@@ -68,8 +61,7 @@ TEST(Startup, RestoringTheMinimisedDialogBringsTheMainWindowForward)
     EXPECT_EQ(t.view->minimizeCount, minimised + 1);
 }
 
-// Every way the program ends, with the exit code it ends with.
-TEST(Ending, ClosingTheStartUpDialogEndsWithoutLoggingOff)
+TEST(Startup, ClosingTheStartUpDialogEndsWithoutLoggingOff)
 {
     for (const bool afterConnect : {false, true}) {
         Started t;
@@ -79,24 +71,4 @@ TEST(Ending, ClosingTheStartUpDialogEndsWithoutLoggingOff)
         EXPECT_EQ(t.process.exitCodes, QList<int>{0});
         EXPECT_TRUE(t.ui.log.filter(QStringLiteral("message|")).isEmpty());
     }
-}
-
-TEST(Ending, MainWindowCloseBeforeLogonEndsTheProgram)
-{
-    Started t;
-    t.view->clickConnect();
-    t.mainWindow.closeBox();
-    EXPECT_TRUE(waitFor([&] { return t.process.ended(); }));
-    EXPECT_EQ(t.process.exitCodes.constFirst(), 0);
-}
-
-TEST(Ending, EscEndsOnlyTheMainWindow)
-{
-    Started t;
-    t.view->clickConnect();
-    t.mainWindow.pressEsc();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(t.mainWindow.shown);
-    EXPECT_FALSE(t.process.ended());
-    EXPECT_TRUE(t.view->minimized);
 }

@@ -134,7 +134,7 @@ const Outstanding Cases[] = {
          t.bob->ui.holdDialogs(true);
          t.openMainWindow();
          t.bob->mainWindow.choose(Command::About);
-         EXPECT_TRUE(waitFor([&t] { return t.bob->ui.openDialogs == 1; }));
+         EXPECT_TRUE(waitFor([&t] { return t.bob->ui.log.contains(QStringLiteral("about|main")); }));
          return [&t] { t.bob->ui.releaseDialogs(); };
      }},
 };

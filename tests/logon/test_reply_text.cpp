@@ -1,12 +1,10 @@
+#include "TestFiles.h"
+
 #include "base/WorkingDirectory.h"
 #include "directory/DirectoryClient.h"
-#include "directory/LocalWebServer.h"
 #include "directory/OwnAddress.h"
 #include "directory/WorkingFiles.h"
 
-#include "base/Config.h"
-
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -131,37 +129,17 @@ TEST(FirstRun, MovesTheWorkingCopyOfBgGifOrCopiesTheInstalledOne)
 {
     QTemporaryDir work;
     QTemporaryDir installed;
-    {
-        QFile f(installed.filePath(QStringLiteral("bg.gif")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("installed");
-    }
+    ASSERT_TRUE(test::writeFile(installed.filePath(QStringLiteral("bg.gif")), "installed"));
     const WorkingDirectory dir{QDir(work.path()), {installed.path()}};
+    const QString html = work.filePath(QStringLiteral("html/bg.gif"));
 
     ASSERT_TRUE(prepareFirstRun(dir));
-    QFile copied(work.filePath(QStringLiteral("html/bg.gif")));
-    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copied.readAll(), "installed");
-    copied.close();
+    EXPECT_EQ(test::readFile(html), "installed");
     EXPECT_TRUE(QFile::exists(installed.filePath(QStringLiteral("bg.gif")))) << "the installed copy stays";
     EXPECT_TRUE(QDir(work.filePath(QStringLiteral("html/tmp"))).exists());
 
-    {
-        QFile own(work.filePath(QStringLiteral("bg.gif")));
-        ASSERT_TRUE(own.open(QIODevice::WriteOnly));
-        own.write("own");
-    }
+    ASSERT_TRUE(test::writeFile(work.filePath(QStringLiteral("bg.gif")), "own"));
     ASSERT_TRUE(prepareFirstRun(dir));
-    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copied.readAll(), "own") << "the working directory's copy replaces the one in html";
+    EXPECT_EQ(test::readFile(html), "own") << "the working directory's copy replaces the one in html";
     EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("bg.gif"))));
-}
-
-TEST(LocalWebServer, NoArgumentsForTheDefaultsElseWhereToListen)
-{
-    Config config;
-    EXPECT_EQ(LocalWebServer::arguments(config), QStringList{});
-    config.listenAddress = QHostAddress(QStringLiteral("127.0.0.2"));
-    config.webPort = 8080;
-    EXPECT_EQ(LocalWebServer::arguments(config), (QStringList{s("--listen"), s("127.0.0.2:8080")}));
 }

@@ -1,5 +1,7 @@
+#include "RunTask.h"
 #include "TestClient.h"
 
+#include "notices/PopupAnimation.h"
 #include "resources/ResourceCatalogue.h"
 
 #include <gtest/gtest.h>
@@ -9,29 +11,53 @@ using namespace quibo::test;
 using namespace std::chrono_literals;
 
 namespace {
-// Shows `smiley` from "LoopBack", waits until the popup has shown `pictures` pictures in all,
-// then closes it the way the user does and waits for the task to finish.
+// `ticks` ticks of `step` from `counter`, each as "picture", "picture!" (held still before it)
+// or "picture+clip", then a space.
+QString run(animation::Tick (*step)(int &), int counter, int ticks)
+{
+    QString shown;
+    for (int i = 0; i < ticks; ++i) {
+        const animation::Tick t = step(counter);
+        shown += QString::number(t.picture) + (t.freezeBefore ? QStringLiteral("!") : QString()) +
+                 (t.sound.isEmpty() ? QString() : u'+' + t.sound) + u' ';
+    }
+    return shown;
+}
+
+QString times(const char *tick, int n)
+{
+    return QString::fromLatin1(tick).repeated(n);
+}
+
+// Shows `smiley` from "LoopBack" until the popup has shown `pictures` pictures, then closes it
+// the way the user does and waits for the task to finish.
 void showUntil(TestClient &t, Smiley smiley, qsizetype pictures)
 {
-    bool done = false;
     auto task = t.client->notices().showSmiley(smiley, QStringLiteral("LoopBack"));
-    task.then([&done] { done = true; });
     auto popup = t.ui.popups.constLast();
     ASSERT_TRUE(waitFor([&] { return popup->pictures.size() >= pictures; }));
     popup->pressOk();
-    ASSERT_TRUE(waitFor([&] { return done; }));
+    ASSERT_TRUE(runToEnd(std::move(task)));
 }
 } // namespace
 
-TEST(Notices, MessageBoxShowsBothLinesAndCompletesWhenClosed)
+TEST(PopupAnimation, EachCyclesThroughItsPicturesPausesAndClips)
 {
-    TestClient t;
-    bool done = false;
-    t.client->notices().showSystemMessage(DialogOwner::Desktop, QStringLiteral("Contact Deleted!"),
-                                          QStringLiteral("Change Will Take Effect When You Restart"))
-        .then([&done] { done = true; });
-    EXPECT_TRUE(done);
-    EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart")});
+    const QString wink = times("150 ", 2) + times("207 ", 14);
+    const QString kiss = QStringLiteral("208+smootch.snd 208 208 ") + times("206 ", 19);
+    const QString possessed =
+        QStringLiteral("177 179! 180 181 182 183 184 185 186+poss.snd 187 188 189 190 ");
+    EXPECT_EQ(run(&animation::wink, 1, 32), wink + wink);
+    EXPECT_EQ(run(&animation::kiss, 1, 44), kiss + kiss);
+    EXPECT_EQ(run(&animation::possessed, 0, 27), QStringLiteral("0 ") + possessed + possessed)
+        << "nothing new on the very first tick";
+    EXPECT_EQ(run(&animation::kiss, 21, 3), QStringLiteral("206 206 208+smootch.snd ")) << "counters go on";
+
+    int counter = 1;
+    QList<int> sending;
+    for (animation::Tick t; !(t = animation::sending(counter)).close;)
+        sending.append(t.picture);
+    EXPECT_EQ(sending, (QList<int>{194, 195, 196, 197, 198})) << "then it closes";
 }
 
 TEST(Notices, StaticSmileyShowsItsPictureUntilClosed)
@@ -42,88 +68,39 @@ TEST(Notices, StaticSmileyShowsItsPictureUntilClosed)
     EXPECT_EQ(t.ui.popups.constLast()->pictures, QList<int>{res::OopsPicture});
 }
 
-TEST(Notices, WinkOpensWithEyesOpenAndWinksOnTheFirstTwoTicks)
+TEST(Notices, EachPopupKeepsItsCounterAcrossShowings)
 {
     TestClient t;
-    showUntil(t, Smiley::Wink, 5);
-    const QList<int> shown = t.ui.popups.constLast()->pictures.mid(0, 5);
-    EXPECT_EQ(shown, (QList<int>{207, 150, 150, 207, 207}));
-}
-
-TEST(Notices, SecondShowingContinuesTheCycleWhereTheFirstStopped)
-{
-    TestClient t;
-    showUntil(t, Smiley::Kiss, 3); // opening picture, then ticks 1 and 2 at least
-    const int counterAfterFirst = t.client->popupCounters().kiss;
-    EXPECT_GT(counterAfterFirst, 1);
+    showUntil(t, Smiley::Kiss, 3);
+    int counter = t.client->popupCounters().kiss;
+    EXPECT_GT(counter, 1);
     showUntil(t, Smiley::Kiss, 2);
-    const auto &second = *t.ui.popups.constLast();
-    // The second popup's first tick is the one the first popup would have shown next.
-    int expectedCounter = counterAfterFirst;
-    EXPECT_EQ(second.pictures.at(1), animation::kiss(expectedCounter).picture);
-    EXPECT_EQ(t.client->popupCounters().wink, 1) << "each popup keeps its own counter";
+    EXPECT_EQ(t.ui.popups.constLast()->pictures.mid(0, 2),
+              (QList<int>{animation::kissOpeningPicture(), animation::kiss(counter).picture}))
+        << "the opening picture, then the tick the first showing would have shown next";
+    EXPECT_EQ(t.client->popupCounters().wink, 1);
 }
 
-TEST(Notices, KissStartsItsSoundAtTheBeginningOfEveryCycle)
-{
-    TestClient t;
-    showUntil(t, Smiley::Kiss, 1 + 22 + 1); // opening, a whole cycle, and the next cycle's first tick
-    EXPECT_EQ(t.sound.played.count(QStringLiteral("async:smootch.snd")), 2);
-}
-
-TEST(Notices, PossessedFreezesBeforeItsSecondFrameAndLaughsAtTheNinth)
+TEST(Notices, PossessedHoldsStillBeforeItsSecondFrameAndStartsItsClip)
 {
     Timings timings = TestClient::fastTimings();
     timings.possessedFreeze = 300ms;
     TestClient t({}, timings);
-    showUntil(t, Smiley::Possessed, 1 + 9); // opening frame, the empty first tick, then frames 1..9
+    showUntil(t, Smiley::Possessed, 10);
     const auto &popup = *t.ui.popups.constLast();
-    const auto frames = res::possessedFrames();
-    ASSERT_GE(popup.pictures.size(), 10);
-    EXPECT_EQ(popup.pictures.mid(0, 10), QList<int>{frames.at(0)} + frames.mid(0, 9));
-    const int secondFrame = 2; // pictures: opening 177, tick 177, then 179
-    EXPECT_GE(popup.shownAtMs.at(secondFrame) - popup.shownAtMs.at(secondFrame - 1), 300)
-        << "the popup holds still before its second frame";
+    ASSERT_EQ(popup.pictures.mid(1, 2), (QList<int>{177, 179}));
+    EXPECT_GE(popup.shownAtMs.at(2) - popup.shownAtMs.at(1), 300);
     EXPECT_EQ(t.sound.played, QStringList{QStringLiteral("async:poss.snd")});
 }
 
-TEST(Notices, SendingClosesByItselfAfterFiveFrames)
+TEST(Notices, SendingClosesByItselfAndTheMailClipIsNotAwaited)
 {
     TestClient t;
-    bool done = false;
-    t.client->notices().showSending(DialogOwner::MainWindow).then([&done] { done = true; });
-    ASSERT_TRUE(waitFor([&] { return done; }));
-    const auto &popup = *t.ui.popups.constLast();
-    EXPECT_FALSE(popup.open);
-    EXPECT_EQ(popup.pictures, (QList<int>{194, 194, 195, 196, 197, 198}));
+    ASSERT_TRUE(runToEnd(t.client->notices().showSending(DialogOwner::MainWindow)));
+    EXPECT_FALSE(t.ui.popups.constLast()->open);
+    EXPECT_EQ(t.ui.popups.constLast()->pictures.size(), 6);
     EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("sending|main")});
-}
 
-TEST(Notices, PopupKeepsAnimatingWhileAnotherTaskWaitsOnAMessageBoxAndASound)
-{
-    TestClient t;
-    t.ui.holdDialogs(true);
-    t.sound.holdClips(true);
-    bool messageClosed = false;
-    bool clipEnded = false;
-    t.client->notices().showSystemMessage(DialogOwner::Desktop, QStringLiteral("held"), {}).then([&] {
-        messageClosed = true;
-    });
-    t.sound.play(QStringLiteral("lol.snd")).then([&] { clipEnded = true; });
-    auto task = t.client->notices().showSmiley(Smiley::Wink, QStringLiteral("bob"));
-    auto popup = t.ui.popups.constLast();
-    EXPECT_TRUE(waitFor([&] { return popup->pictures.size() >= 20; }));
-    EXPECT_FALSE(messageClosed);
-    EXPECT_FALSE(clipEnded);
-    popup->pressOk();
-    t.ui.releaseDialogs();
-    t.sound.finishClips();
-    EXPECT_TRUE(waitFor([&] { return messageClosed && clipEnded; }));
-}
-
-TEST(Notices, NotificationSoundStartsMailWithoutWaiting)
-{
-    TestClient t;
     t.sound.holdClips(true);
     t.client->notices().playNotificationSound();
     EXPECT_EQ(t.sound.played, QStringList{QStringLiteral("async:mail.snd")});

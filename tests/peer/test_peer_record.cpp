@@ -9,36 +9,6 @@ using namespace quibo::peer;
 
 namespace {
 
-struct CodeCase {
-    Code code;
-    const char16_t *text;
-    qsizetype block;
-    const char16_t *clips; // comma-separated
-};
-
-const CodeCase CodeCases[] = {
-    {Code::Online, u"|001", 522, u""},          {Code::Offline, u"|002", 522, u""},
-    {Code::JoinAsk, u"|003", 20, u""},          {Code::JoinYes, u"|004", 20, u""},
-    {Code::JoinNo, u"|005", 20, u""},           {Code::Refused, u"|006", 39, u""},
-    {Code::Accepted, u"|007", 522, u""},        {Code::Smile, u"|300", 522, u""},
-    {Code::Frown, u"|301", 522, u""},           {Code::Wink, u"|302", 522, u""},
-    {Code::Possessed, u"|303", 522, u""},       {Code::Kiss, u"|304", 522, u""},
-    {Code::Aahhh, u"|305", 522, u""},           {Code::Oops, u"|306", 522, u""},
-    {Code::SoundLol, u"|400", 522, u"lol.snd"}, {Code::SoundApplause, u"|401", 522, u"applause.snd"},
-    {Code::SoundCatFight, u"|402", 522, u"catfight.snd"}, {Code::SoundHurl, u"|403", 522, u"hurl.snd"},
-    {Code::SoundIncoming, u"|404", 522, u"incoming.snd"}, {Code::SoundKiss, u"|405", 522, u"smootch.snd"},
-    {Code::SoundWhip, u"|406", 522, u"whip.snd"}, {Code::SoundWoof, u"|407", 522, u"woof.snd"},
-    {Code::SoundBoing, u"|408", 522, u"boing.snd"}, {Code::SoundShoot, u"|409", 522, u"shoot.snd"},
-    {Code::Fart, u"|FART", 522, u"sys1.snd"},
-    {Code::Sick, u"|SICK", 522,
-     u"sys1.snd,sys1.snd,sys2.snd,sys1.snd,sys2.snd,sys1.snd,hurl.snd,sys1.snd,sys1.snd,sys2.snd,sys1.snd"},
-    {Code::Burp, u"|BURP", 522, u"sys2.snd"},   {Code::Jam, u"|JAM", 522, u"quibocfg.dat"},
-    {Code::FileOffer, u"|600", 522, u""},       {Code::FileBusy, u"|601", 75, u""},
-    {Code::FileReceived, u"|602", 75, u""},     {Code::FileDeclined, u"|603", 75, u""},
-    {Code::ChatRequest, u"|700", 75, u""},      {Code::ChatDeclined, u"|702", 75, u""},
-    {Code::ChatBusy, u"|703", 75, u""},         {Code::ChatClosed, u"|704", 75, u""},
-};
-
 QString s(const char16_t *text)
 {
     return QString::fromUtf16(text);
@@ -46,84 +16,80 @@ QString s(const char16_t *text)
 
 } // namespace
 
+// Each code in the order of Code, as "text block clips".
 TEST(CodeTable, EveryCodeHasItsTextBlockAndClips)
 {
-    ASSERT_EQ(codeTable().size(), static_cast<qsizetype>(std::size(CodeCases)));
-    for (const CodeCase &c : CodeCases) {
-        const CodeEntry &e = codeEntry(c.code);
-        EXPECT_EQ(e.text, s(c.text));
-        EXPECT_EQ(e.blockSize, c.block) << e.text.toStdString();
-        EXPECT_EQ(e.clips.join(u','), s(c.clips)) << e.text.toStdString();
-        EXPECT_EQ(matchCode(e.text), c.code) << "a bare code matches itself";
+    const QStringList expected =
+        QStringLiteral("|001 522, |002 522, |003 20, |004 20, |005 20, |006 39, |007 522, "
+                       "|300 522, |301 522, |302 522, |303 522, |304 522, |305 522, |306 522, "
+                       "|400 522 lol.snd, |401 522 applause.snd, |402 522 catfight.snd, |403 522 hurl.snd, "
+                       "|404 522 incoming.snd, |405 522 smootch.snd, |406 522 whip.snd, |407 522 woof.snd, "
+                       "|408 522 boing.snd, |409 522 shoot.snd, |FART 522 sys1.snd, "
+                       "|SICK 522 "
+                       "sys1.snd,sys1.snd,sys2.snd,sys1.snd,sys2.snd,sys1.snd,hurl.snd,sys1.snd,sys1.snd,"
+                       "sys2.snd,sys1.snd, "
+                       "|BURP 522 sys2.snd, |JAM 522 quibocfg.dat, "
+                       "|600 522, |601 75, |602 75, |603 75, |700 75, |702 75, |703 75, |704 75")
+            .split(QStringLiteral(", "));
+    ASSERT_EQ(codeTable().size(), expected.size());
+    QStringList actual;
+    for (int i = 0; i < expected.size(); ++i) {
+        const CodeEntry &e = codeEntry(static_cast<Code>(i));
+        actual.append(
+            QStringLiteral("%1 %2 %3").arg(e.text).arg(e.blockSize).arg(e.clips.join(u',')).trimmed());
+        EXPECT_EQ(matchCode(e.text), e.code) << "a bare code matches itself";
     }
+    EXPECT_EQ(actual, expected);
 }
 
 TEST(CodeTable, MatchesComparesFourOrFiveCharactersAndLeavesTheRestAsPayload)
 {
-    struct Case {
-        const char16_t *body;
-        std::optional<Code> code;
-        const char16_t *payload;
+    const std::pair<const char16_t *, std::optional<Code>> cases[] = {
+        {u"|0011.2.3.4", Code::Online},
+        {u"|600123<a.txt", Code::FileOffer},
+        {u"|3001", Code::Smile},
+        {u"|JAMMING", Code::Jam},
+        {u"|FARTS", Code::Fart},
+        {u"|FARX", {}},
+        {u"|BURR", {}},
+        {u"|FAR", {}},
+        {u"|307", {}},
+        {u"|701", {}},
+        {u"|jam", {}},
+        {u"hello |300", {}},
+        {u"", {}},
+        {u"|", {}},
     };
-    const Case cases[] = {
-        {u"|0011.2.3.4", Code::Online, u"1.2.3.4"},
-        {u"|600123<a.txt", Code::FileOffer, u"123<a.txt"},
-        {u"|3001", Code::Smile, u"1"},
-        {u"|JAMMING", Code::Jam, u"MING"},
-        {u"|FARTS", Code::Fart, u"S"},
-        {u"|FARX", std::nullopt, u""},
-        {u"|BURR", std::nullopt, u""},
-        {u"|FAR", std::nullopt, u""},
-        {u"|307", std::nullopt, u""},
-        {u"|701", std::nullopt, u""},
-        {u"|jam", std::nullopt, u""},
-        {u"hello |300", std::nullopt, u""},
-        {u"", std::nullopt, u""},
-        {u"|", std::nullopt, u""},
+    for (const auto &[body, code] : cases)
+        EXPECT_EQ(matchCode(s(body)), code) << s(body).toStdString();
+    EXPECT_EQ(payloadAfter(QStringLiteral("|600123<a.txt"), Code::FileOffer), QStringLiteral("123<a.txt"));
+    EXPECT_EQ(payloadAfter(QStringLiteral("|JAMMING"), Code::Jam), QStringLiteral("MING"));
+}
+
+// A block is the UTF-8 text, cut so that its terminator fits (never inside a character),
+// then zero bytes up to its exact size.
+TEST(RecordBuilding, TextTerminatorAndZeroPaddingInExactlyTheBlock)
+{
+    const struct {
+        QByteArray block;
+        qsizetype size;
+        QByteArray text;
+    } cases[] = {
+        {buildRecord(QStringLiteral("alice"), QStringLiteral("|003"), TinyBlock), TinyBlock, "alice||003"},
+        {buildRecord(QStringLiteral("alice"), QStringLiteral("|006"), RefusalBlock), RefusalBlock,
+         "alice||006"},
+        {buildRecord(QStringLiteral("abcdefghij"), QStringLiteral("|003"), TinyBlock), TinyBlock,
+         "abcdefghij||003"},
+        {buildRecord(QStringLiteral("abcdefghij"), QString(600, u'x'), MessageBlock), MessageBlock,
+         "abcdefghij|" + QByteArray(510, 'x')},
+        {buildBlock(QString(18, u'a') + QStringLiteral("éé"), TinyBlock), TinyBlock, QByteArray(18, 'a')},
+        {buildShortRecord(QStringLiteral("bob"), QStringLiteral("|601"), QStringLiteral("a.zip")), ShortBlock,
+         "bob||601a.zip"},
     };
-    for (const Case &c : cases) {
-        EXPECT_EQ(matchCode(s(c.body)), c.code) << QString::fromUtf16(c.body).toStdString();
-        if (c.code) {
-            EXPECT_EQ(payloadAfter(s(c.body), *c.code), s(c.payload));
-        }
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.block.size(), c.size) << c.text.constData();
+        EXPECT_EQ(c.block, c.text + QByteArray(c.size - c.text.size(), '\0'));
     }
-}
-
-TEST(RecordBuilding, BlocksHaveTheirExactSizeWithTextTerminatorAndZeroPadding)
-{
-    for (const qsizetype size : {MessageBlock, ShortBlock, RefusalBlock, TinyBlock}) {
-        const QByteArray block = buildRecord(QStringLiteral("alice"), QStringLiteral("|003"), size);
-        ASSERT_EQ(block.size(), size);
-        EXPECT_TRUE(block.startsWith("alice||003"));
-        EXPECT_EQ(block.mid(10), QByteArray(size - 10, '\0'));
-    }
-}
-
-TEST(RecordBuilding, TextTooLongForItsBlockIsCutSoItsTerminatorFits)
-{
-    // "|003" from a 10-character handle: 15 characters and the terminator in 20 bytes.
-    const QByteArray tiny = buildRecord(QStringLiteral("abcdefghij"), QStringLiteral("|003"), TinyBlock);
-    EXPECT_EQ(tiny, QByteArray("abcdefghij||003") + QByteArray(5, '\0'));
-
-    const QByteArray full = buildRecord(QStringLiteral("abcdefghij"), QString(600, u'x'), MessageBlock);
-    ASSERT_EQ(full.size(), MessageBlock);
-    EXPECT_EQ(full.indexOf('\0'), MessageBlock - 1);
-    EXPECT_EQ(full.left(11), QByteArray("abcdefghij|"));
-}
-
-TEST(RecordBuilding, CutNeverSplitsACharacter)
-{
-    // 18 ASCII bytes then a 2-byte character: the terminator must sit at byte 18 or 19.
-    const QByteArray block = buildBlock(QString(18, u'a') + QStringLiteral("éé"), TinyBlock);
-    ASSERT_EQ(block.size(), TinyBlock);
-    EXPECT_EQ(QString::fromUtf8(block.constData()), QString(18, u'a'));
-}
-
-TEST(RecordBuilding, ShortRecordIsHandleBarCodePayloadIn75Bytes)
-{
-    const QByteArray block = buildShortRecord(QStringLiteral("bob"), QStringLiteral("|601"), QStringLiteral("a.zip"));
-    ASSERT_EQ(block.size(), ShortBlock);
-    EXPECT_EQ(QByteArray(block.constData()), QByteArray("bob||601a.zip"));
 }
 
 TEST(RecordParsing, TextEndsAtTheFirstZeroOrAfterTheLastByteRead)
@@ -154,16 +120,12 @@ TEST(RecordParsing, TextEndsAtTheFirstZeroOrAfterTheLastByteRead)
 
 TEST(RecordParsing, KeepsAt511BytesAndDropsAPartialCharacterAtTheEnd)
 {
-    const QByteArray big = "abcdefghij|" + QByteArray(600, 'y');
-    EXPECT_EQ(parseRecord(big).text.size(), 511);
-
+    EXPECT_EQ(parseRecord("abcdefghij|" + QByteArray(600, 'y')).text.size(), 511);
     // A 512-character message from a 10-character handle arrives as its first 500 characters.
     const QByteArray sent = buildRecord(QStringLiteral("abcdefghij"), QString(512, u'm'), MessageBlock);
     EXPECT_EQ(parseRecord(sent.left(ReadLimit)).body, QString(500, u'm'));
-
-    QByteArray cutInside = "bob|" + QString(260, u'é').toUtf8(); // 524 bytes: cut at 511 splits a character
-    const PeerText t = parseRecord(cutInside);
-    EXPECT_EQ(t.body, QString(253, u'é'));
+    // 524 bytes: the cut at 511 falls inside a character.
+    EXPECT_EQ(parseRecord("bob|" + QString(260, u'é').toUtf8()).body, QString(253, u'é'));
 }
 
 TEST(RecordParsing, FileOfferNeedsALessThanAfterTheCode)
@@ -184,7 +146,7 @@ TEST(RecordParsing, FileOfferNeedsALessThanAfterTheCode)
     };
     for (const Case &c : cases) {
         const auto offer = parseFileOffer(s(c.body));
-        ASSERT_EQ(offer.has_value(), c.ok) << QString::fromUtf16(c.body).toStdString();
+        ASSERT_EQ(offer.has_value(), c.ok) << s(c.body).toStdString();
         if (offer) {
             EXPECT_EQ(offer->sizeText, s(c.size));
             EXPECT_EQ(offer->fileName, s(c.name));

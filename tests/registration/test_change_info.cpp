@@ -1,4 +1,6 @@
-#include "RegistrationFixture.h"
+#include "DirectoryServer.h"
+#include "RunTask.h"
+#include "UserClient.h"
 
 #include "directory/DirectoryClient.h"
 
@@ -13,6 +15,32 @@ const QByteArray storedInfo =
     "pw\r\nBill\r\nSmith\r\nbill@example.org\r\nParis\r\n\r\nFrance\r\nM\r\n42\r\nchess\r\n";
 const QByteArray storedIndex = "my own page\r\n";
 
+// "&Change Your Info" as the main window runs it, driven through the scripted dialog.
+struct ChangeInfoRun {
+    explicit ChangeInfoRun(UserClient &c) : client(c)
+    {
+        c.client->changeInfo()->run().then([this] { done = true; });
+    }
+    ~ChangeInfoRun()
+    {
+        if (!done && client.registration.last()) {
+            dialog().closeBox();
+            waitFor([this] { return done; });
+        }
+    }
+    [[nodiscard]] FormDialogRecord &dialog() const { return *client.registration.last(); }
+    // Presses a button and waits until the command has ended or the buttons are back on.
+    bool press(int button)
+    {
+        const int before = dialog().enableCount;
+        dialog().press(button);
+        return waitFor([&] { return done || dialog().enableCount > before; });
+    }
+
+    UserClient &client;
+    bool done = false;
+};
+
 class ChangeInfoTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.start()) << server.output().toStdString(); }
@@ -20,9 +48,9 @@ protected:
     // A registered user who is logged on, with the files registration left behind.
     static void logOn(UserClient &c)
     {
-        c.writeFile(QStringLiteral("settings"), "bill\r\n");
-        c.writeFile(QStringLiteral("userinfo.dat"), storedInfo);
-        c.writeFile(QStringLiteral("html/index.htm"), storedIndex);
+        c.write(QStringLiteral("settings"), "bill\r\n");
+        c.write(QStringLiteral("userinfo.dat"), storedInfo);
+        c.write(QStringLiteral("html/index.htm"), storedIndex);
         c.client->logon().ownHandle = QStringLiteral("bill");
         c.client->logon().ownAddress = QStringLiteral("127.0.0.2");
         c.client->logon().notLoggedOn = false;
@@ -36,9 +64,7 @@ protected:
 TEST_F(ChangeInfoTest, NotLoggedOnShowsAMessageAndNoDialog)
 {
     UserClient c(server.authority());
-    bool done = false;
-    c.client->changeInfo()->run().then([&done] { done = true; });
-    ASSERT_TRUE(waitFor([&] { return done; }));
+    ASSERT_TRUE(runToEnd(c.client->changeInfo()->run()));
     EXPECT_EQ(c.messages(),
               QStringList{QStringLiteral("You Can't Change Your Info|You Are Not Logged On Yet")});
     EXPECT_TRUE(c.registration.log.isEmpty());
@@ -67,26 +93,24 @@ TEST_F(ChangeInfoTest, ChangeRewritesInfoAndPageButNeverThePasswordHandleOrSetti
     EXPECT_TRUE(run.done);
     EXPECT_FALSE(run.dialog().open);
     EXPECT_TRUE(c.messages().isEmpty()) << c.messages().join(u'\n').toStdString();
-    EXPECT_EQ(c.readFile(QStringLiteral("userinfo.dat")),
+    EXPECT_EQ(c.read(QStringLiteral("userinfo.dat")),
               "pw\r\nBill\r\nSmith\r\nbill@example.org\r\nOslo\r\n\r\nFrance\r\nM\r\n42\r\n\r\n");
-    EXPECT_EQ(c.readFile(QStringLiteral("settings")), "bill\r\n");
-    EXPECT_EQ(c.readFile(QStringLiteral("html/index.htm")), storedIndex) << "the web page is left alone";
-    const QByteArray page = c.readFile(QStringLiteral("html/userinfo.htm"));
+    EXPECT_EQ(c.read(QStringLiteral("settings")), "bill\r\n");
+    EXPECT_EQ(c.read(QStringLiteral("html/index.htm")), storedIndex) << "the web page is left alone";
+    const QByteArray page = c.read(QStringLiteral("html/userinfo.htm"));
     EXPECT_TRUE(page.contains("User Info For <font color=\"black\">bill</b>\r\n<BR><BR>")) << "change form";
     EXPECT_TRUE(page.contains("> Oslo &nbsp;"));
 
     ASSERT_EQ(c.requests.size(), 1);
     EXPECT_TRUE(
         c.requests[0].startsWith(QStringLiteral("/ipinfo/register.cgi?id=bill&password=pw&first=Bill&")));
-    const auto info = server.get("/ipinfo/bill");
-    ASSERT_TRUE(info);
-    EXPECT_TRUE(info->contains("Oslo")) << info->toStdString();
-    EXPECT_EQ(server.get("/ipinfo/readit.cgi?id=bill").value_or(QByteArray()).left(2), "pw");
+    EXPECT_TRUE(server.get("/ipinfo/bill").body.contains("Oslo"));
+    EXPECT_EQ(server.get("/ipinfo/readit.cgi?id=bill").body, "pw\r\n");
 }
 
 TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndClosesTheDialog)
 {
-    UserClient c(QStringLiteral("127.0.0.1:%1").arg(DirectoryServer::closedPort()));
+    UserClient c(QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()));
     logOn(c);
     ChangeInfoRun run(c);
     ASSERT_TRUE(waitFor([&] { return c.registration.last() != nullptr; }));
@@ -97,8 +121,8 @@ TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndClosesTheDialog)
     EXPECT_FALSE(run.dialog().open);
     EXPECT_EQ(c.messages(),
               QStringList{QStringLiteral("Error Changing Info On Server|Please Try Again Later")});
-    EXPECT_EQ(decodeUserInfoFile(c.readFile(QStringLiteral("userinfo.dat"))).age, QStringLiteral("43"));
-    EXPECT_TRUE(c.readFile(QStringLiteral("html/userinfo.htm")).contains("> 43<BR><BR>"));
+    EXPECT_EQ(decodeUserInfoFile(c.read(QStringLiteral("userinfo.dat"))).age, QStringLiteral("43"));
+    EXPECT_TRUE(c.read(QStringLiteral("html/userinfo.htm")).contains("> 43<BR><BR>"));
 }
 
 TEST_F(ChangeInfoTest, CancelWritesAndSendsNothing)
@@ -110,42 +134,14 @@ TEST_F(ChangeInfoTest, CancelWritesAndSendsNothing)
     run.dialog().change->info.city = QStringLiteral("Oslo");
     ASSERT_TRUE(run.press(RegistrationUi::CancelButton));
     EXPECT_TRUE(run.done);
-    EXPECT_EQ(c.readFile(QStringLiteral("userinfo.dat")), storedInfo);
-    EXPECT_EQ(c.readFile(QStringLiteral("html/userinfo.htm")), "<missing>");
+    EXPECT_EQ(c.read(QStringLiteral("userinfo.dat")), storedInfo);
+    EXPECT_EQ(c.read(QStringLiteral("html/userinfo.htm")), "<missing>");
     EXPECT_TRUE(c.requests.isEmpty());
-}
-
-TEST_F(ChangeInfoTest, WhatRegistrationWroteComesBackUnchanged)
-{
-    UserClient c(server.authority());
-    UserInfo typed;
-    typed.password = QStringLiteral("p\u00e4ssw\u00f6rd");
-    typed.firstName = QString(15, u'\u00df');
-    typed.lastName = QString(30, u'l');
-    typed.email = QString(54, u'e') + QStringLiteral("@example.c");
-    typed.city = QStringLiteral("K\u00f8benhavn");
-    typed.state = QString(30, u's');
-    typed.country = QString(25, u'c');
-    typed.sex = QStringLiteral("female");
-    typed.age = QStringLiteral("100");
-    typed.personalInfo = QString(33, u'\u20ac') + QStringLiteral("x");
-    {
-        RegistrationRun run(c);
-        run.fields().handle = QStringLiteral("bill");
-        run.fields().info = typed;
-        ASSERT_TRUE(run.pressRegister());
-        ASSERT_EQ(run.outcome, RegistrationOutcome::Registered) << c.messages().join(u'\n').toStdString();
-    }
-    c.client->logon().ownHandle = QStringLiteral("bill");
-    c.client->logon().notLoggedOn = false;
-    ChangeInfoRun change(c);
-    ASSERT_TRUE(waitFor([&] { return c.registration.last()->kind == QStringLiteral("change-info"); }));
-    EXPECT_EQ(change.dialog().shownChange.info, typed);
 }
 
 TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
 {
-    UserClient c(QStringLiteral("127.0.0.1:%1").arg(DirectoryServer::closedPort()));
+    UserClient c(QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()));
     c.client->mainWindow().open();
     ContactTable &contacts = c.client->contacts();
     const int bob =
@@ -158,12 +154,11 @@ TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
     ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 1; }));
     EXPECT_EQ(c.shell.opened.constFirst(), redirect);
     EXPECT_TRUE(
-        c.readFile(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/userinfo.htm\""));
+        c.read(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/userinfo.htm\""));
 
     c.mainWindow.choose(Command::ContactWebPage);
     ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 2; }));
-    EXPECT_TRUE(
-        c.readFile(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/index.htm\""));
+    EXPECT_TRUE(c.read(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/index.htm\""));
 
     // An offline contact has no address: nothing is written or opened.
     c.client->selection().selectedContact = eve;
@@ -171,5 +166,5 @@ TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
     c.mainWindow.choose(Command::About); // a command behind it shows the first has been dealt with
     ASSERT_TRUE(waitFor([&] { return c.ui.log.contains(QStringLiteral("about|main")); }));
     EXPECT_EQ(c.shell.opened.size(), 2);
-    EXPECT_TRUE(c.readFile(QStringLiteral("webpage.htm")).contains("http://10.0.0.7/index.htm"));
+    EXPECT_TRUE(c.read(QStringLiteral("webpage.htm")).contains("http://10.0.0.7/index.htm"));
 }

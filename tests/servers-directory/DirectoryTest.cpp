@@ -1,5 +1,7 @@
 #include "DirectoryTest.h"
 
+#include <QUrl>
+
 #include <array>
 
 namespace {
@@ -9,12 +11,17 @@ constexpr std::array registerKeys{"first",   "last", "email", "city",    "state"
 
 } // namespace
 
+std::string encoded(const std::string &text)
+{
+    return QUrl::toPercentEncoding(QString::fromStdString(text)).toStdString();
+}
+
 void DirectoryTest::SetUp()
 {
     if (const auto reason = TestDatabase::unavailable(GetParam()))
         GTEST_SKIP() << reason->toStdString();
     m_database = std::make_unique<TestDatabase>(GetParam());
-    m_server = std::make_unique<DirectoryProcess>(m_database->location());
+    m_server = std::make_unique<quibo::test::DirectoryServer>(m_database->location());
     ASSERT_TRUE(m_server->start()) << m_server->output().toStdString();
 }
 
@@ -27,10 +34,8 @@ void DirectoryTest::TearDown()
 
 Response DirectoryTest::get(const std::string &target) const
 {
-    const httplib::Result result = m_server->get(target);
-    if (!result)
-        return {};
-    return {result->status, result->body, result->get_header_value("Content-Type")};
+    const auto reply = m_server->get(QByteArray::fromStdString(target));
+    return {reply.status, reply.body.toStdString(), reply.type.toStdString()};
 }
 
 Response DirectoryTest::registerUser(const std::string &handle, const std::string &password,

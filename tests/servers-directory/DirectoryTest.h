@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DirectoryProcess.h"
+#include "DirectoryServer.h"
 #include "TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,9 @@ struct Response {
     std::string body;
     std::string type;
 };
+
+// `text` percent-encoded for a query value or a path piece.
+std::string encoded(const std::string &text);
 
 // A quibo-directory on a fresh database of the backend under test.
 class DirectoryTest : public ::testing::TestWithParam<Backend> {
@@ -31,7 +34,7 @@ protected:
     std::string addressOf(const std::string &handle) const;
 
     std::unique_ptr<TestDatabase> m_database;
-    std::unique_ptr<DirectoryProcess> m_server;
+    std::unique_ptr<quibo::test::DirectoryServer> m_server;
 };
 
 std::string backendName(const ::testing::TestParamInfo<Backend> &info);

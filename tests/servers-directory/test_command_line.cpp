@@ -1,27 +1,29 @@
 // The operator's side: broadcast messages, start-up errors, help.
 
 #include "DirectoryTest.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTcpServer>
 
+#include <optional>
+
 #include <gmock/gmock.h>
 
 using namespace Qt::StringLiterals;
+using quibo::test::DirectoryServer;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
 namespace {
 
-QString writeFile(const QString &folder, const QByteArray &content)
+// A new file in `folder` holding `content`.
+QString fileWith(const QString &folder, const QByteArray &content)
 {
     static int serial = 0;
     const QString name = folder + u"/file%1.txt"_s.arg(serial++);
-    QFile file(name);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
+    quibo::test::writeFile(name, content);
     return name;
 }
 
@@ -30,57 +32,50 @@ std::string text(const QString &s)
     return s.toStdString();
 }
 
-TEST_P(DirectoryTest, BroadcastIsSetAndClearedWhileServing)
-{
-    EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
-
-    const QString file = writeFile(m_database->folder(), "Server moves on Sunday\nSave your contacts!\n\n");
-    const Finished set = runDirectory({u"--database"_s, m_database->location(), u"--set-broadcast"_s, file});
-    ASSERT_EQ(set.exitCode, 0) << text(set.output);
-    // Every line ends in CR LF; trailing empty lines are dropped.
-    EXPECT_EQ(get("/ipadd/sysmsg.dat").body, "Server moves on Sunday\r\nSave your contacts!\r\n");
-
-    const Finished cleared = runDirectory({u"--database"_s, m_database->location(), u"--clear-broadcast"_s});
-    ASSERT_EQ(cleared.exitCode, 0) << text(cleared.output);
-    EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
-}
-
-struct BroadcastCase {
-    const char *what;
-    QByteArray content;
-    const char *message;
+// The broadcast set from a file holding `content` (or cleared, without content), while serving.
+struct Broadcast : DirectoryTest {
+    DirectoryServer::Finished set(const std::optional<QByteArray> &content)
+    {
+        if (!content)
+            return DirectoryServer::run({u"--database"_s, m_database->location(), u"--clear-broadcast"_s});
+        return DirectoryServer::run({u"--database"_s, m_database->location(), u"--set-broadcast"_s,
+                                     fileWith(m_database->folder(), *content)});
+    }
 };
 
-TEST_P(DirectoryTest, UnusableBroadcastFilesAreRefusedWithTheReason)
+TEST_P(Broadcast, IsSetFromAFileOfFiveLinesOf80BytesAtMostAndCleared)
 {
-    const BroadcastCase cases[] = {
-        {"six lines", "1\n2\n3\n4\n5\n6\n", "at most 5"},
-        {"81 bytes", QByteArray(81, 'x'), "longer than 80"},
-        {"error page look", "<b>hi</b>\n", "must not begin with"},
-        {"empty", "\r\n\r\n", "--clear-broadcast"},
-        {"not UTF-8", "caf\xe9\n", "not UTF-8"},
-        {"control character", "bell\x07\n", "control character"},
+    EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
+    const auto done = set("Server moves on Sunday\nSave your contacts!\n\n");
+    ASSERT_EQ(done.exitCode, 0) << text(done.output);
+    // Every line ends in CR LF; trailing empty lines are dropped.
+    EXPECT_EQ(get("/ipadd/sysmsg.dat").body, "Server moves on Sunday\r\nSave your contacts!\r\n");
+    EXPECT_EQ(set(QByteArray(80, 'y').append('\n').repeated(5)).exitCode, 0);
+    ASSERT_EQ(set(std::nullopt).exitCode, 0);
+    EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
+
+    const std::pair<QByteArray, const char *> refused[] = {
+        {"1\n2\n3\n4\n5\n6\n", "at most 5"},
+        {QByteArray(81, 'x'), "longer than 80"},
+        {"<b>hi</b>\n", "must not begin with"},
+        {"\r\n\r\n", "--clear-broadcast"},
+        {"caf\xe9\n", "not UTF-8"},
+        {"bell\x07\n", "control character"},
     };
-    for (const BroadcastCase &c : cases) {
-        const QString file = writeFile(m_database->folder(), c.content);
-        const Finished run =
-            runDirectory({u"--database"_s, m_database->location(), u"--set-broadcast"_s, file});
-        EXPECT_EQ(run.exitCode, 1) << c.what;
-        EXPECT_THAT(text(run.output), HasSubstr(c.message)) << c.what;
+    for (const auto &[content, reason] : refused) {
+        const auto run = set(content);
+        EXPECT_EQ(run.exitCode, 1) << reason;
+        EXPECT_THAT(text(run.output), HasSubstr(reason));
     }
-    const Finished missing = runDirectory(
+    const auto missing = DirectoryServer::run(
         {u"--database"_s, m_database->location(), u"--set-broadcast"_s, m_database->folder() + u"/none"_s});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_THAT(text(missing.output), HasSubstr("cannot read"));
     EXPECT_EQ(get("/ipadd/sysmsg.dat").body.substr(0, 1), "<");
-
-    // Five lines of 80 bytes are fine.
-    const QByteArray line(80, 'y');
-    const QString fits =
-        writeFile(m_database->folder(), line + "\n" + line + "\n" + line + "\n" + line + "\n" + line);
-    EXPECT_EQ(runDirectory({u"--database"_s, m_database->location(), u"--set-broadcast"_s, fits}).exitCode,
-              0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, Broadcast, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         backendName);
 
 struct OptionCase {
     QStringList arguments;
@@ -100,7 +95,7 @@ TEST(DirectoryCommandLine, BadOptionsAreRefusedWithTheReason)
         {{u"--database"_s, u"postgresql://host"_s}, "names no database"},
     };
     for (const OptionCase &c : cases) {
-        const Finished run = runDirectory(c.arguments);
+        const auto run = DirectoryServer::run(c.arguments);
         EXPECT_EQ(run.exitCode, 2) << c.message;
         EXPECT_THAT(text(run.output), HasSubstr(c.message));
         EXPECT_THAT(text(run.output), HasSubstr("--help"));
@@ -109,7 +104,7 @@ TEST(DirectoryCommandLine, BadOptionsAreRefusedWithTheReason)
 
 TEST(DirectoryCommandLine, HelpNamesEveryOptionAndThePrivilegedPort)
 {
-    const Finished run = runDirectory({u"--help"_s});
+    const auto run = DirectoryServer::run({u"--help"_s});
     EXPECT_EQ(run.exitCode, 0);
     for (const char *word : {"--listen HOST:PORT", "--database DB", "--set-broadcast FILE",
                              "--clear-broadcast", "postgresql://", "CAP_NET_BIND_SERVICE"})
@@ -125,7 +120,7 @@ struct DatabaseCase {
 TEST(DirectoryCommandLine, UnusableDatabaseStopsTheStartWithTheReason)
 {
     QTemporaryDir folder;
-    const QString garbage = writeFile(folder.path(), QByteArray(4096, 'x'));
+    const QString garbage = fileWith(folder.path(), QByteArray(4096, 'x'));
     const DatabaseCase cases[] = {
         {"not a database", garbage, "not a database"},
         {"missing folder", folder.filePath(u"none/directory.sqlite"_s), "cannot open the database file"},
@@ -133,7 +128,7 @@ TEST(DirectoryCommandLine, UnusableDatabaseStopsTheStartWithTheReason)
         {"no PostgreSQL server", u"postgresql://u:p@127.0.0.1:1/db"_s, "Connection refused"},
     };
     for (const DatabaseCase &c : cases) {
-        DirectoryProcess server(c.database);
+        DirectoryServer server(c.database);
         EXPECT_FALSE(server.start()) << c.what;
         EXPECT_EQ(server.stop(), 1) << c.what;
         EXPECT_THAT(text(server.output()), HasSubstr("cannot use the database")) << c.what;
@@ -153,7 +148,7 @@ TEST(DirectoryCommandLine, LockedDatabaseStopsTheStart)
         ASSERT_TRUE(query.exec(u"PRAGMA journal_mode=WAL"_s));
         ASSERT_TRUE(query.exec(u"BEGIN IMMEDIATE"_s));
 
-        DirectoryProcess server(file);
+        DirectoryServer server(file);
         EXPECT_FALSE(server.start());
         EXPECT_EQ(server.stop(), 1);
         EXPECT_THAT(text(server.output()), HasSubstr("locked by another program"));
@@ -164,7 +159,7 @@ TEST(DirectoryCommandLine, LockedDatabaseStopsTheStart)
     }
     QSqlDatabase::removeDatabase(u"locker"_s);
     // Unlocked, the same file serves.
-    DirectoryProcess server(file);
+    DirectoryServer server(file);
     EXPECT_TRUE(server.start()) << text(server.output());
 }
 
@@ -173,19 +168,11 @@ TEST(DirectoryCommandLine, PortInUseStopsTheStart)
     QTcpServer holder;
     ASSERT_TRUE(holder.listen(QHostAddress::LocalHost));
     QTemporaryDir folder;
-    const Finished run = runDirectory({u"--listen"_s, u"127.0.0.1:%1"_s.arg(holder.serverPort()),
-                                       u"--database"_s, folder.filePath(u"d.sqlite"_s)});
+    const auto run = DirectoryServer::run({u"--listen"_s, u"127.0.0.1:%1"_s.arg(holder.serverPort()),
+                                           u"--database"_s, folder.filePath(u"d.sqlite"_s)});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(text(run.output), HasSubstr("the port is already in use"));
     EXPECT_THAT(text(run.output), Not(HasSubstr("listening")));
-}
-
-TEST(DirectoryCommandLine, StopsCleanlyOnSigterm)
-{
-    QTemporaryDir folder;
-    DirectoryProcess server(folder.filePath(u"d.sqlite"_s));
-    ASSERT_TRUE(server.start());
-    EXPECT_EQ(server.stop(), 0);
 }
 
 } // namespace

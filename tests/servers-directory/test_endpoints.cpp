@@ -3,6 +3,7 @@
 #include "DirectoryTest.h"
 
 #include <gmock/gmock.h>
+#include <httplib.h>
 
 #include <atomic>
 #include <thread>
@@ -251,7 +252,7 @@ TEST_P(DirectoryTest, AcknowledgedWritesSurviveKill9)
 {
     ASSERT_EQ(registerUser("keep", "pw", {{"city", "Rome"}}).status, 200);
     ASSERT_EQ(publish("keep", "10.9.8.7").status, 200);
-    m_server->killHard();
+    m_server->kill();
 
     ASSERT_TRUE(m_server->start()) << m_server->output().toStdString();
     EXPECT_EQ(addressOf("keep"), "10.9.8.7");

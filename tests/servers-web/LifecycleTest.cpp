@@ -1,13 +1,14 @@
 #include "QuibowebProcess.h"
-#include "base/WindowKey.h"
-#include "platform/LocalSocketWindowCloser.h"
 
-#include <gtest/gtest.h>
+#include "platform/LocalSocketWindowCloser.h"
+#include "base/WindowKey.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTcpServer>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 namespace quibo::web::test {
 namespace {
@@ -22,83 +23,69 @@ QStringList arguments(const QTemporaryDir &dir, quint16 port, bool headless = tr
     return list;
 }
 
-void runEventsFor(std::chrono::milliseconds span)
+void closeServer(const QString &address, quint16 port, const QString &title = WebServerWindowTitle)
 {
-    const QDeadlineTimer deadline(span);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    LocalSocketWindowCloser(address, port).closeWindowTitled(title);
 }
 
-TEST(CloseByTitleTest, ClosesARunningServerWhichExitsCleanly)
+TEST(CloseByTitleTest, ClosesARunningServerWithOrWithoutItsWindowWhichExitsCleanly)
 {
-    QTemporaryDir dir;
-    const quint16 port = freePort();
-    QuibowebProcess server(arguments(dir, port));
-    ASSERT_TRUE(server.waitForOutput("Serving"));
-
-    LocalSocketWindowCloser closer(u"127.0.0.1"_s, port);
-    closer.closeWindowTitled(WebServerWindowTitle);
-    ASSERT_TRUE(server.waitForExit());
-    EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(server.exitCode(), 0);
-}
-
-TEST(CloseByTitleTest, ClosesAWindowThatListedRequests)
-{
-    QTemporaryDir dir;
-    const quint16 port = freePort();
-    QuibowebProcess server(arguments(dir, port, false));
-    ASSERT_TRUE(server.waitForOutput("Serving"));
-    for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(request(port, "GET", "/tmp/nothing " + QByteArray::number(i)).status, 404);
-
-    LocalSocketWindowCloser(u"127.0.0.1"_s, port).closeWindowTitled(WebServerWindowTitle);
-    ASSERT_TRUE(server.waitForExit());
-    EXPECT_EQ(server.exitCode(), 0);
+    for (const bool headless : {true, false}) {
+        QTemporaryDir dir;
+        const quint16 port = freeLoopbackPort();
+        QuibowebProcess server(arguments(dir, port, headless));
+        ASSERT_TRUE(server.waitForOutput("Serving"));
+        for (int i = 0; i < 20; ++i) // the window lists them
+            EXPECT_EQ(request(port, "GET", "/tmp/nothing " + QByteArray::number(i)).status, 404);
+        closeServer(u"127.0.0.1"_s, port);
+        ASSERT_TRUE(server.waitForExit());
+        EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(server.exitCode(), 0);
+    }
 }
 
 TEST(CloseByTitleTest, ReachesOnlyTheServerOfThatAddressAndTitle)
 {
     QTemporaryDir dir;
-    const quint16 port = freePort();
+    const quint16 port = freeLoopbackPort();
     QuibowebProcess server(arguments(dir, port));
     ASSERT_TRUE(server.waitForOutput("Serving"));
 
     // Nobody listens for these: nothing happens, nothing blocks.
-    LocalSocketWindowCloser(u"127.0.0.1"_s, static_cast<quint16>(port + 1)).closeWindowTitled(WebServerWindowTitle);
-    LocalSocketWindowCloser(u"127.0.0.2"_s, port).closeWindowTitled(WebServerWindowTitle);
-    LocalSocketWindowCloser(u"127.0.0.1"_s, port).closeWindowTitled(u"Quibo32 Web Server"_s);
-    runEventsFor(std::chrono::milliseconds(300));
+    closeServer(u"127.0.0.1"_s, static_cast<quint16>(port + 1));
+    closeServer(u"127.0.0.2"_s, port);
+    closeServer(u"127.0.0.1"_s, port, u"Quibo32 Web Server"_s);
+    const QDeadlineTimer deadline(std::chrono::milliseconds(300));
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 
     EXPECT_TRUE(server.isRunning());
     EXPECT_EQ(request(port, "GET", "/").status, 404); // still answering; the folder has no page
 }
 
-TEST(BindFailureTest, HeadlessServerOnATakenPortSaysSoAndFails)
+// On a taken port the headless server says so and fails; with a window, the window shows the
+// reason until it is closed.
+TEST(BindFailureTest, ATakenPortIsToldAndOnlyTheHeadlessServerFails)
 {
     QTcpServer holder;
     ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, 0));
     QTemporaryDir dir;
-    QuibowebProcess server(arguments(dir, holder.serverPort()));
-    ASSERT_TRUE(server.waitForExit());
-    EXPECT_EQ(server.exitCode(), 1);
-    const QByteArray expected = "Cannot listen on 127.0.0.1:" + QByteArray::number(holder.serverPort())
-                              + ": Address already in use.";
-    EXPECT_TRUE(server.errorOutput().contains(expected)) << server.errorOutput().toStdString();
-}
+    QuibowebProcess headless(arguments(dir, holder.serverPort()));
+    ASSERT_TRUE(headless.waitForExit());
+    EXPECT_EQ(headless.exitCode(), 1);
+    EXPECT_TRUE(headless.errorOutput().contains(
+        "Cannot listen on 127.0.0.1:" + QByteArray::number(holder.serverPort()) +
+        ": Address already in use."))
+        << headless.errorOutput().toStdString();
 
-TEST(BindFailureTest, WindowedServerOnATakenPortStaysUpUntilClosed)
-{
-    QTcpServer holder;
-    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, 0));
-    QTemporaryDir dir;
-    QuibowebProcess server(arguments(dir, holder.serverPort(), false));
-    ASSERT_TRUE(server.waitForErrorOutput("Address already in use")) << server.errorOutput().toStdString();
-    EXPECT_FALSE(server.waitForExit(std::chrono::milliseconds(500))) << "the window with the reason went away";
-
-    LocalSocketWindowCloser(u"127.0.0.1"_s, holder.serverPort()).closeWindowTitled(WebServerWindowTitle);
-    ASSERT_TRUE(server.waitForExit());
-    EXPECT_EQ(server.exitCode(), 0);
+    QuibowebProcess windowed(arguments(dir, holder.serverPort(), false));
+    ASSERT_TRUE(windowed.waitForErrorOutput("Address already in use"))
+        << windowed.errorOutput().toStdString();
+    EXPECT_FALSE(windowed.waitForExit(std::chrono::milliseconds(500)))
+        << "the window with the reason went away";
+    closeServer(u"127.0.0.1"_s, holder.serverPort());
+    ASSERT_TRUE(windowed.waitForExit());
+    EXPECT_EQ(windowed.exitCode(), 0);
 }
 
 TEST(CommandLineProgramTest, BadOptionsFailWithAHint)

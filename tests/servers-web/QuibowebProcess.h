@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestFiles.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QProcess>
@@ -9,21 +11,17 @@
 
 namespace quibo::web::test {
 
-// A port on 127.0.0.1 that was free a moment ago.
-quint16 freePort();
+using quibo::test::freeLoopbackPort;
 
-// The quiboweb binary under test.
-QString quibowebPath();
-
-// Runs quiboweb and watches what it prints.
+// The quiboweb binary under test, started with `arguments`, and what it prints.
 class QuibowebProcess {
 public:
     explicit QuibowebProcess(const QStringList &arguments);
     ~QuibowebProcess();
 
-    // Waits until stdout (or stderr) contains `text`; false on time-out or exit.
-    bool waitForOutput(const QByteArray &text, std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    bool waitForErrorOutput(const QByteArray &text, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Waits until stdout (or stderr) holds `text`; false on time-out or exit.
+    bool waitForOutput(const QByteArray &text) { return waitFor(text, m_output); }
+    bool waitForErrorOutput(const QByteArray &text) { return waitFor(text, m_errorOutput); }
     // Waits for the process to end while the event loop runs (close requests go out from it).
     bool waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
@@ -34,7 +32,7 @@ public:
     [[nodiscard]] QByteArray errorOutput() const { return m_errorOutput; }
 
 private:
-    bool waitFor(const QByteArray &text, const QByteArray &in, std::chrono::milliseconds timeout);
+    bool waitFor(const QByteArray &text, const QByteArray &in);
     void collect();
 
     QProcess m_process;
@@ -43,7 +41,7 @@ private:
 };
 
 struct HttpReply {
-    int status = 0; // 0: no reply
+    int status = 0;                       // 0: no reply
     QMap<QByteArray, QByteArray> headers; // names in lower case
     QByteArray body;
 };

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -21,12 +19,7 @@ const QByteArray SpacedFile = "a file whose name has spaces\n";
 const QByteArray Secret = "TOP SECRET: outside the served folder\n";
 constexpr qint64 LargeSize = 64LL * 1024 * 1024;
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
+using quibo::test::writeFile;
 
 // One server for the suite, serving <temp>/html; <temp>/outside holds what must never be served.
 class ServingTest : public ::testing::Test {
@@ -36,9 +29,7 @@ protected:
         s_dir = std::make_unique<QTemporaryDir>();
         const QString root = s_dir->filePath(u"html"_s);
         const QString outside = s_dir->filePath(u"outside"_s);
-        QDir().mkpath(root + u"/tmp"_s);
         QDir().mkpath(root + u"/sub"_s);
-        QDir().mkpath(outside);
         writeFile(root + u"/index.htm"_s, IndexPage);
         writeFile(root + u"/userinfo.htm"_s, UserInfoPage);
         writeFile(root + u"/bg.gif"_s, Gif);
@@ -58,9 +49,9 @@ protected:
         }
         large.close();
 
-        s_port = freePort();
-        s_server = std::make_unique<QuibowebProcess>(
-            QStringList{u"--headless"_s, u"--root"_s, root, u"--listen"_s, u"127.0.0.1:"_s + QString::number(s_port)});
+        s_port = freeLoopbackPort();
+        s_server = std::make_unique<QuibowebProcess>(QStringList{
+            u"--headless"_s, u"--root"_s, root, u"--listen"_s, u"127.0.0.1:"_s + QString::number(s_port)});
         ASSERT_TRUE(s_server->waitForOutput("Serving")) << s_server->errorOutput().toStdString();
     }
 
@@ -72,8 +63,7 @@ protected:
 
     static QByteArray fileContent(const QString &relative)
     {
-        QFile file(s_dir->filePath(u"html/"_s + relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return quibo::test::readFile(s_dir->filePath(u"html/"_s + relative));
     }
 
     static inline std::unique_ptr<QTemporaryDir> s_dir;
@@ -139,43 +129,28 @@ TEST_F(ServingTest, AnswersARangeFromTheMiddleOfAFile)
     EXPECT_EQ(parsed.body, QByteArray::number(65536 * 7 + 3).leftJustified(16, '#'));
 }
 
-TEST_F(ServingTest, MissingFilesAndFoldersAreNotFound)
+// Every escape the target parser refuses is in its own table; here, that refusals are served
+// as such, missing files and folders are not found, and links leading out are forbidden.
+TEST_F(ServingTest, ServesNothingMissingOrOutsideTheFolder)
 {
-    for (const QByteArray target : {"/nothing.htm", "/tmp/", "/tmp", "/sub", "/tmp/my file.txt/x"}) {
-        const HttpReply reply = request(s_port, "GET", target);
-        EXPECT_EQ(reply.status, 404) << target.toStdString();
-        EXPECT_FALSE(reply.body.contains("my file.txt")) << "a folder was listed for " << target.toStdString();
-    }
-}
-
-TEST_F(ServingTest, RefusesEveryWayOutOfTheFolder)
-{
-    const struct {
-        QByteArray target;
-        int status;
-    } cases[] = {
-        {"/../outside/secret.txt", 400},
-        {"/tmp/../../outside/secret.txt", 400},
-        {"/%2e%2e/outside/secret.txt", 400},
-        {"/tmp/%2E%2E/%2e%2e/outside/secret.txt", 400},
-        {"/..%2foutside%2fsecret.txt", 400},
-        {"/tmp/..%5c..%5coutside%5csecret.txt", 400},
-        {"/tmp\\..\\..\\outside\\secret.txt", 400},
-        {"//etc/passwd", 400},
-        {"/%2fetc%2fpasswd", 400},
-        {"http://127.0.0.1/../outside/secret.txt", 400},
+    const std::pair<QByteArray, int> cases[] = {
+        {"/nothing.htm", 404},
+        {"/tmp/", 404},
+        {"/tmp", 404},
+        {"/sub", 404},
+        {"/tmp/my file.txt/x", 404},
         {"/etc/passwd", 404},
-        {"/tmp/secret.txt", 403}, // a symlinked file leading out
-        {"/tmp/outside/secret.txt", 403}, // a symlinked folder leading out
-        {"/tmp/secret.txt%00.htm", 400},
+        {"/../outside/secret.txt", 400},
+        {"/%2e%2e/outside/secret.txt", 400},
+        {"/tmp/secret.txt", 403},         // a linked file leading out
+        {"/tmp/outside/secret.txt", 403}, // a linked folder leading out
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.target.toStdString());
+    for (const auto &[target, status] : cases) {
         for (const QByteArray method : {"GET", "HEAD"}) {
-            const HttpReply reply = request(s_port, method, c.target);
-            EXPECT_EQ(reply.status, c.status) << method.toStdString();
+            const HttpReply reply = request(s_port, method, target);
+            EXPECT_EQ(reply.status, status) << method.toStdString() << " " << target.toStdString();
             EXPECT_FALSE(reply.body.contains("TOP SECRET"));
-            EXPECT_FALSE(reply.body.contains("root:"));
+            EXPECT_FALSE(reply.body.contains("my file.txt")) << "a folder was listed";
         }
     }
 }
@@ -183,8 +158,9 @@ TEST_F(ServingTest, RefusesEveryWayOutOfTheFolder)
 TEST_F(ServingTest, OtherMethodsAreNotAllowed)
 {
     for (const QByteArray method : {"POST", "PUT", "DELETE", "OPTIONS"}) {
-        const QByteArray reply = exchange(s_port, method + " /index.htm HTTP/1.1\r\nContent-Length: 4\r\n\r\nbody"
-                                                           "GET /index.htm HTTP/1.1\r\n\r\n");
+        const QByteArray reply =
+            exchange(s_port, method + " /index.htm HTTP/1.1\r\nContent-Length: 4\r\n\r\nbody"
+                                      "GET /index.htm HTTP/1.1\r\n\r\n");
         const HttpReply parsed = parseReply(reply);
         EXPECT_EQ(parsed.status, 405) << method.toStdString();
         EXPECT_EQ(parsed.headers.value("allow"), "GET, HEAD");

@@ -1,18 +1,14 @@
 #include "DirectoryServer.h"
 
+#include "TestFiles.h"
+
 #include <httplib.h>
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTcpServer>
 #include <QUrl>
-#include <QUrlQuery>
 
-#include <atomic>
+#include <sys/prctl.h>
+
 #include <csignal>
 
 namespace quibo::test {
@@ -20,43 +16,15 @@ namespace quibo::test {
 namespace {
 
 constexpr int ProcessWaitMs = 20000;
-std::atomic<int> schemaSerial{0};
 
-QString binary()
+// A server started by a test dies with it.
+std::unique_ptr<QProcess> directoryProcess()
 {
-    return qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo-directory");
-}
-
-QString postgresUrl()
-{
-    return qEnvironmentVariable("QUIBO_TEST_POSTGRES_URL");
-}
-
-// Runs one statement on the PostgreSQL server as the test's own client.
-bool postgresExec(const QString &sql)
-{
-    const QUrl url(postgresUrl());
-    const QString name = QStringLiteral("directory-server-admin");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        db.setHostName(url.host());
-        db.setPort(url.port(5432));
-        db.setUserName(url.userName());
-        db.setPassword(url.password());
-        db.setDatabaseName(url.path().mid(1));
-        if (db.open()) {
-            QSqlQuery query(db);
-            ok = query.exec(QStringLiteral("SET client_min_messages TO WARNING")) && query.exec(sql);
-            if (!ok)
-                qWarning("DirectoryServer: %s", qPrintable(query.lastError().text()));
-        } else {
-            qWarning("DirectoryServer: %s", qPrintable(db.lastError().text()));
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    auto process = std::make_unique<QProcess>();
+    process->setProgram(qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo-directory"));
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    return process;
 }
 
 std::string encoded(const QString &value)
@@ -66,58 +34,42 @@ std::string encoded(const QString &value)
 
 } // namespace
 
-std::optional<QString> DirectoryServer::unavailable(Backend backend)
+DirectoryServer::Finished DirectoryServer::run(const QStringList &arguments)
 {
-    // QUIBO_REQUIRE_POSTGRES (scripts/test.sh): no skip; start() then fails.
-    if (backend == Backend::Postgres && postgresUrl().isEmpty() &&
-        qEnvironmentVariableIsEmpty("QUIBO_REQUIRE_POSTGRES"))
-        return QStringLiteral(
-            "QUIBO_TEST_POSTGRES_URL is not set (scripts/start-postgres.sh starts a server)");
-    return std::nullopt;
-}
-
-quint16 DirectoryServer::closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
-
-DirectoryServer::DirectoryServer(Backend backend) : m_backend(backend)
-{
-    if (backend == Backend::Sqlite) {
-        m_database = m_folder.filePath(QStringLiteral("directory.sqlite"));
-        return;
+    const auto process = directoryProcess();
+    process->setArguments(arguments);
+    process->start();
+    if (!process->waitForFinished(ProcessWaitMs)) {
+        process->kill();
+        process->waitForFinished();
+        return {-1, QStringLiteral("did not finish")};
     }
-    m_schema = QStringLiteral("quibo_logon_%1_%2").arg(QCoreApplication::applicationPid()).arg(schemaSerial++);
-    if (!postgresExec(QStringLiteral("CREATE SCHEMA ") + m_schema))
-        m_schema.clear();
-    const QString url = postgresUrl();
-    m_database = url + (url.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3D") + m_schema;
+    const int code = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+    return {code, QString::fromUtf8(process->readAll())};
+}
+
+DirectoryServer::DirectoryServer() : m_database(m_folder.filePath(QStringLiteral("directory.sqlite")))
+{
+}
+
+DirectoryServer::DirectoryServer(QString database) : m_database(std::move(database))
+{
 }
 
 DirectoryServer::~DirectoryServer()
 {
     stop();
-    if (!m_schema.isEmpty())
-        postgresExec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema));
 }
 
 bool DirectoryServer::start(quint16 port)
 {
     stop();
-    if (m_backend == Backend::Postgres && m_schema.isEmpty()) {
-        m_output = QStringLiteral("no PostgreSQL schema: QUIBO_TEST_POSTGRES_URL is unset or unreachable");
-        return false;
-    }
-    m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process = directoryProcess();
     m_output.clear();
-    m_process->start(binary(), {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
-                                QStringLiteral("--database"), m_database, QStringLiteral("--threads"),
-                                QStringLiteral("4")});
+    m_process->setArguments({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
+                             QStringLiteral("--database"), m_database, QStringLiteral("--threads"),
+                             QStringLiteral("4")});
+    m_process->start();
     if (!m_process->waitForStarted(ProcessWaitMs)) {
         m_output = m_process->errorString();
         return false;
@@ -134,21 +86,34 @@ bool DirectoryServer::start(quint16 port)
     return false;
 }
 
-void DirectoryServer::stop()
+int DirectoryServer::stop()
 {
     if (!m_process)
-        return;
+        return -1;
     if (m_process->state() != QProcess::NotRunning) {
         thaw();
         m_process->terminate();
-        if (!m_process->waitForFinished(ProcessWaitMs)) {
-            m_process->kill();
-            m_process->waitForFinished(ProcessWaitMs);
-        }
+        if (!m_process->waitForFinished(ProcessWaitMs))
+            kill();
     }
     m_output += QString::fromUtf8(m_process->readAll());
+    const int code = m_process->exitStatus() == QProcess::NormalExit ? m_process->exitCode() : -1;
     m_process.reset();
     m_port = 0;
+    return code;
+}
+
+void DirectoryServer::kill()
+{
+    if (!m_process)
+        return;
+    m_process->kill();
+    m_process->waitForFinished(ProcessWaitMs);
+}
+
+bool DirectoryServer::isRunning() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning;
 }
 
 void DirectoryServer::freeze()
@@ -168,56 +133,48 @@ QString DirectoryServer::authority() const
     return QStringLiteral("127.0.0.1:%1").arg(m_port);
 }
 
-std::optional<QByteArray> DirectoryServer::get(const QByteArray &target) const
+DirectoryServer::Reply DirectoryServer::get(const QByteArray &target) const
 {
     httplib::Client client("127.0.0.1", m_port);
     client.set_connection_timeout(std::chrono::seconds(5));
     client.set_read_timeout(std::chrono::seconds(10));
     const httplib::Result result = client.Get(target.toStdString());
     if (!result)
-        return std::nullopt;
-    return QByteArray::fromStdString(result->body);
+        return {};
+    return {result->status, QByteArray::fromStdString(result->body),
+            QByteArray::fromStdString(result->get_header_value("Content-Type"))};
 }
 
 bool DirectoryServer::registerUser(const QString &handle, const QString &password)
 {
-    const std::optional<QByteArray> reply =
-        get(QByteArray::fromStdString("/ipinfo/register.cgi?id=" + encoded(handle) + "&password=" + encoded(password)
-                                      + "&email=" + encoded(handle + QStringLiteral("@example.org"))));
-    return reply && reply->startsWith("Registered");
+    return get(QByteArray::fromStdString("/ipinfo/register.cgi?id=" + encoded(handle) +
+                                         "&password=" + encoded(password) +
+                                         "&email=" + encoded(handle + QStringLiteral("@example.org"))))
+        .body.startsWith("Registered");
 }
 
 bool DirectoryServer::publish(const QString &handle, const QString &address)
 {
-    const std::optional<QByteArray> reply = get(
-        QByteArray::fromStdString("/ipadd/writeip.cgi?id=" + encoded(handle) + "&ip=" + encoded(address)));
-    return reply && reply->startsWith("OK");
+    return get(QByteArray::fromStdString("/ipadd/writeip.cgi?id=" + encoded(handle) +
+                                         "&ip=" + encoded(address)))
+        .body.startsWith("OK");
 }
 
 QString DirectoryServer::addressOf(const QString &handle) const
 {
-    const std::optional<QByteArray> reply =
-        get(QByteArray::fromStdString("/ipadd/readit.cgi?id=" + encoded(handle)));
-    return reply ? QString::fromUtf8(reply->split('\n').constFirst()).trimmed() : QString();
+    const Reply reply = get(QByteArray::fromStdString("/ipadd/readit.cgi?id=" + encoded(handle)));
+    return QString::fromUtf8(reply.body.split('\n').constFirst()).trimmed();
 }
 
 bool DirectoryServer::setBroadcast(const QByteArray &text)
 {
     const QString file = m_folder.filePath(QStringLiteral("broadcast.txt"));
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
+    if (!writeFile(file, text))
         return false;
-    out.close();
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(binary(), {QStringLiteral("--database"), m_database, QStringLiteral("--set-broadcast"), file});
-    if (!process.waitForFinished(ProcessWaitMs)) {
-        process.kill();
-        process.waitForFinished();
-        return false;
-    }
-    m_output += QString::fromUtf8(process.readAll());
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    const Finished set =
+        run({QStringLiteral("--database"), m_database, QStringLiteral("--set-broadcast"), file});
+    m_output += set.output;
+    return set.exitCode == 0;
 }
 
 } // namespace quibo::test

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -10,22 +11,29 @@
 
 namespace quibo::test {
 
-// The real quibo-directory ($QUIBO_BIN_DIR/quibo-directory) on a free loopback port, with a
-// database of its own: an SQLite file in a temporary folder, or a fresh schema on the
-// PostgreSQL server named by QUIBO_TEST_POSTGRES_URL.
+// The real quibo-directory ($QUIBO_BIN_DIR/quibo-directory) on a free loopback port, on an SQLite
+// database of its own or on one its caller gives.
 //
 // Starting, stopping and the stage-setting helpers block: call them between the parts of a
 // test that run the event loop, never from inside a client's task.
 class DirectoryServer {
 public:
-    enum class Backend { Sqlite, Postgres };
+    struct Reply {
+        int status = -1; // -1: no answer
+        QByteArray body;
+        QByteArray type;
+    };
+    struct Finished {
+        int exitCode = -1; // -1: it did not end normally
+        QString output;    // stdout and stderr together
+    };
 
-    // Why `backend` cannot be used here, or nothing.
-    static std::optional<QString> unavailable(Backend backend);
-    // A loopback port that nothing listens on: requests to it are refused.
-    static quint16 closedPort();
+    // Runs quibo-directory with `arguments` to its end, as the operator's command-line actions do.
+    static Finished run(const QStringList &arguments);
 
-    explicit DirectoryServer(Backend backend = Backend::Sqlite);
+    DirectoryServer();
+    // On `database`, what --database takes, which the caller owns.
+    explicit DirectoryServer(QString database);
     ~DirectoryServer();
     DirectoryServer(const DirectoryServer &) = delete;
     DirectoryServer &operator=(const DirectoryServer &) = delete;
@@ -33,8 +41,12 @@ public:
     // Starts the server on `port` (0: a free one) and waits until it listens; false (see
     // output()) when it does not.
     bool start(quint16 port = 0);
-    // Ends it (SIGTERM); start() again serves the same database.
-    void stop();
+    // Ends it (SIGTERM) and gives its exit code (-1 unless it ended normally); start() again
+    // serves the same database.
+    int stop();
+    // Kills it (SIGKILL), as a crash would.
+    void kill();
+    [[nodiscard]] bool isRunning() const;
     // Stops it answering without closing anything (SIGSTOP), as a hung server would; thaw()
     // lets it go on.
     void freeze();
@@ -45,8 +57,8 @@ public:
     [[nodiscard]] QString authority() const;
     [[nodiscard]] QString output() const { return m_output; }
 
-    // GET `target` (percent-encoded); nothing when the server did not answer.
-    [[nodiscard]] std::optional<QByteArray> get(const QByteArray &target) const;
+    // GET `target` (percent-encoded) on a fresh connection.
+    [[nodiscard]] Reply get(const QByteArray &target) const;
     // Registers `handle` with `password` (other fields empty); true when the server took it.
     bool registerUser(const QString &handle, const QString &password);
     // Publishes `address` for `handle`, as a logged-on client would.
@@ -57,10 +69,8 @@ public:
     bool setBroadcast(const QByteArray &text);
 
 private:
-    Backend m_backend;
     QTemporaryDir m_folder;
     QString m_database;
-    QString m_schema;
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
     QString m_output;

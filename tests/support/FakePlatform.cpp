@@ -1,7 +1,5 @@
 #include "FakePlatform.h"
 
-#include "base/Await.h"
-
 #include "base/Wakeup.h"
 
 namespace quibo::test {
@@ -11,8 +9,6 @@ QCoro::Task<> FakeSoundPlayer::play(QString fileName)
     played.append(QStringLiteral("sync:") + fileName);
     if (m_hold)
         co_await nextSignal(this, &FakeSoundPlayer::clipsFinished);
-    else if (clipLength.count() > 0)
-        co_await sleepFor(this, clipLength);
     finished.append(fileName);
 }
 

@@ -7,12 +7,9 @@
 #include <QObject>
 #include <QStringList>
 
-#include <chrono>
-
 namespace quibo::test {
 
-// The user's ears: records every clip. A clip played to its end lasts `clipLength`, or until
-// finishClips() when holding.
+// The user's ears: records every clip. A clip ends at once, or at finishClips() when holding.
 class FakeSoundPlayer : public QObject, public SoundPlayer {
     Q_OBJECT
 public:
@@ -24,7 +21,6 @@ public:
 
     QStringList played;   // "sync:lol.snd", "async:mail.snd"
     QStringList finished; // clips played to their end, in order
-    std::chrono::milliseconds clipLength{0};
 
 Q_SIGNALS:
     void clipsFinished();

@@ -1,18 +1,8 @@
 #include "PeerNetwork.h"
 
-#include <QTcpServer>
-
 using namespace std::chrono_literals;
 
 namespace quibo::test {
-
-quint16 freeLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0))
-        return 0;
-    return probe.serverPort();
-}
 
 Timings peerTimings()
 {
@@ -22,7 +12,9 @@ Timings peerTimings()
     return t;
 }
 
-PeerNetwork::PeerNetwork() : m_port(freeLoopbackPort()) {}
+PeerNetwork::PeerNetwork() : m_port(freeLoopbackPort())
+{
+}
 
 TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings)
 {
@@ -52,16 +44,6 @@ bool PeerNetwork::startListening(TestClient &client)
 {
     client.client->listener().start();
     return waitFor([&client] { return client.client->listener().isListening(); });
-}
-
-TestClient &PeerNetwork::client(const QString &handle)
-{
-    for (Member &m : m_members) {
-        if (m.handle == handle)
-            return *m.client;
-    }
-    Q_ASSERT(false);
-    return *m_members.front().client;
 }
 
 QString PeerNetwork::addressOf(const QString &handle) const

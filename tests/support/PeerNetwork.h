@@ -1,14 +1,12 @@
 #pragma once
 
 #include "TestClient.h"
+#include "TestFiles.h"
 
 #include <memory>
 #include <vector>
 
 namespace quibo::test {
-
-// A free TCP port on the loopback interface, for the clients of one test to share.
-quint16 freeLoopbackPort();
 
 // Timings for clients that talk over loopback: short waits, but a read window and connect
 // time-out long enough that a busy machine never cuts a record.
@@ -28,7 +26,6 @@ public:
     // Starts the client's listener and waits until it listens.
     static bool startListening(TestClient &client);
 
-    TestClient &client(const QString &handle);
     QString addressOf(const QString &handle) const;
     [[nodiscard]] quint16 port() const { return m_port; }
 

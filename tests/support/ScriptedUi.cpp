@@ -71,10 +71,8 @@ QString ownerName(DialogOwner owner)
 QCoro::Task<> ScriptedUi::dialog(QString line)
 {
     log.append(line);
-    ++openDialogs;
     if (m_hold)
         co_await nextSignal(this, &ScriptedUi::released);
-    --openDialogs;
 }
 
 QCoro::Task<> ScriptedUi::showSystemMessage(DialogOwner owner, QString line1, QString line2)

@@ -130,7 +130,6 @@ public:
     // Every popup opened, oldest first.
     QList<std::shared_ptr<PopupRecord>> popups;
     ScriptedConnectView *connectView = nullptr;
-    int openDialogs = 0;
 
 Q_SIGNALS:
     void released();

@@ -1,6 +1,9 @@
 #include "QtPrinters.h"
-#include "MenuText.h"
 #include "WidgetClient.h"
+
+#include "notices/widgets/CSendingDlg.h"
+#include "notices/widgets/CSmileyDlg.h"
+#include "peer/Listener.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +19,53 @@
 using namespace quibo;
 using namespace quibo::test;
 
+namespace {
+// A menu's items as "path>text=id", separators as "path>-": the real menu and its table alike.
+inline void flatten(const QList<QAction *> &actions, const QString &path, QStringList &out)
+{
+    for (const QAction *action : actions) {
+        const QString prefix = path.isEmpty() ? QString() : path + u'>';
+        if (action->isSeparator())
+            out.append(prefix + u'-');
+        else if (action->menu())
+            flatten(action->menu()->actions(), prefix + action->text(), out);
+        else
+            out.append(prefix + action->text() + u'=' + QString::number(action->data().toInt()));
+    }
+}
+inline void flatten(const QList<MenuItem> &items, const QString &path, QStringList &out)
+{
+    for (const MenuItem &item : items) {
+        const QString prefix = path.isEmpty() ? QString() : path + u'>';
+        if (item.isSeparator())
+            out.append(prefix + u'-');
+        else if (!item.children.isEmpty())
+            flatten(item.children, prefix + item.text, out);
+        else
+            out.append(prefix + item.text + u'=' + QString::number(item.id));
+    }
+}
+template <typename Items> QStringList flat(const Items &items)
+{
+    QStringList out;
+    flatten(items, {}, out);
+    return out;
+}
+
+inline QAction *findAction(const QMenu &menu, const QString &text)
+{
+    for (QAction *action : menu.actions()) {
+        if (action->menu()) {
+            if (QAction *found = findAction(*action->menu(), text))
+                return found;
+        } else if (action->text() == text) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
 
 TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
 {
@@ -51,11 +101,12 @@ TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
     EXPECT_LT(w.logOffButton()->geometry().bottom(), w.statusLine()->geometry().top());
 }
 
-TEST(MainDialog, MenuBarIsBuiltFromItsTable)
+TEST(MainDialog, MenusAreBuiltFromTheirTables)
 {
     WidgetClient t;
     EXPECT_EQ(flat(t.window().menuBar()->actions()), flat(mainMenuBar()));
     EXPECT_EQ(t.window().menuBar()->actions().size(), 5) << "the two empty entries are there too";
+    EXPECT_EQ(flat(t.window().contactMenu()->actions()), flat(contactMenu()));
 }
 
 TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
@@ -121,4 +172,38 @@ TEST(MainDialog, ListClicksReportTheSelectedPosition)
     EXPECT_EQ(clicked.at(1).at(0).toInt(), -1);
     EXPECT_TRUE(list->selectedItems().isEmpty());
     t.window().contactMenu()->hide();
+}
+
+// Yourself, logged on and listening: a click on "LoopBack" pops up the contact menu at the
+// window's edge, and a smiley from it shows "Sending ..." and then, from LoopBack, the popup.
+TEST(LoopBack, ASmileyToYourselfFromTheContactMenuShowsSendingThenThePopup)
+{
+    WidgetClient t;
+    t.client->mainWindow().open();
+    ASSERT_TRUE(t.startListening());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.window()));
+    int handled = 0;
+    QObject::connect(&t.client->listener(), &Listener::recordHandled, [&handled] { ++handled; });
+    QTreeWidget *list = t.window().contactList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
+    QMenu *menu = t.window().contactMenu();
+    ASSERT_TRUE(waitFor([&] { return menu->isVisible(); }));
+    const QRect frame = t.window().frameGeometry();
+    EXPECT_EQ(menu->pos(), QPoint(frame.x() + frame.width() - 120, frame.y() + frame.height() - 230));
+    EXPECT_TRUE(t.window().channelButton()->isEnabled());
+    QAction *smile = findAction(*menu, QStringLiteral("Smile"));
+    ASSERT_NE(smile, nullptr);
+    menu->hide();
+    smile->trigger();
+
+    CSendingDlg &sending = t.notices.sendingPopup();
+    CSmileyDlg &popup = t.notices.smileyPopup(Smiley::Smile);
+    ASSERT_TRUE(waitFor([&] { return sending.isVisible(); }));
+    EXPECT_FALSE(popup.isVisible());
+    ASSERT_TRUE(waitFor([&] { return popup.isVisible(); }));
+    EXPECT_FALSE(sending.isVisible()) << "the record goes out once \"Sending ...\" has closed";
+    EXPECT_EQ(popup.fromName(), QStringLiteral("LoopBack"));
+    popup.reject();
+    EXPECT_TRUE(waitFor([&] { return handled == 1; }));
 }

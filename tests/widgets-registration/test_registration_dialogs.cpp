@@ -1,9 +1,10 @@
+#include "WidgetTestKit.h"
+
 #include "directory/widgets/CChangeInfoDlg.h"
 #include "directory/widgets/CHandleInUseDlg.h"
 #include "directory/widgets/CRegistrationDlg.h"
 #include "directory/widgets/WidgetRegistrationUi.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,20 +15,13 @@
 #include <gtest/gtest.h>
 
 using namespace quibo;
+using namespace quibo::test;
 
 namespace {
 
 template <typename T> T *child(QWidget *dialog, const char *name)
 {
     return dialog->findChild<T *>(QString::fromLatin1(name));
-}
-
-template <typename T> T *openWindow()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
-            return t;
-    return nullptr;
 }
 
 // Types `text` character by character, as a keyboard would, non-ASCII included.
@@ -37,46 +31,28 @@ void type(QWidget *edit, const QString &text)
         QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-struct Field {
-    const char *label;
-    int maxLength;
-};
-
-// The registration dialog's edit boxes, top to bottom.
-const Field registrationFields[] = {
-    {"Handle * (10 chars- no spaces!)", 10},
-    {"Password * (10 chars)", 10},
-    {"First Name", 30},
-    {"Last Name", 30},
-    {"E-mail Address *", 64},
-    {"City", 30},
-    {"State", 30},
-    {"Country", 25},
-    {"Sex", 6},
-    {"Age", 3},
-    {"Personal Info (Hobbies, Interests, Etc.)", 100},
-};
-
 } // namespace
 
 TEST(RegistrationDialog, HasItsElevenFieldsWithTheirLabelsAndLimits)
 {
     CRegistrationDlg dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quibo32 - Registration"));
-    const auto edits = dialog.labelledEdits();
-    ASSERT_EQ(edits.size(), 11);
-    for (qsizetype i = 0; i < edits.size(); ++i) {
-        const Field &expected = registrationFields[i];
-        EXPECT_EQ(edits[i].first, QString::fromLatin1(expected.label)) << i;
-        EXPECT_EQ(edits[i].second->maxLength(), expected.maxLength) << expected.label;
+    QStringList fields;
+    for (const auto &[label, edit] : dialog.labelledEdits()) {
+        fields.append(label + u'=' + QString::number(edit->maxLength()));
         // Typing past the limit keeps the limit, counted in UTF-8 bytes.
-        edits[i].second->setFocus();
-        QTest::keyClicks(edits[i].second, QString(expected.maxLength + 3, u'x'));
-        EXPECT_EQ(edits[i].second->text().size(), expected.maxLength) << expected.label;
-        edits[i].second->clear();
-        type(edits[i].second, QString(expected.maxLength, u'\u00e9'));
-        EXPECT_EQ(edits[i].second->text().toUtf8().size(), expected.maxLength / 2 * 2) << expected.label;
+        edit->setFocus();
+        QTest::keyClicks(edit, QString(edit->maxLength() + 3, u'x'));
+        EXPECT_EQ(edit->text().size(), edit->maxLength()) << label.toStdString();
+        edit->clear();
+        type(edit, QString(edit->maxLength(), u'\u00e9'));
+        EXPECT_EQ(edit->text().toUtf8().size(), edit->maxLength() / 2 * 2) << label.toStdString();
     }
+    EXPECT_EQ(fields,
+              QStringLiteral("Handle * (10 chars- no spaces!)=10|Password * (10 chars)=10|First Name=30|"
+                             "Last Name=30|E-mail Address *=64|City=30|State=30|Country=25|Sex=6|Age=3|"
+                             "Personal Info (Hobbies, Interests, Etc.)=100")
+                  .split(u'|'));
     EXPECT_EQ(child<QLabel>(&dialog, "requiredNote")->text(), QStringLiteral("*  =  required field"));
     EXPECT_EQ(child<QPushButton>(&dialog, "registerButton")->text(), QStringLiteral("&Register"));
     EXPECT_EQ(child<QPushButton>(&dialog, "cancelButton")->text(), QStringLiteral("&Cancel"));
@@ -127,21 +103,19 @@ TEST(RegistrationDialog, EditsGoIntoTheFieldsAndButtonsOnlyReport)
 TEST(HandleInUseDialog, ShowsItsSixLinesWithoutCaption)
 {
     WidgetRegistrationUi ui;
-    bool done = false;
-    ui.showHandleInUse().then([&done] { done = true; });
+    const auto done = whenDone(ui.showHandleInUse());
     auto *dialog = openWindow<CHandleInUseDlg>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), QString());
-    EXPECT_EQ(dialog->lines(), (QStringList{
-                                   QStringLiteral("Sorry, That Handle Is Already Being Used."),
-                                   QStringLiteral("Please change your handle and Resubmit"),
-                                   QStringLiteral("Note: The handles are case sensitive, so you"),
-                                   QStringLiteral("can try just changing the case, - ie. if you tried"),
-                                   QStringLiteral("'Bill', you may want to try 'bill'"),
-                                   QStringLiteral("Or you can try including numbers, i.e. Bill1"),
-                               }));
+    EXPECT_EQ(dialog->lines(), QStringLiteral("Sorry, That Handle Is Already Being Used.|"
+                                              "Please change your handle and Resubmit|"
+                                              "Note: The handles are case sensitive, so you|"
+                                              "can try just changing the case, - ie. if you tried|"
+                                              "'Bill', you may want to try 'bill'|"
+                                              "Or you can try including numbers, i.e. Bill1")
+                                   .split(u'|'));
     QTest::mouseClick(child<QPushButton>(dialog, "okButton"), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return *done; }, 2000));
 }
 
 TEST(ChangeInfoDialog, ShowsHandleAndAddressReadOnlyAndCarriesThePasswordHidden)

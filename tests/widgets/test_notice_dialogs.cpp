@@ -17,82 +17,55 @@ using namespace quibo;
 using namespace quibo::test;
 
 namespace {
-QLabel *label(QWidget *dialog, const char *name)
+template <typename T = QLabel> T *child(QWidget *dialog, const char *name)
 {
-    return dialog->findChild<QLabel *>(QString::fromLatin1(name));
+    return dialog->findChild<T *>(QString::fromLatin1(name));
 }
-
 QPushButton *button(QWidget *dialog, const char *name)
 {
-    return dialog->findChild<QPushButton *>(QString::fromLatin1(name));
+    return child<QPushButton>(dialog, name);
 }
-
-struct Lines {
-    const char *line1;
-    const char *line2;
-};
-
-class MessageBoxLines : public testing::TestWithParam<Lines> {};
 } // namespace
 
-TEST_P(MessageBoxLines, ShowsTheFirstLineAndTheSecondOnlyWhenItHasText)
+TEST(MessageBox, ShowsItsLinesWithOkAndAHiddenDisabledDefaultCancelAndEndsWhenClosed)
 {
-    WidgetNoticeUi ui;
-    const QString line1 = QString::fromLatin1(GetParam().line1);
-    const QString line2 = QString::fromLatin1(GetParam().line2);
-    const auto done = whenDone(ui.showSystemMessage(DialogOwner::Desktop, line1, line2));
+    const QString line1 = QStringLiteral("Can't Open Manage Contacts Window");
+    for (const QString &line2 : {QString(), QStringLiteral("You Are Not Logged On Yet")}) {
+        WidgetNoticeUi ui;
+        const auto done = whenDone(ui.showSystemMessage(DialogOwner::Desktop, line1, line2));
+        auto *box = openWindow<CSystemMessageDlg>();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Quibo32 System Message"));
+        EXPECT_EQ(child(box, "line1")->text(), line1);
+        EXPECT_EQ(child(box, "line2")->text(), line2);
+        EXPECT_EQ(child(box, "line2")->isVisible(), !line2.isEmpty());
+        EXPECT_FALSE(child(box, "line3")->isVisible());
+        EXPECT_EQ(button(box, "okButton")->text(), QStringLiteral("&OK"));
+        QPushButton *cancel = button(box, "cancelButton");
+        EXPECT_FALSE(cancel->isVisible());
+        EXPECT_FALSE(cancel->isEnabled());
+        EXPECT_TRUE(cancel->isDefault());
+        QTRY_COMPARE(box->focusWidget(), button(box, "okButton")); // once shown
 
-    auto *box = openWindow<CSystemMessageDlg>();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("Quibo32 System Message"));
-    EXPECT_EQ(label(box, "line1")->text(), line1);
-    EXPECT_TRUE(label(box, "line1")->isVisible());
-    EXPECT_EQ(label(box, "line2")->isVisible(), !line2.isEmpty());
-    EXPECT_EQ(label(box, "line2")->text(), line2);
-    EXPECT_FALSE(label(box, "line3")->isVisible());
-
-    QTest::mouseClick(button(box, "okButton"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(*done, 2000);
-    EXPECT_EQ(openWindow<CSystemMessageDlg>(), nullptr);
+        QTest::mouseClick(button(box, "okButton"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(*done, 2000);
+        EXPECT_EQ(openWindow<CSystemMessageDlg>(), nullptr);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Notices, MessageBoxLines,
-                         testing::Values(Lines{"Error Connecting - Error Code 1007", ""},
-                                         Lines{"Can't Open Manage Contacts Window",
-                                               "You Are Not Logged On Yet"},
-                                         Lines{"Lost Connection - Code 1051", ""}));
-
-TEST(MessageBox, HasOkAndAHiddenDisabledDefaultCancel)
-{
-    CSystemMessageDlg box;
-    box.setLines(QStringLiteral("a"), QStringLiteral("b"));
-    box.show();
-    EXPECT_EQ(button(&box, "okButton")->text(), QStringLiteral("&OK"));
-    QPushButton *cancel = button(&box, "cancelButton");
-    EXPECT_FALSE(cancel->isVisible());
-    EXPECT_FALSE(cancel->isEnabled());
-    EXPECT_TRUE(cancel->isDefault());
-    // Once shown, the focus moves on to the OK button.
-    QTRY_COMPARE(box.focusWidget(), button(&box, "okButton"));
-}
-
-TEST(MessageBox, EscClosesItAndDestroysIt)
+TEST(MessageBox, EscClosesAndDestroysItAndDestroyingItEndsTheTask)
 {
     WidgetNoticeUi ui;
-    const auto done = whenDone(ui.showSystemMessage(DialogOwner::Desktop, QStringLiteral("x"), {}));
+    const auto escaped = whenDone(ui.showSystemMessage(DialogOwner::Desktop, QStringLiteral("x"), {}));
     QPointer<CSystemMessageDlg> box = openWindow<CSystemMessageDlg>();
     ASSERT_TRUE(box);
     QTest::keyClick(box, Qt::Key_Escape);
-    QTRY_VERIFY_WITH_TIMEOUT(*done, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(*escaped, 2000);
     QTRY_VERIFY(box.isNull());
-}
 
-TEST(MessageBox, TaskEndsWhenTheBoxIsDestroyedWithoutClosing)
-{
-    WidgetNoticeUi ui;
-    const auto done = whenDone(ui.showSystemMessage(DialogOwner::Desktop, QStringLiteral("x"), {}));
+    const auto destroyed = whenDone(ui.showSystemMessage(DialogOwner::Desktop, QStringLiteral("x"), {}));
     delete openWindow<CSystemMessageDlg>();
-    QTRY_VERIFY_WITH_TIMEOUT(*done, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(*destroyed, 2000);
 }
 
 TEST(DialogOwnership, MainWindowDialogsAreWindowModalChildrenAndOthersIndependent)
@@ -126,7 +99,7 @@ TEST(FixedDialogs, HintAndAboutShowTheirTexts)
 {
     CHintDlg hint;
     EXPECT_EQ(hint.windowTitle(), QStringLiteral("Quibo32 - Hint"));
-    EXPECT_EQ(label(&hint, "heading")->text(), QStringLiteral(" Quibo32 HINT:"));
+    EXPECT_EQ(child(&hint, "heading")->text(), QStringLiteral(" Quibo32 HINT:"));
     const QStringList lines{
         QStringLiteral("Once you get logged on, by clicking on LoopBack in the"),
         QStringLiteral("Contacts Online list, you can send messages, smileys, and "),
@@ -136,12 +109,12 @@ TEST(FixedDialogs, HintAndAboutShowTheirTexts)
         QStringLiteral("messages, smileys, sounds, and files to each other!"),
     };
     for (int i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(label(&hint, QStringLiteral("hintLine%1").arg(i + 1).toLatin1().constData())->text(),
+        EXPECT_EQ(child(&hint, QStringLiteral("hintLine%1").arg(i + 1).toLatin1().constData())->text(),
                   lines.at(i));
     EXPECT_EQ(button(&hint, "okButton")->text(), QStringLiteral("OK"));
 
     CAboutDlg about;
     EXPECT_EQ(about.windowTitle(), QStringLiteral("About Quibo32"));
-    EXPECT_EQ(label(&about, "version")->text(), QStringLiteral("Quibo32 Version 2.1"));
+    EXPECT_EQ(child(&about, "version")->text(), QStringLiteral("Quibo32 Version 2.1"));
     EXPECT_EQ(button(&about, "okButton")->text(), QStringLiteral("OK"));
 }

@@ -1,9 +1,9 @@
+#include "TestFiles.h"
 #include "WavBytes.h"
 #include "WidgetTestKit.h"
 
 #include "platform/widgets/QtSoundPlayer.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,70 +15,47 @@ using namespace quibo::test;
 using namespace std::chrono_literals;
 
 namespace {
-// A working directory holding a short clip "short.snd" and a broken "broken.snd".
-struct ClipFolder {
-    ClipFolder()
+// A player over a working directory holding a short clip "short.snd" and a broken "broken.snd",
+// with or without an audio device.
+struct Player {
+    explicit Player(bool device)
     {
-        write(QStringLiteral("short.snd"), wavbytes::silence(150ms));
-        write(QStringLiteral("broken.snd"), QByteArray("RIFF\x10\0\0\0WAVEjunk", 16));
+        writeFile(dir.filePath(QStringLiteral("short.snd")), wavbytes::silence(150ms));
+        writeFile(dir.filePath(QStringLiteral("broken.snd")), QByteArray("RIFF\x10\0\0\0WAVEjunk", 16));
+        player.setOutputCheck([device] { return device; });
     }
-    void write(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    WorkingDirectory workDir() const { return WorkingDirectory(QDir(dir.path())); }
-
     QTemporaryDir dir;
+    QtSoundPlayer player{WorkingDirectory(QDir(dir.path()))};
+    QSignalSpy alerted{&player, &QtSoundPlayer::alerted};
 };
 } // namespace
 
-TEST(QtSoundPlayer, MissingOrBrokenClipSoundsTheAlertAndEndsAtOnce)
+TEST(QtSoundPlayer, MissingOrBrokenClipSoundsTheAlertAndEndsAtOnceAsAsyncPlayDoes)
 {
-    ClipFolder folder;
-    QtSoundPlayer player(folder.workDir());
-    QSignalSpy alerted(&player, &QtSoundPlayer::alerted);
-    for (const QString &name : {QStringLiteral("nothere.snd"), QStringLiteral("broken.snd")}) {
-        const auto done = whenDone(player.play(name));
-        EXPECT_TRUE(*done) << name.toStdString();
-    }
-    EXPECT_EQ(alerted.count(), 2);
+    Player p(true);
+    for (const QString &name : {QStringLiteral("nothere.snd"), QStringLiteral("broken.snd")})
+        EXPECT_TRUE(*whenDone(p.player.play(name))) << name.toStdString();
+    p.player.playAsync(QStringLiteral("nothere.snd"));
+    EXPECT_EQ(p.alerted.count(), 3);
 }
 
 TEST(QtSoundPlayer, WithoutADeviceTheClipStillTakesItsLength)
 {
-    ClipFolder folder;
-    QtSoundPlayer player(folder.workDir());
-    player.setOutputCheck([] { return false; });
-    QSignalSpy alerted(&player, &QtSoundPlayer::alerted);
-    const auto done = whenDone(player.play(QStringLiteral("short.snd")));
+    Player p(false);
+    const auto done = whenDone(p.player.play(QStringLiteral("short.snd")));
     EXPECT_FALSE(*done);
     QTRY_VERIFY_WITH_TIMEOUT(*done, 3000);
-    EXPECT_EQ(alerted.count(), 0);
+    EXPECT_EQ(p.alerted.count(), 0);
+    p.player.playAsync(QStringLiteral("short.snd"));
+    QTest::qWait(300); // the clip ends while the player still exists
 }
 
 TEST(QtSoundPlayer, ADeviceThatNeverReportsTheEndDoesNotHoldTheCaller)
 {
-    // This machine has no audio device, so QSoundEffect never reports the end (or fails
-    // to load); either way the clip ends within its length plus the margins.
-    ClipFolder folder;
-    QtSoundPlayer player(folder.workDir());
-    player.setOutputCheck([] { return true; });
-    const auto done = whenDone(player.play(QStringLiteral("short.snd")));
-    const int limit =
-        static_cast<int>((150ms + QtSoundPlayer::LoadLimit + QtSoundPlayer::EndMargin).count()) + 1500;
-    QTRY_VERIFY_WITH_TIMEOUT(*done, limit);
-}
-
-TEST(QtSoundPlayer, PlayAsyncReturnsAtOnce)
-{
-    ClipFolder folder;
-    QtSoundPlayer player(folder.workDir());
-    player.setOutputCheck([] { return false; });
-    player.playAsync(QStringLiteral("short.snd"));
-    QSignalSpy alerted(&player, &QtSoundPlayer::alerted);
-    player.playAsync(QStringLiteral("nothere.snd"));
-    EXPECT_EQ(alerted.count(), 1);
-    QTest::qWait(300); // the first clip ends while the player still exists
+    // This machine has no audio device, so QSoundEffect never reports the end (or fails to
+    // load); either way the clip ends within its length plus the margins.
+    Player p(true);
+    const auto done = whenDone(p.player.play(QStringLiteral("short.snd")));
+    const auto limit = 150ms + QtSoundPlayer::LoadLimit + QtSoundPlayer::EndMargin + 1500ms;
+    QTRY_VERIFY_WITH_TIMEOUT(*done, static_cast<int>(limit.count()));
 }

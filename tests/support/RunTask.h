@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+namespace quibo::test {
+
+// Runs the event loop until `*ended` holds; past `limit` the test fails instead of hanging.
+bool runLoopUntil(const std::shared_ptr<bool> &ended, std::chrono::milliseconds limit);
+
+inline void failOnThrow(const std::exception &error)
+{
+    ADD_FAILURE() << "the task threw: " << error.what();
+}
+
+// Runs the event loop until `task` completes; false, and a failed test, past `limit`. What the
+// task throws fails the test too.
+inline bool runToEnd(QCoro::Task<> task, std::chrono::milliseconds limit = std::chrono::seconds(30))
+{
+    auto ended = std::make_shared<bool>(false);
+    auto watch = task.then([ended] { *ended = true; },
+                           [ended](const std::exception &e) {
+                               failOnThrow(e);
+                               *ended = true;
+                           });
+    return runLoopUntil(ended, limit);
+}
+
+// The same for a task with a result: the result, or nothing past `limit`.
+template <typename T>
+std::optional<T> runToEnd(QCoro::Task<T> task, std::chrono::milliseconds limit = std::chrono::seconds(30))
+{
+    auto ended = std::make_shared<bool>(false);
+    auto result = std::make_shared<std::optional<T>>();
+    auto watch = task.then(
+        [ended, result](T value) {
+            *result = std::move(value);
+            *ended = true;
+        },
+        [ended](const std::exception &e) {
+            failOnThrow(e);
+            *ended = true;
+        });
+    runLoopUntil(ended, limit);
+    return *result;
+}
+
+} // namespace quibo::test

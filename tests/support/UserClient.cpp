@@ -1,0 +1,84 @@
+#include "UserClient.h"
+
+#include "directory/DirectoryClient.h"
+
+#include <QDirIterator>
+
+namespace quibo::test {
+
+namespace {
+Config configFor(const QString &directory, const QString &ownAddress, quint16 peerPort)
+{
+    Config config;
+    config.setDirectory(directory);
+    if (!ownAddress.isEmpty()) {
+        config.ownAddressOverride = ownAddress;
+        config.listenAddress = QHostAddress(ownAddress);
+        config.peerPort = peerPort;
+        config.webPort = 8080;
+    }
+    return config;
+}
+// Short waits, but time enough for a sanitizer build's server to answer on a busy machine.
+Timings directoryTimings()
+{
+    Timings timings = TestClient::fastTimings();
+    timings.httpTimeout = std::chrono::seconds(2);
+    return timings;
+}
+} // namespace
+
+UserClient::UserClient(const QString &directory, const QString &ownAddress, quint16 peerPort)
+    : TestClient(configFor(directory, ownAddress, peerPort), directoryTimings())
+{
+    QObject::connect(&client->directory(), &DirectoryClient::requestSent, client.get(),
+                     [this](const QByteArray &target) { requests.append(QString::fromUtf8(target)); });
+}
+
+void UserClient::setUpUser(const QString &handle, const QByteArray &passwordLine, const QStringList &contacts)
+{
+    write(QStringLiteral("settings"), handle.toUtf8() + "\r\n");
+    write(QStringLiteral("userinfo.dat"), passwordLine + "Ann\r\nSmith\r\nann@example.org\r\n");
+    if (!contacts.isEmpty())
+        write(QStringLiteral("contacts.dat"), contacts.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+}
+
+QStringList UserClient::files() const
+{
+    QStringList names;
+    QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        names.append(QDir(dir.path()).relativeFilePath(it.next()));
+    names.sort();
+    return names;
+}
+
+QStringList UserClient::messages() const
+{
+    QStringList lines;
+    for (const QString &entry : ui.log) {
+        if (entry.startsWith(QStringLiteral("message|")))
+            lines.append(entry.mid(8));
+    }
+    return lines;
+}
+
+void UserClient::connectNow()
+{
+    client->start();
+    ui.connectView->clickConnect();
+}
+
+bool UserClient::waitUntilReady()
+{
+    return waitFor([this] {
+        return mainWindow.status == QStringLiteral("Ready") && client->logon().contactsResolved;
+    });
+}
+
+bool UserClient::waitUntilEnded()
+{
+    return waitFor([this] { return process.ended(); });
+}
+
+} // namespace quibo::test
