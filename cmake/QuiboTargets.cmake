@@ -25,12 +25,10 @@ function(quibo_strict target)
                                                QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
 endfunction()
 
-# quibo_gtest(name [LEAK_CHECKED] SOURCES... LIBS... [TIMEOUT s] [ENVIRONMENT VAR=value...]): a
-# GoogleTest executable whose cases CTest runs one by one, headless so widget tests need no
-# display. LEAK_CHECKED turns LeakSanitizer on for its cases and the programs they start, even
-# where the caller's ASAN_OPTIONS turn it off.
+# quibo_gtest(name SOURCES... LIBS... [TIMEOUT s] [ENVIRONMENT VAR=value...]): a GoogleTest
+# executable whose cases CTest runs one by one, headless so widget tests need no display.
 function(quibo_gtest name)
-  cmake_parse_arguments(ARG "LEAK_CHECKED" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   quibo_strict(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
@@ -47,11 +45,6 @@ function(quibo_gtest name)
                   QUIBO_SOURCE_DIR=${CMAKE_SOURCE_DIR} ${ARG_ENVIRONMENT})
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
   file(WRITE ${script} "set_tests_properties(\${${name}_cases} PROPERTIES ENVIRONMENT [==[${environment}]==])\n")
-  if(ARG_LEAK_CHECKED)
-    # The sanitizer takes the last setting of a flag.
-    file(APPEND ${script} "set_tests_properties(\${${name}_cases} PROPERTIES ENVIRONMENT_MODIFICATION
-      [==[ASAN_OPTIONS=string_append::detect_leaks=1]==])\n")
-  endif()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 

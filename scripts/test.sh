@@ -36,12 +36,11 @@ run_suite() { # name, extra cmake args...
 
 run_suite normal
 if [ -z "${QUIBO_SKIP_SANITIZERS:-}" ]; then
-  # Leak checking is on only for the tests built with LEAK_CHECKED (see quibo_gtest); the
-  # others still leave tasks suspended when their client goes away. The suppressions are for
+  # Leak checking covers every test and the servers they start; the suppressions are for
   # libraries outside the project.
   # Warnings don't fail this build: g++'s instrumentation gives false -Warray-bounds reports;
   # the normal build above already holds every warning to -Werror.
-  ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp" \
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite sanitizers -DQUIBO_SANITIZE=address,undefined -DQUIBO_BUILD_BENCH=OFF -DQUIBO_WERROR=OFF \
     -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g"
