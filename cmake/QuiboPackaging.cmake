@@ -30,8 +30,6 @@ quibo_install_gzipped(${quibo_packaging}/man/quibo-directory.8 share/man/man8 qu
 foreach(component quibo32 quibo-directory)
   quibo_install_gzipped(${quibo_packaging}/changelog share/doc/${component} changelog ${component})
   install(FILES ${quibo_packaging}/copyright DESTINATION share/doc/${component} COMPONENT ${component})
-  install(FILES ${quibo_packaging}/${component}/lintian-overrides DESTINATION share/lintian/overrides
-          RENAME ${component} COMPONENT ${component} OPTIONAL)
 endforeach()
 
 set(CPACK_GENERATOR DEB)
@@ -50,17 +48,17 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_QUIBO32_PACKAGE_NAME quibo32)
 set(CPACK_COMPONENT_QUIBO32_DESCRIPTION
-    "peer-to-peer messenger\nRegister a handle with a directory server, then talk to other users directly: one-line messages, smileys, sounds, chat channels, private chats, files and two small personal web pages.")
-# The Qt plugins it loads by name: the X11 platform, SVG pictures and sound output.
-set(CPACK_DEBIAN_QUIBO32_PACKAGE_DEPENDS "libcap2-bin, qt6-qpa-plugins, libqt6svg6, libqt6multimedia6")
+    "peer-to-peer messenger\nRegister a handle with a directory server, then talk to other users directly:\none-line messages, smileys, sounds, chat channels, private chats, files\nand two small personal web pages.")
+# setcap for the postinst, and the X11 platform plugin, which Qt loads by name.
+set(CPACK_DEBIAN_QUIBO32_PACKAGE_DEPENDS "libcap2-bin, qt6-qpa-plugins")
 set(CPACK_DEBIAN_QUIBO32_PACKAGE_CONTROL_EXTRA ${quibo_packaging}/quibo32/postinst ${quibo_packaging}/quibo32/prerm)
 
 set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_NAME quibo-directory)
 set(CPACK_COMPONENT_QUIBO-DIRECTORY_DESCRIPTION
-    "directory server for the Quibo32 messenger\nKeeps the Quibo32 users' handles, registration data and current addresses, on SQLite or PostgreSQL, and answers the clients over HTTP. Runs as a hardened systemd service.")
+    "directory server for the Quibo32 messenger\nKeeps the Quibo32 users' handles, registration data and current addresses,\non SQLite or PostgreSQL, and answers the clients over HTTP. It runs as a\nhardened systemd service.")
 set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_SECTION net)
-# The SQL drivers are plugins, which shlibdeps cannot see.
-set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_DEPENDS "libqt6sql6-sqlite, init-system-helpers")
+# The SQL drivers are plugins, which shlibdeps cannot see. deb-systemd-helper is essential.
+set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_DEPENDS libqt6sql6-sqlite)
 set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_RECOMMENDS libqt6sql6-psql)
 set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_CONTROL_EXTRA
     ${quibo_packaging}/quibo-directory/postinst ${quibo_packaging}/quibo-directory/prerm

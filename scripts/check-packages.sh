@@ -50,7 +50,8 @@ if dpkg-deb -c "$client_deb" | grep -q quibo-directory; then fail "quibo32 holds
 if dpkg-deb -c "$server_deb" | grep -qE 'bin/quibo32|quiboweb'; then fail "quibo-directory holds the client's files"; fi
 
 echo "-- lintian"
-lintian --fail-on error --allow-root --no-tag-display-limit "$client_deb" "$server_deb"
+# No warning is kept, so warnings fail too.
+lintian --fail-on error,warning --allow-root --tag-display-limit 0 "$client_deb" "$server_deb"
 
 echo "-- install"
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$client_deb" \
