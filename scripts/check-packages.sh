@@ -6,7 +6,6 @@
 #   scripts/check-packages.sh [BUILD_DIR]     default build/normal
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 build=$(cd "${1:-build/normal}" && pwd)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -81,8 +80,12 @@ kill -0 "${pids[-1]}" 2>/dev/null || fail "the client stopped: $(cat "$work/clie
 for name in quibocfg.dat lol.snd bg.gif chathelp.hlp; do
   [ -f "$home/.local/share/quibo32/$name" ] || fail "the client did not seed $name into ~/.local/share/quibo32"
 done
-[ -z "$(ls -A "$home" | grep -v '^\.local$' | grep -v '^\.cache$' | grep -v '^\.config$')" ] ||
-  fail "the client wrote into the home folder: $(ls -A "$home")"
+for entry in "$home"/* "$home"/.[!.]*; do
+  case "${entry##*/}" in
+  "*" | ".[!.]*" | .local | .cache | .config) ;;
+  *) fail "the client wrote ${entry##*/} into the home folder" ;;
+  esac
+done
 
 echo "-- the installed directory server answers"
 /usr/bin/quibo-directory --listen 127.0.0.1:0 --database "$work/directory.sqlite" >"$work/directory.log" 2>&1 &

@@ -8,7 +8,11 @@ cd "$(dirname "$0")/.."
 bin=$(cd "${1:-build/normal}/bin" && pwd)
 work=$(mktemp -d /tmp/quibo-pictures.XXXXXX)
 pids=()
-trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
