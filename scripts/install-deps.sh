@@ -13,6 +13,7 @@ packages=(
   postgresql
   sox libsox-fmt-all espeak-ng librsvg2-bin imagemagick
   xvfb xauth
+  lintian systemd libcap2-bin
 )
 
 missing=()

@@ -17,7 +17,7 @@ cmake --build "$root/build/run" -j"${QUIBO_JOBS:-2}"
 bin="$root/build/run/bin"
 
 trial=${QUIBO_TRIAL_DIR:-$(mktemp -d /tmp/quibo-trial.XXXXXX)}
-mkdir -p "$trial/client" "$trial/directory"
+mkdir -p "$trial/directory"
 port=${QUIBO_DIRECTORY_PORT:-8080}
 
 directory_pid=""
@@ -30,5 +30,4 @@ if [ -x "$bin/quibo-directory" ]; then
 fi
 
 echo "Client working directory: $trial/client"
-cd "$trial/client"
-QUIBO_DIRECTORY="127.0.0.1:$port" "$bin/quibo32"
+QUIBO_DIRECTORY="127.0.0.1:$port" "$bin/quibo32" --folder "$trial/client"

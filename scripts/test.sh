@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds, and runs the whole suite twice: once normally and
-# once under AddressSanitizer and UndefinedBehaviorSanitizer. Then a short fuzzing run.
+# once under AddressSanitizer and UndefinedBehaviorSanitizer; between the two, the Debian packages
+# are built, installed, checked and purged (scripts/check-packages.sh). Then a short fuzzing run.
 #
 #   scripts/test.sh            everything
 #   QUIBO_SKIP_SANITIZERS=1    only the normal run (quicker, for local work)
@@ -35,6 +36,8 @@ run_suite() { # name, extra cmake args...
 }
 
 run_suite normal
+echo "== packages =="
+bash scripts/check-packages.sh "$root/build/normal"
 if [ -z "${QUIBO_SKIP_SANITIZERS:-}" ]; then
   # Leak checking covers every test and the servers they start; the suppressions are for
   # libraries outside the project.

@@ -60,6 +60,9 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(const QStringList &
         if (option == u"--help"_s || option == u"-h"_s) {
             line.action = CommandLine::Action::Help;
             return line;
+        } else if (option == u"--version"_s) {
+            line.action = CommandLine::Action::Version;
+            return line;
         } else if (option == u"--listen"_s) {
             const auto listen = parseListen(value);
             if (const auto *error = std::get_if<CommandLineError>(&listen))
@@ -96,7 +99,7 @@ QString helpText()
   quibo-directory [--listen HOST:PORT] [--database DB] [--threads N]
   quibo-directory [--database DB] --set-broadcast FILE
   quibo-directory [--database DB] --clear-broadcast
-  quibo-directory --help
+  quibo-directory --help | --version
 
 The Quibo32 directory server: keeps the users' handles, registration data and the
 addresses they are online at, and answers the client's HTTP requests.
@@ -116,6 +119,7 @@ Options:
   --set-broadcast FILE   Set the message every client shows at logon: UTF-8 text,
                          at most 5 lines of at most 80 bytes. Then exit.
   --clear-broadcast      Remove the broadcast message. Then exit.
+  --version              Show the version.
   -h, --help             Show this help.
 
 The server runs until it gets SIGINT or SIGTERM.

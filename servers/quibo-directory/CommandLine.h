@@ -8,7 +8,7 @@
 namespace quibo::directory {
 
 struct CommandLine {
-    enum class Action { Serve, SetBroadcast, ClearBroadcast, Help };
+    enum class Action { Serve, SetBroadcast, ClearBroadcast, Help, Version };
     Action action = Action::Serve;
     QString host = QStringLiteral("0.0.0.0");
     quint16 port = 80; // 0: any free port, printed at start

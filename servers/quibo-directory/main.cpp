@@ -102,6 +102,10 @@ int main(int argc, char *argv[])
         std::fputs(helpText().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (line.action == CommandLine::Action::Version) {
+        std::fputs("quibo-directory " QUIBO_VERSION "\n", stdout);
+        return 0;
+    }
     const auto location = parseDatabaseLocation(line.database);
     if (const auto *error = std::get_if<LocationError>(&location)) {
         say(stderr, u"quibo-directory: "_s + error->message + u"\nTry \"quibo-directory --help\"."_s);

@@ -64,6 +64,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
 
         if (name == u"--help" || name == u"-h") {
             result.action = CommandLine::Action::Help;
+        } else if (name == u"--version") {
+            result.action = CommandLine::Action::Version;
         } else if (name == u"--headless") {
             result.options.headless = true;
         } else if (name == u"--root") {
@@ -91,6 +93,7 @@ QString usageText()
         "  --root DIR          folder to serve (default ./html)\n"
         "  --listen HOST:PORT  address to listen on (default 0.0.0.0:80; [::1]:8080 for IPv6)\n"
         "  --headless          run without a window; errors go to stderr\n"
+        "  --version           show the version\n"
         "  --help              show this text\n"
         "\n"
         "Ports below 1024 need root or the CAP_NET_BIND_SERVICE capability:\n"

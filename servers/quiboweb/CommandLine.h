@@ -14,7 +14,7 @@ struct WebServerOptions {
 };
 
 struct CommandLine {
-    enum class Action { Run, Help, Error };
+    enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
     WebServerOptions options;
     QString error; // for Action::Error: what was wrong, one line

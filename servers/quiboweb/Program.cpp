@@ -97,6 +97,9 @@ int runWebServer(int argc, char **argv)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const CommandLine commandLine = parseCommandLine(arguments);
     switch (commandLine.action) {
+    case CommandLine::Action::Version:
+        std::fputs("quiboweb " QUIBO_VERSION "\n", stdout);
+        return 0;
     case CommandLine::Action::Help:
         std::fputs(usageText().toLocal8Bit().constData(), stdout);
         return 0;

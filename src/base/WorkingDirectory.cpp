@@ -10,10 +10,14 @@ WorkingDirectory::WorkingDirectory(QDir work, QStringList installDirs)
 {
 }
 
+QString WorkingDirectory::installedShareDir()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/quibo32"));
+}
+
 QStringList WorkingDirectory::defaultInstallDirs()
 {
-    const QString bin = QCoreApplication::applicationDirPath();
-    return {bin, bin + QStringLiteral("/../share/quibo32")};
+    return {QCoreApplication::applicationDirPath(), installedShareDir()};
 }
 
 QString WorkingDirectory::file(const QString &relativeName) const

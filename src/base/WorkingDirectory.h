@@ -12,6 +12,9 @@ class WorkingDirectory {
 public:
     explicit WorkingDirectory(QDir work, QStringList installDirs = {});
 
+    // The installed files' folder: share/quibo32 beside the binary's folder, in the build
+    // tree as when installed.
+    static QString installedShareDir();
     // The installed program's folders, next to the running binary.
     static QStringList defaultInstallDirs();
 

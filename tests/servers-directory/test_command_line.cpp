@@ -111,6 +111,13 @@ TEST(DirectoryCommandLine, HelpNamesEveryOptionAndThePrivilegedPort)
         EXPECT_THAT(text(run.output), HasSubstr(word));
 }
 
+TEST(DirectoryCommandLine, VersionAnswersWithoutTouchingADatabase)
+{
+    const Finished run = runDirectory({u"--version"_s, u"--database"_s, u"postgresql://host"_s});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(text(run.output), "quibo-directory " QUIBO_VERSION "\n");
+}
+
 struct DatabaseCase {
     const char *what;
     QString database;

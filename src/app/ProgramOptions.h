@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quibo {
+
+// The client's command line.
+struct ProgramOptions {
+    enum class Action { Run, Help, Version, Error };
+    Action action = Action::Run;
+    QString folder; // --folder DIR; empty: chosen by chooseWorkingFolder()
+    QString error;  // for Action::Error, one line
+};
+
+// `arguments` without the program name. --help and --version win over anything else, so that
+// they answer even before the toolkit has taken its own options out.
+ProgramOptions parseProgramOptions(const QStringList &arguments);
+
+QString programHelpText();
+QString programVersionText(const QString &program);
+
+} // namespace quibo

@@ -1,0 +1,79 @@
+#include "app/ProgramOptions.h"
+#include "app/WorkingFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace Qt::StringLiterals;
+using Action = ProgramOptions::Action;
+
+TEST(ProgramOptions, ParsesTheFolderAndRefusesTheRest)
+{
+    struct Case {
+        QStringList arguments;
+        Action action;
+        QString folder;
+        QString error;
+    };
+    const Case cases[] = {
+        {{}, Action::Run, {}, {}},
+        {{u"--folder"_s, u"/srv/q"_s}, Action::Run, u"/srv/q"_s, {}},
+        {{u"--folder=/srv/q"_s}, Action::Run, u"/srv/q"_s, {}},
+        {{u"--folder"_s}, Action::Error, {}, u"--folder needs a folder"_s},
+        {{u"--folder="_s}, Action::Error, {}, u"--folder needs a folder"_s},
+        {{u"--fast"_s}, Action::Error, {}, u"unknown option --fast"_s},
+        {{u"here"_s}, Action::Error, {}, u"unexpected argument \"here\""_s},
+        {{u"--fast"_s, u"--help"_s}, Action::Help, {}, {}},
+        {{u"--folder"_s, u"x"_s, u"--version"_s}, Action::Version, {}, {}},
+    };
+    for (const Case &c : cases) {
+        const ProgramOptions options = parseProgramOptions(c.arguments);
+        EXPECT_EQ(options.action, c.action) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(options.folder, c.folder) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(options.error, c.error) << c.arguments.join(u' ').toStdString();
+    }
+}
+
+TEST(WorkingFolder, NamedThenCurrentWithAWorkingSetThenDataHome)
+{
+    QTemporaryDir current;
+    const QString home = u"/home/u/.local/share/quibo32"_s;
+    EXPECT_EQ(chooseWorkingFolder({}, current.path(), home), home) << "an empty folder is not a working set";
+    EXPECT_EQ(chooseWorkingFolder(u"/srv/q"_s, current.path(), home), u"/srv/q"_s);
+    for (const QString &marker : {u"contacts.dat"_s, u"userinfo.dat"_s}) {
+        QTemporaryDir set;
+        QFile(QDir(set.path()).filePath(marker)).open(QIODevice::WriteOnly);
+        EXPECT_EQ(chooseWorkingFolder({}, set.path(), home), set.path()) << marker.toStdString();
+    }
+}
+
+TEST(WorkingFolder, SeedsANewFolderOnlyOnce)
+{
+    QTemporaryDir root;
+    const QDir installed(root.filePath(u"share"_s));
+    QDir().mkpath(installed.path());
+    QDir().mkpath(installed.filePath(u"not-copied"_s));
+    for (const QString &name : {u"lol.snd"_s, u"bg.gif"_s}) {
+        QFile file(installed.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(name.toUtf8());
+        file.setPermissions(QFile::ReadOwner); // as read-only as in /usr/share
+    }
+    const QString folder = root.filePath(u"data/quibo32"_s);
+    ASSERT_TRUE(seedWorkingFolder(folder, installed.path()));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), (QStringList{u"bg.gif"_s, u"lol.snd"_s}));
+    EXPECT_FALSE(QFileInfo::exists(folder + u".part"_s));
+    EXPECT_TRUE(QFile(QDir(folder).filePath(u"bg.gif"_s)).remove()) << "the copies are the user's own";
+
+    ASSERT_TRUE(seedWorkingFolder(folder, installed.path()));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{u"lol.snd"_s})
+        << "a second start copies nothing";
+
+    QFile plain(root.filePath(u"plain"_s));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    EXPECT_FALSE(seedWorkingFolder(plain.fileName(), installed.path()));
+}
