@@ -112,16 +112,6 @@ TEST_F(Table, FindsTheLastExactMatchDeletedOrNot)
     EXPECT_EQ(table.FindContactByHandle(QString()), std::nullopt);
 }
 
-TEST_F(Table, ListItemsSelectTheirContact)
-{
-    table.load({a, b, c});
-    online({2, 0});
-    EXPECT_EQ(table.ContactFromListItem(0), 2);
-    EXPECT_EQ(table.ContactFromListItem(1), 0);
-    EXPECT_EQ(table.ContactFromListItem(2), std::nullopt);
-    EXPECT_EQ(table.ContactFromListItem(-1), std::nullopt);
-}
-
 TEST_F(Table, AddingListsOnlineContactsAndStopsAtTheCapacity)
 {
     table.load({a});
@@ -228,14 +218,6 @@ TEST_F(ContactsFileTest, MissingFileIsCreatedWithLoopBackAndHandlesLoadInFileOrd
     EXPECT_EQ(table.FindContactByHandle(QStringLiteral("alice")), 2) << "duplicates are kept";
 }
 
-TEST_F(ContactsFileTest, AppendingStartsANewLineWhenTheLastHasNone)
-{
-    writeFile(path, "alice");
-    EXPECT_TRUE(book.AppendContactToFile(QStringLiteral("bob")));
-    EXPECT_TRUE(book.AppendContactToFile(QStringLiteral("carol")));
-    EXPECT_EQ(readFile(path), QByteArray("alice\r\nbob\r\ncarol\r\n"));
-}
-
 TEST_F(ContactsFileTest, DeletingNeverLeavesNoContactAndSaysWhy)
 {
     writeFile(path, "LoopBack\r\nalice\r\n");
@@ -270,21 +252,6 @@ TEST_F(ContactsFileTest, DeletingTwiceWithThreeContactsRewritesTheSameFile)
     EXPECT_EQ(
         t.ui.log.count(QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart")),
         2);
-}
-
-TEST_F(ContactsFileTest, HandlesBeyondTheTableSurviveARewrite)
-{
-    QByteArray content;
-    for (int i = 0; i < 120; ++i)
-        content += "u" + QByteArray::number(i) + "\n";
-    writeFile(path, content);
-    book.LoadContacts();
-    EXPECT_EQ(table.contactCount(), ContactTable::Capacity);
-    remove(5);
-    const QStringList kept = contacts_file::parse(readFile(path));
-    EXPECT_EQ(kept.size(), 119);
-    EXPECT_FALSE(kept.contains(QStringLiteral("u5")));
-    EXPECT_EQ(kept.last(), QStringLiteral("u119"));
 }
 
 TEST(ContactsFileUnwritable, NothingFailsHardAndNoDeletionIsClaimed)
