@@ -15,18 +15,8 @@ using namespace quibo::test;
 
 namespace {
 
-class RecordingList : public OnlineList {
-public:
-    void insertContactItem(int position, const QString &displayHandle) override
-    {
-        items.insert(position, displayHandle);
-    }
-    void removeContactItem(int position) override { items.removeAt(position); }
-    QStringList items;
-};
-
 // The list-index invariant, as a failure message or empty.
-std::string invariantBroken(const ContactTable &table, const RecordingList &list)
+std::string invariantBroken(const ContactTable &table, const ScriptedMainWindow &list)
 {
     QList<int> seen;
     for (const ContactRecord &r : table.records()) {
@@ -46,8 +36,9 @@ std::string invariantBroken(const ContactTable &table, const RecordingList &list
 }
 
 struct Table : ::testing::Test {
-    RecordingList list;
-    ContactTable table{list};
+    ScriptedMainWindow list;
+    MainWindowOnlineList shown{list};
+    ContactTable table{shown};
     const QString a = QStringLiteral("alice"), b = QStringLiteral("bob"), c = QStringLiteral("carol");
 
     void online(std::initializer_list<int> indexes)
