@@ -15,18 +15,8 @@ using namespace quibo::test;
 
 namespace {
 
-class RecordingList : public OnlineList {
-public:
-    void insertContactItem(int position, const QString &displayHandle) override
-    {
-        items.insert(position, displayHandle);
-    }
-    void removeContactItem(int position) override { items.removeAt(position); }
-    QStringList items;
-};
-
 // The list-index invariant, as a failure message or empty.
-std::string invariantBroken(const ContactTable &table, const RecordingList &list)
+std::string invariantBroken(const ContactTable &table, const ScriptedMainWindow &list)
 {
     QList<int> seen;
     for (const ContactRecord &r : table.records()) {
@@ -46,8 +36,9 @@ std::string invariantBroken(const ContactTable &table, const RecordingList &list
 }
 
 struct Table : ::testing::Test {
-    RecordingList list;
-    ContactTable table{list};
+    ScriptedMainWindow list;
+    MainWindowOnlineList shown{list};
+    ContactTable table{shown};
     const QString a = QStringLiteral("alice"), b = QStringLiteral("bob"), c = QStringLiteral("carol");
 
     void online(std::initializer_list<int> indexes)
@@ -110,16 +101,6 @@ TEST_F(Table, FindsTheLastExactMatchDeletedOrNot)
     EXPECT_EQ(table.FindContactByHandle(QStringLiteral("Alice")), std::nullopt);
     EXPECT_EQ(table.FindContactByHandle(QStringLiteral("ali")), std::nullopt);
     EXPECT_EQ(table.FindContactByHandle(QString()), std::nullopt);
-}
-
-TEST_F(Table, ListItemsSelectTheirContact)
-{
-    table.load({a, b, c});
-    online({2, 0});
-    EXPECT_EQ(table.ContactFromListItem(0), 2);
-    EXPECT_EQ(table.ContactFromListItem(1), 0);
-    EXPECT_EQ(table.ContactFromListItem(2), std::nullopt);
-    EXPECT_EQ(table.ContactFromListItem(-1), std::nullopt);
 }
 
 TEST_F(Table, AddingListsOnlineContactsAndStopsAtTheCapacity)
@@ -228,14 +209,6 @@ TEST_F(ContactsFileTest, MissingFileIsCreatedWithLoopBackAndHandlesLoadInFileOrd
     EXPECT_EQ(table.FindContactByHandle(QStringLiteral("alice")), 2) << "duplicates are kept";
 }
 
-TEST_F(ContactsFileTest, AppendingStartsANewLineWhenTheLastHasNone)
-{
-    writeFile(path, "alice");
-    EXPECT_TRUE(book.AppendContactToFile(QStringLiteral("bob")));
-    EXPECT_TRUE(book.AppendContactToFile(QStringLiteral("carol")));
-    EXPECT_EQ(readFile(path), QByteArray("alice\r\nbob\r\ncarol\r\n"));
-}
-
 TEST_F(ContactsFileTest, DeletingNeverLeavesNoContactAndSaysWhy)
 {
     writeFile(path, "LoopBack\r\nalice\r\n");
@@ -270,21 +243,6 @@ TEST_F(ContactsFileTest, DeletingTwiceWithThreeContactsRewritesTheSameFile)
     EXPECT_EQ(
         t.ui.log.count(QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart")),
         2);
-}
-
-TEST_F(ContactsFileTest, HandlesBeyondTheTableSurviveARewrite)
-{
-    QByteArray content;
-    for (int i = 0; i < 120; ++i)
-        content += "u" + QByteArray::number(i) + "\n";
-    writeFile(path, content);
-    book.LoadContacts();
-    EXPECT_EQ(table.contactCount(), ContactTable::Capacity);
-    remove(5);
-    const QStringList kept = contacts_file::parse(readFile(path));
-    EXPECT_EQ(kept.size(), 119);
-    EXPECT_FALSE(kept.contains(QStringLiteral("u5")));
-    EXPECT_EQ(kept.last(), QStringLiteral("u119"));
 }
 
 TEST(ContactsFileUnwritable, NothingFailsHardAndNoDeletionIsClaimed)

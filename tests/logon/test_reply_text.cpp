@@ -42,13 +42,6 @@ TEST(ReplyText, FirstLineKeepsLimitMinusOneBytesAndDropsEitherLineEnd)
             << c.body.constData() << " / " << c.limit;
 }
 
-TEST(ReplyText, ALongerLineSpillsIntoTheNext)
-{
-    const QByteArray body = QByteArray(85, 'x') + "\r\nsecond\nthird\r\n";
-    const QStringList lines = reply_text::lines(body, 80, 5);
-    EXPECT_EQ(lines, (QStringList{QString(80, u'x'), s("xxxxx"), s("second"), s("third")}));
-}
-
 TEST(ReplyText, BroadcastShowsUpToFiveLinesAndNothingForAnErrorPageOrBlankBody)
 {
     struct Case {

@@ -32,20 +32,6 @@ QCoro::Task<> nothing()
 }
 } // namespace
 
-TEST(MainWindowTask, OpensWithPleaseWaitBothButtonsOffAndTheOwnHandleAsTitle)
-{
-    Window t;
-    EXPECT_TRUE(t.mainWindow.shown);
-    EXPECT_EQ(t.mainWindow.status, QStringLiteral("Please Wait..."));
-    EXPECT_FALSE(t.mainWindow.channelButtonEnabled);
-    EXPECT_FALSE(t.mainWindow.logOffButtonEnabled);
-    EXPECT_EQ(t.mainWindow.items, (QStringList{QStringLiteral("LoopBack"), QStringLiteral("bob")}));
-    EXPECT_EQ(t.mainWindow.title, QStringLiteral("Quibo32"));
-    t.logon().ownHandle = QStringLiteral("alice");
-    t.task().open();
-    EXPECT_EQ(t.mainWindow.title, QStringLiteral("alice"));
-}
-
 // Click and right-click pick the contact of the item, enable "Ch&at Channel" (even before
 // logon), address the send dialog and pop up the contact menu; an item with no contact keeps
 // the contact, and the empty part of the list does nothing.

@@ -46,15 +46,6 @@ TEST_F(WireTest, MessagesAndSmileysAreHandleBarTextInA522ByteBlock)
               (QList<QByteArray>{padded("alice|hello\r\nthere", 522), padded("alice||302", 522)}));
 }
 
-TEST_F(WireTest, ShortRecordIs75BytesOfHandleCodeAndPayload)
-{
-    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendShortRecord(
-        QStringLiteral("alice"), QStringLiteral("127.0.0.3"), peer::NoPayload, QStringLiteral("|702"))));
-    ASSERT_TRUE(bob.waitForRecords(1));
-    EXPECT_EQ(bob.records.at(0), padded("alice||702nothing", 75));
-    EXPECT_TRUE(alice.ui.log.isEmpty());
-}
-
 TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
 {
     ASSERT_TRUE(PeerNetwork::startListening(alice));

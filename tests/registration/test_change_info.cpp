@@ -15,30 +15,13 @@ const QByteArray storedInfo =
     "pw\r\nBill\r\nSmith\r\nbill@example.org\r\nParis\r\n\r\nFrance\r\nM\r\n42\r\nchess\r\n";
 const QByteArray storedIndex = "my own page\r\n";
 
-// "&Change Your Info" as the main window runs it, driven through the scripted dialog.
-struct ChangeInfoRun {
-    explicit ChangeInfoRun(UserClient &c) : client(c)
+// "&Change Your Info" as the main window runs it, its dialog open.
+struct ChangeInfoRun : FormRun {
+    explicit ChangeInfoRun(UserClient &c) : FormRun(c)
     {
         c.client->changeInfo()->run().then([this] { done = true; });
+        EXPECT_TRUE(waitFor([&c] { return c.registration.last() != nullptr; }));
     }
-    ~ChangeInfoRun()
-    {
-        if (!done && client.registration.last()) {
-            dialog().closeBox();
-            waitFor([this] { return done; });
-        }
-    }
-    [[nodiscard]] FormDialogRecord &dialog() const { return *client.registration.last(); }
-    // Presses a button and waits until the command has ended or the buttons are back on.
-    bool press(int button)
-    {
-        const int before = dialog().enableCount;
-        dialog().press(button);
-        return waitFor([&] { return done || dialog().enableCount > before; });
-    }
-
-    UserClient &client;
-    bool done = false;
 };
 
 class ChangeInfoTest : public ::testing::Test {
@@ -76,7 +59,6 @@ TEST_F(ChangeInfoTest, ChangeRewritesInfoAndPageButNeverThePasswordHandleOrSetti
     UserClient c(server.authority());
     logOn(c);
     ChangeInfoRun run(c);
-    ASSERT_TRUE(waitFor([&] { return c.registration.last() != nullptr; }));
 
     const ChangeInfoFields &shown = run.dialog().shownChange;
     EXPECT_EQ(shown.handle, QStringLiteral("bill"));
@@ -113,7 +95,6 @@ TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndClosesTheDialog)
     UserClient c(QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()));
     logOn(c);
     ChangeInfoRun run(c);
-    ASSERT_TRUE(waitFor([&] { return c.registration.last() != nullptr; }));
     run.dialog().change->info.age = QStringLiteral("43");
     ASSERT_TRUE(run.press(RegistrationUi::ChangeButton));
 
@@ -130,7 +111,6 @@ TEST_F(ChangeInfoTest, CancelWritesAndSendsNothing)
     UserClient c(server.authority());
     logOn(c);
     ChangeInfoRun run(c);
-    ASSERT_TRUE(waitFor([&] { return c.registration.last() != nullptr; }));
     run.dialog().change->info.city = QStringLiteral("Oslo");
     ASSERT_TRUE(run.press(RegistrationUi::CancelButton));
     EXPECT_TRUE(run.done);

@@ -104,33 +104,6 @@ TEST(UserInfoPage, EmptyFieldsGiveNotAvailableInTheChangeForm)
               QByteArray(emptyChangePage));
 }
 
-TEST(UserInfoPage, EachEmptyOptionalFieldGivesItsOwnNotAvailablePiece)
-{
-    struct Case {
-        QString UserInfo::*member;
-        const char *valuePiece;
-        const char *notAvailablePiece;
-    };
-    const Case cases[] = {
-        {&UserInfo::firstName, "<font color=\"black\">Bill ", "<font color=\"black\">N/A "},
-        {&UserInfo::lastName, "Smith&nbsp;", "N/A&nbsp;"},
-        {&UserInfo::city, "> Springfield &nbsp;", "> N/A &nbsp;"},
-        {&UserInfo::state, "> Oregon&nbsp;", "> N/A&nbsp;"},
-        {&UserInfo::country, "> USA<BR>", "> N/A<BR>"},
-        {&UserInfo::sex, "\">M &nbsp;", "\">N/A &nbsp;"},
-        {&UserInfo::age, "> 42<BR>", "> N/A<BR>"},
-    };
-    for (const Case &c : cases) {
-        UserInfo info = bill();
-        info.*c.member = QString();
-        const QByteArray page =
-            userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), info, authority);
-        EXPECT_FALSE(page.contains(c.valuePiece)) << c.valuePiece;
-        EXPECT_EQ(page.count("N/A"), 1) << c.notAvailablePiece;
-        EXPECT_TRUE(page.contains(c.notAvailablePiece)) << c.notAvailablePiece;
-    }
-}
-
 TEST(UserInfoPage, MarkupAndNonAsciiValuesGoInUnaltered)
 {
     UserInfo info = bill();

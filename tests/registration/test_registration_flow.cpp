@@ -12,23 +12,18 @@ using namespace quibo::test;
 
 namespace {
 
-// One registration, run the way logon runs it, driven through the scripted dialog. A dialog
-// still open at the end is closed, so the task ends with the test.
-struct RegistrationRun {
+// One registration, run the way logon runs it, driven through the scripted dialog.
+struct RegistrationRun : FormRun {
     explicit RegistrationRun(UserClient &c)
-        : client(c), registration(c.client->workDir(), c.client->config(), c.client->directory(),
-                                  c.registration, c.client->notices())
+        : FormRun(c), registration(c.client->workDir(), c.client->config(), c.client->directory(),
+                                   c.registration, c.client->notices())
     {
-        registration.run().then([this](RegistrationOutcome result) { outcome = result; });
+        registration.run().then([this](RegistrationOutcome result) {
+            outcome = result;
+            done = true;
+        });
     }
-    ~RegistrationRun()
-    {
-        if (!outcome && client.registration.last()) {
-            dialog().closeBox();
-            waitFor([this] { return outcome.has_value(); });
-        }
-    }
-    [[nodiscard]] FormDialogRecord &dialog() const { return *client.registration.last(); }
+    ~RegistrationRun() { finish(); }
     [[nodiscard]] RegistrationFields &fields() const { return *dialog().registration; }
     void fill(const QString &handle, const QString &password, const QString &email)
     {
@@ -36,15 +31,8 @@ struct RegistrationRun {
         fields().info.password = password;
         fields().info.email = email;
     }
-    // Presses "&Register" and waits until the behaviour has answered: buttons back on, or done.
-    bool pressRegister()
-    {
-        const int before = dialog().enableCount;
-        dialog().press(RegistrationUi::RegisterButton);
-        return waitFor([&] { return outcome.has_value() || dialog().enableCount > before; });
-    }
+    bool pressRegister() { return press(RegistrationUi::RegisterButton); }
 
-    UserClient &client;
     Registration registration;
     std::optional<RegistrationOutcome> outcome;
 };

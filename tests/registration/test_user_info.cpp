@@ -39,12 +39,6 @@ TEST(UserInfoFile, FieldsWithinTheirLimitsComeBackUnchanged)
     EXPECT_EQ(decodeUserInfoFile(encodeUserInfoFile(some)), some);
 }
 
-TEST(UserInfoFile, LfAloneReadsLikeCrLf)
-{
-    EXPECT_EQ(decoded("pw\nBill\nSmith\nb@x\nc\ns\nn\nM\n42\ninfo\n"),
-              decoded("pw\r\nBill\r\nSmith\r\nb@x\r\nc\r\ns\r\nn\r\nM\r\n42\r\ninfo\r\n"));
-}
-
 TEST(UserInfoFile, ALongerHandEditedLineSpillsIntoTheNextField)
 {
     struct Case {

@@ -6,19 +6,23 @@
 
 namespace quibo::test {
 
-void MessageDialogRecord::type(const QString &text)
+void HeldDialog::press(int controlId)
 {
-    if (open && sendFields)
-        sendFields->m_message = text;
+    if (!view)
+        return;
+    QTimer::singleShot(0, view.data(), [this, controlId] {
+        if (open && buttonsEnabled && view)
+            Q_EMIT view->action(controlId);
+    });
 }
 
-void MessageDialogRecord::press(int controlId)
+void HeldDialog::closeBox()
 {
     if (view)
-        view->press(controlId);
+        view->close();
 }
 
-ScriptedDialogView::ScriptedDialogView(std::shared_ptr<MessageDialogRecord> record) : m_record(std::move(record))
+ScriptedDialogView::ScriptedDialogView(std::shared_ptr<HeldDialog> record) : m_record(std::move(record))
 {
     m_record->view = this;
 }
@@ -39,16 +43,26 @@ void ScriptedDialogView::close()
 void ScriptedDialogView::refresh()
 {
     ++m_record->refreshCount;
-    if (m_record->sendFields)
-        m_record->shownTo = m_record->sendFields->m_to;
+    m_record->refreshed();
 }
 
-void ScriptedDialogView::press(int controlId)
+void ScriptedDialogView::setButtonsEnabled(bool enabled)
 {
-    QTimer::singleShot(0, this, [this, controlId] {
-        if (m_record->open && m_enabled)
-            Q_EMIT action(controlId);
-    });
+    m_record->buttonsEnabled = enabled;
+    if (enabled)
+        ++m_record->enableCount;
+}
+
+void MessageDialogRecord::type(const QString &text)
+{
+    if (open && sendFields)
+        sendFields->m_message = text;
+}
+
+void MessageDialogRecord::refreshed()
+{
+    if (sendFields)
+        shownTo = sendFields->m_to;
 }
 
 std::unique_ptr<DialogView> ScriptedMessages::openSendMessage(DialogOwner owner, SendMessageFields &fields)
@@ -60,7 +74,7 @@ std::unique_ptr<DialogView> ScriptedMessages::openSendMessage(DialogOwner owner,
     record->shownMessage = fields.m_message;
     record->sendFields = &fields;
     log.append(QStringLiteral("send|%1|%2|%3").arg(ownerName(owner), fields.m_to, fields.m_message));
-    return open(record, sendScript.isEmpty() ? std::nullopt : std::optional(sendScript.takeFirst()));
+    return open(record, sendScript.isEmpty() ? SendStep{} : sendScript.takeFirst());
 }
 
 std::unique_ptr<DialogView> ScriptedMessages::openReceivedMessage(ReceivedMessageFields &fields)
@@ -69,27 +83,31 @@ std::unique_ptr<DialogView> ScriptedMessages::openReceivedMessage(ReceivedMessag
     record->kind = QStringLiteral("received");
     record->shownTo = fields.m_from;
     record->shownMessage = fields.m_message;
-    record->receivedFields = &fields;
     log.append(QStringLiteral("received|%1|%2").arg(fields.m_from, fields.m_message));
-    const Step step = receivedScript.isEmpty() ? Step::Ok : receivedScript.takeFirst();
-    return open(record, SendStep{step, std::nullopt});
+    return open(record, {receivedScript.isEmpty() ? Step::Ok : receivedScript.takeFirst(), std::nullopt});
 }
 
-std::unique_ptr<DialogView> ScriptedMessages::open(std::shared_ptr<MessageDialogRecord> record,
-                                                   std::optional<SendStep> step)
+std::unique_ptr<DialogView> ScriptedMessages::open(std::shared_ptr<MessageDialogRecord> record, SendStep step)
 {
     dialogs.append(record);
     auto view = std::make_unique<ScriptedDialogView>(record);
-    if (step && step->typed)
-        record->type(*step->typed);
-    if (step) {
-        switch (step->step) {
-        case Step::Hold: break;
-        case Step::Send: view->press(MessageUi::SendButton); break;
-        case Step::Cancel: view->press(MessageUi::CancelButton); break;
-        case Step::Ok: view->press(MessageUi::OkButton); break;
-        case Step::Reply: view->press(MessageUi::ReplyButton); break;
-        }
+    if (step.typed)
+        record->type(*step.typed);
+    switch (step.step) {
+    case Step::Hold:
+        break;
+    case Step::Send:
+        record->press(MessageUi::SendButton);
+        break;
+    case Step::Cancel:
+        record->press(MessageUi::CancelButton);
+        break;
+    case Step::Ok:
+        record->press(MessageUi::OkButton);
+        break;
+    case Step::Reply:
+        record->press(MessageUi::ReplyButton);
+        break;
     }
     return view;
 }
@@ -105,7 +123,8 @@ std::shared_ptr<MessageDialogRecord> ScriptedMessages::lastOf(const QString &kin
 
 int ScriptedMessages::openCount() const
 {
-    return static_cast<int>(std::count_if(dialogs.cbegin(), dialogs.cend(), [](const auto &d) { return d->open; }));
+    return static_cast<int>(
+        std::count_if(dialogs.cbegin(), dialogs.cend(), [](const auto &d) { return d->open; }));
 }
 
 } // namespace quibo::test

@@ -14,41 +14,48 @@ namespace quibo::test {
 
 class ScriptedDialogView;
 
-// A message dialog as the scripted user saw it. It outlives the dialog.
-struct MessageDialogRecord {
-    QString kind; // "send" or "received"
-    DialogOwner owner = DialogOwner::Desktop;
-    QString shownTo;      // send: m_to when opened; received: m_from
-    QString shownMessage; // m_message when opened
+// A dialog the behaviour holds open, as the scripted user saw it. It outlives the dialog.
+struct HeldDialog {
+    virtual ~HeldDialog() = default;
     bool open = true;
+    bool buttonsEnabled = true;
+    int enableCount = 0; // times the behaviour turned the buttons back on
     int refreshCount = 0;
     QPointer<ScriptedDialogView> view;
-    SendMessageFields *sendFields = nullptr;
-    ReceivedMessageFields *receivedFields = nullptr;
 
-    // The user's hands (nothing happens once the dialog has closed or while its buttons are off).
-    void type(const QString &text); // send dialog: the edit now holds `text`
+    // The user's hands: a click, delivered from the event loop (ignored once closed or while
+    // the buttons are off), and the close box.
     void press(int controlId);
+    void closeBox();
+    // The behaviour redrew the dialog from its fields.
+    virtual void refreshed() {}
 };
 
 class ScriptedDialogView : public DialogView {
     Q_OBJECT
 public:
-    explicit ScriptedDialogView(std::shared_ptr<MessageDialogRecord> record);
+    explicit ScriptedDialogView(std::shared_ptr<HeldDialog> record);
     ~ScriptedDialogView() override;
 
     void close() override;
     [[nodiscard]] bool isOpen() const override { return m_record->open; }
     void refresh() override;
-    void setButtonsEnabled(bool enabled) override { m_enabled = enabled; }
-    [[nodiscard]] bool buttonsEnabled() const { return m_enabled; }
-
-    // Emits the button's action from the event loop, as a real click would.
-    void press(int controlId);
+    void setButtonsEnabled(bool enabled) override;
 
 private:
-    std::shared_ptr<MessageDialogRecord> m_record;
-    bool m_enabled = true;
+    std::shared_ptr<HeldDialog> m_record;
+};
+
+// A message dialog as the scripted user saw it.
+struct MessageDialogRecord : HeldDialog {
+    QString kind; // "send" or "received"
+    DialogOwner owner = DialogOwner::Desktop;
+    QString shownTo;      // send: m_to when last drawn; received: m_from
+    QString shownMessage; // m_message when opened
+    SendMessageFields *sendFields = nullptr;
+
+    void type(const QString &text); // send dialog: the edit now holds `text`
+    void refreshed() override;
 };
 
 // The user's eyes and hands for the two message dialogs. Each dialog, as it opens, takes the
@@ -77,8 +84,7 @@ public:
     [[nodiscard]] int openCount() const;
 
 private:
-    std::unique_ptr<DialogView> open(std::shared_ptr<MessageDialogRecord> record,
-                                     std::optional<SendStep> step);
+    std::unique_ptr<DialogView> open(std::shared_ptr<MessageDialogRecord> record, SendStep step);
 };
 
 } // namespace quibo::test

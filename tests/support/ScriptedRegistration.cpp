@@ -1,63 +1,20 @@
 #include "ScriptedRegistration.h"
 
-#include <QTimer>
-
 namespace quibo::test {
 
-void FormDialogRecord::press(int controlId)
+std::unique_ptr<DialogView> ScriptedRegistration::open(const QString &kind,
+                                                       std::shared_ptr<FormDialogRecord> record)
 {
-    if (!view)
-        return;
-    QTimer::singleShot(0, view.data(), [record = this, controlId] {
-        if (record->open && record->buttonsEnabled && record->view)
-            Q_EMIT record->view->action(controlId);
-    });
-}
-
-void FormDialogRecord::closeBox()
-{
-    if (view)
-        view->close();
-}
-
-ScriptedFormView::ScriptedFormView(std::shared_ptr<FormDialogRecord> record) : m_record(std::move(record))
-{
-    m_record->view = this;
-}
-
-ScriptedFormView::~ScriptedFormView()
-{
-    m_record->open = false;
-}
-
-void ScriptedFormView::close()
-{
-    if (!m_record->open)
-        return;
-    m_record->open = false;
-    Q_EMIT action(Closed);
-}
-
-void ScriptedFormView::setButtonsEnabled(bool enabled)
-{
-    m_record->buttonsEnabled = enabled;
-    if (enabled)
-        ++m_record->enableCount;
-}
-
-std::unique_ptr<DialogView> ScriptedRegistration::open(std::shared_ptr<FormDialogRecord> record)
-{
-    log.append(record->kind);
+    log.append(kind);
     dialogs.append(record);
-    return std::make_unique<ScriptedFormView>(std::move(record));
+    return std::make_unique<ScriptedDialogView>(std::move(record));
 }
 
 std::unique_ptr<DialogView> ScriptedRegistration::openRegistration(RegistrationFields &fields)
 {
     auto record = std::make_shared<FormDialogRecord>();
-    record->kind = QStringLiteral("registration");
     record->registration = &fields;
-    return open(std::move(record));
+    return open(QStringLiteral("registration"), std::move(record));
 }
 
 QCoro::Task<> ScriptedRegistration::showHandleInUse()
@@ -69,10 +26,9 @@ QCoro::Task<> ScriptedRegistration::showHandleInUse()
 std::unique_ptr<DialogView> ScriptedRegistration::openChangeInfo(ChangeInfoFields &fields)
 {
     auto record = std::make_shared<FormDialogRecord>();
-    record->kind = QStringLiteral("change-info");
     record->change = &fields;
     record->shownChange = fields;
-    return open(std::move(record));
+    return open(QStringLiteral("change-info"), std::move(record));
 }
 
 std::shared_ptr<FormDialogRecord> ScriptedRegistration::last() const

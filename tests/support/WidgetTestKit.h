@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCoro/QCoroTask>
+#include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 
 #include <memory>
@@ -23,6 +25,17 @@ template <typename T> T *openWindow()
         if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
             return t;
     return nullptr;
+}
+
+// The child of `parent` named `name` (a label unless told), or nullptr.
+template <typename T = QLabel> T *child(QWidget *parent, const char *name)
+{
+    return parent->findChild<T *>(QString::fromLatin1(name));
+}
+
+inline QPushButton *button(QWidget *parent, const char *name)
+{
+    return child<QPushButton>(parent, name);
 }
 
 } // namespace quibo::test

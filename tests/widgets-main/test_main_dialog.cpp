@@ -20,38 +20,6 @@ using namespace quibo;
 using namespace quibo::test;
 
 namespace {
-// A menu's items as "path>text=id", separators as "path>-": the real menu and its table alike.
-inline void flatten(const QList<QAction *> &actions, const QString &path, QStringList &out)
-{
-    for (const QAction *action : actions) {
-        const QString prefix = path.isEmpty() ? QString() : path + u'>';
-        if (action->isSeparator())
-            out.append(prefix + u'-');
-        else if (action->menu())
-            flatten(action->menu()->actions(), prefix + action->text(), out);
-        else
-            out.append(prefix + action->text() + u'=' + QString::number(action->data().toInt()));
-    }
-}
-inline void flatten(const QList<MenuItem> &items, const QString &path, QStringList &out)
-{
-    for (const MenuItem &item : items) {
-        const QString prefix = path.isEmpty() ? QString() : path + u'>';
-        if (item.isSeparator())
-            out.append(prefix + u'-');
-        else if (!item.children.isEmpty())
-            flatten(item.children, prefix + item.text, out);
-        else
-            out.append(prefix + item.text + u'=' + QString::number(item.id));
-    }
-}
-template <typename Items> QStringList flat(const Items &items)
-{
-    QStringList out;
-    flatten(items, {}, out);
-    return out;
-}
-
 inline QAction *findAction(const QMenu &menu, const QString &text)
 {
     for (QAction *action : menu.actions()) {
@@ -99,14 +67,6 @@ TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
     EXPECT_LT(list->geometry().bottom(), w.channelButton()->geometry().top());
     EXPECT_LT(w.channelButton()->geometry().bottom(), w.logOffButton()->geometry().top());
     EXPECT_LT(w.logOffButton()->geometry().bottom(), w.statusLine()->geometry().top());
-}
-
-TEST(MainDialog, MenusAreBuiltFromTheirTables)
-{
-    WidgetClient t;
-    EXPECT_EQ(flat(t.window().menuBar()->actions()), flat(mainMenuBar()));
-    EXPECT_EQ(t.window().menuBar()->actions().size(), 5) << "the two empty entries are there too";
-    EXPECT_EQ(flat(t.window().contactMenu()->actions()), flat(contactMenu()));
 }
 
 TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)

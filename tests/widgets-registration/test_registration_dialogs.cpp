@@ -19,11 +19,6 @@ using namespace quibo::test;
 
 namespace {
 
-template <typename T> T *child(QWidget *dialog, const char *name)
-{
-    return dialog->findChild<T *>(QString::fromLatin1(name));
-}
-
 // Types `text` character by character, as a keyboard would, non-ASCII included.
 void type(QWidget *edit, const QString &text)
 {

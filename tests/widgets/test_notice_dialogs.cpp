@@ -16,17 +16,6 @@
 using namespace quibo;
 using namespace quibo::test;
 
-namespace {
-template <typename T = QLabel> T *child(QWidget *dialog, const char *name)
-{
-    return dialog->findChild<T *>(QString::fromLatin1(name));
-}
-QPushButton *button(QWidget *dialog, const char *name)
-{
-    return child<QPushButton>(dialog, name);
-}
-} // namespace
-
 TEST(MessageBox, ShowsItsLinesWithOkAndAHiddenDisabledDefaultCancelAndEndsWhenClosed)
 {
     const QString line1 = QStringLiteral("Can't Open Manage Contacts Window");

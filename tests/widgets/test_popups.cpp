@@ -16,11 +16,6 @@ using namespace quibo;
 using namespace quibo::test;
 
 namespace {
-QPushButton *okButton(QWidget *popup)
-{
-    return popup->findChild<QPushButton *>(QStringLiteral("okButton"));
-}
-
 class SmileyPopup : public testing::TestWithParam<Smiley> {};
 } // namespace
 
@@ -33,16 +28,16 @@ TEST_P(SmileyPopup, ShowsTheSenderAndIsClosedByOkButNotByEnter)
     ASSERT_TRUE(popup.isVisible());
     EXPECT_EQ(popup.windowTitle(), QStringLiteral("Quibo32"));
     EXPECT_EQ(popup.objectName(), QStringLiteral("smiley%1").arg(smileyLook(GetParam()).dialogId));
-    EXPECT_EQ(popup.findChild<QLabel *>(QStringLiteral("fromName"))->text(), QStringLiteral("LoopBack"));
-    QTRY_COMPARE(popup.focusWidget(), okButton(&popup));
+    EXPECT_EQ(child(&popup, "fromName")->text(), QStringLiteral("LoopBack"));
+    QTRY_COMPARE(popup.focusWidget(), button(&popup, "okButton"));
 
-    QTest::keyClick(okButton(&popup), Qt::Key_Return);
+    QTest::keyClick(button(&popup, "okButton"), Qt::Key_Return);
     QTest::keyClick(&popup, Qt::Key_Enter);
     QTest::qWait(20);
     EXPECT_TRUE(view->isOpen());
     EXPECT_TRUE(popup.isVisible());
 
-    QTest::mouseClick(okButton(&popup), Qt::LeftButton);
+    QTest::mouseClick(button(&popup, "okButton"), Qt::LeftButton);
     EXPECT_FALSE(view->isOpen());
     EXPECT_FALSE(popup.isVisible());
     EXPECT_EQ(closed.count(), 1);
@@ -61,7 +56,7 @@ TEST(Popups, ShowTheLatestPictureAndAreReusedANewShowingEndingTheOld)
     auto first = ui.openSmiley(Smiley::Kiss, QStringLiteral("amy"));
     CSmileyDlg *popup = &ui.smileyPopup(Smiley::Kiss);
     QSignalSpy shown(popup, &PopupDialog::pictureShown);
-    auto *picture = popup->findChild<QLabel *>(QStringLiteral("picture"));
+    auto *picture = child(popup, "picture");
     first->showPicture(res::KissRestPicture);
     const qint64 restKey = picture->pixmap().cacheKey();
     first->showPicture(res::KissPuckerPicture);

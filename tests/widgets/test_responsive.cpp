@@ -60,12 +60,12 @@ TEST(Responsiveness, WinkAnimatesWhileAMessageBoxIsOpenAndAClipIsAwaited)
     EXPECT_TRUE(box->isVisible());
     EXPECT_FALSE(*messageDone);
 
-    QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
+    QTest::mouseClick(button(box, "okButton"), Qt::LeftButton);
     QTRY_VERIFY(*messageDone);
     const qsizetype afterBox = pictures.count();
     QTRY_VERIFY_WITH_TIMEOUT(pictures.count() > afterBox, 2000); // still animating
     EXPECT_FALSE(*smileyDone);
 
-    QTest::mouseClick(popup.findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
+    QTest::mouseClick(button(&popup, "okButton"), Qt::LeftButton);
     QTRY_VERIFY(*smileyDone);
 }

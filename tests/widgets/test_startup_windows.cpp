@@ -18,13 +18,6 @@
 using namespace quibo;
 using namespace quibo::test;
 
-namespace {
-QPushButton *button(QWidget *dialog, const char *name)
-{
-    return dialog->findChild<QPushButton *>(QString::fromLatin1(name));
-}
-} // namespace
-
 // The start-up flow with the real dialog: its texts and buttons, and Connect minimising it.
 TEST(ConnectDialog, ShowsItsPromptAndButtonsAndConnectStartsTheSession)
 {
@@ -38,7 +31,7 @@ TEST(ConnectDialog, ShowsItsPromptAndButtonsAndConnectStartsTheSession)
 
     auto *dialog = openWindow<CConnectDlg>();
     ASSERT_NE(dialog, nullptr);
-    auto *prompt = dialog->findChild<QLabel *>(QStringLiteral("prompt"));
+    auto *prompt = child(dialog, "prompt");
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quibo32"));
     EXPECT_EQ(prompt->text(), QStringLiteral("Click Connect To Continue"));
     EXPECT_EQ(button(dialog, "connectButton")->text(), QStringLiteral("&Connect"));
