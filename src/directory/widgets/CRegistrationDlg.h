@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/widgets/FormDialog.h"
+#include "widgetkit/FormDialog.h"
 #include "ports/RegistrationUi.h"
 
 #include <QList>
