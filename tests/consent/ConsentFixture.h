@@ -21,6 +21,10 @@ protected:
     std::unique_ptr<LogonClient> loggedOnAgain(std::unique_ptr<LogonClient> previous, const QString &address);
     // Manage Contacts, "&Add Contact", `name`, "&OK", then "&Exit" once the add is done.
     static void addContact(LogonClient &client, const QString &name);
+    // The open dialog of `kind` once it has opened.
+    static std::shared_ptr<FormDialogRecord> opened(LogonClient &client, const char *kind);
+    // Presses `button` of the open dialog of `kind` and waits until the dialog has closed.
+    static void pressToClose(LogonClient &client, const char *kind, int button);
 
     DirectoryServer server;
     quint16 peerPort = freePeerPort();

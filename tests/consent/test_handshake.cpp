@@ -29,11 +29,11 @@ TEST_P(HandshakeTest, TheAnswerReachesTheAsker)
     EXPECT_TRUE(bob->consent.log.isEmpty());
 
     alice = loggedOnAgain(std::move(alice), QStringLiteral("127.0.0.2"));
-    ASSERT_TRUE(waitFor([&] { return bob->consent.open(QStringLiteral("request-to-add")) != nullptr; }));
+    const auto request = opened(*bob, "request-to-add");
+    ASSERT_TRUE(request);
     EXPECT_EQ(bob->consent.log, QStringList{QStringLiteral("request-to-add alice")});
     EXPECT_EQ(bob->client->contactRequests().requesterAddress(), QStringLiteral("127.0.0.2"));
 
-    const auto request = bob->consent.open(QStringLiteral("request-to-add"));
     if (c.answer == Answer::CloseBox)
         request->closeBox();
     else

@@ -108,17 +108,4 @@ TEST(ConsentDialogs, AddContactTakesTenBytesAndEnterDoesNothing)
     EXPECT_TRUE(view->isOpen());
 }
 
-TEST(ConsentDialogs, TheRequestsCloseBoxIsReportedAsClosed)
-{
-    WidgetConsentUi ui;
-    RequestToAddFields fields{QStringLiteral("alice")};
-    const auto view = ui.openRequestToAdd(fields);
-    QSignalSpy actions(view.get(), &DialogView::action);
-    auto *dialog = openWindow<CRequestToAddDlg>();
-    ASSERT_NE(dialog, nullptr);
-    dialog->close();
-    ASSERT_EQ(actions.size(), 1);
-    EXPECT_EQ(actions.at(0).at(0).toInt(), DialogView::Closed);
-}
-
 } // namespace
