@@ -62,16 +62,16 @@ QCoro::Task<> ContactRequests::AcceptRequest()
     else
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("Invalid Contact Name"), QString());
-    const QByteArray block =
-        peer::buildRecord(m_parts.logon.ownHandle, peer::codeEntry(Code::Accepted).text, peer::MessageBlock);
+    const peer::CodeEntry &accepted = peer::codeEntry(Code::Accepted);
+    const QByteArray block = peer::buildRecord(m_parts.logon.ownHandle, accepted.text, accepted.blockSize);
     const SendOutcome outcome = co_await m_parts.sender.records().sendRecord(address, block);
     co_await m_parts.sender.reportMessageOutcome(outcome, DialogOwner::Desktop);
 }
 
 QCoro::Task<> ContactRequests::RefuseRequest()
 {
-    const QByteArray block =
-        peer::buildRecord(m_parts.logon.ownHandle, peer::codeEntry(Code::Refused).text, peer::RefusalBlock);
+    const peer::CodeEntry &refusal = peer::codeEntry(Code::Refused);
+    const QByteArray block = peer::buildRecord(m_parts.logon.ownHandle, refusal.text, refusal.blockSize);
     if (co_await m_parts.sender.records().sendRecord(m_requesterAddress, block) == SendOutcome::SendFailed)
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("send error - error code 1030"), QString());
