@@ -10,7 +10,7 @@ CAddContactDlg::CAddContactDlg(QWidget *parent)
     : FormDialog(parent), m_ui(std::make_unique<Ui::CAddContactDlg>())
 {
     m_ui->setupUi(this);
-    setFocusStepsOnShow(2);
+    m_ui->contactName->setFocus(); // where the keyboard rests when it opens
     m_ui->contactName->setValidator(new Utf8LimitValidator(limits::HandleBytes, m_ui->contactName));
     connect(m_ui->contactName, &QLineEdit::textChanged, this, [this](const QString &text) {
         if (m_fields)

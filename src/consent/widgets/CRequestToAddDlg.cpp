@@ -8,7 +8,6 @@ CRequestToAddDlg::CRequestToAddDlg(QWidget *parent)
     : FormDialog(parent), m_ui(std::make_unique<Ui::CRequestToAddDlg>())
 {
     m_ui->setupUi(this);
-    setFocusStepsOnShow(2);
     connect(m_ui->yesButton, &QPushButton::clicked, this,
             [this] { Q_EMIT buttonPressed(ConsentUi::YesButton); });
     connect(m_ui->noButton, &QPushButton::clicked, this,
