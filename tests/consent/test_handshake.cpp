@@ -2,6 +2,7 @@
 
 #include "consent/ContactRequests.h"
 #include "contacts/ContactsFile.h"
+#include "peer/PeerRecord.h"
 
 using namespace quibo;
 using namespace quibo::test;
@@ -71,5 +72,24 @@ INSTANTIATE_TEST_SUITE_P(
         HandshakeCase{"No", Answer::No, {Refused, Deleted}},
         HandshakeCase{"CloseBox", Answer::CloseBox, {Refused, Deleted}}),
     [](const ::testing::TestParamInfo<HandshakeCase> &param) { return std::string(param.param.name); });
+
+// The user's own name on the list: a "|006" in that name comes back from 127.0.0.1, refused by
+// nobody, and deletes nothing.
+TEST_F(ConsentTest, ARefusalInTheOwnNameDeletesNothing)
+{
+    auto alice = loggedOn(QStringLiteral("alice"), QStringLiteral("127.0.0.2"),
+                          {QStringLiteral("carol"), QStringLiteral("alice")});
+    RecordSender &sender = alice->client->peerSender().records();
+    // The acceptance behind it marks when the refusal has been handled.
+    for (const char *code : {"|006", "|007"}) {
+        const QByteArray record =
+            peer::buildRecord(QStringLiteral("alice"), QString::fromLatin1(code), peer::RefusalBlock);
+        const auto sent = sender.sendRecord(QStringLiteral("127.0.0.2"), record);
+        ASSERT_TRUE(waitFor([&] { return sent.isReady(); }));
+    }
+    ASSERT_TRUE(waitFor([&] { return !alice->messages().isEmpty(); }));
+    EXPECT_EQ(alice->messages(), QStringList{QStringLiteral("alice|User Added You To Their Contact List")});
+    EXPECT_EQ(contacts_file::parse(alice->readFile(contacts_file::FileName)).size(), 2);
+}
 
 } // namespace
