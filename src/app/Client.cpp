@@ -6,7 +6,8 @@ namespace {
 Ports checked(Ports ports)
 {
     Q_ASSERT(ports.connect && ports.mainWindow && ports.notices && ports.sound && ports.shell &&
-             ports.process && ports.messages && ports.registration && ports.broadcast && ports.windowCloser);
+             ports.process && ports.messages && ports.registration && ports.broadcast && ports.windowCloser &&
+             ports.consent);
     return ports;
 }
 } // namespace
@@ -36,8 +37,11 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_messagingFeature(
           {m_messaging, m_messagingState, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound},
           m_dispatcher, m_mainWindowTask.handlers()),
-      m_contactRequests(m_notices, m_dispatcher), m_channelJoin(m_notices, m_dispatcher),
-      m_privateChat(m_logon, m_peerSender, m_notices, m_dispatcher),
+      m_contactManagement(m_contactBook, directory(), m_notices, *m_ports.consent,
+                          m_mainWindowTask.handlers()),
+      m_contactRequests({m_logon, m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent},
+                        m_dispatcher),
+      m_channelJoin(m_notices, m_dispatcher), m_privateChat(m_logon, m_peerSender, m_notices, m_dispatcher),
       m_fileOffers(m_workDir, m_notices, m_dispatcher, m_directorySession->logoff()),
       m_fileReception(m_logon, m_peerSender, m_notices, m_dispatcher),
       m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config, directory(),

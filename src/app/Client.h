@@ -8,6 +8,7 @@
 #include "base/WorkingDirectory.h"
 #include "channel/ChannelJoin.h"
 #include "channel/PrivateChatPeer.h"
+#include "consent/ContactManagement.h"
 #include "consent/ContactRequests.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactTable.h"
@@ -68,6 +69,7 @@ public:
     DirectoryClient &directory() { return m_directorySession->directory(); }
     MainWindow &mainWindow() { return m_mainWindowTask; }
     Messaging &messaging() { return m_messaging; }
+    ContactManagement &contactManagement() { return m_contactManagement; }
     ContactRequests &contactRequests() { return m_contactRequests; }
     ChannelJoin &channelJoin() { return m_channelJoin; }
     PrivateChatPeer &privateChat() { return m_privateChat; }
@@ -106,6 +108,7 @@ private:
     Presence m_presence;
     Messaging m_messaging;
     MessagingFeature m_messagingFeature;
+    ContactManagement m_contactManagement;
     ContactRequests m_contactRequests;
     ChannelJoin m_channelJoin;
     PrivateChatPeer m_privateChat;

@@ -1,13 +1,18 @@
 #include "consent/ContactRequests.h"
 
+#include "base/LogonState.h"
+#include "consent/ContactLookup.h"
+#include "contacts/ContactBook.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
+#include "peer/PeerRecord.h"
+#include "peer/PeerSender.h"
 
 namespace quibo {
 
 using peer::Code;
 
-ContactRequests::ContactRequests(Notices &notices, Dispatcher &dispatcher) : m_notices(notices)
+ContactRequests::ContactRequests(Parts parts, Dispatcher &dispatcher) : m_parts(parts)
 {
     dispatcher.onContactRequest([this](QString handle, QString address) {
         return OnContactRequest(std::move(handle), std::move(address));
@@ -18,30 +23,72 @@ ContactRequests::ContactRequests(Notices &notices, Dispatcher &dispatcher) : m_n
 
 QCoro::Task<> ContactRequests::refused(Origin from)
 {
-    if (from.index >= 0)
+    // A record in the user's own name is answered at 127.0.0.1: no contact refused anything,
+    // so it deletes nothing.
+    if (from.index >= 0 && !from.own)
         co_await OnRequestRefused(from.index, from.handle);
 }
 
 QCoro::Task<> ContactRequests::OnContactRequest(QString handle, QString address)
 {
-    // The request-to-add dialog comes with adding contacts.
-    Q_UNUSED(handle);
-    Q_UNUSED(address);
-    co_return;
+    m_request.m_from = std::move(handle);
+    m_requesterAddress = std::move(address);
+    m_requestView = m_parts.ui.openRequestToAdd(m_request);
+    int action = 0;
+    do
+        action = co_await nextAction(*m_requestView);
+    while (action != ConsentUi::YesButton && action != ConsentUi::NoButton && action != DialogView::Closed);
+    if (action == ConsentUi::YesButton) {
+        m_requestView->setButtonsEnabled(false);
+        co_await AcceptRequest();
+        m_requestView->close();
+    } else {
+        // The close box counts as "&No".
+        m_requestView->close();
+        co_await RefuseRequest();
+    }
+    m_requestView.reset();
+}
+
+QCoro::Task<> ContactRequests::AcceptRequest()
+{
+    const QString handle = m_request.m_from;
+    const QString address = m_requesterAddress;
+    m_parts.book.AppendContactToFile(handle);
+    const std::optional<QByteArray> reply =
+        co_await contact_lookup::fetch(m_parts.directory, m_parts.notices, handle, DialogOwner::Desktop);
+    if (reply)
+        m_parts.book.table().AddContactRecord(handle, contact_lookup::addressLine(*reply), true);
+    else
+        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
+                                                   QStringLiteral("Invalid Contact Name"), QString());
+    const peer::CodeEntry &accepted = peer::codeEntry(Code::Accepted);
+    const QByteArray block = peer::buildRecord(m_parts.logon.ownHandle, accepted.text, accepted.blockSize);
+    const SendOutcome outcome = co_await m_parts.sender.records().sendRecord(address, block);
+    co_await m_parts.sender.reportMessageOutcome(outcome, DialogOwner::Desktop);
+}
+
+QCoro::Task<> ContactRequests::RefuseRequest()
+{
+    const peer::CodeEntry &refusal = peer::codeEntry(Code::Refused);
+    const QByteArray block = peer::buildRecord(m_parts.logon.ownHandle, refusal.text, refusal.blockSize);
+    if (co_await m_parts.sender.records().sendRecord(m_requesterAddress, block) == SendOutcome::SendFailed)
+        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
+                                                   QStringLiteral("send error - error code 1030"), QString());
 }
 
 QCoro::Task<> ContactRequests::OnRequestRefused(int senderIndex, QString handle)
 {
-    // The refusal message and the deletion come with adding contacts.
-    Q_UNUSED(senderIndex);
-    Q_UNUSED(handle);
-    co_return;
+    co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop, handle,
+                                               QStringLiteral("Refused To Add You To Contact List"));
+    co_await m_parts.book.DeleteContact(senderIndex, DialogOwner::Desktop);
+    m_parts.book.table().setAddress(senderIndex, QStringLiteral("0"));
 }
 
 QCoro::Task<> ContactRequests::OnRequestAccepted(QString handle)
 {
-    co_await m_notices.showSystemMessage(DialogOwner::Desktop, handle,
-                                         QStringLiteral("User Added You To Their Contact List"));
+    co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop, handle,
+                                               QStringLiteral("User Added You To Their Contact List"));
 }
 
 } // namespace quibo

@@ -1,24 +1,47 @@
 #pragma once
 
 #include "peer/Origin.h"
+#include "ports/ConsentUi.h"
 
 #include <QCoro/QCoroTask>
 #include <QString>
 
+#include <memory>
+
 namespace quibo {
 
+struct LogonState;
+class ContactBook;
+class DirectoryClient;
 class Dispatcher;
 class Notices;
+class PeerSender;
 
 // What the listener does with requests to add and their answers: "|001" from strangers,
-// "|006" and "|007".
+// "|006" and "|007". Runs in the listener's task: a request window holds the next record back.
 class ContactRequests {
 public:
-    ContactRequests(Notices &notices, Dispatcher &dispatcher);
+    struct Parts {
+        const LogonState &logon;
+        ContactBook &book;
+        DirectoryClient &directory;
+        PeerSender &sender;
+        Notices &notices;
+        ConsentUi &ui;
+    };
+
+    ContactRequests(Parts parts, Dispatcher &dispatcher);
+
+    RequestToAddFields &requestFields() { return m_request; }
+    [[nodiscard]] const QString &requesterAddress() const { return m_requesterAddress; }
 
     // "|001" from a stranger once the contacts are resolved: the request-to-add dialog.
     QCoro::Task<> OnContactRequest(QString handle, QString address);
-    // "|006": the contact refused to add this user.
+    // "&Yes": the requester joins the file and the table, and hears "|007".
+    QCoro::Task<> AcceptRequest();
+    // "&No" or the close box: the requester hears "|006".
+    QCoro::Task<> RefuseRequest();
+    // "|006": the contact refused to add this user and leaves the file.
     QCoro::Task<> OnRequestRefused(int senderIndex, QString handle);
     // "|007": the contact added this user.
     QCoro::Task<> OnRequestAccepted(QString handle);
@@ -26,7 +49,10 @@ public:
 private:
     QCoro::Task<> refused(Origin from);
 
-    Notices &m_notices;
+    Parts m_parts;
+    RequestToAddFields m_request;
+    QString m_requesterAddress; // at most 23 bytes, cut by the dispatcher
+    std::unique_ptr<DialogView> m_requestView;
 };
 
 } // namespace quibo

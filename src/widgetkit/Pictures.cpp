@@ -75,4 +75,15 @@ QIcon icon(int id)
     return icon;
 }
 
+QIcon stripImage(int id, int index, int side, qreal devicePixelRatio)
+{
+    const QSize natural = QSvgRenderer(res::picturePath(id)).defaultSize();
+    const int count = natural.height() > 0 ? std::max(1, natural.width() / natural.height()) : 1;
+    const QPixmap strip = pixmap(id, QSize(side * count, side), devicePixelRatio);
+    const int deviceSide = qRound(side * devicePixelRatio);
+    QPixmap image = strip.copy(deviceSide * std::min(index, count - 1), 0, deviceSide, deviceSide);
+    image.setDevicePixelRatio(devicePixelRatio);
+    return QIcon(image);
+}
+
 } // namespace quibo::pictures

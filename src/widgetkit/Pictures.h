@@ -17,4 +17,8 @@ QPixmap fromSvgFile(const QString &path, const QString &label, QSize logicalSize
 // Picture `id` as a window icon.
 QIcon icon(int id);
 
+// Image `index` of picture `id` cut into squares of `side` pixels (picture 137: 0 online,
+// 1 offline). An index past the end gives the last image.
+QIcon stripImage(int id, int index, int side, qreal devicePixelRatio);
+
 } // namespace quibo::pictures

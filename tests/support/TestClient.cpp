@@ -22,6 +22,7 @@ Ports TestClient::ports()
     p.registration = &registration;
     p.broadcast = &broadcast;
     p.windowCloser = &windowCloser;
+    p.consent = &consent;
     return p;
 }
 

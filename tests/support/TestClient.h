@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakePlatform.h"
+#include "ScriptedConsent.h"
 #include "QtPrinters.h"
 #include "ScriptedDirectory.h"
 #include "ScriptedMessages.h"
@@ -33,6 +34,7 @@ struct TestClient {
     ScriptedRegistration registration;
     ScriptedBroadcast broadcast{ui.log};
     FakeWindowCloser windowCloser;
+    ScriptedConsent consent;
     std::unique_ptr<Client> client;
 };
 

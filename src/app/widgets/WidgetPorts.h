@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/widgets/WidgetConnectUi.h"
+#include "consent/widgets/WidgetConsentUi.h"
 #include "directory/widgets/WidgetBroadcastUi.h"
 #include "directory/widgets/WidgetRegistrationUi.h"
 #include "mainwindow/widgets/CMainDlg.h"
@@ -23,7 +24,7 @@ class WorkingDirectory;
 class WidgetPorts {
 public:
     // Fills the ports of the user interface: connect, main window, notices, messages,
-    // registration and broadcast.
+    // registration, broadcast and consent.
     void fill(Ports &ports);
     CMainDlg &mainDialog() { return *mainWindow.widget(); }
 
@@ -33,6 +34,7 @@ public:
     WidgetConnectUi connect;
     WidgetRegistrationUi registration{mainWindow.widget()};
     WidgetBroadcastUi broadcast;
+    WidgetConsentUi consent{mainWindow.widget()};
 };
 
 // The desktop around the windows: sound, shell, the end of the process, and the local web

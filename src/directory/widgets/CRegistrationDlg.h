@@ -1,7 +1,7 @@
 #pragma once
 
-#include "directory/widgets/FormDialog.h"
 #include "ports/RegistrationUi.h"
+#include "widgetkit/FormDialog.h"
 
 #include <QList>
 

@@ -13,7 +13,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QSvgRenderer>
 #include <QTimer>
 
 namespace quibo {
@@ -21,18 +20,6 @@ namespace quibo {
 namespace {
 const QColor ItemTextColour(0, 0, 213);
 constexpr int ImageSide = 16;
-
-// Image `index` of a strip of square images (picture 137: 0 online, 1 offline).
-QIcon stripImage(int pictureId, int index, qreal dpr)
-{
-    const QSize natural = QSvgRenderer(res::picturePath(pictureId)).defaultSize();
-    const int count = natural.height() > 0 ? std::max(1, natural.width() / natural.height()) : 1;
-    const QPixmap strip = pictures::pixmap(pictureId, QSize(ImageSide * count, ImageSide), dpr);
-    const int side = qRound(ImageSide * dpr);
-    QPixmap image = strip.copy(side * std::min(index, count - 1), 0, side, side);
-    image.setDevicePixelRatio(dpr);
-    return QIcon(image);
-}
 
 QAction *commandAction(QWidget &owner, const QString &text, int id, CMainDlg &window)
 {
@@ -123,7 +110,7 @@ void CMainDlg::insertContact(int position, const QString &displayHandle)
 {
     QTreeWidget *list = m_ui->contactList;
     auto *item = new QTreeWidgetItem(QStringList{displayHandle});
-    item->setIcon(0, stripImage(res::OnlineOfflineImages, 0, devicePixelRatioF()));
+    item->setIcon(0, pictures::stripImage(res::OnlineOfflineImages, 0, ImageSide, devicePixelRatioF()));
     item->setForeground(0, ItemTextColour);
     item->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
     list->insertTopLevelItem(std::clamp(position, 0, list->topLevelItemCount()), item);

@@ -1,4 +1,4 @@
-#include "directory/widgets/FormDialog.h"
+#include "widgetkit/FormDialog.h"
 
 namespace quibo {
 

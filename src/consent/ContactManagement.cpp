@@ -1,0 +1,82 @@
+#include "consent/ContactManagement.h"
+
+#include "consent/ContactLookup.h"
+#include "contacts/ContactBook.h"
+#include "mainwindow/CommandHandlers.h"
+#include "notices/Notices.h"
+
+namespace quibo {
+
+ContactManagement::ContactManagement(ContactBook &book, DirectoryClient &directory, Notices &notices,
+                                     ConsentUi &ui, CommandHandlers &commands)
+    : m_book(book), m_directory(directory), m_notices(notices), m_ui(ui)
+{
+    commands.add(Command::ManageContacts, [this] { return OpenManageContacts(); });
+}
+
+QCoro::Task<> ContactManagement::OpenManageContacts()
+{
+    m_manage.items.clear();
+    for (const ContactRecord &record : m_book.table().records())
+        m_manage.items.append({record.displayHandle, record.online});
+    m_manageView = m_ui.openManageContacts(m_manage);
+    for (;;) {
+        const int action = co_await nextAction(*m_manageView);
+        if (action == ConsentUi::DeleteButton) {
+            if (m_manage.selection != -1)
+                co_await m_book.DeleteContact(m_manage.selection, DialogOwner::MainWindow);
+        } else if (action == ConsentUi::AddButton) {
+            co_await runAddDialog();
+            m_add.m_contactName.clear();
+        } else if (action == ConsentUi::ExitButton) {
+            m_manageView->close();
+        } else if (action == DialogView::Closed) {
+            break;
+        }
+    }
+    m_manageView.reset();
+}
+
+QCoro::Task<> ContactManagement::runAddDialog()
+{
+    m_addView = m_ui.openAddContact(m_add);
+    for (;;) {
+        const int action = co_await nextAction(*m_addView);
+        if (action == ConsentUi::OkButton) {
+            m_addView->setButtonsEnabled(false);
+            co_await AddContact(m_add.m_contactName);
+            m_addView->close();
+        } else if (action == ConsentUi::CancelButton) {
+            m_addView->close();
+        } else if (action == DialogView::Closed) {
+            break;
+        }
+    }
+    m_addView.reset();
+}
+
+QCoro::Task<> ContactManagement::AddContact(QString name)
+{
+    const std::optional<QByteArray> reply =
+        co_await contact_lookup::fetch(m_directory, m_notices, name, DialogOwner::MainWindow);
+    if (!reply)
+        co_return;
+    if (contact_lookup::isUnknownHandle(*reply)) {
+        co_await m_notices.showSystemMessage(DialogOwner::MainWindow, QStringLiteral("Invalid Contact Name"),
+                                             QString());
+        co_return;
+    }
+    m_book.AppendContactToFile(name);
+    const QString address = contact_lookup::addressLine(*reply);
+    const bool online = contact_lookup::isOnlineAddress(address);
+    const std::optional<int> index =
+        m_book.table().AddContactRecord(name, online ? address : QStringLiteral("0"), online);
+    if (!index)
+        co_return;
+    // Positions in the window's list are table indexes.
+    m_manage.items.insert(std::min<qsizetype>(*index, m_manage.items.size()), {name, online});
+    if (m_manageView)
+        m_manageView->refresh();
+}
+
+} // namespace quibo

@@ -1,0 +1,111 @@
+#include "consent/widgets/CAddContactDlg.h"
+#include "consent/widgets/CManageContactsDlg.h"
+#include "consent/widgets/CRequestToAddDlg.h"
+#include "consent/widgets/WidgetConsentUi.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+
+namespace {
+
+template <typename T> T *openWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            return t;
+    for (QWidget *w : QApplication::allWidgets())
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            return t;
+    return nullptr;
+}
+
+QStringList buttonTexts(QWidget *dialog)
+{
+    QStringList texts;
+    for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+        if (button->window() == dialog && button->isVisibleTo(dialog))
+            texts.append(button->text());
+    return texts;
+}
+
+void clickItem(QTreeWidget *list, int row)
+{
+    const QRect rect = list->visualItemRect(list->topLevelItem(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+TEST(ConsentDialogs, CaptionsTextsAndButtons)
+{
+    WidgetConsentUi ui;
+    ManageContactsFields manage;
+    AddContactFields add;
+    RequestToAddFields request{QStringLiteral("alice")};
+    const auto manageView = ui.openManageContacts(manage);
+    const auto addView = ui.openAddContact(add);
+    const auto requestView = ui.openRequestToAdd(request);
+
+    auto *manageDlg = openWindow<CManageContactsDlg>();
+    auto *addDlg = openWindow<CAddContactDlg>();
+    auto *requestDlg = openWindow<CRequestToAddDlg>();
+    ASSERT_TRUE(manageDlg && addDlg && requestDlg);
+    EXPECT_EQ(manageDlg->windowTitle(), QStringLiteral("Quibo32 Manage Contact List"));
+    EXPECT_EQ(manageDlg->list()->headerItem()->text(0), QStringLiteral("Contacts"));
+    EXPECT_EQ(buttonTexts(manageDlg),
+              (QStringList{QStringLiteral("&Add Contact"), QStringLiteral("&Delete Contact"),
+                           QStringLiteral("&Exit")}));
+    EXPECT_EQ(addDlg->windowTitle(), QStringLiteral("Quibo32 - Add Contact"));
+    EXPECT_EQ(buttonTexts(addDlg), (QStringList{QStringLiteral("&OK"), QStringLiteral("&Cancel")}));
+    EXPECT_EQ(requestDlg->windowTitle(), QStringLiteral("Quibo32 - Request To Add"));
+    EXPECT_EQ(requestDlg->lines(), (QStringList{QStringLiteral("Request From"), QStringLiteral("alice"),
+                                                QStringLiteral("Do You Want To Add This"),
+                                                QStringLiteral("Person To Your Contact List?")}));
+    EXPECT_EQ(buttonTexts(requestDlg), (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
+}
+
+TEST(ConsentDialogs, TheSelectionSurvivesReopeningAndEnterInTheListCloses)
+{
+    WidgetConsentUi ui;
+    ManageContactsFields fields{{{QStringLiteral("LoopBack"), true}, {QStringLiteral("bob"), false}}, -1};
+    auto view = ui.openManageContacts(fields);
+    auto *dialog = openWindow<CManageContactsDlg>();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(dialog->list()->topLevelItemCount(), 2);
+    clickItem(dialog->list(), 1);
+    EXPECT_EQ(fields.selection, 1);
+    view.reset();
+
+    view = ui.openManageContacts(fields);
+    dialog = openWindow<CManageContactsDlg>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->list()->currentItem(), dialog->list()->topLevelItem(1));
+    QSignalSpy actions(view.get(), &DialogView::action);
+    dialog->list()->setFocus();
+    QTest::keyClick(dialog->list(), Qt::Key_Return);
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions.at(0).at(0).toInt(), DialogView::Closed);
+}
+
+TEST(ConsentDialogs, AddContactTakesTenBytesAndEnterDoesNothing)
+{
+    WidgetConsentUi ui;
+    AddContactFields fields;
+    const auto view = ui.openAddContact(fields);
+    auto *dialog = openWindow<CAddContactDlg>();
+    ASSERT_NE(dialog, nullptr);
+    QSignalSpy actions(view.get(), &DialogView::action);
+    QTest::keyClicks(dialog->nameEdit(), QStringLiteral("bobbybobbybob"));
+    EXPECT_EQ(fields.m_contactName, QStringLiteral("bobbybobby"));
+    QTest::keyClick(dialog->nameEdit(), Qt::Key_Return);
+    EXPECT_TRUE(actions.isEmpty());
+    EXPECT_TRUE(view->isOpen());
+}
+
+} // namespace
