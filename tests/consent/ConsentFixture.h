@@ -1,6 +1,7 @@
 #pragma once
 
-#include "LogonFixture.h"
+#include "DirectoryServer.h"
+#include "UserClient.h"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +16,19 @@ protected:
     void SetUp() override;
 
     // `handle` logged on from `address`, its contacts.dat holding `contacts`.
-    std::unique_ptr<LogonClient> loggedOn(const QString &handle, const QString &address,
-                                          const QStringList &contacts);
+    std::unique_ptr<UserClient> loggedOn(const QString &handle, const QString &address,
+                                         const QStringList &contacts);
     // A fresh client for the user of `previous` (whose files it takes over), logged on again.
-    std::unique_ptr<LogonClient> loggedOnAgain(std::unique_ptr<LogonClient> previous, const QString &address);
+    std::unique_ptr<UserClient> loggedOnAgain(std::unique_ptr<UserClient> previous, const QString &address);
     // Manage Contacts, "&Add Contact", `name`, "&OK", then "&Exit" once the add is done.
-    static void addContact(LogonClient &client, const QString &name);
+    static void addContact(UserClient &client, const QString &name);
     // The open dialog of `kind` once it has opened.
-    static std::shared_ptr<FormDialogRecord> opened(LogonClient &client, const char *kind);
+    static std::shared_ptr<ConsentDialogRecord> opened(UserClient &client, const char *kind);
     // Presses `button` of the open dialog of `kind` and waits until the dialog has closed.
-    static void pressToClose(LogonClient &client, const char *kind, int button);
+    static void pressToClose(UserClient &client, const char *kind, int button);
 
     DirectoryServer server;
-    quint16 peerPort = freePeerPort();
+    quint16 peerPort = freeLoopbackPort();
 };
 
 } // namespace quibo::test

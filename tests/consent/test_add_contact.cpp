@@ -15,36 +15,36 @@ void ConsentTest::SetUp()
         ASSERT_TRUE(server.registerUser(QString::fromLatin1(handle), QStringLiteral("pw")));
 }
 
-std::unique_ptr<LogonClient> ConsentTest::loggedOn(const QString &handle, const QString &address,
-                                                   const QStringList &contacts)
+std::unique_ptr<UserClient> ConsentTest::loggedOn(const QString &handle, const QString &address,
+                                                  const QStringList &contacts)
 {
-    auto c = std::make_unique<LogonClient>(server.authority(), address, peerPort);
+    auto c = std::make_unique<UserClient>(server.authority(), address, peerPort);
     c->setUpUser(handle, "pw\r\n", contacts);
     c->connectNow();
     EXPECT_TRUE(c->waitUntilReady()) << handle.toStdString();
     return c;
 }
 
-std::unique_ptr<LogonClient> ConsentTest::loggedOnAgain(std::unique_ptr<LogonClient> previous,
-                                                        const QString &address)
+std::unique_ptr<UserClient> ConsentTest::loggedOnAgain(std::unique_ptr<UserClient> previous,
+                                                       const QString &address)
 {
-    auto c = std::make_unique<LogonClient>(server.authority(), address, peerPort);
+    auto c = std::make_unique<UserClient>(server.authority(), address, peerPort);
     for (const char *name : {"settings", "userinfo.dat", "contacts.dat"})
-        c->writeFile(QString::fromLatin1(name), previous->readFile(QString::fromLatin1(name)));
+        c->write(QString::fromLatin1(name), previous->read(QString::fromLatin1(name)));
     previous.reset(); // its listener leaves the address to the new one
     c->connectNow();
     EXPECT_TRUE(c->waitUntilReady());
     return c;
 }
 
-std::shared_ptr<FormDialogRecord> ConsentTest::opened(LogonClient &client, const char *kind)
+std::shared_ptr<ConsentDialogRecord> ConsentTest::opened(UserClient &client, const char *kind)
 {
     const QString name = QString::fromLatin1(kind);
     EXPECT_TRUE(waitFor([&] { return client.consent.open(name) != nullptr; })) << kind;
     return client.consent.open(name);
 }
 
-void ConsentTest::pressToClose(LogonClient &client, const char *kind, int button)
+void ConsentTest::pressToClose(UserClient &client, const char *kind, int button)
 {
     const QString name = QString::fromLatin1(kind);
     if (const auto dialog = client.consent.open(name))
@@ -52,7 +52,7 @@ void ConsentTest::pressToClose(LogonClient &client, const char *kind, int button
     EXPECT_TRUE(waitFor([&] { return client.consent.open(name) == nullptr; })) << kind;
 }
 
-void ConsentTest::addContact(LogonClient &client, const QString &name)
+void ConsentTest::addContact(UserClient &client, const QString &name)
 {
     client.mainWindow.choose(Command::ManageContacts);
     opened(client, "manage-contacts")->press(ConsentUi::AddButton);
@@ -82,7 +82,7 @@ TEST_P(AddContactTest, ChecksTheDirectoryThenWritesFileTableAndLists)
     const AddCase &c = GetParam();
     auto bob = loggedOn(QStringLiteral("bob"), QStringLiteral("127.0.0.3"), {QStringLiteral("carol")});
     auto alice = loggedOn(QStringLiteral("alice"), QStringLiteral("127.0.0.2"), {QStringLiteral("carol")});
-    const QByteArray fileBefore = alice->readFile(contacts_file::FileName);
+    const QByteArray fileBefore = alice->read(contacts_file::FileName);
     if (QByteArray(c.name) == "server down")
         server.stop();
 
@@ -92,11 +92,11 @@ TEST_P(AddContactTest, ChecksTheDirectoryThenWritesFileTableAndLists)
     const ManageContactsFields &list = alice->client->contactManagement().manageFields();
     const ContactTable &table = alice->client->contacts();
     if (!c.added) {
-        EXPECT_EQ(alice->readFile(contacts_file::FileName), fileBefore);
+        EXPECT_EQ(alice->read(contacts_file::FileName), fileBefore);
         EXPECT_EQ(table.contactCount() + list.items.size(), 2);
         return;
     }
-    EXPECT_EQ(contacts_file::parse(alice->readFile(contacts_file::FileName)),
+    EXPECT_EQ(contacts_file::parse(alice->read(contacts_file::FileName)),
               (QStringList{QStringLiteral("carol"), QString::fromLatin1(c.handle)}));
     ASSERT_EQ(table.contactCount(), 2);
     EXPECT_EQ(table.contact(1).online, c.online);
@@ -133,7 +133,7 @@ TEST_F(ConsentTest, DeleteUsesTheSelectionOfAnEarlierOpeningAndTheListKeepsTheCo
     ASSERT_TRUE(waitFor([&] { return !alice->messages().isEmpty(); }));
     EXPECT_EQ(alice->messages(),
               QStringList{QStringLiteral("Contact Deleted!|Change Will Take Effect When You Restart")});
-    EXPECT_EQ(contacts_file::parse(alice->readFile(contacts_file::FileName)),
+    EXPECT_EQ(contacts_file::parse(alice->read(contacts_file::FileName)),
               (QStringList{QStringLiteral("carol"), QStringLiteral("dave")}));
     pressToClose(*alice, "manage-contacts", ConsentUi::ExitButton);
     alice->mainWindow.choose(Command::ManageContacts);

@@ -45,10 +45,10 @@ TEST_P(HandshakeTest, TheAnswerReachesTheAsker)
     EXPECT_TRUE(bob->messages().isEmpty());
 
     const ContactTable &bobTable = bob->client->contacts();
-    const QStringList aliceFile = contacts_file::parse(alice->readFile(contacts_file::FileName));
+    const QStringList aliceFile = contacts_file::parse(alice->read(contacts_file::FileName));
     ASSERT_EQ(alice->client->contacts().contactCount(), 2) << "the table keeps bob until restart";
     if (c.answer == Answer::Yes) {
-        EXPECT_EQ(contacts_file::parse(bob->readFile(contacts_file::FileName)),
+        EXPECT_EQ(contacts_file::parse(bob->read(contacts_file::FileName)),
                   (QStringList{QStringLiteral("carol"), QStringLiteral("alice")}));
         ASSERT_EQ(bobTable.contactCount(), 2);
         EXPECT_EQ(bobTable.contact(1).address, QStringLiteral("127.0.0.2"));
@@ -89,7 +89,7 @@ TEST_F(ConsentTest, ARefusalInTheOwnNameDeletesNothing)
     }
     ASSERT_TRUE(waitFor([&] { return !alice->messages().isEmpty(); }));
     EXPECT_EQ(alice->messages(), QStringList{QStringLiteral("alice|User Added You To Their Contact List")});
-    EXPECT_EQ(contacts_file::parse(alice->readFile(contacts_file::FileName)).size(), 2);
+    EXPECT_EQ(contacts_file::parse(alice->read(contacts_file::FileName)).size(), 2);
 }
 
 } // namespace

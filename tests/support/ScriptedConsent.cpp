@@ -4,11 +4,11 @@ namespace quibo::test {
 
 std::unique_ptr<DialogView> ScriptedConsent::record(const QString &kind, const QString &logLine)
 {
-    auto entry = std::make_shared<FormDialogRecord>();
+    auto entry = std::make_shared<ConsentDialogRecord>();
     entry->kind = kind;
     log.append(logLine);
     dialogs.append(entry);
-    return std::make_unique<ScriptedFormView>(std::move(entry));
+    return std::make_unique<ScriptedDialogView>(std::move(entry));
 }
 
 std::unique_ptr<DialogView> ScriptedConsent::openManageContacts(ManageContactsFields &)
@@ -26,7 +26,7 @@ std::unique_ptr<DialogView> ScriptedConsent::openRequestToAdd(RequestToAddFields
     return record(QStringLiteral("request-to-add"), QStringLiteral("request-to-add ") + fields.m_from);
 }
 
-std::shared_ptr<FormDialogRecord> ScriptedConsent::open(const QString &kind) const
+std::shared_ptr<ConsentDialogRecord> ScriptedConsent::open(const QString &kind) const
 {
     for (auto it = dialogs.crbegin(); it != dialogs.crend(); ++it)
         if ((*it)->kind == kind && (*it)->open)

@@ -1,10 +1,16 @@
 #pragma once
 
-#include "ScriptedRegistration.h"
+#include "ScriptedMessages.h"
 
 #include "ports/ConsentUi.h"
 
 namespace quibo::test {
+
+// A consent dialog as the scripted user saw it: "manage-contacts", "add-contact" or
+// "request-to-add".
+struct ConsentDialogRecord : HeldDialog {
+    QString kind;
+};
 
 // The user's eyes and hands for the Manage Contacts, Add Contact and Request To Add dialogs.
 // Dialogs stay open until the test presses their buttons.
@@ -17,9 +23,9 @@ public:
 
     // "manage-contacts", "add-contact", "request-to-add <from>".
     QStringList log;
-    QList<std::shared_ptr<FormDialogRecord>> dialogs;
+    QList<std::shared_ptr<ConsentDialogRecord>> dialogs;
     // The last open dialog of a kind, if any.
-    [[nodiscard]] std::shared_ptr<FormDialogRecord> open(const QString &kind) const;
+    [[nodiscard]] std::shared_ptr<ConsentDialogRecord> open(const QString &kind) const;
 
 private:
     std::unique_ptr<DialogView> record(const QString &kind, const QString &logLine);
