@@ -12,6 +12,7 @@ class ProcessControl;
 class RegistrationUi;
 class BroadcastUi;
 class WindowCloser;
+class TransferUi;
 
 // Everything through which the client reaches the user and the desktop; every port is
 // needed. The real program plugs in widgets and the desktop (app/widgets/WidgetPorts); tests
@@ -27,6 +28,7 @@ struct Ports {
     MessageUi *messages = nullptr;
     BroadcastUi *broadcast = nullptr;
     WindowCloser *windowCloser = nullptr;
+    TransferUi *transfer = nullptr;
 };
 
 } // namespace quibo

@@ -5,6 +5,7 @@
 #include "ScriptedDirectory.h"
 #include "ScriptedMessages.h"
 #include "ScriptedRegistration.h"
+#include "ScriptedTransfer.h"
 #include "ScriptedUi.h"
 
 #include "app/Client.h"
@@ -33,6 +34,7 @@ struct TestClient {
     ScriptedRegistration registration;
     ScriptedBroadcast broadcast{ui.log};
     FakeWindowCloser windowCloser;
+    ScriptedTransfer transfer;
     std::unique_ptr<Client> client;
 };
 
