@@ -13,6 +13,7 @@ void WidgetPorts::fill(Ports &ports)
     ports.messages = &messages;
     ports.registration = &registration;
     ports.broadcast = &broadcast;
+    ports.transfer = &transfer;
 }
 
 DesktopPorts::DesktopPorts(const WorkingDirectory &workDir, const Config &config)

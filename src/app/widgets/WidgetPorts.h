@@ -12,6 +12,7 @@
 #include "platform/widgets/QtProcessControl.h"
 #include "platform/widgets/QtSoundPlayer.h"
 #include "ports/Ports.h"
+#include "transfer/widgets/WidgetTransferUi.h"
 
 namespace quibo {
 
@@ -23,7 +24,7 @@ class WorkingDirectory;
 class WidgetPorts {
 public:
     // Fills the ports of the user interface: connect, main window, notices, messages,
-    // registration and broadcast.
+    // registration, broadcast and file transfer.
     void fill(Ports &ports);
     CMainDlg &mainDialog() { return *mainWindow.widget(); }
 
@@ -33,6 +34,7 @@ public:
     WidgetConnectUi connect;
     WidgetRegistrationUi registration{mainWindow.widget()};
     WidgetBroadcastUi broadcast;
+    WidgetTransferUi transfer{mainWindow.widget()};
 };
 
 // The desktop around the windows: sound, shell, the end of the process, and the local web
