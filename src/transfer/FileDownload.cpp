@@ -96,8 +96,8 @@ QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 ex
             diskFull = true;
             break;
         }
-        if (reply->isFinished())
-            break;
+        if (reply->isFinished() || (expectedSize >= 0 && received > expectedSize))
+            break; // more than offered is never the file: the disk is not filled with it
         if (progress && sinceProgress.elapsed() >= m_timings.progressInterval.count()) {
             progress(received);
             sinceProgress.restart();
@@ -117,7 +117,7 @@ QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 ex
     DownloadOutcome outcome = DownloadOutcome::Complete;
     if (diskFull || !transfer->file.flush())
         outcome = DownloadOutcome::CannotCreate;
-    else if (status.isValid() && status.toInt() != 200)
+    else if ((status.isValid() && status.toInt() != 200) || (expectedSize >= 0 && received > expectedSize))
         outcome = DownloadOutcome::BadReply;
     else if (!finished || !status.isValid() || error != QNetworkReply::NoError)
         outcome = DownloadOutcome::Lost;

@@ -186,6 +186,26 @@ TEST_F(Transfer, AHostileNameIsSavedInsideTheChosenFolderOnly)
     EXPECT_TRUE(QDir(inner).isEmpty()) << "the reply was not the offered file: nothing is kept";
 }
 
+TEST_F(Transfer, AnErrorPageOrAWrongLengthIsAFailedTransfer)
+{
+    QFile served(alice.dir.filePath(QStringLiteral("html/tmp/real.txt")));
+    ASSERT_TRUE(served.open(QIODevice::WriteOnly));
+    served.write("12345");
+    served.close();
+    for (const char16_t *offer : {u"|6003<real.txt", u"|60099<real.txt", u"|6005<missing.txt"}) {
+        alice.ui.log.clear();
+        bob.transfer.receiveAnswers = {true};
+        bob.transfer.saveAnswers = {true};
+        ASSERT_TRUE(finish(
+            alice.client->peerSender().SendPeerRecord(QString::fromUtf16(offer), DialogOwner::MainWindow)));
+        ASSERT_TRUE(aliceSaw(QStringLiteral("bob Does Not Want The File|File Transfer Cancelled")));
+        EXPECT_TRUE(waitFor([&] {
+            return bob.ui.log.constLast().endsWith(u" Was Not Received Whole|File Transfer Cancelled");
+        }));
+        EXPECT_TRUE(QDir(inbox.path()).isEmpty()) << QString::fromUtf16(offer).toStdString();
+    }
+}
+
 TEST(FileNames, OfferedNamesBecomePlainFileNames)
 {
     const struct {
