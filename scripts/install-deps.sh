@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   postgresql
   sox libsox-fmt-all espeak-ng librsvg2-bin imagemagick
+  curl
   xvfb xauth
   lintian systemd libcap2-bin
 )

@@ -27,9 +27,8 @@ inline constexpr int BroadcastLines = 5;
 inline constexpr qsizetype BroadcastLineBytes = 80;
 
 // Fixed fields of the client alone: a contact's address, the address a stranger's request
-// names, and the size digits of a file offer.
+// names.
 inline constexpr qsizetype AddressFieldBytes = 19;
 inline constexpr qsizetype RequesterAddressBytes = 23;
-inline constexpr qsizetype SizeTextBytes = 9;
 
 } // namespace quibo::limits

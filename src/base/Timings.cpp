@@ -8,9 +8,10 @@ Timings Timings::scaledDown(int factor) const
 {
     const auto scale = [factor](ms d) { return std::max(ms{1}, d / std::max(1, factor)); };
     Timings t = *this;
-    for (ms *d : {&t.connectFocusDelay, &t.winkTick, &t.kissTick, &t.possessedTick, &t.possessedFreeze,
-                  &t.sendingTick, &t.peerReadWindow, &t.peerConnectTimeout, &t.listenRetry,
-                  &t.channelListenRetry, &t.receiveStartDelay, &t.httpTimeout})
+    for (ms *d :
+         {&t.connectFocusDelay, &t.winkTick, &t.kissTick, &t.possessedTick, &t.possessedFreeze,
+          &t.sendingTick, &t.peerReadWindow, &t.peerConnectTimeout, &t.listenRetry, &t.channelListenRetry,
+          &t.receiveStartDelay, &t.httpTimeout, &t.downloadStall, &t.progressInterval})
         *d = scale(*d);
     return t;
 }

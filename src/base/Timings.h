@@ -21,6 +21,8 @@ struct Timings {
     ms channelListenRetry{5000};
     ms receiveStartDelay{2000};
     ms httpTimeout{15000};
+    ms downloadStall{30000};  // longest silence of a file download before it counts as lost
+    ms progressInterval{100}; // how often a download's progress window is updated
 
     // Every duration divided by `factor` (at least 1 ms), for tests.
     [[nodiscard]] Timings scaledDown(int factor) const;

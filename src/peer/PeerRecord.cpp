@@ -137,7 +137,7 @@ std::optional<FileOfferText> parseFileOffer(const QString &body)
     const qsizetype lt = rest.indexOf(SubFieldSeparator);
     if (lt < 0)
         return std::nullopt;
-    return FileOfferText{utf8::cut(rest.left(lt), limits::SizeTextBytes), rest.mid(lt + 1)};
+    return FileOfferText{rest.left(lt), rest.mid(lt + 1)};
 }
 
 } // namespace quibo::peer

@@ -104,7 +104,7 @@ PeerText parseRecord(const QByteArray &received);
 
 // The payload of "|600": size digits, "<", file name.
 struct FileOfferText {
-    QString sizeText; // at most limits::SizeTextBytes
+    QString sizeText; // whole: sizes of ten digits and more are read as 64-bit
     QString fileName;
 };
 // Nothing when the body is no "|600" or has no "<" after the code.

@@ -13,6 +13,7 @@ class RegistrationUi;
 class BroadcastUi;
 class WindowCloser;
 class ConsentUi;
+class TransferUi;
 
 // Everything through which the client reaches the user and the desktop; every port is
 // needed. The real program plugs in widgets and the desktop (app/widgets/WidgetPorts); tests
@@ -29,6 +30,7 @@ struct Ports {
     BroadcastUi *broadcast = nullptr;
     WindowCloser *windowCloser = nullptr;
     ConsentUi *consent = nullptr;
+    TransferUi *transfer = nullptr;
 };
 
 } // namespace quibo

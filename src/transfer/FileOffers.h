@@ -1,28 +1,47 @@
 #pragma once
 
+#include <QCoro/QCoroTask>
+#include <QObject>
 #include <QStringList>
 
 namespace quibo {
 
+class CommandHandlers;
 class Dispatcher;
 class Logoff;
 class Notices;
+class PeerSender;
+class TransferUi;
 class WorkingDirectory;
 
-// The sender's side of file transfer: the files offered during the run, deleted at logoff,
-// and the answers to the offers ("|601", "|602", "|603").
-class FileOffers {
+// The sender's side of file transfer: "Send File" (the copy into "html/tmp", then the offer
+// "|600"), the files offered during the run, deleted at logoff, and the answers to the offers
+// ("|601", "|602", "|603").
+class FileOffers : public QObject {
+    Q_OBJECT
 public:
-    FileOffers(const WorkingDirectory &dir, Notices &notices, Dispatcher &dispatcher, Logoff &logoff);
+    struct Parts {
+        const WorkingDirectory &dir;
+        Notices &notices;
+        PeerSender &sender;
+        TransferUi &ui;
+    };
+    FileOffers(Parts parts, Dispatcher &dispatcher, Logoff &logoff, CommandHandlers &commands,
+               QObject *parent = nullptr);
 
-    // SentFileList: names of the files offered during this run, inside "html/tmp".
+    QCoro::Task<> SendFile();
+
+    // SentFileList: names of the files offered during this run, inside "html/tmp", in the
+    // order sent; as many as were sent.
     QStringList sentFiles;
 
 private:
+    // Puts the file at `path` into "html/tmp" under `name`: a hard link where the file system
+    // allows, else a copy. The copy goes in steps, so the program stays responsive.
+    QCoro::Task<bool> publish(QString path, QString name);
     void deleteOfferedFiles();
 
-    const WorkingDirectory &m_dir;
-    Notices &m_notices;
+    Parts m_parts;
 };
 
 } // namespace quibo

@@ -1,20 +1,38 @@
 #include "transfer/FileReception.h"
 
+#include "base/Await.h"
+#include "base/Config.h"
 #include "base/LogonState.h"
+#include "base/Tasks.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
+#include "transfer/FileDownload.h"
 
 namespace quibo {
 
 using peer::Code;
 
-FileReception::FileReception(const LogonState &logon, PeerSender &sender, Notices &notices,
-                             Dispatcher &dispatcher)
-    : m_logon(logon), m_sender(sender), m_notices(notices)
+FileReception::FileReception(Parts parts, Dispatcher &dispatcher, QObject *parent)
+    : QObject(parent), m_parts(parts), m_download(new FileDownload(parts.timings, this))
 {
     dispatcher.on(Code::FileOffer,
                   [this](Origin from, QString body) { return offered(std::move(from), std::move(body)); });
+}
+
+FileReception::~FileReception() = default;
+
+QString FileReception::cleanFileName(const QString &offered)
+{
+    QString name = offered;
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    name = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    name.removeIf(
+        [](QChar c) { return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format; });
+    name = name.trimmed();
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return QStringLiteral("received file");
+    return name;
 }
 
 QCoro::Task<> FileReception::offered(Origin from, QString body)
@@ -26,19 +44,83 @@ QCoro::Task<> FileReception::offered(Origin from, QString body)
         // Busy: answered, and nothing more. The name is named first: g++ 12 destroys a
         // temporary of ?: inside co_await twice.
         const QString name = from.own ? peer::payloadAfter(body, Code::FileOffer) : offer->fileName;
-        co_await m_sender.SendShortRecord(m_logon.ownHandle, from.address, name,
-                                          peer::codeEntry(Code::FileBusy).text);
+        co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, name,
+                                                peer::codeEntry(Code::FileBusy).text);
         co_return;
     }
-    m_notices.playNotificationSound();
-    co_await OnFileOffer(FileOffer{std::move(from), offer->sizeText, offer->fileName});
+    m_parts.notices.playNotificationSound();
+    // Named, not a temporary inside co_await (see above).
+    FileOffer named{std::move(from), offer->sizeText, offer->fileName};
+    co_await OnFileOffer(std::move(named));
 }
 
 QCoro::Task<> FileReception::OnFileOffer(FileOffer offer)
 {
-    // The receive-file dialog comes with receiving files.
-    Q_UNUSED(offer);
-    co_return;
+    m_offer = std::move(offer);
+    const QString size = m_offer.sizeText + QStringLiteral(" Bytes");
+    const bool yes = co_await m_parts.ui.askReceiveFile(m_offer.from.name, m_offer.fileName, size);
+    if (!yes) {
+        co_await answer(peer::codeEntry(Code::FileDeclined).text);
+        co_return;
+    }
+    receiving = true;
+    startTask(this, "receive file", [this] { return ReceiveFile(); });
+}
+
+QCoro::Task<> FileReception::answer(QString code)
+{
+    co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_offer.from.address, m_offer.fileName,
+                                            std::move(code));
+}
+
+QCoro::Task<> FileReception::ReceiveFile()
+{
+    const std::optional<QString> path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
+    if (!path) {
+        receiving = false;
+        co_await answer(peer::codeEntry(Code::FileDeclined).text);
+        co_return;
+    }
+    m_progress = m_parts.ui.openReceivingFile();
+    co_await sleepFor(this, m_parts.timings.receiveStartDelay);
+    m_progress->setFile(m_offer.fileName, m_offer.sizeText);
+
+    bool sized = false;
+    const qint64 size = m_offer.sizeText.toLongLong(&sized);
+    const qint64 expected = sized && size >= 0 ? size : -1; // an unreadable size checks nothing
+    const QUrl url =
+        FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
+    ReceivingView *view = m_progress.get();
+    const DownloadOutcome outcome =
+        co_await m_download->run(url, *path, expected, [view, expected](qint64 got) {
+            view->setProgress(got, expected < 0 ? got : expected);
+        });
+
+    m_parts.notices.playNotificationSound();
+    m_progress->finish();
+    receiving = false;
+    switch (outcome) {
+    case DownloadOutcome::Complete:
+        co_await answer(peer::codeEntry(Code::FileReceived).text);
+        break;
+    case DownloadOutcome::Lost:
+        // The sender is most likely gone: no answer is sent.
+        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
+                                                   QStringLiteral("Lost Connection - Code 1051"),
+                                                   QStringLiteral("Sender May Have Logged Off"));
+        break;
+    case DownloadOutcome::BadReply:
+    case DownloadOutcome::CannotCreate: {
+        // Nothing usable arrived: the sender hears a cancelled transfer, never "|602".
+        const QString line1 = outcome == DownloadOutcome::BadReply
+                                  ? m_offer.fileName + QStringLiteral(" Was Not Received Whole")
+                                  : QStringLiteral("Cannot Write ") + *path;
+        co_await answer(peer::codeEntry(Code::FileDeclined).text);
+        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop, line1,
+                                                   QStringLiteral("File Transfer Cancelled"));
+        break;
+    }
+    }
 }
 
 } // namespace quibo

@@ -139,7 +139,7 @@ TEST(RecordParsing, FileOfferNeedsALessThanAfterTheCode)
     const Case cases[] = {
         {u"|6001234<song.mp3", true, u"1234", u"song.mp3"},
         {u"|600<empty size", true, u"", u"empty size"},
-        {u"|6001234567890123<big.iso", true, u"123456789", u"big.iso"},
+        {u"|6001234567890123<big.iso", true, u"1234567890123", u"big.iso"},
         {u"|600a<b<c", true, u"a", u"b<c"},
         {u"|6001234", false, u"", u""},
         {u"|601x<y", false, u"", u""},

@@ -12,8 +12,10 @@ Timings peerTimings()
     return t;
 }
 
-PeerNetwork::PeerNetwork() : m_port(freeLoopbackPort())
+PeerNetwork::PeerNetwork() : m_port(freeLoopbackPort()), m_webPort(freeLoopbackPort())
 {
+    while (m_webPort == m_port)
+        m_webPort = freeLoopbackPort();
 }
 
 TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings)
@@ -21,6 +23,7 @@ TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timi
     Config config;
     config.listenAddress = QHostAddress(address);
     config.peerPort = m_port;
+    config.webPort = m_webPort;
     auto client = std::make_unique<TestClient>(config, timings);
     LogonState &logon = client->client->logon();
     logon.ownHandle = handle;

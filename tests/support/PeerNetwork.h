@@ -28,6 +28,8 @@ public:
 
     QString addressOf(const QString &handle) const;
     [[nodiscard]] quint16 port() const { return m_port; }
+    // The port every client's local web server uses, on the client's own address.
+    [[nodiscard]] quint16 webPort() const { return m_webPort; }
 
 private:
     struct Member {
@@ -36,6 +38,7 @@ private:
         std::unique_ptr<TestClient> client;
     };
     quint16 m_port;
+    quint16 m_webPort;
     std::vector<Member> m_members;
 };
 

@@ -6,7 +6,8 @@ namespace quibo::test {
 
 TestClient::TestClient(Config config, Timings timings)
 {
-    client = std::make_unique<Client>(std::move(config), timings, WorkingDirectory(QDir(dir.path())), ports());
+    client =
+        std::make_unique<Client>(std::move(config), timings, WorkingDirectory(QDir(dir.path())), ports());
 }
 
 Ports TestClient::ports()
@@ -23,6 +24,7 @@ Ports TestClient::ports()
     p.broadcast = &broadcast;
     p.windowCloser = &windowCloser;
     p.consent = &consent;
+    p.transfer = &transfer;
     return p;
 }
 

@@ -6,6 +6,7 @@
 #include "ScriptedDirectory.h"
 #include "ScriptedMessages.h"
 #include "ScriptedRegistration.h"
+#include "ScriptedTransfer.h"
 #include "ScriptedUi.h"
 
 #include "app/Client.h"
@@ -35,6 +36,7 @@ struct TestClient {
     ScriptedBroadcast broadcast{ui.log};
     FakeWindowCloser windowCloser;
     ScriptedConsent consent;
+    ScriptedTransfer transfer;
     std::unique_ptr<Client> client;
 };
 

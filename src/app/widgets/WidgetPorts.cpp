@@ -14,6 +14,7 @@ void WidgetPorts::fill(Ports &ports)
     ports.registration = &registration;
     ports.broadcast = &broadcast;
     ports.consent = &consent;
+    ports.transfer = &transfer;
 }
 
 DesktopPorts::DesktopPorts(const WorkingDirectory &workDir, const Config &config)

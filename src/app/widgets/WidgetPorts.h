@@ -13,6 +13,7 @@
 #include "platform/widgets/QtProcessControl.h"
 #include "platform/widgets/QtSoundPlayer.h"
 #include "ports/Ports.h"
+#include "transfer/widgets/WidgetTransferUi.h"
 
 namespace quibo {
 
@@ -24,7 +25,7 @@ class WorkingDirectory;
 class WidgetPorts {
 public:
     // Fills the ports of the user interface: connect, main window, notices, messages,
-    // registration, broadcast and consent.
+    // registration, broadcast, consent and file transfer.
     void fill(Ports &ports);
     CMainDlg &mainDialog() { return *mainWindow.widget(); }
 
@@ -35,6 +36,7 @@ public:
     WidgetRegistrationUi registration{mainWindow.widget()};
     WidgetBroadcastUi broadcast;
     WidgetConsentUi consent{mainWindow.widget()};
+    WidgetTransferUi transfer{mainWindow.widget()};
 };
 
 // The desktop around the windows: sound, shell, the end of the process, and the local web

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "base/Timings.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+#include <QUrl>
+
+#include <functional>
+
+class QNetworkAccessManager;
+
+namespace quibo {
+
+class Wakeup;
+
+enum class DownloadOutcome {
+    Complete,
+    CannotCreate, // the local file could not be created or written
+    Lost,         // no answer, cut off, or silent for Timings::downloadStall
+    BadReply,     // an answer other than 200, or a length other than the offered size
+};
+
+// One HTTP GET streamed into a local file as it arrives, so memory does not grow with the
+// file. Whatever does not end Complete leaves no file behind.
+class FileDownload : public QObject {
+    Q_OBJECT
+public:
+    // Called with the bytes received so far, at most once per Timings::progressInterval and
+    // once at the end.
+    using Progress = std::function<void(qint64 received)>;
+
+    FileDownload(const Timings &timings, QObject *parent = nullptr);
+    ~FileDownload() override;
+
+    // `expectedSize` < 0: any length is accepted.
+    QCoro::Task<DownloadOutcome> run(QUrl url, QString path, qint64 expectedSize, Progress progress);
+
+    // "http://<address>:<port>/tmp/<name>" with the name percent-encoded.
+    static QUrl offeredFileUrl(const QString &address, quint16 port, const QString &name);
+
+private:
+    const Timings &m_timings;
+    QNetworkAccessManager *m_network;
+};
+
+} // namespace quibo

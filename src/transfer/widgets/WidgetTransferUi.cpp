@@ -1,0 +1,108 @@
+#include "transfer/widgets/WidgetTransferUi.h"
+
+#include <QFileDialog>
+
+namespace quibo {
+
+WidgetReceivingView::WidgetReceivingView(CReceivingFileDlg &dialog) : m_dialog(&dialog)
+{
+    connect(&dialog, &QDialog::finished, this, &ReceivingView::closed);
+}
+
+void WidgetReceivingView::setFile(QString fileName, QString totalText)
+{
+    if (m_dialog)
+        m_dialog->setFile(fileName, totalText);
+}
+
+void WidgetReceivingView::setProgress(qint64 received, qint64 total)
+{
+    if (m_dialog)
+        m_dialog->setProgress(received, total);
+}
+
+void WidgetReceivingView::finish()
+{
+    if (m_dialog)
+        m_dialog->finish();
+}
+
+WidgetTransferUi::WidgetTransferUi(QWidget *mainWindow)
+    : m_mainWindow(mainWindow), m_send(new CSendFileDlg), m_receive(new CReceiveFileDlg),
+      m_receiving(new CReceivingFileDlg)
+{
+}
+
+WidgetTransferUi::~WidgetTransferUi()
+{
+    // The send dialog may belong to the main window by now; delete whichever still exist.
+    delete m_chooser.data();
+    delete m_send.data();
+    delete m_receive.data();
+    delete m_receiving.data();
+}
+
+QCoro::Task<std::optional<QString>> WidgetTransferUi::chooseFileToSend(DialogOwner owner)
+{
+    auto *dialog = new QFileDialog(nullptr, QStringLiteral("Select File To Send"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    co_return co_await choose(dialog, owner);
+}
+
+QCoro::Task<std::optional<QString>> WidgetTransferUi::chooseSaveFile(QString suggestedName)
+{
+    auto *dialog = new QFileDialog(nullptr, QStringLiteral("Quibo32 - Save File As"));
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setAcceptMode(QFileDialog::AcceptSave); // asks before replacing a file
+    dialog->selectFile(suggestedName);
+    co_return co_await choose(dialog, DialogOwner::Desktop);
+}
+
+QCoro::Task<std::optional<QString>> WidgetTransferUi::choose(QFileDialog *dialog, DialogOwner owner)
+{
+    delete m_chooser.data();
+    m_chooser = dialog;
+    dialog->setNameFilter(QStringLiteral("All Files (*)"));
+    dialog->setOption(QFileDialog::ReadOnly, false);
+    const bool accepted = co_await showUntilClosed(*dialog, owner);
+    std::optional<QString> chosen;
+    if (accepted && m_chooser && !dialog->selectedFiles().isEmpty())
+        chosen = dialog->selectedFiles().constFirst();
+    if (m_chooser)
+        m_chooser->deleteLater();
+    co_return chosen;
+}
+
+QCoro::Task<> WidgetTransferUi::showFileBeingSent(DialogOwner owner, QString notice)
+{
+    if (!m_send)
+        m_send = new CSendFileDlg;
+    m_send->setNotice(notice);
+    co_await showUntilClosed(*m_send, owner);
+}
+
+QCoro::Task<bool> WidgetTransferUi::askReceiveFile(QString from, QString fileName, QString sizeText)
+{
+    m_receive->setTexts(from, fileName, sizeText);
+    co_return co_await showUntilClosed(*m_receive, DialogOwner::Desktop);
+}
+
+std::unique_ptr<ReceivingView> WidgetTransferUi::openReceivingFile()
+{
+    m_receiving->reset();
+    placeDialog(*m_receiving, DialogOwner::Desktop, m_mainWindow);
+    m_receiving->show();
+    return std::make_unique<WidgetReceivingView>(*m_receiving);
+}
+
+QCoro::Task<bool> WidgetTransferUi::showUntilClosed(QDialog &dialog, DialogOwner owner)
+{
+    QPointer<QDialog> shown(&dialog);
+    placeDialog(dialog, owner, m_mainWindow);
+    dialog.open();
+    co_await untilClosed(this, &dialog);
+    co_return shown && shown->result() == QDialog::Accepted;
+}
+
+} // namespace quibo
