@@ -113,7 +113,7 @@ TEST(DirectoryCommandLine, HelpNamesEveryOptionAndThePrivilegedPort)
 
 TEST(DirectoryCommandLine, VersionAnswersWithoutTouchingADatabase)
 {
-    const Finished run = runDirectory({u"--version"_s, u"--database"_s, u"postgresql://host"_s});
+    const auto run = DirectoryServer::run({u"--version"_s, u"--database"_s, u"postgresql://host"_s});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(text(run.output), "quibo-directory " QUIBO_VERSION "\n");
 }
