@@ -26,13 +26,10 @@ TEST(ReplyText, FirstLineKeepsLimitMinusOneBytesAndDropsEitherLineEnd)
         const char *line;
     } cases[] = {
         {"secret\r\nrest", 11, "secret"},
-        {"secret\nrest", 11, "secret"},
         {"secret", 11, "secret"},                // no line end at all
         {"0123456789ABC\r\n", 11, "0123456789"}, // 10 bytes of content
         {"0123456789\r\n", 11, "0123456789"},    // exactly full: the CR is line end, not content
         {"\r\nsecond", 11, ""},
-        {"", 11, ""},
-        {"127.0.0.1", 16, "127.0.0.1"},
         {"255.255.255.255\n", 16, "255.255.255.255"},
         {"caf\xc3\xa9\xc3\xa9", 6, "caf\xc3\xa9"}, // 5 bytes: the second "é" would be split
         {"a\rb\n", 11, "a\rb"},                    // a lone CR is content
@@ -52,7 +49,6 @@ TEST(ReplyText, BroadcastShowsUpToFiveLinesAndNothingForAnErrorPageOrBlankBody)
         {"1\n2\n3\n4\n5\n6\n", {s("1"), s("2"), s("3"), s("4"), s("5")}},
         {QByteArray(81, 'a') + "\nb", {QString(80, u'a'), s("a"), s("b")}},
         {"<html><body>404</body></html>", {}},
-        {"", {}},
         {"\r\n\r\n", {}},
         {" <b> is fine after a space", {s(" <b> is fine after a space")}},
     };
@@ -69,7 +65,6 @@ TEST(DirectoryTargets, EveryEndpointWithItsValuesPercentEncoded)
         QByteArray expected;
     } cases[] = {
         {directory_target::broadcast(), "/ipadd/sysmsg.dat"},
-        {directory_target::password(s("bill")), "/ipinfo/readit.cgi?id=bill"},
         {directory_target::password(s("a&b=c")), "/ipinfo/readit.cgi?id=a%26b%3Dc"},
         {directory_target::publishAddress(s("bill"), s("10.0.0.7")),
          "/ipadd/writeip.cgi?id=bill&ip=10.0.0.7"},
@@ -103,7 +98,6 @@ TEST(OwnAddress, HostNameFirstThenAnInterfaceThatIsUpThenLoopback)
         {{debianLoop}, {lo, down, up}, "10.1.2.3"}, // loopback name: first interface up
         {{}, {lo, up}, "10.1.2.3"},                 // the name did not resolve
         {{debianLoop}, {lo, down}, "127.0.0.1"},    // nothing else
-        {{}, {}, "127.0.0.1"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(chooseOwnAddress(c.hostName, c.interfaces), s(c.expected)) << c.expected;

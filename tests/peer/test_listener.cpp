@@ -52,11 +52,9 @@ TEST_F(ListenerTest, MalformedRecordsAreDroppedWithoutHarm)
     const QByteArray cases[] = {
         QByteArray(),                                // an empty connection
         QByteArray("alice hello, no separator"),     // no "|"
-        QByteArray(600, 'x'),                        // no "|" and no zero byte
         QByteArray("alice|") + QByteArray(900, 'y'), // no zero byte, longer than a read
         record("alice", QStringLiteral("|399")),     // a code-like body that is no code
-        record("alice", QStringLiteral("|FARX")),
-        record("alice", QStringLiteral("|600123")), // a file offer without "<"
+        record("alice", QStringLiteral("|600123")),  // a file offer without "<"
         record("alice", QStringLiteral("|")),
         record("mallory", QStringLiteral("hello")), // a stranger
         record("alice-but-far-too-long-to-be-any-handle-at-all", QStringLiteral("hello")),

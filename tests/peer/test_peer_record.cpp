@@ -51,13 +51,10 @@ TEST(CodeTable, MatchesComparesFourOrFiveCharactersAndLeavesTheRestAsPayload)
         {u"|JAMMING", Code::Jam},
         {u"|FARTS", Code::Fart},
         {u"|FARX", {}},
-        {u"|BURR", {}},
         {u"|FAR", {}},
         {u"|307", {}},
-        {u"|701", {}},
         {u"|jam", {}},
         {u"hello |300", {}},
-        {u"", {}},
         {u"|", {}},
     };
     for (const auto &[body, code] : cases)
@@ -76,8 +73,6 @@ TEST(RecordBuilding, TextTerminatorAndZeroPaddingInExactlyTheBlock)
         QByteArray text;
     } cases[] = {
         {buildRecord(QStringLiteral("alice"), QStringLiteral("|003"), TinyBlock), TinyBlock, "alice||003"},
-        {buildRecord(QStringLiteral("alice"), QStringLiteral("|006"), RefusalBlock), RefusalBlock,
-         "alice||006"},
         {buildRecord(QStringLiteral("abcdefghij"), QStringLiteral("|003"), TinyBlock), TinyBlock,
          "abcdefghij||003"},
         {buildRecord(QStringLiteral("abcdefghij"), QString(600, u'x'), MessageBlock), MessageBlock,
@@ -102,13 +97,9 @@ TEST(RecordParsing, TextEndsAtTheFirstZeroOrAfterTheLastByteRead)
     };
     const Case cases[] = {
         {QByteArray("bob|hi\0junk|x", 13), u"bob", u"hi", true},
-        {"bob|hi there", u"bob", u"hi there", true},
         {"bob||0011.2.3.4", u"bob", u"|0011.2.3.4", true},
         {"no separator", u"no separator", u"", false},
-        {"", u"", u"", false},
         {QByteArray("\0bob|hi", 7), u"", u"", false},
-        {"|body", u"", u"body", true},
-        {"a|b|c", u"a", u"b|c", true},
     };
     for (const Case &c : cases) {
         const PeerText t = parseRecord(c.received);

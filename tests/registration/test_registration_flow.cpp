@@ -125,7 +125,6 @@ TEST_F(RegistrationTest, InputTheFilesCannotCarryIsRefusedWithAMessageBeforeAnyR
         {u"", u"pw", u"b@x.org", missing},
         {u"bill", u"", u"b@x.org", missing},
         {u"bill", u"pw", u"", missing},
-        {u"", u"", u"", missing},
         {u"elevenchars", u"pw", u"b@x.org", tooLong},
         {u"\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9", u"pw", u"b@x.org", tooLong},
         {u"two words", u"pw", u"b@x.org", bad},

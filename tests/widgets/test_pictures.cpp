@@ -1,6 +1,7 @@
+#include "TestFiles.h"
+
 #include "widgetkit/Pictures.h"
 
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -13,19 +14,13 @@ const QByteArray redSquare =
     R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10" viewBox="0 0 10 10">
 <rect width="10" height="10" fill="#ff0000"/></svg>)";
 
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    QFile file(dir.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return file.fileName();
-}
 } // namespace
 
 TEST(Pictures, DrawsAtTheScreensPixelRatio)
 {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, QStringLiteral("red.svg"), redSquare);
+    const QString path = dir.filePath(QStringLiteral("red.svg"));
+    ASSERT_TRUE(test::writeFile(path, redSquare));
     for (const qreal dpr : {1.0, 2.0}) {
         const QPixmap pm = pictures::fromSvgFile(path, QStringLiteral("red"), QSize(32, 24), dpr);
         EXPECT_EQ(pm.size(), QSize(32, 24) * dpr);
@@ -38,7 +33,8 @@ TEST(Pictures, DrawsAtTheScreensPixelRatio)
 TEST(Pictures, MissingOrBrokenPictureGivesAVisiblePlaceholder)
 {
     QTemporaryDir dir;
-    const QString broken = writeFile(dir, QStringLiteral("broken.svg"), "<svg");
+    const QString broken = dir.filePath(QStringLiteral("broken.svg"));
+    ASSERT_TRUE(test::writeFile(broken, "<svg"));
     const QPixmap fromBroken = pictures::fromSvgFile(broken, QStringLiteral("9"), QSize(20, 20), 1.0);
     const QPixmap missing = pictures::pixmap(987654, QSize(20, 20), 2.0);
     for (const QPixmap &pm : {fromBroken, missing}) {
