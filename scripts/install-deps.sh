@@ -13,7 +13,7 @@ packages=(
   postgresql
   sox libsox-fmt-all espeak-ng librsvg2-bin imagemagick
   curl
-  xvfb xauth
+  xvfb xauth xdotool
   lintian systemd libcap2-bin
 )
 
