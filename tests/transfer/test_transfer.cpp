@@ -1,8 +1,8 @@
 // Two clients with their real local web servers: offers, downloads and the answers.
 #include "PeerNetwork.h"
+#include "QuibowebProcess.h"
 #include "RunTask.h"
 #include "TestFiles.h"
-#include "WebServerProcess.h"
 
 #include "directory/DirectorySession.h"
 #include "directory/Logoff.h"
@@ -32,7 +32,7 @@ struct Transfer : ::testing::Test {
     PeerNetwork net;
     TestClient &alice = net.add(QStringLiteral("alice"), QStringLiteral("127.0.0.2"), slowStart());
     TestClient &bob = net.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"), slowStart());
-    WebServerProcess aliceWeb, bobWeb;
+    std::optional<QuibowebProcess> aliceWeb, bobWeb;
     QTemporaryDir outbox, inbox;
 
     static Timings slowStart()
@@ -46,14 +46,16 @@ struct Transfer : ::testing::Test {
     {
         net.befriend(alice, {QStringLiteral("LoopBack"), QStringLiteral("bob"), QStringLiteral("carol")});
         net.befriend(bob, {QStringLiteral("LoopBack"), QStringLiteral("alice")});
-        const std::tuple<TestClient *, WebServerProcess *, const char *> sides[] = {
+        const std::tuple<TestClient *, std::optional<QuibowebProcess> *, const char *> sides[] = {
             {&alice, &aliceWeb, "127.0.0.2"}, {&bob, &bobWeb, "127.0.0.3"}};
         for (auto [c, web, address] : sides) {
             ASSERT_TRUE(QDir(c->dir.path()).mkpath(QStringLiteral("html/tmp")));
             ASSERT_TRUE(PeerNetwork::startListening(*c));
-            ASSERT_TRUE(web->start(c->dir.filePath(QStringLiteral("html")), QString::fromLatin1(address),
-                                   net.webPort()))
-                << web->output().toStdString();
+            web->emplace(
+                QStringList{QStringLiteral("--headless"), QStringLiteral("--root"),
+                            c->dir.filePath(QStringLiteral("html")), QStringLiteral("--listen"),
+                            QStringLiteral("%1:%2").arg(QLatin1StringView(address)).arg(net.webPort())});
+            ASSERT_TRUE((*web)->waitForOutput("Serving")) << (*web)->errorOutput().toStdString();
         }
         selectContact(alice, QStringLiteral("bob"));
         bob.transfer.saveFolder = inbox.path();
@@ -156,7 +158,7 @@ TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnection)
         const auto &d = bob.transfer.downloads;
         return !d.isEmpty() && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
     }));
-    aliceWeb.stop();
+    aliceWeb.reset(); // killed
     ASSERT_TRUE(saw(bob, QStringLiteral("Lost Connection - Code 1051|Sender May Have Logged Off")));
     EXPECT_TRUE(bob.transfer.downloads.last()->finished);
     EXPECT_FALSE(bob.client->fileReception().receiving);
@@ -182,7 +184,7 @@ TEST_F(Transfer, AWrongLengthAnErrorPageOrAHostileNameKeepNothing)
         alice.ui.log.clear();
         send(record);
         ASSERT_TRUE(saw(alice, NotWanted)) << record.toStdString();
-        EXPECT_EQ(bob.transfer.suggestedNames.last(), QString::fromUtf16(c.suggested));
+        EXPECT_EQ(bob.transfer.log.constLast(), QStringLiteral("save as|") + QString::fromUtf16(c.suggested));
         EXPECT_TRUE(QDir(inner).isEmpty()) << record.toStdString();
     }
     EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList()) << "nothing escaped the folder";
