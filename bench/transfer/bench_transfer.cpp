@@ -5,7 +5,7 @@
 // result is checked for its length. Prints both throughputs, their ratio, and how far the
 // resident memory grew during the client's download.
 #include "PeerNetwork.h"
-#include "WebServerProcess.h"
+#include "QuibowebProcess.h"
 
 #include "transfer/FileDownload.h"
 
@@ -74,9 +74,10 @@ int main(int argc, char **argv)
         return 1;
     }
     const quint16 port = freeLoopbackPort();
-    WebServerProcess web;
-    if (!web.start(root, QStringLiteral("127.0.0.1"), port)) {
-        std::fprintf(stderr, "quiboweb did not start: %s\n", qPrintable(web.output()));
+    QuibowebProcess web({QStringLiteral("--headless"), QStringLiteral("--root"), root,
+                         QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port)});
+    if (!web.waitForOutput("Serving")) {
+        std::fprintf(stderr, "quiboweb did not start: %s\n", web.errorOutput().constData());
         return 1;
     }
     const QUrl url =

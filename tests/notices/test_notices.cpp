@@ -60,14 +60,6 @@ TEST(PopupAnimation, EachCyclesThroughItsPicturesPausesAndClips)
     EXPECT_EQ(sending, (QList<int>{194, 195, 196, 197, 198})) << "then it closes";
 }
 
-TEST(Notices, StaticSmileyShowsItsPictureUntilClosed)
-{
-    TestClient t;
-    showUntil(t, Smiley::Oops, 1);
-    EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("smiley|Oops!|LoopBack")});
-    EXPECT_EQ(t.ui.popups.constLast()->pictures, QList<int>{res::OopsPicture});
-}
-
 TEST(Notices, EachPopupKeepsItsCounterAcrossShowings)
 {
     TestClient t;

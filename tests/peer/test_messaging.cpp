@@ -4,6 +4,7 @@
 #include "RunTask.h"
 
 #include "peer/PeerRecord.h"
+#include "resources/ResourceCatalogue.h"
 
 #include <QTest>
 
@@ -153,6 +154,9 @@ TEST_F(TwoClients, EverySmileyShowsItsPopupAndEverySoundPlaysItsClip)
         if (smiley) {
             ASSERT_TRUE(waitFor([&] { return bob.ui.log.contains(expected); })) << expected.toStdString();
             EXPECT_EQ(bobHandled->count, n) << "the popup holds the listener";
+            if (which == Command::Oops) { // a still smiley: its one picture, shown as it opens
+                EXPECT_EQ(bob.ui.popups.last()->pictures, QList<int>{res::OopsPicture});
+            }
             bob.ui.popups.last()->pressOk();
         }
         ASSERT_TRUE(bobHandledAll(++n)) << expected.toStdString();

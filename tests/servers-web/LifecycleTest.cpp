@@ -1,4 +1,4 @@
-#include "QuibowebProcess.h"
+#include "HttpExchange.h"
 
 #include "base/WindowKey.h"
 #include "platform/LocalSocketWindowCloser.h"

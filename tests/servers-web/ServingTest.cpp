@@ -1,4 +1,4 @@
-#include "QuibowebProcess.h"
+#include "HttpExchange.h"
 
 #include <gtest/gtest.h>
 

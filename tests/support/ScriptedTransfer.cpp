@@ -4,18 +4,6 @@
 
 namespace quibo::test {
 
-void ScriptedReceivingView::setFile(QString fileName, QString totalText)
-{
-    m_record->fileName = std::move(fileName);
-    m_record->totalText = std::move(totalText);
-}
-
-void ScriptedReceivingView::setProgress(qint64 received, qint64 total)
-{
-    Q_UNUSED(total);
-    m_record->progress.append(received);
-}
-
 QCoro::Task<std::optional<QString>> ScriptedTransfer::chooseFileToSend(DialogOwner)
 {
     log.append(QStringLiteral("choose file"));
@@ -24,7 +12,6 @@ QCoro::Task<std::optional<QString>> ScriptedTransfer::chooseFileToSend(DialogOwn
 
 QCoro::Task<std::optional<QString>> ScriptedTransfer::chooseSaveFile(QString suggestedName)
 {
-    suggestedNames.append(suggestedName);
     log.append(QStringLiteral("save as|") + suggestedName);
     if (saveAnswers.isEmpty() || !saveAnswers.takeFirst())
         co_return std::nullopt;

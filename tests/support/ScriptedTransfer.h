@@ -4,18 +4,14 @@
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 
 #include <optional>
 
 namespace quibo::test {
 
-class ScriptedReceivingView;
-
 // The progress window as the scripted user saw it; it outlives the window.
 struct ReceivingRecord {
-    QString fileName;
     QString totalText;
     QList<qint64> progress; // every received count shown
     bool finished = false;
@@ -28,8 +24,8 @@ public:
     explicit ScriptedReceivingView(std::shared_ptr<ReceivingRecord> record) : m_record(std::move(record)) {}
     ~ScriptedReceivingView() override { m_record->open = false; }
 
-    void setFile(QString fileName, QString totalText) override;
-    void setProgress(qint64 received, qint64 total) override;
+    void setFile(QString, QString totalText) override { m_record->totalText = std::move(totalText); }
+    void setProgress(qint64 received, qint64) override { m_record->progress.append(received); }
     void finish() override { m_record->finished = true; }
     [[nodiscard]] bool isOpen() const override { return m_record->open; }
 
@@ -39,7 +35,7 @@ private:
 
 // The user's eyes and hands for file transfer. Each chooser and question takes the next
 // answer of its script (none left: cancel, "&No"); the log has lines like
-// "send file|anna Is Being Sent" and "receive?|bob|report.doc|1234 Bytes".
+// "send file|anna Is Being Sent", "receive?|bob|report.doc|1234 Bytes" and "save as|report.doc".
 class ScriptedTransfer : public QObject, public TransferUi {
     Q_OBJECT
 public:
@@ -54,7 +50,6 @@ public:
     QList<bool> saveAnswers;                   // false: cancel
     QList<bool> receiveAnswers;                // true: "&Yes"
     QStringList log;
-    QStringList suggestedNames;
     QList<std::shared_ptr<ReceivingRecord>> downloads;
 };
 

@@ -1,13 +1,13 @@
 // Two clients with their real local web servers: offers, downloads and the answers.
 #include "PeerNetwork.h"
-#include "WebServerProcess.h"
+#include "QuibowebProcess.h"
+#include "RunTask.h"
+#include "TestFiles.h"
 
 #include "directory/DirectorySession.h"
 #include "directory/Logoff.h"
 #include "transfer/FileDownload.h"
 
-#include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -17,33 +17,22 @@ using namespace quibo::test;
 
 namespace {
 
-bool finish(QCoro::Task<> task)
-{
-    bool done = false;
-    task.then([&done] { done = true; });
-    return waitFor([&done] { return done; }, std::chrono::seconds(30));
-}
-
 QByteArray randomBytes(qsizetype size)
 {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    QByteArray bytes((size + 3) / 4 * 4, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    bytes.truncate(size);
     return bytes;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const QString NotWanted = QStringLiteral("bob Does Not Want The File|File Transfer Cancelled");
 
 // alice (127.0.0.2) offers, bob (127.0.0.3) receives; both serve their "html" with quiboweb.
 struct Transfer : ::testing::Test {
     PeerNetwork net;
     TestClient &alice = net.add(QStringLiteral("alice"), QStringLiteral("127.0.0.2"), slowStart());
     TestClient &bob = net.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"), slowStart());
-    WebServerProcess aliceWeb, bobWeb;
+    std::optional<QuibowebProcess> aliceWeb, bobWeb;
     QTemporaryDir outbox, inbox;
 
     static Timings slowStart()
@@ -55,41 +44,46 @@ struct Transfer : ::testing::Test {
 
     void SetUp() override
     {
-        for (TestClient *c : {&alice, &bob})
-            ASSERT_TRUE(QDir(c->dir.path()).mkpath(QStringLiteral("html/tmp")));
         net.befriend(alice, {QStringLiteral("LoopBack"), QStringLiteral("bob"), QStringLiteral("carol")});
         net.befriend(bob, {QStringLiteral("LoopBack"), QStringLiteral("alice")});
-        ASSERT_TRUE(PeerNetwork::startListening(alice));
-        ASSERT_TRUE(PeerNetwork::startListening(bob));
-        ASSERT_TRUE(aliceWeb.start(alice.dir.filePath(QStringLiteral("html")), QStringLiteral("127.0.0.2"),
-                                   net.webPort()))
-            << aliceWeb.output().toStdString();
-        ASSERT_TRUE(bobWeb.start(bob.dir.filePath(QStringLiteral("html")), QStringLiteral("127.0.0.3"),
-                                 net.webPort()));
+        const std::tuple<TestClient *, std::optional<QuibowebProcess> *, const char *> sides[] = {
+            {&alice, &aliceWeb, "127.0.0.2"}, {&bob, &bobWeb, "127.0.0.3"}};
+        for (auto [c, web, address] : sides) {
+            ASSERT_TRUE(QDir(c->dir.path()).mkpath(QStringLiteral("html/tmp")));
+            ASSERT_TRUE(PeerNetwork::startListening(*c));
+            web->emplace(
+                QStringList{QStringLiteral("--headless"), QStringLiteral("--root"),
+                            c->dir.filePath(QStringLiteral("html")), QStringLiteral("--listen"),
+                            QStringLiteral("%1:%2").arg(QLatin1StringView(address)).arg(net.webPort())});
+            ASSERT_TRUE((*web)->waitForOutput("Serving")) << (*web)->errorOutput().toStdString();
+        }
         selectContact(alice, QStringLiteral("bob"));
         bob.transfer.saveFolder = inbox.path();
     }
 
     QString write(const QString &name, const QByteArray &bytes)
     {
-        const QString path = QDir(outbox.path()).filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        EXPECT_TRUE(writeFile(outbox.filePath(name), bytes));
+        return outbox.filePath(name);
     }
-    // alice offers `path`; bob answers the question and the save chooser as told.
+    // alice sends `record`; bob answers the question and the save chooser as told.
+    void send(const QString &record, bool yes = true, bool save = true)
+    {
+        bob.transfer.receiveAnswers = {yes};
+        bob.transfer.saveAnswers = {save};
+        ASSERT_TRUE(runToEnd(
+            record.isEmpty() ? alice.client->fileOffers().SendFile()
+                             : alice.client->peerSender().SendPeerRecord(record, DialogOwner::MainWindow)));
+    }
+    // alice offers the file at `path` through the chooser.
     void offer(const QString &path, bool yes = true, bool save = true)
     {
         alice.transfer.filesToSend.append(path);
-        bob.transfer.receiveAnswers.append(yes);
-        if (yes)
-            bob.transfer.saveAnswers.append(save);
-        ASSERT_TRUE(finish(alice.client->fileOffers().SendFile()));
+        send({}, yes, save);
     }
-    bool aliceSaw(const QString &line)
+    static bool saw(TestClient &c, const QString &line)
     {
-        return waitFor([&] { return alice.ui.log.contains(QStringLiteral("message|") + line); },
+        return waitFor([&] { return c.ui.log.contains(QStringLiteral("message|") + line); },
                        std::chrono::seconds(30));
     }
 };
@@ -109,29 +103,40 @@ TEST_F(Transfer, FilesOfEverySizeAndNameArriveByteIdentical)
         const QString name = QString::fromUtf16(c.name);
         const QByteArray bytes = randomBytes(c.size);
         offer(write(name, bytes));
-        ASSERT_TRUE(aliceSaw(QStringLiteral("bob Has Received %1|File Transfer Complete").arg(name)))
+        ASSERT_TRUE(saw(alice, QStringLiteral("bob Has Received %1|File Transfer Complete").arg(name)))
             << c.size;
-        EXPECT_EQ(readAll(QDir(inbox.path()).filePath(name)), bytes) << name.toStdString();
+        EXPECT_EQ(readFile(inbox.filePath(name)), bytes) << name.toStdString();
         const auto download = bob.transfer.downloads.last();
         EXPECT_TRUE(download->finished);
         EXPECT_EQ(download->totalText, QString::number(c.size));
         EXPECT_EQ(download->progress.last(), c.size);
     }
     EXPECT_TRUE(bob.transfer.log.contains(QStringLiteral("receive?|alice|with spaces.txt|300 Bytes")));
-    EXPECT_EQ(alice.transfer.log.first(), QStringLiteral("choose file"));
-    EXPECT_EQ(alice.transfer.log.at(1), QStringLiteral("send file|empty.bin Is Being Sent"));
+    EXPECT_EQ(
+        alice.transfer.log.mid(0, 2),
+        (QStringList{QStringLiteral("choose file"), QStringLiteral("send file|empty.bin Is Being Sent")}));
     EXPECT_FALSE(bob.client->fileReception().receiving);
 }
 
-TEST_F(Transfer, DeclineAndCancelledSaveAnswerNotWanted)
+// A declined offer, a cancelled save and an unwritable target; the next offer is still asked.
+TEST_F(Transfer, DeclineCancelAndUnwritableTargetAnswerNotWanted)
 {
     offer(write(QStringLiteral("a.txt"), "a"), false);
-    ASSERT_TRUE(aliceSaw(QStringLiteral("bob Does Not Want The File|File Transfer Cancelled")));
+    ASSERT_TRUE(saw(alice, NotWanted));
     alice.ui.log.clear();
     offer(write(QStringLiteral("b.txt"), "b"), true, false);
-    ASSERT_TRUE(aliceSaw(QStringLiteral("bob Does Not Want The File|File Transfer Cancelled")));
+    ASSERT_TRUE(saw(alice, NotWanted));
+    alice.ui.log.clear();
+    bob.transfer.saveFolder = inbox.filePath(QStringLiteral("missing/folder"));
+    offer(write(QStringLiteral("c.txt"), "c"));
+    ASSERT_TRUE(saw(alice, NotWanted));
+    EXPECT_TRUE(
+        waitFor([&] { return bob.ui.log.filter(QStringLiteral("message|Cannot Write")).size() == 1; }));
     EXPECT_TRUE(QDir(inbox.path()).isEmpty());
     EXPECT_FALSE(bob.client->fileReception().receiving);
+    bob.transfer.saveFolder = inbox.path();
+    offer(write(QStringLiteral("d.txt"), "dd"));
+    ASSERT_TRUE(saw(alice, QStringLiteral("bob Has Received d.txt|File Transfer Complete")));
 }
 
 TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
@@ -140,77 +145,56 @@ TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
     offer(write(QStringLiteral("first.bin"), bytes));
     ASSERT_TRUE(waitFor([&] { return bob.client->fileReception().receiving; }));
     offer(write(QStringLiteral("second.bin"), "2"));
-    ASSERT_TRUE(aliceSaw(QStringLiteral("bob Is Busy Receiving Another File|Try To Send It Again Later")));
-    ASSERT_TRUE(aliceSaw(QStringLiteral("bob Has Received first.bin|File Transfer Complete")));
-    EXPECT_EQ(readAll(QDir(inbox.path()).filePath(QStringLiteral("first.bin"))), bytes);
+    ASSERT_TRUE(saw(alice, QStringLiteral("bob Is Busy Receiving Another File|Try To Send It Again Later")));
+    ASSERT_TRUE(saw(alice, QStringLiteral("bob Has Received first.bin|File Transfer Complete")));
+    EXPECT_EQ(readFile(inbox.filePath(QStringLiteral("first.bin"))), bytes);
     EXPECT_EQ(bob.transfer.log.filter(QStringLiteral("receive?")).size(), 1) << "bob was not asked twice";
 }
 
 TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnection)
 {
-    QByteArray bytes(256 << 20, Qt::Uninitialized);
-    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
-    offer(write(QStringLiteral("large.bin"), bytes));
-    bytes.clear();
+    offer(write(QStringLiteral("large.bin"), randomBytes(256 << 20)));
     ASSERT_TRUE(waitFor([&] {
-        return !bob.transfer.downloads.isEmpty() && !bob.transfer.downloads.last()->progress.isEmpty() &&
-               bob.transfer.downloads.last()->progress.last() > 0;
+        const auto &d = bob.transfer.downloads;
+        return !d.isEmpty() && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
     }));
-    aliceWeb.stop();
-    ASSERT_TRUE(waitFor([&] {
-        return bob.ui.log.contains(
-            QStringLiteral("message|Lost Connection - Code 1051|Sender May Have Logged Off"));
-    }));
+    aliceWeb.reset(); // killed
+    ASSERT_TRUE(saw(bob, QStringLiteral("Lost Connection - Code 1051|Sender May Have Logged Off")));
     EXPECT_TRUE(bob.transfer.downloads.last()->finished);
     EXPECT_FALSE(bob.client->fileReception().receiving);
     EXPECT_TRUE(QDir(inbox.path()).isEmpty()) << "the part received is not kept";
 }
 
-TEST_F(Transfer, AHostileNameIsSavedInsideTheChosenFolderOnly)
+// Offers naming a wrong length, a missing file, or a file outside "tmp" keep nothing.
+TEST_F(Transfer, AWrongLengthAnErrorPageOrAHostileNameKeepNothing)
 {
-    const QString inner = QDir(inbox.path()).filePath(QStringLiteral("in"));
+    ASSERT_TRUE(writeFile(alice.dir.filePath(QStringLiteral("html/tmp/real.txt")), "12345"));
+    ASSERT_TRUE(writeFile(alice.dir.filePath(QStringLiteral("html/escape.txt")), "12345"));
+    const QString inner = inbox.filePath(QStringLiteral("in"));
     ASSERT_TRUE(QDir().mkpath(inner));
     bob.transfer.saveFolder = inner;
-    // "../escape.txt" exists on alice's server, one level above "tmp".
-    QFile served(alice.dir.filePath(QStringLiteral("html/escape.txt")));
-    ASSERT_TRUE(served.open(QIODevice::WriteOnly));
-    served.write("12345");
-    served.close();
-    bob.transfer.receiveAnswers = {true};
-    bob.transfer.saveAnswers = {true};
-    ASSERT_TRUE(finish(alice.client->peerSender().SendPeerRecord(QStringLiteral("|6005<../escape.txt"),
-                                                                 DialogOwner::MainWindow)));
-    ASSERT_TRUE(aliceSaw(QStringLiteral("bob Does Not Want The File|File Transfer Cancelled")));
-    EXPECT_EQ(bob.transfer.suggestedNames, QStringList{QStringLiteral("escape.txt")});
-    EXPECT_FALSE(QFile::exists(QDir(inbox.path()).filePath(QStringLiteral("escape.txt"))));
-    EXPECT_TRUE(QDir(inner).isEmpty()) << "the reply was not the offered file: nothing is kept";
-}
-
-TEST_F(Transfer, AnErrorPageOrAWrongLengthIsAFailedTransfer)
-{
-    QFile served(alice.dir.filePath(QStringLiteral("html/tmp/real.txt")));
-    ASSERT_TRUE(served.open(QIODevice::WriteOnly));
-    served.write("12345");
-    served.close();
-    for (const char16_t *offer : {u"|6003<real.txt", u"|60099<real.txt", u"|6005<missing.txt"}) {
+    const struct {
+        const char16_t *record, *suggested;
+    } cases[] = {{u"|6003<real.txt", u"real.txt"},
+                 {u"|60099<real.txt", u"real.txt"},
+                 {u"|6005<missing.txt", u"missing.txt"},
+                 {u"|6005<../escape.txt", u"escape.txt"}};
+    for (const auto &c : cases) {
+        const QString record = QString::fromUtf16(c.record);
         alice.ui.log.clear();
-        bob.transfer.receiveAnswers = {true};
-        bob.transfer.saveAnswers = {true};
-        ASSERT_TRUE(finish(
-            alice.client->peerSender().SendPeerRecord(QString::fromUtf16(offer), DialogOwner::MainWindow)));
-        ASSERT_TRUE(aliceSaw(QStringLiteral("bob Does Not Want The File|File Transfer Cancelled")));
-        EXPECT_TRUE(waitFor([&] {
-            return bob.ui.log.constLast().endsWith(u" Was Not Received Whole|File Transfer Cancelled");
-        }));
-        EXPECT_TRUE(QDir(inbox.path()).isEmpty()) << QString::fromUtf16(offer).toStdString();
+        send(record);
+        ASSERT_TRUE(saw(alice, NotWanted)) << record.toStdString();
+        EXPECT_EQ(bob.transfer.log.constLast(), QStringLiteral("save as|") + QString::fromUtf16(c.suggested));
+        EXPECT_TRUE(QDir(inner).isEmpty()) << record.toStdString();
     }
+    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList()) << "nothing escaped the folder";
+    EXPECT_EQ(bob.ui.log.filter(QStringLiteral("Was Not Received Whole|File Transfer Cancelled")).size(), 4);
 }
 
 TEST(FileNames, OfferedNamesBecomePlainFileNames)
 {
     const struct {
-        const char16_t *offered;
-        const char16_t *clean;
+        const char16_t *offered, *clean;
     } cases[] = {
         {u"report.doc", u"report.doc"},
         {u"../../etc/passwd", u"passwd"},
@@ -229,26 +213,12 @@ TEST(FileNames, OfferedNamesBecomePlainFileNames)
 TEST_F(Transfer, LogoffRemovesEveryOfferedCopyBeyondAHundred)
 {
     selectContact(alice, QStringLiteral("carol")); // offline: the offers go nowhere
-    for (int i = 0; i < 105; ++i) {
-        alice.transfer.filesToSend.append(write(QStringLiteral("f%1.txt").arg(i), "x"));
-        ASSERT_TRUE(finish(alice.client->fileOffers().SendFile()));
-    }
+    for (int i = 0; i < 105; ++i)
+        offer(write(QStringLiteral("f%1.txt").arg(i), "x"));
     const QDir tmp(alice.dir.filePath(QStringLiteral("html/tmp")));
     ASSERT_EQ(tmp.entryList(QDir::Files).size(), 105);
     alice.client->logon().notLoggedOn = true; // logoff then only cleans up and ends
-    ASSERT_TRUE(finish(alice.client->directorySession().logoff().LogOff(DialogOwner::MainWindow)));
+    ASSERT_TRUE(runToEnd(alice.client->directorySession().logoff().LogOff(DialogOwner::MainWindow)));
     EXPECT_TRUE(tmp.entryList(QDir::Files).isEmpty());
     EXPECT_EQ(QDir(outbox.path()).entryList(QDir::Files).size(), 105) << "the originals stay";
-}
-
-TEST_F(Transfer, AnUnwritableTargetIsReportedAndTheNextOfferIsAsked)
-{
-    bob.transfer.saveFolder = inbox.filePath(QStringLiteral("missing/folder"));
-    offer(write(QStringLiteral("a.txt"), "a"));
-    ASSERT_TRUE(aliceSaw(QStringLiteral("bob Does Not Want The File|File Transfer Cancelled")));
-    EXPECT_TRUE(
-        waitFor([&] { return bob.ui.log.filter(QStringLiteral("message|Cannot Write")).size() == 1; }));
-    bob.transfer.saveFolder = inbox.path();
-    offer(write(QStringLiteral("b.txt"), "bb"));
-    ASSERT_TRUE(aliceSaw(QStringLiteral("bob Has Received b.txt|File Transfer Complete")));
 }

@@ -1,9 +1,10 @@
+#include "WidgetTestKit.h"
+
 #include "consent/widgets/CAddContactDlg.h"
 #include "consent/widgets/CManageContactsDlg.h"
 #include "consent/widgets/CRequestToAddDlg.h"
 #include "consent/widgets/WidgetConsentUi.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -13,19 +14,9 @@
 #include <gtest/gtest.h>
 
 using namespace quibo;
+using namespace quibo::test;
 
 namespace {
-
-template <typename T> T *openWindow()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
-            return t;
-    for (QWidget *w : QApplication::allWidgets())
-        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
-            return t;
-    return nullptr;
-}
 
 QStringList buttonTexts(QWidget *dialog)
 {

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -42,31 +41,9 @@ TEST(ConnectDialog, ShowsItsPromptAndButtonsAndConnectStartsTheSession)
     EXPECT_EQ(prompt->text(), QStringLiteral("Connecting, Please Wait ..."));
     EXPECT_FALSE(button(dialog, "connectButton")->isEnabled());
     EXPECT_TRUE(dialog->isMinimized());
+    dialog->showNormal(); // restored from the task bar while connecting
+    EXPECT_TRUE(dialog->isMinimized()) << "the main window comes forward instead";
     EXPECT_FALSE(process.ended());
-}
-
-TEST(ConnectDialog, ReportsRestoreFromMinimisedAndClosing)
-{
-    WidgetConnectUi ui;
-    const auto view = ui.openConnectDialog();
-    auto *v = static_cast<ConnectDialogView *>(view.get());
-    QSignalSpy restored(view.get(), &ConnectView::restored);
-    QSignalSpy clicked(view.get(), &ConnectView::connectClicked);
-    QSignalSpy closed(view.get(), &ConnectView::closed);
-    CConnectDlg *dialog = v->dialog();
-
-    view->minimize();
-    EXPECT_EQ(restored.count(), 0);
-    dialog->showNormal();
-    EXPECT_EQ(restored.count(), 1);
-    dialog->showMaximized(); // not a restore from the task bar
-    EXPECT_EQ(restored.count(), 1);
-
-    QTest::mouseClick(button(dialog, "connectButton"), Qt::LeftButton);
-    EXPECT_EQ(clicked.count(), 1);
-
-    QTest::keyClick(dialog, Qt::Key_Escape);
-    EXPECT_EQ(closed.count(), 1);
 }
 
 TEST(ConnectDialog, ClosingEndsTheProgramAndTheViewOutlivesTheDialog)

@@ -1,19 +1,15 @@
 #pragma once
 
-#include "TestFiles.h"
-
 #include <QByteArray>
-#include <QMap>
 #include <QProcess>
 #include <QStringList>
 
 #include <chrono>
 
-namespace quibo::web::test {
+namespace quibo::test {
 
-using quibo::test::freeLoopbackPort;
-
-// The quiboweb binary under test, started with `arguments`, and what it prints.
+// The real quiboweb ($QUIBO_BIN_DIR/quiboweb), started with `arguments`, and what it prints.
+// Its waits block: call them between the parts of a test that run the event loop.
 class QuibowebProcess {
 public:
     explicit QuibowebProcess(const QStringList &arguments);
@@ -40,17 +36,4 @@ private:
     QByteArray m_errorOutput;
 };
 
-struct HttpReply {
-    int status = 0;                       // 0: no reply
-    QMap<QByteArray, QByteArray> headers; // names in lower case
-    QByteArray body;
-};
-
-// Sends `request` byte for byte to 127.0.0.1:port and reads until the server closes.
-QByteArray exchange(quint16 port, const QByteArray &request);
-// Splits a reply into status, headers and body.
-HttpReply parseReply(const QByteArray &reply);
-// One request with "Connection: close", the target sent exactly as given.
-HttpReply request(quint16 port, const QByteArray &method, const QByteArray &target);
-
-} // namespace quibo::web::test
+} // namespace quibo::test
