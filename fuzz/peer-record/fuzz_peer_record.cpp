@@ -1,5 +1,4 @@
 // Feeds arbitrary bytes, as a connection would deliver them, to the record parser.
-#include "base/Limits.h"
 #include "peer/PeerRecord.h"
 
 #include <algorithm>
@@ -33,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (const std::optional<Code> code = matchCode(record.body))
             check(record.body.startsWith(codeEntry(*code).text));
         if (const std::optional<FileOfferText> offer = parseFileOffer(record.body))
-            check(offer->sizeText.toUtf8().size() <= quibo::limits::SizeTextBytes);
+            check(!offer->sizeText.contains(SubFieldSeparator) &&
+                  offer->sizeText + SubFieldSeparator + offer->fileName ==
+                      payloadAfter(record.body, Code::FileOffer));
     }
 
     // What was parsed goes out and comes back unchanged when it fits a block.
