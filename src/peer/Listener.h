@@ -7,18 +7,16 @@
 #include <QCoro/QCoroTask>
 #include <QObject>
 
-class QTcpServer;
-class QTcpSocket;
-
 namespace quibo {
 
 class Dispatcher;
-class Wakeup;
+class IncomingConnections;
 class Notices;
 
-// Receives every record sent to this client on the peer port: one connection at a time, each
-// read until 512 bytes arrived, the peer closed or Timings::peerReadWindow passed, then
-// dispatched to its end (dialogs and sounds included) before the next one is taken.
+// Receives every record sent to this client on the peer port. Connections are read side by
+// side, each until 512 bytes arrived, the peer closed or Timings::peerReadWindow passed; the
+// records are dispatched one at a time, each to its end (dialogs and sounds included), in the
+// order in which they were complete.
 class Listener : public QObject {
     Q_OBJECT
 public:
@@ -40,15 +38,12 @@ Q_SIGNALS:
 private:
     QCoro::Task<> ListenerThread();
     QCoro::Task<bool> listenWithRetries();
-    QCoro::Task<QTcpSocket *> nextConnection();
-    QCoro::Task<QByteArray> readRecord(QTcpSocket *socket);
 
     const Config &m_config;
     const Timings &m_timings;
     Notices &m_notices;
     Dispatcher &m_dispatcher;
-    QTcpServer *m_server = nullptr;
-    Wakeup *m_newConnections = nullptr;
+    IncomingConnections *m_incoming;
     bool m_started = false;
 };
 
