@@ -32,6 +32,11 @@ RecordSender::RecordSender(const Config &config, const Timings &timings, QObject
 
 QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray block)
 {
+    co_return co_await sendBlock(std::move(address), m_config.peerPort, std::move(block));
+}
+
+QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, QByteArray block)
+{
     const std::optional<QHostAddress> host = dialable(address);
     if (!host)
         co_return SendOutcome::NotConnected;
@@ -39,7 +44,7 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
     auto *socket = new QTcpSocket(this);
     Wakeup *changes = watchSocket(socket);
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
-    socket->connectToHost(*host, m_config.peerPort);
+    socket->connectToHost(*host, port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||
             !co_await nextChange(changes, connectDeadline)) {

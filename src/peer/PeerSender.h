@@ -23,15 +23,17 @@ enum class SendOutcome {
     SendFailed,   // connected, but the block did not go out whole
 };
 
-// Sends one block on a fresh connection to `address` on the peer port, then closes. The only
-// way records leave this client. Addresses must be dotted IPv4; "0" (offline) and names are
+// Sends one block on a fresh connection to `address`, then closes: the only way records and
+// chat lines leave this client. Addresses must be dotted IPv4; "0" (offline) and names are
 // never connected to.
 class RecordSender : public QObject {
     Q_OBJECT
 public:
     RecordSender(const Config &config, const Timings &timings, QObject *parent = nullptr);
 
+    // To the peer port.
     QCoro::Task<SendOutcome> sendRecord(QString address, QByteArray block);
+    QCoro::Task<SendOutcome> sendBlock(QString address, quint16 port, QByteArray block);
 
 private:
     const Config &m_config;
