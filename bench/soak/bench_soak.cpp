@@ -1,0 +1,220 @@
+// bench_soak [connections-per-port] [silent-seconds]
+//
+// A client (bob, in a child process, with a scripted user) listens; so does a real quiboweb.
+// Thousands of hostile connections hit every listening port from spread loopback sources:
+// random bytes, empty ones, silent ones and floods. Meanwhile alice's messages keep arriving;
+// each one's latency runs from its connect until bob has shown it. Before and after: bob's
+// resident memory and open descriptors.
+#include "PeerNetwork.h"
+#include "QuibowebProcess.h"
+#include "SoakAttack.h"
+
+#include "peer/Listener.h"
+#include "peer/PeerRecord.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <future>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace quibo;
+using namespace quibo::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString BobAddress = QStringLiteral("127.0.0.3");
+
+// The child: bob listens, and reports each message from alice on stdout.
+int runTarget()
+{
+    PeerNetwork net;
+    TestClient &bob = net.add(QStringLiteral("bob"), BobAddress);
+    net.befriend(bob, {QStringLiteral("alice")});
+    if (!PeerNetwork::startListening(bob))
+        return 1;
+    qsizetype seen = 0;
+    QObject::connect(&bob.client->listener(), &Listener::recordHandled, [&] {
+        for (; seen < bob.messages.log.size(); ++seen)
+            std::printf("got %s\n", qPrintable(bob.messages.log.at(seen)));
+        std::fflush(stdout);
+    });
+    std::printf("ready %u\n", net.port());
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+class Target {
+public:
+    Target()
+    {
+        m_process.setProgram(QCoreApplication::applicationFilePath());
+        m_process.setArguments({QStringLiteral("--target")});
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+    }
+    ~Target()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    // The next line of the child's output, or an empty one after `timeout`.
+    QByteArray line(std::chrono::milliseconds timeout)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_process.canReadLine()) {
+            const qint64 left = timeout.count() - clock.elapsed();
+            if (left <= 0 || !m_process.waitForReadyRead(int(left)))
+                return {};
+        }
+        return m_process.readLine().trimmed();
+    }
+    [[nodiscard]] long pid() const { return long(m_process.processId()); }
+
+private:
+    QProcess m_process;
+};
+
+// Alice's message to bob: milliseconds until bob showed it, or -1 when it never came.
+double ping(Target &target, quint16 port, int n)
+{
+    const QByteArray text = "ping " + QByteArray::number(n);
+    const QByteArray block =
+        peer::buildRecord(QStringLiteral("alice"), QString::fromLatin1(text), peer::MessageBlock);
+    QElapsedTimer clock;
+    clock.start();
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    ::inet_pton(AF_INET, "127.0.0.3", &to.sin_addr);
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0 ||
+        ::send(fd, block.constData(), size_t(block.size()), MSG_NOSIGNAL) != block.size()) {
+        ::close(fd);
+        return -1;
+    }
+    ::close(fd);
+    for (;;) {
+        const QByteArray line = target.line(5s);
+        if (line.isEmpty())
+            return -1;
+        if (line.endsWith(text))
+            return double(clock.nsecsElapsed()) / 1e6;
+    }
+}
+
+struct Latencies {
+    std::vector<double> ms;
+    int lost = 0;
+    void add(double v) { v < 0 ? void(++lost) : ms.push_back(v); }
+    [[nodiscard]] double median() const
+    {
+        std::vector<double> s = ms;
+        std::sort(s.begin(), s.end());
+        return s.empty() ? 0 : s[s.size() / 2];
+    }
+    [[nodiscard]] double worst() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
+};
+
+int runSoak(int perPort, std::chrono::milliseconds silent)
+{
+    soak::raiseDescriptorLimit();
+    Target target;
+    const QByteArray ready = target.line(20s);
+    if (!ready.startsWith("ready ")) {
+        std::fprintf(stderr, "the client did not start\n");
+        return 1;
+    }
+    const auto peerPort = quint16(ready.mid(6).toUInt());
+    QTemporaryDir root;
+    const quint16 webPort = freeLoopbackPort();
+    QuibowebProcess web({QStringLiteral("--headless"), QStringLiteral("--root"), root.path(),
+                         QStringLiteral("--listen"), QStringLiteral("%1:%2").arg(BobAddress).arg(webPort)});
+    if (!web.waitForOutput("Serving")) {
+        std::fprintf(stderr, "quiboweb did not start\n");
+        return 1;
+    }
+
+    Latencies before, during, after;
+    int n = 0;
+    for (int i = 0; i < 20; ++i)
+        before.add(ping(target, peerPort, n++));
+    const long rssBefore = soak::residentKiB(target.pid());
+    const int fdsBefore = soak::openDescriptors(target.pid());
+
+    const std::vector<std::pair<const char *, quint16>> ports = {{"peer", peerPort}, {"web", webPort}};
+    std::vector<std::future<soak::AttackCounts>> attacks;
+    QElapsedTimer soakClock;
+    soakClock.start();
+    for (std::size_t i = 0; i < ports.size(); ++i)
+        attacks.push_back(std::async(std::launch::async, soak::attackPort, "127.0.0.3", ports[i].second,
+                                     perPort, silent, unsigned(i + 1)));
+    const auto running = [&] {
+        return std::any_of(attacks.begin(), attacks.end(),
+                           [](auto &f) { return f.wait_for(0s) != std::future_status::ready; });
+    };
+    while (running()) {
+        during.add(ping(target, peerPort, n++));
+        std::this_thread::sleep_for(100ms);
+    }
+    const double soakSeconds = double(soakClock.elapsed()) / 1000;
+
+    // Sockets are released from the event loop: give them a moment.
+    int fdsAfter = soak::openDescriptors(target.pid());
+    for (int i = 0; i < 50 && fdsAfter > fdsBefore; ++i) {
+        std::this_thread::sleep_for(100ms);
+        fdsAfter = soak::openDescriptors(target.pid());
+    }
+    for (int i = 0; i < 20; ++i)
+        after.add(ping(target, peerPort, n++));
+    const long rssAfter = soak::residentKiB(target.pid());
+
+    std::printf("soak: %d connections per port, silent ones held %lld ms, %.1f s\n", perPort,
+                static_cast<long long>(silent.count()), soakSeconds);
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const soak::AttackCounts c = attacks[i].get();
+        std::printf("  %-5s port %5u: %d opened, %d refused or timed out\n", ports[i].first, ports[i].second,
+                    c.opened, c.failed);
+    }
+    std::printf("message latency ms   median    worst   lost\n");
+    for (const auto &[name, l] : {std::pair{"before", &before}, {"during", &during}, {"after", &after}})
+        std::printf("  %-8s          %7.2f  %7.2f  %5d  (%zu messages)\n", name, l->median(), l->worst(),
+                    l->lost, l->ms.size());
+    const double growthMiB = double(rssAfter - rssBefore) / 1024;
+    std::printf("resident memory: %ld KiB before, %ld KiB after (%+.1f MiB; target < 10)\n", rssBefore,
+                rssAfter, growthMiB);
+    std::printf("open descriptors: %d before, %d after (target: back to the start)\n", fdsBefore, fdsAfter);
+    const bool met = during.lost == 0 && during.worst() < 1000 && growthMiB < 10 && fdsAfter <= fdsBefore;
+    std::printf("RESULT name=soak-latency figure=%.1f baseline=%.1f ratio=%.2f target=1000ms met=%s\n",
+                during.worst(), before.worst(), before.worst() > 0 ? during.worst() / before.worst() : 0.0,
+                during.lost == 0 && during.worst() < 1000 ? "yes" : "no");
+    std::printf("RESULT name=soak-memory figure=%.1fMiB baseline=0 ratio=- target=10MiB met=%s\n", growthMiB,
+                growthMiB < 10 ? "yes" : "no");
+    std::printf("RESULT name=soak-descriptors figure=%d baseline=%d ratio=- target=%d met=%s\n", fdsAfter,
+                fdsBefore, fdsBefore, fdsAfter <= fdsBefore ? "yes" : "no");
+    return met ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QStringLiteral("--target"))
+        return runTarget();
+    const int perPort = args.size() > 0 ? args.at(0).toInt() : 10000;
+    const int silentSeconds = args.size() > 1 ? args.at(1).toInt() : 10;
+    return runSoak(perPort, std::chrono::seconds(silentSeconds));
+}
