@@ -8,7 +8,38 @@
 
 #include <algorithm>
 
+#include <sys/ioctl.h>
+
 namespace quibo {
+
+namespace {
+
+// Whether the peer has sent anything yet, counting bytes the event loop has not read so far:
+// a sender that has written its whole record must not be dropped just because the loop is
+// behind.
+bool hasSentAnything(QTcpSocket *socket)
+{
+    int unread = 0;
+    return socket->bytesAvailable() > 0 ||
+           (::ioctl(int(socket->socketDescriptor()), FIONREAD, &unread) == 0 && unread > 0);
+}
+
+// The oldest of `sockets` that `matches` and has sent nothing; else the oldest that matches.
+template <typename Match> QTcpSocket *oldestToDrop(const QList<QTcpSocket *> &sockets, Match matches)
+{
+    QTcpSocket *oldest = nullptr;
+    for (QTcpSocket *socket : sockets) {
+        if (!matches(socket))
+            continue;
+        if (!hasSentAnything(socket))
+            return socket;
+        if (!oldest)
+            oldest = socket;
+    }
+    return oldest;
+}
+
+} // namespace
 
 IncomingConnections::IncomingConnections(ReadRule rule, QObject *parent)
     : QObject(parent), m_rule(rule), m_completed(new Wakeup(this))
@@ -62,16 +93,15 @@ void IncomingConnections::acceptPending()
 
 void IncomingConnections::dropOldestFrom(const QHostAddress &source)
 {
-    const auto oldest = std::find_if(m_reading.cbegin(), m_reading.cend(),
-                                     [&](QTcpSocket *s) { return s->peerAddress() == source; });
-    if (oldest != m_reading.cend())
-        forget(*oldest);
+    if (QTcpSocket *socket =
+            oldestToDrop(m_reading, [&](QTcpSocket *s) { return s->peerAddress() == source; }))
+        forget(socket);
 }
 
 void IncomingConnections::dropOldest()
 {
-    if (!m_reading.isEmpty())
-        forget(m_reading.first());
+    if (QTcpSocket *socket = oldestToDrop(m_reading, [](QTcpSocket *) { return true; }))
+        forget(socket);
 }
 
 void IncomingConnections::check(QTcpSocket *socket)

@@ -24,7 +24,7 @@ struct Received {
 struct ReadRule {
     qsizetype bytes = 512;                  // a connection is read until this many arrived,
     std::chrono::milliseconds window{1000}; // or this long passed, or the peer closed
-    int connections = 64;                   // read at once; past it the oldest is dropped
+    int connections = 64;                   // read at once; past it the oldest silent one goes
     int perSource = 8;                      // read at once from one address
     int backlog = 128;
     int waiting = 1024; // complete reads kept for the consumer; past it the oldest is dropped
