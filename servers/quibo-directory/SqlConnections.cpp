@@ -4,6 +4,8 @@
 
 #include <QSqlError>
 
+#include <sqlite3.h>
+
 #include <atomic>
 #include <memory>
 
@@ -134,6 +136,12 @@ SqlConnection &threadConnection(quint64 store, const DatabaseLocation &location)
 void dropThreadConnection(quint64 store)
 {
     threadConnections.drop(store);
+}
+
+void configureSqliteLibrary()
+{
+    // Refused (and harmless) once the library has started.
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
 }
 
 QString describeSqlError(const QSqlError &error, bool sqlite)

@@ -27,6 +27,10 @@ SqlConnection &threadConnection(quint64 store, const DatabaseLocation &location)
 // a new one (after a failure, the connection may be broken).
 void dropThreadConnection(quint64 store);
 
+// Call once at start, before any connection opens: SQLite keeps memory statistics behind one
+// lock that every allocation of every connection takes, which makes concurrent reads queue.
+void configureSqliteLibrary();
+
 // The text of a driver failure, worded for an operator.
 QString describeSqlError(const QSqlError &error, bool sqlite);
 

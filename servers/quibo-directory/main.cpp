@@ -3,6 +3,7 @@
 #include "DirectoryRules.h"
 #include "DirectoryService.h"
 #include "HttpFrontEnd.h"
+#include "SqlConnections.h"
 #include "SqlDirectoryStore.h"
 
 #include <QCoreApplication>
@@ -113,6 +114,7 @@ int main(int argc, char *argv[])
     }
     const QString databaseName = std::get<DatabaseLocation>(location).describe();
 
+    configureSqliteLibrary();
     SqlDirectoryStore store(std::get<DatabaseLocation>(location));
     try {
         store.prepare();

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+using namespace Qt::StringLiterals;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
@@ -244,6 +245,36 @@ TEST_P(DirectoryTest, AcknowledgedWritesSurviveKill9)
     EXPECT_EQ(addressOf("keep"), "10.9.8.7");
     EXPECT_THAT(get("/ipinfo/keep").body, HasSubstr("Rome"));
     EXPECT_EQ(get("/ipinfo/readit.cgi?id=keep").body, "pw\r\n");
+}
+
+// Several servers on one database, as behind a load balancer: what one writes, the other
+// reads at once, also after it has looked the handle up before.
+TEST_P(DirectoryTest, WritesThroughOneServerAreReadAtOnceThroughAnother)
+{
+    quibo::test::DirectoryServer other(m_database->location());
+    ASSERT_TRUE(other.start()) << other.output().toStdString();
+    const auto read = [&other](const char *target) { return other.get(target).body.toStdString(); };
+    EXPECT_EQ(read("/ipadd/readit.cgi?id=shared"), "0");
+    EXPECT_EQ(read("/ipinfo/shared").substr(0, 1), "<");
+
+    ASSERT_EQ(registerUser("shared", "pw", {{"city", "Oslo"}}).status, 200);
+    EXPECT_THAT(read("/ipinfo/shared"), HasSubstr("City: Oslo\r\n"));
+    EXPECT_EQ(read("/ipinfo/readit.cgi?id=shared"), "pw\r\n");
+    for (int i = 1; i <= 20; ++i) {
+        const std::string address = "10.0.0." + std::to_string(i);
+        if (i % 2) {
+            ASSERT_EQ(publish("shared", address).status, 200);
+            EXPECT_EQ(read("/ipadd/readit.cgi?id=shared"), address);
+            EXPECT_EQ(read("/ipadd/shared"), address);
+        } else {
+            ASSERT_TRUE(other.publish(u"shared"_s, QString::fromStdString(address)));
+            EXPECT_EQ(addressOf("shared"), address);
+        }
+    }
+    ASSERT_EQ(registerUser("shared", "pw", {{"city", "Bergen"}}).status, 200);
+    EXPECT_THAT(read("/ipinfo/shared"), HasSubstr("City: Bergen\r\n"));
+    EXPECT_FALSE(other.registerUser(u"shared"_s, u"other"_s));
+    EXPECT_EQ(other.stop(), 0) << other.output().toStdString();
 }
 
 TEST_P(DirectoryTest, FooterAndBannerAreServed)
