@@ -201,5 +201,8 @@ int main(int argc, char *argv[])
     std::printf("  bare HTTP baseline:        %10.0f requests/s\n", baseline);
     std::printf("  quibo-directory look-ups:  %10.0f requests/s\n", lookups);
     std::printf("  ratio directory/baseline:  %10.2f\n", lookups / baseline);
+    std::printf(
+        "RESULT name=directory-%s figure=%.0f baseline=%.0f unit=requests/s ratio=%.2f target=ratio>=%s\n",
+        sqlite ? "sqlite" : "postgresql", lookups, baseline, lookups / baseline, sqlite ? "0.6" : "0.5");
     return 0;
 }
