@@ -4,91 +4,11 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <deque>
-
 namespace quibo::test {
 
 namespace {
 
 using ms = std::chrono::milliseconds;
-
-// One direction of a connection: bytes read from one socket are written to the other once
-// their time has come; the end of the stream goes on the same way.
-class DelayLine : public QObject {
-public:
-    DelayLine(QTcpSocket *from, QTcpSocket *to, std::function<ms(const QByteArray &)> delayOf,
-              QObject *parent)
-        : QObject(parent), m_from(from), m_to(to), m_delayOf(std::move(delayOf))
-    {
-        m_timer.setSingleShot(true);
-        m_timer.setTimerType(Qt::PreciseTimer);
-        connect(&m_timer, &QTimer::timeout, this, &DelayLine::flush);
-        connect(from, &QTcpSocket::readyRead, this, [this] { take(m_from->readAll(), false); });
-        connect(from, &QTcpSocket::disconnected, this,
-                [this] { take(m_from->isOpen() ? m_from->readAll() : QByteArray(), true); });
-    }
-
-private:
-    struct Chunk {
-        QDeadlineTimer due;
-        QByteArray bytes;
-        bool end = false;
-    };
-
-    void take(const QByteArray &bytes, bool end)
-    {
-        if (!bytes.isEmpty()) {
-            const ms delay = m_delayOf(bytes);
-            if (delay.count() < 0) {
-                m_from->abort();
-                m_to->abort();
-                return;
-            }
-            queue({bytes, delay, false});
-        }
-        if (end)
-            queue({{}, ms(0), true});
-    }
-
-    struct Incoming {
-        QByteArray bytes;
-        ms delay;
-        bool end;
-    };
-    void queue(Incoming in)
-    {
-        QDeadlineTimer due(in.delay, Qt::PreciseTimer);
-        if (!m_chunks.empty() && due < m_chunks.back().due)
-            due = m_chunks.back().due; // never overtake what came before
-        m_chunks.push_back({due, std::move(in.bytes), in.end});
-        schedule();
-    }
-
-    void flush()
-    {
-        while (!m_chunks.empty() && m_chunks.front().due.hasExpired()) {
-            Chunk chunk = std::move(m_chunks.front());
-            m_chunks.pop_front();
-            if (chunk.end)
-                m_to->disconnectFromHost();
-            else
-                m_to->write(chunk.bytes);
-        }
-        schedule();
-    }
-
-    void schedule()
-    {
-        if (!m_chunks.empty() && !m_timer.isActive())
-            m_timer.start(std::max<qint64>(0, m_chunks.front().due.remainingTime()));
-    }
-
-    QTcpSocket *m_from;
-    QTcpSocket *m_to;
-    std::function<ms(const QByteArray &)> m_delayOf;
-    std::deque<Chunk> m_chunks;
-    QTimer m_timer;
-};
 
 // One client connection and its own connection to the server; gone once both have closed.
 class Link : public QObject {
@@ -98,27 +18,48 @@ public:
         : QObject(parent), m_client(client), m_server(new QTcpSocket(this))
     {
         client->setParent(this);
-        m_server->connectToHost(QHostAddress::LocalHost, serverPort);
+        m_server->connectToHost(QHostAddress::LocalHost, serverPort); // writes wait for the connection
         const DelayingProxy::RequestDelay common = [delay](const QByteArray &) { return delay; };
-        new DelayLine(client, m_server, requestDelay ? requestDelay : common, this);
-        new DelayLine(m_server, client, common, this);
+        pass(m_client, m_server, requestDelay ? requestDelay : common, &m_toServer);
+        pass(m_server, m_client, common, &m_toClient);
         for (QTcpSocket *socket : {m_client, m_server})
-            connect(socket, &QAbstractSocket::stateChanged, this, &Link::endWhenClosed);
+            connect(socket, &QAbstractSocket::stateChanged, this, [this] {
+                if (m_client->state() == QAbstractSocket::UnconnectedState &&
+                    m_server->state() == QAbstractSocket::UnconnectedState)
+                    deleteLater();
+            });
     }
 
 private:
-    void endWhenClosed()
+    // Bytes read from `from` go to `to` once their delay has passed, never before what came
+    // earlier; so does the end of the stream.
+    void pass(QTcpSocket *from, QTcpSocket *to, const DelayingProxy::RequestDelay &delayOf,
+              QDeadlineTimer *last)
     {
-        if (m_client->state() == QAbstractSocket::UnconnectedState &&
-            m_server->state() == QAbstractSocket::UnconnectedState)
-            deleteLater();
-        else if (m_server->state() == QAbstractSocket::UnconnectedState &&
-                 m_server->error() == QAbstractSocket::ConnectionRefusedError)
-            m_client->abort();
+        const auto later = [to, last](ms delay, std::function<void()> action) {
+            QDeadlineTimer due(delay, Qt::PreciseTimer);
+            *last = std::max(due, *last);
+            QTimer::singleShot(ms(std::max<qint64>(0, last->remainingTime())), Qt::PreciseTimer, to,
+                               std::move(action));
+        };
+        connect(from, &QTcpSocket::readyRead, this, [=, this] {
+            const QByteArray bytes = from->readAll();
+            const ms delay = delayOf(bytes);
+            if (delay.count() < 0) {
+                m_client->abort();
+                m_server->abort();
+                return;
+            }
+            later(delay, [to, bytes] { to->write(bytes); });
+        });
+        connect(from, &QTcpSocket::disconnected, this,
+                [later, delayOf, to] { later(delayOf({}), [to] { to->disconnectFromHost(); }); });
     }
 
     QTcpSocket *m_client;
     QTcpSocket *m_server;
+    QDeadlineTimer m_toServer{0};
+    QDeadlineTimer m_toClient{0};
 };
 
 } // namespace
