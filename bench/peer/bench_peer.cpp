@@ -4,6 +4,7 @@
 // listening client; a record's latency runs from the start of its send until the listener has
 // handled it (its clip played, with a zero-length clip). The baseline is the same
 // connect-send-close by the same sender code to a bare server that only reads to the end.
+// The last lines are "RESULT ..." lines for bench/run-all.
 #include "PeerNetwork.h"
 
 #include "peer/PeerRecord.h"
@@ -41,7 +42,8 @@ struct Run {
 
     void done(int sender)
     {
-        latenciesMs.push_back(static_cast<double>(clock.nsecsElapsed() - startedNs.at(static_cast<std::size_t>(sender))) / 1e6);
+        latenciesMs.push_back(
+            static_cast<double>(clock.nsecsElapsed() - startedNs.at(static_cast<std::size_t>(sender))) / 1e6);
         handled.at(static_cast<std::size_t>(sender))->wake();
     }
 };
@@ -110,7 +112,8 @@ int main(int argc, char **argv)
         names.append(name);
         senders.push_back(&c.client->peerSender().records());
         // The code names the sender (the clip played tells who); the rest is padding text.
-        blocks.push_back(peer::buildRecord(name, codes.at(i % codes.size()) + QString::number(i), peer::MessageBlock));
+        blocks.push_back(
+            peer::buildRecord(name, codes.at(i % codes.size()) + QString::number(i), peer::MessageBlock));
     }
     net.befriend(hub, names);
     if (!PeerNetwork::startListening(hub)) {
@@ -123,8 +126,8 @@ int main(int argc, char **argv)
         // the one with that code in flight.
         const QString clip = hub.sound.finished.constLast();
         for (int i = 0; i < senderCount; ++i) {
-            if (peer::codeEntry(*peer::matchCode(codes.at(i % codes.size()))).clips.constFirst() == clip
-                && client.startedNs.at(static_cast<std::size_t>(i)) != 0) {
+            if (peer::codeEntry(*peer::matchCode(codes.at(i % codes.size()))).clips.constFirst() == clip &&
+                client.startedNs.at(static_cast<std::size_t>(i)) != 0) {
                 client.done(i);
                 client.startedNs.at(static_cast<std::size_t>(i)) = 0;
                 break;
@@ -169,12 +172,19 @@ int main(int argc, char **argv)
 
     std::printf("peer records: %d senders x %d records of %lld bytes\n", senderCount, perSender,
                 static_cast<long long>(peer::MessageBlock));
-    std::printf("  client listener : %8.0f records/s, median latency %.3f ms (%zu handled)\n", ours.recordsPerSecond,
-                ours.medianMs, client.latenciesMs.size());
+    std::printf("  client listener : %8.0f records/s, median latency %.3f ms (%zu handled)\n",
+                ours.recordsPerSecond, ours.medianMs, client.latenciesMs.size());
     std::printf("  bare loopback   : %8.0f records/s, median latency %.3f ms\n", bareFigures.recordsPerSecond,
                 bareFigures.medianMs);
-    std::printf("  ratios          : rate %.2f of bare (target >= 500 records/s), latency %.2f x bare (target <= 10)\n",
+    std::printf("  ratios          : rate %.2f of bare (target >= 500 records/s), latency %.2f x bare "
+                "(target <= 10)\n",
                 ours.recordsPerSecond / bareFigures.recordsPerSecond, ours.medianMs / bareFigures.medianMs);
     std::printf("  versus the fixed 1 s wait before each read: %.0f x\n", ours.recordsPerSecond / 1.0);
+    std::printf(
+        "RESULT name=peer-rate figure=%.0f baseline=%.0f unit=records/s ratio=%.2f target=figure>=500\n",
+        ours.recordsPerSecond, bareFigures.recordsPerSecond,
+        ours.recordsPerSecond / bareFigures.recordsPerSecond);
+    std::printf("RESULT name=peer-latency figure=%.3f baseline=%.3f unit=ms ratio=%.2f target=ratio<=10\n",
+                ours.medianMs, bareFigures.medianMs, ours.medianMs / bareFigures.medianMs);
     return 0;
 }

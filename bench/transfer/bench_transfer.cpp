@@ -3,7 +3,7 @@
 // A file of MiB mebibytes (1024 unless given) in a quiboweb's "tmp" on 127.0.0.1 is fetched
 // by curl and by the client's download code, one after the other, from the same server; each
 // result is checked for its length. Prints both throughputs, their ratio, and how far the
-// resident memory grew during the client's download.
+// resident memory grew during the client's download, then "RESULT ..." lines for bench/run-all.
 #include "PeerNetwork.h"
 #include "QuibowebProcess.h"
 
@@ -126,5 +126,9 @@ int main(int argc, char **argv)
     std::printf("client download    %8.1f MiB/s\n", clientRate);
     std::printf("ratio client/curl  %8.2f (target >= 0.80)\n", clientRate / curlRate);
     std::printf("resident growth    %8.1f MiB (target < 32)\n", static_cast<double>(peak - before) / 1024);
+    std::printf("RESULT name=transfer figure=%.1f baseline=%.1f unit=MiB/s ratio=%.2f target=ratio>=0.80\n",
+                clientRate, curlRate, clientRate / curlRate);
+    std::printf("RESULT name=transfer-memory figure=%.1f baseline=- unit=MiB ratio=- target=figure<32\n",
+                static_cast<double>(peak - before) / 1024);
     return 0;
 }

@@ -31,4 +31,8 @@ inline constexpr qsizetype BroadcastLineBytes = 80;
 inline constexpr qsizetype AddressFieldBytes = 19;
 inline constexpr qsizetype RequesterAddressBytes = 23;
 
+// Address look-ups the contact pass keeps in flight at once: enough to hide most of a slow
+// network's round trips, few enough not to flood the directory at every logon.
+inline constexpr int AddressLookupsInFlight = 8;
+
 } // namespace quibo::limits

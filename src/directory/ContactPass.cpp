@@ -3,7 +3,6 @@
 #include "base/LogonState.h"
 #include "contacts/ContactBook.h"
 #include "directory/Announcer.h"
-#include "directory/DirectoryClient.h"
 #include "notices/Notices.h"
 #include "ports/MainWindowUi.h"
 
@@ -16,8 +15,8 @@ constexpr int AddressRead = 16;
 
 ContactPass::ContactPass(LogonState &session, ContactBook &book, DirectoryClient &directory,
                          Announcer &announcer, Notices &notices, MainWindowView &mainWindow)
-    : m_session(session), m_book(book), m_directory(directory), m_announcer(announcer), m_notices(notices),
-      m_mainWindow(mainWindow)
+    : m_session(session), m_book(book), m_announcer(announcer), m_notices(notices), m_mainWindow(mainWindow),
+      m_lookups(directory)
 {
 }
 
@@ -27,9 +26,15 @@ QCoro::Task<> ContactPass::ResolveContacts()
     m_book.LoadContacts();
     ContactTable &table = m_book.table();
 
+    // All look-ups go out side by side; the answers are applied in table order, so the list,
+    // the records and any failure messages come out as from one look-up after another.
     const int count = table.contactCount();
+    QStringList handles;
+    for (int i = 0; i < count; ++i)
+        handles.append(table.contact(i).handle);
+    m_lookups.start(handles);
     for (int i = 0; i < count; ++i) {
-        const DirectoryReply reply = co_await m_directory.address(table.contact(i).handle);
+        const DirectoryReply reply = co_await m_lookups.next();
         if (!reply.ok) {
             co_await m_notices.showSystemMessage(DialogOwner::Desktop,
                                                  QStringLiteral("Error getting user IP address"), QString());

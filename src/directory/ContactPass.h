@@ -1,5 +1,7 @@
 #pragma once
 
+#include "directory/AddressLookups.h"
+
 #include <QCoro/QCoroTask>
 
 namespace quibo {
@@ -12,7 +14,7 @@ class MainWindowView;
 class Notices;
 
 // ResolveContacts, the last step of logon: loads "contacts.dat", asks the directory for every
-// contact's address, lists the online ones, tells them the user is on, and makes the main
+// contact's address (several at a time), lists the online ones, tells them the user is on, and makes the main
 // window ready.
 class ContactPass {
 public:
@@ -24,10 +26,10 @@ public:
 private:
     LogonState &m_session;
     ContactBook &m_book;
-    DirectoryClient &m_directory;
     Announcer &m_announcer;
     Notices &m_notices;
     MainWindowView &m_mainWindow;
+    AddressLookups m_lookups;
 };
 
 } // namespace quibo

@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 namespace quibo {
@@ -89,7 +90,7 @@ DirectoryClient::DirectoryClient(const Config &config, const Timings &timings, Q
 
 DirectoryClient::~DirectoryClient() = default;
 
-QCoro::Task<DirectoryReply> DirectoryClient::get(QByteArray target)
+QNetworkReply *DirectoryClient::send(const QByteArray &target)
 {
     QUrl origin;
     origin.setScheme(QStringLiteral("http"));
@@ -97,18 +98,22 @@ QCoro::Task<DirectoryReply> DirectoryClient::get(QByteArray target)
     origin.setPort(m_config.directoryPort);
     const QUrl url = QUrl::fromEncoded(origin.toEncoded() + target, QUrl::StrictMode);
     if (m_config.directoryHost.isEmpty() || !url.isValid())
-        co_return DirectoryReply{};
+        return nullptr;
 
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // Replies are a few lines: compressing them only costs both ends time.
+    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
     QNetworkReply *reply = m_network->get(request);
+    // The time limit: an internet error like any other. Aborting a finished reply does nothing.
+    QTimer::singleShot(m_timings.httpTimeout, reply, &QNetworkReply::abort);
     Q_EMIT requestSent(target);
-    if (!reply->isFinished()) {
-        const bool finished = co_await nextSignal(reply, &QNetworkReply::finished, m_timings.httpTimeout);
-        if (!finished)
-            reply->abort(); // the time limit: an internet error like any other
-    }
+    return reply;
+}
+
+DirectoryReply DirectoryClient::take(QNetworkReply *reply)
+{
     DirectoryReply result;
     // Whatever status the server answered with, its body is the reply: only a failure to
     // get an answer at all (refused, unknown host, time-out, cut off) is an internet error.
@@ -118,7 +123,17 @@ QCoro::Task<DirectoryReply> DirectoryClient::get(QByteArray target)
     if (result.ok)
         result.body = reply->readAll();
     reply->deleteLater();
-    co_return result;
+    return result;
+}
+
+QCoro::Task<DirectoryReply> DirectoryClient::get(QByteArray target)
+{
+    QNetworkReply *reply = send(target);
+    if (reply == nullptr)
+        co_return DirectoryReply{};
+    if (!reply->isFinished())
+        co_await nextSignal(reply, &QNetworkReply::finished);
+    co_return take(reply);
 }
 
 QCoro::Task<DirectoryReply> DirectoryClient::broadcast()

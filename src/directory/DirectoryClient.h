@@ -9,6 +9,7 @@
 #include <array>
 
 class QNetworkAccessManager;
+class QNetworkReply;
 
 namespace quibo {
 
@@ -64,6 +65,12 @@ public:
 
     // The one GET every request goes through; `target` is already encoded.
     QCoro::Task<DirectoryReply> get(QByteArray target);
+
+    // get() in two halves, for callers that keep several requests in flight. send() starts
+    // the GET, aborted after Timings::httpTimeout; none when the server's address is unusable.
+    // take() reads a finished reply and lets it go.
+    QNetworkReply *send(const QByteArray &target);
+    static DirectoryReply take(QNetworkReply *reply);
 
 Q_SIGNALS:
     // A request is on its way.

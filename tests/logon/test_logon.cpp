@@ -1,4 +1,6 @@
 // Logon, the contact pass and logoff, against the real quibo-directory.
+#include "DelayingProxy.h"
+#include "QtPrinters.h"
 #include "DirectoryServer.h"
 #include "RunTask.h"
 #include "UserClient.h"
@@ -203,6 +205,47 @@ TEST_F(LogonTest, FailedRequestsAreToldOneByOneAndLogonGoesOn)
     EXPECT_FALSE(c->client->logon().notLoggedOn);
     EXPECT_TRUE(c->mainWindow.items.isEmpty());
     EXPECT_FALSE(c->process.ended());
+}
+
+TEST_F(LogonTest, LookUpsAnsweredOutOfOrderAreAppliedInTableOrder)
+{
+    const QStringList contacts = {QStringLiteral("slow1"), QStringLiteral("ann"),   QStringLiteral("cut"),
+                                  QStringLiteral("zero"),  QStringLiteral("slow2"), QStringLiteral("ghost"),
+                                  QStringLiteral("bob")};
+    for (const QString &handle : contacts + QStringList{QStringLiteral("bill")}) {
+        if (handle != u"ghost") {
+            ASSERT_TRUE(server.registerUser(handle, QStringLiteral("pw")));
+        }
+    }
+    const std::pair<const char *, const char *> published[] = {
+        {"slow1", "127.0.0.11"}, {"ann", "127.0.0.12"}, {"slow2", "127.0.0.13"}, {"bob", "127.0.0.14"}};
+    for (const auto &[handle, address] : published)
+        ASSERT_TRUE(server.publish(QString::fromLatin1(handle), QString::fromLatin1(address)));
+    // The slow handles' answers come last; the connection asking for "cut" is cut.
+    DelayingProxy proxy(server.port(), std::chrono::milliseconds(0));
+    proxy.setRequestDelay([](const QByteArray &chunk) {
+        return std::chrono::milliseconds(chunk.contains("id=slow") ? 300 : chunk.contains("id=cut") ? -1 : 0);
+    });
+    ASSERT_TRUE(proxy.listen());
+
+    UserClient c(proxy.authority(), QStringLiteral("127.0.0.2"), peerPort);
+    c.setUpUser(QStringLiteral("bill"), "pw\r\n", contacts);
+    c.connectNow();
+    ASSERT_TRUE(c.waitUntilReady());
+    QStringList asked;
+    for (const QString &handle : contacts)
+        asked.append(QStringLiteral("/ipadd/readit.cgi?id=") + handle);
+    EXPECT_EQ(c.requests.mid(3), asked);
+    QStringList addresses;
+    for (const ContactRecord &r : c.client->contacts().records())
+        addresses.append(r.handle + u' ' + r.address + (r.online ? u'+' : u'-'));
+    EXPECT_EQ(addresses, (QStringList{QStringLiteral("slow1 127.0.0.11+"), QStringLiteral("ann 127.0.0.12+"),
+                                      QStringLiteral("cut 0-"), QStringLiteral("zero 0-"),
+                                      QStringLiteral("slow2 127.0.0.13+"), QStringLiteral("ghost 0-"),
+                                      QStringLiteral("bob 127.0.0.14+")}));
+    EXPECT_EQ(c.mainWindow.items, (QStringList{QStringLiteral("slow1"), QStringLiteral("ann"),
+                                               QStringLiteral("slow2"), QStringLiteral("bob")}));
+    EXPECT_EQ(c.messages(), QStringList{QStringLiteral("Error getting user IP address|")});
 }
 
 TEST_F(LogonTest, AnnouncementsReachTheOtherClientAndLogoffLeavesZeroBehind)

@@ -66,9 +66,11 @@ bool DirectoryServer::start(quint16 port)
     stop();
     m_process = directoryProcess();
     m_output.clear();
+    // The server's default thread count: each thread serves one connection, and a client's
+    // contact pass keeps several open at once.
     m_process->setArguments({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
                              QStringLiteral("--database"), m_database, QStringLiteral("--threads"),
-                             QStringLiteral("4")});
+                             QStringLiteral("16")});
     m_process->start();
     if (!m_process->waitForStarted(ProcessWaitMs)) {
         m_output = m_process->errorString();
