@@ -310,7 +310,8 @@ int main(int argc, char *argv[])
 
     for (const Figures &figures : results) {
         const bool sqlite = figures.backend == u"SQLite"_s;
-        std::printf("RESULT name=directory-lookups-%s figure=%.0f baseline=%.0f ratio=%.2f target=%.1f\n",
+        std::printf("RESULT name=directory-%s figure=%.0f baseline=%.0f unit=look-ups/s ratio=%.2f "
+                    "target=ratio>=%.1f\n",
                     sqlite ? "sqlite" : "postgresql", figures.lookups, figures.baseline,
                     figures.lookups / figures.baseline, sqlite ? 0.6 : 0.5);
     }

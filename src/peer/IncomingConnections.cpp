@@ -6,37 +6,23 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <algorithm>
-
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 
 namespace quibo {
 
 namespace {
 
-// Whether the peer has sent anything yet, counting bytes the event loop has not read so far:
-// a sender that has written its whole record must not be dropped just because the loop is
-// behind.
-bool hasSentAnything(QTcpSocket *socket)
+// Bytes the peer sent that the event loop has not read yet.
+int unreadBytes(QTcpSocket *socket)
 {
     int unread = 0;
-    return socket->bytesAvailable() > 0 ||
-           (::ioctl(int(socket->socketDescriptor()), FIONREAD, &unread) == 0 && unread > 0);
+    return ::ioctl(int(socket->socketDescriptor()), FIONREAD, &unread) == 0 ? unread : 0;
 }
 
-// The oldest of `sockets` that `matches` and has sent nothing; else the oldest that matches.
-template <typename Match> QTcpSocket *oldestToDrop(const QList<QTcpSocket *> &sockets, Match matches)
+bool hasSentAnything(QTcpSocket *socket)
 {
-    QTcpSocket *oldest = nullptr;
-    for (QTcpSocket *socket : sockets) {
-        if (!matches(socket))
-            continue;
-        if (!hasSentAnything(socket))
-            return socket;
-        if (!oldest)
-            oldest = socket;
-    }
-    return oldest;
+    return socket->bytesAvailable() > 0 || unreadBytes(socket) > 0;
 }
 
 } // namespace
@@ -70,18 +56,25 @@ QCoro::Task<Received> IncomingConnections::next()
 {
     while (m_complete.isEmpty())
         co_await m_completed->next();
-    co_return m_complete.takeFirst();
+    Received received = m_complete.takeFirst();
+    acceptPending(); // those held back while the queue was full
+    co_return received;
 }
 
 void IncomingConnections::acceptPending()
 {
-    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+    // With enough complete reads waiting, new connections wait in the backlog: a flood must
+    // not push out the records that came before it.
+    while (m_complete.size() < m_rule.waiting) {
+        QTcpSocket *socket = m_server ? m_server->nextPendingConnection() : nullptr;
+        if (!socket)
+            break;
         const QHostAddress source = socket->peerAddress();
-        if (std::count_if(m_reading.cbegin(), m_reading.cend(),
-                          [&](QTcpSocket *s) { return s->peerAddress() == source; }) >= m_rule.perSource)
-            dropOldestFrom(source);
+        const auto fromSource = [&](QTcpSocket *s) { return s->peerAddress() == source; };
+        if (std::count_if(m_reading.cbegin(), m_reading.cend(), fromSource) >= m_rule.perSource)
+            makeRoom(fromSource);
         if (m_reading.size() >= m_rule.connections)
-            dropOldest();
+            makeRoom([](QTcpSocket *) { return true; });
         m_reading.append(socket);
         socket->setReadBufferSize(m_rule.bytes);
         connect(socket, &QIODevice::readyRead, this, [this, socket] { check(socket); });
@@ -91,17 +84,24 @@ void IncomingConnections::acceptPending()
     }
 }
 
-void IncomingConnections::dropOldestFrom(const QHostAddress &source)
+void IncomingConnections::makeRoom(const std::function<bool(QTcpSocket *)> &among)
 {
-    if (QTcpSocket *socket =
-            oldestToDrop(m_reading, [&](QTcpSocket *s) { return s->peerAddress() == source; }))
-        forget(socket);
-}
-
-void IncomingConnections::dropOldest()
-{
-    if (QTcpSocket *socket = oldestToDrop(m_reading, [](QTcpSocket *) { return true; }))
-        forget(socket);
+    // The oldest connection that has sent nothing goes. When all have sent something, the
+    // oldest is read now, as its window had ended: the event loop may just be behind, and a
+    // sender whose record waits unread must not lose it.
+    QTcpSocket *oldest = nullptr;
+    for (QTcpSocket *socket : std::as_const(m_reading)) {
+        if (!among(socket))
+            continue;
+        if (!hasSentAnything(socket)) {
+            forget(socket);
+            return;
+        }
+        if (!oldest)
+            oldest = socket;
+    }
+    if (oldest)
+        complete(oldest);
 }
 
 void IncomingConnections::check(QTcpSocket *socket)
@@ -114,9 +114,16 @@ void IncomingConnections::complete(QTcpSocket *socket)
 {
     if (!m_reading.contains(socket))
         return;
-    if (m_complete.size() >= m_rule.waiting)
-        m_complete.removeFirst();
-    m_complete.append({socket->peerAddress(), socket->read(m_rule.bytes)});
+    QByteArray bytes = socket->read(m_rule.bytes);
+    if (const qsizetype missing = std::min<qsizetype>(m_rule.bytes - bytes.size(), unreadBytes(socket));
+        missing > 0) {
+        const qsizetype had = bytes.size();
+        bytes.resize(had + missing);
+        const auto got =
+            ::recv(int(socket->socketDescriptor()), bytes.data() + had, size_t(missing), MSG_DONTWAIT);
+        bytes.truncate(had + std::max<qsizetype>(got, 0));
+    }
+    m_complete.append({socket->peerAddress(), bytes});
     forget(socket);
     m_completed->wake();
 }

@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <functional>
 
 class QTcpServer;
 class QTcpSocket;
@@ -24,15 +25,16 @@ struct Received {
 struct ReadRule {
     qsizetype bytes = 512;                  // a connection is read until this many arrived,
     std::chrono::milliseconds window{1000}; // or this long passed, or the peer closed
-    int connections = 64;                   // read at once; past it the oldest silent one goes
+    int connections = 64;                   // read at once; past it, room is made
     int perSource = 8;                      // read at once from one address
-    int backlog = 128;
-    int waiting = 1024; // complete reads kept for the consumer; past it the oldest is dropped
+    int backlog = 1024;                     // bursts wait here, not in SYN retries a second apart
+    int waiting = 256; // complete reads waiting for the consumer; past it, nobody new is read
 };
 
 // A listening port whose connections are read side by side: one that sends nothing, or sends
 // slowly, holds up nobody else. Complete reads are handed out one at a time, in the order in
-// which they completed.
+// which they completed. Nothing complete is ever dropped: when reads wait unhandled, new
+// connections wait in the backlog.
 class IncomingConnections : public QObject {
     Q_OBJECT
 public:
@@ -48,8 +50,7 @@ public:
 
 private:
     void acceptPending();
-    void dropOldestFrom(const QHostAddress &source);
-    void dropOldest();
+    void makeRoom(const std::function<bool(QTcpSocket *)> &among);
     void check(QTcpSocket *socket);
     void complete(QTcpSocket *socket);
     void forget(QTcpSocket *socket);
