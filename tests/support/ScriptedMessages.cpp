@@ -22,16 +22,6 @@ void HeldDialog::closeBox()
         view->close();
 }
 
-ScriptedDialogView::ScriptedDialogView(std::shared_ptr<HeldDialog> record) : m_record(std::move(record))
-{
-    m_record->view = this;
-}
-
-ScriptedDialogView::~ScriptedDialogView()
-{
-    m_record->open = false;
-}
-
 void ScriptedDialogView::close()
 {
     if (!m_record->open)
@@ -51,18 +41,6 @@ void ScriptedDialogView::setButtonsEnabled(bool enabled)
     m_record->buttonsEnabled = enabled;
     if (enabled)
         ++m_record->enableCount;
-}
-
-void MessageDialogRecord::type(const QString &text)
-{
-    if (open && sendFields)
-        sendFields->m_message = text;
-}
-
-void MessageDialogRecord::refreshed()
-{
-    if (sendFields)
-        shownTo = sendFields->m_to;
 }
 
 std::unique_ptr<DialogView> ScriptedMessages::openSendMessage(DialogOwner owner, SendMessageFields &fields)

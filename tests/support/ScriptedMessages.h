@@ -35,8 +35,11 @@ struct HeldDialog {
 class ScriptedDialogView : public DialogView {
     Q_OBJECT
 public:
-    explicit ScriptedDialogView(std::shared_ptr<HeldDialog> record);
-    ~ScriptedDialogView() override;
+    explicit ScriptedDialogView(std::shared_ptr<HeldDialog> record) : m_record(std::move(record))
+    {
+        m_record->view = this;
+    }
+    ~ScriptedDialogView() override { m_record->open = false; }
 
     void close() override;
     [[nodiscard]] bool isOpen() const override { return m_record->open; }
@@ -85,8 +88,17 @@ struct MessageDialogRecord : HeldDialog {
     QString shownMessage; // m_message when opened
     SendMessageFields *sendFields = nullptr;
 
-    void type(const QString &text); // send dialog: the edit now holds `text`
-    void refreshed() override;
+    // Send dialog: the edit now holds `text`.
+    void type(const QString &text)
+    {
+        if (open && sendFields)
+            sendFields->m_message = text;
+    }
+    void refreshed() override
+    {
+        if (sendFields)
+            shownTo = sendFields->m_to;
+    }
 };
 
 // The user's eyes and hands for the two message dialogs. Each dialog, as it opens, takes the

@@ -1,5 +1,6 @@
 #include "QtPrinters.h"
 #include "WidgetClient.h"
+#include "WidgetTestKit.h"
 
 #include "notices/widgets/CSendingDlg.h"
 #include "notices/widgets/CSmileyDlg.h"
@@ -70,10 +71,7 @@ TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
     w.logOffButton()->setEnabled(true);
     QTest::mouseClick(w.channelButton(), Qt::LeftButton);
     QTest::mouseClick(w.logOffButton(), Qt::LeftButton);
-    QList<int> ids;
-    for (const QList<QVariant> &args : chosen)
-        ids.append(args.at(0).toInt());
-    EXPECT_EQ(ids, (QList<int>{32799, 32813, 1011, 1000}));
+    EXPECT_EQ(firstArguments(chosen), (QList<int>{32799, 32813, 1011, 1000}));
 }
 
 TEST(MainDialog, CloseBoxAsksAndEscEndsOnlyTheWindow)
@@ -117,9 +115,8 @@ TEST(MainDialog, ListClicksReportTheSelectedPosition)
     ASSERT_TRUE(rightClicked.wait(2000));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
     ASSERT_TRUE(clicked.wait(2000));
-    EXPECT_EQ(clicked.at(0).at(0).toInt(), 1);
-    EXPECT_EQ(rightClicked.at(0).at(0).toInt(), 1);
-    EXPECT_EQ(clicked.at(1).at(0).toInt(), -1);
+    EXPECT_EQ(firstArguments(clicked), (QList<int>{1, -1}));
+    EXPECT_EQ(firstArguments(rightClicked), QList<int>{1});
     EXPECT_TRUE(list->selectedItems().isEmpty());
     t.window().contactMenu()->hide();
 }
