@@ -204,10 +204,8 @@ TEST_P(HandshakeTest, TheAnswerReachesTheAsker)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, HandshakeTest, ::testing::Values(Answer::Yes, Answer::No, Answer::CloseBox),
-                         [](const ::testing::TestParamInfo<Answer> &param) {
-                             return std::string(param.index == 0   ? "Yes"
-                                                : param.index == 1 ? "No"
-                                                                   : "CloseBox");
+                         [](const auto &param) {
+                             return std::string(std::array{"Yes", "No", "CloseBox"}[param.index]);
                          });
 
 // The user's own name on the list: a "|006" in that name comes back from 127.0.0.1, refused by

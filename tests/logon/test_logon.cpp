@@ -79,25 +79,34 @@ TEST_F(LogonTest, FirstRunMakesTheFoldersMovesBgGifThenRegistersAndHintsBeforeAn
     EXPECT_TRUE(c->messages().isEmpty()) << c->messages().join(u'\n').toStdString();
 }
 
-TEST_F(LogonTest, CancellingTheRegistrationEndsTheProgramWithoutARequest)
+TEST_F(LogonTest, CancellingOrClosingTheRegistrationEndsTheProgramWritingAndAskingNothing)
 {
-    auto c = client();
-    c->connectNow();
-    ASSERT_TRUE(waitFor([&] { return c->registration.last() != nullptr; }));
-    c->registration.last()->press(RegistrationUi::CancelButton);
-    ASSERT_TRUE(c->waitUntilEnded());
-    EXPECT_EQ(c->process.exitCodes, QList<int>{0});
-    EXPECT_TRUE(c->requests.isEmpty());
-    EXPECT_FALSE(c->ui.log.contains(QStringLiteral("hint|desktop")));
+    for (const bool closeBox : {false, true}) {
+        auto c = client();
+        c->connectNow();
+        ASSERT_TRUE(waitFor([&] { return c->registration.last() != nullptr; }));
+        closeBox ? c->registration.last()->closeBox()
+                 : c->registration.last()->press(RegistrationUi::CancelButton);
+        ASSERT_TRUE(c->waitUntilEnded());
+        EXPECT_EQ(c->process.exitCodes, QList<int>{0});
+        EXPECT_TRUE(c->requests.isEmpty());
+        EXPECT_FALSE(c->exists(QStringLiteral("settings")) || c->exists(QStringLiteral("userinfo.dat")));
+        EXPECT_FALSE(c->ui.log.contains(QStringLiteral("hint|desktop")));
+    }
 }
 
+// Connect also starts the local web server from the working directory.
 TEST_F(LogonTest, ThePasswordLineMatchesWhicheverLineEndEitherSideUses)
 {
     ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("secret"))); // served with CR LF
     for (const QByteArray &stored : {QByteArray("secret\n"), QByteArray("secret\r\n")}) {
         auto c = client();
         c->setUpUser(QStringLiteral("bill"), stored);
+        c->write(QStringLiteral("quiboweb"), "#!/bin/sh\n");
         c->connectNow();
+        EXPECT_EQ(c->shell.started,
+                  QStringList{QStringLiteral("%1 --listen 127.0.0.2:8080 @ %2")
+                                  .arg(c->dir.filePath(QStringLiteral("quiboweb")), c->dir.path())});
         ASSERT_TRUE(c->waitUntilReady()) << stored.constData();
         EXPECT_FALSE(c->client->logon().notLoggedOn);
         EXPECT_FALSE(c->process.ended());
@@ -144,19 +153,6 @@ TEST_F(LogonTest, TheBroadcastIsShownInItsFiveFieldsBeforeThePasswordCheckUnless
     EXPECT_EQ(c->ui.log.filter(u"broadcast"),
               QStringList{QStringLiteral("broadcast|Welcome!|Server moves on Monday.|||")});
     EXPECT_EQ(c->requests.mid(0, 2), (QStringList{QStringLiteral("/ipadd/sysmsg.dat"), PasswordRequest}));
-}
-
-TEST_F(LogonTest, ConnectStartsTheLocalWebServerFromTheWorkingDirectory)
-{
-    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("pw")));
-    auto c = client();
-    c->setUpUser(QStringLiteral("bill"), "pw\r\n");
-    c->write(QStringLiteral("quiboweb"), "#!/bin/sh\n");
-    c->connectNow();
-    EXPECT_EQ(c->shell.started,
-              QStringList{QStringLiteral("%1 --listen 127.0.0.2:8080 @ %2")
-                              .arg(c->dir.filePath(QStringLiteral("quiboweb")), c->dir.path())});
-    ASSERT_TRUE(c->waitUntilReady());
 }
 
 TEST_F(LogonTest, ContactPassListsContactsWithAnAddressAndCreatesAMissingFile)

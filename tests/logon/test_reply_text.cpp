@@ -56,6 +56,7 @@ TEST(ReplyText, BroadcastShowsUpToFiveLinesAndNothingForAnErrorPageOrBlankBody)
         EXPECT_EQ(reply_text::broadcastLines(c.body), c.lines) << c.body.constData();
 }
 
+// The broadcast and the address publication are checked, as sent, by the logon tests.
 TEST(DirectoryTargets, EveryEndpointWithItsValuesPercentEncoded)
 {
     UserInfoFields fields{s("p&w"), s("Ann Marie"), s("O'Neil"), s("a+b@x.org"), s("S\xc3\xa3o Paulo"),
@@ -64,10 +65,7 @@ TEST(DirectoryTargets, EveryEndpointWithItsValuesPercentEncoded)
         QByteArray target;
         QByteArray expected;
     } cases[] = {
-        {directory_target::broadcast(), "/ipadd/sysmsg.dat"},
         {directory_target::password(s("a&b=c")), "/ipinfo/readit.cgi?id=a%26b%3Dc"},
-        {directory_target::publishAddress(s("bill"), s("10.0.0.7")),
-         "/ipadd/writeip.cgi?id=bill&ip=10.0.0.7"},
         {directory_target::address(s("x y#z")), "/ipadd/readit.cgi?id=x%20y%23z"},
         {directory_target::addressPage(s("a/../b")), "/ipadd/a%2F..%2Fb"},
         {directory_target::infoPage(s("Bill?")), "/ipinfo/Bill%3F"},

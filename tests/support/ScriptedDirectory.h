@@ -12,7 +12,12 @@ namespace quibo::test {
 class ScriptedBroadcast : public BroadcastUi {
 public:
     explicit ScriptedBroadcast(QStringList &log) : m_log(log) {}
-    QCoro::Task<> showBroadcastMessage(BroadcastMessageFields fields) override;
+    QCoro::Task<> showBroadcastMessage(BroadcastMessageFields fields) override
+    {
+        m_log.append(QStringLiteral("broadcast|") +
+                     QStringList(fields.lines.begin(), fields.lines.end()).join(u'|'));
+        co_return;
+    }
 
 private:
     QStringList &m_log;

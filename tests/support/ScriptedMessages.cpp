@@ -22,16 +22,6 @@ void HeldDialog::closeBox()
         view->close();
 }
 
-ScriptedDialogView::ScriptedDialogView(std::shared_ptr<HeldDialog> record) : m_record(std::move(record))
-{
-    m_record->view = this;
-}
-
-ScriptedDialogView::~ScriptedDialogView()
-{
-    m_record->open = false;
-}
-
 void ScriptedDialogView::close()
 {
     if (!m_record->open)
@@ -53,72 +43,38 @@ void ScriptedDialogView::setButtonsEnabled(bool enabled)
         ++m_record->enableCount;
 }
 
-void MessageDialogRecord::type(const QString &text)
-{
-    if (open && sendFields)
-        sendFields->m_message = text;
-}
-
-void MessageDialogRecord::refreshed()
-{
-    if (sendFields)
-        shownTo = sendFields->m_to;
-}
-
 std::unique_ptr<DialogView> ScriptedMessages::openSendMessage(DialogOwner owner, SendMessageFields &fields)
 {
     auto record = std::make_shared<MessageDialogRecord>();
-    record->kind = QStringLiteral("send");
     record->owner = owner;
     record->shownTo = fields.m_to;
     record->shownMessage = fields.m_message;
     record->sendFields = &fields;
-    log.append(QStringLiteral("send|%1|%2|%3").arg(ownerName(owner), fields.m_to, fields.m_message));
-    return open(record, sendScript.isEmpty() ? SendStep{} : sendScript.takeFirst());
+    return open(QStringLiteral("send"), record,
+                QStringLiteral("send|%1|%2|%3").arg(ownerName(owner), fields.m_to, fields.m_message),
+                sendScript.isEmpty() ? SendStep{} : sendScript.takeFirst());
 }
 
 std::unique_ptr<DialogView> ScriptedMessages::openReceivedMessage(ReceivedMessageFields &fields)
 {
     auto record = std::make_shared<MessageDialogRecord>();
-    record->kind = QStringLiteral("received");
     record->shownTo = fields.m_from;
     record->shownMessage = fields.m_message;
-    log.append(QStringLiteral("received|%1|%2").arg(fields.m_from, fields.m_message));
-    return open(record, {receivedScript.isEmpty() ? Step::Ok : receivedScript.takeFirst(), std::nullopt});
+    return open(QStringLiteral("received"), record,
+                QStringLiteral("received|%1|%2").arg(fields.m_from, fields.m_message),
+                {receivedScript.isEmpty() ? Step::Ok : receivedScript.takeFirst(), std::nullopt});
 }
 
-std::unique_ptr<DialogView> ScriptedMessages::open(std::shared_ptr<MessageDialogRecord> record, SendStep step)
+std::unique_ptr<DialogView> ScriptedMessages::open(const QString &kind,
+                                                   std::shared_ptr<MessageDialogRecord> record,
+                                                   const QString &line, SendStep step)
 {
-    dialogs.append(record);
-    auto view = std::make_unique<ScriptedDialogView>(record);
+    auto view = hold(kind, record, line);
     if (step.typed)
         record->type(*step.typed);
-    switch (step.step) {
-    case Step::Hold:
-        break;
-    case Step::Send:
-        record->press(MessageUi::SendButton);
-        break;
-    case Step::Cancel:
-        record->press(MessageUi::CancelButton);
-        break;
-    case Step::Ok:
-        record->press(MessageUi::OkButton);
-        break;
-    case Step::Reply:
-        record->press(MessageUi::ReplyButton);
-        break;
-    }
+    if (step.step != Step::Hold)
+        record->press(static_cast<int>(step.step));
     return view;
-}
-
-std::shared_ptr<MessageDialogRecord> ScriptedMessages::lastOf(const QString &kind) const
-{
-    for (auto it = dialogs.crbegin(); it != dialogs.crend(); ++it) {
-        if ((*it)->kind == kind)
-            return *it;
-    }
-    return nullptr;
 }
 
 int ScriptedMessages::openCount() const

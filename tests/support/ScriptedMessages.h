@@ -17,6 +17,7 @@ class ScriptedDialogView;
 // A dialog the behaviour holds open, as the scripted user saw it. It outlives the dialog.
 struct HeldDialog {
     virtual ~HeldDialog() = default;
+    QString kind; // "send", "manage-contacts", "registration", ...
     bool open = true;
     bool buttonsEnabled = true;
     int enableCount = 0; // times the behaviour turned the buttons back on
@@ -34,8 +35,11 @@ struct HeldDialog {
 class ScriptedDialogView : public DialogView {
     Q_OBJECT
 public:
-    explicit ScriptedDialogView(std::shared_ptr<HeldDialog> record);
-    ~ScriptedDialogView() override;
+    explicit ScriptedDialogView(std::shared_ptr<HeldDialog> record) : m_record(std::move(record))
+    {
+        m_record->view = this;
+    }
+    ~ScriptedDialogView() override { m_record->open = false; }
 
     void close() override;
     [[nodiscard]] bool isOpen() const override { return m_record->open; }
@@ -46,25 +50,70 @@ private:
     std::shared_ptr<HeldDialog> m_record;
 };
 
-// A message dialog as the scripted user saw it.
+// The dialogs a scripted port opened, oldest first, with a log line for each.
+template <typename Record> struct DialogScript {
+    QStringList log;
+    QList<std::shared_ptr<Record>> dialogs;
+
+    [[nodiscard]] std::shared_ptr<Record> last() const
+    {
+        return dialogs.isEmpty() ? nullptr : dialogs.constLast();
+    }
+    // The last dialog of `kind`; with `openOnly`, the last one still open.
+    [[nodiscard]] std::shared_ptr<Record> lastOf(const QString &kind, bool openOnly = false) const
+    {
+        for (auto it = dialogs.crbegin(); it != dialogs.crend(); ++it) {
+            if ((*it)->kind == kind && (!openOnly || (*it)->open))
+                return *it;
+        }
+        return nullptr;
+    }
+
+protected:
+    // Logs `line` (the kind unless given) and opens `record` as a held dialog.
+    std::unique_ptr<DialogView> hold(const QString &kind, std::shared_ptr<Record> record,
+                                     const QString &line = {})
+    {
+        record->kind = kind;
+        log.append(line.isEmpty() ? kind : line);
+        dialogs.append(record);
+        return std::make_unique<ScriptedDialogView>(std::move(record));
+    }
+};
+
+// A message dialog as the scripted user saw it ("send" or "received").
 struct MessageDialogRecord : HeldDialog {
-    QString kind; // "send" or "received"
     DialogOwner owner = DialogOwner::Desktop;
     QString shownTo;      // send: m_to when last drawn; received: m_from
     QString shownMessage; // m_message when opened
     SendMessageFields *sendFields = nullptr;
 
-    void type(const QString &text); // send dialog: the edit now holds `text`
-    void refreshed() override;
+    // Send dialog: the edit now holds `text`.
+    void type(const QString &text)
+    {
+        if (open && sendFields)
+            sendFields->m_message = text;
+    }
+    void refreshed() override
+    {
+        if (sendFields)
+            shownTo = sendFields->m_to;
+    }
 };
 
 // The user's eyes and hands for the two message dialogs. Each dialog, as it opens, takes the
 // next step of its script; with no step left, a send dialog stays open and a received dialog
 // is closed with "&OK".
-class ScriptedMessages : public QObject, public MessageUi {
-    Q_OBJECT
+class ScriptedMessages : public MessageUi, public DialogScript<MessageDialogRecord> {
 public:
-    enum class Step { Hold, Send, Cancel, Ok, Reply };
+    // Each step but Hold presses its button.
+    enum class Step {
+        Hold = 0,
+        Send = SendButton,
+        Cancel = CancelButton,
+        Ok = OkButton,
+        Reply = ReplyButton
+    };
     struct SendStep {
         Step step = Step::Hold;
         std::optional<QString> typed; // typed before the step
@@ -76,15 +125,12 @@ public:
     QList<SendStep> sendScript;
     QList<Step> receivedScript;
 
-    // Every dialog opened, oldest first; lines like "send|main|bob|typed" and "received|bob|hi".
-    QList<std::shared_ptr<MessageDialogRecord>> dialogs;
-    QStringList log;
-
-    [[nodiscard]] std::shared_ptr<MessageDialogRecord> lastOf(const QString &kind) const;
+    // Log lines like "send|main|bob|typed" and "received|bob|hi".
     [[nodiscard]] int openCount() const;
 
 private:
-    std::unique_ptr<DialogView> open(std::shared_ptr<MessageDialogRecord> record, SendStep step);
+    std::unique_ptr<DialogView> open(const QString &kind, std::shared_ptr<MessageDialogRecord> record,
+                                     const QString &line, SendStep step);
 };
 
 } // namespace quibo::test

@@ -13,22 +13,29 @@ struct FormDialogRecord : HeldDialog {
     ChangeInfoFields shownChange; // the change-info fields as the dialog opened
 };
 
-// The user's eyes and hands for the registration, handle-in-use and change-info dialogs.
-// Dialogs stay open until the test presses their buttons; the handle-in-use box is closed at once.
-class ScriptedRegistration : public QObject, public RegistrationUi {
-    Q_OBJECT
+// The user's eyes and hands for the registration, handle-in-use and change-info dialogs; log
+// lines "registration", "handle-in-use", "change-info". Dialogs stay open until the test
+// presses their buttons; the handle-in-use box is closed at once.
+class ScriptedRegistration : public RegistrationUi, public DialogScript<FormDialogRecord> {
 public:
-    std::unique_ptr<DialogView> openRegistration(RegistrationFields &fields) override;
-    QCoro::Task<> showHandleInUse() override;
-    std::unique_ptr<DialogView> openChangeInfo(ChangeInfoFields &fields) override;
-
-    // "registration", "handle-in-use", "change-info".
-    QStringList log;
-    QList<std::shared_ptr<FormDialogRecord>> dialogs;
-    [[nodiscard]] std::shared_ptr<FormDialogRecord> last() const;
-
-private:
-    std::unique_ptr<DialogView> open(const QString &kind, std::shared_ptr<FormDialogRecord> record);
+    std::unique_ptr<DialogView> openRegistration(RegistrationFields &fields) override
+    {
+        auto record = std::make_shared<FormDialogRecord>();
+        record->registration = &fields;
+        return hold(QStringLiteral("registration"), std::move(record));
+    }
+    QCoro::Task<> showHandleInUse() override
+    {
+        log.append(QStringLiteral("handle-in-use"));
+        co_return;
+    }
+    std::unique_ptr<DialogView> openChangeInfo(ChangeInfoFields &fields) override
+    {
+        auto record = std::make_shared<FormDialogRecord>();
+        record->change = &fields;
+        record->shownChange = fields;
+        return hold(QStringLiteral("change-info"), std::move(record));
+    }
 };
 
 } // namespace quibo::test

@@ -2,8 +2,8 @@
 
 #include "ports/TransferUi.h"
 
+#include <QDir>
 #include <QList>
-#include <QObject>
 #include <QStringList>
 
 #include <optional>
@@ -36,14 +36,35 @@ private:
 // The user's eyes and hands for file transfer. Each chooser and question takes the next
 // answer of its script (none left: cancel, "&No"); the log has lines like
 // "send file|anna Is Being Sent", "receive?|bob|report.doc|1234 Bytes" and "save as|report.doc".
-class ScriptedTransfer : public QObject, public TransferUi {
-    Q_OBJECT
+class ScriptedTransfer : public TransferUi {
 public:
-    QCoro::Task<std::optional<QString>> chooseFileToSend(DialogOwner owner) override;
-    QCoro::Task<std::optional<QString>> chooseSaveFile(QString suggestedName) override;
-    QCoro::Task<> showFileBeingSent(DialogOwner owner, QString notice) override;
-    QCoro::Task<bool> askReceiveFile(QString from, QString fileName, QString sizeText) override;
-    std::unique_ptr<ReceivingView> openReceivingFile() override;
+    QCoro::Task<std::optional<QString>> chooseFileToSend(DialogOwner) override
+    {
+        log.append(QStringLiteral("choose file"));
+        co_return filesToSend.isEmpty() ? std::nullopt : filesToSend.takeFirst();
+    }
+    QCoro::Task<std::optional<QString>> chooseSaveFile(QString suggestedName) override
+    {
+        log.append(QStringLiteral("save as|") + suggestedName);
+        if (saveAnswers.isEmpty() || !saveAnswers.takeFirst())
+            co_return std::nullopt;
+        co_return QDir(saveFolder).filePath(suggestedName);
+    }
+    QCoro::Task<> showFileBeingSent(DialogOwner, QString notice) override
+    {
+        log.append(QStringLiteral("send file|") + notice);
+        co_return;
+    }
+    QCoro::Task<bool> askReceiveFile(QString from, QString fileName, QString sizeText) override
+    {
+        log.append(QStringList{QStringLiteral("receive?"), from, fileName, sizeText}.join(u'|'));
+        co_return !receiveAnswers.isEmpty() && receiveAnswers.takeFirst();
+    }
+    std::unique_ptr<ReceivingView> openReceivingFile() override
+    {
+        downloads.append(std::make_shared<ReceivingRecord>());
+        return std::make_unique<ScriptedReceivingView>(downloads.last());
+    }
 
     QList<std::optional<QString>> filesToSend; // full paths
     QString saveFolder;                        // where the save chooser saves, under the suggested name

@@ -17,6 +17,12 @@ namespace quibo::test {
 
 class ScriptedPictureView;
 
+// "main" or "desktop", as the logs name a dialog's owner.
+inline QString ownerName(DialogOwner owner)
+{
+    return owner == DialogOwner::MainWindow ? QStringLiteral("main") : QStringLiteral("desktop");
+}
+
 // A popup as the scripted user saw it: every picture shown, in order, and when. It outlives
 // the popup so a test can look at it afterwards.
 struct PopupRecord {
@@ -58,9 +64,17 @@ public:
     void activate() override { ++activateCount; }
 
     // The user's hands: clicks Connect only while it is enabled, as a real button.
-    void clickConnect();
-    void restoreFromTaskBar();
-    void closeBox();
+    void clickConnect()
+    {
+        if (connectEnabled)
+            Q_EMIT connectClicked();
+    }
+    void restoreFromTaskBar()
+    {
+        minimized = false;
+        Q_EMIT restored();
+    }
+    void closeBox() { Q_EMIT closed(); }
 
     QString prompt;
     bool connectEnabled = true;
@@ -82,8 +96,11 @@ public:
     void activate() override { ++activateCount; }
     void bringForward() override { ++bringForwardCount; }
     void dismiss() override { shown = false; }
-    void insertContactItem(int position, const QString &displayHandle) override;
-    void removeContactItem(int position) override;
+    void insertContactItem(int position, const QString &displayHandle) override
+    {
+        items.insert(position, displayHandle);
+    }
+    void removeContactItem(int position) override { items.removeAt(position); }
     void setChannelButtonEnabled(bool enabled) override { channelButtonEnabled = enabled; }
     void setLogOffButtonEnabled(bool enabled) override { logOffButtonEnabled = enabled; }
     void showContactMenu() override { ++contactMenuShown; }
@@ -95,7 +112,11 @@ public:
     void choose(Command command) { Q_EMIT commandChosen(static_cast<int>(command)); }
 
     void closeBox() { Q_EMIT closeRequested(); }
-    void pressEsc();
+    void pressEsc()
+    {
+        dismiss();
+        Q_EMIT dismissed();
+    }
 
     bool shown = false;
     int showCount = 0;
@@ -114,11 +135,20 @@ public:
 class ScriptedUi : public QObject, public NoticeUi, public ConnectUi {
     Q_OBJECT
 public:
-    QCoro::Task<> showSystemMessage(DialogOwner owner, QString line1, QString line2) override;
+    QCoro::Task<> showSystemMessage(DialogOwner, QString line1, QString line2) override
+    {
+        return dialog(QStringLiteral("message|%1|%2").arg(line1, line2));
+    }
     std::unique_ptr<PictureView> openSmiley(Smiley smiley, QString fromName) override;
     std::unique_ptr<PictureView> openSending(DialogOwner owner) override;
-    QCoro::Task<> showHint(DialogOwner owner) override;
-    QCoro::Task<> showAbout(DialogOwner owner) override;
+    QCoro::Task<> showHint(DialogOwner owner) override
+    {
+        return dialog(QStringLiteral("hint|") + ownerName(owner));
+    }
+    QCoro::Task<> showAbout(DialogOwner owner) override
+    {
+        return dialog(QStringLiteral("about|") + ownerName(owner));
+    }
     std::unique_ptr<ConnectView> openConnectDialog() override;
 
     // While held, message boxes, the hint and the About box stay open until releaseDialogs().
@@ -139,7 +169,5 @@ private:
     std::unique_ptr<PictureView> openPopup(QString name);
     bool m_hold = false;
 };
-
-QString ownerName(DialogOwner owner);
 
 } // namespace quibo::test

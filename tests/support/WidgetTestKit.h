@@ -4,6 +4,7 @@
 #include <QCoro/QCoroTask>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QWidget>
 
 #include <memory>
@@ -36,6 +37,15 @@ template <typename T = QLabel> T *child(QWidget *parent, const char *name)
 inline QPushButton *button(QWidget *parent, const char *name)
 {
     return child<QPushButton>(parent, name);
+}
+
+// The first argument of every signal `spy` caught: the actions or positions reported.
+inline QList<int> firstArguments(const QSignalSpy &spy)
+{
+    QList<int> ids;
+    for (const QList<QVariant> &args : spy)
+        ids.append(args.at(0).toInt());
+    return ids;
 }
 
 } // namespace quibo::test

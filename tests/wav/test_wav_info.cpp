@@ -1,9 +1,6 @@
-#include "TestFiles.h"
 #include "WavBytes.h"
 
 #include "platform/WavInfo.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -88,13 +85,3 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"HugeChunkBeforeFmt", riff({chunk("LIST", "ab", 0xFFFFFFF0), fmt(1, 1, 8000, 16),
                                                         chunk("data", frames(10))})}),
     [](const auto &c) { return std::string(c.param.name); });
-
-TEST(WavHeader, ReadsFromAFileAndRefusesAMissingOne)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(quibo::test::writeFile(dir.filePath(QStringLiteral("mail.snd")), silence(750ms)));
-    const auto info = wav::readInfo(dir.filePath(QStringLiteral("mail.snd")));
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->duration(), 750ms);
-    EXPECT_FALSE(wav::readInfo(dir.filePath(QStringLiteral("missing.snd"))).has_value());
-}

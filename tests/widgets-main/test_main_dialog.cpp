@@ -1,6 +1,12 @@
+#include "FakePlatform.h"
+#include "PeerNetwork.h"
 #include "QtPrinters.h"
-#include "WidgetClient.h"
+#include "ScriptedDirectory.h"
+#include "WidgetTestKit.h"
 
+#include "app/Client.h"
+#include "app/widgets/WidgetPorts.h"
+#include "mainwindow/widgets/CMainDlg.h"
 #include "notices/widgets/CSendingDlg.h"
 #include "notices/widgets/CSmileyDlg.h"
 #include "peer/Listener.h"
@@ -11,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -20,6 +27,45 @@ using namespace quibo;
 using namespace quibo::test;
 
 namespace {
+
+// A client with the program's windows and dialogs, listening on 127.0.0.1 at a free port as
+// after logon, with "LoopBack" listed. Sound, shell, the process end and the web server's
+// window are fakes.
+struct WidgetClient {
+    WidgetClient()
+    {
+        Config config;
+        config.listenAddress = QHostAddress(QStringLiteral("127.0.0.1"));
+        config.peerPort = freeLoopbackPort();
+        Ports ports;
+        widgets.fill(ports);
+        ports.sound = &sound;
+        ports.shell = &shell;
+        ports.process = &process;
+        ports.windowCloser = &windowCloser;
+        client = std::make_unique<Client>(config, peerTimings(), WorkingDirectory(QDir(dir.path())), ports);
+        LogonState &logon = client->logon();
+        logon.ownHandle = QStringLiteral("alice");
+        logon.ownAddress = QStringLiteral("127.0.0.1");
+        logon.notLoggedOn = false;
+        logon.contactsResolved = true;
+        client->contacts().AddContactRecord(QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
+    }
+    ~WidgetClient() { client.reset(); } // its tasks go before the windows they wait on
+
+    CMainDlg &window() { return widgets.mainDialog(); }
+
+    QTemporaryDir dir;
+    WidgetPorts widgets;
+    WidgetMainWindow &mainWindow = widgets.mainWindow;
+    WidgetNoticeUi &notices = widgets.notices;
+    FakeSoundPlayer sound;
+    FakeShell shell;
+    FakeProcess process;
+    FakeWindowCloser windowCloser;
+    std::unique_ptr<Client> client;
+};
+
 inline QAction *findAction(const QMenu &menu, const QString &text)
 {
     for (QAction *action : menu.actions()) {
@@ -70,10 +116,7 @@ TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
     w.logOffButton()->setEnabled(true);
     QTest::mouseClick(w.channelButton(), Qt::LeftButton);
     QTest::mouseClick(w.logOffButton(), Qt::LeftButton);
-    QList<int> ids;
-    for (const QList<QVariant> &args : chosen)
-        ids.append(args.at(0).toInt());
-    EXPECT_EQ(ids, (QList<int>{32799, 32813, 1011, 1000}));
+    EXPECT_EQ(firstArguments(chosen), (QList<int>{32799, 32813, 1011, 1000}));
 }
 
 TEST(MainDialog, CloseBoxAsksAndEscEndsOnlyTheWindow)
@@ -117,9 +160,8 @@ TEST(MainDialog, ListClicksReportTheSelectedPosition)
     ASSERT_TRUE(rightClicked.wait(2000));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
     ASSERT_TRUE(clicked.wait(2000));
-    EXPECT_EQ(clicked.at(0).at(0).toInt(), 1);
-    EXPECT_EQ(rightClicked.at(0).at(0).toInt(), 1);
-    EXPECT_EQ(clicked.at(1).at(0).toInt(), -1);
+    EXPECT_EQ(firstArguments(clicked), (QList<int>{1, -1}));
+    EXPECT_EQ(firstArguments(rightClicked), QList<int>{1});
     EXPECT_TRUE(list->selectedItems().isEmpty());
     t.window().contactMenu()->hide();
 }
@@ -130,7 +172,8 @@ TEST(LoopBack, ASmileyToYourselfFromTheContactMenuShowsSendingThenThePopup)
 {
     WidgetClient t;
     t.client->mainWindow().open();
-    ASSERT_TRUE(t.startListening());
+    t.client->listener().start();
+    ASSERT_TRUE(waitFor([&] { return t.client->listener().isListening(); }));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.window()));
     int handled = 0;
     QObject::connect(&t.client->listener(), &Listener::recordHandled, [&handled] { ++handled; });

@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "WidgetTestKit.h"
 
 #include "messaging/widgets/CReceivedMessageDlg.h"
 #include "messaging/widgets/CSendMessageDlg.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace quibo;
+using quibo::test::firstArguments;
 
 namespace {
 struct Dialogs : ::testing::Test {
@@ -21,13 +23,6 @@ struct Dialogs : ::testing::Test {
     SendMessageFields send;
     ReceivedMessageFields received;
 
-    static QList<int> actions(const QSignalSpy &spy)
-    {
-        QList<int> ids;
-        for (const QList<QVariant> &args : spy)
-            ids.append(args.at(0).toInt());
-        return ids;
-    }
     QPushButton *button(QWidget &dialog, const QString &text)
     {
         for (QPushButton *b : dialog.findChildren<QPushButton *>()) {
@@ -105,14 +100,14 @@ TEST_F(Dialogs, ButtonsReportAndTheBehaviourCloses)
     QTest::mouseClick(button(dialog, QStringLiteral("&Cancel")), Qt::LeftButton);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     dialog.close(); // the close box
-    EXPECT_EQ(actions(spy), (QList<int>{MessageUi::SendButton, MessageUi::CancelButton,
-                                        MessageUi::CancelButton, MessageUi::CancelButton}));
+    EXPECT_EQ(firstArguments(spy), (QList<int>{MessageUi::SendButton, MessageUi::CancelButton,
+                                               MessageUi::CancelButton, MessageUi::CancelButton}));
     EXPECT_TRUE(view->isOpen());
     EXPECT_TRUE(dialog.isVisible());
 
     view->close();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(actions(spy).last(), DialogView::Closed);
+    EXPECT_EQ(firstArguments(spy).last(), DialogView::Closed);
 }
 
 TEST_F(Dialogs, OneDialogObjectServesEveryOpening)
@@ -122,7 +117,7 @@ TEST_F(Dialogs, OneDialogObjectServesEveryOpening)
     QSignalSpy firstSpy(first.get(), &DialogView::action);
     send.m_to = QStringLiteral("LoopBack");
     const auto second = ui.openSendMessage(DialogOwner::Desktop, send);
-    EXPECT_EQ(actions(firstSpy), QList<int>{DialogView::Closed}) << "a new opening ends the last";
+    EXPECT_EQ(firstArguments(firstSpy), QList<int>{DialogView::Closed}) << "a new opening ends the last";
     EXPECT_FALSE(first->isOpen());
     EXPECT_TRUE(second->isOpen());
     EXPECT_EQ(ui.sendDialog().parentWidget(), nullptr);
@@ -154,5 +149,6 @@ TEST_F(Dialogs, ReceivedDialogShowsTheMessageReadOnly)
     QTest::mouseClick(button(dialog, QStringLiteral("&Reply")), Qt::LeftButton);
     QTest::mouseClick(button(dialog, QStringLiteral("&OK")), Qt::LeftButton);
     QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_EQ(actions(spy), (QList<int>{MessageUi::ReplyButton, MessageUi::OkButton, MessageUi::OkButton}));
+    EXPECT_EQ(firstArguments(spy),
+              (QList<int>{MessageUi::ReplyButton, MessageUi::OkButton, MessageUi::OkButton}));
 }
