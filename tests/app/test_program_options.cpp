@@ -18,11 +18,13 @@ TEST(ProgramOptions, ParsesTheFolderAndRefusesTheRest)
         Action action;
         QString folder;
         QString error;
+        bool connect = false;
     };
     const Case cases[] = {
         {{}, Action::Run, {}, {}},
         {{u"--folder"_s, u"/srv/q"_s}, Action::Run, u"/srv/q"_s, {}},
         {{u"--folder=/srv/q"_s}, Action::Run, u"/srv/q"_s, {}},
+        {{u"--connect"_s, u"--folder"_s, u"/srv/q"_s}, Action::Run, u"/srv/q"_s, {}, true},
         {{u"--folder"_s}, Action::Error, {}, u"--folder needs a folder"_s},
         {{u"--folder="_s}, Action::Error, {}, u"--folder needs a folder"_s},
         {{u"--fast"_s}, Action::Error, {}, u"unknown option --fast"_s},
@@ -35,6 +37,7 @@ TEST(ProgramOptions, ParsesTheFolderAndRefusesTheRest)
         EXPECT_EQ(options.action, c.action) << c.arguments.join(u' ').toStdString();
         EXPECT_EQ(options.folder, c.folder) << c.arguments.join(u' ').toStdString();
         EXPECT_EQ(options.error, c.error) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(options.connect, c.connect) << c.arguments.join(u' ').toStdString();
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace quibo;
 
 TEST(Utf8Cut, NeverSplitsACharacter)
@@ -47,4 +49,15 @@ TEST(ConfigDirectory, AcceptsHostAndHostPort)
     for (const char *bad : {"", ":80", "host:", "host:0", "host:99999", "host:x"})
         EXPECT_FALSE(c.setDirectory(QString::fromLatin1(bad))) << bad;
     EXPECT_EQ(c.directoryHost, QStringLiteral("127.0.0.1")) << "a bad value changes nothing";
+}
+
+TEST(ConfigPorts, TakesFourPortsOrNothing)
+{
+    Config c;
+    EXPECT_TRUE(c.setPorts(QStringLiteral("6800, 6900,5690,8000")));
+    EXPECT_EQ(std::vector<int>({c.peerPort, c.channelPort, c.privateChatPort, c.webPort}),
+              std::vector<int>({6800, 6900, 5690, 8000}));
+    for (const char *bad : {"", "1,2,3", "1,2,3,4,5", "1,2,3,0", "1,2,3,65536", "1,2,x,4"})
+        EXPECT_FALSE(c.setPorts(QString::fromLatin1(bad))) << bad;
+    EXPECT_EQ(c.webPort, 8000) << "a bad value changes nothing";
 }
