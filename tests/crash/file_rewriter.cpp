@@ -1,5 +1,5 @@
-// Rewrites "contacts.dat", "userinfo.dat" and "settings" in the folder given, version after
-// version, until killed; says "ready" once the first version is written.
+// Rewrites the working files in the folder given, version after version, until killed; says
+// "ready" once the first version is whole.
 #include "FileVersions.h"
 
 #include <QCoreApplication>
@@ -10,15 +10,12 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2)
-        return 2;
-    const quibo::WorkingDirectory dir(QDir(QString::fromLocal8Bit(argv[1])), {});
-    for (int n = 0;; ++n) {
-        if (!quibo::test::FileVersions::write(dir, n))
-            return 1;
+    const quibo::WorkingDirectory dir(QDir(QString::fromLocal8Bit(argc == 2 ? argv[1] : ".")));
+    for (int n = 0; quibo::test::writeFileVersions(dir, n % 100000); ++n) {
         if (n == 0) {
             std::puts("ready");
             std::fflush(stdout);
         }
     }
+    return 1;
 }

@@ -12,117 +12,89 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
-#include <vector>
 
 using namespace quibo;
 using namespace quibo::test;
 
 namespace {
 
-// How many times each test kills its process: QUIBO_CRASH_RUNS, for long runs by hand.
+// How many times a test kills its process: QUIBO_CRASH_RUNS for long runs by hand.
 int runs(int byDefault)
 {
-    bool ok = false;
-    const int wanted = qEnvironmentVariableIntValue("QUIBO_CRASH_RUNS", &ok);
-    return ok && wanted > 0 ? wanted : byDefault;
+    const int wanted = qEnvironmentVariableIntValue("QUIBO_CRASH_RUNS");
+    return wanted > 0 ? wanted : byDefault;
 }
 
-int randomMs(int from, int to)
+void waitRandomly(int upToMs)
 {
-    return QRandomGenerator::global()->bounded(from, to);
+    QTest::qWait(QRandomGenerator::global()->bounded(upToMs));
 }
 
 TEST(CrashSafety, KilledWhileRewritingTheWorkingFilesLeavesEachWhole)
 {
     for (int run = 0; run < runs(30); ++run) {
-        SCOPED_TRACE(run);
         QTemporaryDir dir;
         QProcess writer;
         writer.start(qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo-file-rewriter"),
                      {dir.path()});
         ASSERT_TRUE(writer.waitForReadyRead(10000)) << writer.errorString().toStdString();
-        QTest::qWait(randomMs(0, 40));
+        waitRandomly(40);
         writer.kill();
         ASSERT_TRUE(writer.waitForFinished());
-
-        const QDir folder(dir.path());
-        const QByteArray contacts = readFile(folder.filePath(QStringLiteral("contacts.dat")));
-        const QByteArray userInfo = readFile(folder.filePath(QStringLiteral("userinfo.dat")));
-        const QByteArray settings = readFile(folder.filePath(QStringLiteral("settings")));
-        EXPECT_TRUE(FileVersions::contactsVersion(contacts)) << contacts.toStdString();
-        EXPECT_TRUE(FileVersions::userInfoVersion(userInfo)) << userInfo.toStdString();
-        EXPECT_TRUE(FileVersions::settingsVersion(settings)) << settings.toStdString();
+        for (const QString &name :
+             {contacts_file::FileName, working_files::UserInfo, working_files::Settings}) {
+            const QByteArray bytes = readFile(QDir(dir.path()).filePath(name));
+            EXPECT_TRUE(isWholeVersion(name, bytes)) << "run " << run << ", " << bytes.toStdString();
+        }
     }
 }
 
-// One writer's publications, numbered: the server holds the last acknowledged one, or the
-// one in flight when it was killed.
-struct Publisher {
-    QString handle;
-    std::atomic<int> acknowledged{0};
-    std::atomic<int> attempted{0};
-};
-
-// "0" before the first publication.
-QString addressNumbered(int n)
-{
-    return n == 0 ? QStringLiteral("0") : QStringLiteral("10.0.%1.%2").arg(n / 250).arg(n % 250 + 1);
-}
-
+// Writers publish numbered addresses and register numbered users while the server is killed:
+// after a restart it holds every acknowledged write, and at most the one in flight besides.
 TEST(CrashSafety, TheDirectoryKeepsEveryAcknowledgedWriteAfterKill9)
 {
+    const auto address = [](int n) {
+        return n == 0 ? QStringLiteral("0") : QStringLiteral("10.0.%1.%2").arg(n / 250).arg(n % 250 + 1);
+    };
     for (int run = 0; run < runs(10); ++run) {
-        SCOPED_TRACE(run);
         DirectoryServer server;
         ASSERT_TRUE(server.start()) << server.output().toStdString();
-        std::vector<Publisher> publishers(4);
-        for (std::size_t i = 0; i < publishers.size(); ++i) {
-            publishers[i].handle = QStringLiteral("user%1").arg(i);
-            ASSERT_TRUE(server.registerUser(publishers[i].handle, QStringLiteral("pw")));
-        }
-        std::atomic<int> registered{0};
-
-        std::vector<std::thread> threads;
-        for (Publisher &p : publishers) {
-            threads.emplace_back([&server, &p] {
-                for (int n = 1;; ++n) {
-                    p.attempted = n;
-                    if (!server.publish(p.handle, addressNumbered(n)))
-                        return;
-                    p.acknowledged = n;
-                }
+        constexpr int Publishers = 4;
+        std::atomic<int> acknowledged[Publishers + 1] = {};
+        std::atomic<int> attempted[Publishers] = {};
+        std::vector<std::thread> writers;
+        for (int w = 0; w < Publishers; ++w) {
+            ASSERT_TRUE(server.registerUser(QStringLiteral("user%1").arg(w), QStringLiteral("pw")));
+            writers.emplace_back([&, w] {
+                for (int n = 1;
+                     (attempted[w] = n, server.publish(QStringLiteral("user%1").arg(w), address(n))); ++n)
+                    acknowledged[w] = n;
             });
         }
-        threads.emplace_back([&server, &registered] {
-            for (int n = 1;; ++n) {
-                if (!server.registerUser(QStringLiteral("new%1").arg(n), QStringLiteral("pw%1").arg(n)))
-                    return;
-                registered = n;
-            }
+        writers.emplace_back([&] {
+            for (int n = 1;
+                 server.registerUser(QStringLiteral("new%1").arg(n), QStringLiteral("pw%1").arg(n)); ++n)
+                acknowledged[Publishers] = n;
         });
-        // Killed once every writer is under way, at a random moment.
         ASSERT_TRUE(QTest::qWaitFor([&] {
-            return registered > 0 && std::all_of(publishers.begin(), publishers.end(),
-                                                 [](const Publisher &p) { return p.acknowledged > 0; });
+            return std::all_of(std::begin(acknowledged), std::end(acknowledged),
+                               [](auto &n) { return n > 0; });
         }));
-        QTest::qWait(randomMs(0, 200));
+        waitRandomly(200);
         server.kill();
-        for (std::thread &t : threads)
-            t.join();
+        for (std::thread &writer : writers)
+            writer.join();
 
         ASSERT_TRUE(server.start()) << server.output().toStdString();
-        for (const Publisher &p : publishers) {
-            const QString stored = server.addressOf(p.handle);
-            EXPECT_TRUE(stored == addressNumbered(p.acknowledged) || stored == addressNumbered(p.attempted))
-                << p.handle.toStdString() << " holds " << stored.toStdString() << ", acknowledged "
-                << addressNumbered(p.acknowledged).toStdString();
+        for (int w = 0; w < Publishers; ++w) {
+            const QString stored = server.addressOf(QStringLiteral("user%1").arg(w));
+            EXPECT_TRUE(stored == address(acknowledged[w]) || stored == address(attempted[w]))
+                << "run " << run << ": " << stored.toStdString() << " after " << acknowledged[w];
         }
-        for (int n = 1; n <= registered; ++n) {
-            const DirectoryServer::Reply reply =
-                server.get(QStringLiteral("/ipinfo/readit.cgi?id=new%1").arg(n).toUtf8());
-            EXPECT_TRUE(reply.body.startsWith(QStringLiteral("pw%1\r\n").arg(n).toUtf8()) ||
-                        reply.body.startsWith(QStringLiteral("pw%1\n").arg(n).toUtf8()))
-                << "registration " << n << " of " << registered.load() << ": " << reply.body.toStdString();
+        for (int n = 1; n <= acknowledged[Publishers]; ++n) {
+            const QByteArray reply = server.get("/ipinfo/readit.cgi?id=new" + QByteArray::number(n)).body;
+            EXPECT_EQ(reply.left(reply.indexOf('\n')).trimmed(), "pw" + QByteArray::number(n))
+                << "run " << run;
         }
     }
 }
