@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds, and runs the whole suite twice: once normally and
 # once under AddressSanitizer and UndefinedBehaviorSanitizer; between the two, the Debian packages
-# are built, installed, checked and purged (scripts/check-packages.sh). Then a short fuzzing run.
+# are built, installed, checked and purged (scripts/check-packages.sh). Then the servers' tests
+# under ThreadSanitizer, and a short fuzzing run.
 #
 #   scripts/test.sh            everything
 #   QUIBO_SKIP_SANITIZERS=1    only the normal run (quicker, for local work)
@@ -30,9 +31,9 @@ run_suite() { # name, extra cmake args...
   echo "== $name build =="
   cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIBO_WERROR=ON "${launcher[@]}" "$@" \
     >/dev/null
-  cmake --build "$dir" -j"$jobs"
+  cmake --build "$dir" -j"$jobs" ${targets:+--target $targets}
   echo "== $name tests =="
-  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600)
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600 ${tests:+-R "$tests"})
 }
 
 run_suite normal
@@ -47,6 +48,14 @@ if [ -z "${QUIBO_SKIP_SANITIZERS:-}" ]; then
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite sanitizers -DQUIBO_SANITIZE=address,undefined -DQUIBO_BUILD_BENCH=OFF -DQUIBO_WERROR=OFF \
     -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g"
+
+  # The servers are the multi-threaded programs: their tests, and only what they need, under
+  # ThreadSanitizer. The suppressions cover uninstrumented system libraries only.
+  tsan_start=$SECONDS
+  targets="test_directory_server servers_web_test quibo-directory quiboweb" tests="^(test_directory_server|servers_web_test)\." \
+    TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp" \
+    run_suite tsan -DQUIBO_SANITIZE=thread -DQUIBO_BUILD_BENCH=OFF
+  echo "ThreadSanitizer run: $((SECONDS - tsan_start)) s"
 
   echo "== fuzzing =="
   fuzzdir="$root/build/fuzz"

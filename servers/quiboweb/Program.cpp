@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "ClientLifeline.h"
 #include "CloseRequestListener.h"
 #include "CommandLine.h"
 #include "ListeningSocket.h"
@@ -45,6 +46,9 @@ int runHeadless(int argc, char **argv, const WebServerOptions &options)
     CloseRequestListener closeRequests;
     QObject::connect(&closeRequests, &CloseRequestListener::closeRequested, &app, &QCoreApplication::quit);
     listenForClose(closeRequests, options);
+    ClientLifeline lifeline;
+    QObject::connect(&lifeline, &ClientLifeline::clientEnded, &app, &QCoreApplication::quit);
+    lifeline.watchFromEnvironment();
 
     const ListeningSocket socket = openListeningSocket(options.host, options.port);
     if (socket.fd < 0) {
@@ -66,6 +70,9 @@ int runWindowed(int argc, char **argv, const WebServerOptions &options)
     CloseRequestListener closeRequests;
     QObject::connect(&closeRequests, &CloseRequestListener::closeRequested, &window, &QWidget::close);
     listenForClose(closeRequests, options);
+    ClientLifeline lifeline;
+    QObject::connect(&lifeline, &ClientLifeline::clientEnded, &window, &QWidget::close);
+    lifeline.watchFromEnvironment();
 
     ServedQueue served;
     QObject::connect(&served, &ServedQueue::served, &window, &WebServerWindow::addServed);
@@ -76,7 +83,8 @@ int runWindowed(int argc, char **argv, const WebServerOptions &options)
         window.showFailure(socket.error);
         printLine(stderr, QStringLiteral("quiboweb: ") + socket.error);
     } else {
-        server = std::make_unique<WebServer>(options.root, [&served](const ServedRequest &request) { served.push(request); });
+        server = std::make_unique<WebServer>(
+            options.root, [&served](const ServedRequest &request) { served.push(request); });
         server->start(socket.fd);
         window.showServing(servingText(options));
         printLine(stdout, QStringLiteral("quiboweb: ") + servingText(options));

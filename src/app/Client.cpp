@@ -1,5 +1,8 @@
 #include "app/Client.h"
 
+#include "base/Tasks.h"
+#include "ports/ProcessControl.h"
+
 namespace quibo {
 
 namespace {
@@ -60,6 +63,20 @@ Client::~Client() = default;
 void Client::start()
 {
     m_startup.run();
+}
+
+void Client::connectNow()
+{
+    m_startup.connectNow();
+}
+
+void Client::requestEnd()
+{
+    if (!m_startup.connecting()) {
+        m_ports.process->exitProcess(0);
+        return;
+    }
+    startTask(this, "end on request", [this] { return m_tasks.endOnRequest(); });
 }
 
 } // namespace quibo

@@ -44,6 +44,11 @@ public:
 
     // Shows the start-up dialog; the program ends when it closes.
     void start();
+    // Connect, as if pressed in the start-up dialog.
+    void connectNow();
+    // A request from outside to end (a signal): before Connect the program ends at once,
+    // after it the user logs off as with Exit, and the program ends even if the logoff failed.
+    void requestEnd();
 
     // Each feature's state, writable here for tests; the features themselves get it read-only,
     // except its one writer.

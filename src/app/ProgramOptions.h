@@ -9,8 +9,9 @@ namespace quibo {
 struct ProgramOptions {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
-    QString folder; // --folder DIR; empty: chosen by chooseWorkingFolder()
-    QString error;  // for Action::Error, one line
+    QString folder;       // --folder DIR; empty: chosen by chooseWorkingFolder()
+    bool connect = false; // --connect: press Connect at start, for starting with the desktop session
+    QString error;        // for Action::Error, one line
 };
 
 // `arguments` without the program name. --help and --version win over anything else, so that

@@ -39,8 +39,18 @@ QCoro::Task<> Session::endFromMainWindow()
     m_ending = true;
     co_await logOff();
     m_ending = false;
-    if (!m_session.logoffFailed)
+    if (!m_session.logoffFailed || m_endRequested)
         m_process.exitProcess(0);
+}
+
+QCoro::Task<> Session::endOnRequest()
+{
+    m_endRequested = true;
+    if (m_ending)
+        co_return; // the logoff under way ends the program now, whatever its outcome
+    m_ending = true;
+    co_await logOff();
+    m_process.exitProcess(0);
 }
 
 QCoro::Task<> Session::logOff()

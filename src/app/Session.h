@@ -28,6 +28,8 @@ public:
 
     // Log Off, Exit and the close box: log off, then end unless the logoff failed.
     QCoro::Task<> endFromMainWindow();
+    // A request from outside: log off as Exit does, then end whatever the logoff's outcome.
+    QCoro::Task<> endOnRequest();
     QCoro::Task<> logOff();
 
 private:
@@ -40,6 +42,7 @@ private:
     DirectorySession *m_directory = nullptr;
     MainWindow *m_mainWindowTask = nullptr;
     bool m_ending = false;
+    bool m_endRequested = false;
 };
 
 } // namespace quibo

@@ -22,6 +22,8 @@ public:
             std::function<void()> startSession, QObject *parent = nullptr);
 
     void run();
+    // Connect without the click (once the dialog is open).
+    void connectNow() { onConnect(); }
     // Connect was pressed: the session is starting or under way.
     [[nodiscard]] bool connecting() const { return m_connecting; }
 

@@ -18,7 +18,12 @@ struct Config {
     QString ownAddressOverride;
 
     // The build-time directory, or QUIBO_DIRECTORY ("host" or "host:port") when set.
+    // QUIBO_ADDRESS (a dotted IPv4 address) listens there only and publishes it; QUIBO_PORTS
+    // ("peer,channel,private,web") moves the ports: several clients on one machine. Malformed
+    // values are ignored with a warning.
     static Config fromEnvironment();
+    // Parses "peer,channel,private,web" into the four ports; false when malformed.
+    bool setPorts(const QString &list);
     // Parses "host" or "host:port" into directoryHost/directoryPort; false when malformed.
     bool setDirectory(const QString &hostAndPort);
     // "host" when the port is 80, else "host:port": the authority used in URLs.

@@ -1,12 +1,12 @@
 #include "directory/Registration.h"
 
-#include "base/AtomicFile.h"
 #include "base/Config.h"
 #include "base/Limits.h"
 #include "base/LogonState.h"
 #include "base/WorkingDirectory.h"
 #include "directory/DirectoryClient.h"
 #include "directory/Pages.h"
+#include "directory/WorkingFiles.h"
 #include "notices/Notices.h"
 
 namespace quibo {
@@ -14,7 +14,6 @@ namespace quibo {
 namespace {
 
 const QString userInfoFileName = QStringLiteral("userinfo.dat");
-const QString settingsFileName = QStringLiteral("settings");
 
 bool hasRequiredFields(const RegistrationFields &fields)
 {
@@ -109,7 +108,7 @@ QCoro::Task<bool> Registration::submit()
     const DirectoryReply registered = co_await m_directory.registerUser(handle, requestFields(info));
     if (!registered.ok)
         co_await tell(QStringLiteral("Error Registering"), QStringLiteral("Please Try Again Later"));
-    if (!writeFileAtomically(m_dir.file(settingsFileName), handle.toUtf8() + "\r\n")) {
+    if (!writeSettingsFile(m_dir, handle)) {
         co_await tell(savingFailed().first, savingFailed().second);
         co_return false;
     }

@@ -1,5 +1,6 @@
 #include "directory/WorkingFiles.h"
 
+#include "base/AtomicFile.h"
 #include "base/WorkingDirectory.h"
 
 #include <QDir>
@@ -14,6 +15,11 @@ std::optional<QByteArray> readWorkingFile(const WorkingDirectory &dir, const QSt
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
+}
+
+bool writeSettingsFile(const WorkingDirectory &dir, const QString &handle)
+{
+    return writeFileAtomically(dir.file(working_files::Settings), handle.toUtf8() + "\r\n");
 }
 
 namespace {

@@ -27,6 +27,9 @@ inline constexpr int PasswordRead = limits::PasswordBytes + 1;
 // The whole file, or nothing when it cannot be opened for reading.
 std::optional<QByteArray> readWorkingFile(const WorkingDirectory &dir, const QString &name);
 
+// Replaces "settings" whole with the handle's line; false when it could not be written.
+bool writeSettingsFile(const WorkingDirectory &dir, const QString &handle);
+
 // A fresh working directory's first logon: makes "html" and "html/tmp" and moves "bg.gif" into
 // "html" (the installed copy when the working directory has none). False when any of it failed;
 // the run goes on either way.

@@ -11,7 +11,8 @@ public:
     virtual ~Shell() = default;
     // Opens the file with its default program; the result is not examined.
     virtual void openDocument(const QString &absolutePath) = 0;
-    // Starts a program without waiting for it.
+    // Starts a program without waiting for it. It is handed a lifeline (base/Lifeline.h) by
+    // which it can end when this program ends.
     virtual void startProgram(const QString &program, const QStringList &arguments,
                               const QString &workingDirectory) = 0;
 };

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace quibo;
 using namespace Qt::StringLiterals;
 using Action = ProgramOptions::Action;
@@ -20,11 +22,13 @@ TEST(ProgramOptions, ParsesTheFolderAndRefusesTheRest)
         Action action;
         QString folder;
         QString error;
+        bool connect = false;
     };
     const Case cases[] = {
         {{}, Action::Run, {}, {}},
         {{u"--folder"_s, u"/srv/q"_s}, Action::Run, u"/srv/q"_s, {}},
         {{u"--folder=/srv/q"_s}, Action::Run, u"/srv/q"_s, {}},
+        {{u"--connect"_s, u"--folder"_s, u"/srv/q"_s}, Action::Run, u"/srv/q"_s, {}, true},
         {{u"--folder"_s}, Action::Error, {}, u"--folder needs a folder"_s},
         {{u"--folder="_s}, Action::Error, {}, u"--folder needs a folder"_s},
         {{u"--fast"_s}, Action::Error, {}, u"unknown option --fast"_s},
@@ -37,6 +41,7 @@ TEST(ProgramOptions, ParsesTheFolderAndRefusesTheRest)
         EXPECT_EQ(options.action, c.action) << c.arguments.join(u' ').toStdString();
         EXPECT_EQ(options.folder, c.folder) << c.arguments.join(u' ').toStdString();
         EXPECT_EQ(options.error, c.error) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(options.connect, c.connect) << c.arguments.join(u' ').toStdString();
     }
 }
 
@@ -122,4 +127,15 @@ TEST(ConfigDirectory, AcceptsHostAndHostPort)
     for (const char *bad : {"", ":80", "host:", "host:0", "host:99999", "host:x"})
         EXPECT_FALSE(c.setDirectory(QString::fromLatin1(bad))) << bad;
     EXPECT_EQ(c.directoryHost, QStringLiteral("127.0.0.1")) << "a bad value changes nothing";
+}
+
+TEST(ConfigPorts, TakesFourPortsOrNothing)
+{
+    Config c;
+    EXPECT_TRUE(c.setPorts(QStringLiteral("6800, 6900,5690,8000")));
+    EXPECT_EQ(std::vector<int>({c.peerPort, c.channelPort, c.privateChatPort, c.webPort}),
+              std::vector<int>({6800, 6900, 5690, 8000}));
+    for (const char *bad : {"", "1,2,3", "1,2,3,4,5", "1,2,3,0", "1,2,3,65536", "1,2,x,4"})
+        EXPECT_FALSE(c.setPorts(QString::fromLatin1(bad))) << bad;
+    EXPECT_EQ(c.webPort, 8000) << "a bad value changes nothing";
 }

@@ -2,6 +2,7 @@
 #include "app/ProgramOptions.h"
 #include "app/WorkingFolder.h"
 #include "app/widgets/WidgetPorts.h"
+#include "platform/EndSignals.h"
 #include "resources/ResourceCatalogue.h"
 #include "widgetkit/DialogLook.h"
 #include "widgetkit/Pictures.h"
@@ -65,6 +66,11 @@ int main(int argc, char **argv)
     desktop.fill(ports);
 
     quibo::Client client(config, quibo::Timings{}, workDir, ports);
+    // The end of a desktop session (SIGTERM, SIGHUP) or Ctrl+C logs off like Exit.
+    quibo::EndSignals endSignals;
+    QObject::connect(&endSignals, &quibo::EndSignals::endRequested, &client, &quibo::Client::requestEnd);
     client.start();
+    if (options.connect)
+        client.connectNow();
     return QApplication::exec();
 }

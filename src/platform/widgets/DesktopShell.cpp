@@ -14,7 +14,13 @@ void DesktopShell::openDocument(const QString &absolutePath)
 void DesktopShell::startProgram(const QString &program, const QStringList &arguments,
                                 const QString &workingDirectory)
 {
-    QProcess::startDetached(program, arguments, workingDirectory);
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(workingDirectory);
+    process.setProcessEnvironment(m_lifeline.handedTo(QProcessEnvironment::systemEnvironment()));
+    const Lifeline::Inherited inherited(m_lifeline);
+    process.startDetached();
 }
 
 } // namespace quibo

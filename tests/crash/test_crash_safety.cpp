@@ -1,0 +1,102 @@
+#include "DirectoryServer.h"
+#include "FileVersions.h"
+#include "TestFiles.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+
+// How many times a test kills its process: QUIBO_CRASH_RUNS for long runs by hand.
+int runs(int byDefault)
+{
+    const int wanted = qEnvironmentVariableIntValue("QUIBO_CRASH_RUNS");
+    return wanted > 0 ? wanted : byDefault;
+}
+
+void waitRandomly(int upToMs)
+{
+    QTest::qWait(QRandomGenerator::global()->bounded(upToMs));
+}
+
+TEST(CrashSafety, KilledWhileRewritingTheWorkingFilesLeavesEachWhole)
+{
+    for (int run = 0; run < runs(30); ++run) {
+        QTemporaryDir dir;
+        QProcess writer;
+        writer.start(qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo-file-rewriter"),
+                     {dir.path()});
+        ASSERT_TRUE(writer.waitForReadyRead(10000)) << writer.errorString().toStdString();
+        waitRandomly(40);
+        writer.kill();
+        ASSERT_TRUE(writer.waitForFinished());
+        for (const QString &name :
+             {contacts_file::FileName, working_files::UserInfo, working_files::Settings}) {
+            const QByteArray bytes = readFile(QDir(dir.path()).filePath(name));
+            EXPECT_TRUE(isWholeVersion(name, bytes)) << "run " << run << ", " << bytes.toStdString();
+        }
+    }
+}
+
+// Writers publish numbered addresses and register numbered users while the server is killed:
+// after a restart it holds every acknowledged write, and at most the one in flight besides.
+TEST(CrashSafety, TheDirectoryKeepsEveryAcknowledgedWriteAfterKill9)
+{
+    const auto address = [](int n) {
+        return n == 0 ? QStringLiteral("0") : QStringLiteral("10.0.%1.%2").arg(n / 250).arg(n % 250 + 1);
+    };
+    for (int run = 0; run < runs(10); ++run) {
+        DirectoryServer server;
+        ASSERT_TRUE(server.start()) << server.output().toStdString();
+        constexpr int Publishers = 4;
+        std::atomic<int> acknowledged[Publishers + 1] = {};
+        std::atomic<int> attempted[Publishers] = {};
+        std::vector<std::thread> writers;
+        for (int w = 0; w < Publishers; ++w) {
+            ASSERT_TRUE(server.registerUser(QStringLiteral("user%1").arg(w), QStringLiteral("pw")));
+            writers.emplace_back([&, w] {
+                for (int n = 1;
+                     (attempted[w] = n, server.publish(QStringLiteral("user%1").arg(w), address(n))); ++n)
+                    acknowledged[w] = n;
+            });
+        }
+        writers.emplace_back([&] {
+            for (int n = 1;
+                 server.registerUser(QStringLiteral("new%1").arg(n), QStringLiteral("pw%1").arg(n)); ++n)
+                acknowledged[Publishers] = n;
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return std::all_of(std::begin(acknowledged), std::end(acknowledged),
+                               [](auto &n) { return n > 0; });
+        }));
+        waitRandomly(200);
+        server.kill();
+        for (std::thread &writer : writers)
+            writer.join();
+
+        ASSERT_TRUE(server.start()) << server.output().toStdString();
+        for (int w = 0; w < Publishers; ++w) {
+            const QString stored = server.addressOf(QStringLiteral("user%1").arg(w));
+            EXPECT_TRUE(stored == address(acknowledged[w]) || stored == address(attempted[w]))
+                << "run " << run << ": " << stored.toStdString() << " after " << acknowledged[w];
+        }
+        for (int n = 1; n <= acknowledged[Publishers]; ++n) {
+            const QByteArray reply = server.get("/ipinfo/readit.cgi?id=new" + QByteArray::number(n)).body;
+            EXPECT_EQ(reply.left(reply.indexOf('\n')).trimmed(), "pw" + QByteArray::number(n))
+                << "run " << run;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,187 @@
+#include "DirectoryServer.h"
+#include "PeerNetwork.h"
+
+#include <QDirIterator>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace quibo;
+using namespace quibo::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The real quibo32 as "alice" on 127.0.0.2 with the contact "bob", in a working folder of
+// its own, and the quiboweb it starts.
+struct RealClient {
+    RealClient(const QString &directory, quint16 peerPort, quint16 web) : webPort(web)
+    {
+        const QDir dir(folder.path());
+        writeFile(dir.filePath(QStringLiteral("settings")), "alice\r\n");
+        writeFile(dir.filePath(QStringLiteral("userinfo.dat")), "pw\r\nAnn\r\n");
+        writeFile(dir.filePath(QStringLiteral("contacts.dat")), "bob\r\n");
+        writeFile(dir.filePath(QStringLiteral("html/index.htm")), "<html>page</html>");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), folder.path());
+        env.insert(QStringLiteral("QUIBO_DIRECTORY"), directory);
+        env.insert(QStringLiteral("QUIBO_ADDRESS"), QStringLiteral("127.0.0.2"));
+        env.insert(QStringLiteral("QUIBO_PORTS"), QStringLiteral("%1,%2,%3,%4")
+                                                      .arg(peerPort)
+                                                      .arg(freeLoopbackPort())
+                                                      .arg(freeLoopbackPort())
+                                                      .arg(webPort));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+    }
+    ~RealClient()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+
+    bool start(bool connect)
+    {
+        QStringList arguments{QStringLiteral("--folder"), folder.path()};
+        if (connect)
+            arguments.append(QStringLiteral("--connect"));
+        process.start(qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo32"), arguments);
+        return process.waitForStarted();
+    }
+    // Its handlers for the end signals are in place: SigCgt has bit (number - 1) of each.
+    bool handlesEndSignals() const
+    {
+        const QByteArray status = readFile(QStringLiteral("/proc/%1/status").arg(process.processId()));
+        const qsizetype at = status.indexOf("SigCgt:");
+        const qulonglong caught =
+            status.mid(at + 7, status.indexOf('\n', at) - at - 7).trimmed().toULongLong(nullptr, 16);
+        const qulonglong wanted = (1ULL << (SIGTERM - 1)) | (1ULL << (SIGINT - 1)) | (1ULL << (SIGHUP - 1));
+        return at >= 0 && (caught & wanted) == wanted;
+    }
+    void signal(int number) const { ::kill(static_cast<pid_t>(process.processId()), number); }
+    bool ended() const { return process.state() == QProcess::NotRunning; }
+    bool endedWithZero() const
+    {
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    }
+    std::string output() { return process.readAll().toStdString(); }
+
+    bool webServerAccepts() const
+    {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(webPort);
+        address.sin_addr.s_addr = htonl(0x7f000002);
+        const bool accepted =
+            ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+        ::close(fd);
+        return accepted;
+    }
+    // A quiboweb process serving for it is running.
+    bool webServerRunning() const
+    {
+        const QByteArray listen = "127.0.0.2:" + QByteArray::number(webPort);
+        for (QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot); it.hasNext();) {
+            const QList<QByteArray> arguments = readFile(it.next() + QStringLiteral("/cmdline")).split('\0');
+            if (arguments.constFirst().endsWith("/quiboweb") && arguments.contains(listen))
+                return true;
+        }
+        return false;
+    }
+
+    quint16 webPort;
+    QTemporaryDir folder;
+    QProcess process;
+};
+
+// A real client "bob" in this process on 127.0.0.3, and a real directory server.
+class ProgramEnding : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(directory.start()) << directory.output().toStdString();
+        for (const QString &handle : {QStringLiteral("alice"), QStringLiteral("bob")})
+            ASSERT_TRUE(directory.registerUser(handle, QStringLiteral("pw")));
+        ASSERT_TRUE(directory.publish(QStringLiteral("bob"), QStringLiteral("127.0.0.3")));
+        network.befriend(bob, {QStringLiteral("alice")});
+        ASSERT_TRUE(PeerNetwork::startListening(bob));
+    }
+
+    std::unique_ptr<RealClient> alice() const
+    {
+        return std::make_unique<RealClient>(directory.authority(), network.port(), network.webPort());
+    }
+    bool aliceOnlineAtBob() const { return bob.client->contacts().contact(0).online; }
+
+    // Starts `client` and waits until it is logged on: announced to bob, published, served.
+    void logOn(RealClient &client)
+    {
+        ASSERT_TRUE(client.start(true));
+        ASSERT_TRUE(waitFor([&] { return aliceOnlineAtBob() && client.webServerAccepts(); }, 30s))
+            << client.output();
+        EXPECT_EQ(directory.addressOf(QStringLiteral("alice")), QStringLiteral("127.0.0.2"));
+        ASSERT_TRUE(client.webServerRunning());
+        ASSERT_TRUE(waitFor([&] { return client.handlesEndSignals(); }));
+    }
+
+    DirectoryServer directory;
+    PeerNetwork network;
+    TestClient &bob = network.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"));
+};
+
+TEST_F(ProgramEnding, EachEndSignalLogsOffLikeExit)
+{
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(number));
+        const std::unique_ptr<RealClient> client = alice();
+        logOn(*client);
+        client->signal(number);
+        ASSERT_TRUE(waitFor([&] { return client->ended(); }, 30s));
+        EXPECT_TRUE(client->endedWithZero()) << client->output();
+        EXPECT_TRUE(waitFor([this] { return !aliceOnlineAtBob(); })) << "\"|002\" reached bob";
+        EXPECT_EQ(directory.addressOf(QStringLiteral("alice")), QStringLiteral("0"));
+        EXPECT_TRUE(waitFor([&] { return !client->webServerRunning() && !client->webServerAccepts(); }));
+    }
+}
+
+TEST_F(ProgramEnding, BeforeConnectASignalEndsAtOnce)
+{
+    const std::unique_ptr<RealClient> client = alice();
+    ASSERT_TRUE(client->start(false));
+    ASSERT_TRUE(waitFor([&] { return client->handlesEndSignals(); }));
+    client->signal(SIGTERM);
+    ASSERT_TRUE(waitFor([&] { return client->ended(); }));
+    EXPECT_TRUE(client->endedWithZero());
+}
+
+TEST_F(ProgramEnding, ASecondSignalEndsAHangingLogoff)
+{
+    const std::unique_ptr<RealClient> client = alice();
+    logOn(*client);
+    directory.freeze(); // the logoff's request gets no answer
+    client->signal(SIGTERM);
+    ASSERT_TRUE(waitFor([this] { return !aliceOnlineAtBob(); }));
+    EXPECT_FALSE(client->ended());
+    client->signal(SIGINT);
+    ASSERT_TRUE(waitFor([&] { return client->ended(); }));
+    directory.thaw();
+    EXPECT_EQ(client->process.exitStatus(), QProcess::CrashExit);
+}
+
+TEST_F(ProgramEnding, TheWebServerEndsWithAKilledClient)
+{
+    const std::unique_ptr<RealClient> client = alice();
+    logOn(*client);
+    client->signal(SIGKILL);
+    ASSERT_TRUE(waitFor([&] { return client->ended(); }));
+    EXPECT_TRUE(waitFor([&] { return !client->webServerRunning() && !client->webServerAccepts(); }));
+    EXPECT_EQ(directory.addressOf(QStringLiteral("alice")), QStringLiteral("127.0.0.2"))
+        << "it could not log off";
+}
+
+} // namespace
