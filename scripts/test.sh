@@ -58,14 +58,6 @@ if [ -z "${QUIBO_SKIP_SANITIZERS:-}" ]; then
   echo "ThreadSanitizer run: $((SECONDS - tsan_start)) s"
 
   echo "== fuzzing =="
-  fuzzdir="$root/build/fuzz"
-  CC=clang CXX=clang++ cmake -S "$root" -B "$fuzzdir" -G Ninja -DQUIBO_BUILD_FUZZ=ON -DQUIBO_BUILD_TESTS=OFF \
-    -DQUIBO_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
-  cmake --build "$fuzzdir" -j"$jobs" --target quibo_fuzz_targets
-  for target in "$fuzzdir"/bin/fuzz-*; do
-    [ -x "$target" ] || continue
-    echo "-- $(basename "$target")"
-    "$target" -max_total_time="${QUIBO_FUZZ_SECONDS:-20}" -print_final_stats=0 2>&1 | tail -n 2
-  done
+  bash scripts/fuzz.sh -max_total_time="${QUIBO_FUZZ_SECONDS:-20}"
 fi
 echo "All suites passed."

@@ -49,7 +49,10 @@ QByteArray format(const QStringList &handles)
 
 QByteArray withLine(QByteArray content, const QString &handle)
 {
-    if (!content.isEmpty() && !content.endsWith('\n'))
+    // A last line cut after its CR only needs the LF: another CR would become part of its handle.
+    if (content.endsWith('\r'))
+        content += '\n';
+    else if (!content.isEmpty() && !content.endsWith('\n'))
         content += "\r\n";
     return content + format({handle});
 }

@@ -157,6 +157,12 @@ TEST(ContactsFileFormat, ReadsCrLfOrLfSkipsBlankLinesAndCutsLongHandles)
     for (const Case &c : cases)
         EXPECT_EQ(contacts_file::parse(c.content), c.handles) << c.content.toStdString();
     EXPECT_EQ(contacts_file::format({QStringLiteral("a"), QStringLiteral("b")}), QByteArray("a\r\nb\r\n"));
+
+    // Adding completes a last line that lacks its line end, or only its LF, without changing it.
+    for (const QByteArray &before : {QByteArray(""), QByteArray("a\r\n"), QByteArray("a"), QByteArray("a\r")})
+        EXPECT_EQ(contacts_file::parse(contacts_file::withLine(before, QStringLiteral("b"))),
+                  contacts_file::parse(before) + QStringList{QStringLiteral("b")})
+            << before.toStdString();
 }
 
 TEST_F(ContactsFileTest, MissingFileIsCreatedWithLoopBackAndHandlesLoadInFileOrder)

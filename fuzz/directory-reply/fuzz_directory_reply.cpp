@@ -1,0 +1,100 @@
+// Feeds arbitrary reply bodies to the client's reading of them: whatever the server (or
+// something posing as it) sends, a line stays within its field and nothing is lost or made up.
+#include "FuzzCheck.h"
+
+#include "base/DottedAddress.h"
+#include "base/Limits.h"
+#include "directory/DirectoryClient.h"
+#include "directory/Pages.h"
+
+#include <QHostAddress>
+
+using namespace quibo;
+
+namespace {
+
+// The body without its line ends: what the lines read back must add up to.
+QByteArray withoutLineEnds(QByteArray body)
+{
+    return body.replace("\r\n", "").replace('\n', "");
+}
+
+// The content of the body's first line, its line end removed.
+QByteArray firstLineContent(const QByteArray &body)
+{
+    const qsizetype lf = body.indexOf('\n');
+    QByteArray line = body.left(lf < 0 ? body.size() : lf);
+    if (lf >= 0 && line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
+void checkFirstLine(const QByteArray &body, bool utf8, int limit)
+{
+    const QString line = reply_text::firstLine(body, limit);
+    FUZZ_CHECK(!line.contains(u'\n'));
+    if (!utf8)
+        return;
+    const QByteArray bytes = line.toUtf8();
+    FUZZ_CHECK(bytes.size() <= limit - 1);
+    FUZZ_CHECK(body.startsWith(bytes));
+    const QByteArray whole = firstLineContent(body);
+    if (whole.size() <= limit - 1)
+        FUZZ_CHECK(bytes == whole);
+    else
+        FUZZ_CHECK(bytes.size() > limit - 1 - 4); // cut back by at most a partial character
+}
+
+void checkLines(const QByteArray &body, bool utf8, int maxContent)
+{
+    const QStringList all = reply_text::lines(body, maxContent, static_cast<int>(body.size()) + 1);
+    QByteArray joined;
+    for (const QString &line : all) {
+        FUZZ_CHECK(!line.contains(u'\n'));
+        joined += line.toUtf8();
+        if (utf8)
+            FUZZ_CHECK(line.toUtf8().size() <= maxContent);
+    }
+    if (utf8)
+        FUZZ_CHECK(joined == withoutLineEnds(body));
+}
+
+void checkAddress(const QString &line)
+{
+    const std::optional<QString> page = pages::contactPageAddress(line, pages::ContactPage::WebPage);
+    FUZZ_CHECK(page.has_value() == isDottedIPv4(line));
+    if (!page)
+        return;
+    // Only an address that reads back as itself may go into a page the browser runs.
+    QHostAddress host;
+    FUZZ_CHECK(host.setAddress(line) && host.protocol() == QAbstractSocket::IPv4Protocol);
+    FUZZ_CHECK(host.toString() == line);
+    FUZZ_CHECK(*page == QStringLiteral("http://") + line + QStringLiteral("/index.htm"));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray body = fuzz::input(data, size);
+    const bool utf8 = fuzz::isUtf8(body);
+
+    // The limits the client reads replies with: password, address, address page line, handle.
+    for (const int limit : {11, 12, 16, int(limits::AddressFieldBytes) + 1})
+        checkFirstLine(body, utf8, limit);
+    for (const int maxContent : {10, 15, int(limits::BroadcastLineBytes)})
+        checkLines(body, utf8, maxContent);
+
+    const QStringList broadcast = reply_text::broadcastLines(body);
+    FUZZ_CHECK(broadcast.size() <= limits::BroadcastLines);
+    if (body.startsWith('<'))
+        FUZZ_CHECK(broadcast.isEmpty());
+    for (const QString &line : broadcast) {
+        FUZZ_CHECK(!line.contains(u'\n'));
+        if (utf8)
+            FUZZ_CHECK(line.toUtf8().size() <= limits::BroadcastLineBytes);
+    }
+
+    checkAddress(reply_text::firstLine(body, int(limits::AddressFieldBytes) + 1));
+    return 0;
+}
