@@ -44,6 +44,11 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
     auto *socket = new QTcpSocket(this);
     Wakeup *changes = watchSocket(socket);
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
+    // A client that listens on one address also sends from it, so receivers that check
+    // where a line came from (the chat ports) know it.
+    const QHostAddress &own = m_config.listenAddress;
+    if (!own.isNull() && own != QHostAddress(QHostAddress::AnyIPv4) && own != QHostAddress(QHostAddress::Any))
+        socket->bind(own);
     socket->connectToHost(*host, port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||

@@ -12,10 +12,18 @@ Timings peerTimings()
     return t;
 }
 
-PeerNetwork::PeerNetwork() : m_port(freeLoopbackPort()), m_webPort(freeLoopbackPort())
+PeerNetwork::PeerNetwork()
 {
-    while (m_webPort == m_port)
-        m_webPort = freeLoopbackPort();
+    QList<quint16> ports;
+    while (ports.size() < 4) {
+        const quint16 port = freeLoopbackPort();
+        if (!ports.contains(port))
+            ports.append(port);
+    }
+    m_port = ports.at(0);
+    m_webPort = ports.at(1);
+    m_channelPort = ports.at(2);
+    m_privateChatPort = ports.at(3);
 }
 
 TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings)
@@ -24,6 +32,8 @@ TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timi
     config.listenAddress = QHostAddress(address);
     config.peerPort = m_port;
     config.webPort = m_webPort;
+    config.channelPort = m_channelPort;
+    config.privateChatPort = m_privateChatPort;
     auto client = std::make_unique<TestClient>(config, timings);
     LogonState &logon = client->client->logon();
     logon.ownHandle = handle;
