@@ -9,6 +9,7 @@
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 namespace quibo {
@@ -42,6 +43,8 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
         co_return SendOutcome::NotConnected;
 
     auto *socket = new QTcpSocket(this);
+    // Peers are reached directly; asking for a proxy costs more than a loopback delivery.
+    socket->setProxy(QNetworkProxy::NoProxy);
     Wakeup *changes = watchSocket(socket);
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
     // A client that listens on one address also sends from it, so receivers that check
