@@ -77,6 +77,8 @@ QCoro::Task<> ChannelJoin::joined(Origin host)
     ChannelSession &session = m_parts.session;
     ChannelOutbox &outbox = m_parts.outbox;
     const QString own = m_parts.logon.ownHandle;
+    if (session.channelOpen && !session.hosting && host.address == session.hostAddress)
+        co_return; // the answer to a repeated request: already in this channel
     if (session.busy()) {
         // One channel at a time: the second host hears this client leave, so it unmarks it.
         outbox.post({channel::noticeBytes(channel::composeLine(own, channel::LeftNotice)),

@@ -51,7 +51,7 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
     // where a line came from (the chat ports) know it.
     const QHostAddress &own = m_config.listenAddress;
     if (!own.isNull() && own != QHostAddress(QHostAddress::AnyIPv4) && own != QHostAddress(QHostAddress::Any))
-        socket->bind(own);
+        socket->bind(own, 0, QAbstractSocket::ReuseAddressHint); // its closed ports stay free for listeners
     socket->connectToHost(*host, port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||

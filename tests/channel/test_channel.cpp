@@ -170,6 +170,13 @@ TEST_F(Channel, OneWindowPerClientAndTheSecondHostHearsItLeave)
     runToEnd(carl.client->channels().join().AnswerJoin(asker));
     ASSERT_TRUE(shows(carl, leftRow("bob")));
     EXPECT_FALSE(marked(carl, QStringLiteral("bob")));
+    // A repeated answer from his own host leaves bob where he is.
+    HandledCounter bobHandled(bob);
+    const ContactTable &annaTable = anna.client->contacts();
+    const int bobAtAnna = *annaTable.FindContactByHandle(QStringLiteral("bob"));
+    runToEnd(anna.client->channels().join().AnswerJoin(
+        {QStringLiteral("bob"), QStringLiteral("bob"), annaTable.contact(bobAtAnna).address, bobAtAnna}));
+    ASSERT_TRUE(waitFor([&] { return bobHandled.count == 1; }));
     EXPECT_TRUE(marked(anna, QStringLiteral("bob")));
     EXPECT_EQ(bob.channel.windows.size(), 1);
     say(carl, QStringLiteral("not for bob"));

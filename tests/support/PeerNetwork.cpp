@@ -1,5 +1,7 @@
 #include "PeerNetwork.h"
 
+#include <QTcpServer>
+
 using namespace std::chrono_literals;
 
 namespace quibo::test {
@@ -14,10 +16,20 @@ Timings peerTimings()
 
 PeerNetwork::PeerNetwork()
 {
+    // A port free on 127.0.0.1 may still be held on the clients' addresses (a closed
+    // connection's source port), so each is tried where the clients will listen.
+    const auto freeForClients = [](quint16 port) {
+        for (int host = 2; host <= 9; ++host) {
+            QTcpServer probe;
+            if (!probe.listen(QHostAddress(QStringLiteral("127.0.0.%1").arg(host)), port))
+                return false;
+        }
+        return true;
+    };
     QList<quint16> ports;
     while (ports.size() < 4) {
         const quint16 port = freeLoopbackPort();
-        if (!ports.contains(port))
+        if (port != 0 && !ports.contains(port) && freeForClients(port))
             ports.append(port);
     }
     m_port = ports.at(0);
