@@ -6,7 +6,7 @@
 #include "base/LogonState.h"
 #include "base/Timings.h"
 #include "base/WorkingDirectory.h"
-#include "channel/ChannelJoin.h"
+#include "channel/Channels.h"
 #include "channel/PrivateChatPeer.h"
 #include "consent/ContactManagement.h"
 #include "consent/ContactRequests.h"
@@ -76,7 +76,7 @@ public:
     Messaging &messaging() { return m_messaging; }
     ContactManagement &contactManagement() { return m_contactManagement; }
     ContactRequests &contactRequests() { return m_contactRequests; }
-    ChannelJoin &channelJoin() { return m_channelJoin; }
+    Channels &channels() { return *m_channels; }
     PrivateChatPeer &privateChat() { return m_privateChat; }
     FileOffers &fileOffers() { return m_fileOffers; }
     FileReception &fileReception() { return m_fileReception; }
@@ -115,7 +115,7 @@ private:
     MessagingFeature m_messagingFeature;
     ContactManagement m_contactManagement;
     ContactRequests m_contactRequests;
-    ChannelJoin m_channelJoin;
+    Channels *m_channels;
     PrivateChatPeer m_privateChat;
     FileOffers m_fileOffers;
     FileReception m_fileReception;

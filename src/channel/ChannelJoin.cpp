@@ -1,39 +1,115 @@
 #include "channel/ChannelJoin.h"
 
+#include "base/LogonState.h"
+#include "base/Tasks.h"
+#include "channel/ChannelLine.h"
+#include "channel/ChannelOutbox.h"
+#include "channel/ChannelSession.h"
+#include "channel/ChannelWindow.h"
+#include "channel/LineListener.h"
+#include "contacts/ContactTable.h"
+#include "mainwindow/CommandHandlers.h"
+#include "mainwindow/Selection.h"
+#include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/ListenerMessage.h"
+#include "peer/PeerSender.h"
 
 namespace quibo {
 
 using peer::Code;
 
-ChannelJoin::ChannelJoin(Notices &notices, Dispatcher &dispatcher) : m_notices(notices)
+ChannelJoin::ChannelJoin(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent)
+    : QObject(parent), m_parts(parts)
 {
     dispatcher.on(Code::JoinAsk, [this](Origin from, QString) { return AnswerJoin(std::move(from)); });
-    dispatcher.on(Code::JoinYes, [this](Origin from, QString) { return joined(std::move(from)); });
+    dispatcher.on(Code::JoinYes, [this](Origin from, QString) { return accepted(std::move(from)); });
     dispatcher.on(Code::JoinNo, [this](Origin, QString) {
-        return listenerMessage(m_notices, QStringLiteral("Contact Is Not Hosting A Chat Channel"), QString(),
-                               false);
+        return listenerMessage(m_parts.notices, QStringLiteral("Contact Is Not Hosting A Chat Channel"),
+                               QString(), false);
     });
+    commands.add(Command::JoinChannel, [this] { return RequestJoin(); });
+}
+
+QCoro::Task<> ChannelJoin::RequestJoin()
+{
+    if (m_parts.session.busy()) {
+        co_await m_parts.notices.showSystemMessage(DialogOwner::MainWindow,
+                                                   QStringLiteral("You Are Already In A Channel"), QString());
+        co_return;
+    }
+    const std::optional<int> target = m_parts.contacts.ContactFromListItem(m_parts.selection.clickedItem);
+    if (!target)
+        co_return;
+    co_await sendCode(m_parts.contacts.addressOf(*target), Code::JoinAsk,
+                      QStringLiteral("Error Connecting - Error Code 1007"),
+                      QStringLiteral("Error Sending Request - Error Code 1008"), DialogOwner::MainWindow);
 }
 
 QCoro::Task<> ChannelJoin::AnswerJoin(Origin from)
 {
-    // Hosting and joining channels fill this in.
-    Q_UNUSED(from);
-    co_return;
+    const bool hosting = m_parts.session.hosting && m_parts.session.channelOpen;
+    // Marked before the answer goes out: the new member's joined notice may come at once.
+    if (hosting)
+        m_parts.contacts.setInChannel(from.index);
+    const bool sent =
+        co_await sendCode(from.address, hosting ? Code::JoinYes : Code::JoinNo,
+                          QStringLiteral("Error Connecting - Error Code 1009"),
+                          QStringLiteral("Error Sending Request - Error Code 1010"), DialogOwner::Desktop);
+    // One who never heard the answer is no member.
+    if (hosting && !sent)
+        m_parts.contacts.setInChannel(from.index, false);
 }
 
 void ChannelJoin::JoinedChannel(Origin host)
 {
-    Q_UNUSED(host);
+    startTask(this, "joined channel", [this, host] { return joined(host); });
+}
+
+QCoro::Task<> ChannelJoin::accepted(Origin host)
+{
+    JoinedChannel(std::move(host));
+    co_return;
 }
 
 QCoro::Task<> ChannelJoin::joined(Origin host)
 {
-    hostIndex = host.index;
-    JoinedChannel(std::move(host));
-    co_return;
+    ChannelSession &session = m_parts.session;
+    ChannelOutbox &outbox = m_parts.outbox;
+    const QString own = m_parts.logon.ownHandle;
+    if (session.channelOpen && !session.hosting && host.address == session.hostAddress)
+        co_return; // the answer to a repeated request: already in this channel
+    if (session.busy()) {
+        // One channel at a time: the second host hears this client leave, so it unmarks it.
+        outbox.post({channel::noticeBytes(channel::composeLine(own, channel::LeftNotice)),
+                     {{host.index, host.address}},
+                     NoticeMessages,
+                     false});
+        co_return;
+    }
+    session.channelOpen = true;
+    session.hosting = false;
+    session.hostIndex = host.index;
+    session.hostAddress = host.address;
+    outbox.post({channel::noticeBytes(channel::composeLine(own, channel::JoinedNotice)),
+                 {{host.index, host.address}},
+                 NoticeMessages,
+                 false});
+    m_parts.listener.start();
+    co_await m_parts.window.run(host.name);
+}
+
+QCoro::Task<bool> ChannelJoin::sendCode(QString address, Code code, QString notConnected, QString sendFailed,
+                                        DialogOwner owner)
+{
+    const peer::CodeEntry &entry = peer::codeEntry(code);
+    const QByteArray block = peer::buildRecord(m_parts.logon.ownHandle, entry.text, entry.blockSize);
+    const SendOutcome outcome = co_await m_parts.sender.sendRecord(std::move(address), block);
+    if (outcome == SendOutcome::Sent)
+        co_return true;
+    co_await m_parts.notices.showSystemMessage(
+        owner, outcome == SendOutcome::NotConnected ? notConnected : sendFailed, QString());
+    co_return false;
 }
 
 } // namespace quibo

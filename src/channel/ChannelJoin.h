@@ -1,30 +1,59 @@
 #pragma once
 
 #include "peer/Origin.h"
+#include "peer/PeerRecord.h"
+#include "ports/DialogOwner.h"
 
 #include <QCoro/QCoroTask>
+#include <QObject>
 
 namespace quibo {
 
+struct ChannelSession;
+struct LogonState;
+struct Selection;
+class ChannelOutbox;
+class ChannelWindow;
+class CommandHandlers;
+class ContactTable;
 class Dispatcher;
+class LineListener;
 class Notices;
+class RecordSender;
 
-// The listener's side of joining chat channels: "|003", "|004" and "|005".
-class ChannelJoin {
+// Joining channels: "Join Chat Channel" ("|003"), the host's answer ("|004" or "|005"), and
+// the member's window.
+class ChannelJoin : public QObject {
+    Q_OBJECT
 public:
-    ChannelJoin(Notices &notices, Dispatcher &dispatcher);
+    struct Parts {
+        ChannelSession &session;
+        const LogonState &logon;
+        const Selection &selection;
+        ContactTable &contacts;
+        RecordSender &sender;
+        ChannelOutbox &outbox;
+        ChannelWindow &window;
+        LineListener &listener;
+        Notices &notices;
+    };
+    ChannelJoin(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent = nullptr);
 
-    // "|003": answers "|004" or "|005" to the asking contact.
+    // Asks the contact last clicked in the list to let this client join its channel.
+    QCoro::Task<> RequestJoin();
+    // "|003": "|004" while hosting, the asker marked as a member, else "|005".
     QCoro::Task<> AnswerJoin(Origin from);
-    // "|004": joins the channel hosted by `host`, in a task of its own.
+    // "|004": joins the channel of `host` in a task of its own.
     void JoinedChannel(Origin host);
 
-    int hostIndex = -1;
-
 private:
+    QCoro::Task<> accepted(Origin host);
     QCoro::Task<> joined(Origin host);
+    // Sends a 20-byte handshake record; false, after its message, when it did not go out.
+    QCoro::Task<bool> sendCode(QString address, peer::Code code, QString notConnected, QString sendFailed,
+                               DialogOwner owner);
 
-    Notices &m_notices;
+    Parts m_parts;
 };
 
 } // namespace quibo

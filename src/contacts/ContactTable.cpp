@@ -75,10 +75,10 @@ void ContactTable::setAddress(int index, const QString &address)
         m_records[index].address = utf8::cut(address, limits::AddressFieldBytes);
 }
 
-void ContactTable::setInChannel(int index)
+void ContactTable::setInChannel(int index, bool member)
 {
     if (isValid(index))
-        m_records[index].inChannel = true;
+        m_records[index].inChannel = member;
 }
 
 void ContactTable::markDeleted(int index)

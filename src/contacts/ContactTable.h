@@ -16,7 +16,7 @@ struct ContactRecord {
     QString displayHandle; // always the same text as handle
     bool online = false;
     QString address = QStringLiteral("0"); // at most 19 bytes; "0" when unknown or offline
-    int listIndex = -1;    // position in the "Contacts Online" list; ContactTable::NotListed when not in it
+    int listIndex = -1; // position in the "Contacts Online" list; ContactTable::NotListed when not in it
     bool inChannel = false;
     bool deleted = false;
 };
@@ -67,7 +67,8 @@ public:
     // the answer is empty or "0".
     void applyLookup(int index, const QString &answer);
     void setAddress(int index, const QString &address);
-    void setInChannel(int index);
+    // Marks or unmarks a member of the channel this client hosts.
+    void setInChannel(int index, bool member = true);
     void markDeleted(int index);
     [[nodiscard]] int notDeletedCount() const;
     // Handles of the records not deleted, in table order, leaving out record `except` too.

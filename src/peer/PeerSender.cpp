@@ -9,6 +9,7 @@
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 namespace quibo {
@@ -42,11 +43,15 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
         co_return SendOutcome::NotConnected;
 
     auto *socket = new QTcpSocket(this);
+    // Peers are reached directly; asking for a proxy costs more than a loopback delivery.
+    socket->setProxy(QNetworkProxy::NoProxy);
     Wakeup *changes = watchSocket(socket);
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
-    // A client bound to one address also sends from it, so peers can tell who sent what.
-    if (m_config.listenAddress != QHostAddress(QHostAddress::AnyIPv4))
-        socket->bind(m_config.listenAddress);
+    // A client that listens on one address also sends from it, so receivers that check
+    // where a line came from (the chat ports) know it.
+    const QHostAddress &own = m_config.listenAddress;
+    if (!own.isNull() && own != QHostAddress(QHostAddress::AnyIPv4) && own != QHostAddress(QHostAddress::Any))
+        socket->bind(own, 0, QAbstractSocket::ReuseAddressHint); // its closed ports stay free for listeners
     socket->connectToHost(*host, port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||

@@ -1,5 +1,7 @@
 #include "PeerNetwork.h"
 
+#include <QTcpServer>
+
 using namespace std::chrono_literals;
 
 namespace quibo::test {
@@ -12,10 +14,28 @@ Timings peerTimings()
     return t;
 }
 
-PeerNetwork::PeerNetwork() : m_port(freeLoopbackPort()), m_webPort(freeLoopbackPort())
+PeerNetwork::PeerNetwork()
 {
-    while (m_webPort == m_port)
-        m_webPort = freeLoopbackPort();
+    // A port free on 127.0.0.1 may still be held on the clients' addresses (a closed
+    // connection's source port), so each is tried where the clients will listen.
+    const auto freeForClients = [](quint16 port) {
+        for (int host = 2; host <= 9; ++host) {
+            QTcpServer probe;
+            if (!probe.listen(QHostAddress(QStringLiteral("127.0.0.%1").arg(host)), port))
+                return false;
+        }
+        return true;
+    };
+    QList<quint16> ports;
+    while (ports.size() < 4) {
+        const quint16 port = freeLoopbackPort();
+        if (port != 0 && !ports.contains(port) && freeForClients(port))
+            ports.append(port);
+    }
+    m_port = ports.at(0);
+    m_webPort = ports.at(1);
+    m_channelPort = ports.at(2);
+    m_privateChatPort = ports.at(3);
 }
 
 TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings)
@@ -24,6 +44,8 @@ TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timi
     config.listenAddress = QHostAddress(address);
     config.peerPort = m_port;
     config.webPort = m_webPort;
+    config.channelPort = m_channelPort;
+    config.privateChatPort = m_privateChatPort;
     auto client = std::make_unique<TestClient>(config, timings);
     LogonState &logon = client->client->logon();
     logon.ownHandle = handle;

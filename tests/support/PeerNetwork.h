@@ -30,6 +30,9 @@ public:
     [[nodiscard]] quint16 port() const { return m_port; }
     // The port every client's local web server uses, on the client's own address.
     [[nodiscard]] quint16 webPort() const { return m_webPort; }
+    // The chat ports every client uses, on its own address.
+    [[nodiscard]] quint16 channelPort() const { return m_channelPort; }
+    [[nodiscard]] quint16 privateChatPort() const { return m_privateChatPort; }
 
 private:
     struct Member {
@@ -39,6 +42,8 @@ private:
     };
     quint16 m_port;
     quint16 m_webPort;
+    quint16 m_channelPort;
+    quint16 m_privateChatPort;
     std::vector<Member> m_members;
 };
 

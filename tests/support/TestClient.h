@@ -1,8 +1,9 @@
 #pragma once
 
 #include "FakePlatform.h"
-#include "ScriptedConsent.h"
 #include "QtPrinters.h"
+#include "ScriptedChannel.h"
+#include "ScriptedConsent.h"
 #include "ScriptedDirectory.h"
 #include "ScriptedMessages.h"
 #include "ScriptedRegistration.h"
@@ -37,6 +38,7 @@ struct TestClient {
     FakeWindowCloser windowCloser;
     ScriptedConsent consent;
     ScriptedTransfer transfer;
+    ScriptedChannel channel;
     std::unique_ptr<Client> client;
 };
 

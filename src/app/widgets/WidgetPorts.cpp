@@ -15,6 +15,8 @@ void WidgetPorts::fill(Ports &ports)
     ports.broadcast = &broadcast;
     ports.consent = &consent;
     ports.transfer = &transfer;
+    ports.channel = &channel;
+    ports.privateChat = &privateChat;
 }
 
 DesktopPorts::DesktopPorts(const WorkingDirectory &workDir, const Config &config)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/widgets/WidgetConnectUi.h"
+#include "channel/widgets/WidgetChatUi.h"
 #include "consent/widgets/WidgetConsentUi.h"
 #include "directory/widgets/WidgetBroadcastUi.h"
 #include "directory/widgets/WidgetRegistrationUi.h"
@@ -25,7 +26,7 @@ class WorkingDirectory;
 class WidgetPorts {
 public:
     // Fills the ports of the user interface: connect, main window, notices, messages,
-    // registration, broadcast, consent and file transfer.
+    // registration, broadcast, consent, file transfer and chat.
     void fill(Ports &ports);
     CMainDlg &mainDialog() { return *mainWindow.widget(); }
 
@@ -37,6 +38,8 @@ public:
     WidgetBroadcastUi broadcast;
     WidgetConsentUi consent{mainWindow.widget()};
     WidgetTransferUi transfer{mainWindow.widget()};
+    WidgetChannelUi channel;
+    WidgetPrivateChatUi privateChat;
 };
 
 // The desktop around the windows: sound, shell, the end of the process, and the local web

@@ -1,0 +1,146 @@
+// bench_channel [rounds]
+//
+// A hosting client at 127.0.0.2 has 100 members, each a plain QTcpServer at 127.0.0.10 and up
+// that counts the bytes it receives. One member sends a line to the host; the figure runs until
+// the 99 others have the whole 512-byte line. The baseline is 99 bare connect-send-close
+// deliveries of 512 bytes to the same servers, all started at once. Medians over the rounds.
+#include "PeerNetwork.h"
+
+#include "channel/ChannelLine.h"
+#include "mainwindow/CommandHandlers.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QNetworkProxy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace quibo;
+using namespace quibo::test;
+
+namespace {
+
+constexpr int Members = 100;
+
+QString memberAddress(int i)
+{
+    return QStringLiteral("127.0.0.%1").arg(10 + i);
+}
+
+// Runs the event loop until `done` holds; false after 30 s. (QTest's wait sleeps between
+// checks, which would blur a figure of milliseconds.)
+bool runUntil(const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    poll.start(1);
+    loop.exec();
+    return done();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+
+    PeerNetwork net;
+    TestClient &host = net.add(QStringLiteral("host"), QStringLiteral("127.0.0.2"), Timings{});
+    qint64 received = 0;
+    std::vector<QTcpServer *> servers;
+    QStringList handles;
+    for (int i = 0; i < Members; ++i) {
+        auto *server = new QTcpServer(&app);
+        if (!server->listen(QHostAddress(memberAddress(i)), net.channelPort())) {
+            std::fprintf(stderr, "cannot listen at %s\n", qPrintable(memberAddress(i)));
+            return 1;
+        }
+        QObject::connect(server, &QTcpServer::newConnection, server, [server, &received] {
+            while (QTcpSocket *socket = server->nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                                 [socket, &received] { received += socket->readAll().size(); });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+        servers.push_back(server);
+        handles.append(QStringLiteral("m%1").arg(i));
+    }
+    ContactTable &table = host.client->contacts();
+    table.load(handles);
+    for (int i = 0; i < Members; ++i) {
+        table.applyLookup(i, memberAddress(i));
+        table.setInChannel(i);
+    }
+    host.client->mainWindow().handlers().detached(Command::HostChannel)();
+    if (!waitFor([&] { return host.client->channels().listener().isListening(); })) {
+        std::fprintf(stderr, "the host cannot listen\n");
+        return 1;
+    }
+
+    // The first member's own sender, from its address.
+    Config memberConfig;
+    memberConfig.listenAddress = QHostAddress(memberAddress(0));
+    const Timings timings;
+    RecordSender member(memberConfig, timings, &app);
+    const QByteArray block = channel::lineBlock(QStringLiteral("m0> hello everybody"));
+    const qint64 perRound = qint64(Members - 1) * channel::LineBytes;
+
+    std::vector<double> relayMs, bareMs;
+    for (int round = 0; round < rounds; ++round) {
+        received = 0;
+        QElapsedTimer clock;
+        clock.start();
+        auto send = member.sendBlock(QStringLiteral("127.0.0.2"), net.channelPort(), block);
+        if (!runUntil([&] { return received >= perRound; })) {
+            std::fprintf(stderr, "round %d: the relay did not arrive (%lld bytes)\n", round, received);
+            return 1;
+        }
+        relayMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+
+        received = 0;
+        clock.restart();
+        for (int i = 1; i < Members; ++i) {
+            auto *socket = new QTcpSocket(&app);
+            socket->setProxy(QNetworkProxy::NoProxy);
+            QObject::connect(socket, &QTcpSocket::connected, socket, [socket, &block] {
+                socket->write(block);
+                socket->disconnectFromHost();
+            });
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            socket->connectToHost(QHostAddress(memberAddress(i)), net.channelPort());
+        }
+        if (!runUntil([&] { return received >= perRound; })) {
+            std::fprintf(stderr, "round %d: the bare deliveries did not arrive\n", round);
+            return 1;
+        }
+        bareMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+    }
+    const double figure = median(relayMs);
+    const double baseline = median(bareMs);
+    const double ratio = figure / baseline;
+    std::printf(
+        "relay of one line to %d members: %.2f ms, %d bare deliveries: %.2f ms, ratio %.2f (%d rounds)\n",
+        Members - 1, figure, Members - 1, baseline, ratio, rounds);
+    std::printf("RESULT name=channel-relay figure=%.2f baseline=%.2f ratio=%.2f target=1.5\n", figure,
+                baseline, ratio);
+    return 0;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ports/ChatUi.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+
+#include <memory>
+
+namespace quibo {
+
+struct ChannelSession;
+struct LogonState;
+class ChannelOutbox;
+class ContactTable;
+
+// "Quibo32 Chat Channel", the same window for the host and the members: shows lines as rows,
+// sends what is typed (to the members when hosting, else to the host), and on "Close Channel"
+// leaves the channel.
+class ChannelWindow : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        ChannelSession &session;
+        const LogonState &logon;
+        const ContactTable &contacts;
+        ChannelOutbox &outbox;
+        ChannelUi &ui;
+    };
+    explicit ChannelWindow(Parts parts, QObject *parent = nullptr);
+    ~ChannelWindow() override;
+
+    // Opens the window over `hostLabel` and completes when it has closed.
+    QCoro::Task<> run(QString hostLabel);
+    // The rows of `line`, added to the open window (none when it is closed).
+    void ShowChannelLine(const QString &line);
+    [[nodiscard]] bool isOpen() const { return m_view && m_view->isOpen(); }
+
+private:
+    void SendTypedLine();
+    void LeaveChannel();
+
+    Parts m_parts;
+    ChatFields m_fields;
+    std::unique_ptr<ChatView> m_view;
+};
+
+} // namespace quibo
