@@ -7,7 +7,7 @@ Ports checked(Ports ports)
 {
     Q_ASSERT(ports.connect && ports.mainWindow && ports.notices && ports.sound && ports.shell &&
              ports.process && ports.messages && ports.registration && ports.broadcast && ports.windowCloser &&
-             ports.consent && ports.transfer);
+             ports.consent && ports.transfer && ports.privateChat);
     return ports;
 }
 } // namespace
@@ -41,7 +41,10 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                           m_mainWindowTask.handlers()),
       m_contactRequests({m_logon, m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent},
                         m_dispatcher),
-      m_channelJoin(m_notices, m_dispatcher), m_privateChat(m_logon, m_peerSender, m_notices, m_dispatcher),
+      m_channelJoin(m_notices, m_dispatcher),
+      m_privateChat({m_logon, m_config, m_timings, m_selection, m_contacts, m_peerSender, m_notices,
+                     *m_ports.privateChat},
+                    m_dispatcher, m_mainWindowTask.handlers()),
       m_fileOffers({m_workDir, m_notices, m_peerSender, *m_ports.transfer}, m_dispatcher,
                    m_directorySession->logoff(), m_mainWindowTask.handlers()),
       m_fileReception({m_logon, m_config, m_timings, m_peerSender, m_notices, *m_ports.transfer},

@@ -14,6 +14,7 @@ class BroadcastUi;
 class WindowCloser;
 class ConsentUi;
 class TransferUi;
+class PrivateChatUi;
 
 // Everything through which the client reaches the user and the desktop; every port is
 // needed. The real program plugs in widgets and the desktop (app/widgets/WidgetPorts); tests
@@ -31,6 +32,7 @@ struct Ports {
     WindowCloser *windowCloser = nullptr;
     ConsentUi *consent = nullptr;
     TransferUi *transfer = nullptr;
+    PrivateChatUi *privateChat = nullptr;
 };
 
 } // namespace quibo

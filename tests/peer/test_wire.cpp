@@ -50,7 +50,7 @@ TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
 {
     ASSERT_TRUE(PeerNetwork::startListening(alice));
     HandledCounter handled(alice);
-    alice.client->privateChat().inPrivateChat = true;
+    alice.client->privateChat().session().inPrivateChat = true;
     alice.client->fileReception().receiving = true;
 
     ASSERT_TRUE(

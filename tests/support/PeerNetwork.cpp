@@ -12,10 +12,13 @@ Timings peerTimings()
     return t;
 }
 
-PeerNetwork::PeerNetwork() : m_port(freeLoopbackPort()), m_webPort(freeLoopbackPort())
+PeerNetwork::PeerNetwork()
+    : m_port(freeLoopbackPort()), m_webPort(freeLoopbackPort()), m_privateChatPort(freeLoopbackPort())
 {
     while (m_webPort == m_port)
         m_webPort = freeLoopbackPort();
+    while (m_privateChatPort == m_port || m_privateChatPort == m_webPort)
+        m_privateChatPort = freeLoopbackPort();
 }
 
 TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings)
@@ -24,6 +27,7 @@ TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timi
     config.listenAddress = QHostAddress(address);
     config.peerPort = m_port;
     config.webPort = m_webPort;
+    config.privateChatPort = m_privateChatPort;
     auto client = std::make_unique<TestClient>(config, timings);
     LogonState &logon = client->client->logon();
     logon.ownHandle = handle;

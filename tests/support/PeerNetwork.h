@@ -30,6 +30,7 @@ public:
     [[nodiscard]] quint16 port() const { return m_port; }
     // The port every client's local web server uses, on the client's own address.
     [[nodiscard]] quint16 webPort() const { return m_webPort; }
+    [[nodiscard]] quint16 privateChatPort() const { return m_privateChatPort; }
 
 private:
     struct Member {
@@ -39,6 +40,7 @@ private:
     };
     quint16 m_port;
     quint16 m_webPort;
+    quint16 m_privateChatPort;
     std::vector<Member> m_members;
 };
 

@@ -25,6 +25,7 @@ Ports TestClient::ports()
     p.windowCloser = &windowCloser;
     p.consent = &consent;
     p.transfer = &transfer;
+    p.privateChat = &privateChat;
     return p;
 }
 

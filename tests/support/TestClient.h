@@ -1,10 +1,11 @@
 #pragma once
 
 #include "FakePlatform.h"
-#include "ScriptedConsent.h"
 #include "QtPrinters.h"
+#include "ScriptedConsent.h"
 #include "ScriptedDirectory.h"
 #include "ScriptedMessages.h"
+#include "ScriptedPrivateChat.h"
 #include "ScriptedRegistration.h"
 #include "ScriptedTransfer.h"
 #include "ScriptedUi.h"
@@ -37,6 +38,7 @@ struct TestClient {
     FakeWindowCloser windowCloser;
     ScriptedConsent consent;
     ScriptedTransfer transfer;
+    ScriptedPrivateChat privateChat;
     std::unique_ptr<Client> client;
 };
 

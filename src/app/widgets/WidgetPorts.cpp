@@ -5,6 +5,11 @@
 
 namespace quibo {
 
+QCoro::Task<bool> PlaceholderPrivateChatUi::askPrivateChat(QString)
+{
+    co_return false;
+}
+
 void WidgetPorts::fill(Ports &ports)
 {
     ports.connect = &connect;
@@ -15,6 +20,7 @@ void WidgetPorts::fill(Ports &ports)
     ports.broadcast = &broadcast;
     ports.consent = &consent;
     ports.transfer = &transfer;
+    ports.privateChat = &privateChat;
 }
 
 DesktopPorts::DesktopPorts(const WorkingDirectory &workDir, const Config &config)

@@ -12,6 +12,7 @@
 #include "platform/widgets/DesktopShell.h"
 #include "platform/widgets/QtProcessControl.h"
 #include "platform/widgets/QtSoundPlayer.h"
+#include "ports/ChatUi.h"
 #include "ports/Ports.h"
 #include "transfer/widgets/WidgetTransferUi.h"
 
@@ -19,6 +20,26 @@ namespace quibo {
 
 struct Config;
 class WorkingDirectory;
+
+// PLACEHOLDER for the lead: replace with the private chat widgets when they land. Until then
+// requests are declined and the window closes as it opens.
+class PlaceholderPrivateChatUi : public PrivateChatUi {
+    class ClosedView : public ChatView {
+    public:
+        void close() override {}
+        [[nodiscard]] bool isOpen() const override { return false; }
+        void refresh() override {}
+        void setButtonsEnabled(bool) override {}
+        void appendRow(QString) override {}
+    };
+
+public:
+    std::unique_ptr<ChatView> openPrivateChat(PrivateChatLabels, ChatFields &) override
+    {
+        return std::make_unique<ClosedView>();
+    }
+    QCoro::Task<bool> askPrivateChat(QString) override;
+};
 
 // The program's windows and dialogs, made once. The program and the widget tests plug their
 // clients into these same ports.
@@ -37,6 +58,7 @@ public:
     WidgetBroadcastUi broadcast;
     WidgetConsentUi consent{mainWindow.widget()};
     WidgetTransferUi transfer{mainWindow.widget()};
+    PlaceholderPrivateChatUi privateChat; // PLACEHOLDER, see above
 };
 
 // The desktop around the windows: sound, shell, the end of the process, and the local web
