@@ -46,8 +46,11 @@ QCoro::Task<> PrivateChatPeer::PrivateChat()
     m_session.partner = partner.handle;
     m_session.peerAddress = partner.address;
     m_session.partnerJoined = false;
-    // The window opens before the request goes, so an answer, however quick, finds it.
+    // The window opens before the request goes, so an answer, however quick, finds it; no
+    // request goes for a window that could not open.
     m_window->open();
+    if (!m_session.inPrivateChat)
+        co_return;
     co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_session.peerAddress, peer::NoPayload,
                                             peer::codeEntry(Code::ChatRequest).text, DialogOwner::MainWindow);
 }

@@ -44,9 +44,10 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
     auto *socket = new QTcpSocket(this);
     Wakeup *changes = watchSocket(socket);
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
-    // A client bound to one address also sends from it, so peers can tell who sent what.
+    // A client bound to one address also sends from it, so peers can tell who sent what. Its
+    // closed connections must not keep their ports from a later listener on that address.
     if (m_config.listenAddress != QHostAddress(QHostAddress::AnyIPv4))
-        socket->bind(m_config.listenAddress);
+        socket->bind(m_config.listenAddress, 0, QAbstractSocket::ReuseAddressHint);
     socket->connectToHost(*host, port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||

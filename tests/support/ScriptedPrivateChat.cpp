@@ -2,7 +2,39 @@
 
 #include <QTimer>
 
+#include <utility>
+
 namespace quibo::test {
+
+namespace {
+class ScriptedChatView : public ChatView {
+public:
+    ScriptedChatView(std::shared_ptr<ChatWindowRecord> record, QStringList &log)
+        : m_record(std::move(record)), m_log(log)
+    {
+        m_record->view = this;
+    }
+    ~ScriptedChatView() override { m_record->open = false; }
+
+    void close() override
+    {
+        if (std::exchange(m_record->open, false))
+            Q_EMIT action(Closed);
+    }
+    [[nodiscard]] bool isOpen() const override { return m_record->open; }
+    void refresh() override {}
+    void setButtonsEnabled(bool enabled) override { m_record->buttonsEnabled = enabled; }
+    void appendRow(QString row) override
+    {
+        m_log.append(QStringLiteral("row|") + row);
+        m_record->rows.append(std::move(row));
+    }
+
+private:
+    std::shared_ptr<ChatWindowRecord> m_record;
+    QStringList &m_log;
+};
+} // namespace
 
 void ChatWindowRecord::press(int controlId, const QString &typed)
 {
@@ -17,28 +49,12 @@ void ChatWindowRecord::press(int controlId, const QString &typed)
     });
 }
 
-void ScriptedChatView::close()
-{
-    if (!m_record->open)
-        return;
-    m_record->open = false;
-    m_log.append(QStringLiteral("closed"));
-    Q_EMIT action(Closed);
-}
-
-void ScriptedChatView::appendRow(QString row)
-{
-    m_log.append(QStringLiteral("row|") + row);
-    m_record->rows.append(std::move(row));
-}
-
 std::unique_ptr<ChatView> ScriptedPrivateChat::openPrivateChat(PrivateChatLabels labels, ChatFields &fields)
 {
     windows.append(std::make_shared<ChatWindowRecord>(ChatWindowRecord{labels, {}, true, true, &fields, {}}));
     log.append(QStringLiteral("window|%1<-->%2").arg(labels.partner, labels.own));
     auto view = std::make_unique<ScriptedChatView>(windows.last(), log);
-    // The window puts this row up by itself as it opens.
-    if (labels.initiator)
+    if (labels.initiator) // the window's own first row
         view->appendRow(QStringLiteral("Please Wait For Contact To Join ..."));
     return view;
 }
