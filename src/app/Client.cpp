@@ -10,7 +10,7 @@ Ports checked(Ports ports)
 {
     Q_ASSERT(ports.connect && ports.mainWindow && ports.notices && ports.sound && ports.shell &&
              ports.process && ports.messages && ports.registration && ports.broadcast && ports.windowCloser &&
-             ports.consent && ports.transfer && ports.channel);
+             ports.consent && ports.transfer && ports.channel && ports.privateChat);
     return ports;
 }
 } // namespace
@@ -47,7 +47,9 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_channels(new Channels({m_config, m_timings, m_logon, m_selection, m_contacts, *m_recordSender,
                                m_notices, *m_ports.channel},
                               m_dispatcher, m_mainWindowTask.handlers(), this)),
-      m_privateChat(m_logon, m_peerSender, m_notices, m_dispatcher),
+      m_privateChat({m_logon, m_config, m_timings, m_selection, m_contacts, m_peerSender, m_notices,
+                     *m_ports.privateChat},
+                    m_dispatcher, m_mainWindowTask.handlers()),
       m_fileOffers({m_workDir, m_notices, m_peerSender, *m_ports.transfer}, m_dispatcher,
                    m_directorySession->logoff(), m_mainWindowTask.handlers()),
       m_fileReception({m_logon, m_config, m_timings, m_peerSender, m_notices, *m_ports.transfer},

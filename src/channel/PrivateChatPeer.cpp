@@ -1,6 +1,11 @@
 #include "channel/PrivateChatPeer.h"
 
 #include "base/LogonState.h"
+#include "channel/ChannelLine.h"
+#include "channel/PrivateChatWindow.h"
+#include "contacts/ContactTable.h"
+#include "mainwindow/CommandHandlers.h"
+#include "mainwindow/Selection.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/ListenerMessage.h"
@@ -10,9 +15,11 @@ namespace quibo {
 
 using peer::Code;
 
-PrivateChatPeer::PrivateChatPeer(const LogonState &logon, PeerSender &sender, Notices &notices,
-                                 Dispatcher &dispatcher)
-    : m_logon(logon), m_sender(sender), m_notices(notices)
+PrivateChatPeer::PrivateChatPeer(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands,
+                                 QObject *parent)
+    : QObject(parent), m_parts(parts),
+      m_window(new PrivateChatWindow(
+          {m_session, parts.logon, parts.config, parts.timings, parts.sender, parts.notices, parts.ui}, this))
 {
     dispatcher.on(Code::ChatRequest, [this](Origin from, QString) { return requested(std::move(from)); });
     dispatcher.on(Code::ChatClosed, [this](Origin, QString) { return closedByPeer(); });
@@ -24,41 +31,81 @@ PrivateChatPeer::PrivateChatPeer(const LogonState &logon, PeerSender &sender, No
         return refused(from.name + QStringLiteral(" Is Busy In Another Chat Session"),
                        QStringLiteral("Try Again Later"));
     });
+    commands.add(Command::PrivateChat, [this] { return PrivateChat(); });
+}
+
+PrivateChatPeer::~PrivateChatPeer() = default;
+
+QCoro::Task<> PrivateChatPeer::PrivateChat()
+{
+    m_session.initiator = true;
+    if (m_session.inPrivateChat || !m_parts.contacts.isValid(m_parts.selection.selectedContact))
+        co_return;
+    m_session.inPrivateChat = true;
+    const ContactRecord &partner = m_parts.contacts.contact(m_parts.selection.selectedContact);
+    m_session.partner = partner.handle;
+    m_session.peerAddress = partner.address;
+    m_session.partnerJoined = false;
+    // The window opens before the request goes, so an answer, however quick, finds it; no
+    // request goes for a window that could not open.
+    m_window->open();
+    if (!m_session.inPrivateChat)
+        co_return;
+    co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_session.peerAddress, peer::NoPayload,
+                                            peer::codeEntry(Code::ChatRequest).text, DialogOwner::MainWindow);
 }
 
 QCoro::Task<> PrivateChatPeer::requested(Origin from)
 {
-    if (inPrivateChat) {
-        co_await m_sender.SendShortRecord(m_logon.ownHandle, from.address, peer::NoPayload,
-                                          peer::codeEntry(Code::ChatBusy).text);
+    if (m_session.inPrivateChat) {
+        co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, peer::NoPayload,
+                                                peer::codeEntry(Code::ChatBusy).text);
         co_return;
     }
-    m_notices.playNotificationSound();
+    m_parts.notices.playNotificationSound();
     co_await OnChatRequest(std::move(from));
+}
+
+QCoro::Task<> PrivateChatPeer::OnChatRequest(Origin from)
+{
+    const bool yes = co_await m_parts.ui.askPrivateChat(from.name);
+    if (yes) {
+        co_await accept(std::move(from));
+        co_return;
+    }
+    co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, peer::NoPayload,
+                                            peer::codeEntry(Code::ChatDeclined).text);
+}
+
+QCoro::Task<> PrivateChatPeer::accept(Origin from)
+{
+    m_session.initiator = false;
+    if (m_session.inPrivateChat)
+        co_return;
+    m_session.inPrivateChat = true;
+    m_session.partner = from.name;
+    m_session.peerAddress = from.address;
+    m_session.partnerJoined = true;
+    co_await m_window->sendNotice(from.address, channel::JoinedNotice);
+    m_window->open();
 }
 
 QCoro::Task<> PrivateChatPeer::closedByPeer()
 {
-    peerClosed = true;
+    m_session.peerClosed = true;
     co_return;
 }
 
 QCoro::Task<> PrivateChatPeer::refused(QString line1, QString line2)
 {
-    co_await listenerMessage(m_notices, std::move(line1), std::move(line2), true);
+    co_await listenerMessage(m_parts.notices, std::move(line1), std::move(line2), true);
     OnChatRefused();
-}
-
-QCoro::Task<> PrivateChatPeer::OnChatRequest(Origin from)
-{
-    // The request dialog comes with private chat.
-    Q_UNUSED(from);
-    co_return;
 }
 
 void PrivateChatPeer::OnChatRefused()
 {
-    inPrivateChat = false;
+    m_session.inPrivateChat = false;
+    m_window->close();
 }
 
 } // namespace quibo

@@ -1,37 +1,63 @@
 #pragma once
 
+#include "channel/PrivateChatSession.h"
 #include "peer/Origin.h"
 
 #include <QCoro/QCoroTask>
+#include <QObject>
 
 namespace quibo {
 
+struct Config;
 struct LogonState;
+struct Selection;
+struct Timings;
+class CommandHandlers;
+class ContactTable;
 class Dispatcher;
 class Notices;
 class PeerSender;
+class PrivateChatUi;
+class PrivateChatWindow;
 
-// The listener's side of private chat: "|700", "|702", "|703" and "|704".
-class PrivateChatPeer {
+// Private chat: the "Private Chat" command, the request "|700" and its answers "|702", "|703"
+// and "|704". The window and its lines are PrivateChatWindow's.
+class PrivateChatPeer : public QObject {
+    Q_OBJECT
 public:
-    PrivateChatPeer(const LogonState &logon, PeerSender &sender, Notices &notices, Dispatcher &dispatcher);
+    struct Parts {
+        const LogonState &logon;
+        const Config &config;
+        const Timings &timings;
+        const Selection &selection;
+        const ContactTable &contacts;
+        PeerSender &sender;
+        Notices &notices;
+        PrivateChatUi &ui;
+    };
+    PrivateChatPeer(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands,
+                    QObject *parent = nullptr);
+    ~PrivateChatPeer() override;
 
+    // Asks the selected contact for a private chat and opens the window to wait for it.
+    QCoro::Task<> PrivateChat();
     // "|700" while not in a private chat (the notification sound has started): the request dialog.
     QCoro::Task<> OnChatRequest(Origin from);
     // After "|702" or "|703" was told to the user: the private chat ends.
     void OnChatRefused();
 
-    bool inPrivateChat = false;
-    bool peerClosed = false;
+    PrivateChatSession &session() { return m_session; }
+    PrivateChatWindow &window() { return *m_window; }
 
 private:
     QCoro::Task<> requested(Origin from);
+    QCoro::Task<> accept(Origin from);
     QCoro::Task<> closedByPeer();
     QCoro::Task<> refused(QString line1, QString line2);
 
-    const LogonState &m_logon;
-    PeerSender &m_sender;
-    Notices &m_notices;
+    Parts m_parts;
+    PrivateChatSession m_session;
+    PrivateChatWindow *m_window;
 };
 
 } // namespace quibo

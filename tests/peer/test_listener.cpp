@@ -203,7 +203,7 @@ TEST_F(ListenerTest, AnswersAndNoticesShowTheirMessages)
         const QString body = QString::fromUtf16(c.body);
         bob.ui.log.clear();
         bob.sound.played.clear();
-        bob.client->privateChat().inPrivateChat = true;
+        bob.client->privateChat().session().inPrivateChat = true;
         deliver(record("alice", body, peer::ShortBlock));
         if (body == QStringLiteral("|300")) {
             ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty() && bob.ui.popups.last()->open; }));
@@ -217,10 +217,10 @@ TEST_F(ListenerTest, AnswersAndNoticesShowTheirMessages)
         EXPECT_EQ(bob.sound.played.contains(QStringLiteral("async:mail.snd")), c.withSound)
             << body.toStdString();
         if (body.startsWith(QStringLiteral("|70")) && body != QStringLiteral("|704nothing")) {
-            EXPECT_FALSE(bob.client->privateChat().inPrivateChat) << "the private chat ends";
+            EXPECT_FALSE(bob.client->privateChat().session().inPrivateChat) << "the private chat ends";
         }
     }
-    EXPECT_TRUE(bob.client->privateChat().peerClosed);
+    EXPECT_TRUE(bob.client->privateChat().session().peerClosed);
 }
 
 namespace {
@@ -263,7 +263,7 @@ TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
 {
     ASSERT_TRUE(PeerNetwork::startListening(alice));
     HandledCounter handled(alice);
-    alice.client->privateChat().inPrivateChat = true;
+    alice.client->privateChat().session().inPrivateChat = true;
     alice.client->fileReception().receiving = true;
 
     ASSERT_TRUE(

@@ -26,6 +26,7 @@ Ports TestClient::ports()
     p.consent = &consent;
     p.transfer = &transfer;
     p.channel = &channel;
+    p.privateChat = &privateChat;
     return p;
 }
 

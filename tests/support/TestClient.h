@@ -2,7 +2,7 @@
 
 #include "FakePlatform.h"
 #include "QtPrinters.h"
-#include "ScriptedChannel.h"
+#include "ScriptedChat.h"
 #include "ScriptedConsent.h"
 #include "ScriptedDirectory.h"
 #include "ScriptedMessages.h"
@@ -39,6 +39,7 @@ struct TestClient {
     ScriptedConsent consent;
     ScriptedTransfer transfer;
     ScriptedChannel channel;
+    ScriptedPrivateChat privateChat;
     std::unique_ptr<Client> client;
 };
 

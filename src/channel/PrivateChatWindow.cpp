@@ -1,0 +1,146 @@
+#include "channel/PrivateChatWindow.h"
+
+#include "base/Tasks.h"
+#include "channel/ChannelLine.h"
+#include "channel/LineListener.h"
+#include "channel/PrivateChatSession.h"
+#include "notices/Notices.h"
+#include "peer/PeerRecord.h"
+
+namespace quibo {
+
+PrivateChatWindow::PrivateChatWindow(Parts parts, QObject *parent)
+    : QObject(parent), m_parts(parts),
+      m_listener(new LineListener(
+          parts.config.listenAddress, parts.config.privateChatPort, parts.timings,
+          [this](QHostAddress from, QString line) { return lineArrived(std::move(from), std::move(line)); },
+          this))
+{
+    connect(m_listener, &LineListener::gaveUp, this, [this] {
+        if (!m_parts.session.chatOpen)
+            return;
+        startTask(this, "private chat listener gave up", [this] {
+            return m_parts.notices.showSystemMessage(
+                DialogOwner::Desktop, QStringLiteral("Channel Closed By Host - Please Exit"), QString());
+        });
+    });
+}
+
+PrivateChatWindow::~PrivateChatWindow() = default;
+
+void PrivateChatWindow::open()
+{
+    startTask(this, "private chat", [this] { return run(); });
+}
+
+void PrivateChatWindow::close()
+{
+    if (m_view)
+        m_view->close();
+}
+
+QCoro::Task<> PrivateChatWindow::run()
+{
+    PrivateChatSession &s = m_parts.session;
+    s.peerClosed = false;
+    if (m_parts.logon.notLoggedOn) {
+        // No window, so no chat: this side must not stay busy for the rest of the run.
+        s.inPrivateChat = false;
+        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
+                                                   QStringLiteral("Can't Start Chat Channel"),
+                                                   QStringLiteral("You Are Not Logged On"));
+        co_return;
+    }
+    if (s.chatOpen)
+        co_return;
+    s.chatOpen = true;
+    m_listener->start();
+    s.rowCount = 1;
+    m_fields = {};
+    m_view = m_parts.ui.openPrivateChat(
+        {s.partner + QLatin1Char(' '), QLatin1Char(' ') + m_parts.logon.ownHandle, s.initiator}, m_fields);
+    ChatView &view = *m_view;
+    for (;;) {
+        const int action = co_await nextAction(view);
+        if (action == ChatView::CloseButton || action == DialogView::Closed)
+            break;
+        if (action == ChatView::EnterButton) {
+            view.setButtonsEnabled(false);
+            co_await sendTyped();
+            view.setButtonsEnabled(true);
+        }
+    }
+    view.setButtonsEnabled(false);
+    // The partner's address is kept here: a new chat may begin while this one is still saying goodbye.
+    const QString address = s.peerAddress;
+    const bool joined = s.partnerJoined;
+    if (s.inPrivateChat && joined)
+        co_await sendNotice(address, channel::LeftNotice);
+    s.chatOpen = false;
+    s.inPrivateChat = false;
+    view.close();
+    m_view.reset();
+    if (!s.peerClosed && joined)
+        co_await sayClosed(address);
+}
+
+QCoro::Task<> PrivateChatWindow::sendTyped()
+{
+    const QString line =
+        channel::composeLine(m_parts.logon.ownHandle, m_fields.m_message.left(ChatFields::MaxTyped));
+    m_fields.m_message.clear();
+    m_view->refresh();
+    showLine(line);
+    const SendOutcome outcome = co_await m_parts.sender.records().sendBlock(
+        m_parts.session.peerAddress, m_parts.config.privateChatPort, channel::lineBlock(line));
+    co_await tell(outcome, QStringLiteral("Host Closed Channel"),
+                  QStringLiteral("Send Error - Error Code 1006"));
+}
+
+QCoro::Task<> PrivateChatWindow::sendNotice(QString address, QString notice)
+{
+    const QByteArray bytes = channel::noticeBytes(channel::composeLine(m_parts.logon.ownHandle, notice));
+    const SendOutcome outcome = co_await m_parts.sender.records().sendBlock(
+        std::move(address), m_parts.config.privateChatPort, bytes);
+    co_await tell(outcome, QStringLiteral("Error Connecting - Error Code 1017"),
+                  QStringLiteral("Error Sending Request - Error Code 1018"));
+}
+
+QCoro::Task<> PrivateChatWindow::sayClosed(QString address)
+{
+    const SendOutcome outcome = co_await m_parts.sender.records().sendBlock(
+        address, m_parts.config.privateChatPort, channel::lineBlock(channel::ChatSessionClosed));
+    co_await tell(outcome, QStringLiteral("Host Closed Channel"),
+                  QStringLiteral("Send Error - Error Code 1006"));
+    co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, std::move(address), peer::NoPayload,
+                                            peer::codeEntry(peer::Code::ChatClosed).text);
+}
+
+QCoro::Task<> PrivateChatWindow::lineArrived(QHostAddress from, QString line)
+{
+    PrivateChatSession &s = m_parts.session;
+    // Only the partner talks in a private chat: lines from any other address are dropped.
+    if (!m_view || !s.chatOpen ||
+        !from.isEqual(QHostAddress(s.peerAddress), QHostAddress::ConvertV4MappedToIPv4))
+        co_return;
+    s.partnerJoined = true;
+    showLine(line);
+}
+
+void PrivateChatWindow::showLine(const QString &line)
+{
+    for (const QString &row : channel::channelRows(line)) {
+        m_view->appendRow(row);
+        ++m_parts.session.rowCount;
+    }
+}
+
+QCoro::Task<> PrivateChatWindow::tell(SendOutcome outcome, QString notConnected, QString sendFailed)
+{
+    if (outcome == SendOutcome::Sent)
+        co_return;
+    QString line1 = outcome == SendOutcome::NotConnected ? std::move(notConnected) : std::move(sendFailed);
+    co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop, std::move(line1), QString());
+}
+
+} // namespace quibo
