@@ -1,6 +1,7 @@
 // bench_soak [connections-per-port] [silent-seconds]
 //
-// A client (bob, in a child process, with a scripted user) listens; so does a real quiboweb.
+// A client (bob, in a child process, with a scripted user) listens on its peer, channel and
+// private chat ports; a real quiboweb serves beside it.
 // Thousands of hostile connections hit every listening port from spread loopback sources:
 // random bytes, empty ones, silent ones and floods. Meanwhile alice's messages keep arriving;
 // each one's latency runs from its connect until bob has shown it. Before and after: bob's
@@ -9,6 +10,9 @@
 #include "QuibowebProcess.h"
 #include "SoakAttack.h"
 
+#include "channel/Channels.h"
+#include "channel/PrivateChatPeer.h"
+#include "channel/PrivateChatWindow.h"
 #include "peer/Listener.h"
 #include "peer/PeerRecord.h"
 
@@ -43,13 +47,19 @@ int runTarget()
     net.befriend(bob, {QStringLiteral("alice")});
     if (!PeerNetwork::startListening(bob))
         return 1;
+    LineListener &channel = bob.client->channels().listener();
+    LineListener &privateChat = bob.client->privateChat().window().listener();
+    channel.start();
+    privateChat.start();
+    if (!waitFor([&] { return channel.isListening() && privateChat.isListening(); }))
+        return 1;
     qsizetype seen = 0;
     QObject::connect(&bob.client->listener(), &Listener::recordHandled, [&] {
         for (; seen < bob.messages.log.size(); ++seen)
             std::printf("got %s\n", qPrintable(bob.messages.log.at(seen)));
         std::fflush(stdout);
     });
-    std::printf("ready %u\n", net.port());
+    std::printf("ready %u %u %u\n", net.port(), net.channelPort(), net.privateChatPort());
     std::fflush(stdout);
     return QCoreApplication::exec();
 }
@@ -139,7 +149,8 @@ int runSoak(int perPort, std::chrono::milliseconds silent)
         std::fprintf(stderr, "the client did not start\n");
         return 1;
     }
-    const auto peerPort = quint16(ready.mid(6).toUInt());
+    const QList<QByteArray> listening = ready.split(' ');
+    const auto peerPort = quint16(listening.value(1).toUInt());
     QTemporaryDir root;
     const quint16 webPort = freeLoopbackPort();
     QuibowebProcess web({QStringLiteral("--headless"), QStringLiteral("--root"), root.path(),
@@ -156,7 +167,11 @@ int runSoak(int perPort, std::chrono::milliseconds silent)
     const long rssBefore = soak::residentKiB(target.pid());
     const int fdsBefore = soak::openDescriptors(target.pid());
 
-    const std::vector<std::pair<const char *, quint16>> ports = {{"peer", peerPort}, {"web", webPort}};
+    const std::vector<std::pair<const char *, quint16>> ports = {
+        {"peer", peerPort},
+        {"chat", quint16(listening.value(2).toUInt())},
+        {"private", quint16(listening.value(3).toUInt())},
+        {"web", webPort}};
     std::vector<std::future<soak::AttackCounts>> attacks;
     QElapsedTimer soakClock;
     soakClock.start();
@@ -187,7 +202,7 @@ int runSoak(int perPort, std::chrono::milliseconds silent)
                 static_cast<long long>(silent.count()), soakSeconds);
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const soak::AttackCounts c = attacks[i].get();
-        std::printf("  %-5s port %5u: %d opened, %d refused or timed out\n", ports[i].first, ports[i].second,
+        std::printf("  %-7s port %5u: %d opened, %d refused or timed out\n", ports[i].first, ports[i].second,
                     c.opened, c.failed);
     }
     std::printf("message latency ms   median    worst   lost\n");
