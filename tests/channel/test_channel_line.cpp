@@ -13,41 +13,36 @@ QString words(std::initializer_list<QString> parts)
     return QStringList(parts).join(u' ');
 }
 
-QString repeated(QChar c, qsizetype n)
-{
-    return QString(n, c);
-}
-
 } // namespace
 
 TEST(ChannelRows, BreaksAtTheLastSpaceBeforeEachColumnAndNeverLosesText)
 {
-    const QString a70 = repeated(u'a', 70);
-    const QString b70 = repeated(u'b', 70);
-    const QString c70 = repeated(u'c', 70);
-    const QString x72 = repeated(u'x', 72);
+    const QString a70 = QString(70, u'a');
+    const QString b70 = QString(70, u'b');
+    const QString c70 = QString(70, u'c');
+    const QString x72 = QString(72, u'x');
     const QString e = QStringLiteral("é"); // two UTF-8 bytes, one character
     const struct {
         QString line;
         QStringList rows;
     } cases[] = {
-        {repeated(u'a', 71), {repeated(u'a', 71)}},
+        {QString(71, u'a'), {QString(71, u'a')}},
         {words({a70, QStringLiteral("z")}), {a70, QStringLiteral("z")}},                    // 72
-        {words({a70, repeated(u'b', 72)}), {a70, repeated(u'b', 72)}},                      // 143
+        {words({a70, QString(72, u'b')}), {a70, QString(72, u'b')}},                        // 143
         {words({a70, b70, QStringLiteral("c")}), {a70, b70 + QStringLiteral(" c")}},        // 143
         {words({a70, b70, QStringLiteral("cc")}), {a70, b70 + u' ', QStringLiteral("cc")}}, // 144
         // Three rows hold what fits; the rest of an over-long peer line is not shown.
-        {words({a70, b70, c70 + repeated(u'd', 90)}), {a70, b70 + u' ', c70 + repeated(u'd', 2)}},
+        {words({a70, b70, c70 + QString(90, u'd')}), {a70, b70 + u' ', c70 + QString(2, u'd')}},
         // No space before column 72: cut hard every 72 characters.
-        {repeated(u'x', 300), {x72, x72, x72, x72, repeated(u'x', 12)}},
+        {QString(300, u'x'), {x72, x72, x72, x72, QString(12, u'x')}},
         // No space between columns 72 and 144: the rest is cut hard.
-        {words({a70, repeated(u'y', 144)}), {a70, repeated(u'y', 72), repeated(u'y', 72)}},
+        {words({a70, QString(144, u'y')}), {a70, QString(72, u'y'), QString(72, u'y')}},
         // A short prefix and one long word: nothing of the word is lost.
-        {words({QStringLiteral("bob>"), repeated(u'w', 130)}),
-         {QStringLiteral("bob>"), repeated(u'w', 72), repeated(u'w', 58)}},
+        {words({QStringLiteral("bob>"), QString(130, u'w')}),
+         {QStringLiteral("bob>"), QString(72, u'w'), QString(58, u'w')}},
         // Columns count characters, not bytes.
-        {words({repeated(e[0], 70), repeated(e[0], 3)}), {repeated(e[0], 70), repeated(e[0], 3)}},
-        {repeated(e[0], 80), {repeated(e[0], 72), repeated(e[0], 8)}},
+        {words({QString(70, e[0]), QString(3, e[0])}), {QString(70, e[0]), QString(3, e[0])}},
+        {QString(80, e[0]), {QString(72, e[0]), QString(8, e[0])}},
     };
     for (const auto &c : cases) {
         const QStringList rows = channelRows(c.line);
@@ -66,7 +61,7 @@ TEST(ChannelLine, BlocksNoticesAndSenders)
     EXPECT_EQ(receivedLine(block), line);
     EXPECT_EQ(noticeBytes(QStringLiteral("anna>") + JoinedNotice),
               QByteArray("anna> <-- Has Joined The Channel --> \0", 38));
-    EXPECT_EQ(receivedLine(lineBlock(repeated(u'q', 600))).size(), LineBytes - 1);
+    EXPECT_EQ(receivedLine(lineBlock(QString(600, u'q'))).size(), LineBytes - 1);
 
     EXPECT_EQ(senderOf(QStringLiteral("bob> hi")), QStringLiteral("bob"));
     EXPECT_EQ(senderOf(QStringLiteral("no prefix")), QStringLiteral("no prefix"));

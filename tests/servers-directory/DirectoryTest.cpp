@@ -58,8 +58,3 @@ std::string DirectoryTest::addressOf(const std::string &handle) const
 {
     return get("/ipadd/readit.cgi?id=" + encoded(handle)).body;
 }
-
-std::string backendName(const ::testing::TestParamInfo<Backend> &info)
-{
-    return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-}

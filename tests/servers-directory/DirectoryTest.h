@@ -36,5 +36,3 @@ protected:
     std::unique_ptr<TestDatabase> m_database;
     std::unique_ptr<quibo::test::DirectoryServer> m_server;
 };
-
-std::string backendName(const ::testing::TestParamInfo<Backend> &info);

@@ -37,6 +37,8 @@ void postgresExec(const QString &sql)
     if (!location)
         throw std::runtime_error("QUIBO_TEST_POSTGRES_URL is not a PostgreSQL URL");
     const QString name = u"test-admin"_s;
+    bool ok = false;
+    QString error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
         db.setHostName(location->host);
@@ -45,17 +47,12 @@ void postgresExec(const QString &sql)
         db.setPassword(location->password);
         db.setDatabaseName(location->databaseName);
         QSqlQuery query(db);
-        const bool ok = db.open() && query.exec(u"SET client_min_messages TO WARNING"_s) && query.exec(sql);
-        const QString error = db.lastError().text() + query.lastError().text();
-        query = QSqlQuery();
-        db.close();
-        if (!ok) {
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            throw std::runtime_error("PostgreSQL: " + error.toStdString());
-        }
+        ok = db.open() && query.exec(u"SET client_min_messages TO WARNING"_s) && query.exec(sql);
+        error = db.lastError().text() + query.lastError().text();
     }
     QSqlDatabase::removeDatabase(name);
+    if (!ok)
+        throw std::runtime_error("PostgreSQL: " + error.toStdString());
 }
 
 } // namespace

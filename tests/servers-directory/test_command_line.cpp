@@ -75,16 +75,11 @@ TEST_P(Broadcast, IsSetFromAFileOfFiveLinesOf80BytesAtMostAndCleared)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Broadcast, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         backendName);
-
-struct OptionCase {
-    QStringList arguments;
-    const char *message;
-};
+                         ::testing::PrintToStringParamName());
 
 TEST(DirectoryCommandLine, BadOptionsAreRefusedWithTheReason)
 {
-    const OptionCase cases[] = {
+    const std::pair<QStringList, const char *> cases[] = {
         {{u"--bogus"_s}, "unknown option \"--bogus\""},
         {{u"stray"_s}, "unexpected argument"},
         {{u"--listen"_s}, "--listen needs a value"},
@@ -94,10 +89,10 @@ TEST(DirectoryCommandLine, BadOptionsAreRefusedWithTheReason)
         {{u"--set-broadcast"_s, u"a"_s, u"--clear-broadcast"_s}, "cannot be combined"},
         {{u"--database"_s, u"postgresql://host"_s}, "names no database"},
     };
-    for (const OptionCase &c : cases) {
-        const auto run = DirectoryServer::run(c.arguments);
-        EXPECT_EQ(run.exitCode, 2) << c.message;
-        EXPECT_THAT(text(run.output), HasSubstr(c.message));
+    for (const auto &[arguments, message] : cases) {
+        const auto run = DirectoryServer::run(arguments);
+        EXPECT_EQ(run.exitCode, 2) << message;
+        EXPECT_THAT(text(run.output), HasSubstr(message));
         EXPECT_THAT(text(run.output), HasSubstr("--help"));
     }
 }
@@ -118,28 +113,23 @@ TEST(DirectoryCommandLine, VersionAnswersWithoutTouchingADatabase)
     EXPECT_EQ(text(run.output), "quibo-directory " QUIBO_VERSION "\n");
 }
 
-struct DatabaseCase {
-    const char *what;
-    QString database;
-    const char *message;
-};
-
 TEST(DirectoryCommandLine, UnusableDatabaseStopsTheStartWithTheReason)
 {
     QTemporaryDir folder;
     const QString garbage = fileWith(folder.path(), QByteArray(4096, 'x'));
-    const DatabaseCase cases[] = {
-        {"not a database", garbage, "not a database"},
-        {"missing folder", folder.filePath(u"none/directory.sqlite"_s), "cannot open the database file"},
-        {"a folder", folder.path(), "cannot open the database file"},
-        {"no PostgreSQL server", u"postgresql://u:p@127.0.0.1:1/db"_s, "Connection refused"},
+    // The database, and what the refusal names.
+    const std::pair<QString, const char *> cases[] = {
+        {garbage, "not a database"},
+        {folder.filePath(u"none/directory.sqlite"_s), "cannot open the database file"},
+        {folder.path(), "cannot open the database file"},
+        {u"postgresql://u:p@127.0.0.1:1/db"_s, "Connection refused"},
     };
-    for (const DatabaseCase &c : cases) {
-        DirectoryServer server(c.database);
-        EXPECT_FALSE(server.start()) << c.what;
-        EXPECT_EQ(server.stop(), 1) << c.what;
-        EXPECT_THAT(text(server.output()), HasSubstr("cannot use the database")) << c.what;
-        EXPECT_THAT(text(server.output()), HasSubstr(c.message)) << c.what;
+    for (const auto &[database, message] : cases) {
+        DirectoryServer server(database);
+        EXPECT_FALSE(server.start()) << message;
+        EXPECT_EQ(server.stop(), 1) << message;
+        EXPECT_THAT(text(server.output()), HasSubstr("cannot use the database")) << message;
+        EXPECT_THAT(text(server.output()), HasSubstr(message));
     }
 }
 

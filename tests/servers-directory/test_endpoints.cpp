@@ -35,14 +35,11 @@ TEST_P(DirectoryTest, LoopBackIsAlwaysAtTheLocalAddress)
 TEST_P(DirectoryTest, UnknownHandleGetsTheRepliesTheClientReadsAsUnknown)
 {
     // The contact pass takes any reply but "0" for an address.
-    const Response address = get("/ipadd/readit.cgi?id=nobody");
-    EXPECT_EQ(address.body, "0");
-    EXPECT_EQ(get("/ipadd/readit.cgi?id=").body, "0");
-    EXPECT_EQ(get("/ipadd/readit.cgi?").body, "0");
+    for (const char *target : {"/ipadd/readit.cgi?id=nobody", "/ipadd/readit.cgi?id=", "/ipadd/readit.cgi?"})
+        EXPECT_EQ(get(target).body, "0") << target;
     // Adding a contact, the handle check of registration, the password check.
-    EXPECT_TRUE(startsWithAngle(get("/ipadd/nobody")));
-    EXPECT_TRUE(startsWithAngle(get("/ipinfo/nobody")));
-    EXPECT_TRUE(startsWithAngle(get("/ipinfo/readit.cgi?id=nobody")));
+    for (const char *target : {"/ipadd/nobody", "/ipinfo/nobody", "/ipinfo/readit.cgi?id=nobody"})
+        EXPECT_TRUE(startsWithAngle(get(target))) << target;
     // Publishing does not create the handle.
     EXPECT_EQ(publish("nobody", "10.0.0.1").status, 404);
     EXPECT_EQ(addressOf("nobody"), "0");
@@ -105,24 +102,19 @@ TEST_P(DirectoryTest, ReRegisteringNeedsTheStoredPassword)
     EXPECT_EQ(registerUser("ann", "righ").status, 403);
 }
 
-struct DecodingCase {
-    const char *what;
-    std::string value;
-};
-
 TEST_P(DirectoryTest, ValuesArePercentDecoded)
 {
-    const DecodingCase cases[] = {
+    const std::pair<const char *, std::string> cases[] = {
         {"ampersand", "Tom & Jerry"},
         {"plus stays plus", "C++ fan"},
         {"percent", "100%"},
         {"UTF-8", "Grüße aus Köln"},
     };
     int n = 0;
-    for (const DecodingCase &c : cases) {
+    for (const auto &[what, value] : cases) {
         const std::string handle = "dec" + std::to_string(n++);
-        ASSERT_EQ(registerUser(handle, "pw", {{"persinfo", c.value}}).status, 200) << c.what;
-        EXPECT_THAT(get("/ipinfo/" + handle).body, HasSubstr("Personal Info: " + c.value + "\r\n")) << c.what;
+        ASSERT_EQ(registerUser(handle, "pw", {{"persinfo", value}}).status, 200) << what;
+        EXPECT_THAT(get("/ipinfo/" + handle).body, HasSubstr("Personal Info: " + value + "\r\n")) << what;
     }
     // Handles and passwords too, in the query and in the path.
     ASSERT_EQ(registerUser("Jörg&#1", "p&s #+%", {}).status, 200);
@@ -141,14 +133,9 @@ TEST_P(DirectoryTest, MalformedEncodingIsRefused)
     EXPECT_TRUE(startsWithAngle(get("/ipadd/%zz")));
 }
 
-struct HandleCase {
-    const char *what;
-    std::string handle;
-};
-
 TEST_P(DirectoryTest, HandlesThatWouldBreakTheClientAreRefused)
 {
-    const HandleCase cases[] = {
+    const std::pair<const char *, std::string> cases[] = {
         {"eleven characters", "abcdefghijk"},
         {"eleven bytes of UTF-8", "abcdefghi\xc3\xa9"},
         {"bar", "a|b"},
@@ -158,12 +145,12 @@ TEST_P(DirectoryTest, HandlesThatWouldBreakTheClientAreRefused)
         {"empty", ""},
         {"the broadcast file name", "sysmsg.dat"},
     };
-    for (const HandleCase &c : cases) {
-        EXPECT_EQ(registerUser(c.handle, "pw").status, 400) << c.what;
-        EXPECT_EQ(addressOf(c.handle), "0") << c.what;
+    for (const auto &[what, handle] : cases) {
+        EXPECT_EQ(registerUser(handle, "pw").status, 400) << what;
+        EXPECT_EQ(addressOf(handle), "0") << what;
         // Registration asks first: not "<", so the client asks for another handle.
-        if (!c.handle.empty()) {
-            EXPECT_FALSE(startsWithAngle(get("/ipinfo/" + encoded(c.handle)))) << c.what;
+        if (!handle.empty()) {
+            EXPECT_FALSE(startsWithAngle(get("/ipinfo/" + encoded(handle)))) << what;
         }
     }
     EXPECT_EQ(registerUser("abcdefghij", "pw").status, 200) << "ten characters are fine";
@@ -188,26 +175,21 @@ TEST_P(DirectoryTest, OverlongFieldsAreCutAndOverlongPasswordsRefused)
     EXPECT_THAT(info, HasSubstr("Personal Info: one  two\r\n"));
 }
 
-struct AddressCase {
-    std::string address;
-    bool accepted;
-};
-
 TEST_P(DirectoryTest, OnlyLogoffOrADottedAddressIsPublished)
 {
     ASSERT_EQ(registerUser("pub", "pw").status, 200);
-    const AddressCase cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {"10.0.0.1", true}, {"0", true},         {"255.255.255.255", true},   {"256.1.1.1", false},
         {"1.2.3", false},   {"01.2.3.4", false}, {"1.2.3.4 ", false},         {"1.2.3.4\r\n", false},
         {"<html>", false},  {"", false},         {"host.example.org", false},
     };
     std::string current = "0";
-    for (const AddressCase &c : cases) {
-        const Response reply = publish("pub", c.address);
-        EXPECT_EQ(reply.status == 200, c.accepted) << '"' << c.address << "\": " << reply.body;
-        if (c.accepted)
-            current = c.address;
-        EXPECT_EQ(addressOf("pub"), current) << c.address;
+    for (const auto &[address, accepted] : cases) {
+        const Response reply = publish("pub", address);
+        EXPECT_EQ(reply.status == 200, accepted) << '"' << address << "\": " << reply.body;
+        if (accepted)
+            current = address;
+        EXPECT_EQ(addressOf("pub"), current) << address;
     }
 }
 
@@ -296,6 +278,6 @@ TEST_P(DirectoryTest, FooterAndBannerAreServed)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DirectoryTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         backendName);
+                         ::testing::PrintToStringParamName());
 
 } // namespace

@@ -56,12 +56,6 @@ void ChatWindowRecord::press(int controlId, const QString &typed)
     });
 }
 
-void ChatWindowRecord::closeBox()
-{
-    if (view)
-        view->close();
-}
-
 std::unique_ptr<ChatView> ScriptedChannel::openChannelWindow(QString hostLabel, ChatFields &fields)
 {
     auto record = std::make_shared<ChatWindowRecord>();
@@ -74,7 +68,6 @@ std::unique_ptr<ChatView> ScriptedChannel::openChannelWindow(QString hostLabel, 
 std::unique_ptr<ChatView> ScriptedPrivateChat::openPrivateChat(PrivateChatLabels labels, ChatFields &fields)
 {
     auto record = std::make_shared<ChatWindowRecord>();
-    record->labels = labels;
     record->fields = &fields;
     windows.append(record);
     log.append(QStringLiteral("window|%1<-->%2").arg(labels.partner, labels.own));

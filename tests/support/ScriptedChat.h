@@ -14,8 +14,7 @@ namespace quibo::test {
 // A chat window as the scripted user saw it. It outlives the window, which stays open until
 // the test or the behaviour closes it.
 struct ChatWindowRecord {
-    QString label;            // a channel's host label
-    PrivateChatLabels labels; // a private chat's
+    QString label; // a channel's host label
     QStringList rows;
     bool open = true;
     bool buttonsEnabled = true;
@@ -27,7 +26,6 @@ struct ChatWindowRecord {
     void press(int controlId, const QString &typed = {});
     void say(const QString &text) { press(ChatView::EnterButton, text); }
     void pressClose() { press(ChatView::CloseButton); }
-    void closeBox();
 };
 
 // The channel window as the scripted user sees it: each stays open until the test closes it.
