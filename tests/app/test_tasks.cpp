@@ -20,25 +20,19 @@ using namespace std::chrono_literals;
 namespace {
 
 // Collects the program's critical messages while it exists.
-class CriticalLog {
-public:
-    CriticalLog() : m_previous(qInstallMessageHandler(&CriticalLog::handle)) { lines().clear(); }
-    ~CriticalLog() { qInstallMessageHandler(m_previous); }
-    CriticalLog(const CriticalLog &) = delete;
-    CriticalLog &operator=(const CriticalLog &) = delete;
+struct CriticalLog {
+    CriticalLog() { lines().clear(); }
+    ~CriticalLog() { qInstallMessageHandler(previous); }
     static QStringList &lines()
     {
         static QStringList collected;
         return collected;
     }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (type == QtCriticalMsg)
-            lines().append(message);
-    }
-    QtMessageHandler m_previous;
+    QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+            if (type == QtCriticalMsg)
+                lines().append(message);
+        });
 };
 
 struct Waits {

@@ -117,8 +117,6 @@ TEST(RedirectPage, ByteForByteWithTheTargetInAllThreePlaces)
     ASSERT_TRUE(target);
     EXPECT_EQ(*target, QStringLiteral("http://10.0.0.7/userinfo.htm"));
     EXPECT_EQ(redirectPage(*target), QByteArray(redirectToUserInfo));
-    EXPECT_EQ(contactPageAddress(QStringLiteral("10.0.0.7"), ContactPage::WebPage),
-              QStringLiteral("http://10.0.0.7/index.htm"));
 }
 
 TEST(ContactPageAddress, OnlyDottedIPv4AddressesAreLetThrough)

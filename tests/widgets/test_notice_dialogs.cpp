@@ -220,18 +220,14 @@ TEST(Popups, SendingHasNoCaptionAndFollowsItsOwner)
     EXPECT_TRUE(fromElsewhere->isOpen());
 }
 
-namespace {
-const QByteArray redSquare =
-    R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10" viewBox="0 0 10 10">
-<rect width="10" height="10" fill="#ff0000"/></svg>)";
-
-} // namespace
-
-TEST(Pictures, DrawsAtTheScreensPixelRatio)
+// A picture draws at the screen's pixel ratio; a missing or broken one gives a visible placeholder.
+TEST(Pictures, DrawAtThePixelRatioOrAsAPlaceholder)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("red.svg"));
-    ASSERT_TRUE(writeFile(path, redSquare));
+    ASSERT_TRUE(
+        writeFile(path, R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10" viewBox="0 0 10 10">
+<rect width="10" height="10" fill="#ff0000"/></svg>)"));
     for (const qreal dpr : {1.0, 2.0}) {
         const QPixmap pm = pictures::fromSvgFile(path, QStringLiteral("red"), QSize(32, 24), dpr);
         EXPECT_EQ(pm.size(), QSize(32, 24) * dpr);
@@ -239,11 +235,7 @@ TEST(Pictures, DrawsAtTheScreensPixelRatio)
         EXPECT_EQ(pm.deviceIndependentSize(), QSizeF(32, 24));
         EXPECT_EQ(pm.toImage().pixelColor(pm.width() / 2, pm.height() / 2), QColor(Qt::red));
     }
-}
 
-TEST(Pictures, MissingOrBrokenPictureGivesAVisiblePlaceholder)
-{
-    QTemporaryDir dir;
     const QString broken = dir.filePath(QStringLiteral("broken.svg"));
     ASSERT_TRUE(writeFile(broken, "<svg"));
     const QPixmap fromBroken = pictures::fromSvgFile(broken, QStringLiteral("9"), QSize(20, 20), 1.0);

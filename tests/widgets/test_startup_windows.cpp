@@ -17,8 +17,9 @@
 using namespace quibo;
 using namespace quibo::test;
 
-// The start-up flow with the real dialog: its texts and buttons, and Connect minimising it.
-TEST(ConnectDialog, ShowsItsPromptAndButtonsAndConnectStartsTheSession)
+// The start-up flow with the real dialog: its texts and buttons, Connect minimising it, and its
+// close box ending the program.
+TEST(ConnectDialog, ShowsItsPromptConnectStartsTheSessionAndClosingEndsTheProgram)
 {
     const Timings timings = Timings{}.scaledDown(100);
     WidgetConnectUi ui;
@@ -28,8 +29,8 @@ TEST(ConnectDialog, ShowsItsPromptAndButtonsAndConnectStartsTheSession)
     Startup startup(timings, ui, mainWindow, process, [&] { ++sessionsStarted; });
     startup.run();
 
-    auto *dialog = openWindow<CConnectDlg>();
-    ASSERT_NE(dialog, nullptr);
+    QPointer<CConnectDlg> dialog = openWindow<CConnectDlg>();
+    ASSERT_TRUE(dialog);
     auto *prompt = child(dialog, "prompt");
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quibo32"));
     EXPECT_EQ(prompt->text(), QStringLiteral("Click Connect To Continue"));
@@ -44,18 +45,7 @@ TEST(ConnectDialog, ShowsItsPromptAndButtonsAndConnectStartsTheSession)
     dialog->showNormal(); // restored from the task bar while connecting
     EXPECT_TRUE(dialog->isMinimized()) << "the main window comes forward instead";
     EXPECT_FALSE(process.ended());
-}
 
-TEST(ConnectDialog, ClosingEndsTheProgramAndTheViewOutlivesTheDialog)
-{
-    const Timings timings;
-    WidgetConnectUi ui;
-    WidgetMainWindow mainWindow;
-    FakeProcess process;
-    Startup startup(timings, ui, mainWindow, process, [] {});
-    startup.run();
-    QPointer<CConnectDlg> dialog = openWindow<CConnectDlg>();
-    ASSERT_TRUE(dialog);
     dialog->close();
     EXPECT_EQ(process.exitCodes, QList<int>{0});
     QTRY_VERIFY(dialog.isNull()); // deleted on close; the view copes
