@@ -5,8 +5,6 @@
 #include "notices/Notices.h"
 #include "peer/PeerSender.h"
 
-#include <vector>
-
 namespace quibo {
 
 ChannelOutbox::ChannelOutbox(RecordSender &sender, quint16 port, ContactTable &contacts, Notices &notices,
@@ -58,20 +56,15 @@ QCoro::Task<> ChannelOutbox::deliver(Line line)
     // A member unmarked since the line was queued has left or could not be reached.
     if (line.unmarkFailed)
         line.to.removeIf([this](const Recipient &to) { return !m_contacts.contact(to.index).inChannel; });
-    // Every connection is started before any is awaited.
-    std::vector<QCoro::Task<SendOutcome>> sends;
-    sends.reserve(static_cast<std::size_t>(line.to.size()));
+    QStringList addresses;
     for (const Recipient &to : std::as_const(line.to))
-        sends.push_back(m_sender.sendBlock(to.address, m_port, line.bytes));
-    std::vector<SendOutcome> outcomes;
-    outcomes.reserve(sends.size());
-    for (QCoro::Task<SendOutcome> &send : sends)
-        outcomes.push_back(co_await send);
+        addresses.append(to.address);
+    const QList<SendOutcome> outcomes = co_await m_sender.sendToAll(std::move(addresses), m_port, line.bytes);
 
-    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+    for (qsizetype i = 0; i < outcomes.size(); ++i) {
         if (outcomes[i] == SendOutcome::Sent)
             continue;
-        const Recipient &to = line.to.at(static_cast<qsizetype>(i));
+        const Recipient &to = line.to.at(i);
         if (line.unmarkFailed)
             m_contacts.setInChannel(to.index, false);
         const QString &message =

@@ -16,17 +16,23 @@ Announcer::Announcer(const LogonState &session, const ContactTable &contacts, Re
 
 QCoro::Task<> Announcer::announce(QString code, DialogOwner owner)
 {
-    // The table may grow while a send is under way; records added meanwhile are told too.
-    for (int i = 0; i < m_contacts.contactCount(); ++i) {
-        const ContactRecord &record = m_contacts.contact(i);
-        if (!record.online)
-            continue;
+    // Every online contact is told side by side, then failures in table order. The table may
+    // grow meanwhile; records added are told too, in the next round.
+    for (int told = 0; told < m_contacts.contactCount();) {
+        QStringList addresses;
+        for (; told < m_contacts.contactCount(); ++told) {
+            if (m_contacts.contact(told).online)
+                addresses.append(m_contacts.contact(told).address);
+        }
         const QByteArray block =
             peer::buildRecord(m_session.ownHandle, code + m_session.ownAddress, peer::MessageBlock);
-        const SendOutcome outcome = co_await m_sender.sendRecord(record.address, block);
-        if (outcome == SendOutcome::SendFailed)
-            co_await m_notices.showSystemMessage(owner, QStringLiteral("send error - error code 1003"),
-                                                 QString());
+        const QList<SendOutcome> outcomes =
+            co_await m_sender.sendToAll(std::move(addresses), m_sender.peerPort(), block);
+        for (const SendOutcome outcome : outcomes) {
+            if (outcome == SendOutcome::SendFailed)
+                co_await m_notices.showSystemMessage(owner, QStringLiteral("send error - error code 1003"),
+                                                     QString());
+        }
     }
 }
 

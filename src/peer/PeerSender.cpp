@@ -12,6 +12,8 @@
 #include <QNetworkProxy>
 #include <QTcpSocket>
 
+#include <vector>
+
 namespace quibo {
 
 namespace {
@@ -77,6 +79,19 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
         socket->abort();
     socket->deleteLater();
     co_return outcome;
+}
+
+QCoro::Task<QList<SendOutcome>> RecordSender::sendToAll(QStringList addresses, quint16 port, QByteArray block)
+{
+    std::vector<QCoro::Task<SendOutcome>> sends; // a task starts when it is made
+    sends.reserve(static_cast<std::size_t>(addresses.size()));
+    for (const QString &address : std::as_const(addresses))
+        sends.push_back(sendBlock(address, port, block));
+    QList<SendOutcome> outcomes;
+    outcomes.reserve(addresses.size());
+    for (QCoro::Task<SendOutcome> &send : sends)
+        outcomes.append(co_await send);
+    co_return outcomes;
 }
 
 PeerSender::PeerSender(RecordSender &sender, const LogonState &session, const Selection &selection,

@@ -11,6 +11,7 @@
 #include <QCoro/QCoroTask>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace quibo {
 
@@ -34,6 +35,10 @@ public:
     // To the peer port.
     QCoro::Task<SendOutcome> sendRecord(QString address, QByteArray block);
     QCoro::Task<SendOutcome> sendBlock(QString address, quint16 port, QByteArray block);
+    // One block to every address side by side: every connection is started before any is
+    // awaited. The outcomes come in the order of `addresses`.
+    QCoro::Task<QList<SendOutcome>> sendToAll(QStringList addresses, quint16 port, QByteArray block);
+    [[nodiscard]] quint16 peerPort() const { return m_config.peerPort; }
 
 private:
     const Config &m_config;
