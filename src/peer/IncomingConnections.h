@@ -27,7 +27,7 @@ struct ReadRule {
     std::chrono::milliseconds window{1000}; // or this long passed, or the peer closed
     int connections = 64;                   // read at once; past it, room is made
     int perSource = 8;                      // read at once from one address
-    int backlog = 1024;                     // bursts wait here, not in SYN retries a second apart
+    int backlog = 4096;                     // bursts wait here, not in SYN retries a second apart
     int waiting = 256; // complete reads waiting for the consumer; past it, nobody new is read
 };
 
