@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <future>
+#include <malloc.h>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -55,8 +56,11 @@ int runTarget()
         return 1;
     qsizetype seen = 0;
     QObject::connect(&bob.client->listener(), &Listener::recordHandled, [&] {
-        for (; seen < bob.messages.log.size(); ++seen)
-            std::printf("got %s\n", qPrintable(bob.messages.log.at(seen)));
+        for (; seen < bob.messages.log.size(); ++seen) {
+            const struct mallinfo2 heap = mallinfo2();
+            std::printf("heap %zu %zu\ngot %s\n", heap.uordblks + heap.hblkhd, heap.arena + heap.hblkhd,
+                        qPrintable(bob.messages.log.at(seen)));
+        }
         std::fflush(stdout);
     });
     std::printf("ready %u %u %u\n", net.port(), net.channelPort(), net.privateChatPort());
@@ -91,6 +95,9 @@ public:
         return m_process.readLine().trimmed();
     }
     [[nodiscard]] long pid() const { return long(m_process.processId()); }
+    // What the child's allocator had handed out, and held from the system, at its last message.
+    long long heapInUse = 0;
+    long long heapHeld = 0;
 
 private:
     QProcess m_process;
@@ -118,6 +125,11 @@ double ping(Target &target, quint16 port, int n)
     ::close(fd);
     for (;;) {
         const QByteArray line = target.line(5s);
+        if (line.startsWith("heap ")) {
+            const QList<QByteArray> sizes = line.split(' ');
+            target.heapInUse = sizes.value(1).toLongLong();
+            target.heapHeld = sizes.value(2).toLongLong();
+        }
         if (line.isEmpty()) {
             std::fprintf(stderr, "ping %d: not shown within 5 s\n", n);
             return -1;
@@ -165,6 +177,8 @@ int runSoak(int perPort, std::chrono::milliseconds silent)
     for (int i = 0; i < 20; ++i)
         before.add(ping(target, peerPort, n++));
     const long rssBefore = soak::residentKiB(target.pid());
+    const long long heapBefore = target.heapInUse;
+    const long long heldBefore = target.heapHeld;
     const int fdsBefore = soak::openDescriptors(target.pid());
 
     const std::vector<std::pair<const char *, quint16>> ports = {
@@ -188,7 +202,9 @@ int runSoak(int perPort, std::chrono::milliseconds silent)
     }
     const double soakSeconds = double(soakClock.elapsed()) / 1000;
 
-    // Sockets are released from the event loop: give them a moment.
+    // Sockets are released from the event loop, and freed memory a second after a burst: give
+    // the client two seconds of quiet.
+    std::this_thread::sleep_for(2s);
     int fdsAfter = soak::openDescriptors(target.pid());
     for (int i = 0; i < 50 && fdsAfter > fdsBefore; ++i) {
         std::this_thread::sleep_for(100ms);
@@ -212,6 +228,8 @@ int runSoak(int perPort, std::chrono::milliseconds silent)
     const double growthMiB = double(rssAfter - rssBefore) / 1024;
     std::printf("resident memory: %ld KiB before, %ld KiB after (%+.1f MiB; target < 10)\n", rssBefore,
                 rssAfter, growthMiB);
+    std::printf("heap in use: %lld KiB before, %lld KiB after; held from the system: %lld KiB, %lld KiB\n",
+                heapBefore / 1024, target.heapInUse / 1024, heldBefore / 1024, target.heapHeld / 1024);
     std::printf("open descriptors: %d before, %d after (target: back to the start)\n", fdsBefore, fdsAfter);
     // The table of bench/run-all: the targets are figures of their own, not ratios.
     std::printf("RESULT name=soak-latency figure=%.1f baseline=%.1f unit=ms ratio=- target=figure<1000\n",
