@@ -62,6 +62,10 @@ int runTarget()
                         qPrintable(bob.messages.log.at(seen)));
         }
         std::fflush(stdout);
+        // Reported: the scripted user forgets it, so that only the client's memory is measured.
+        bob.messages.log.clear();
+        bob.messages.dialogs.clear();
+        seen = 0;
     });
     std::printf("ready %u %u %u\n", net.port(), net.channelPort(), net.privateChatPort());
     std::fflush(stdout);

@@ -10,7 +10,7 @@ Timings Timings::scaledDown(int factor) const
     Timings t = *this;
     for (ms *d :
          {&t.connectFocusDelay, &t.winkTick, &t.kissTick, &t.possessedTick, &t.possessedFreeze,
-          &t.sendingTick, &t.peerReadWindow, &t.peerConnectTimeout, &t.listenRetry, &t.channelListenRetry,
+          &t.sendingTick, &t.peerReadWindow, &t.listenerQuiet, &t.peerConnectTimeout, &t.listenRetry, &t.channelListenRetry,
           &t.receiveStartDelay, &t.httpTimeout, &t.downloadStall, &t.progressInterval})
         *d = scale(*d);
     return t;

@@ -16,6 +16,7 @@ struct Timings {
     ms sendingTick{90};
 
     ms peerReadWindow{1000}; // longest wait for a record's bytes
+    ms listenerQuiet{1000};   // a port this long without connections returns freed memory
     ms peerConnectTimeout{4000};
     ms listenRetry{5000};
     ms channelListenRetry{5000};

@@ -15,7 +15,7 @@ LineListener::LineListener(QHostAddress address, quint16 port, const Timings &ti
                            QObject *parent)
     : QObject(parent), m_address(std::move(address)), m_port(port), m_timings(timings),
       m_handler(std::move(handler)),
-      m_incoming(new IncomingConnections({channel::LineBytes, timings.peerReadWindow}, this))
+      m_incoming(new IncomingConnections({channel::LineBytes, timings.peerReadWindow, timings.listenerQuiet}, this))
 {
 }
 

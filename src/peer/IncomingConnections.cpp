@@ -1,5 +1,6 @@
 #include "peer/IncomingConnections.h"
 
+#include "base/Memory.h"
 #include "base/Wakeup.h"
 
 #include <QTcpServer>
@@ -28,8 +29,12 @@ bool hasSentAnything(QTcpSocket *socket)
 } // namespace
 
 IncomingConnections::IncomingConnections(ReadRule rule, QObject *parent)
-    : QObject(parent), m_rule(rule), m_completed(new Wakeup(this))
+    : QObject(parent), m_rule(rule), m_quiet(new QTimer(this)), m_completed(new Wakeup(this))
 {
+    // A flood leaves the heap full of freed socket buffers; once it is over they go back.
+    m_quiet->setSingleShot(true);
+    m_quiet->setInterval(m_rule.quiet);
+    connect(m_quiet, &QTimer::timeout, this, &releaseFreedMemory);
 }
 
 IncomingConnections::~IncomingConnections() = default;
@@ -76,6 +81,7 @@ void IncomingConnections::acceptPending()
         if (m_reading.size() >= m_rule.connections)
             makeRoom([](QTcpSocket *) { return true; });
         m_reading.append(socket);
+        m_quiet->stop();
         socket->setReadBufferSize(m_rule.bytes);
         connect(socket, &QIODevice::readyRead, this, [this, socket] { check(socket); });
         connect(socket, &QAbstractSocket::disconnected, this, [this, socket] { complete(socket); });
@@ -134,6 +140,8 @@ void IncomingConnections::forget(QTcpSocket *socket)
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
+    if (m_reading.isEmpty())
+        m_quiet->start();
 }
 
 } // namespace quibo

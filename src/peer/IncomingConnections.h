@@ -11,6 +11,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 
 namespace quibo {
 
@@ -25,6 +26,7 @@ struct Received {
 struct ReadRule {
     qsizetype bytes = 512;                  // a connection is read until this many arrived,
     std::chrono::milliseconds window{1000}; // or this long passed, or the peer closed
+    std::chrono::milliseconds quiet{1000};  // this long with nobody being read: memory goes back
     int connections = 64;                   // read at once; past it, room is made
     int perSource = 8;                      // read at once from one address
     int backlog = 4096;                     // bursts wait here, not in SYN retries a second apart
@@ -59,6 +61,7 @@ private:
     QTcpServer *m_server = nullptr;
     QList<QTcpSocket *> m_reading; // in the order accepted
     QList<Received> m_complete;
+    QTimer *m_quiet;
     Wakeup *m_completed;
 };
 

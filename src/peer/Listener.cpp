@@ -16,7 +16,7 @@ constexpr int ListenTries = 3;
 Listener::Listener(const Config &config, const Timings &timings, Notices &notices, Dispatcher &dispatcher,
                    QObject *parent)
     : QObject(parent), m_config(config), m_timings(timings), m_notices(notices), m_dispatcher(dispatcher),
-      m_incoming(new IncomingConnections({peer::ReadLimit, timings.peerReadWindow}, this))
+      m_incoming(new IncomingConnections({peer::ReadLimit, timings.peerReadWindow, timings.listenerQuiet}, this))
 {
 }
 
