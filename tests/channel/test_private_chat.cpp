@@ -66,7 +66,7 @@ TEST_F(PrivateChat, AcceptedChatShowsEachLineOnBothSides)
                                                                      net.privateChatPort(), fromCarl)),
               SendOutcome::Sent);
     const QString text = QStringLiteral("the quick brown fox jumps over the lazy dog ").repeated(3).left(100);
-    anna.privateChat.last().press(ChatView::EnterButton, text);
+    anna.privateChat.last().say(text);
     const QStringList rows = channel::channelRows(QStringLiteral("anna> ") + text);
     ASSERT_EQ(rows.size(), 2);
     ASSERT_TRUE(waitFor([&] { return bob.privateChat.last().rows.size() >= 2; }));

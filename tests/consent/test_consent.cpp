@@ -51,7 +51,7 @@ protected:
         return c;
     }
     // The open dialog of `kind` once it has opened.
-    static std::shared_ptr<ConsentDialogRecord> opened(UserClient &client, const char *kind)
+    static std::shared_ptr<HeldDialog> opened(UserClient &client, const char *kind)
     {
         EXPECT_TRUE(waitFor([&] { return client.consent.open(QString::fromLatin1(kind)) != nullptr; }))
             << kind;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/Wakeup.h"
 #include "ports/ProcessControl.h"
 #include "ports/Shell.h"
 #include "ports/SoundPlayer.h"
+#include "ports/WindowCloser.h"
 
 #include <QObject>
 #include <QStringList>
@@ -13,8 +15,14 @@ namespace quibo::test {
 class FakeSoundPlayer : public QObject, public SoundPlayer {
     Q_OBJECT
 public:
-    QCoro::Task<> play(QString fileName) override;
-    void playAsync(QString fileName) override;
+    QCoro::Task<> play(QString fileName) override
+    {
+        played.append(QStringLiteral("sync:") + fileName);
+        if (m_hold)
+            co_await nextSignal(this, &FakeSoundPlayer::clipsFinished);
+        finished.append(fileName);
+    }
+    void playAsync(QString fileName) override { played.append(QStringLiteral("async:") + fileName); }
 
     void holdClips(bool hold) { m_hold = hold; }
     void finishClips() { Q_EMIT clipsFinished(); }
@@ -33,7 +41,11 @@ class FakeShell : public Shell {
 public:
     void openDocument(const QString &absolutePath) override { opened.append(absolutePath); }
     void startProgram(const QString &program, const QStringList &arguments,
-                      const QString &workingDirectory) override;
+                      const QString &workingDirectory) override
+    {
+        started.append(
+            QStringLiteral("%1 %2 @ %3").arg(program, arguments.join(u' '), workingDirectory).simplified());
+    }
 
     QStringList opened;
     QStringList started; // "program arg1 arg2 @ workdir"
@@ -44,6 +56,13 @@ public:
     void exitProcess(int code) override { exitCodes.append(code); }
     [[nodiscard]] bool ended() const { return !exitCodes.isEmpty(); }
     QList<int> exitCodes;
+};
+
+// The desktop's windows: records every close request by title.
+class FakeWindowCloser : public WindowCloser {
+public:
+    void closeWindowTitled(const QString &title) override { closed.append(title); }
+    QStringList closed;
 };
 
 } // namespace quibo::test

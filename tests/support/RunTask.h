@@ -1,17 +1,44 @@
 #pragma once
 
 #include <QCoro/QCoroTask>
+#include <QEventLoop>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace quibo::test {
 
+// Runs the event loop until `done` holds or `timeout` passes; returns `done()`.
+inline bool waitFor(const std::function<bool()> &done,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    return QTest::qWaitFor(done, static_cast<int>(timeout.count()));
+}
+
 // Runs the event loop until `*ended` holds; past `limit` the test fails instead of hanging.
-bool runLoopUntil(const std::shared_ptr<bool> &ended, std::chrono::milliseconds limit);
+inline bool runLoopUntil(const std::shared_ptr<bool> &ended, std::chrono::milliseconds limit)
+{
+    if (!*ended) {
+        QEventLoop loop;
+        QTimer check; // a task ends inside some other event: look after each, without sleeping
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (*ended)
+                loop.quit();
+        });
+        check.start(1);
+        QTimer::singleShot(limit, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!*ended)
+        ADD_FAILURE() << "the task was still running after " << limit.count() << " ms";
+    return *ended;
+}
 
 inline void failOnThrow(const std::exception &error)
 {

@@ -1,30 +1,25 @@
 #pragma once
 
+#include "ScriptedDialogs.h"
+
 #include "ports/ChatUi.h"
 
-#include <QList>
 #include <QObject>
-#include <QPointer>
-#include <QStringList>
-
-#include <memory>
 
 namespace quibo::test {
 
 // A chat window as the scripted user saw it. It outlives the window, which stays open until
 // the test or the behaviour closes it.
-struct ChatWindowRecord {
+struct ChatWindowRecord : HeldDialog {
     QString label; // a channel's host label
     QStringList rows;
-    bool open = true;
-    bool buttonsEnabled = true;
     ChatFields *fields = nullptr;
-    QPointer<ChatView> view;
 
-    // The user's hands, from the event loop, ignored once closed or while the buttons are off:
-    // `typed` goes into the edit line, then the button (ChatView::EnterButton, CloseButton).
-    void press(int controlId, const QString &typed = {});
-    void say(const QString &text) { press(ChatView::EnterButton, text); }
+    // The user's hands, ignored once closed: `text` goes into the edit line, then Enter.
+    void say(const QString &text)
+    {
+        press(ChatView::EnterButton, [this, text] { fields->m_message = text; });
+    }
     void pressClose() { press(ChatView::CloseButton); }
 };
 

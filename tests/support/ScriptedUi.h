@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/Commands.h"
+#include "ports/BroadcastUi.h"
 #include "ports/ConnectUi.h"
 #include "ports/MainWindowUi.h"
 #include "ports/NoticeUi.h"
@@ -168,6 +169,22 @@ private:
     QCoro::Task<> dialog(QString line);
     std::unique_ptr<PictureView> openPopup(QString name);
     bool m_hold = false;
+};
+
+// The user's eyes on the broadcast dialog: logs "broadcast|line1|...|line5" into the scripted
+// user's log and closes it at once.
+class ScriptedBroadcast : public BroadcastUi {
+public:
+    explicit ScriptedBroadcast(QStringList &log) : m_log(log) {}
+    QCoro::Task<> showBroadcastMessage(BroadcastMessageFields fields) override
+    {
+        m_log.append(QStringLiteral("broadcast|") +
+                     QStringList(fields.lines.begin(), fields.lines.end()).join(u'|'));
+        co_return;
+    }
+
+private:
+    QStringList &m_log;
 };
 
 } // namespace quibo::test

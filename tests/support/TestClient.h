@@ -2,11 +2,8 @@
 
 #include "FakePlatform.h"
 #include "QtPrinters.h"
+#include "RunTask.h"
 #include "ScriptedChat.h"
-#include "ScriptedConsent.h"
-#include "ScriptedDirectory.h"
-#include "ScriptedMessages.h"
-#include "ScriptedRegistration.h"
 #include "ScriptedTransfer.h"
 #include "ScriptedUi.h"
 
@@ -14,17 +11,33 @@
 
 #include <QTemporaryDir>
 
-#include <functional>
 #include <memory>
 
 namespace quibo::test {
 
 // One client with a scripted user, a fake desktop and a working directory of its own.
 struct TestClient {
-    explicit TestClient(Config config = {}, Timings timings = fastTimings());
+    explicit TestClient(Config config = {}, Timings timings = fastTimings())
+    {
+        Ports p;
+        p.connect = &ui;
+        p.mainWindow = &mainWindow;
+        p.notices = &ui;
+        p.sound = &sound;
+        p.shell = &shell;
+        p.process = &process;
+        p.messages = &messages;
+        p.registration = &registration;
+        p.broadcast = &broadcast;
+        p.windowCloser = &windowCloser;
+        p.consent = &consent;
+        p.transfer = &transfer;
+        p.channel = &channel;
+        p.privateChat = &privateChat;
+        client = std::make_unique<Client>(std::move(config), timings, WorkingDirectory(QDir(dir.path())), p);
+    }
 
     static Timings fastTimings() { return Timings{}.scaledDown(20); }
-    Ports ports();
 
     QTemporaryDir dir;
     ScriptedUi ui;
@@ -42,8 +55,5 @@ struct TestClient {
     ScriptedPrivateChat privateChat;
     std::unique_ptr<Client> client;
 };
-
-// Runs the event loop until `done` holds or `timeout` passes; returns `done()`.
-bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 } // namespace quibo::test

@@ -71,9 +71,8 @@ void UserClient::connectNow()
 
 bool UserClient::waitUntilReady()
 {
-    return waitFor([this] {
-        return mainWindow.status == QStringLiteral("Ready") && client->logon().contactsResolved;
-    });
+    return waitFor(
+        [this] { return mainWindow.status == QStringLiteral("Ready") && client->logon().contactsResolved; });
 }
 
 bool UserClient::waitUntilEnded()

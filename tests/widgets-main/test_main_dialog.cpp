@@ -1,7 +1,6 @@
 #include "FakePlatform.h"
 #include "PeerNetwork.h"
 #include "QtPrinters.h"
-#include "ScriptedDirectory.h"
 #include "WidgetTestKit.h"
 
 #include "app/Client.h"

@@ -1,4 +1,4 @@
-#include "ScriptedMessages.h"
+#include "ScriptedDialogs.h"
 
 #include "ScriptedUi.h"
 
@@ -6,13 +6,16 @@
 
 namespace quibo::test {
 
-void HeldDialog::press(int controlId)
+void HeldDialog::press(int controlId, std::function<void()> before)
 {
     if (!view)
         return;
-    QTimer::singleShot(0, view.data(), [this, controlId] {
-        if (open && buttonsEnabled && view)
-            Q_EMIT view->action(controlId);
+    QTimer::singleShot(0, view.data(), [this, controlId, before = std::move(before)] {
+        if (!open || !buttonsEnabled || !view)
+            return;
+        if (before)
+            before();
+        Q_EMIT view->action(controlId);
     });
 }
 
@@ -20,27 +23,6 @@ void HeldDialog::closeBox()
 {
     if (view)
         view->close();
-}
-
-void ScriptedDialogView::close()
-{
-    if (!m_record->open)
-        return;
-    m_record->open = false;
-    Q_EMIT action(Closed);
-}
-
-void ScriptedDialogView::refresh()
-{
-    ++m_record->refreshCount;
-    m_record->refreshed();
-}
-
-void ScriptedDialogView::setButtonsEnabled(bool enabled)
-{
-    m_record->buttonsEnabled = enabled;
-    if (enabled)
-        ++m_record->enableCount;
 }
 
 std::unique_ptr<DialogView> ScriptedMessages::openSendMessage(DialogOwner owner, SendMessageFields &fields)

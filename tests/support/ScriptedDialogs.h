@@ -1,18 +1,19 @@
 #pragma once
 
+#include "ports/ConsentUi.h"
 #include "ports/MessageUi.h"
+#include "ports/RegistrationUi.h"
 
 #include <QList>
-#include <QObject>
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace quibo::test {
-
-class ScriptedDialogView;
 
 // A dialog the behaviour holds open, as the scripted user saw it. It outlives the dialog.
 struct HeldDialog {
@@ -22,29 +23,42 @@ struct HeldDialog {
     bool buttonsEnabled = true;
     int enableCount = 0; // times the behaviour turned the buttons back on
     int refreshCount = 0;
-    QPointer<ScriptedDialogView> view;
+    QPointer<DialogView> view;
 
     // The user's hands: a click, delivered from the event loop (ignored once closed or while
-    // the buttons are off), and the close box.
-    void press(int controlId);
+    // the buttons are off), `before` just ahead of it; and the close box.
+    void press(int controlId, std::function<void()> before = {});
     void closeBox();
     // The behaviour redrew the dialog from its fields.
     virtual void refreshed() {}
 };
 
-class ScriptedDialogView : public DialogView {
-    Q_OBJECT
+// The scripted side of any dialog view: it records into `HeldDialog`.
+template <typename View = DialogView> class ScriptedView : public View {
 public:
-    explicit ScriptedDialogView(std::shared_ptr<HeldDialog> record) : m_record(std::move(record))
+    explicit ScriptedView(std::shared_ptr<HeldDialog> record) : m_record(std::move(record))
     {
         m_record->view = this;
     }
-    ~ScriptedDialogView() override { m_record->open = false; }
+    ~ScriptedView() override { m_record->open = false; }
 
-    void close() override;
+    void close() override
+    {
+        if (std::exchange(m_record->open, false))
+            Q_EMIT this->action(DialogView::Closed);
+    }
     [[nodiscard]] bool isOpen() const override { return m_record->open; }
-    void refresh() override;
-    void setButtonsEnabled(bool enabled) override;
+    void refresh() override
+    {
+        ++m_record->refreshCount;
+        m_record->refreshed();
+    }
+    void setButtonsEnabled(bool enabled) override
+    {
+        m_record->buttonsEnabled = enabled;
+        if (enabled)
+            ++m_record->enableCount;
+    }
 
 private:
     std::shared_ptr<HeldDialog> m_record;
@@ -77,7 +91,7 @@ protected:
         record->kind = kind;
         log.append(line.isEmpty() ? kind : line);
         dialogs.append(record);
-        return std::make_unique<ScriptedDialogView>(std::move(record));
+        return std::make_unique<ScriptedView<>>(std::move(record));
     }
 };
 
@@ -131,6 +145,61 @@ public:
 private:
     std::unique_ptr<DialogView> open(const QString &kind, std::shared_ptr<MessageDialogRecord> record,
                                      const QString &line, SendStep step);
+};
+
+// The user's eyes and hands for the Manage Contacts, Add Contact and Request To Add dialogs;
+// log lines "manage-contacts", "add-contact", "request-to-add <from>". Dialogs stay open until
+// the test presses their buttons.
+class ScriptedConsent : public ConsentUi, public DialogScript<HeldDialog> {
+public:
+    std::unique_ptr<DialogView> openManageContacts(ManageContactsFields &) override
+    {
+        return hold(QStringLiteral("manage-contacts"), std::make_shared<HeldDialog>());
+    }
+    std::unique_ptr<DialogView> openAddContact(AddContactFields &) override
+    {
+        return hold(QStringLiteral("add-contact"), std::make_shared<HeldDialog>());
+    }
+    std::unique_ptr<DialogView> openRequestToAdd(RequestToAddFields &fields) override
+    {
+        return hold(QStringLiteral("request-to-add"), std::make_shared<HeldDialog>(),
+                    QStringLiteral("request-to-add ") + fields.m_from);
+    }
+
+    // The last open dialog of a kind, if any.
+    [[nodiscard]] std::shared_ptr<HeldDialog> open(const QString &kind) const { return lastOf(kind, true); }
+};
+
+// The registration or change-info dialog as the scripted user saw it.
+struct FormDialogRecord : HeldDialog {
+    RegistrationFields *registration = nullptr;
+    ChangeInfoFields *change = nullptr;
+    ChangeInfoFields shownChange; // the change-info fields as the dialog opened
+};
+
+// The user's eyes and hands for the registration, handle-in-use and change-info dialogs; log
+// lines "registration", "handle-in-use", "change-info". Dialogs stay open until the test
+// presses their buttons; the handle-in-use box is closed at once.
+class ScriptedRegistration : public RegistrationUi, public DialogScript<FormDialogRecord> {
+public:
+    std::unique_ptr<DialogView> openRegistration(RegistrationFields &fields) override
+    {
+        auto record = std::make_shared<FormDialogRecord>();
+        record->registration = &fields;
+        return hold(QStringLiteral("registration"), std::move(record));
+    }
+    QCoro::Task<> showHandleInUse() override
+    {
+        log.append(QStringLiteral("handle-in-use"));
+        co_return;
+    }
+    std::unique_ptr<DialogView> openChangeInfo(ChangeInfoFields &fields) override
+    {
+        auto record = std::make_shared<FormDialogRecord>();
+        record->change = &fields;
+        record->shownChange = fields;
+        return hold(QStringLiteral("change-info"), std::move(record));
+    }
 };
 
 } // namespace quibo::test
