@@ -127,16 +127,4 @@ TEST_F(PrivateChat, DeclinedAndBusyAnswersCloseTheInitiatorsWindow)
     EXPECT_TRUE(bob.privateChat.last().open && anna.privateChat.windows.size() == 1);
 }
 
-TEST_F(PrivateChat, NotLoggedOnOpensNoWindowAndLeavesTheClientFree)
-{
-    anna.client->logon().notLoggedOn = true;
-    ASSERT_TRUE(ask(anna, QStringLiteral("bob")));
-    ASSERT_TRUE(waitFor([&] { return !messages(anna).isEmpty(); }));
-    QTest::qWait(300);
-    EXPECT_EQ(messages(anna),
-              QStringList(QStringLiteral("message|Can't Start Chat Channel|You Are Not Logged On")));
-    EXPECT_TRUE(anna.privateChat.windows.isEmpty() && bob.privateChat.log.isEmpty());
-    EXPECT_FALSE(session(anna).inPrivateChat);
-}
-
 } // namespace

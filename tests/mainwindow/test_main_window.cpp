@@ -178,7 +178,8 @@ TEST(Commands, ShellOpensTheFilesThatExist)
 }
 
 // Commands reach the features that registered them, the channel's on their own without
-// holding the window's commands; the empty menu-bar entries carry no command.
+// holding the window's commands; the empty menu-bar entries carry no command. Not logged on,
+// no chat opens and the client stays free for the next.
 TEST(Commands, RegisteredHandlers)
 {
     Window t;
@@ -189,4 +190,6 @@ TEST(Commands, RegisteredHandlers)
     ASSERT_TRUE(waitFor([&] { return t.ui.log.count(notLoggedOn) == 3; }));
     EXPECT_EQ(t.ui.log.size(), 4) << "Manage Contacts waits for the logon: "
                                   << t.ui.log.join(u',').toStdString();
+    EXPECT_TRUE(t.channel.windows.isEmpty() && t.privateChat.windows.isEmpty());
+    EXPECT_FALSE(t.client->privateChat().session().inPrivateChat);
 }

@@ -57,11 +57,7 @@ class ScriptedConnectView : public ConnectView {
 public:
     void setPrompt(const QString &text) override { prompt = text; }
     void setConnectEnabled(bool enabled) override { connectEnabled = enabled; }
-    void minimize() override
-    {
-        minimized = true;
-        ++minimizeCount;
-    }
+    void minimize() override { minimized = true; }
     void activate() override { ++activateCount; }
 
     // The user's hands: clicks Connect only while it is enabled, as a real button.
@@ -80,7 +76,6 @@ public:
     QString prompt;
     bool connectEnabled = true;
     bool minimized = false;
-    int minimizeCount = 0;
     int activateCount = 0;
 };
 
