@@ -106,15 +106,6 @@ TEST(Utf8Cut, NeverSplitsACharacter)
     }
 }
 
-TEST(Utf8Cut, DropsAPartialSequenceAtTheEndOfReceivedBytes)
-{
-    const QByteArray euro = QStringLiteral("a\u20ac").toUtf8();
-    EXPECT_EQ(utf8::trimPartialTail(euro.left(3)), QByteArray("a"));
-    EXPECT_EQ(utf8::trimPartialTail(euro), euro);
-    EXPECT_EQ(utf8::trimPartialTail(QByteArray("\x80\x80", 2)), QByteArray("\x80\x80", 2))
-        << "stray bytes stay";
-}
-
 TEST(ConfigDirectory, AcceptsHostAndHostPort)
 {
     Config c;

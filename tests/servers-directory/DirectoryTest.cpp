@@ -1,19 +1,91 @@
 #include "DirectoryTest.h"
 
-#include <QUrl>
+#include "DatabaseLocation.h"
 
-#include <array>
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <atomic>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr std::array registerKeys{"first",   "last", "email", "city",    "state",
-                                  "country", "sex",  "age",   "persinfo"};
+std::atomic<int> schemaSerial{0};
+
+QString postgresUrl()
+{
+    return qEnvironmentVariable("QUIBO_TEST_POSTGRES_URL");
+}
+
+// Set where a server is always started (scripts/test.sh): a missing one is then a failure.
+bool postgresRequired()
+{
+    return !qEnvironmentVariableIsEmpty("QUIBO_REQUIRE_POSTGRES");
+}
+
+// Runs `sql` as the test's own PostgreSQL client.
+void postgresExec(const QString &sql)
+{
+    if (postgresUrl().isEmpty())
+        throw std::runtime_error("QUIBO_REQUIRE_POSTGRES is set but QUIBO_TEST_POSTGRES_URL is not");
+    const auto parsed = quibo::directory::parseDatabaseLocation(postgresUrl());
+    const auto *location = std::get_if<quibo::directory::DatabaseLocation>(&parsed);
+    if (!location)
+        throw std::runtime_error("QUIBO_TEST_POSTGRES_URL is not a PostgreSQL URL");
+    const QString name = u"test-admin"_s;
+    bool ok = false;
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
+        db.setHostName(location->host);
+        db.setPort(location->port);
+        db.setUserName(location->user);
+        db.setPassword(location->password);
+        db.setDatabaseName(location->databaseName);
+        QSqlQuery query(db);
+        ok = db.open() && query.exec(u"SET client_min_messages TO WARNING"_s) && query.exec(sql);
+        error = db.lastError().text() + query.lastError().text();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!ok)
+        throw std::runtime_error("PostgreSQL: " + error.toStdString());
+}
 
 } // namespace
 
-std::string encoded(const std::string &text)
+std::optional<QString> TestDatabase::unavailable(Backend backend)
 {
-    return QUrl::toPercentEncoding(QString::fromStdString(text)).toStdString();
+    if (backend == Backend::Postgres && postgresUrl().isEmpty() && !postgresRequired())
+        return u"QUIBO_TEST_POSTGRES_URL is not set (start a server with scripts/start-postgres.sh "
+               "and export its URL to test the PostgreSQL backend)"_s;
+    return std::nullopt;
+}
+
+TestDatabase::TestDatabase(Backend backend)
+{
+    if (backend == Backend::Sqlite) {
+        m_location = m_folder.filePath(u"directory.sqlite"_s);
+        return;
+    }
+    m_schema = u"quibo_test_%1_%2"_s.arg(QCoreApplication::applicationPid()).arg(schemaSerial.fetch_add(1));
+    postgresExec(u"CREATE SCHEMA "_s + m_schema);
+    const QString url = postgresUrl();
+    m_location = url + (url.contains(u'?') ? u'&' : u'?') + u"options=-csearch_path%3D"_s + m_schema;
+}
+
+TestDatabase::~TestDatabase()
+{
+    if (m_schema.isEmpty())
+        return;
+    try {
+        postgresExec(u"DROP SCHEMA "_s + m_schema + u" CASCADE"_s);
+    } catch (const std::exception &) {
+        // A schema left behind costs nothing; the next test has its own.
+    }
 }
 
 void DirectoryTest::SetUp()
@@ -25,36 +97,13 @@ void DirectoryTest::SetUp()
     ASSERT_TRUE(m_server->start()) << m_server->output().toStdString();
 }
 
-void DirectoryTest::TearDown()
-{
-    if (m_server && m_server->isRunning()) {
-        EXPECT_EQ(m_server->stop(), 0) << m_server->output().toStdString();
-    }
-}
-
-Response DirectoryTest::get(const std::string &target) const
-{
-    const auto reply = m_server->get(QByteArray::fromStdString(target));
-    return {reply.status, reply.body.toStdString(), reply.type.toStdString()};
-}
-
 Response DirectoryTest::registerUser(const std::string &handle, const std::string &password,
                                      const std::map<std::string, std::string> &fields) const
 {
     std::string target = "/ipinfo/register.cgi?id=" + encoded(handle) + "&password=" + encoded(password);
-    for (const char *key : registerKeys) {
+    for (const char *key : {"first", "last", "email", "city", "state", "country", "sex", "age", "persinfo"}) {
         const auto it = fields.find(key);
         target += std::string("&") + key + "=" + (it == fields.end() ? "" : encoded(it->second));
     }
     return get(target);
-}
-
-Response DirectoryTest::publish(const std::string &handle, const std::string &address) const
-{
-    return get("/ipadd/writeip.cgi?id=" + encoded(handle) + "&ip=" + encoded(address));
-}
-
-std::string DirectoryTest::addressOf(const std::string &handle) const
-{
-    return get("/ipadd/readit.cgi?id=" + encoded(handle)).body;
 }

@@ -217,18 +217,6 @@ TEST_P(DirectoryTest, OneOfManySimultaneousRegistrationsWins)
     EXPECT_THAT(get("/ipinfo/readit.cgi?id=race").body, StartsWith("pw"));
 }
 
-TEST_P(DirectoryTest, AcknowledgedWritesSurviveKill9)
-{
-    ASSERT_EQ(registerUser("keep", "pw", {{"city", "Rome"}}).status, 200);
-    ASSERT_EQ(publish("keep", "10.9.8.7").status, 200);
-    m_server->kill();
-
-    ASSERT_TRUE(m_server->start()) << m_server->output().toStdString();
-    EXPECT_EQ(addressOf("keep"), "10.9.8.7");
-    EXPECT_THAT(get("/ipinfo/keep").body, HasSubstr("Rome"));
-    EXPECT_EQ(get("/ipinfo/readit.cgi?id=keep").body, "pw\r\n");
-}
-
 // Several servers on one database, as behind a load balancer: what one writes, the other
 // reads at once, also after it has looked the handle up before.
 TEST_P(DirectoryTest, WritesThroughOneServerAreReadAtOnceThroughAnother)
