@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace quibo::test {
 
@@ -17,6 +18,14 @@ inline std::shared_ptr<bool> whenDone(QCoro::Task<> task)
     auto done = std::make_shared<bool>(false);
     task.then([done] { *done = true; });
     return done;
+}
+
+// The result of `task` once it has completed.
+template <typename T> std::shared_ptr<std::optional<T>> result(QCoro::Task<T> task)
+{
+    auto value = std::make_shared<std::optional<T>>();
+    task.then([value](T v) { *value = std::move(v); });
+    return value;
 }
 
 // The visible top-level window of type T, or nullptr.
@@ -37,6 +46,16 @@ template <typename T = QLabel> T *child(QWidget *parent, const char *name)
 inline QPushButton *button(QWidget *parent, const char *name)
 {
     return child<QPushButton>(parent, name);
+}
+
+// The texts of the buttons a user sees on `dialog`.
+inline QStringList buttonTexts(QWidget *dialog)
+{
+    QStringList texts;
+    for (const QPushButton *b : dialog->findChildren<QPushButton *>())
+        if (b->window() == dialog && b->isVisibleTo(dialog))
+            texts.append(b->text());
+    return texts;
 }
 
 // The first argument of every signal `spy` caught: the actions or positions reported.

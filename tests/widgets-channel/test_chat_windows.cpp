@@ -16,15 +16,6 @@ using namespace quibo::test;
 
 namespace {
 
-QStringList visibleButtons(QWidget *dialog)
-{
-    QStringList texts;
-    for (const QPushButton *b : dialog->findChildren<QPushButton *>())
-        if (b->isVisibleTo(dialog))
-            texts.append(b->text());
-    return texts;
-}
-
 TEST(ChatWindows, TheChannelWindowTypesSendsAndCloses)
 {
     WidgetChannelUi ui;
@@ -37,7 +28,7 @@ TEST(ChatWindows, TheChannelWindowTypesSendsAndCloses)
     EXPECT_EQ(dialog->list()->headerItem()->text(0), QStringLiteral("Incoming Messages"));
     EXPECT_EQ(dialog->list()->columnWidth(0), 400);
     EXPECT_EQ(dialog->list()->palette().color(QPalette::Text), QColor(0, 0, 213));
-    EXPECT_EQ(visibleButtons(dialog), QStringList{QStringLiteral("Close Channel")});
+    EXPECT_EQ(buttonTexts(dialog), QStringList{QStringLiteral("Close Channel")});
     auto *ok = button(dialog, "okButton");
     EXPECT_TRUE(ok->isDefault());
 
@@ -83,15 +74,14 @@ TEST(ChatWindows, TheRequestWindowAsksYesOrNo)
 {
     WidgetPrivateChatUi ui;
     for (const bool yes : {true, false}) {
-        auto answer = std::make_shared<std::optional<bool>>();
-        auto task = ui.askPrivateChat(QStringLiteral("bob")).then([answer](bool a) { *answer = a; });
+        const auto answer = result(ui.askPrivateChat(QStringLiteral("bob")));
         auto *dialog = openWindow<CPrivateChatRequestDlg>();
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quibo32 - Request For Private Chat"));
         EXPECT_EQ(dialog->lines(), (QStringList{QStringLiteral("bob"),
                                                 QStringLiteral("Wants You To Join A Private Chat Session"),
                                                 QStringLiteral("Do You Want To Join?")}));
-        EXPECT_EQ(visibleButtons(dialog), (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
+        EXPECT_EQ(buttonTexts(dialog), (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
         button(dialog, yes ? "yesButton" : "noButton")->click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return answer->has_value(); }));
         EXPECT_EQ(**answer, yes);

@@ -18,15 +18,6 @@ using namespace quibo::test;
 
 namespace {
 
-QStringList buttonTexts(QWidget *dialog)
-{
-    QStringList texts;
-    for (const QPushButton *button : dialog->findChildren<QPushButton *>())
-        if (button->window() == dialog && button->isVisibleTo(dialog))
-            texts.append(button->text());
-    return texts;
-}
-
 TEST(ConsentDialogs, CaptionsTextsAndButtons)
 {
     WidgetConsentUi ui;

@@ -14,15 +14,6 @@
 using namespace quibo;
 using namespace quibo::test;
 
-namespace {
-template <typename T> std::shared_ptr<std::optional<T>> result(QCoro::Task<T> task)
-{
-    auto value = std::make_shared<std::optional<T>>();
-    task.then([value](T v) { *value = std::move(v); });
-    return value;
-}
-} // namespace
-
 TEST(TransferWindows, TheQuestionShowsTheOfferAndAnswersWithItsButtons)
 {
     WidgetTransferUi ui;
