@@ -12,6 +12,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,12 +40,12 @@ struct Table : ::testing::Test {
     ScriptedMainWindow list;
     MainWindowOnlineList shown{list};
     ContactTable table{shown};
-    const QString a = QStringLiteral("alice"), b = QStringLiteral("bob"), c = QStringLiteral("carol");
+    const QString a = u"alice"_s, b = u"bob"_s, c = u"carol"_s;
 
     void online(std::initializer_list<int> indexes)
     {
         for (int i : indexes)
-            table.MarkContactOnline(i, QStringLiteral("10.0.0.%1").arg(i + 1));
+            table.MarkContactOnline(i, u"10.0.0.%1"_s.arg(i + 1));
     }
 };
 
@@ -56,42 +57,41 @@ TEST_F(Table, GoingOfflineClosesTheGapInTheList)
     online({0, 1, 2});
     table.MarkContactOffline(1);
     EXPECT_EQ(list.items, (QStringList{a, c}));
-    EXPECT_EQ(table.contact(1).address, QStringLiteral("0"));
+    EXPECT_EQ(table.contact(1).address, u"0"_s);
     EXPECT_EQ(invariantBroken(table, list), "");
 
-    table.MarkContactOnline(2, QStringLiteral("10.9.9.9")); // announced again: not even the address changes
+    table.MarkContactOnline(2, u"10.9.9.9"_s); // announced again: not even the address changes
     EXPECT_EQ(list.items, (QStringList{a, c}));
-    EXPECT_EQ(table.contact(2).address, QStringLiteral("10.0.0.3"));
+    EXPECT_EQ(table.contact(2).address, u"10.0.0.3"_s);
 }
 
 TEST_F(Table, AddingListsOnlineContactsAndStopsAtTheCapacity)
 {
     table.load({a});
-    EXPECT_EQ(table.AddContactRecord(b, QStringLiteral("10.0.0.2"), true), 1);
-    EXPECT_EQ(table.AddContactRecord(c, QStringLiteral("0"), false), 2);
+    EXPECT_EQ(table.AddContactRecord(b, u"10.0.0.2"_s, true), 1);
+    EXPECT_EQ(table.AddContactRecord(c, u"0"_s, false), 2);
     EXPECT_EQ(list.items, QStringList{b});
     EXPECT_EQ(table.contact(2).listIndex, ContactTable::NotListed);
     for (int i = 3; i < ContactTable::Capacity; ++i)
-        ASSERT_TRUE(table.AddContactRecord(QStringLiteral("u%1").arg(i), QStringLiteral("10.0.0.1"), true));
-    EXPECT_EQ(table.AddContactRecord(QStringLiteral("one-more"), QStringLiteral("10.0.0.9"), true),
-              std::nullopt);
+        ASSERT_TRUE(table.AddContactRecord(u"u%1"_s.arg(i), u"10.0.0.1"_s, true));
+    EXPECT_EQ(table.AddContactRecord(u"one-more"_s, u"10.0.0.9"_s, true), std::nullopt);
     EXPECT_EQ(table.contactCount(), ContactTable::Capacity);
     EXPECT_EQ(list.items.size(), ContactTable::Capacity - 2);
     EXPECT_EQ(invariantBroken(table, list), "");
 
     QStringList many;
     for (int i = 0; i < 150; ++i)
-        many.append(QStringLiteral("h%1").arg(i));
+        many.append(u"h%1"_s.arg(i));
     table.load(many);
     EXPECT_EQ(table.contactCount(), ContactTable::Capacity);
 }
 
 TEST_F(Table, FieldsNeverHoldMoreThanTheirBytes)
 {
-    table.load({QStringLiteral("abcdefghijklmnop"), QStringLiteral("ééééééé")});
-    EXPECT_EQ(table.contact(0).handle, QStringLiteral("abcdefghijk"));
-    EXPECT_EQ(table.contact(1).handle, QStringLiteral("ééééé")); // 10 bytes: a sixth would split
-    table.MarkContactOnline(0, QStringLiteral("1234567890.1234567890.123"));
+    table.load({u"abcdefghijklmnop"_s, u"ééééééé"_s});
+    EXPECT_EQ(table.contact(0).handle, u"abcdefghijk"_s);
+    EXPECT_EQ(table.contact(1).handle, u"ééééé"_s); // 10 bytes: a sixth would split
+    table.MarkContactOnline(0, u"1234567890.1234567890.123"_s);
     EXPECT_EQ(table.contact(0).address.size(), 19);
     EXPECT_EQ(table.AddContactRecord(QString(30, u'z'), QString(30, u'9'), false), 2);
     EXPECT_EQ(table.contact(2).address.size(), 19);
@@ -102,21 +102,20 @@ TEST_F(Table, RandomComingsAndGoingsKeepTheListIndexInvariant)
     QRandomGenerator random(42);
     QStringList handles;
     for (int i = 0; i < 60; ++i)
-        handles.append(QStringLiteral("u%1").arg(random.bounded(40))); // duplicates on purpose
+        handles.append(u"u%1"_s.arg(random.bounded(40))); // duplicates on purpose
     table.load(handles);
     for (int step = 0; step < 5000; ++step) {
         const int index = random.bounded(table.contactCount() + 1) - 1; // -1 now and then
         switch (random.bounded(4)) {
         case 0:
-            table.MarkContactOnline(index, QStringLiteral("10.0.0.%1").arg(step % 250));
+            table.MarkContactOnline(index, u"10.0.0.%1"_s.arg(step % 250));
             break;
         case 1:
             table.MarkContactOffline(index);
             break;
         case 2:
             if (table.contactCount() < ContactTable::Capacity)
-                table.AddContactRecord(QStringLiteral("n%1").arg(step), QStringLiteral("10.1.0.1"),
-                                       random.bounded(2) == 1);
+                table.AddContactRecord(u"n%1"_s.arg(step), u"10.1.0.1"_s, random.bounded(2) == 1);
             break;
         default:
             table.FillOnlineList();
@@ -132,7 +131,7 @@ struct ContactsFileTest : ::testing::Test {
     TestClient t;
     ContactBook &book = t.client->contactBook();
     ContactTable &table = t.client->contacts();
-    QString path = t.client->workDir().file(QStringLiteral("contacts.dat"));
+    QString path = t.client->workDir().file(u"contacts.dat"_s);
 
     void remove(int index) { ASSERT_TRUE(runToEnd(book.DeleteContact(index, DialogOwner::MainWindow))); }
 };
@@ -146,20 +145,20 @@ TEST(ContactsFileFormat, ReadsCrLfOrLfSkipsBlankLinesAndCutsLongHandles)
         QStringList handles;
     };
     const Case cases[] = {
-        {"LoopBack\r\nalice\r\n", {QStringLiteral("LoopBack"), QStringLiteral("alice")}},
-        {"alice\nbob\r\ncarol", {QStringLiteral("alice"), QStringLiteral("bob"), QStringLiteral("carol")}},
-        {"alice\r\n\r\n\nbob\n", {QStringLiteral("alice"), QStringLiteral("bob")}},
-        {"averyveryverylonghandle\n", {QStringLiteral("averyveryve")}},
+        {"LoopBack\r\nalice\r\n", {u"LoopBack"_s, u"alice"_s}},
+        {"alice\nbob\r\ncarol", {u"alice"_s, u"bob"_s, u"carol"_s}},
+        {"alice\r\n\r\n\nbob\n", {u"alice"_s, u"bob"_s}},
+        {"averyveryverylonghandle\n", {u"averyveryve"_s}},
         {"", {}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(contacts_file::parse(c.content), c.handles) << c.content.toStdString();
-    EXPECT_EQ(contacts_file::format({QStringLiteral("a"), QStringLiteral("b")}), QByteArray("a\r\nb\r\n"));
+    EXPECT_EQ(contacts_file::format({u"a"_s, u"b"_s}), QByteArray("a\r\nb\r\n"));
 
     // Adding completes a last line that lacks its line end, or only its LF, without changing it.
     for (const QByteArray &before : {QByteArray(""), QByteArray("a\r\n"), QByteArray("a"), QByteArray("a\r")})
-        EXPECT_EQ(contacts_file::parse(contacts_file::withLine(before, QStringLiteral("b"))),
-                  contacts_file::parse(before) + QStringList{QStringLiteral("b")})
+        EXPECT_EQ(contacts_file::parse(contacts_file::withLine(before, u"b"_s)),
+                  contacts_file::parse(before) + QStringList{u"b"_s})
             << before.toStdString();
 }
 
@@ -168,55 +167,44 @@ TEST_F(ContactsFileTest, HandlesLoadInFileOrderAndTheLastDuplicateIsFound)
     writeFile(path, "alice\r\nbob\nalice");
     book.LoadContacts();
     ASSERT_EQ(table.contactCount(), 3);
-    EXPECT_EQ(table.FindContactByHandle(QStringLiteral("alice")), 2) << "duplicates are kept, the last found";
-    for (const QString &other : {QStringLiteral("Alice"), QStringLiteral("ali"), QString()})
+    EXPECT_EQ(table.FindContactByHandle(u"alice"_s), 2) << "duplicates are kept, the last found";
+    for (const QString &other : {u"Alice"_s, u"ali"_s, QString()})
         EXPECT_EQ(table.FindContactByHandle(other), std::nullopt) << other.toStdString();
 }
 
-TEST_F(ContactsFileTest, DeletingNeverLeavesNoContactAndSaysWhy)
-{
-    writeFile(path, "LoopBack\r\nalice\r\n");
-    book.LoadContacts();
-    table.MarkContactOnline(1, QStringLiteral("10.0.0.2"));
-    remove(1);
-    EXPECT_EQ(readFile(path), QByteArray("LoopBack\r\n"));
-    EXPECT_TRUE(table.contact(1).deleted);
-    EXPECT_EQ(t.mainWindow.items, QStringList{QStringLiteral("alice")}) << "listed until restart";
-    EXPECT_EQ(table.FindContactByHandle(QStringLiteral("alice")), 1);
-    remove(0);
-    remove(1);
-    EXPECT_EQ(t.ui.log,
-              (QStringList{
-                  QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart"),
-                  QStringLiteral("message|You Cannot Delete All Of Your Contacts|"),
-                  QStringLiteral("message|Contact Already Deleted|Restart To Make Changes Take Effect"),
-              }));
-    EXPECT_EQ(readFile(path), QByteArray("LoopBack\r\n"));
-    EXPECT_FALSE(table.contact(0).deleted);
-}
-
-TEST_F(ContactsFileTest, DeletingTwiceWithThreeContactsRewritesTheSameFile)
+// Deleting rewrites the file without the contact, and again for a contact already deleted
+// while others are left; the last one left is never deleted.
+TEST_F(ContactsFileTest, DeletingRewritesTheFileButNeverLeavesNoContactAndSaysWhy)
 {
     writeFile(path, "LoopBack\nalice\nbob\n");
     book.LoadContacts();
+    table.MarkContactOnline(1, u"10.0.0.2"_s);
     remove(1);
-    const QByteArray once = readFile(path);
+    EXPECT_EQ(readFile(path), QByteArray("LoopBack\r\nbob\r\n"));
+    EXPECT_TRUE(table.contact(1).deleted);
+    EXPECT_EQ(t.mainWindow.items, QStringList{u"alice"_s}) << "listed until restart";
+    EXPECT_EQ(table.FindContactByHandle(u"alice"_s), 1);
     remove(1);
-    EXPECT_EQ(readFile(path), once);
-    EXPECT_EQ(once, QByteArray("LoopBack\r\nbob\r\n"));
-    EXPECT_EQ(
-        t.ui.log.count(QStringLiteral("message|Contact Deleted!|Change Will Take Effect When You Restart")),
-        2);
+    EXPECT_EQ(readFile(path), QByteArray("LoopBack\r\nbob\r\n"));
+    remove(2);
+    remove(0);
+    remove(1);
+    const QString deleted = u"message|Contact Deleted!|Change Will Take Effect When You Restart"_s;
+    EXPECT_EQ(t.ui.log,
+              (QStringList{deleted, deleted, deleted, u"message|You Cannot Delete All Of Your Contacts|"_s,
+                           u"message|Contact Already Deleted|Restart To Make Changes Take Effect"_s}));
+    EXPECT_EQ(readFile(path), QByteArray("LoopBack\r\n"));
+    EXPECT_FALSE(table.contact(0).deleted);
 }
 
 TEST(ContactsFileUnwritable, NothingFailsHardAndNoDeletionIsClaimed)
 {
     TestClient t;
-    QFile blocker(t.dir.filePath(QStringLiteral("not-a-folder")));
+    QFile blocker(t.dir.filePath(u"not-a-folder"_s));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     // A working directory below a plain file: nothing can be read or written there, even as root.
-    const WorkingDirectory unusable(QDir(blocker.fileName() + QStringLiteral("/work")));
+    const WorkingDirectory unusable(QDir(blocker.fileName() + u"/work"_s));
     ContactsFile file(unusable);
     MainWindowOnlineList list(t.mainWindow);
     ContactTable table(list);
@@ -224,11 +212,11 @@ TEST(ContactsFileUnwritable, NothingFailsHardAndNoDeletionIsClaimed)
 
     book.LoadContacts();
     ASSERT_EQ(table.contactCount(), 1);
-    EXPECT_EQ(table.contact(0).handle, QStringLiteral("LoopBack"));
-    EXPECT_FALSE(book.AppendContactToFile(QStringLiteral("alice")));
-    ASSERT_TRUE(table.AddContactRecord(QStringLiteral("alice"), QStringLiteral("0"), false));
+    EXPECT_EQ(table.contact(0).handle, u"LoopBack"_s);
+    EXPECT_FALSE(book.AppendContactToFile(u"alice"_s));
+    ASSERT_TRUE(table.AddContactRecord(u"alice"_s, u"0"_s, false));
 
     ASSERT_TRUE(runToEnd(book.DeleteContact(1, DialogOwner::MainWindow)));
-    EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("message|Contact Not Deleted|Can't Write contacts.dat")});
+    EXPECT_EQ(t.ui.log, QStringList{u"message|Contact Not Deleted|Can't Write contacts.dat"_s});
     EXPECT_FALSE(table.contact(1).deleted);
 }
