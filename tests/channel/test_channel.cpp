@@ -12,31 +12,31 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 QString joinedRow(const char *handle)
 {
-    return QString::fromLatin1(handle) + QStringLiteral(">  <-- Has Joined The Channel --> ");
+    return QString::fromLatin1(handle) + u">  <-- Has Joined The Channel --> "_s;
 }
 
 QString leftRow(const char *handle)
 {
-    return QString::fromLatin1(handle) + QStringLiteral(">  <-- Has Left The Channel -->");
+    return QString::fromLatin1(handle) + u">  <-- Has Left The Channel -->"_s;
 }
 
 // anna hosts; bob and carl join; dave is everybody's contact and hosts nothing.
 struct Channel : ::testing::Test {
     PeerNetwork net;
-    TestClient &anna = net.add(QStringLiteral("anna"), QStringLiteral("127.0.0.2"));
-    TestClient &bob = net.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"));
-    TestClient &carl = net.add(QStringLiteral("carl"), QStringLiteral("127.0.0.4"));
-    TestClient &dave = net.add(QStringLiteral("dave"), QStringLiteral("127.0.0.5"));
+    TestClient &anna = net.add(u"anna"_s, u"127.0.0.2"_s);
+    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s);
+    TestClient &carl = net.add(u"carl"_s, u"127.0.0.4"_s);
+    TestClient &dave = net.add(u"dave"_s, u"127.0.0.5"_s);
 
     void SetUp() override
     {
-        const QStringList all{QStringLiteral("anna"), QStringLiteral("bob"), QStringLiteral("carl"),
-                              QStringLiteral("dave")};
+        const QStringList all{u"anna"_s, u"bob"_s, u"carl"_s, u"dave"_s};
         for (TestClient *c : {&anna, &bob, &carl, &dave}) {
             QStringList others = all;
             others.removeOne(c->client->logon().ownHandle);
@@ -83,52 +83,49 @@ struct Channel : ::testing::Test {
 TEST_F(Channel, LinesReachEveryMemberButTheirSenderInOrder)
 {
     host(anna);
-    join(bob, QStringLiteral("anna"));
+    join(bob, u"anna"_s);
     ASSERT_TRUE(shows(anna, joinedRow("bob")));
-    join(carl, QStringLiteral("anna"));
+    join(carl, u"anna"_s);
     ASSERT_TRUE(shows(anna, joinedRow("carl")));
     ASSERT_TRUE(shows(bob, joinedRow("carl")));
-    EXPECT_EQ(window(bob)->label, QStringLiteral("anna"));
-    EXPECT_EQ(window(anna)->label, QStringLiteral("anna"));
+    EXPECT_EQ(window(bob)->label, u"anna"_s);
+    EXPECT_EQ(window(anna)->label, u"anna"_s);
 
     // Each waits for the last line to arrive, so the rows come in one order everywhere.
-    say(anna, QStringLiteral("hi all"));
-    ASSERT_TRUE(shows(bob, QStringLiteral("anna> hi all")) && shows(carl, QStringLiteral("anna> hi all")));
+    say(anna, u"hi all"_s);
+    ASSERT_TRUE(shows(bob, u"anna> hi all"_s) && shows(carl, u"anna> hi all"_s));
     for (int i = 1; i <= 5; ++i)
         say(bob, QString::number(i));
-    ASSERT_TRUE(shows(carl, QStringLiteral("bob> 5")));
+    ASSERT_TRUE(shows(carl, u"bob> 5"_s));
     say(carl, QString());
-    ASSERT_TRUE(shows(bob, QStringLiteral("carl> ")));
-    ASSERT_TRUE(shows(anna, QStringLiteral("carl> ")));
-    const QStringList fromBob{QStringLiteral("bob> 1"), QStringLiteral("bob> 2"), QStringLiteral("bob> 3"),
-                              QStringLiteral("bob> 4"), QStringLiteral("bob> 5")};
-    EXPECT_EQ(window(anna)->rows,
-              QStringList({joinedRow("bob"), joinedRow("carl"), QStringLiteral("anna> hi all")}) + fromBob +
-                  QStringList{QStringLiteral("carl> ")});
-    EXPECT_EQ(window(carl)->rows,
-              QStringList{QStringLiteral("anna> hi all")} + fromBob + QStringList{QStringLiteral("carl> ")});
-    EXPECT_EQ(window(bob)->rows, (QStringList{joinedRow("carl"), QStringLiteral("anna> hi all")} + fromBob +
-                                  QStringList{QStringLiteral("carl> ")}));
+    ASSERT_TRUE(shows(bob, u"carl> "_s));
+    ASSERT_TRUE(shows(anna, u"carl> "_s));
+    const QStringList fromBob{u"bob> 1"_s, u"bob> 2"_s, u"bob> 3"_s, u"bob> 4"_s, u"bob> 5"_s};
+    EXPECT_EQ(window(anna)->rows, QStringList({joinedRow("bob"), joinedRow("carl"), u"anna> hi all"_s}) +
+                                      fromBob + QStringList{u"carl> "_s});
+    EXPECT_EQ(window(carl)->rows, QStringList{u"anna> hi all"_s} + fromBob + QStringList{u"carl> "_s});
+    EXPECT_EQ(window(bob)->rows,
+              (QStringList{joinedRow("carl"), u"anna> hi all"_s} + fromBob + QStringList{u"carl> "_s}));
 
     // bob leaves: the others hear it, and anna stops sending to him.
     window(bob)->pressClose();
     ASSERT_TRUE(shows(carl, leftRow("bob")));
     EXPECT_TRUE(window(anna)->rows.contains(leftRow("bob")));
-    EXPECT_FALSE(marked(anna, QStringLiteral("bob")));
-    say(anna, QStringLiteral("still here"));
-    ASSERT_TRUE(shows(carl, QStringLiteral("anna> still here")));
+    EXPECT_FALSE(marked(anna, u"bob"_s));
+    say(anna, u"still here"_s);
+    ASSERT_TRUE(shows(carl, u"anna> still here"_s));
 
     // The host closes; carl stays in his window and hears the next channel without joining.
     window(anna)->pressClose();
     ASSERT_TRUE(shows(carl, channel::SessionClosed));
     host(anna);
-    say(anna, QStringLiteral("again"));
-    ASSERT_TRUE(shows(carl, QStringLiteral("anna> again")));
+    say(anna, u"again"_s);
+    ASSERT_TRUE(shows(carl, u"anna> again"_s));
     window(carl)->pressClose();
     ASSERT_TRUE(shows(anna, leftRow("carl")));
-    EXPECT_FALSE(marked(anna, QStringLiteral("carl")));
+    EXPECT_FALSE(marked(anna, u"carl"_s));
     EXPECT_EQ(anna.channel.windows.size(), 2);
-    EXPECT_EQ(bob.channel.windows.first()->rows.filter(QStringLiteral("again")), QStringList());
+    EXPECT_EQ(bob.channel.windows.first()->rows.filter(u"again"_s), QStringList());
     for (TestClient *c : {&anna, &bob, &carl})
         EXPECT_EQ(c->ui.log, QStringList()) << c->client->logon().ownHandle.toStdString();
 }
@@ -140,15 +137,14 @@ TEST_F(Channel, JoinAnswersAndFailures)
     ASSERT_TRUE(waitFor([&] { return window(anna) != nullptr; }));
     host(anna);
     EXPECT_EQ(anna.channel.windows.size(), 1);
-    requestJoin(anna, QStringLiteral("bob"));
-    requestJoin(carl, QStringLiteral("dave"));
+    requestJoin(anna, u"bob"_s);
+    requestJoin(carl, u"dave"_s);
     ASSERT_TRUE(waitFor([&] { return !carl.ui.log.isEmpty(); }));
-    carl.client->contacts().setAddress(*carl.client->contacts().FindContactByHandle(QStringLiteral("bob")),
-                                       QStringLiteral("0"));
-    requestJoin(carl, QStringLiteral("bob"));
-    EXPECT_EQ(anna.ui.log, QStringList{QStringLiteral("message|You Are Already In A Channel|")});
-    EXPECT_EQ(carl.ui.log, (QStringList{QStringLiteral("message|Contact Is Not Hosting A Chat Channel|"),
-                                        QStringLiteral("message|Error Connecting - Error Code 1007|")}));
+    carl.client->contacts().setAddress(*carl.client->contacts().FindContactByHandle(u"bob"_s), u"0"_s);
+    requestJoin(carl, u"bob"_s);
+    EXPECT_EQ(anna.ui.log, QStringList{u"message|You Are Already In A Channel|"_s});
+    EXPECT_EQ(carl.ui.log, (QStringList{u"message|Contact Is Not Hosting A Chat Channel|"_s,
+                                        u"message|Error Connecting - Error Code 1007|"_s}));
     EXPECT_TRUE(carl.channel.windows.isEmpty());
 }
 
@@ -156,58 +152,56 @@ TEST_F(Channel, OneWindowPerClientAndTheSecondHostHearsItLeave)
 {
     host(anna);
     host(carl);
-    join(bob, QStringLiteral("anna"));
+    join(bob, u"anna"_s);
     // carl accepts a request bob sent before anna's answer came.
     const ContactTable &table = carl.client->contacts();
-    const int bobAtCarl = *table.FindContactByHandle(QStringLiteral("bob"));
-    Origin asker{QStringLiteral("bob"), QStringLiteral("bob"), table.contact(bobAtCarl).address, bobAtCarl};
+    const int bobAtCarl = *table.FindContactByHandle(u"bob"_s);
+    Origin asker{u"bob"_s, u"bob"_s, table.contact(bobAtCarl).address, bobAtCarl};
     runToEnd(carl.client->channels().join().AnswerJoin(asker));
     ASSERT_TRUE(shows(carl, leftRow("bob")));
-    EXPECT_FALSE(marked(carl, QStringLiteral("bob")));
+    EXPECT_FALSE(marked(carl, u"bob"_s));
     // A repeated answer from his own host leaves bob where he is.
     HandledCounter bobHandled(bob);
     const ContactTable &annaTable = anna.client->contacts();
-    const int bobAtAnna = *annaTable.FindContactByHandle(QStringLiteral("bob"));
+    const int bobAtAnna = *annaTable.FindContactByHandle(u"bob"_s);
     runToEnd(anna.client->channels().join().AnswerJoin(
-        {QStringLiteral("bob"), QStringLiteral("bob"), annaTable.contact(bobAtAnna).address, bobAtAnna}));
+        {u"bob"_s, u"bob"_s, annaTable.contact(bobAtAnna).address, bobAtAnna}));
     ASSERT_TRUE(waitFor([&] { return bobHandled.count == 1; }));
-    EXPECT_TRUE(marked(anna, QStringLiteral("bob")));
+    EXPECT_TRUE(marked(anna, u"bob"_s));
     EXPECT_EQ(bob.channel.windows.size(), 1);
-    say(carl, QStringLiteral("not for bob"));
-    say(anna, QStringLiteral("for bob"));
-    ASSERT_TRUE(shows(bob, QStringLiteral("anna> for bob")));
-    EXPECT_FALSE(window(bob)->rows.contains(QStringLiteral("carl> not for bob")));
+    say(carl, u"not for bob"_s);
+    say(anna, u"for bob"_s);
+    ASSERT_TRUE(shows(bob, u"anna> for bob"_s));
+    EXPECT_FALSE(window(bob)->rows.contains(u"carl> not for bob"_s));
 }
 
 TEST_F(Channel, StrangersAreNotHeardAndLostMembersCostOneMessage)
 {
     host(anna);
-    join(bob, QStringLiteral("anna"));
+    join(bob, u"anna"_s);
     ASSERT_TRUE(shows(anna, joinedRow("bob")));
     int annaHandled = 0;
     int bobHandled = 0;
     QObject::connect(&anna.client->channels().listener(), &LineListener::lineHandled, [&] { ++annaHandled; });
     QObject::connect(&bob.client->channels().listener(), &LineListener::lineHandled, [&] { ++bobHandled; });
     RecordSender &daveSends = dave.client->peerSender().records();
-    const QByteArray forged = channel::lineBlock(QStringLiteral("bob> forged"));
-    EXPECT_EQ(runToEnd(daveSends.sendBlock(QStringLiteral("127.0.0.2"), net.channelPort(), forged)),
-              SendOutcome::Sent);
-    EXPECT_EQ(runToEnd(daveSends.sendBlock(QStringLiteral("127.0.0.3"), net.channelPort(), forged)),
-              SendOutcome::Sent);
+    const QByteArray forged = channel::lineBlock(u"bob> forged"_s);
+    EXPECT_EQ(runToEnd(daveSends.sendBlock(u"127.0.0.2"_s, net.channelPort(), forged)), SendOutcome::Sent);
+    EXPECT_EQ(runToEnd(daveSends.sendBlock(u"127.0.0.3"_s, net.channelPort(), forged)), SendOutcome::Sent);
     ASSERT_TRUE(waitFor([&] { return annaHandled == 1 && bobHandled == 1; }));
     EXPECT_EQ(window(anna)->rows, QStringList{joinedRow("bob")});
     EXPECT_TRUE(window(bob)->rows.isEmpty());
 
     // carl was a member, and his client has gone: one message, then he is unmarked.
     ContactTable &table = anna.client->contacts();
-    const int carlIndex = *table.FindContactByHandle(QStringLiteral("carl"));
-    table.setAddress(carlIndex, QStringLiteral("127.0.0.9"));
+    const int carlIndex = *table.FindContactByHandle(u"carl"_s);
+    table.setAddress(carlIndex, u"127.0.0.9"_s);
     table.setInChannel(carlIndex);
-    say(anna, QStringLiteral("one"));
-    say(anna, QStringLiteral("two"));
-    ASSERT_TRUE(shows(bob, QStringLiteral("anna> two")));
-    EXPECT_EQ(anna.ui.log, QStringList{QStringLiteral("message|Host Closed Channel|")});
-    EXPECT_FALSE(marked(anna, QStringLiteral("carl")));
+    say(anna, u"one"_s);
+    say(anna, u"two"_s);
+    ASSERT_TRUE(shows(bob, u"anna> two"_s));
+    EXPECT_EQ(anna.ui.log, QStringList{u"message|Host Closed Channel|"_s});
+    EXPECT_FALSE(marked(anna, u"carl"_s));
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,7 +31,7 @@ protected:
     {
         ASSERT_TRUE(server.start()) << server.output().toStdString();
         for (const QString &handle : names({"alice", "bob", "carol"}))
-            ASSERT_TRUE(server.registerUser(handle, QStringLiteral("pw")));
+            ASSERT_TRUE(server.registerUser(handle, u"pw"_s));
     }
 
     // `handle` logged on from `address`, its contacts.dat holding `contacts`; with `previous`,
@@ -114,20 +115,18 @@ TEST_P(AddContactTest, ChecksTheDirectoryThenWritesFileTableAndLists)
     EXPECT_EQ(contactsFile(*alice), names({"carol", c.handle}));
     ASSERT_EQ(table.contactCount(), 2);
     EXPECT_EQ(table.contact(1).online, c.online);
-    EXPECT_EQ(table.contact(1).address, c.online ? QStringLiteral("127.0.0.3") : QStringLiteral("0"));
+    EXPECT_EQ(table.contact(1).address, c.online ? u"127.0.0.3"_s : u"0"_s);
     ASSERT_EQ(list.items.size(), 2);
     EXPECT_EQ(list.items.at(1).online, c.online) << "image 0 online, 1 offline";
     EXPECT_EQ(alice->mainWindow.items.contains(QString::fromLatin1(c.handle)), c.online);
-    EXPECT_FALSE(bob->consent.open(QStringLiteral("request-to-add")))
-        << "the added contact hears nothing yet";
+    EXPECT_FALSE(bob->consent.open(u"request-to-add"_s)) << "the added contact hears nothing yet";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AddContactTest,
-    ::testing::Values(
-        AddCase{"online", "bob", {}, true, true}, AddCase{"offline", "carol", {}, true, false},
-        AddCase{"unknown", "nobody", {QStringLiteral("Invalid Contact Name|")}, false, false},
-        AddCase{"server down", "bob", {QStringLiteral("Error Connecting - Code 1013|")}, false, false}),
+    ::testing::Values(AddCase{"online", "bob", {}, true, true}, AddCase{"offline", "carol", {}, true, false},
+                      AddCase{"unknown", "nobody", {u"Invalid Contact Name|"_s}, false, false},
+                      AddCase{"server down", "bob", {u"Error Connecting - Code 1013|"_s}, false, false}),
     [](const ::testing::TestParamInfo<AddCase> &param) {
         return QString::fromLatin1(param.param.name).remove(u' ').toStdString();
     });
@@ -144,8 +143,7 @@ TEST_F(ConsentTest, DeleteUsesTheSelectionOfAnEarlierOpeningAndTheListKeepsTheCo
     alice->mainWindow.choose(Command::ManageContacts);
     opened(*alice, "manage-contacts")->press(ConsentUi::DeleteButton);
     ASSERT_TRUE(waitFor([&] { return !alice->messages().isEmpty(); }));
-    EXPECT_EQ(alice->messages(),
-              QStringList{QStringLiteral("Contact Deleted!|Change Will Take Effect When You Restart")});
+    EXPECT_EQ(alice->messages(), QStringList{u"Contact Deleted!|Change Will Take Effect When You Restart"_s});
     EXPECT_EQ(contactsFile(*alice), names({"carol", "dave"}));
     pressToClose(*alice, "manage-contacts", ConsentUi::ExitButton);
     alice->mainWindow.choose(Command::ManageContacts);
@@ -170,18 +168,17 @@ TEST_P(HandshakeTest, TheAnswerReachesTheAsker)
     alice = loggedOn("alice", "127.0.0.2", {}, std::move(alice));
     const auto request = opened(*bob, "request-to-add");
     ASSERT_TRUE(request);
-    EXPECT_EQ(bob->consent.log, QStringList{QStringLiteral("request-to-add alice")});
-    EXPECT_EQ(bob->client->contactRequests().requesterAddress(), QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(bob->consent.log, QStringList{u"request-to-add alice"_s});
+    EXPECT_EQ(bob->client->contactRequests().requesterAddress(), u"127.0.0.2"_s);
 
     if (answer == Answer::CloseBox)
         request->closeBox();
     else
         request->press(answer == Answer::Yes ? ConsentUi::YesButton : ConsentUi::NoButton);
     const QStringList expected =
-        answer == Answer::Yes
-            ? QStringList{QStringLiteral("bob|User Added You To Their Contact List")}
-            : QStringList{QStringLiteral("bob|Refused To Add You To Contact List"),
-                          QStringLiteral("Contact Deleted!|Change Will Take Effect When You Restart")};
+        answer == Answer::Yes ? QStringList{u"bob|User Added You To Their Contact List"_s}
+                              : QStringList{u"bob|Refused To Add You To Contact List"_s,
+                                            u"Contact Deleted!|Change Will Take Effect When You Restart"_s};
     ASSERT_TRUE(waitFor([&] { return alice->messages().size() == expected.size(); }))
         << alice->messages().join(u',').toStdString();
     EXPECT_EQ(alice->messages(), expected);
@@ -192,13 +189,13 @@ TEST_P(HandshakeTest, TheAnswerReachesTheAsker)
     if (answer == Answer::Yes) {
         EXPECT_EQ(contactsFile(*bob), names({"carol", "alice"}));
         ASSERT_EQ(bobTable.contactCount(), 2);
-        EXPECT_EQ(bobTable.contact(1).address, QStringLiteral("127.0.0.2"));
-        EXPECT_TRUE(bob->mainWindow.items.contains(QStringLiteral("alice")));
+        EXPECT_EQ(bobTable.contact(1).address, u"127.0.0.2"_s);
+        EXPECT_TRUE(bob->mainWindow.items.contains(u"alice"_s));
         EXPECT_EQ(contactsFile(*alice), names({"carol", "bob"}));
     } else {
         EXPECT_EQ(bobTable.contactCount(), 1);
         EXPECT_EQ(contactsFile(*alice), names({"carol"}));
-        EXPECT_EQ(alice->client->contacts().contact(1).address, QStringLiteral("0"));
+        EXPECT_EQ(alice->client->contacts().contact(1).address, u"0"_s);
         EXPECT_TRUE(alice->client->contacts().contact(1).deleted);
     }
 }
@@ -217,12 +214,12 @@ TEST_F(ConsentTest, ARefusalInTheOwnNameDeletesNothing)
     // The acceptance behind it marks when the refusal has been handled.
     for (const char *code : {"|006", "|007"}) {
         const QByteArray record =
-            peer::buildRecord(QStringLiteral("alice"), QString::fromLatin1(code), peer::RefusalBlock);
-        const auto sent = sender.sendRecord(QStringLiteral("127.0.0.2"), record);
+            peer::buildRecord(u"alice"_s, QString::fromLatin1(code), peer::RefusalBlock);
+        const auto sent = sender.sendRecord(u"127.0.0.2"_s, record);
         ASSERT_TRUE(waitFor([&] { return sent.isReady(); }));
     }
     ASSERT_TRUE(waitFor([&] { return !alice->messages().isEmpty(); }));
-    EXPECT_EQ(alice->messages(), QStringList{QStringLiteral("alice|User Added You To Their Contact List")});
+    EXPECT_EQ(alice->messages(), QStringList{u"alice|User Added You To Their Contact List"_s});
     EXPECT_EQ(contactsFile(*alice).size(), 2);
 }
 

@@ -15,6 +15,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -35,8 +36,7 @@ TEST(CrashSafety, KilledWhileRewritingTheWorkingFilesLeavesEachWhole)
     for (int run = 0; run < runs(30); ++run) {
         QTemporaryDir dir;
         QProcess writer;
-        writer.start(qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo-file-rewriter"),
-                     {dir.path()});
+        writer.start(qEnvironmentVariable("QUIBO_BIN_DIR") + u"/quibo-file-rewriter"_s, {dir.path()});
         ASSERT_TRUE(writer.waitForReadyRead(10000)) << writer.errorString().toStdString();
         waitRandomly(40);
         writer.kill();
@@ -54,7 +54,7 @@ TEST(CrashSafety, KilledWhileRewritingTheWorkingFilesLeavesEachWhole)
 TEST(CrashSafety, TheDirectoryKeepsEveryAcknowledgedWriteAfterKill9)
 {
     const auto address = [](int n) {
-        return n == 0 ? QStringLiteral("0") : QStringLiteral("10.0.%1.%2").arg(n / 250).arg(n % 250 + 1);
+        return n == 0 ? u"0"_s : u"10.0.%1.%2"_s.arg(n / 250).arg(n % 250 + 1);
     };
     for (int run = 0; run < runs(10); ++run) {
         DirectoryServer server;
@@ -64,16 +64,14 @@ TEST(CrashSafety, TheDirectoryKeepsEveryAcknowledgedWriteAfterKill9)
         std::atomic<int> attempted[Publishers] = {};
         std::vector<std::thread> writers;
         for (int w = 0; w < Publishers; ++w) {
-            ASSERT_TRUE(server.registerUser(QStringLiteral("user%1").arg(w), QStringLiteral("pw")));
+            ASSERT_TRUE(server.registerUser(u"user%1"_s.arg(w), u"pw"_s));
             writers.emplace_back([&, w] {
-                for (int n = 1;
-                     (attempted[w] = n, server.publish(QStringLiteral("user%1").arg(w), address(n))); ++n)
+                for (int n = 1; (attempted[w] = n, server.publish(u"user%1"_s.arg(w), address(n))); ++n)
                     acknowledged[w] = n;
             });
         }
         writers.emplace_back([&] {
-            for (int n = 1;
-                 server.registerUser(QStringLiteral("new%1").arg(n), QStringLiteral("pw%1").arg(n)); ++n)
+            for (int n = 1; server.registerUser(u"new%1"_s.arg(n), u"pw%1"_s.arg(n)); ++n)
                 acknowledged[Publishers] = n;
         });
         ASSERT_TRUE(QTest::qWaitFor([&] {
@@ -87,7 +85,7 @@ TEST(CrashSafety, TheDirectoryKeepsEveryAcknowledgedWriteAfterKill9)
 
         ASSERT_TRUE(server.start()) << server.output().toStdString();
         for (int w = 0; w < Publishers; ++w) {
-            const QString stored = server.addressOf(QStringLiteral("user%1").arg(w));
+            const QString stored = server.addressOf(u"user%1"_s.arg(w));
             EXPECT_TRUE(stored == address(acknowledged[w]) || stored == address(attempted[w]))
                 << "run " << run << ": " << stored.toStdString() << " after " << acknowledged[w];
         }

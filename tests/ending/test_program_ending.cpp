@@ -10,6 +10,7 @@
 using namespace quibo;
 using namespace quibo::test;
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,19 +20,17 @@ struct RealClient {
     RealClient(const QString &directory, quint16 peerPort, quint16 web) : webPort(web)
     {
         const QDir dir(folder.path());
-        writeFile(dir.filePath(QStringLiteral("settings")), "alice\r\n");
-        writeFile(dir.filePath(QStringLiteral("userinfo.dat")), "pw\r\nAnn\r\n");
-        writeFile(dir.filePath(QStringLiteral("contacts.dat")), "bob\r\n");
-        writeFile(dir.filePath(QStringLiteral("html/index.htm")), "<html>page</html>");
+        writeFile(dir.filePath(u"settings"_s), "alice\r\n");
+        writeFile(dir.filePath(u"userinfo.dat"_s), "pw\r\nAnn\r\n");
+        writeFile(dir.filePath(u"contacts.dat"_s), "bob\r\n");
+        writeFile(dir.filePath(u"html/index.htm"_s), "<html>page</html>");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), folder.path());
-        env.insert(QStringLiteral("QUIBO_DIRECTORY"), directory);
-        env.insert(QStringLiteral("QUIBO_ADDRESS"), QStringLiteral("127.0.0.2"));
-        env.insert(QStringLiteral("QUIBO_PORTS"), QStringLiteral("%1,%2,%3,%4")
-                                                      .arg(peerPort)
-                                                      .arg(freeLoopbackPort())
-                                                      .arg(freeLoopbackPort())
-                                                      .arg(webPort));
+        env.insert(u"HOME"_s, folder.path());
+        env.insert(u"QUIBO_DIRECTORY"_s, directory);
+        env.insert(u"QUIBO_ADDRESS"_s, u"127.0.0.2"_s);
+        env.insert(
+            u"QUIBO_PORTS"_s,
+            u"%1,%2,%3,%4"_s.arg(peerPort).arg(freeLoopbackPort()).arg(freeLoopbackPort()).arg(webPort));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::MergedChannels);
     }
@@ -43,16 +42,16 @@ struct RealClient {
 
     bool start(bool connect)
     {
-        QStringList arguments{QStringLiteral("--folder"), folder.path()};
+        QStringList arguments{u"--folder"_s, folder.path()};
         if (connect)
-            arguments.append(QStringLiteral("--connect"));
-        process.start(qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo32"), arguments);
+            arguments.append(u"--connect"_s);
+        process.start(qEnvironmentVariable("QUIBO_BIN_DIR") + u"/quibo32"_s, arguments);
         return process.waitForStarted();
     }
     // Its handlers for the end signals are in place: SigCgt has bit (number - 1) of each.
     bool handlesEndSignals() const
     {
-        const QByteArray status = readFile(QStringLiteral("/proc/%1/status").arg(process.processId()));
+        const QByteArray status = readFile(u"/proc/%1/status"_s.arg(process.processId()));
         const qsizetype at = status.indexOf("SigCgt:");
         const qulonglong caught =
             status.mid(at + 7, status.indexOf('\n', at) - at - 7).trimmed().toULongLong(nullptr, 16);
@@ -71,8 +70,8 @@ struct RealClient {
     bool webServerRunning() const
     {
         const QByteArray listen = "127.0.0.2:" + QByteArray::number(webPort);
-        for (QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot); it.hasNext();) {
-            const QList<QByteArray> arguments = readFile(it.next() + QStringLiteral("/cmdline")).split('\0');
+        for (QDirIterator it(u"/proc"_s, QDir::Dirs | QDir::NoDotAndDotDot); it.hasNext();) {
+            const QList<QByteArray> arguments = readFile(it.next() + u"/cmdline"_s).split('\0');
             if (arguments.constFirst().endsWith("/quiboweb") && arguments.contains(listen))
                 return true;
         }
@@ -90,10 +89,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(directory.start()) << directory.output().toStdString();
-        for (const QString &handle : {QStringLiteral("alice"), QStringLiteral("bob")})
-            ASSERT_TRUE(directory.registerUser(handle, QStringLiteral("pw")));
-        ASSERT_TRUE(directory.publish(QStringLiteral("bob"), QStringLiteral("127.0.0.3")));
-        network.befriend(bob, {QStringLiteral("alice")});
+        for (const QString &handle : {u"alice"_s, u"bob"_s})
+            ASSERT_TRUE(directory.registerUser(handle, u"pw"_s));
+        ASSERT_TRUE(directory.publish(u"bob"_s, u"127.0.0.3"_s));
+        network.befriend(bob, {u"alice"_s});
         ASSERT_TRUE(PeerNetwork::startListening(bob));
     }
 
@@ -109,13 +108,13 @@ protected:
         ASSERT_TRUE(client.start(true));
         ASSERT_TRUE(waitFor([&] { return aliceOnlineAtBob() && client.webServerRunning(); }, 30s))
             << client.output();
-        EXPECT_EQ(directory.addressOf(QStringLiteral("alice")), QStringLiteral("127.0.0.2"));
+        EXPECT_EQ(directory.addressOf(u"alice"_s), u"127.0.0.2"_s);
         ASSERT_TRUE(waitFor([&] { return client.handlesEndSignals(); }));
     }
 
     DirectoryServer directory;
     PeerNetwork network;
-    TestClient &bob = network.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"));
+    TestClient &bob = network.add(u"bob"_s, u"127.0.0.3"_s);
 };
 
 TEST_F(ProgramEnding, EachEndSignalLogsOffLikeExit)
@@ -128,7 +127,7 @@ TEST_F(ProgramEnding, EachEndSignalLogsOffLikeExit)
         ASSERT_TRUE(waitFor([&] { return client->ended(); }, 30s));
         EXPECT_TRUE(client->endedWithZero()) << client->output();
         EXPECT_TRUE(waitFor([this] { return !aliceOnlineAtBob(); })) << "\"|002\" reached bob";
-        EXPECT_EQ(directory.addressOf(QStringLiteral("alice")), QStringLiteral("0"));
+        EXPECT_EQ(directory.addressOf(u"alice"_s), u"0"_s);
         EXPECT_TRUE(waitFor([&] { return !client->webServerRunning(); }));
     }
 }
@@ -164,8 +163,7 @@ TEST_F(ProgramEnding, TheWebServerEndsWithAKilledClient)
     client->signal(SIGKILL);
     ASSERT_TRUE(waitFor([&] { return client->ended(); }));
     EXPECT_TRUE(waitFor([&] { return !client->webServerRunning(); }));
-    EXPECT_EQ(directory.addressOf(QStringLiteral("alice")), QStringLiteral("127.0.0.2"))
-        << "it could not log off";
+    EXPECT_EQ(directory.addressOf(u"alice"_s), u"127.0.0.2"_s) << "it could not log off";
 }
 
 } // namespace

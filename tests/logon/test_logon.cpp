@@ -15,17 +15,18 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString PasswordRequest = QStringLiteral("/ipinfo/readit.cgi?id=bill");
+const QString PasswordRequest = u"/ipinfo/readit.cgi?id=bill"_s;
 
 class LogonTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.start()) << server.output().toStdString(); }
 
     // A client at `address` (127.0.0.2 unless told) of the server under test.
-    std::unique_ptr<UserClient> client(const QString &address = QStringLiteral("127.0.0.2"))
+    std::unique_ptr<UserClient> client(const QString &address = u"127.0.0.2"_s)
     {
         return std::make_unique<UserClient>(server.authority(), address, peerPort);
     }
@@ -53,26 +54,25 @@ TEST_F(LogonTest, FirstRunMakesTheFoldersThenRegistersAndHintsBeforeAnyRequest)
 
     ASSERT_TRUE(waitFor([&] { return c->registration.last() != nullptr; }));
     EXPECT_TRUE(c->requests.isEmpty()) << "nothing is asked before the user registers";
-    EXPECT_TRUE(c->exists(QStringLiteral("html/tmp")));
+    EXPECT_TRUE(c->exists(u"html/tmp"_s));
 
     c->ui.holdDialogs(true);
     RegistrationFields &fields = *c->registration.last()->registration;
-    fields.handle = QStringLiteral("bill");
-    fields.info.password = QStringLiteral("pw");
-    fields.info.email = QStringLiteral("bill@example.org");
+    fields.handle = u"bill"_s;
+    fields.info.password = u"pw"_s;
+    fields.info.email = u"bill@example.org"_s;
     c->registration.last()->press(RegistrationUi::RegisterButton);
 
-    ASSERT_TRUE(waitFor([&] { return c->ui.log.contains(QStringLiteral("hint|desktop")); }));
+    ASSERT_TRUE(waitFor([&] { return c->ui.log.contains(u"hint|desktop"_s); }));
     EXPECT_EQ(c->requests.size(), 2) << "only the registration's own requests";
     c->ui.holdDialogs(false);
     c->ui.releaseDialogs();
 
     ASSERT_TRUE(c->waitUntilReady());
-    EXPECT_EQ(c->mainWindow.title, QStringLiteral("bill"));
-    EXPECT_EQ(c->requests.mid(2, 3),
-              (QStringList{QStringLiteral("/ipadd/sysmsg.dat"), PasswordRequest,
-                           QStringLiteral("/ipadd/writeip.cgi?id=bill&ip=127.0.0.2")}));
-    EXPECT_EQ(server.addressOf(QStringLiteral("bill")), QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(c->mainWindow.title, u"bill"_s);
+    EXPECT_EQ(c->requests.mid(2, 3), (QStringList{u"/ipadd/sysmsg.dat"_s, PasswordRequest,
+                                                  u"/ipadd/writeip.cgi?id=bill&ip=127.0.0.2"_s}));
+    EXPECT_EQ(server.addressOf(u"bill"_s), u"127.0.0.2"_s);
     EXPECT_TRUE(c->messages().isEmpty()) << c->messages().join(u'\n').toStdString();
 }
 
@@ -87,23 +87,22 @@ TEST_F(LogonTest, CancellingOrClosingTheRegistrationEndsTheProgramWritingAndAski
         ASSERT_TRUE(c->waitUntilEnded());
         EXPECT_EQ(c->process.exitCodes, QList<int>{0});
         EXPECT_TRUE(c->requests.isEmpty());
-        EXPECT_FALSE(c->exists(QStringLiteral("settings")) || c->exists(QStringLiteral("userinfo.dat")));
-        EXPECT_FALSE(c->ui.log.contains(QStringLiteral("hint|desktop")));
+        EXPECT_FALSE(c->exists(u"settings"_s) || c->exists(u"userinfo.dat"_s));
+        EXPECT_FALSE(c->ui.log.contains(u"hint|desktop"_s));
     }
 }
 
 // Connect also starts the local web server from the working directory.
 TEST_F(LogonTest, ThePasswordLineMatchesWhicheverLineEndEitherSideUses)
 {
-    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("secret"))); // served with CR LF
+    ASSERT_TRUE(server.registerUser(u"bill"_s, u"secret"_s)); // served with CR LF
     for (const QByteArray &stored : {QByteArray("secret\n"), QByteArray("secret\r\n")}) {
         auto c = client();
-        c->setUpUser(QStringLiteral("bill"), stored);
-        c->write(QStringLiteral("quiboweb"), "#!/bin/sh\n");
+        c->setUpUser(u"bill"_s, stored);
+        c->write(u"quiboweb"_s, "#!/bin/sh\n");
         c->connectNow();
-        EXPECT_EQ(c->shell.started,
-                  QStringList{QStringLiteral("%1 --listen 127.0.0.2:8080 @ %2")
-                                  .arg(c->dir.filePath(QStringLiteral("quiboweb")), c->dir.path())});
+        EXPECT_EQ(c->shell.started, QStringList{u"%1 --listen 127.0.0.2:8080 @ %2"_s.arg(
+                                        c->dir.filePath(u"quiboweb"_s), c->dir.path())});
         ASSERT_TRUE(c->waitUntilReady()) << stored.constData();
         EXPECT_FALSE(c->client->logon().notLoggedOn);
         EXPECT_FALSE(c->process.ended());
@@ -112,51 +111,47 @@ TEST_F(LogonTest, ThePasswordLineMatchesWhicheverLineEndEitherSideUses)
 
 TEST_F(LogonTest, AFailedCheckTellsTheUserAndEndsWithoutPublishing)
 {
-    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("secr")));
+    ASSERT_TRUE(server.registerUser(u"bill"_s, u"secr"_s));
     const std::pair<QString, QString> cases[] = {
         // The registered password is only the beginning of the stored one.
-        {server.authority(),
-         QStringLiteral("Invalid Password - Error Code 10|May Be A Server Error - Try Later")},
-        {QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()),
-         QStringLiteral("Not Able To Connect, Make Sure|You Are Logged On to Internet")},
+        {server.authority(), u"Invalid Password - Error Code 10|May Be A Server Error - Try Later"_s},
+        {u"127.0.0.1:%1"_s.arg(freeLoopbackPort()),
+         u"Not Able To Connect, Make Sure|You Are Logged On to Internet"_s},
     };
     for (const auto &[directory, message] : cases) {
         SCOPED_TRACE(directory.toStdString());
-        UserClient t(directory, QStringLiteral("127.0.0.2"), peerPort);
-        t.setUpUser(QStringLiteral("bill"), "secret\r\n", {QStringLiteral("LoopBack")});
-        t.client->fileOffers().sentFiles = {QStringLiteral("offer.txt")};
-        t.write(QStringLiteral("html/tmp/offer.txt"), "x");
+        UserClient t(directory, u"127.0.0.2"_s, peerPort);
+        t.setUpUser(u"bill"_s, "secret\r\n", {u"LoopBack"_s});
+        t.client->fileOffers().sentFiles = {u"offer.txt"_s};
+        t.write(u"html/tmp/offer.txt"_s, "x");
         t.connectNow();
         ASSERT_TRUE(t.waitUntilEnded());
         EXPECT_EQ(t.messages(), QStringList{message});
         EXPECT_EQ(t.process.exitCodes, QList<int>{0});
         EXPECT_EQ(t.windowCloser.closed, QStringList{WebServerWindowTitle}) << "logoff closed the web server";
-        EXPECT_FALSE(t.exists(QStringLiteral("html/tmp/offer.txt")));
-        EXPECT_FALSE(t.requests.join(u' ').contains(QStringLiteral("writeip")))
-            << "neither address nor \"0\"";
+        EXPECT_FALSE(t.exists(u"html/tmp/offer.txt"_s));
+        EXPECT_FALSE(t.requests.join(u' ').contains(u"writeip"_s)) << "neither address nor \"0\"";
     }
-    EXPECT_EQ(server.addressOf(QStringLiteral("bill")), QStringLiteral("0"));
+    EXPECT_EQ(server.addressOf(u"bill"_s), u"0"_s);
 }
 
 TEST_F(LogonTest, TheBroadcastIsShownInItsFiveFieldsBeforeThePasswordCheckUnlessTheServerHasNone)
 {
-    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("pw")));
-    EXPECT_TRUE(loggedOn(QStringLiteral("bill"), QStringLiteral("127.0.0.2"), {})
-                    ->ui.log.filter(u"broadcast")
-                    .isEmpty())
+    ASSERT_TRUE(server.registerUser(u"bill"_s, u"pw"_s));
+    EXPECT_TRUE(loggedOn(u"bill"_s, u"127.0.0.2"_s, {})->ui.log.filter(u"broadcast").isEmpty())
         << "an error page shows nothing";
     ASSERT_TRUE(server.setBroadcast("Welcome!\r\nServer moves on Monday.\r\n"));
-    auto c = loggedOn(QStringLiteral("bill"), QStringLiteral("127.0.0.2"), {});
+    auto c = loggedOn(u"bill"_s, u"127.0.0.2"_s, {});
     EXPECT_EQ(c->ui.log.filter(u"broadcast"),
-              QStringList{QStringLiteral("broadcast|Welcome!|Server moves on Monday.|||")});
-    EXPECT_EQ(c->requests.mid(0, 2), (QStringList{QStringLiteral("/ipadd/sysmsg.dat"), PasswordRequest}));
+              QStringList{u"broadcast|Welcome!|Server moves on Monday.|||"_s});
+    EXPECT_EQ(c->requests.mid(0, 2), (QStringList{u"/ipadd/sysmsg.dat"_s, PasswordRequest}));
 }
 
 TEST_F(LogonTest, FailedRequestsAreToldOneByOneAndLogonGoesOn)
 {
-    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("pw")));
+    ASSERT_TRUE(server.registerUser(u"bill"_s, u"pw"_s));
     auto c = client();
-    c->setUpUser(QStringLiteral("bill"), "pw\r\n", {QStringLiteral("ann"), QStringLiteral("LoopBack")});
+    c->setUpUser(u"bill"_s, "pw\r\n", {u"ann"_s, u"LoopBack"_s});
     // The server hangs just as the address is published: every request from then on times out.
     QObject::connect(&c->client->directory(), &DirectoryClient::requestSent, c->client.get(),
                      [this](const QByteArray &target) {
@@ -165,9 +160,8 @@ TEST_F(LogonTest, FailedRequestsAreToldOneByOneAndLogonGoesOn)
                      });
     c->connectNow();
     ASSERT_TRUE(c->waitUntilReady());
-    EXPECT_EQ(c->messages(), (QStringList{QStringLiteral("Error writing IP address|"),
-                                          QStringLiteral("Error getting user IP address|"),
-                                          QStringLiteral("Error getting user IP address|")}));
+    EXPECT_EQ(c->messages(), (QStringList{u"Error writing IP address|"_s, u"Error getting user IP address|"_s,
+                                          u"Error getting user IP address|"_s}));
     EXPECT_FALSE(c->client->logon().notLoggedOn);
     EXPECT_TRUE(c->mainWindow.items.isEmpty());
     EXPECT_FALSE(c->process.ended());
@@ -175,12 +169,11 @@ TEST_F(LogonTest, FailedRequestsAreToldOneByOneAndLogonGoesOn)
 
 TEST_F(LogonTest, LookUpsAnsweredOutOfOrderAreAppliedInTableOrder)
 {
-    const QStringList contacts = {QStringLiteral("slow1"), QStringLiteral("ann"),     QStringLiteral("cut"),
-                                  QStringLiteral("zero"),  QStringLiteral("slow2"),   QStringLiteral("ghost"),
-                                  QStringLiteral("bob"),   QStringLiteral("LoopBack")};
-    for (const QString &handle : contacts + QStringList{QStringLiteral("bill")}) {
+    const QStringList contacts = {u"slow1"_s, u"ann"_s,   u"cut"_s, u"zero"_s,
+                                  u"slow2"_s, u"ghost"_s, u"bob"_s, u"LoopBack"_s};
+    for (const QString &handle : contacts + QStringList{u"bill"_s}) {
         if (handle != u"ghost" && handle != u"LoopBack") {
-            ASSERT_TRUE(server.registerUser(handle, QStringLiteral("pw")));
+            ASSERT_TRUE(server.registerUser(handle, u"pw"_s));
         }
     }
     const std::pair<const char *, const char *> published[] = {
@@ -194,54 +187,50 @@ TEST_F(LogonTest, LookUpsAnsweredOutOfOrderAreAppliedInTableOrder)
     });
     ASSERT_TRUE(proxy.listen());
 
-    UserClient c(proxy.authority(), QStringLiteral("127.0.0.2"), peerPort);
-    c.setUpUser(QStringLiteral("bill"), "pw\r\n", contacts);
+    UserClient c(proxy.authority(), u"127.0.0.2"_s, peerPort);
+    c.setUpUser(u"bill"_s, "pw\r\n", contacts);
     c.connectNow();
     ASSERT_TRUE(c.waitUntilReady());
     QStringList asked;
     for (const QString &handle : contacts)
-        asked.append(QStringLiteral("/ipadd/readit.cgi?id=") + handle);
+        asked.append(u"/ipadd/readit.cgi?id="_s + handle);
     EXPECT_EQ(c.requests.mid(3), asked);
     QStringList addresses;
     for (const ContactRecord &r : c.client->contacts().records())
         addresses.append(r.handle + u' ' + r.address + (r.online ? u'+' : u'-'));
-    EXPECT_EQ(addresses,
-              (QStringList{QStringLiteral("slow1 127.0.0.11+"), QStringLiteral("ann 127.0.0.12+"),
-                           QStringLiteral("cut 0-"), QStringLiteral("zero 0-"),
-                           QStringLiteral("slow2 127.0.0.13+"), QStringLiteral("ghost 0-"),
-                           QStringLiteral("bob 127.0.0.14+"), QStringLiteral("LoopBack 127.0.0.1+")}));
-    EXPECT_EQ(c.mainWindow.items,
-              (QStringList{QStringLiteral("slow1"), QStringLiteral("ann"), QStringLiteral("slow2"),
-                           QStringLiteral("bob"), QStringLiteral("LoopBack")}));
+    EXPECT_EQ(addresses, (QStringList{u"slow1 127.0.0.11+"_s, u"ann 127.0.0.12+"_s, u"cut 0-"_s, u"zero 0-"_s,
+                                      u"slow2 127.0.0.13+"_s, u"ghost 0-"_s, u"bob 127.0.0.14+"_s,
+                                      u"LoopBack 127.0.0.1+"_s}));
+    EXPECT_EQ(c.mainWindow.items, (QStringList{u"slow1"_s, u"ann"_s, u"slow2"_s, u"bob"_s, u"LoopBack"_s}));
     EXPECT_TRUE(c.mainWindow.logOffButtonEnabled);
     EXPECT_TRUE(c.mainWindow.channelButtonEnabled);
     // Only the cut connection is told: unknown and logged-off contacts are not.
-    EXPECT_EQ(c.messages(), QStringList{QStringLiteral("Error getting user IP address|")});
+    EXPECT_EQ(c.messages(), QStringList{u"Error getting user IP address|"_s});
 }
 
 TEST_F(LogonTest, AnnouncementsReachTheOtherClientAndLogoffLeavesZeroBehind)
 {
-    ASSERT_TRUE(server.registerUser(QStringLiteral("alice"), QStringLiteral("pw")));
-    ASSERT_TRUE(server.registerUser(QStringLiteral("bob"), QStringLiteral("pw")));
-    auto bob = loggedOn(QStringLiteral("bob"), QStringLiteral("127.0.0.3"), {QStringLiteral("alice")});
+    ASSERT_TRUE(server.registerUser(u"alice"_s, u"pw"_s));
+    ASSERT_TRUE(server.registerUser(u"bob"_s, u"pw"_s));
+    auto bob = loggedOn(u"bob"_s, u"127.0.0.3"_s, {u"alice"_s});
     EXPECT_TRUE(bob->mainWindow.items.isEmpty());
-    auto alice = loggedOn(QStringLiteral("alice"), QStringLiteral("127.0.0.2"), {QStringLiteral("bob")});
-    EXPECT_EQ(alice->mainWindow.items, QStringList{QStringLiteral("bob")});
-    ASSERT_TRUE(waitFor([&] { return bob->mainWindow.items == QStringList{QStringLiteral("alice")}; }))
+    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"bob"_s});
+    EXPECT_EQ(alice->mainWindow.items, QStringList{u"bob"_s});
+    ASSERT_TRUE(waitFor([&] { return bob->mainWindow.items == QStringList{u"alice"_s}; }))
         << "\"|001\" did not arrive";
-    EXPECT_EQ(bob->client->contacts().contact(0).address, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(bob->client->contacts().contact(0).address, u"127.0.0.2"_s);
 
-    alice->client->fileOffers().sentFiles = {QStringLiteral("offer.txt"), QStringLiteral("../keep.txt")};
-    alice->write(QStringLiteral("html/tmp/offer.txt"), "offered");
-    alice->write(QStringLiteral("html/keep.txt"), "not offered");
+    alice->client->fileOffers().sentFiles = {u"offer.txt"_s, u"../keep.txt"_s};
+    alice->write(u"html/tmp/offer.txt"_s, "offered");
+    alice->write(u"html/keep.txt"_s, "not offered");
     alice->mainWindow.closeBox();
     ASSERT_TRUE(alice->waitUntilEnded());
     EXPECT_EQ(alice->process.exitCodes.value(0), 0);
-    EXPECT_EQ(alice->requests.constLast(), QStringLiteral("/ipadd/writeip.cgi?id=alice&ip=0"));
-    EXPECT_EQ(server.addressOf(QStringLiteral("alice")), QStringLiteral("0"));
+    EXPECT_EQ(alice->requests.constLast(), u"/ipadd/writeip.cgi?id=alice&ip=0"_s);
+    EXPECT_EQ(server.addressOf(u"alice"_s), u"0"_s);
     EXPECT_EQ(alice->windowCloser.closed, QStringList{WebServerWindowTitle});
-    EXPECT_FALSE(alice->exists(QStringLiteral("html/tmp/offer.txt")));
-    EXPECT_TRUE(alice->exists(QStringLiteral("html/keep.txt"))) << "a name leaving html/tmp is not deleted";
+    EXPECT_FALSE(alice->exists(u"html/tmp/offer.txt"_s));
+    EXPECT_TRUE(alice->exists(u"html/keep.txt"_s)) << "a name leaving html/tmp is not deleted";
     EXPECT_FALSE(alice->mainWindow.logOffButtonEnabled);
     ASSERT_TRUE(waitFor([&] { return bob->mainWindow.items.isEmpty(); })) << "\"|002\" did not arrive";
     EXPECT_FALSE(bob->client->contacts().contact(0).online);
@@ -249,8 +238,8 @@ TEST_F(LogonTest, AnnouncementsReachTheOtherClientAndLogoffLeavesZeroBehind)
 
 TEST_F(LogonTest, AFailedLogoffKeepsTheUserOnAndASecondTryRepeatsIt)
 {
-    ASSERT_TRUE(server.registerUser(QStringLiteral("alice"), QStringLiteral("pw")));
-    auto alice = loggedOn(QStringLiteral("alice"), QStringLiteral("127.0.0.2"), {QStringLiteral("bob")});
+    ASSERT_TRUE(server.registerUser(u"alice"_s, u"pw"_s));
+    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"bob"_s});
     const quint16 port = server.port();
     server.stop();
 
@@ -258,16 +247,16 @@ TEST_F(LogonTest, AFailedLogoffKeepsTheUserOnAndASecondTryRepeatsIt)
     ASSERT_TRUE(
         waitFor([&] { return !alice->messages().isEmpty() && alice->mainWindow.status == u"Ready"; }));
     EXPECT_EQ(alice->messages(),
-              QStringList{QStringLiteral("Not Able To Logoff, Make Sure|You Are Logged On To Internet")});
+              QStringList{u"Not Able To Logoff, Make Sure|You Are Logged On To Internet"_s});
     EXPECT_TRUE(alice->mainWindow.logOffButtonEnabled);
     EXPECT_TRUE(alice->mainWindow.channelButtonEnabled);
     EXPECT_FALSE(alice->process.ended());
 
     ASSERT_TRUE(server.start(port)) << server.output().toStdString();
-    EXPECT_EQ(server.addressOf(QStringLiteral("alice")), QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(server.addressOf(u"alice"_s), u"127.0.0.2"_s);
     alice->mainWindow.closeBox();
     ASSERT_TRUE(alice->waitUntilEnded());
-    EXPECT_EQ(server.addressOf(QStringLiteral("alice")), QStringLiteral("0"));
+    EXPECT_EQ(server.addressOf(u"alice"_s), u"0"_s);
     EXPECT_EQ(alice->windowCloser.closed.size(), 2) << "every step is repeated";
 }
 
@@ -277,21 +266,21 @@ TEST_F(LogonTest, LinesBeyondTheTableSurviveADeletionAfterLogonAsTheyWere)
 {
     QStringList held;
     for (int i = 0; i < ContactTable::Capacity; ++i)
-        held.append(QStringLiteral("u%1").arg(i));
+        held.append(u"u%1"_s.arg(i));
     // Kept whatever their shape: LF, a blank line, a handle too long for the table, no last line end.
     const QByteArray beyond = "u100\nu101\r\n\r\nfartoolongahandle\nu103";
-    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("pw")));
+    ASSERT_TRUE(server.registerUser(u"bill"_s, u"pw"_s));
     auto c = client();
-    c->setUpUser(QStringLiteral("bill"), "pw\r\n", {});
-    c->write(QStringLiteral("contacts.dat"), contacts_file::format(held) + beyond);
+    c->setUpUser(u"bill"_s, "pw\r\n", {});
+    c->write(u"contacts.dat"_s, contacts_file::format(held) + beyond);
     c->connectNow();
     ASSERT_TRUE(c->waitUntilReady());
     ContactBook &book = c->client->contactBook();
     ASSERT_EQ(book.table().contactCount(), ContactTable::Capacity);
 
-    ASSERT_TRUE(book.AppendContactToFile(QStringLiteral("zed"))); // the full table cannot take it
+    ASSERT_TRUE(book.AppendContactToFile(u"zed"_s)); // the full table cannot take it
     ASSERT_TRUE(runToEnd(book.DeleteContact(5, DialogOwner::MainWindow)));
     held.removeAt(5);
-    EXPECT_EQ(c->read(QStringLiteral("contacts.dat")).toStdString(),
+    EXPECT_EQ(c->read(u"contacts.dat"_s).toStdString(),
               (contacts_file::format(held) + beyond + "\r\nzed\r\n").toStdString());
 }

@@ -12,6 +12,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 using Step = ScriptedMessages::Step;
 
 namespace {
@@ -19,25 +20,24 @@ namespace {
 // alice (127.0.0.2) and bob (127.0.0.3) have each other as contacts and listen.
 struct TwoClients : ::testing::Test {
     PeerNetwork net;
-    TestClient &alice = net.add(QStringLiteral("alice"), QStringLiteral("127.0.0.2"));
-    TestClient &bob = net.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"));
+    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s);
+    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s);
     std::unique_ptr<HandledCounter> aliceHandled, bobHandled;
 
     void SetUp() override
     {
-        net.befriend(alice, {QStringLiteral("LoopBack"), QStringLiteral("bob")});
-        net.befriend(bob, {QStringLiteral("LoopBack"), QStringLiteral("alice")});
+        net.befriend(alice, {u"LoopBack"_s, u"bob"_s});
+        net.befriend(bob, {u"LoopBack"_s, u"alice"_s});
         ASSERT_TRUE(PeerNetwork::startListening(alice));
         ASSERT_TRUE(PeerNetwork::startListening(bob));
         aliceHandled = std::make_unique<HandledCounter>(alice);
         bobHandled = std::make_unique<HandledCounter>(bob);
-        selectContact(alice, QStringLiteral("bob"));
+        selectContact(alice, u"bob"_s);
     }
     // A record from `handle` to bob, sent by hand.
     void deliver(const QString &handle, const QString &body)
     {
-        ASSERT_TRUE(sendRaw(QStringLiteral("127.0.0.3"), net.port(),
-                            peer::buildRecord(handle, body, peer::MessageBlock)));
+        ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(handle, body, peer::MessageBlock)));
     }
     bool bobHandledAll(int n)
     {
@@ -53,20 +53,18 @@ struct TwoClients : ::testing::Test {
 
 TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
 {
-    alice.messages.sendScript = {{Step::Send, QStringLiteral("hi bob")}};
+    alice.messages.sendScript = {{Step::Send, u"hi bob"_s}};
     bob.messages.receivedScript = {Step::Reply};
-    bob.messages.sendScript = {{Step::Send, QStringLiteral("hi alice")}};
+    bob.messages.sendScript = {{Step::Send, u"hi alice"_s}};
     bob.client->selection().selectedContact = 0; // LoopBack: the reply must not go there
 
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
     ASSERT_TRUE(waitFor([&] { return aliceHandled->count == 1; }));
 
-    EXPECT_EQ(alice.messages.log,
-              (QStringList{QStringLiteral("send|main|bob|"), QStringLiteral("received|bob|hi alice")}));
-    EXPECT_EQ(bob.messages.log,
-              (QStringList{QStringLiteral("received|alice|hi bob"), QStringLiteral("send|desktop|alice|")}));
-    EXPECT_TRUE(bob.sound.played.contains(QStringLiteral("async:mail.snd")));
-    EXPECT_EQ(bob.client->sendMessageFields().m_replyMode, QStringLiteral("0"));
+    EXPECT_EQ(alice.messages.log, (QStringList{u"send|main|bob|"_s, u"received|bob|hi alice"_s}));
+    EXPECT_EQ(bob.messages.log, (QStringList{u"received|alice|hi bob"_s, u"send|desktop|alice|"_s}));
+    EXPECT_TRUE(bob.sound.played.contains(u"async:mail.snd"_s));
+    EXPECT_EQ(bob.client->sendMessageFields().m_replyMode, u"0"_s);
     EXPECT_FALSE(bob.client->messagingState().replyPending);
     EXPECT_TRUE(bob.client->receivedMessageFields().m_message.isEmpty());
     EXPECT_EQ(bob.messages.openCount(), 0);
@@ -74,10 +72,10 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
 
 TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
 {
-    alice.messages.sendScript = {{Step::Cancel, QStringLiteral("draft")}, {Step::Cancel, std::nullopt}};
+    alice.messages.sendScript = {{Step::Cancel, u"draft"_s}, {Step::Cancel, std::nullopt}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageCommand()));
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageCommand()));
-    EXPECT_EQ(alice.messages.dialogs.at(1)->shownMessage, QStringLiteral("draft"));
+    EXPECT_EQ(alice.messages.dialogs.at(1)->shownMessage, u"draft"_s);
     EXPECT_FALSE(alice.client->messagingState().sendDialogOpen);
 
     command(alice, Command::Smile); // replaces the draft, then empties it
@@ -85,7 +83,7 @@ TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
     bob.ui.popups.last()->pressOk();
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_TRUE(alice.client->sendMessageFields().m_message.isEmpty());
-    EXPECT_EQ(bob.ui.log.filter(QStringLiteral("smiley")), QStringList{QStringLiteral("smiley|Smile|alice")});
+    EXPECT_EQ(bob.ui.log.filter(u"smiley"_s), QStringList{u"smiley|Smile|alice"_s});
     EXPECT_TRUE(bob.messages.log.isEmpty()) << "the draft never went out";
 }
 
@@ -93,12 +91,12 @@ TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
 {
     // bob holds a reply dialog open: his Send Message does nothing.
     bob.messages.receivedScript = {Step::Reply};
-    alice.messages.sendScript = {{Step::Send, QStringLiteral("ping")}};
+    alice.messages.sendScript = {{Step::Send, u"ping"_s}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
     ASSERT_TRUE(waitFor([&] { return bob.client->messagingState().replyPending; }));
     ASSERT_TRUE(runToEnd(bob.client->messaging().SendMessageCommand())) << "it does nothing";
-    EXPECT_EQ(bob.messages.log.filter(QStringLiteral("send|")).size(), 1);
-    bob.messages.lastOf(QStringLiteral("send"))->press(MessageUi::CancelButton);
+    EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
+    bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_FALSE(bob.client->messagingState().replyPending);
 
@@ -106,26 +104,26 @@ TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
     bob.client->messaging().SendMessageCommand();
     EXPECT_TRUE(bob.client->messagingState().sendDialogOpen);
     bob.messages.receivedScript = {Step::Reply};
-    alice.messages.sendScript = {{Step::Send, QStringLiteral("pong?")}};
+    alice.messages.sendScript = {{Step::Send, u"pong?"_s}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
     ASSERT_TRUE(bobHandledAll(2));
-    EXPECT_EQ(bob.messages.log.filter(QStringLiteral("send|")).size(), 2);
+    EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 2);
     EXPECT_EQ(bob.messages.openCount(), 1);
     EXPECT_FALSE(bob.client->messagingState().replyPending);
-    bob.messages.lastOf(QStringLiteral("send"))->press(MessageUi::CancelButton);
+    bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
     ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));
 }
 
 TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
 {
     bob.client->messaging().SendMessageCommand();
-    const auto dialog = bob.messages.lastOf(QStringLiteral("send"));
+    const auto dialog = bob.messages.lastOf(u"send"_s);
     command(alice, Command::SoundLol);
     ASSERT_TRUE(bobHandledAll(1));
-    EXPECT_EQ(bob.client->sendMessageFields().m_to, QStringLiteral("alice"));
-    EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(bob.client->sendMessageFields().m_to, u"alice"_s);
+    EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, u"127.0.0.2"_s);
     EXPECT_GE(dialog->refreshCount, 1);
-    EXPECT_EQ(dialog->shownTo, QStringLiteral("alice"));
+    EXPECT_EQ(dialog->shownTo, u"alice"_s);
     dialog->press(MessageUi::CancelButton);
     ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));
 }
@@ -147,7 +145,7 @@ TEST_F(TwoClients, EverySmileyShowsItsPopupAndEverySoundPlaysItsClip)
     int n = 0;
     for (const auto &[which, seen] : cases) {
         const QString expected = QString::fromUtf16(seen);
-        const bool smiley = expected.startsWith(QStringLiteral("smiley"));
+        const bool smiley = expected.startsWith(u"smiley"_s);
         bob.ui.log.clear();
         bob.sound.finished.clear();
         command(alice, which);
@@ -162,7 +160,7 @@ TEST_F(TwoClients, EverySmileyShowsItsPopupAndEverySoundPlaysItsClip)
         ASSERT_TRUE(bobHandledAll(++n)) << expected.toStdString();
         EXPECT_EQ(smiley ? bob.ui.log.constFirst() : bob.sound.finished.join(u','), expected);
     }
-    EXPECT_FALSE(bob.sound.played.contains(QStringLiteral("async:mail.snd"))) << "no notification sound";
+    EXPECT_FALSE(bob.sound.played.contains(u"async:mail.snd"_s)) << "no notification sound";
 }
 
 TEST_F(TwoClients, WordSoundsMatchOnFourOrFiveCharactersAndPlayEveryClipInTurn)
@@ -176,7 +174,7 @@ TEST_F(TwoClients, WordSoundsMatchOnFourOrFiveCharactersAndPlayEveryClipInTurn)
     int n = 0;
     for (const auto &[body, clips] : cases) {
         bob.sound.finished.clear();
-        deliver(QStringLiteral("alice"), QString::fromUtf16(body));
+        deliver(u"alice"_s, QString::fromUtf16(body));
         ASSERT_TRUE(bobHandledAll(++n));
         EXPECT_EQ(bob.sound.finished.join(u','), QString::fromUtf16(clips))
             << QString::fromUtf16(body).toStdString();
@@ -188,9 +186,8 @@ TEST_F(TwoClients, RecordsArrivingDuringAClipAreHandledAfterItInArrivalOrder)
 {
     bob.sound.holdClips(true);
     command(alice, Command::SoundHurl);
-    ASSERT_TRUE(waitFor([&] { return bob.sound.played.contains(QStringLiteral("sync:hurl.snd")); }));
-    alice.messages.sendScript = {{Step::Send, QStringLiteral("first")},
-                                 {Step::Send, QStringLiteral("second")}};
+    ASSERT_TRUE(waitFor([&] { return bob.sound.played.contains(u"sync:hurl.snd"_s); }));
+    alice.messages.sendScript = {{Step::Send, u"first"_s}, {Step::Send, u"second"_s}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
     command(alice, Command::SoundWoof);
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
@@ -201,15 +198,14 @@ TEST_F(TwoClients, RecordsArrivingDuringAClipAreHandledAfterItInArrivalOrder)
     bob.sound.holdClips(false);
     bob.sound.finishClips();
     ASSERT_TRUE(bobHandledAll(4));
-    EXPECT_EQ(bob.sound.finished, (QStringList{QStringLiteral("hurl.snd"), QStringLiteral("woof.snd")}));
-    EXPECT_EQ(bob.messages.log,
-              (QStringList{QStringLiteral("received|alice|first"), QStringLiteral("received|alice|second")}));
+    EXPECT_EQ(bob.sound.finished, (QStringList{u"hurl.snd"_s, u"woof.snd"_s}));
+    EXPECT_EQ(bob.messages.log, (QStringList{u"received|alice|first"_s, u"received|alice|second"_s}));
 }
 
 TEST_F(TwoClients, RecordsArrivingWhileAMessageIsOpenWaitForIt)
 {
     bob.messages.receivedScript = {Step::Hold};
-    alice.messages.sendScript = {{Step::Send, QStringLiteral("one")}, {Step::Send, QStringLiteral("two")}};
+    alice.messages.sendScript = {{Step::Send, u"one"_s}, {Step::Send, u"two"_s}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
     command(alice, Command::Wink);
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
@@ -218,13 +214,12 @@ TEST_F(TwoClients, RecordsArrivingWhileAMessageIsOpenWaitForIt)
     EXPECT_TRUE(bob.ui.log.isEmpty());
     EXPECT_EQ(bob.messages.log.size(), 1);
 
-    bob.messages.lastOf(QStringLiteral("received"))->press(MessageUi::OkButton);
-    ASSERT_TRUE(waitFor([&] { return bob.ui.log.contains(QStringLiteral("smiley|Wink|alice")); }));
+    bob.messages.lastOf(u"received"_s)->press(MessageUi::OkButton);
+    ASSERT_TRUE(waitFor([&] { return bob.ui.log.contains(u"smiley|Wink|alice"_s); }));
     EXPECT_EQ(bob.messages.log.size(), 1) << "the message after the wink waits for the popup";
     bob.ui.popups.last()->pressOk();
     ASSERT_TRUE(bobHandledAll(3));
-    EXPECT_EQ(bob.messages.log,
-              (QStringList{QStringLiteral("received|alice|one"), QStringLiteral("received|alice|two")}));
+    EXPECT_EQ(bob.messages.log, (QStringList{u"received|alice|one"_s, u"received|alice|two"_s}));
 }
 
 // A record carrying bob's own handle: shown from LoopBack, answered at 127.0.0.1; an own
@@ -232,10 +227,10 @@ TEST_F(TwoClients, RecordsArrivingWhileAMessageIsOpenWaitForIt)
 TEST_F(TwoClients, OwnRecordsComeFromLoopBack)
 {
     const QStringList itemsBefore = bob.mainWindow.items;
-    deliver(QStringLiteral("bob"), QStringLiteral("|0019.9.9.9"));
-    deliver(QStringLiteral("bob"), QStringLiteral("me again"));
+    deliver(u"bob"_s, u"|0019.9.9.9"_s);
+    deliver(u"bob"_s, u"me again"_s);
     ASSERT_TRUE(bobHandledAll(2));
     EXPECT_EQ(bob.mainWindow.items, itemsBefore);
-    EXPECT_EQ(bob.messages.log, QStringList{QStringLiteral("received|LoopBack|me again")});
-    EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(bob.messages.log, QStringList{u"received|LoopBack|me again"_s});
+    EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, u"127.0.0.1"_s);
 }

@@ -6,6 +6,7 @@
 
 using namespace quibo;
 using namespace quibo::peer;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,13 +31,12 @@ TEST(CodeTable, EveryCodeHasItsTextBlockAndClips)
                        "sys2.snd,sys1.snd, "
                        "|BURP 522 sys2.snd, |JAM 522 quibocfg.dat, "
                        "|600 522, |601 75, |602 75, |603 75, |700 75, |702 75, |703 75, |704 75")
-            .split(QStringLiteral(", "));
+            .split(u", "_s);
     ASSERT_EQ(codeTable().size(), expected.size());
     QStringList actual;
     for (int i = 0; i < expected.size(); ++i) {
         const CodeEntry &e = codeEntry(static_cast<Code>(i));
-        actual.append(
-            QStringLiteral("%1 %2 %3").arg(e.text).arg(e.blockSize).arg(e.clips.join(u',')).trimmed());
+        actual.append(u"%1 %2 %3"_s.arg(e.text).arg(e.blockSize).arg(e.clips.join(u',')).trimmed());
         EXPECT_EQ(matchCode(e.text), e.code) << "a bare code matches itself";
     }
     EXPECT_EQ(actual, expected);
@@ -59,8 +59,8 @@ TEST(CodeTable, MatchesComparesFourOrFiveCharactersAndLeavesTheRestAsPayload)
     };
     for (const auto &[body, code] : cases)
         EXPECT_EQ(matchCode(s(body)), code) << s(body).toStdString();
-    EXPECT_EQ(payloadAfter(QStringLiteral("|600123<a.txt"), Code::FileOffer), QStringLiteral("123<a.txt"));
-    EXPECT_EQ(payloadAfter(QStringLiteral("|JAMMING"), Code::Jam), QStringLiteral("MING"));
+    EXPECT_EQ(payloadAfter(u"|600123<a.txt"_s, Code::FileOffer), u"123<a.txt"_s);
+    EXPECT_EQ(payloadAfter(u"|JAMMING"_s, Code::Jam), u"MING"_s);
 }
 
 // A block is the UTF-8 text, cut so that its terminator fits (never inside a character),
@@ -72,14 +72,12 @@ TEST(RecordBuilding, TextTerminatorAndZeroPaddingInExactlyTheBlock)
         qsizetype size;
         QByteArray text;
     } cases[] = {
-        {buildRecord(QStringLiteral("alice"), QStringLiteral("|003"), TinyBlock), TinyBlock, "alice||003"},
-        {buildRecord(QStringLiteral("abcdefghij"), QStringLiteral("|003"), TinyBlock), TinyBlock,
-         "abcdefghij||003"},
-        {buildRecord(QStringLiteral("abcdefghij"), QString(600, u'x'), MessageBlock), MessageBlock,
+        {buildRecord(u"alice"_s, u"|003"_s, TinyBlock), TinyBlock, "alice||003"},
+        {buildRecord(u"abcdefghij"_s, u"|003"_s, TinyBlock), TinyBlock, "abcdefghij||003"},
+        {buildRecord(u"abcdefghij"_s, QString(600, u'x'), MessageBlock), MessageBlock,
          "abcdefghij|" + QByteArray(510, 'x')},
-        {buildBlock(QString(18, u'a') + QStringLiteral("éé"), TinyBlock), TinyBlock, QByteArray(18, 'a')},
-        {buildShortRecord(QStringLiteral("bob"), QStringLiteral("|601"), QStringLiteral("a.zip")), ShortBlock,
-         "bob||601a.zip"},
+        {buildBlock(QString(18, u'a') + u"éé"_s, TinyBlock), TinyBlock, QByteArray(18, 'a')},
+        {buildShortRecord(u"bob"_s, u"|601"_s, u"a.zip"_s), ShortBlock, "bob||601a.zip"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.block.size(), c.size) << c.text.constData();
@@ -113,7 +111,7 @@ TEST(RecordParsing, KeepsAt511BytesAndDropsAPartialCharacterAtTheEnd)
 {
     EXPECT_EQ(parseRecord("abcdefghij|" + QByteArray(600, 'y')).text.size(), 511);
     // A 512-character message from a 10-character handle arrives as its first 500 characters.
-    const QByteArray sent = buildRecord(QStringLiteral("abcdefghij"), QString(512, u'm'), MessageBlock);
+    const QByteArray sent = buildRecord(u"abcdefghij"_s, QString(512, u'm'), MessageBlock);
     EXPECT_EQ(parseRecord(sent.left(ReadLimit)).body, QString(500, u'm'));
     // 524 bytes: the cut at 511 falls inside a character.
     EXPECT_EQ(parseRecord("bob|" + QString(260, u'é').toUtf8()).body, QString(253, u'é'));

@@ -11,6 +11,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -63,11 +64,11 @@ protected:
     // A registered user who is logged on, with the files registration left behind.
     static void logOn(UserClient &c)
     {
-        c.write(QStringLiteral("settings"), "bill\r\n");
-        c.write(QStringLiteral("userinfo.dat"), storedInfo);
-        c.write(QStringLiteral("html/index.htm"), storedIndex);
-        c.client->logon().ownHandle = QStringLiteral("bill");
-        c.client->logon().ownAddress = QStringLiteral("127.0.0.2");
+        c.write(u"settings"_s, "bill\r\n");
+        c.write(u"userinfo.dat"_s, storedInfo);
+        c.write(u"html/index.htm"_s, storedIndex);
+        c.client->logon().ownHandle = u"bill"_s;
+        c.client->logon().ownAddress = u"127.0.0.2"_s;
         c.client->logon().notLoggedOn = false;
     }
 
@@ -76,8 +77,8 @@ protected:
 using ChangeInfoTest = RegistrationTest;
 
 // The user's files once registration is through.
-const QStringList registeredFiles{QStringLiteral("html/index.htm"), QStringLiteral("html/userinfo.htm"),
-                                  QStringLiteral("settings"), QStringLiteral("userinfo.dat")};
+const QStringList registeredFiles{u"html/index.htm"_s, u"html/userinfo.htm"_s, u"settings"_s,
+                                  u"userinfo.dat"_s};
 
 } // namespace
 
@@ -85,63 +86,62 @@ TEST_F(RegistrationTest, AFreeHandleIsRegisteredAndItsFilesWritten)
 {
     UserClient c(server.authority());
     RegistrationRun run(c);
-    run.fill(QStringLiteral("bill"), QStringLiteral("pw"), QStringLiteral("bill@example.org"));
-    run.fields().info.firstName = QStringLiteral("Bill");
-    run.fields().info.personalInfo = QStringLiteral("<b>chess</b>");
+    run.fill(u"bill"_s, u"pw"_s, u"bill@example.org"_s);
+    run.fields().info.firstName = u"Bill"_s;
+    run.fields().info.personalInfo = u"<b>chess</b>"_s;
     ASSERT_TRUE(run.pressRegister());
 
     EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
     EXPECT_FALSE(run.dialog().open);
     EXPECT_TRUE(c.messages().isEmpty()) << c.messages().join(u'\n').toStdString();
     EXPECT_EQ(c.requests,
-              (QStringList{QStringLiteral("/ipinfo/bill"),
+              (QStringList{u"/ipinfo/bill"_s,
                            QStringLiteral("/ipinfo/register.cgi?id=bill&password=pw&first=Bill&last="
                                           "&email=bill%40example.org&city=&state=&country=&sex=&age="
                                           "&persinfo=%3Cb%3Echess%3C%2Fb%3E")}));
-    EXPECT_EQ(serverPassword(QStringLiteral("bill")), QStringLiteral("pw"));
+    EXPECT_EQ(serverPassword(u"bill"_s), u"pw"_s);
 
     EXPECT_EQ(c.files(), registeredFiles);
-    EXPECT_EQ(c.read(QStringLiteral("settings")), "bill\r\n");
-    EXPECT_EQ(c.read(QStringLiteral("userinfo.dat")),
+    EXPECT_EQ(c.read(u"settings"_s), "bill\r\n");
+    EXPECT_EQ(c.read(u"userinfo.dat"_s),
               "pw\r\nBill\r\n\r\nbill@example.org\r\n\r\n\r\n\r\n\r\n\r\n<b>chess</b>\r\n");
-    const QByteArray page = c.read(QStringLiteral("html/userinfo.htm"));
+    const QByteArray page = c.read(u"html/userinfo.htm"_s);
     EXPECT_TRUE(page.contains("User Info For <font color=\"black\">bill</font></b> </font>\r\n"))
         << "registration form";
     EXPECT_TRUE(page.contains("<a href=\"http://" + server.authority().toUtf8() + "/Quibo/footer.cgi\">"));
-    EXPECT_EQ(c.read(QStringLiteral("html/index.htm")), pages::personalWebPage(QStringLiteral("bill")));
+    EXPECT_EQ(c.read(u"html/index.htm"_s), pages::personalWebPage(u"bill"_s));
 }
 
 TEST_F(RegistrationTest, ATakenHandleShowsHandleInUseWritesNothingAndLetsTheUserTryAgain)
 {
-    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("theirs")));
+    ASSERT_TRUE(server.registerUser(u"bill"_s, u"theirs"_s));
     UserClient c(server.authority());
     RegistrationRun run(c);
-    run.fill(QStringLiteral("bill"), QStringLiteral("mine"), QStringLiteral("b@x.org"));
+    run.fill(u"bill"_s, u"mine"_s, u"b@x.org"_s);
     ASSERT_TRUE(run.pressRegister());
 
     EXPECT_FALSE(run.outcome.has_value());
     EXPECT_TRUE(run.dialog().open);
     EXPECT_TRUE(run.dialog().buttonsEnabled);
-    EXPECT_EQ(c.registration.log,
-              (QStringList{QStringLiteral("registration"), QStringLiteral("handle-in-use")}));
-    EXPECT_EQ(c.requests, QStringList{QStringLiteral("/ipinfo/bill")});
+    EXPECT_EQ(c.registration.log, (QStringList{u"registration"_s, u"handle-in-use"_s}));
+    EXPECT_EQ(c.requests, QStringList{u"/ipinfo/bill"_s});
     EXPECT_TRUE(c.files().isEmpty()) << c.files().join(u' ').toStdString();
-    EXPECT_EQ(serverPassword(QStringLiteral("bill")), QStringLiteral("theirs"));
+    EXPECT_EQ(serverPassword(u"bill"_s), u"theirs"_s);
 
     // The case matters: "Bill" is another handle.
-    run.fields().handle = QStringLiteral("Bill");
+    run.fields().handle = u"Bill"_s;
     ASSERT_TRUE(run.pressRegister());
     EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
-    EXPECT_EQ(c.read(QStringLiteral("settings")), "Bill\r\n");
-    EXPECT_EQ(serverPassword(QStringLiteral("Bill")), QStringLiteral("mine"));
+    EXPECT_EQ(c.read(u"settings"_s), "Bill\r\n");
+    EXPECT_EQ(serverPassword(u"Bill"_s), u"mine"_s);
 }
 
 TEST_F(RegistrationTest, InputTheFilesCannotCarryIsRefusedWithAMessageBeforeAnyRequest)
 {
-    const QString missing = QStringLiteral("You Must Enter All Required Fields|");
+    const QString missing = u"You Must Enter All Required Fields|"_s;
     const QString tooLong = QStringLiteral(
         "That Handle Is Too Long - At Most 10 Characters|(Accented Letters Count As Two Or More)");
-    const QString bad = QStringLiteral("Handles Can't Contain Spaces|Or Any Of These Characters: | < / \\");
+    const QString bad = u"Handles Can't Contain Spaces|Or Any Of These Characters: | < / \\"_s;
     const struct {
         const char16_t *handle;
         const char16_t *password;
@@ -173,20 +173,19 @@ TEST_F(RegistrationTest, InputTheFilesCannotCarryIsRefusedWithAMessageBeforeAnyR
     EXPECT_TRUE(c.files().isEmpty());
 
     // Ten bytes exactly is fine.
-    run.fill(QStringLiteral("\u00e9\u00e9\u00e9\u00e9\u00e9"), QStringLiteral("pw"),
-             QStringLiteral("b@x.org"));
+    run.fill(u"\u00e9\u00e9\u00e9\u00e9\u00e9"_s, u"pw"_s, u"b@x.org"_s);
     ASSERT_TRUE(run.pressRegister());
     EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
 }
 
 TEST_F(RegistrationTest, AServerThatIsDownKeepsTheDialogOpenAndWritesNothing)
 {
-    UserClient c(QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()));
+    UserClient c(u"127.0.0.1:%1"_s.arg(freeLoopbackPort()));
     RegistrationRun run(c);
-    run.fill(QStringLiteral("bill"), QStringLiteral("pw"), QStringLiteral("b@x.org"));
+    run.fill(u"bill"_s, u"pw"_s, u"b@x.org"_s);
     ASSERT_TRUE(run.pressRegister());
     EXPECT_EQ(c.messages(),
-              QStringList{QStringLiteral("Error Registering - Make Sure You|Are Logged On To The Internet")});
+              QStringList{u"Error Registering - Make Sure You|Are Logged On To The Internet"_s});
     EXPECT_TRUE(run.dialog().open);
     EXPECT_TRUE(run.dialog().buttonsEnabled);
     EXPECT_TRUE(c.files().isEmpty());
@@ -202,11 +201,11 @@ TEST_F(RegistrationTest, AFailedRegisterRequestStillCompletesRegistrationLocally
                              server.freeze();
                      });
     RegistrationRun run(c);
-    run.fill(QStringLiteral("bill"), QStringLiteral("pw"), QStringLiteral("b@x.org"));
+    run.fill(u"bill"_s, u"pw"_s, u"b@x.org"_s);
     ASSERT_TRUE(run.pressRegister());
     server.thaw();
 
-    EXPECT_EQ(c.messages(), QStringList{QStringLiteral("Error Registering|Please Try Again Later")});
+    EXPECT_EQ(c.messages(), QStringList{u"Error Registering|Please Try Again Later"_s});
     EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
     EXPECT_EQ(c.files(), registeredFiles);
 }
@@ -215,62 +214,59 @@ TEST_F(ChangeInfoTest, NotLoggedOnShowsAMessageAndNoDialog)
 {
     UserClient c(server.authority());
     ASSERT_TRUE(runToEnd(c.client->changeInfo()->run()));
-    EXPECT_EQ(c.messages(),
-              QStringList{QStringLiteral("You Can't Change Your Info|You Are Not Logged On Yet")});
+    EXPECT_EQ(c.messages(), QStringList{u"You Can't Change Your Info|You Are Not Logged On Yet"_s});
     EXPECT_TRUE(c.registration.log.isEmpty());
 }
 
 TEST_F(ChangeInfoTest, ChangeRewritesInfoAndPageButNeverThePasswordHandleOrSettings)
 {
-    ASSERT_TRUE(server.registerUser(QStringLiteral("bill"), QStringLiteral("pw")));
+    ASSERT_TRUE(server.registerUser(u"bill"_s, u"pw"_s));
     UserClient c(server.authority());
     logOn(c);
     ChangeInfoRun run(c);
 
     const ChangeInfoFields &shown = run.dialog().shownChange;
-    EXPECT_EQ(shown.handle, QStringLiteral("bill"));
-    EXPECT_EQ(shown.address, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(shown.handle, u"bill"_s);
+    EXPECT_EQ(shown.address, u"127.0.0.2"_s);
     EXPECT_EQ(shown.info, decodeUserInfoFile(storedInfo));
 
     ChangeInfoFields &fields = *run.dialog().change;
-    fields.info.city = QStringLiteral("Oslo");
+    fields.info.city = u"Oslo"_s;
     fields.info.personalInfo = QString();
-    fields.info.password = QStringLiteral("hacked"); // the hidden carrier is not the dialog's to change
-    fields.handle = QStringLiteral("eve");
+    fields.info.password = u"hacked"_s; // the hidden carrier is not the dialog's to change
+    fields.handle = u"eve"_s;
     ASSERT_TRUE(run.press(RegistrationUi::ChangeButton));
 
     EXPECT_TRUE(run.done);
     EXPECT_FALSE(run.dialog().open);
     EXPECT_TRUE(c.messages().isEmpty()) << c.messages().join(u'\n').toStdString();
-    EXPECT_EQ(c.read(QStringLiteral("userinfo.dat")),
+    EXPECT_EQ(c.read(u"userinfo.dat"_s),
               "pw\r\nBill\r\nSmith\r\nbill@example.org\r\nOslo\r\n\r\nFrance\r\nM\r\n42\r\n\r\n");
-    EXPECT_EQ(c.read(QStringLiteral("settings")), "bill\r\n");
-    EXPECT_EQ(c.read(QStringLiteral("html/index.htm")), storedIndex) << "the web page is left alone";
-    const QByteArray page = c.read(QStringLiteral("html/userinfo.htm"));
+    EXPECT_EQ(c.read(u"settings"_s), "bill\r\n");
+    EXPECT_EQ(c.read(u"html/index.htm"_s), storedIndex) << "the web page is left alone";
+    const QByteArray page = c.read(u"html/userinfo.htm"_s);
     EXPECT_TRUE(page.contains("User Info For <font color=\"black\">bill</b>\r\n<BR><BR>")) << "change form";
     EXPECT_TRUE(page.contains("> Oslo &nbsp;"));
 
     ASSERT_EQ(c.requests.size(), 1);
-    EXPECT_TRUE(
-        c.requests[0].startsWith(QStringLiteral("/ipinfo/register.cgi?id=bill&password=pw&first=Bill&")));
+    EXPECT_TRUE(c.requests[0].startsWith(u"/ipinfo/register.cgi?id=bill&password=pw&first=Bill&"_s));
     EXPECT_TRUE(server.get("/ipinfo/bill").body.contains("Oslo"));
     EXPECT_EQ(server.get("/ipinfo/readit.cgi?id=bill").body, "pw\r\n");
 }
 
 TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndClosesTheDialog)
 {
-    UserClient c(QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()));
+    UserClient c(u"127.0.0.1:%1"_s.arg(freeLoopbackPort()));
     logOn(c);
     ChangeInfoRun run(c);
-    run.dialog().change->info.age = QStringLiteral("43");
+    run.dialog().change->info.age = u"43"_s;
     ASSERT_TRUE(run.press(RegistrationUi::ChangeButton));
 
     EXPECT_TRUE(run.done);
     EXPECT_FALSE(run.dialog().open);
-    EXPECT_EQ(c.messages(),
-              QStringList{QStringLiteral("Error Changing Info On Server|Please Try Again Later")});
-    EXPECT_EQ(decodeUserInfoFile(c.read(QStringLiteral("userinfo.dat"))).age, QStringLiteral("43"));
-    EXPECT_TRUE(c.read(QStringLiteral("html/userinfo.htm")).contains("> 43<BR><BR>"));
+    EXPECT_EQ(c.messages(), QStringList{u"Error Changing Info On Server|Please Try Again Later"_s});
+    EXPECT_EQ(decodeUserInfoFile(c.read(u"userinfo.dat"_s)).age, u"43"_s);
+    EXPECT_TRUE(c.read(u"html/userinfo.htm"_s).contains("> 43<BR><BR>"));
 }
 
 TEST_F(ChangeInfoTest, CancelWritesAndSendsNothing)
@@ -278,31 +274,29 @@ TEST_F(ChangeInfoTest, CancelWritesAndSendsNothing)
     UserClient c(server.authority());
     logOn(c);
     ChangeInfoRun run(c);
-    run.dialog().change->info.city = QStringLiteral("Oslo");
+    run.dialog().change->info.city = u"Oslo"_s;
     ASSERT_TRUE(run.press(RegistrationUi::CancelButton));
     EXPECT_TRUE(run.done);
-    EXPECT_EQ(c.read(QStringLiteral("userinfo.dat")), storedInfo);
-    EXPECT_EQ(c.read(QStringLiteral("html/userinfo.htm")), "<missing>");
+    EXPECT_EQ(c.read(u"userinfo.dat"_s), storedInfo);
+    EXPECT_EQ(c.read(u"html/userinfo.htm"_s), "<missing>");
     EXPECT_TRUE(c.requests.isEmpty());
 }
 
 TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
 {
-    UserClient c(QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()));
+    UserClient c(u"127.0.0.1:%1"_s.arg(freeLoopbackPort()));
     c.client->mainWindow().open();
     ContactTable &contacts = c.client->contacts();
-    const int bob =
-        contacts.AddContactRecord(QStringLiteral("bob"), QStringLiteral("10.0.0.7"), true).value();
-    const QString redirect = c.dir.filePath(QStringLiteral("webpage.htm"));
+    const int bob = contacts.AddContactRecord(u"bob"_s, u"10.0.0.7"_s, true).value();
+    const QString redirect = c.dir.filePath(u"webpage.htm"_s);
 
     c.client->selection().selectedContact = bob;
     c.mainWindow.choose(Command::PersonalInfo);
     ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 1; }));
     EXPECT_EQ(c.shell.opened.constFirst(), redirect);
-    EXPECT_TRUE(
-        c.read(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/userinfo.htm\""));
+    EXPECT_TRUE(c.read(u"webpage.htm"_s).contains("location = \"http://10.0.0.7/userinfo.htm\""));
 
     c.mainWindow.choose(Command::ContactWebPage);
     ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 2; }));
-    EXPECT_TRUE(c.read(QStringLiteral("webpage.htm")).contains("location = \"http://10.0.0.7/index.htm\""));
+    EXPECT_TRUE(c.read(u"webpage.htm"_s).contains("location = \"http://10.0.0.7/index.htm\""));
 }

@@ -11,6 +11,8 @@
 
 #include <csignal>
 
+using namespace Qt::StringLiterals;
+
 namespace quibo::test {
 
 namespace {
@@ -21,7 +23,7 @@ constexpr int ProcessWaitMs = 20000;
 std::unique_ptr<QProcess> directoryProcess()
 {
     auto process = std::make_unique<QProcess>();
-    process->setProgram(qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quibo-directory"));
+    process->setProgram(qEnvironmentVariable("QUIBO_BIN_DIR") + u"/quibo-directory"_s);
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     return process;
@@ -42,13 +44,13 @@ DirectoryServer::Finished DirectoryServer::run(const QStringList &arguments)
     if (!process->waitForFinished(ProcessWaitMs)) {
         process->kill();
         process->waitForFinished();
-        return {-1, QStringLiteral("did not finish")};
+        return {-1, u"did not finish"_s};
     }
     const int code = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
     return {code, QString::fromUtf8(process->readAll())};
 }
 
-DirectoryServer::DirectoryServer() : m_database(m_folder.filePath(QStringLiteral("directory.sqlite")))
+DirectoryServer::DirectoryServer() : m_database(m_folder.filePath(u"directory.sqlite"_s))
 {
 }
 
@@ -68,15 +70,14 @@ bool DirectoryServer::start(quint16 port)
     m_output.clear();
     // The server's default thread count: each thread serves one connection, and a client's
     // contact pass keeps several open at once.
-    m_process->setArguments({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
-                             QStringLiteral("--database"), m_database, QStringLiteral("--threads"),
-                             QStringLiteral("16")});
+    m_process->setArguments(
+        {u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--database"_s, m_database, u"--threads"_s, u"16"_s});
     m_process->start();
     if (!m_process->waitForStarted(ProcessWaitMs)) {
         m_output = m_process->errorString();
         return false;
     }
-    static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
+    static const QRegularExpression listening(u"listening on 127\\.0\\.0\\.1:(\\d+)"_s);
     while (m_process->waitForReadyRead(ProcessWaitMs)) {
         m_output += QString::fromUtf8(m_process->readAll());
         if (const QRegularExpressionMatch match = listening.match(m_output); match.hasMatch()) {
@@ -132,7 +133,7 @@ void DirectoryServer::thaw()
 
 QString DirectoryServer::authority() const
 {
-    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+    return u"127.0.0.1:%1"_s.arg(m_port);
 }
 
 DirectoryServer::Reply DirectoryServer::get(const QByteArray &target) const
@@ -149,9 +150,8 @@ DirectoryServer::Reply DirectoryServer::get(const QByteArray &target) const
 
 bool DirectoryServer::registerUser(const QString &handle, const QString &password)
 {
-    return get(QByteArray::fromStdString("/ipinfo/register.cgi?id=" + encoded(handle) +
-                                         "&password=" + encoded(password) +
-                                         "&email=" + encoded(handle + QStringLiteral("@example.org"))))
+    return get(QByteArray::fromStdString("/ipinfo/register.cgi?id=" + encoded(handle) + "&password=" +
+                                         encoded(password) + "&email=" + encoded(handle + u"@example.org"_s)))
         .body.startsWith("Registered");
 }
 
@@ -170,11 +170,10 @@ QString DirectoryServer::addressOf(const QString &handle) const
 
 bool DirectoryServer::setBroadcast(const QByteArray &text)
 {
-    const QString file = m_folder.filePath(QStringLiteral("broadcast.txt"));
+    const QString file = m_folder.filePath(u"broadcast.txt"_s);
     if (!writeFile(file, text))
         return false;
-    const Finished set =
-        run({QStringLiteral("--database"), m_database, QStringLiteral("--set-broadcast"), file});
+    const Finished set = run({u"--database"_s, m_database, u"--set-broadcast"_s, file});
     m_output += set.output;
     return set.exitCode == 0;
 }

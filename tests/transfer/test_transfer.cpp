@@ -14,6 +14,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -25,13 +26,13 @@ QByteArray randomBytes(qsizetype size)
     return bytes;
 }
 
-const QString NotWanted = QStringLiteral("bob Does Not Want The File|File Transfer Cancelled");
+const QString NotWanted = u"bob Does Not Want The File|File Transfer Cancelled"_s;
 
 // alice (127.0.0.2) offers, bob (127.0.0.3) receives; both serve their "html" with quiboweb.
 struct Transfer : ::testing::Test {
     PeerNetwork net;
-    TestClient &alice = net.add(QStringLiteral("alice"), QStringLiteral("127.0.0.2"), slowStart());
-    TestClient &bob = net.add(QStringLiteral("bob"), QStringLiteral("127.0.0.3"), slowStart());
+    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s, slowStart());
+    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s, slowStart());
     std::optional<QuibowebProcess> aliceWeb, bobWeb;
     QTemporaryDir outbox, inbox;
 
@@ -44,20 +45,18 @@ struct Transfer : ::testing::Test {
 
     void SetUp() override
     {
-        net.befriend(alice, {QStringLiteral("LoopBack"), QStringLiteral("bob"), QStringLiteral("carol")});
-        net.befriend(bob, {QStringLiteral("LoopBack"), QStringLiteral("alice")});
+        net.befriend(alice, {u"LoopBack"_s, u"bob"_s, u"carol"_s});
+        net.befriend(bob, {u"LoopBack"_s, u"alice"_s});
         const std::tuple<TestClient *, std::optional<QuibowebProcess> *, const char *> sides[] = {
             {&alice, &aliceWeb, "127.0.0.2"}, {&bob, &bobWeb, "127.0.0.3"}};
         for (auto [c, web, address] : sides) {
-            ASSERT_TRUE(QDir(c->dir.path()).mkpath(QStringLiteral("html/tmp")));
+            ASSERT_TRUE(QDir(c->dir.path()).mkpath(u"html/tmp"_s));
             ASSERT_TRUE(PeerNetwork::startListening(*c));
-            web->emplace(
-                QStringList{QStringLiteral("--headless"), QStringLiteral("--root"),
-                            c->dir.filePath(QStringLiteral("html")), QStringLiteral("--listen"),
-                            QStringLiteral("%1:%2").arg(QLatin1StringView(address)).arg(net.webPort())});
+            web->emplace(QStringList{u"--headless"_s, u"--root"_s, c->dir.filePath(u"html"_s), u"--listen"_s,
+                                     u"%1:%2"_s.arg(QLatin1StringView(address)).arg(net.webPort())});
             ASSERT_TRUE((*web)->waitForOutput("Serving")) << (*web)->errorOutput().toStdString();
         }
-        selectContact(alice, QStringLiteral("bob"));
+        selectContact(alice, u"bob"_s);
         bob.transfer.saveFolder = inbox.path();
     }
 
@@ -83,8 +82,7 @@ struct Transfer : ::testing::Test {
     }
     static bool saw(TestClient &c, const QString &line)
     {
-        return waitFor([&] { return c.ui.log.contains(QStringLiteral("message|") + line); },
-                       std::chrono::seconds(30));
+        return waitFor([&] { return c.ui.log.contains(u"message|"_s + line); }, std::chrono::seconds(30));
     }
 };
 
@@ -103,63 +101,60 @@ TEST_F(Transfer, FilesOfEverySizeAndNameArriveByteIdentical)
         const QString name = QString::fromUtf16(c.name);
         const QByteArray bytes = randomBytes(c.size);
         offer(write(name, bytes));
-        ASSERT_TRUE(saw(alice, QStringLiteral("bob Has Received %1|File Transfer Complete").arg(name)))
-            << c.size;
+        ASSERT_TRUE(saw(alice, u"bob Has Received %1|File Transfer Complete"_s.arg(name))) << c.size;
         EXPECT_EQ(readFile(inbox.filePath(name)), bytes) << name.toStdString();
         const auto download = bob.transfer.downloads.last();
         EXPECT_TRUE(download->finished);
         EXPECT_EQ(download->totalText, QString::number(c.size));
         EXPECT_EQ(download->progress.last(), c.size);
     }
-    EXPECT_TRUE(bob.transfer.log.contains(QStringLiteral("receive?|alice|with spaces.txt|300 Bytes")));
-    EXPECT_EQ(
-        alice.transfer.log.mid(0, 2),
-        (QStringList{QStringLiteral("choose file"), QStringLiteral("send file|empty.bin Is Being Sent")}));
+    EXPECT_TRUE(bob.transfer.log.contains(u"receive?|alice|with spaces.txt|300 Bytes"_s));
+    EXPECT_EQ(alice.transfer.log.mid(0, 2),
+              (QStringList{u"choose file"_s, u"send file|empty.bin Is Being Sent"_s}));
     EXPECT_FALSE(bob.client->fileReception().receiving);
 }
 
 // A declined offer, a cancelled save and an unwritable target; the next offer is still asked.
 TEST_F(Transfer, DeclineCancelAndUnwritableTargetAnswerNotWanted)
 {
-    offer(write(QStringLiteral("a.txt"), "a"), false);
+    offer(write(u"a.txt"_s, "a"), false);
     ASSERT_TRUE(saw(alice, NotWanted));
     alice.ui.log.clear();
-    offer(write(QStringLiteral("b.txt"), "b"), true, false);
+    offer(write(u"b.txt"_s, "b"), true, false);
     ASSERT_TRUE(saw(alice, NotWanted));
     alice.ui.log.clear();
-    bob.transfer.saveFolder = inbox.filePath(QStringLiteral("missing/folder"));
-    offer(write(QStringLiteral("c.txt"), "c"));
+    bob.transfer.saveFolder = inbox.filePath(u"missing/folder"_s);
+    offer(write(u"c.txt"_s, "c"));
     ASSERT_TRUE(saw(alice, NotWanted));
-    EXPECT_TRUE(
-        waitFor([&] { return bob.ui.log.filter(QStringLiteral("message|Cannot Write")).size() == 1; }));
+    EXPECT_TRUE(waitFor([&] { return bob.ui.log.filter(u"message|Cannot Write"_s).size() == 1; }));
     EXPECT_TRUE(QDir(inbox.path()).isEmpty());
     EXPECT_FALSE(bob.client->fileReception().receiving);
     bob.transfer.saveFolder = inbox.path();
-    offer(write(QStringLiteral("d.txt"), "dd"));
-    ASSERT_TRUE(saw(alice, QStringLiteral("bob Has Received d.txt|File Transfer Complete")));
+    offer(write(u"d.txt"_s, "dd"));
+    ASSERT_TRUE(saw(alice, u"bob Has Received d.txt|File Transfer Complete"_s));
 }
 
 TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
 {
     const QByteArray bytes = randomBytes(1 << 20);
-    offer(write(QStringLiteral("first.bin"), bytes));
+    offer(write(u"first.bin"_s, bytes));
     ASSERT_TRUE(waitFor([&] { return bob.client->fileReception().receiving; }));
-    offer(write(QStringLiteral("second.bin"), "2"));
-    ASSERT_TRUE(saw(alice, QStringLiteral("bob Is Busy Receiving Another File|Try To Send It Again Later")));
-    ASSERT_TRUE(saw(alice, QStringLiteral("bob Has Received first.bin|File Transfer Complete")));
-    EXPECT_EQ(readFile(inbox.filePath(QStringLiteral("first.bin"))), bytes);
-    EXPECT_EQ(bob.transfer.log.filter(QStringLiteral("receive?")).size(), 1) << "bob was not asked twice";
+    offer(write(u"second.bin"_s, "2"));
+    ASSERT_TRUE(saw(alice, u"bob Is Busy Receiving Another File|Try To Send It Again Later"_s));
+    ASSERT_TRUE(saw(alice, u"bob Has Received first.bin|File Transfer Complete"_s));
+    EXPECT_EQ(readFile(inbox.filePath(u"first.bin"_s)), bytes);
+    EXPECT_EQ(bob.transfer.log.filter(u"receive?"_s).size(), 1) << "bob was not asked twice";
 }
 
 TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnection)
 {
-    offer(write(QStringLiteral("large.bin"), randomBytes(256 << 20)));
+    offer(write(u"large.bin"_s, randomBytes(256 << 20)));
     ASSERT_TRUE(waitFor([&] {
         const auto &d = bob.transfer.downloads;
         return !d.isEmpty() && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
     }));
     aliceWeb.reset(); // killed
-    ASSERT_TRUE(saw(bob, QStringLiteral("Lost Connection - Code 1051|Sender May Have Logged Off")));
+    ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
     EXPECT_TRUE(bob.transfer.downloads.last()->finished);
     EXPECT_FALSE(bob.client->fileReception().receiving);
     EXPECT_TRUE(QDir(inbox.path()).isEmpty()) << "the part received is not kept";
@@ -168,9 +163,9 @@ TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnection)
 // Offers naming a wrong length, a missing file, or a file outside "tmp" keep nothing.
 TEST_F(Transfer, AWrongLengthAnErrorPageOrAHostileNameKeepNothing)
 {
-    ASSERT_TRUE(writeFile(alice.dir.filePath(QStringLiteral("html/tmp/real.txt")), "12345"));
-    ASSERT_TRUE(writeFile(alice.dir.filePath(QStringLiteral("html/escape.txt")), "12345"));
-    const QString inner = inbox.filePath(QStringLiteral("in"));
+    ASSERT_TRUE(writeFile(alice.dir.filePath(u"html/tmp/real.txt"_s), "12345"));
+    ASSERT_TRUE(writeFile(alice.dir.filePath(u"html/escape.txt"_s), "12345"));
+    const QString inner = inbox.filePath(u"in"_s);
     ASSERT_TRUE(QDir().mkpath(inner));
     bob.transfer.saveFolder = inner;
     const struct {
@@ -184,11 +179,11 @@ TEST_F(Transfer, AWrongLengthAnErrorPageOrAHostileNameKeepNothing)
         alice.ui.log.clear();
         send(record);
         ASSERT_TRUE(saw(alice, NotWanted)) << record.toStdString();
-        EXPECT_EQ(bob.transfer.log.constLast(), QStringLiteral("save as|") + QString::fromUtf16(c.suggested));
+        EXPECT_EQ(bob.transfer.log.constLast(), u"save as|"_s + QString::fromUtf16(c.suggested));
         EXPECT_TRUE(QDir(inner).isEmpty()) << record.toStdString();
     }
     EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList()) << "nothing escaped the folder";
-    EXPECT_EQ(bob.ui.log.filter(QStringLiteral("Was Not Received Whole|File Transfer Cancelled")).size(), 4);
+    EXPECT_EQ(bob.ui.log.filter(u"Was Not Received Whole|File Transfer Cancelled"_s).size(), 4);
 }
 
 TEST(FileNames, OfferedNamesBecomePlainFileNames)
@@ -212,10 +207,10 @@ TEST(FileNames, OfferedNamesBecomePlainFileNames)
 
 TEST_F(Transfer, LogoffRemovesEveryOfferedCopyBeyondAHundred)
 {
-    selectContact(alice, QStringLiteral("carol")); // offline: the offers go nowhere
+    selectContact(alice, u"carol"_s); // offline: the offers go nowhere
     for (int i = 0; i < 105; ++i)
-        offer(write(QStringLiteral("f%1.txt").arg(i), "x"));
-    const QDir tmp(alice.dir.filePath(QStringLiteral("html/tmp")));
+        offer(write(u"f%1.txt"_s.arg(i), "x"));
+    const QDir tmp(alice.dir.filePath(u"html/tmp"_s));
     ASSERT_EQ(tmp.entryList(QDir::Files).size(), 105);
     alice.client->logon().notLoggedOn = true; // logoff then only cleans up and ends
     ASSERT_TRUE(runToEnd(alice.client->directorySession().logoff().LogOff(DialogOwner::MainWindow)));

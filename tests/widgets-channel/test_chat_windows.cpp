@@ -13,6 +13,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -20,15 +21,15 @@ TEST(ChatWindows, TheChannelWindowTypesSendsAndCloses)
 {
     WidgetChannelUi ui;
     ChatFields fields;
-    auto view = ui.openChannelWindow(QStringLiteral("anna"), fields);
+    auto view = ui.openChannelWindow(u"anna"_s, fields);
     QPointer<CChatChannelDlg> dialog = openWindow<CChatChannelDlg>();
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quibo32 Chat Channel"));
-    EXPECT_EQ(dialog->hostLabel(), QStringLiteral("anna"));
-    EXPECT_EQ(dialog->list()->headerItem()->text(0), QStringLiteral("Incoming Messages"));
+    EXPECT_EQ(dialog->windowTitle(), u"Quibo32 Chat Channel"_s);
+    EXPECT_EQ(dialog->hostLabel(), u"anna"_s);
+    EXPECT_EQ(dialog->list()->headerItem()->text(0), u"Incoming Messages"_s);
     EXPECT_EQ(dialog->list()->columnWidth(0), 400);
     EXPECT_EQ(dialog->list()->palette().color(QPalette::Text), QColor(0, 0, 213));
-    EXPECT_EQ(buttonTexts(dialog), QStringList{QStringLiteral("Close Channel")});
+    EXPECT_EQ(buttonTexts(dialog), QStringList{u"Close Channel"_s});
     auto *ok = button(dialog, "okButton");
     EXPECT_TRUE(ok->isDefault());
 
@@ -39,9 +40,9 @@ TEST(ChatWindows, TheChannelWindowTypesSendsAndCloses)
     fields.m_message.clear();
     view->refresh();
     EXPECT_TRUE(dialog->edit()->text().isEmpty());
-    view->appendRow(QStringLiteral("anna> one"));
-    view->appendRow(QStringLiteral("bob> two"));
-    EXPECT_EQ(dialog->rows(), (QStringList{QStringLiteral("anna> one"), QStringLiteral("bob> two")}));
+    view->appendRow(u"anna> one"_s);
+    view->appendRow(u"bob> two"_s);
+    EXPECT_EQ(dialog->rows(), (QStringList{u"anna> one"_s, u"bob> two"_s}));
     button(dialog, "closeButton")->click();
 
     // Esc closes it like the close box; the window goes with its view.
@@ -58,15 +59,14 @@ TEST(ChatWindows, PrivateChatHeaderAndTheInitiatorsFirstRow)
     WidgetPrivateChatUi ui;
     ChatFields fields;
     for (const bool initiator : {true, false}) {
-        auto view = ui.openPrivateChat({QStringLiteral("bob "), QStringLiteral(" anna"), initiator}, fields);
+        auto view = ui.openPrivateChat({u"bob "_s, u" anna"_s, initiator}, fields);
         auto *dialog = openWindow<CPrivateChatDlg>();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quibo32 Private Chat Channel"));
-        EXPECT_EQ(dialog->header(), QStringLiteral("bob <--> anna"));
+        EXPECT_EQ(dialog->windowTitle(), u"Quibo32 Private Chat Channel"_s);
+        EXPECT_EQ(dialog->header(), u"bob <--> anna"_s);
         EXPECT_EQ(dialog->edit()->maxLength(), 130);
-        EXPECT_EQ(dialog->rows(), initiator
-                                      ? QStringList{QStringLiteral("Please Wait For Contact To Join ...")}
-                                      : QStringList());
+        EXPECT_EQ(dialog->rows(),
+                  initiator ? QStringList{u"Please Wait For Contact To Join ..."_s} : QStringList());
     }
 }
 
@@ -74,14 +74,13 @@ TEST(ChatWindows, TheRequestWindowAsksYesOrNo)
 {
     WidgetPrivateChatUi ui;
     for (const bool yes : {true, false}) {
-        const auto answer = result(ui.askPrivateChat(QStringLiteral("bob")));
+        const auto answer = result(ui.askPrivateChat(u"bob"_s));
         auto *dialog = openWindow<CPrivateChatRequestDlg>();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quibo32 - Request For Private Chat"));
-        EXPECT_EQ(dialog->lines(), (QStringList{QStringLiteral("bob"),
-                                                QStringLiteral("Wants You To Join A Private Chat Session"),
-                                                QStringLiteral("Do You Want To Join?")}));
-        EXPECT_EQ(buttonTexts(dialog), (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
+        EXPECT_EQ(dialog->windowTitle(), u"Quibo32 - Request For Private Chat"_s);
+        EXPECT_EQ(dialog->lines(), (QStringList{u"bob"_s, u"Wants You To Join A Private Chat Session"_s,
+                                                u"Do You Want To Join?"_s}));
+        EXPECT_EQ(buttonTexts(dialog), (QStringList{u"&Yes"_s, u"&No"_s}));
         button(dialog, yes ? "yesButton" : "noButton")->click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return answer->has_value(); }));
         EXPECT_EQ(**answer, yes);

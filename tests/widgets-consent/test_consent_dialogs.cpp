@@ -15,6 +15,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -23,7 +24,7 @@ TEST(ConsentDialogs, CaptionsTextsAndButtons)
     WidgetConsentUi ui;
     ManageContactsFields manage;
     AddContactFields add;
-    RequestToAddFields request{QStringLiteral("alice")};
+    RequestToAddFields request{u"alice"_s};
     const auto manageView = ui.openManageContacts(manage);
     const auto addView = ui.openAddContact(add);
     const auto requestView = ui.openRequestToAdd(request);
@@ -32,24 +33,21 @@ TEST(ConsentDialogs, CaptionsTextsAndButtons)
     auto *addDlg = openWindow<CAddContactDlg>();
     auto *requestDlg = openWindow<CRequestToAddDlg>();
     ASSERT_TRUE(manageDlg && addDlg && requestDlg);
-    EXPECT_EQ(manageDlg->windowTitle(), QStringLiteral("Quibo32 Manage Contact List"));
-    EXPECT_EQ(manageDlg->list()->headerItem()->text(0), QStringLiteral("Contacts"));
-    EXPECT_EQ(buttonTexts(manageDlg),
-              (QStringList{QStringLiteral("&Add Contact"), QStringLiteral("&Delete Contact"),
-                           QStringLiteral("&Exit")}));
-    EXPECT_EQ(addDlg->windowTitle(), QStringLiteral("Quibo32 - Add Contact"));
-    EXPECT_EQ(buttonTexts(addDlg), (QStringList{QStringLiteral("&OK"), QStringLiteral("&Cancel")}));
-    EXPECT_EQ(requestDlg->windowTitle(), QStringLiteral("Quibo32 - Request To Add"));
-    EXPECT_EQ(requestDlg->lines(), (QStringList{QStringLiteral("Request From"), QStringLiteral("alice"),
-                                                QStringLiteral("Do You Want To Add This"),
-                                                QStringLiteral("Person To Your Contact List?")}));
-    EXPECT_EQ(buttonTexts(requestDlg), (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
+    EXPECT_EQ(manageDlg->windowTitle(), u"Quibo32 Manage Contact List"_s);
+    EXPECT_EQ(manageDlg->list()->headerItem()->text(0), u"Contacts"_s);
+    EXPECT_EQ(buttonTexts(manageDlg), (QStringList{u"&Add Contact"_s, u"&Delete Contact"_s, u"&Exit"_s}));
+    EXPECT_EQ(addDlg->windowTitle(), u"Quibo32 - Add Contact"_s);
+    EXPECT_EQ(buttonTexts(addDlg), (QStringList{u"&OK"_s, u"&Cancel"_s}));
+    EXPECT_EQ(requestDlg->windowTitle(), u"Quibo32 - Request To Add"_s);
+    EXPECT_EQ(requestDlg->lines(), (QStringList{u"Request From"_s, u"alice"_s, u"Do You Want To Add This"_s,
+                                                u"Person To Your Contact List?"_s}));
+    EXPECT_EQ(buttonTexts(requestDlg), (QStringList{u"&Yes"_s, u"&No"_s}));
 }
 
 TEST(ConsentDialogs, TheSelectionSurvivesReopeningAndEnterInTheListCloses)
 {
     WidgetConsentUi ui;
-    ManageContactsFields fields{{{QStringLiteral("LoopBack"), true}, {QStringLiteral("bob"), false}}, -1};
+    ManageContactsFields fields{{{u"LoopBack"_s, true}, {u"bob"_s, false}}, -1};
     auto view = ui.openManageContacts(fields);
     auto *dialog = openWindow<CManageContactsDlg>();
     ASSERT_NE(dialog, nullptr);
@@ -77,8 +75,8 @@ TEST(ConsentDialogs, AddContactTakesTenBytesAndEnterDoesNothing)
     auto *dialog = openWindow<CAddContactDlg>();
     ASSERT_NE(dialog, nullptr);
     QSignalSpy actions(view.get(), &DialogView::action);
-    QTest::keyClicks(dialog->nameEdit(), QStringLiteral("bobbybobbybob"));
-    EXPECT_EQ(fields.m_contactName, QStringLiteral("bobbybobby"));
+    QTest::keyClicks(dialog->nameEdit(), u"bobbybobbybob"_s);
+    EXPECT_EQ(fields.m_contactName, u"bobbybobby"_s);
     QTest::keyClick(dialog->nameEdit(), Qt::Key_Return);
     EXPECT_TRUE(actions.isEmpty());
     EXPECT_TRUE(view->isOpen());

@@ -13,18 +13,17 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 TEST(TransferWindows, TheQuestionShowsTheOfferAndAnswersWithItsButtons)
 {
     WidgetTransferUi ui;
     for (const bool yes : {true, false}) {
-        const auto answer = result(ui.askReceiveFile(QStringLiteral("bob"), QStringLiteral("report.doc"),
-                                                     QStringLiteral("12345678901 Bytes")));
+        const auto answer = result(ui.askReceiveFile(u"bob"_s, u"report.doc"_s, u"12345678901 Bytes"_s));
         auto *dialog = openWindow<CReceiveFileDlg>();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quibo32 Receive File"));
-        EXPECT_EQ(dialog->sizeLabel()->text(), QStringLiteral("12345678901 Bytes"))
-            << "ten digits shown whole";
+        EXPECT_EQ(dialog->windowTitle(), u"Quibo32 Receive File"_s);
+        EXPECT_EQ(dialog->sizeLabel()->text(), u"12345678901 Bytes"_s) << "ten digits shown whole";
         (yes ? dialog->yesButton() : dialog->noButton())->click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return answer->has_value(); }));
         EXPECT_EQ(**answer, yes);
@@ -37,14 +36,14 @@ TEST(TransferWindows, TheProgressWindowClosesOnlyOnceDone)
     const std::unique_ptr<ReceivingView> view = ui.openReceivingFile();
     CReceivingFileDlg &dialog = ui.receivingDialog();
     ASSERT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quibo32 - Receiving File "));
-    view->setFile(QStringLiteral("small.txt"), QStringLiteral("100"));
+    EXPECT_EQ(dialog.windowTitle(), u"Quibo32 - Receiving File "_s);
+    view->setFile(u"small.txt"_s, u"100"_s);
     view->setProgress(50, 100); // under one 4096-byte block, the bar still moves
     EXPECT_EQ(dialog.progressBar()->value(), CReceivingFileDlg::BarSteps / 2);
-    EXPECT_EQ(dialog.receivedText(), QStringLiteral("50"));
+    EXPECT_EQ(dialog.receivedText(), u"50"_s);
     view->setProgress(6'000'000'000, 12'000'000'000);
     EXPECT_EQ(dialog.progressBar()->value(), CReceivingFileDlg::BarSteps / 2);
-    EXPECT_EQ(dialog.receivedText(), QStringLiteral("6000000000"));
+    EXPECT_EQ(dialog.receivedText(), u"6000000000"_s);
 
     dialog.close();
     QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -52,8 +51,8 @@ TEST(TransferWindows, TheProgressWindowClosesOnlyOnceDone)
     EXPECT_FALSE(dialog.okButton()->isEnabled());
 
     view->finish();
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quibo32 - Receive File - DONE!"));
-    EXPECT_EQ(dialog.okButton()->text(), QStringLiteral("DONE!"));
+    EXPECT_EQ(dialog.windowTitle(), u"Quibo32 - Receive File - DONE!"_s);
+    EXPECT_EQ(dialog.okButton()->text(), u"DONE!"_s);
     EXPECT_EQ(dialog.progressBar()->value(), CReceivingFileDlg::BarSteps);
     dialog.okButton()->click();
     EXPECT_FALSE(dialog.isVisible());
@@ -62,28 +61,27 @@ TEST(TransferWindows, TheProgressWindowClosesOnlyOnceDone)
 TEST(TransferWindows, TheSendNoticeAndTheChoosersReturnWhatTheUserDid)
 {
     WidgetTransferUi ui;
-    const auto done =
-        whenDone(ui.showFileBeingSent(DialogOwner::Desktop, QStringLiteral("a b.txt Is Being Sent")));
+    const auto done = whenDone(ui.showFileBeingSent(DialogOwner::Desktop, u"a b.txt Is Being Sent"_s));
     auto *notice = openWindow<CSendFileDlg>();
     ASSERT_NE(notice, nullptr);
-    EXPECT_EQ(notice->windowTitle(), QStringLiteral("Quibo32 - Send File"));
-    EXPECT_EQ(notice->notice(), QStringLiteral("a b.txt Is Being Sent"));
+    EXPECT_EQ(notice->windowTitle(), u"Quibo32 - Send File"_s);
+    EXPECT_EQ(notice->notice(), u"a b.txt Is Being Sent"_s);
     notice->okButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return *done; }));
 
     QTemporaryDir folder;
-    const auto saved = result(ui.chooseSaveFile(QStringLiteral("offered.txt")));
+    const auto saved = result(ui.chooseSaveFile(u"offered.txt"_s));
     ASSERT_NE(ui.chooser(), nullptr);
-    EXPECT_EQ(ui.chooser()->windowTitle(), QStringLiteral("Quibo32 - Save File As"));
+    EXPECT_EQ(ui.chooser()->windowTitle(), u"Quibo32 - Save File As"_s);
     ui.chooser()->setDirectory(folder.path());
-    ui.chooser()->selectFile(QStringLiteral("offered.txt"));
+    ui.chooser()->selectFile(u"offered.txt"_s);
     static_cast<QDialog *>(ui.chooser())->accept(); // as the Save button does
     ASSERT_TRUE(QTest::qWaitFor([&] { return saved->has_value(); }));
-    EXPECT_EQ(**saved, QDir(folder.path()).filePath(QStringLiteral("offered.txt")));
+    EXPECT_EQ(**saved, QDir(folder.path()).filePath(u"offered.txt"_s));
 
     const auto cancelled = result(ui.chooseFileToSend(DialogOwner::Desktop));
     ASSERT_NE(ui.chooser(), nullptr);
-    EXPECT_EQ(ui.chooser()->windowTitle(), QStringLiteral("Select File To Send"));
+    EXPECT_EQ(ui.chooser()->windowTitle(), u"Select File To Send"_s);
     ui.chooser()->reject();
     ASSERT_TRUE(QTest::qWaitFor([&] { return cancelled->has_value(); }));
     EXPECT_FALSE(cancelled->value().has_value());
