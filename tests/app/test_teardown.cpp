@@ -2,6 +2,7 @@
 // runs on and the outside world answers each wait: nothing may reach the client that has gone
 // (the sanitizer build checks that no freed memory is touched and no task frame is leaked).
 #include "PeerNetwork.h"
+#include "RawPeer.h"
 
 #include "directory/Logon.h"
 #include "peer/PeerRecord.h"
@@ -49,11 +50,7 @@ struct Teardown {
     // Opens a connection to bob's listener and writes `bytes` on it.
     bool send(const QByteArray &bytes)
     {
-        peer.connectToHost(QHostAddress(OwnAddress), bob->client->config().peerPort);
-        if (!waitFor([this] { return peer.state() == QAbstractSocket::ConnectedState; }))
-            return false;
-        peer.write(bytes);
-        return waitFor([this] { return peer.bytesToWrite() == 0; });
+        return peer.emplace(OwnAddress, bob->client->config().peerPort).write(bytes);
     }
     static QByteArray record(const QString &body)
     {
@@ -62,8 +59,8 @@ struct Teardown {
     void openMainWindow() { bob->client->mainWindow().open(); }
 
     QTcpServer directory;
-    QTcpSocket peer;
     std::unique_ptr<TestClient> bob;
+    std::optional<RawConnection> peer;
 };
 
 // Makes one kind of wait outstanding; returns how the outside world answers it later.
@@ -104,8 +101,8 @@ const Outstanding Cases[] = {
          EXPECT_TRUE(t.listen() && t.send(Teardown::record(QStringLiteral("hello")).left(100)));
          QTest::qWait(100);
          return [&t] {
-             t.peer.write(QByteArray(422, '\0'));
-             t.peer.disconnectFromHost();
+             t.peer->write(QByteArray(422, '\0'));
+             t.peer->close();
          };
      }},
     {"a directory request in flight",

@@ -122,7 +122,6 @@ TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_EQ(bob.client->sendMessageFields().m_to, u"alice"_s);
     EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, u"127.0.0.2"_s);
-    EXPECT_GE(dialog->refreshCount, 1);
     EXPECT_EQ(dialog->shownTo, u"alice"_s);
     dialog->press(MessageUi::CancelButton);
     ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));

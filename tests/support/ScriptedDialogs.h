@@ -22,7 +22,6 @@ struct HeldDialog {
     bool open = true;
     bool buttonsEnabled = true;
     int enableCount = 0; // times the behaviour turned the buttons back on
-    int refreshCount = 0;
     QPointer<DialogView> view;
 
     // The user's hands: a click, delivered from the event loop (ignored once closed or while
@@ -48,11 +47,7 @@ public:
             Q_EMIT this->action(DialogView::Closed);
     }
     [[nodiscard]] bool isOpen() const override { return m_record->open; }
-    void refresh() override
-    {
-        ++m_record->refreshCount;
-        m_record->refreshed();
-    }
+    void refresh() override { m_record->refreshed(); }
     void setButtonsEnabled(bool enabled) override
     {
         m_record->buttonsEnabled = enabled;

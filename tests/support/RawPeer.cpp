@@ -46,7 +46,8 @@ CaptureServer::CaptureServer(const QString &address, quint16 port)
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket *socket = m_server.nextPendingConnection()) {
             auto *bytes = new QByteArray;
-            connect(socket, &QTcpSocket::readyRead, socket, [socket, bytes] { bytes->append(socket->readAll()); });
+            connect(socket, &QTcpSocket::readyRead, socket,
+                    [socket, bytes] { bytes->append(socket->readAll()); });
             connect(socket, &QTcpSocket::disconnected, this, [this, socket, bytes] {
                 bytes->append(socket->readAll());
                 records.append(*bytes);
