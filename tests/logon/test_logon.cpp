@@ -1,9 +1,8 @@
 // Logon, the contact pass and logoff, against the real quibo-directory.
 #include "DelayingProxy.h"
-#include "DirectoryServer.h"
+#include "DirectoryUsers.h"
 #include "QtPrinters.h"
 #include "RunTask.h"
-#include "UserClient.h"
 
 #include "base/WindowKey.h"
 #include "contacts/ContactBook.h"
@@ -17,33 +16,7 @@ using namespace quibo;
 using namespace quibo::test;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-class LogonTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(server.start()) << server.output().toStdString(); }
-
-    // A client at `address` (127.0.0.2 unless told) of the server under test.
-    std::unique_ptr<UserClient> client(const QString &address = u"127.0.0.2"_s)
-    {
-        return std::make_unique<UserClient>(server.authority(), address, peerPort);
-    }
-    // `handle` (registered with "pw") logged on at `address` with `contacts`.
-    std::unique_ptr<UserClient> loggedOn(const QString &handle, const QString &address,
-                                         const QStringList &contacts)
-    {
-        auto c = client(address);
-        c->setUpUser(handle, "pw\r\n", contacts);
-        c->connectNow();
-        EXPECT_TRUE(c->waitUntilReady()) << handle.toStdString();
-        return c;
-    }
-
-    DirectoryServer server;
-    quint16 peerPort = freeLoopbackPort();
-};
-
-} // namespace
+using LogonTest = DirectoryUsers;
 
 TEST_F(LogonTest, FirstRunMakesTheFoldersThenRegistersAndHintsBeforeAnyRequest)
 {

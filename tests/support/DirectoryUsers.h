@@ -1,0 +1,44 @@
+#pragma once
+
+#include "DirectoryServer.h"
+#include "UserClient.h"
+
+#include <gtest/gtest.h>
+
+namespace quibo::test {
+
+// The real quibo-directory, and clients of it that listen on one peer port, each at its own
+// address.
+class DirectoryUsers : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.start()) << server.output().toStdString(); }
+
+    // A client at `address` of the server under test.
+    std::unique_ptr<UserClient> client(const QString &address = QStringLiteral("127.0.0.2"))
+    {
+        return std::make_unique<UserClient>(server.authority(), address, peerPort);
+    }
+    // `handle` (registered with "pw") logged on at `address` with `contacts`; with `previous`,
+    // a fresh client taking over the files of the previous one.
+    std::unique_ptr<UserClient> loggedOn(const QString &handle, const QString &address,
+                                         const QStringList &contacts,
+                                         std::unique_ptr<UserClient> previous = {})
+    {
+        auto c = client(address);
+        if (previous) {
+            for (const char *name : {"settings", "userinfo.dat", "contacts.dat"})
+                c->write(QString::fromLatin1(name), previous->read(QString::fromLatin1(name)));
+            previous.reset(); // its listener leaves the address to the new one
+        } else {
+            c->setUpUser(handle, "pw\r\n", contacts);
+        }
+        c->connectNow();
+        EXPECT_TRUE(c->waitUntilReady()) << handle.toStdString();
+        return c;
+    }
+
+    DirectoryServer server;
+    quint16 peerPort = freeLoopbackPort();
+};
+
+} // namespace quibo::test
