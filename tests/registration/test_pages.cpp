@@ -93,30 +93,22 @@ const char redirectToUserInfo[] = "<html>\r\n<head>\r\n"
 
 } // namespace
 
-TEST(UserInfoPage, RegistrationFormByteForByte)
-{
-    EXPECT_EQ(userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), bill(), authority),
-              QByteArray(fullRegistrationPage));
-}
-
-TEST(UserInfoPage, EmptyFieldsGiveNotAvailableInTheChangeForm)
-{
-    EXPECT_EQ(userInfoPage(UserInfoForm::Change, QStringLiteral("bill"), UserInfo{}, authority),
-              QByteArray(emptyChangePage));
-}
-
-TEST(PersonalWebPage, ByteForByte)
-{
-    EXPECT_EQ(personalWebPage(QStringLiteral("bill")), QByteArray(billsWebPage));
-}
-
-TEST(RedirectPage, ByteForByteWithTheTargetInAllThreePlaces)
+// The redirect names its target in all three places.
+TEST(Pages, ByteForByte)
 {
     const std::optional<QString> target =
         contactPageAddress(QStringLiteral("10.0.0.7"), ContactPage::UserInfo);
     ASSERT_TRUE(target);
     EXPECT_EQ(*target, QStringLiteral("http://10.0.0.7/userinfo.htm"));
-    EXPECT_EQ(redirectPage(*target), QByteArray(redirectToUserInfo));
+    const std::pair<QByteArray, const char *> cases[] = {
+        {userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), bill(), authority),
+         fullRegistrationPage},
+        {userInfoPage(UserInfoForm::Change, QStringLiteral("bill"), UserInfo{}, authority), emptyChangePage},
+        {personalWebPage(QStringLiteral("bill")), billsWebPage},
+        {redirectPage(*target), redirectToUserInfo},
+    };
+    for (const auto &[page, expected] : cases)
+        EXPECT_EQ(page, QByteArray(expected));
 }
 
 TEST(ContactPageAddress, OnlyDottedIPv4AddressesAreLetThrough)
