@@ -1,5 +1,3 @@
-#include "QtPrinters.h"
-#include "RunTask.h"
 #include "TestClient.h"
 #include "TestFiles.h"
 

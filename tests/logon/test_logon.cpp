@@ -1,8 +1,6 @@
 // Logon, the contact pass and logoff, against the real quibo-directory.
 #include "DelayingProxy.h"
 #include "DirectoryUsers.h"
-#include "QtPrinters.h"
-#include "RunTask.h"
 
 #include "base/WindowKey.h"
 #include "contacts/ContactBook.h"

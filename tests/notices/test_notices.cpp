@@ -1,4 +1,3 @@
-#include "RunTask.h"
 #include "TestClient.h"
 
 #include "notices/PopupAnimation.h"

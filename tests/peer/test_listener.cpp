@@ -2,7 +2,6 @@
 // this client puts on the wire, captured by a stand-in listener.
 #include "PeerNetwork.h"
 #include "RawPeer.h"
-#include "RunTask.h"
 
 #include "peer/PeerRecord.h"
 

@@ -1,7 +1,6 @@
 // Two clients in one process: messages, replies, smileys and sounds.
 #include "PeerNetwork.h"
 #include "RawPeer.h"
-#include "RunTask.h"
 
 #include "peer/PeerRecord.h"
 #include "resources/ResourceCatalogue.h"

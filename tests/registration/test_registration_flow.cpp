@@ -1,6 +1,5 @@
 // Registration and Change Your Info, run against the real quibo-directory.
 #include "DirectoryServer.h"
-#include "RunTask.h"
 #include "UserClient.h"
 
 #include "directory/DirectoryClient.h"

@@ -1,8 +1,6 @@
 // Two clients with their real local web servers: offers, downloads and the answers.
 #include "PeerNetwork.h"
 #include "QuibowebProcess.h"
-#include "RunTask.h"
-#include "TestFiles.h"
 
 #include "directory/DirectorySession.h"
 #include "directory/Logoff.h"

@@ -1,6 +1,5 @@
 #include "FakePlatform.h"
 #include "PeerNetwork.h"
-#include "QtPrinters.h"
 #include "WidgetTestKit.h"
 
 #include "app/Client.h"
