@@ -1,20 +1,30 @@
-// Two clients in one process: messages, replies, smileys and sounds.
+// Two clients in one process: the listener (listening, reading connections side by side,
+// surviving bad input), messages, replies, smileys and sounds, and what this client puts on the
+// wire, captured by a stand-in listener.
 #include "PeerNetwork.h"
 #include "RawPeer.h"
 
 #include "peer/PeerRecord.h"
 #include "resources/ResourceCatalogue.h"
 
+#include <QRandomGenerator>
+#include <QTcpServer>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 using Step = ScriptedMessages::Step;
 
 namespace {
+
+QByteArray record(const char *handle, const QString &body, qsizetype block = peer::MessageBlock)
+{
+    return peer::buildRecord(QString::fromLatin1(handle), body, block);
+}
 
 // alice (127.0.0.2) and bob (127.0.0.3) have each other as contacts and listen.
 struct TwoClients : ::testing::Test {
@@ -33,10 +43,11 @@ struct TwoClients : ::testing::Test {
         bobHandled = std::make_unique<HandledCounter>(bob);
         selectContact(alice, u"bob"_s);
     }
-    // A record from `handle` to bob, sent by hand.
+    // `bytes`, or a record from `handle`, to bob, sent by hand.
+    void deliverBytes(const QByteArray &bytes) { ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), bytes)); }
     void deliver(const QString &handle, const QString &body)
     {
-        ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(handle, body, peer::MessageBlock)));
+        deliverBytes(peer::buildRecord(handle, body, peer::MessageBlock));
     }
     bool bobHandledAll(int n)
     {
@@ -45,6 +56,45 @@ struct TwoClients : ::testing::Test {
     void command(TestClient &from, Command c)
     {
         ASSERT_TRUE(runToEnd(from.client->messaging().SendSmileyOrSound(c)));
+    }
+};
+
+QByteArray randomBlock(QRandomGenerator &random)
+{
+    QByteArray block(static_cast<qsizetype>(random.bounded(1, 600)), Qt::Uninitialized);
+    for (char &c : block)
+        c = static_cast<char>(random.bounded(256));
+    return block;
+}
+
+// Hands `count` random blocks, a third of them from "alice", straight to `dispatcher`.
+QCoro::Task<> handleRandom(Dispatcher *dispatcher, QRandomGenerator *random, int count, int *done)
+{
+    for (; *done < count; ++*done) {
+        QByteArray block = randomBlock(*random);
+        if (*done % 3 == 0)
+            block.replace(0, 6, "alice|");
+        co_await dispatcher->handle(block);
+    }
+}
+
+QByteArray padded(const QByteArray &text, qsizetype block)
+{
+    return text + QByteArray(block - text.size(), '\0');
+}
+
+// alice at 127.0.0.2 with bob (127.0.0.3) as contact; bob is a capture server.
+struct WireTest : ::testing::Test {
+    PeerNetwork net;
+    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s);
+    CaptureServer bob{u"127.0.0.3"_s, net.port()};
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(bob.isListening());
+        net.befriend(alice, {u"bob"_s});
+        alice.client->contacts().setAddress(0, u"127.0.0.3"_s);
+        selectContact(alice, u"bob"_s);
     }
 };
 
@@ -231,4 +281,188 @@ TEST_F(TwoClients, OwnRecordsComeFromLoopBack)
     EXPECT_EQ(bob.mainWindow.items, itemsBefore);
     EXPECT_EQ(bob.messages.log, QStringList{u"received|LoopBack|me again"_s});
     EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, u"127.0.0.1"_s);
+}
+
+TEST_F(TwoClients, MalformedRecordsAreDroppedWithoutHarm)
+{
+    const QByteArray cases[] = {
+        QByteArray(),                                // an empty connection
+        QByteArray("alice hello, no separator"),     // no "|"
+        QByteArray("alice|") + QByteArray(900, 'y'), // no zero byte, longer than a read
+        record("alice", u"|399"_s),                  // a code-like body that is no code
+        record("alice", u"|600123"_s),               // a file offer without "<"
+        record("alice", u"|"_s),
+        record("mallory", u"hello"_s), // a stranger
+        record("alice-but-far-too-long-to-be-any-handle-at-all", u"hello"_s),
+        QByteArray("|hello"), // an empty handle
+    };
+    for (const QByteArray &bytes : cases)
+        deliverBytes(bytes);
+    ASSERT_TRUE(bobHandledAll(static_cast<int>(std::size(cases))));
+    // Only the over-long read showed something: the first 511 bytes, as a message from alice.
+    ASSERT_EQ(bob.messages.log.size(), 1);
+    EXPECT_EQ(bob.messages.log.at(0), u"received|alice|"_s + QString(505, u'y'));
+    EXPECT_TRUE(bob.ui.log.isEmpty());
+    EXPECT_TRUE(bob.sound.finished.isEmpty());
+
+    deliverBytes(record("alice", u"still here"_s));
+    ASSERT_TRUE(bobHandledAll(static_cast<int>(std::size(cases)) + 1));
+    EXPECT_EQ(bob.messages.log.last(), u"received|alice|still here"_s);
+}
+
+TEST_F(TwoClients, TenThousandRandomBlocksAreHandledWithoutHarm)
+{
+    Client &c = *bob.client;
+    Dispatcher &dispatcher = c.dispatcher();
+    QRandomGenerator random(1234);
+    int done = 0;
+    EXPECT_TRUE(runToEnd(handleRandom(&dispatcher, &random, 10000, &done), 60s)) << "stuck at block " << done;
+    EXPECT_GT(bob.messages.log.size(), 1000) << "many were shown as messages from alice";
+    EXPECT_EQ(bob.messages.openCount(), 0);
+
+    for (int i = 0; i < 30; ++i)
+        deliverBytes(randomBlock(random));
+    deliverBytes(record("alice", u"after the noise"_s));
+    ASSERT_TRUE(bobHandledAll(31));
+    EXPECT_EQ(bob.messages.log.last(), u"received|alice|after the noise"_s);
+}
+
+TEST_F(TwoClients, RecordInTwoPiecesIsReadWhole)
+{
+    const QByteArray block = record("alice", u"one record, two writes"_s);
+    RawConnection c(u"127.0.0.3"_s, net.port());
+    ASSERT_TRUE(c.write(block.left(8)));
+    QTest::qWait(50);
+    ASSERT_TRUE(c.write(block.mid(8)));
+    c.close();
+    ASSERT_TRUE(bobHandledAll(1));
+    EXPECT_EQ(bob.messages.log, QStringList{u"received|alice|one record, two writes"_s});
+}
+
+// Connections are read side by side: peers that stay silent, or send half a record and wait,
+// hold up nobody. Past the bound per address, silent connections are dropped first, so the
+// half record is still read when its window ends.
+TEST_F(TwoClients, SilentPeersHoldUpNobody)
+{
+    RawConnection lingering(u"127.0.0.3"_s, net.port());
+    ASSERT_TRUE(lingering.write("alice|short and open"));
+    std::vector<std::unique_ptr<RawConnection>> silent;
+    for (int i = 0; i < 20; ++i)
+        silent.push_back(std::make_unique<RawConnection>(u"127.0.0.3"_s, net.port()));
+    deliverBytes(record("alice", u"next"_s));
+    ASSERT_TRUE(bobHandledAll(1));
+    EXPECT_EQ(bob.messages.log, QStringList{u"received|alice|next"_s});
+
+    ASSERT_TRUE(waitFor([&] { return bob.messages.log.size() == 2; }, 10s));
+    EXPECT_EQ(bob.messages.log.last(), u"received|alice|short and open"_s);
+}
+
+// The port is taken for the first tries: given up after three with one message, or listening
+// once it frees up in time.
+TEST(ListenerStart, ThreeTriesToListenThenOneMessage)
+{
+    for (const bool freed : {false, true}) {
+        PeerNetwork net;
+        auto squatter = std::make_unique<QTcpServer>();
+        ASSERT_TRUE(squatter->listen(QHostAddress(u"127.0.0.3"_s), net.port()));
+        TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s);
+        bool gaveUp = false;
+        QObject::connect(&bob.client->listener(), &Listener::gaveUp, [&] { gaveUp = true; });
+        bob.client->listener().start();
+        if (freed) {
+            QTest::qWait(50);
+            squatter.reset();
+        }
+        ASSERT_TRUE(waitFor([&] { return gaveUp || bob.client->listener().isListening(); }));
+        EXPECT_EQ(bob.client->listener().isListening(), freed);
+        EXPECT_EQ(bob.ui.log, freed
+                                  ? QStringList()
+                                  : QStringList{u"message|Winsock Error - Please Logoff|Error Code 1001"_s});
+    }
+}
+
+TEST_F(TwoClients, AnswersAndNoticesShowTheirMessages)
+{
+    const struct {
+        const char16_t *body;
+        const char16_t *shown; // the message box line, empty for none
+        bool withSound;
+    } cases[] = {
+        {u"|005", u"message|Contact Is Not Hosting A Chat Channel|", false},
+        {u"|007", u"message|alice|User Added You To Their Contact List", false},
+        {u"|601photo.png", u"message|alice Is Busy Receiving Another File|Try To Send It Again Later", true},
+        {u"|602photo.png", u"message|alice Has Received photo.png|File Transfer Complete", true},
+        {u"|603photo.png", u"message|alice Does Not Want The File|File Transfer Cancelled", true},
+        {u"|702nothing", u"message|alice Does Not Want To Join|Private Chat, Maybe Later ...", true},
+        {u"|703nothing", u"message|alice Is Busy In Another Chat Session|Try Again Later", true},
+        {u"|704nothing", u"", false},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        const QString body = QString::fromUtf16(c.body);
+        bob.ui.log.clear();
+        bob.sound.played.clear();
+        bob.client->privateChat().session().inPrivateChat = true;
+        deliverBytes(record("alice", body, peer::ShortBlock));
+        ASSERT_TRUE(bobHandledAll(++n)) << body.toStdString();
+        const QString shown = QString::fromUtf16(c.shown);
+        EXPECT_EQ(bob.ui.log.filter(u"message|"_s), shown.isEmpty() ? QStringList() : QStringList{shown})
+            << body.toStdString();
+        EXPECT_EQ(bob.sound.played.contains(u"async:mail.snd"_s), c.withSound) << body.toStdString();
+    }
+}
+
+TEST_F(WireTest, MessagesAndSmileysAreHandleBarTextInA522ByteBlock)
+{
+    alice.messages.sendScript = {{ScriptedMessages::Step::Send, u"hello\r\nthere"_s}};
+    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    EXPECT_TRUE(alice.client->sendMessageFields().m_message.isEmpty());
+    ASSERT_TRUE(runToEnd(alice.client->messaging().SendSmileyOrSound(Command::Wink)));
+    EXPECT_EQ(alice.ui.log, QStringList{u"sending|main"_s});
+    ASSERT_TRUE(bob.waitForRecords(2));
+    EXPECT_EQ(bob.records,
+              (QList<QByteArray>{padded("alice|hello\r\nthere", 522), padded("alice||302", 522)}));
+}
+
+TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
+{
+    ASSERT_TRUE(PeerNetwork::startListening(alice));
+    HandledCounter handled(alice);
+    alice.client->privateChat().session().inPrivateChat = true;
+    alice.client->fileReception().receiving = true;
+
+    ASSERT_TRUE(
+        sendRaw(u"127.0.0.2"_s, net.port(), peer::buildShortRecord(u"bob"_s, u"|700"_s, peer::NoPayload)));
+    ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(), record("bob", u"|60042<photo.png"_s)));
+    ASSERT_TRUE(bob.waitForRecords(2));
+    ASSERT_TRUE(waitFor([&] { return handled.count == 2; }));
+    EXPECT_EQ(bob.records,
+              (QList<QByteArray>{padded("alice||703nothing", 75), padded("alice||601photo.png", 75)}));
+    EXPECT_TRUE(alice.ui.log.isEmpty()) << "busy answers ask the user nothing";
+}
+
+TEST_F(WireTest, UnreachableAddressesAreToldOnlyBySendShortRecord)
+{
+    alice.client->contacts().setAddress(0, u"127.0.0.9"_s); // nobody listens there
+    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendPeerRecord(u"anyone?"_s, DialogOwner::MainWindow)));
+    EXPECT_TRUE(alice.ui.log.isEmpty());
+
+    ASSERT_TRUE(runToEnd(
+        alice.client->peerSender().SendShortRecord(u"alice"_s, u"127.0.0.9"_s, peer::NoPayload, u"|700"_s)));
+    EXPECT_EQ(alice.ui.log, QStringList{u"message|Error Connecting - Error Code 1050|"_s});
+}
+
+TEST(WireFailures, OfflineAndMalformedAddressesAreNeverDialled)
+{
+    // "0" must not become 0.0.0.0, which reaches this machine's own listener.
+    PeerNetwork net;
+    TestClient &alice = net.add(u"alice"_s, u"0.0.0.0"_s);
+    ASSERT_TRUE(PeerNetwork::startListening(alice));
+    HandledCounter handled(alice);
+    for (const QString &address : {u"0"_s, u"0.0.0.0"_s, u""_s, u"localhost"_s, u"127.1"_s, u"1.2.3.4.5"_s}) {
+        EXPECT_EQ(runToEnd(alice.client->peerSender().records().sendRecord(address, QByteArray(522, 'x'))),
+                  SendOutcome::NotConnected)
+            << address.toStdString();
+    }
+    EXPECT_EQ(handled.count, 0);
 }
