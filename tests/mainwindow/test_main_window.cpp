@@ -179,17 +179,19 @@ TEST(Commands, ShellOpensTheFilesThatExist)
 
 // Commands reach the features that registered them, the channel's on their own without
 // holding the window's commands; the empty menu-bar entries carry no command. Not logged on,
-// no chat opens and the client stays free for the next.
+// no chat or Change Your Info opens and the client stays free for the next.
 TEST(Commands, RegisteredHandlers)
 {
     Window t;
     for (const int id : {int(Command::ManageContacts), int(Command::ChatChannel), int(Command::HostChannel),
-                         int(Command::PrivateChat), 15421, 12345})
+                         int(Command::PrivateChat), int(Command::ChangeInfo), 15421, 12345})
         Q_EMIT t.mainWindow.commandChosen(id);
     const QString notLoggedOn = QStringLiteral("message|Can't Start Chat Channel|You Are Not Logged On");
-    ASSERT_TRUE(waitFor([&] { return t.ui.log.count(notLoggedOn) == 3; }));
-    EXPECT_EQ(t.ui.log.size(), 4) << "Manage Contacts waits for the logon: "
-                                  << t.ui.log.join(u',').toStdString();
-    EXPECT_TRUE(t.channel.windows.isEmpty() && t.privateChat.windows.isEmpty());
+    ASSERT_TRUE(waitFor([&] { return t.ui.log.count(notLoggedOn) == 3 && t.ui.log.size() == 5; }))
+        << t.ui.log.join(u',').toStdString();
+    EXPECT_TRUE(
+        t.ui.log.contains(QStringLiteral("message|You Can't Change Your Info|You Are Not Logged On Yet")));
+    EXPECT_TRUE(t.channel.windows.isEmpty() && t.privateChat.windows.isEmpty() &&
+                t.registration.log.isEmpty());
     EXPECT_FALSE(t.client->privateChat().session().inPrivateChat);
 }

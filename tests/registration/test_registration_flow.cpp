@@ -209,14 +209,6 @@ TEST_F(RegistrationTest, AFailedRegisterRequestStillCompletesRegistrationLocally
     EXPECT_EQ(c.files(), registeredFiles);
 }
 
-TEST_F(ChangeInfoTest, NotLoggedOnShowsAMessageAndNoDialog)
-{
-    UserClient c(server.authority());
-    ASSERT_TRUE(runToEnd(c.client->changeInfo()->run()));
-    EXPECT_EQ(c.messages(), QStringList{u"You Can't Change Your Info|You Are Not Logged On Yet"_s});
-    EXPECT_TRUE(c.registration.log.isEmpty());
-}
-
 TEST_F(ChangeInfoTest, ChangeRewritesInfoAndPageButNeverThePasswordHandleOrSettings)
 {
     ASSERT_TRUE(server.registerUser(u"bill"_s, u"pw"_s));
