@@ -26,12 +26,12 @@ QByteArray randomBytes(qsizetype size)
 
 const QString NotWanted = u"bob Does Not Want The File|File Transfer Cancelled"_s;
 
-// alice (127.0.0.2) offers, bob (127.0.0.3) receives; both serve their "html" with quiboweb.
+// alice (127.0.0.2) offers, bob (127.0.0.3) receives from her quiboweb, serving her "html".
 struct Transfer : ::testing::Test {
     PeerNetwork net;
     TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s, slowStart());
     TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s, slowStart());
-    std::optional<QuibowebProcess> aliceWeb, bobWeb;
+    std::optional<QuibowebProcess> aliceWeb;
     QTemporaryDir outbox, inbox;
 
     static Timings slowStart()
@@ -45,15 +45,11 @@ struct Transfer : ::testing::Test {
     {
         net.befriend(alice, {u"LoopBack"_s, u"bob"_s, u"carol"_s});
         net.befriend(bob, {u"LoopBack"_s, u"alice"_s});
-        const std::tuple<TestClient *, std::optional<QuibowebProcess> *, const char *> sides[] = {
-            {&alice, &aliceWeb, "127.0.0.2"}, {&bob, &bobWeb, "127.0.0.3"}};
-        for (auto [c, web, address] : sides) {
-            ASSERT_TRUE(QDir(c->dir.path()).mkpath(u"html/tmp"_s));
-            ASSERT_TRUE(PeerNetwork::startListening(*c));
-            web->emplace(QStringList{u"--headless"_s, u"--root"_s, c->dir.filePath(u"html"_s), u"--listen"_s,
-                                     u"%1:%2"_s.arg(QLatin1StringView(address)).arg(net.webPort())});
-            ASSERT_TRUE((*web)->waitForOutput("Serving")) << (*web)->errorOutput().toStdString();
-        }
+        ASSERT_TRUE(PeerNetwork::startListening(alice) && PeerNetwork::startListening(bob));
+        ASSERT_TRUE(QDir(alice.dir.path()).mkpath(u"html/tmp"_s));
+        aliceWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, alice.dir.filePath(u"html"_s),
+                                     u"--listen"_s, u"127.0.0.2:%1"_s.arg(net.webPort())});
+        ASSERT_TRUE(aliceWeb->waitForOutput("Serving")) << aliceWeb->errorOutput().toStdString();
         selectContact(alice, u"bob"_s);
         bob.transfer.saveFolder = inbox.path();
     }
