@@ -55,7 +55,7 @@ private:
 class ScriptedConnectView : public ConnectView {
     Q_OBJECT
 public:
-    void setPrompt(const QString &text) override { prompt = text; }
+    void setPrompt(const QString &) override {}
     void setConnectEnabled(bool enabled) override { connectEnabled = enabled; }
     void minimize() override { minimized = true; }
     void activate() override { ++activateCount; }
@@ -73,7 +73,6 @@ public:
     }
     void closeBox() { Q_EMIT closed(); }
 
-    QString prompt;
     bool connectEnabled = true;
     bool minimized = false;
     int activateCount = 0;

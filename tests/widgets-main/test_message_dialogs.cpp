@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace quibo;
-using quibo::test::firstArguments;
+using namespace quibo::test;
 
 namespace {
 struct Dialogs : ::testing::Test {
@@ -22,15 +22,6 @@ struct Dialogs : ::testing::Test {
     WidgetMessageUi ui{&mainWindow};
     SendMessageFields send;
     ReceivedMessageFields received;
-
-    QPushButton *button(QWidget &dialog, const QString &text)
-    {
-        for (QPushButton *b : dialog.findChildren<QPushButton *>()) {
-            if (b->text() == text)
-                return b;
-        }
-        return nullptr;
-    }
 };
 } // namespace
 
@@ -44,8 +35,7 @@ TEST_F(Dialogs, SendDialogShowsItsFieldsAndRestsInTheEdit)
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quibo32 - Send Message"));
     EXPECT_EQ(dialog.shownTo(), QStringLiteral("bob"));
     EXPECT_EQ(dialog.messageEdit()->toPlainText(), QStringLiteral("kept\ndraft"));
-    EXPECT_NE(button(dialog, QStringLiteral("&Send")), nullptr);
-    EXPECT_NE(button(dialog, QStringLiteral("&Cancel")), nullptr);
+    EXPECT_EQ(buttonTexts(&dialog), (QStringList{QStringLiteral("&Send"), QStringLiteral("&Cancel")}));
     EXPECT_EQ(dialog.parentWidget(), &mainWindow);
     EXPECT_EQ(dialog.windowModality(), Qt::WindowModal);
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.focusWidget() == dialog.messageEdit(); }, 2000));
@@ -96,8 +86,8 @@ TEST_F(Dialogs, ButtonsReportAndTheBehaviourCloses)
     const auto view = ui.openSendMessage(DialogOwner::MainWindow, send);
     CSendMessageDlg &dialog = ui.sendDialog();
     QSignalSpy spy(view.get(), &DialogView::action);
-    QTest::mouseClick(button(dialog, QStringLiteral("&Send")), Qt::LeftButton);
-    QTest::mouseClick(button(dialog, QStringLiteral("&Cancel")), Qt::LeftButton);
+    QTest::mouseClick(button(&dialog, "sendButton"), Qt::LeftButton);
+    QTest::mouseClick(button(&dialog, "cancelButton"), Qt::LeftButton);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     dialog.close(); // the close box
     EXPECT_EQ(firstArguments(spy), (QList<int>{MessageUi::SendButton, MessageUi::CancelButton,
@@ -142,12 +132,13 @@ TEST_F(Dialogs, ReceivedDialogShowsTheMessageReadOnly)
     EXPECT_EQ(dialog.messageEdit()->toPlainText(), QStringLiteral("line one\nline two"));
     EXPECT_TRUE(dialog.messageEdit()->isReadOnly());
     EXPECT_EQ(dialog.parentWidget(), nullptr);
+    EXPECT_EQ(buttonTexts(&dialog), (QStringList{QStringLiteral("&OK"), QStringLiteral("&Reply")}));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.focusWidget() == dialog.messageEdit(); }, 2000));
     QSignalSpy spy(view.get(), &DialogView::action);
     QTest::keyClick(dialog.messageEdit(), Qt::Key_Return); // the hidden "&fake" default swallows it
-    QTest::mouseClick(button(dialog, QStringLiteral("&Reply")), Qt::LeftButton);
-    QTest::mouseClick(button(dialog, QStringLiteral("&OK")), Qt::LeftButton);
+    QTest::mouseClick(button(&dialog, "replyButton"), Qt::LeftButton);
+    QTest::mouseClick(button(&dialog, "okButton"), Qt::LeftButton);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(firstArguments(spy),
               (QList<int>{MessageUi::ReplyButton, MessageUi::OkButton, MessageUi::OkButton}));
