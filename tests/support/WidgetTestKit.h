@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RunTask.h"
+
 #include <QApplication>
 #include <QCoro/QCoroTask>
 #include <QLabel>

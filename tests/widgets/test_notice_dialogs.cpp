@@ -22,6 +22,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace std::chrono_literals;
 
 TEST(MessageBox, ShowsItsLinesWithOkAndAHiddenDisabledDefaultCancelAndEndsWhenClosed)
 {
@@ -41,10 +42,10 @@ TEST(MessageBox, ShowsItsLinesWithOkAndAHiddenDisabledDefaultCancelAndEndsWhenCl
         EXPECT_FALSE(cancel->isVisible());
         EXPECT_FALSE(cancel->isEnabled());
         EXPECT_TRUE(cancel->isDefault());
-        QTRY_COMPARE(box->focusWidget(), button(box, "okButton")); // once shown
+        EXPECT_TRUE(waitFor([&] { return box->focusWidget() == button(box, "okButton"); })); // once shown
 
         QTest::mouseClick(button(box, "okButton"), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(*done, 2000);
+        ASSERT_TRUE(waitFor([&] { return *done; }, 2s));
         EXPECT_EQ(openWindow<CSystemMessageDlg>(), nullptr);
     }
 }
@@ -56,12 +57,12 @@ TEST(MessageBox, EscClosesAndDestroysItAndDestroyingItEndsTheTask)
     QPointer<CSystemMessageDlg> box = openWindow<CSystemMessageDlg>();
     ASSERT_TRUE(box);
     QTest::keyClick(box, Qt::Key_Escape);
-    QTRY_VERIFY_WITH_TIMEOUT(*escaped, 2000);
-    QTRY_VERIFY(box.isNull());
+    ASSERT_TRUE(waitFor([&] { return *escaped; }, 2s));
+    ASSERT_TRUE(waitFor([&] { return box.isNull(); }));
 
     const auto destroyed = whenDone(ui.showSystemMessage(DialogOwner::Desktop, QStringLiteral("x"), {}));
     delete openWindow<CSystemMessageDlg>();
-    QTRY_VERIFY_WITH_TIMEOUT(*destroyed, 2000);
+    ASSERT_TRUE(waitFor([&] { return *destroyed; }, 2s));
 }
 
 TEST(DialogOwnership, MainWindowDialogsAreWindowModalChildrenAndOthersIndependent)
@@ -85,10 +86,10 @@ TEST(DialogOwnership, MainWindowDialogsAreWindowModalChildrenAndOthersIndependen
 
     // Each closes on its own, in any order.
     QTest::mouseClick(button(hint, "okButton"), Qt::LeftButton);
-    QTRY_VERIFY(*free);
+    ASSERT_TRUE(waitFor([&] { return *free; }));
     EXPECT_FALSE(*modal);
     QTest::mouseClick(button(about, "okButton"), Qt::LeftButton);
-    QTRY_VERIFY(*modal);
+    ASSERT_TRUE(waitFor([&] { return *modal; }));
 }
 
 TEST(FixedDialogs, HintAndAboutShowTheirTexts)
@@ -129,7 +130,7 @@ TEST_P(SmileyPopup, ShowsTheSenderAndIsClosedByOkButNotByEnter)
     EXPECT_EQ(popup.windowTitle(), QStringLiteral("Quibo32"));
     EXPECT_EQ(popup.objectName(), QStringLiteral("smiley%1").arg(smileyLook(GetParam()).dialogId));
     EXPECT_EQ(child(&popup, "fromName")->text(), QStringLiteral("LoopBack"));
-    QTRY_COMPARE(popup.focusWidget(), button(&popup, "okButton"));
+    EXPECT_TRUE(waitFor([&] { return popup.focusWidget() == button(&popup, "okButton"); }));
 
     QTest::keyClick(button(&popup, "okButton"), Qt::Key_Return);
     QTest::keyClick(&popup, Qt::Key_Enter);

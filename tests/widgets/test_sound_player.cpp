@@ -50,7 +50,7 @@ TEST(QtSoundPlayer, WithoutADeviceTheClipStillTakesItsLength)
     Player p(false);
     const auto done = whenDone(p.player.play(QStringLiteral("short.snd")));
     EXPECT_FALSE(*done);
-    QTRY_VERIFY_WITH_TIMEOUT(*done, 3000);
+    ASSERT_TRUE(waitFor([&] { return *done; }, 3s));
     EXPECT_EQ(p.alerted.count(), 0);
     p.player.playAsync(QStringLiteral("short.snd"));
     QTest::qWait(300); // the clip ends while the player still exists
@@ -63,7 +63,7 @@ TEST(QtSoundPlayer, ADeviceThatNeverReportsTheEndDoesNotHoldTheCaller)
     Player p(true);
     const auto done = whenDone(p.player.play(QStringLiteral("short.snd")));
     const auto limit = 150ms + QtSoundPlayer::LoadLimit + QtSoundPlayer::EndMargin + 1500ms;
-    QTRY_VERIFY_WITH_TIMEOUT(*done, static_cast<int>(limit.count()));
+    EXPECT_TRUE(waitFor([&] { return *done; }, limit));
 }
 
 // Every wait is a coroutine on the one GUI thread: an open message box and a clip being
@@ -95,17 +95,17 @@ TEST(Responsiveness, WinkAnimatesWhileAMessageBoxIsOpenAndAClipIsAwaited)
     EXPECT_EQ(*picturesWhenClipEnded, -1);
 
     // A wink cycle is 16 ticks with two picture changes; the clip lasts about four cycles.
-    QTRY_VERIFY_WITH_TIMEOUT(*picturesWhenClipEnded >= 0, 4000);
+    ASSERT_TRUE(waitFor([&] { return *picturesWhenClipEnded >= 0; }, 4s));
     EXPECT_GE(*picturesWhenClipEnded, 2);
     EXPECT_TRUE(box->isVisible());
     EXPECT_FALSE(*messageDone);
 
     QTest::mouseClick(button(box, "okButton"), Qt::LeftButton);
-    QTRY_VERIFY(*messageDone);
+    ASSERT_TRUE(waitFor([&] { return *messageDone; }));
     const qsizetype afterBox = pictures.count();
-    QTRY_VERIFY_WITH_TIMEOUT(pictures.count() > afterBox, 2000); // still animating
+    ASSERT_TRUE(waitFor([&] { return pictures.count() > afterBox; }, 2s)); // still animating
     EXPECT_FALSE(*smileyDone);
 
     QTest::mouseClick(button(&popup, "okButton"), Qt::LeftButton);
-    QTRY_VERIFY(*smileyDone);
+    ASSERT_TRUE(waitFor([&] { return *smileyDone; }));
 }

@@ -48,5 +48,5 @@ TEST(ConnectDialog, ShowsItsPromptConnectStartsTheSessionAndClosingEndsTheProgra
 
     dialog->close();
     EXPECT_EQ(process.exitCodes, QList<int>{0});
-    QTRY_VERIFY(dialog.isNull()); // deleted on close; the view copes
+    ASSERT_TRUE(waitFor([&] { return dialog.isNull(); })); // deleted on close; the view copes
 }
