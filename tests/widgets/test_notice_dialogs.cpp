@@ -65,7 +65,8 @@ TEST(MessageBox, EscClosesAndDestroysItAndDestroyingItEndsTheTask)
     ASSERT_TRUE(waitFor([&] { return *destroyed; }, 2s));
 }
 
-TEST(DialogOwnership, MainWindowDialogsAreWindowModalChildrenAndOthersIndependent)
+// The main window's dialogs are its window-modal children, the others independent.
+TEST(FixedDialogs, HintAndAboutShowTheirTextsAndFollowTheirOwner)
 {
     QWidget mainWindow;
     mainWindow.show();
@@ -77,26 +78,17 @@ TEST(DialogOwnership, MainWindowDialogsAreWindowModalChildrenAndOthersIndependen
     EXPECT_EQ(about->parentWidget(), &mainWindow);
     EXPECT_TRUE(about->isWindow());
     EXPECT_EQ(about->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Quibo32"));
+    EXPECT_EQ(child(about, "version")->text(), QStringLiteral("Quibo32 Version 2.1"));
+    EXPECT_EQ(button(about, "okButton")->text(), QStringLiteral("OK"));
 
     const auto free = whenDone(ui.showHint(DialogOwner::Desktop));
     auto *hint = openWindow<CHintDlg>();
     ASSERT_NE(hint, nullptr);
     EXPECT_EQ(hint->parentWidget(), nullptr);
     EXPECT_EQ(hint->windowModality(), Qt::NonModal);
-
-    // Each closes on its own, in any order.
-    QTest::mouseClick(button(hint, "okButton"), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return *free; }));
-    EXPECT_FALSE(*modal);
-    QTest::mouseClick(button(about, "okButton"), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return *modal; }));
-}
-
-TEST(FixedDialogs, HintAndAboutShowTheirTexts)
-{
-    CHintDlg hint;
-    EXPECT_EQ(hint.windowTitle(), QStringLiteral("Quibo32 - Hint"));
-    EXPECT_EQ(child(&hint, "heading")->text(), QStringLiteral(" Quibo32 HINT:"));
+    EXPECT_EQ(hint->windowTitle(), QStringLiteral("Quibo32 - Hint"));
+    EXPECT_EQ(child(hint, "heading")->text(), QStringLiteral(" Quibo32 HINT:"));
     const QStringList lines{
         QStringLiteral("Once you get logged on, by clicking on LoopBack in the"),
         QStringLiteral("Contacts Online list, you can send messages, smileys, and "),
@@ -106,14 +98,16 @@ TEST(FixedDialogs, HintAndAboutShowTheirTexts)
         QStringLiteral("messages, smileys, sounds, and files to each other!"),
     };
     for (int i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(child(&hint, QStringLiteral("hintLine%1").arg(i + 1).toLatin1().constData())->text(),
+        EXPECT_EQ(child(hint, QStringLiteral("hintLine%1").arg(i + 1).toLatin1().constData())->text(),
                   lines.at(i));
-    EXPECT_EQ(button(&hint, "okButton")->text(), QStringLiteral("OK"));
+    EXPECT_EQ(button(hint, "okButton")->text(), QStringLiteral("OK"));
 
-    CAboutDlg about;
-    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Quibo32"));
-    EXPECT_EQ(child(&about, "version")->text(), QStringLiteral("Quibo32 Version 2.1"));
-    EXPECT_EQ(button(&about, "okButton")->text(), QStringLiteral("OK"));
+    // Each closes on its own, in any order.
+    QTest::mouseClick(button(hint, "okButton"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return *free; }));
+    EXPECT_FALSE(*modal);
+    QTest::mouseClick(button(about, "okButton"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return *modal; }));
 }
 
 namespace {
