@@ -1,3 +1,7 @@
+// The program's start: its options, its working folder, the start-up dialog; and the small
+// parsers of its settings.
+#include "TestClient.h"
+
 #include "app/ProgramOptions.h"
 #include "app/WorkingFolder.h"
 #include "base/Config.h"
@@ -6,12 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 using namespace quibo;
+using namespace quibo::test;
 using namespace Qt::StringLiterals;
 using Action = ProgramOptions::Action;
 
@@ -129,4 +135,54 @@ TEST(ConfigPorts, TakesFourPortsOrNothing)
     for (const char *bad : {"", "1,2,3", "1,2,3,4,5", "1,2,3,0", "1,2,3,65536", "1,2,x,4"})
         EXPECT_FALSE(c.setPorts(QString::fromLatin1(bad))) << bad;
     EXPECT_EQ(c.webPort, 8000) << "a bad value changes nothing";
+}
+
+namespace {
+struct Started : TestClient {
+    Started()
+    {
+        client->start();
+        view = ui.connectView;
+    }
+    ScriptedConnectView *view = nullptr;
+};
+} // namespace
+
+// The dialog's texts and its minimising are checked with the real dialog; here, what Connect
+// does to the main window, and timer five focusing both once.
+TEST(Startup, ConnectShowsTheMainWindowOnceWhichThenStandsInForTheMinimisedDialog)
+{
+    Started t;
+    ASSERT_NE(t.view, nullptr);
+    EXPECT_FALSE(t.mainWindow.shown);
+    t.view->restoreFromTaskBar();
+    EXPECT_EQ(t.mainWindow.bringForwardCount, 0) << "before Connect the dialog is just a dialog";
+
+    t.view->clickConnect();
+    EXPECT_TRUE(t.mainWindow.shown);
+    EXPECT_EQ(t.mainWindow.status, QStringLiteral("Please Wait..."));
+    t.view->connectEnabled = true; // even a second click that got through starts nothing more
+    t.view->clickConnect();
+    EXPECT_EQ(t.mainWindow.showCount, 1);
+
+    ASSERT_TRUE(waitFor([&] { return t.mainWindow.activateCount > 0; }));
+    EXPECT_EQ(t.view->activateCount, 1);
+    QTest::qWait(3 * static_cast<int>(t.client->timings().connectFocusDelay.count()));
+    EXPECT_EQ(t.mainWindow.activateCount, 1);
+
+    t.view->restoreFromTaskBar();
+    EXPECT_EQ(t.mainWindow.bringForwardCount, 1);
+    EXPECT_TRUE(t.view->minimized);
+}
+
+TEST(Startup, ClosingTheStartUpDialogEndsWithoutLoggingOff)
+{
+    for (const bool afterConnect : {false, true}) {
+        Started t;
+        if (afterConnect)
+            t.view->clickConnect();
+        t.view->closeBox();
+        EXPECT_EQ(t.process.exitCodes, QList<int>{0});
+        EXPECT_TRUE(t.ui.log.filter(QStringLiteral("message|")).isEmpty());
+    }
 }
