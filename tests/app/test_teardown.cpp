@@ -31,19 +31,12 @@ struct Teardown {
     {
         directory.listen(QHostAddress::LocalHost, 0);
         Config config;
-        config.listenAddress = QHostAddress(OwnAddress);
-        config.peerPort = freeLoopbackPort();
         config.setDirectory(QStringLiteral("127.0.0.1:%1").arg(directory.serverPort()));
         config.ownAddressOverride = OwnAddress;
         Timings timings = peerTimings();
         timings.httpTimeout = 60s;
         timings.peerReadWindow = 60s;
-        bob = std::make_unique<TestClient>(config, timings);
-        LogonState &session = bob->client->logon();
-        session.ownHandle = QStringLiteral("bob");
-        session.ownAddress = OwnAddress;
-        session.notLoggedOn = false;
-        session.contactsResolved = true;
+        bob = &net.add(QStringLiteral("bob"), OwnAddress, timings, config);
     }
 
     bool listen() { return PeerNetwork::startListening(*bob); }
@@ -59,7 +52,8 @@ struct Teardown {
     void openMainWindow() { bob->client->mainWindow().open(); }
 
     QTcpServer directory;
-    std::unique_ptr<TestClient> bob;
+    PeerNetwork net;
+    TestClient *bob = nullptr;
     std::optional<RawConnection> peer;
 };
 

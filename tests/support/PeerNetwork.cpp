@@ -38,9 +38,8 @@ PeerNetwork::PeerNetwork()
     m_privateChatPort = ports.at(3);
 }
 
-TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings)
+TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings, Config config)
 {
-    Config config;
     config.listenAddress = QHostAddress(address);
     config.peerPort = m_port;
     config.webPort = m_webPort;

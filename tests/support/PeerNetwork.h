@@ -18,8 +18,10 @@ class PeerNetwork {
 public:
     PeerNetwork();
 
-    // A client named `handle` at `address` ("127.0.0.2", ...). It listens once started.
-    TestClient &add(const QString &handle, const QString &address, Timings timings = peerTimings());
+    // A client named `handle` at `address` ("127.0.0.2", ...), on `config` with the network's
+    // ports. It listens once started.
+    TestClient &add(const QString &handle, const QString &address, Timings timings = peerTimings(),
+                    Config config = {});
     // Gives `client` these contacts, each online at the address of the client of that name
     // (or "0" when there is none), and lists them.
     void befriend(TestClient &client, const QStringList &handles);

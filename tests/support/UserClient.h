@@ -29,32 +29,4 @@ struct UserClient : TestClient {
     QStringList requests;
 };
 
-// A task driven through the user's last registration or change-info dialog. A dialog still open
-// when the run ends is closed, so the task ends with the test.
-struct FormRun {
-    explicit FormRun(UserClient &c) : client(c) {}
-    ~FormRun() { finish(); }
-    FormRun(const FormRun &) = delete;
-    FormRun &operator=(const FormRun &) = delete;
-
-    [[nodiscard]] FormDialogRecord &dialog() const { return *client.registration.last(); }
-    // Presses `button` and waits until the task has ended or turned the buttons back on.
-    bool press(int button)
-    {
-        const int before = dialog().enableCount;
-        dialog().press(button);
-        return waitFor([&] { return done || dialog().enableCount > before; });
-    }
-    void finish()
-    {
-        if (!done && client.registration.last()) {
-            dialog().closeBox();
-            waitFor([this] { return done; });
-        }
-    }
-
-    UserClient &client;
-    bool done = false;
-};
-
 } // namespace quibo::test
