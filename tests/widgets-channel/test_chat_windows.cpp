@@ -54,11 +54,25 @@ TEST(ChatWindows, TheChannelWindowTypesSendsAndCloses)
     EXPECT_FALSE(dialog);
 }
 
-TEST(ChatWindows, PrivateChatHeaderAndTheInitiatorsFirstRow)
+// The request asks yes or no; the window shows its header, and on the initiator's side its own
+// first row.
+TEST(ChatWindows, PrivateChatRequestAndWindow)
 {
     WidgetPrivateChatUi ui;
     ChatFields fields;
-    for (const bool initiator : {true, false}) {
+    for (const bool yes : {true, false}) {
+        const auto answer = result(ui.askPrivateChat(u"bob"_s));
+        auto *request = openWindow<CPrivateChatRequestDlg>();
+        ASSERT_NE(request, nullptr);
+        EXPECT_EQ(request->windowTitle(), u"Quibo32 - Request For Private Chat"_s);
+        EXPECT_EQ(request->lines(), (QStringList{u"bob"_s, u"Wants You To Join A Private Chat Session"_s,
+                                                 u"Do You Want To Join?"_s}));
+        EXPECT_EQ(buttonTexts(request), (QStringList{u"&Yes"_s, u"&No"_s}));
+        button(request, yes ? "yesButton" : "noButton")->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answer->has_value(); }));
+        EXPECT_EQ(**answer, yes);
+
+        const bool initiator = !yes;
         auto view = ui.openPrivateChat({u"bob "_s, u" anna"_s, initiator}, fields);
         auto *dialog = openWindow<CPrivateChatDlg>();
         ASSERT_NE(dialog, nullptr);
@@ -67,23 +81,6 @@ TEST(ChatWindows, PrivateChatHeaderAndTheInitiatorsFirstRow)
         EXPECT_EQ(dialog->edit()->maxLength(), 130);
         EXPECT_EQ(dialog->rows(),
                   initiator ? QStringList{u"Please Wait For Contact To Join ..."_s} : QStringList());
-    }
-}
-
-TEST(ChatWindows, TheRequestWindowAsksYesOrNo)
-{
-    WidgetPrivateChatUi ui;
-    for (const bool yes : {true, false}) {
-        const auto answer = result(ui.askPrivateChat(u"bob"_s));
-        auto *dialog = openWindow<CPrivateChatRequestDlg>();
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), u"Quibo32 - Request For Private Chat"_s);
-        EXPECT_EQ(dialog->lines(), (QStringList{u"bob"_s, u"Wants You To Join A Private Chat Session"_s,
-                                                u"Do You Want To Join?"_s}));
-        EXPECT_EQ(buttonTexts(dialog), (QStringList{u"&Yes"_s, u"&No"_s}));
-        button(dialog, yes ? "yesButton" : "noButton")->click();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return answer->has_value(); }));
-        EXPECT_EQ(**answer, yes);
     }
 }
 
