@@ -59,9 +59,11 @@ TEST(PopupAnimation, EachCyclesThroughItsPicturesPausesAndClips)
     EXPECT_EQ(sending, (QList<int>{194, 195, 196, 197, 198})) << "then it closes";
 }
 
-TEST(Notices, EachPopupKeepsItsCounterAcrossShowings)
+TEST(Notices, EachPopupKeepsItsCounterAndPossessedHoldsStillBeforeItsSecondFrame)
 {
-    TestClient t;
+    Timings timings = TestClient::fastTimings();
+    timings.possessedFreeze = 300ms;
+    TestClient t({}, timings);
     showUntil(t, Smiley::Kiss, 3);
     int counter = t.client->popupCounters().kiss;
     EXPECT_GT(counter, 1);
@@ -70,18 +72,12 @@ TEST(Notices, EachPopupKeepsItsCounterAcrossShowings)
               (QList<int>{animation::kissOpeningPicture(), animation::kiss(counter).picture}))
         << "the opening picture, then the tick the first showing would have shown next";
     EXPECT_EQ(t.client->popupCounters().wink, 1);
-}
 
-TEST(Notices, PossessedHoldsStillBeforeItsSecondFrameAndStartsItsClip)
-{
-    Timings timings = TestClient::fastTimings();
-    timings.possessedFreeze = 300ms;
-    TestClient t({}, timings);
     showUntil(t, Smiley::Possessed, 10);
     const auto &popup = *t.ui.popups.constLast();
     ASSERT_EQ(popup.pictures.mid(1, 2), (QList<int>{177, 179}));
     EXPECT_GE(popup.shownAtMs.at(2) - popup.shownAtMs.at(1), 300);
-    EXPECT_EQ(t.sound.played, QStringList{QStringLiteral("async:poss.snd")});
+    EXPECT_EQ(t.sound.played.count(QStringLiteral("async:poss.snd")), 1);
 }
 
 TEST(Notices, SendingClosesByItselfAndTheMailClipIsNotAwaited)
