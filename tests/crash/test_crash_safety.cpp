@@ -26,11 +26,6 @@ int runs(int byDefault)
     return wanted > 0 ? wanted : byDefault;
 }
 
-void waitRandomly(int upToMs)
-{
-    QTest::qWait(QRandomGenerator::global()->bounded(upToMs));
-}
-
 TEST(CrashSafety, KilledWhileRewritingTheWorkingFilesLeavesEachWhole)
 {
     for (int run = 0; run < runs(30); ++run) {
@@ -38,7 +33,7 @@ TEST(CrashSafety, KilledWhileRewritingTheWorkingFilesLeavesEachWhole)
         QProcess writer;
         writer.start(qEnvironmentVariable("QUIBO_BIN_DIR") + u"/quibo-file-rewriter"_s, {dir.path()});
         ASSERT_TRUE(writer.waitForReadyRead(10000)) << writer.errorString().toStdString();
-        waitRandomly(40);
+        QTest::qWait(QRandomGenerator::global()->bounded(40));
         writer.kill();
         ASSERT_TRUE(writer.waitForFinished());
         for (const QString &name :
@@ -78,7 +73,7 @@ TEST(CrashSafety, TheDirectoryKeepsEveryAcknowledgedWriteAfterKill9)
             return std::all_of(std::begin(acknowledged), std::end(acknowledged),
                                [](auto &n) { return n > 0; });
         }));
-        waitRandomly(200);
+        QTest::qWait(QRandomGenerator::global()->bounded(200));
         server.kill();
         for (std::thread &writer : writers)
             writer.join();

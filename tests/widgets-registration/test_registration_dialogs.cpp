@@ -49,8 +49,7 @@ TEST(RegistrationDialog, HasItsElevenFieldsWithTheirLabelsAndLimits)
                              "Personal Info (Hobbies, Interests, Etc.)=100")
                   .split(u'|'));
     EXPECT_EQ(child<QLabel>(&dialog, "requiredNote")->text(), QStringLiteral("*  =  required field"));
-    EXPECT_EQ(child<QPushButton>(&dialog, "registerButton")->text(), QStringLiteral("&Register"));
-    EXPECT_EQ(child<QPushButton>(&dialog, "cancelButton")->text(), QStringLiteral("&Cancel"));
+    EXPECT_EQ(buttonTexts(&dialog), (QStringList{QStringLiteral("&Register"), QStringLiteral("&Cancel")}));
 }
 
 TEST(RegistrationDialog, EditsGoIntoTheFieldsAndButtonsOnlyReport)
@@ -63,11 +62,8 @@ TEST(RegistrationDialog, EditsGoIntoTheFieldsAndButtonsOnlyReport)
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(child<QLineEdit>(dialog, "city")->text(), QStringLiteral("Oslo"));
 
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return dialog->focusWidget() == child<QLineEdit>(dialog, "handle"); }, 2000))
-        << "the focus rests in the handle, not "
-        << (dialog->focusWidget() ? dialog->focusWidget()->objectName().toStdString() : "nothing");
+    EXPECT_TRUE(waitFor([&] { return dialog->focusWidget() == child<QLineEdit>(dialog, "handle"); }))
+        << "the focus rests in the handle";
     QTest::keyClicks(child<QLineEdit>(dialog, "handle"), QStringLiteral("bill"));
     QTest::keyClicks(child<QLineEdit>(dialog, "personalInfo"), QStringLiteral("<b>chess</b>"));
     EXPECT_EQ(fields.handle, QStringLiteral("bill"));
@@ -139,8 +135,7 @@ TEST(ChangeInfoDialog, ShowsHandleAndAddressReadOnlyAndCarriesThePasswordHidden)
         EXPECT_EQ(dialog->infoEdits()[i]->maxLength(), limits[i]) << i;
     EXPECT_EQ(dialog->infoEdits()[7]->text(), QStringLiteral("42"));
 
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->focusWidget() == dialog->infoEdits()[0]; }, 2000))
+    EXPECT_TRUE(waitFor([&] { return dialog->focusWidget() == dialog->infoEdits()[0]; }))
         << "the focus rests in the first name";
     QTest::keyClicks(dialog->infoEdits()[3], QStringLiteral("Oslo"));
     EXPECT_EQ(fields.info.city, QStringLiteral("Oslo"));
