@@ -31,14 +31,13 @@ TEST_F(Dialogs, SendDialogShowsItsFieldsAndRestsInTheEdit)
     send.m_message = QStringLiteral("kept\r\ndraft");
     const auto view = ui.openSendMessage(DialogOwner::MainWindow, send);
     CSendMessageDlg &dialog = ui.sendDialog();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quibo32 - Send Message"));
     EXPECT_EQ(dialog.shownTo(), QStringLiteral("bob"));
     EXPECT_EQ(dialog.messageEdit()->toPlainText(), QStringLiteral("kept\ndraft"));
     EXPECT_EQ(buttonTexts(&dialog), (QStringList{QStringLiteral("&Send"), QStringLiteral("&Cancel")}));
     EXPECT_EQ(dialog.parentWidget(), &mainWindow);
     EXPECT_EQ(dialog.windowModality(), Qt::WindowModal);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.focusWidget() == dialog.messageEdit(); }, 2000));
+    EXPECT_TRUE(waitFor([&] { return dialog.focusWidget() == dialog.messageEdit(); }));
 }
 
 TEST_F(Dialogs, TypingWritesTheMessageAtOnceWithCrLfLineEnds)
@@ -126,7 +125,6 @@ TEST_F(Dialogs, ReceivedDialogShowsTheMessageReadOnly)
     received.m_message = QStringLiteral("line one\r\nline two");
     const auto view = ui.openReceivedMessage(received);
     CReceivedMessageDlg &dialog = ui.receivedDialog();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quibo32 - Received Message"));
     EXPECT_EQ(dialog.shownFrom(), QStringLiteral("LoopBack"));
     EXPECT_EQ(dialog.messageEdit()->toPlainText(), QStringLiteral("line one\nline two"));
@@ -134,7 +132,7 @@ TEST_F(Dialogs, ReceivedDialogShowsTheMessageReadOnly)
     EXPECT_EQ(dialog.parentWidget(), nullptr);
     EXPECT_EQ(buttonTexts(&dialog), (QStringList{QStringLiteral("&OK"), QStringLiteral("&Reply")}));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.focusWidget() == dialog.messageEdit(); }, 2000));
+    ASSERT_TRUE(waitFor([&] { return dialog.focusWidget() == dialog.messageEdit(); }));
     QSignalSpy spy(view.get(), &DialogView::action);
     QTest::keyClick(dialog.messageEdit(), Qt::Key_Return); // the hidden "&fake" default swallows it
     QTest::mouseClick(button(&dialog, "replyButton"), Qt::LeftButton);
