@@ -39,12 +39,6 @@ struct Table : ::testing::Test {
     MainWindowOnlineList shown{list};
     ContactTable table{shown};
     const QString a = u"alice"_s, b = u"bob"_s, c = u"carol"_s;
-
-    void online(std::initializer_list<int> indexes)
-    {
-        for (int i : indexes)
-            table.MarkContactOnline(i, u"10.0.0.%1"_s.arg(i + 1));
-    }
 };
 
 } // namespace
@@ -52,7 +46,8 @@ struct Table : ::testing::Test {
 TEST_F(Table, GoingOfflineClosesTheGapInTheList)
 {
     table.load({a, b, c});
-    online({0, 1, 2});
+    for (int i : {0, 1, 2})
+        table.MarkContactOnline(i, u"10.0.0.%1"_s.arg(i + 1));
     table.MarkContactOffline(1);
     EXPECT_EQ(list.items, (QStringList{a, c}));
     EXPECT_EQ(table.contact(1).address, u"0"_s);

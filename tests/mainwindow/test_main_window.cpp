@@ -20,7 +20,6 @@ struct Window : TestClient {
         client->mainWindow().open();
     }
     Selection &selection() { return client->selection(); }
-    MessagingState &messagingState() { return client->messagingState(); }
     SendMessageFields &fields() { return client->sendMessageFields(); }
     MainWindow &task() { return client->mainWindow(); }
 };
@@ -61,7 +60,7 @@ TEST(Selection, ClicksSelectTheContactOfTheItemAndShowTheMenu)
 TEST(Selection, WhileAReplyIsWrittenTheListAndSendMessageDoNothing)
 {
     Window t;
-    t.messagingState().replyPending = true;
+    t.client->messagingState().replyPending = true;
     t.fields().m_to = QStringLiteral("someone");
     t.mainWindow.click(1);
     t.mainWindow.rightClick(1);

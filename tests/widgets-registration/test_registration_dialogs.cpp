@@ -17,17 +17,6 @@
 using namespace quibo;
 using namespace quibo::test;
 
-namespace {
-
-// Types `text` character by character, as a keyboard would, non-ASCII included.
-void type(QWidget *edit, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-} // namespace
-
 TEST(RegistrationDialog, HasItsElevenFieldsWithTheirLabelsAndLimits)
 {
     CRegistrationDlg dialog;
@@ -40,7 +29,8 @@ TEST(RegistrationDialog, HasItsElevenFieldsWithTheirLabelsAndLimits)
         QTest::keyClicks(edit, QString(edit->maxLength() + 3, u'x'));
         EXPECT_EQ(edit->text().size(), edit->maxLength()) << label.toStdString();
         edit->clear();
-        type(edit, QString(edit->maxLength(), u'\u00e9'));
+        for (const QChar c : QString(edit->maxLength(), u'\u00e9')) // keyed in, as a keyboard would
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
         EXPECT_EQ(edit->text().toUtf8().size(), edit->maxLength() / 2 * 2) << label.toStdString();
     }
     EXPECT_EQ(fields,
