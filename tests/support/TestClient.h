@@ -18,6 +18,13 @@ namespace quibo::test {
 // One client with a scripted user, a fake desktop and a working directory of its own.
 struct TestClient {
     explicit TestClient(Config config = {}, Timings timings = fastTimings())
+        : client(std::make_unique<Client>(std::move(config), timings, WorkingDirectory(QDir(dir.path())),
+                                          ports()))
+    {
+    }
+
+    // The scripted user and the fake desktop, as the client's ports.
+    Ports ports()
     {
         Ports p;
         p.connect = &ui;
@@ -34,9 +41,8 @@ struct TestClient {
         p.transfer = &transfer;
         p.channel = &channel;
         p.privateChat = &privateChat;
-        client = std::make_unique<Client>(std::move(config), timings, WorkingDirectory(QDir(dir.path())), p);
+        return p;
     }
-
     static Timings fastTimings() { return Timings{}.scaledDown(20); }
 
     QTemporaryDir dir;
