@@ -36,8 +36,11 @@ std::optional<qsizetype> lineEnd(const QByteArray &bytes, qsizetype from = 0)
 
 ResponseReader::State ResponseReader::feed(QByteArrayView bytes)
 {
-    if (m_state != State::Reading)
+    if (m_state != State::Reading) {
+        if (!bytes.isEmpty())
+            m_keepAlive = false; // beyond the response: the connection is out of step
         return m_state;
+    }
     m_anythingRead = m_anythingRead || !bytes.isEmpty();
     m_pending.append(bytes);
     while (m_state == State::Reading && step()) {
