@@ -1,10 +1,12 @@
-// Feeds arbitrary reply bodies to the client's reading of them: whatever the server (or
-// something posing as it) sends, a line stays within its field and nothing is lost or made up.
+// Feeds arbitrary replies to the client's reading of them: whatever the server (or something
+// posing as it) sends, the response reads the same however the bytes were split, a line stays
+// within its field and nothing is lost or made up.
 #include "FuzzCheck.h"
 
 #include "base/DottedAddress.h"
 #include "base/Limits.h"
 #include "directory/DirectoryClient.h"
+#include "directory/HttpWire.h"
 #include "directory/Pages.h"
 
 #include <QHostAddress>
@@ -72,6 +74,24 @@ void checkAddress(const QString &line)
     FUZZ_CHECK(*page == QStringLiteral("http://") + line + QStringLiteral("/index.htm"));
 }
 
+// The same response whether it came in one piece or two.
+void checkResponse(const QByteArray &bytes, qsizetype split)
+{
+    http_wire::ResponseReader whole;
+    http_wire::ResponseReader pieces;
+    whole.feed(bytes);
+    pieces.feed(QByteArrayView(bytes).first(split));
+    pieces.feed(QByteArrayView(bytes).sliced(split));
+    whole.closed();
+    pieces.closed();
+    FUZZ_CHECK(whole.state() == pieces.state());
+    if (whole.state() != http_wire::ResponseReader::State::Complete)
+        return;
+    FUZZ_CHECK(whole.body() == pieces.body());
+    FUZZ_CHECK(whole.status() >= 200 && whole.status() <= 999);
+    FUZZ_CHECK(whole.body().size() <= http_wire::ResponseReader::MaxBodyBytes);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -96,5 +116,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     checkAddress(reply_text::firstLine(body, int(limits::AddressFieldBytes) + 1));
+    checkResponse(body, body.isEmpty() ? 0 : qsizetype(std::uint8_t(body.front())) % (body.size() + 1));
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -31,7 +32,10 @@ HttpFrontEnd::HttpFrontEnd(const DirectoryService &service, int threads)
     m_server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
     // Without it every keep-alive reply waits for the delayed ACK.
     m_server.set_tcp_nodelay(true);
-    m_server.set_socket_options(reuseAddressOnly);
+    m_server.set_socket_options([this](socket_t socket) {
+        reuseAddressOnly(socket);
+        m_listening = socket;
+    });
     // An idle keep-alive connection holds a worker; let it go soon.
     m_server.set_keep_alive_timeout(2);
     m_server.set_keep_alive_max_count(1000);
@@ -50,14 +54,19 @@ HttpFrontEnd::HttpFrontEnd(const DirectoryService &service, int threads)
 std::variant<quint16, QString> HttpFrontEnd::bind(const QString &host, quint16 port)
 {
     const std::string hostName = host.toStdString();
+    std::optional<quint16> bound;
     if (port == 0) {
-        const int chosen = m_server.bind_to_any_port(hostName);
-        if (chosen > 0)
-            return static_cast<quint16>(chosen);
+        if (const int chosen = m_server.bind_to_any_port(hostName); chosen > 0)
+            bound = static_cast<quint16>(chosen);
     } else if (m_server.bind_to_port(hostName, port)) {
-        return port;
+        bound = port;
     }
-    return bindProblem(host, port);
+    if (!bound)
+        return bindProblem(host, port);
+    // httplib listens with a backlog of 5: a client opening several connections at once
+    // would see some of them wait a second for a SYN retry. Listening again raises it.
+    ::listen(m_listening, SOMAXCONN);
+    return *bound;
 }
 
 bool HttpFrontEnd::run()

@@ -25,6 +25,7 @@ public:
 
 private:
     httplib::Server m_server;
+    socket_t m_listening = INVALID_SOCKET;
     std::atomic<bool> m_stopRequested{false};
     std::atomic<bool> m_finished{false};
 };

@@ -3,7 +3,7 @@
 #include "base/Limits.h"
 #include "base/Wakeup.h"
 
-#include <QNetworkReply>
+#include "directory/DirectoryConnections.h"
 
 namespace quibo {
 
@@ -20,9 +20,9 @@ AddressLookups::~AddressLookups()
 
 void AddressLookups::start(QStringList handles)
 {
-    for (QNetworkReply *reply : findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly)) {
-        reply->disconnect(this);
-        reply->deleteLater(); // aborts it
+    for (DirectoryRequest *request : findChildren<DirectoryRequest *>(Qt::FindDirectChildrenOnly)) {
+        request->disconnect(this);
+        request->deleteLater(); // cancels it
     }
     m_handles = std::move(handles);
     m_answers.assign(static_cast<size_t>(m_handles.size()), std::nullopt);
@@ -36,25 +36,26 @@ void AddressLookups::sendMore()
 {
     while (m_inFlight < limits::AddressLookupsInFlight && m_sent < m_handles.size()) {
         const qsizetype index = m_sent++;
-        QNetworkReply *reply = m_directory.send(directory_target::address(m_handles.at(index)));
-        if (reply == nullptr) {
+        DirectoryRequest *request = m_directory.send(directory_target::address(m_handles.at(index)));
+        if (request == nullptr) {
             m_answers[static_cast<size_t>(index)] = DirectoryReply{};
             continue;
         }
         ++m_inFlight;
-        reply->setParent(this);
-        if (reply->isFinished())
-            answered(index, reply);
+        request->setParent(this);
+        if (request->isFinished())
+            answered(index, request);
         else
-            connect(reply, &QNetworkReply::finished, this, [this, index, reply] { answered(index, reply); });
+            connect(request, &DirectoryRequest::finished, this,
+                    [this, index, request] { answered(index, request); });
     }
     m_wakeup->wake();
 }
 
-void AddressLookups::answered(qsizetype index, QNetworkReply *reply)
+void AddressLookups::answered(qsizetype index, DirectoryRequest *request)
 {
-    reply->disconnect(this);
-    m_answers[static_cast<size_t>(index)] = DirectoryClient::take(reply);
+    request->disconnect(this);
+    m_answers[static_cast<size_t>(index)] = DirectoryClient::take(request);
     --m_inFlight;
     sendMore();
 }

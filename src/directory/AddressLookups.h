@@ -9,8 +9,6 @@
 #include <optional>
 #include <vector>
 
-class QNetworkReply;
-
 namespace quibo {
 
 class Wakeup;
@@ -32,7 +30,7 @@ public:
 
 private:
     void sendMore();
-    void answered(qsizetype index, QNetworkReply *reply);
+    void answered(qsizetype index, DirectoryRequest *request);
 
     DirectoryClient &m_directory;
     Wakeup *m_wakeup = nullptr;

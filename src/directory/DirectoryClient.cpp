@@ -6,10 +6,9 @@
 #include "base/Utf8.h"
 #include "base/Wakeup.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
+#include "directory/DirectoryConnections.h"
+
+#include <QHostAddress>
 #include <QUrl>
 
 namespace quibo {
@@ -84,13 +83,33 @@ QByteArray registerUser(const QString &handle, const UserInfoFields &f)
 } // namespace directory_target
 
 DirectoryClient::DirectoryClient(const Config &config, const Timings &timings, QObject *parent)
-    : QObject(parent), m_config(config), m_timings(timings), m_network(new QNetworkAccessManager(this))
+    : QObject(parent), m_config(config), m_timings(timings),
+      m_connections(new DirectoryConnections(timings.httpTimeout, limits::AddressLookupsInFlight, this))
 {
 }
 
 DirectoryClient::~DirectoryClient() = default;
 
-QNetworkReply *DirectoryClient::send(const QByteArray &target)
+namespace {
+
+// The Host header as web clients write it: IPv6 literals in brackets, names in ACE form.
+QByteArray hostHeader(const QUrl &url)
+{
+    const QString host = url.host();
+    QHostAddress address;
+    QByteArray header;
+    if (address.setAddress(host))
+        header = address.protocol() == QAbstractSocket::IPv6Protocol ? '[' + host.toLatin1() + ']' : host.toLatin1();
+    else
+        header = QUrl::toAce(host);
+    if (url.port() != -1)
+        header += ':' + QByteArray::number(url.port());
+    return header;
+}
+
+} // namespace
+
+DirectoryRequest *DirectoryClient::send(const QByteArray &target)
 {
     QUrl origin;
     origin.setScheme(QStringLiteral("http"));
@@ -100,40 +119,31 @@ QNetworkReply *DirectoryClient::send(const QByteArray &target)
     if (m_config.directoryHost.isEmpty() || !url.isValid())
         return nullptr;
 
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    // Replies are a few lines: compressing them only costs both ends time.
-    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
-    QNetworkReply *reply = m_network->get(request);
-    // The time limit: an internet error like any other. Aborting a finished reply does nothing.
-    QTimer::singleShot(m_timings.httpTimeout, reply, &QNetworkReply::abort);
+    const QByteArray path =
+        url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment | QUrl::NormalizePathSegments);
+    DirectoryRequest *request =
+        m_connections->get(url.host(), quint16(url.port(80)), hostHeader(url), path.isEmpty() ? QByteArray("/") : path);
     Q_EMIT requestSent(target);
-    return reply;
+    return request;
 }
 
-DirectoryReply DirectoryClient::take(QNetworkReply *reply)
+DirectoryReply DirectoryClient::take(DirectoryRequest *request)
 {
-    DirectoryReply result;
     // Whatever status the server answered with, its body is the reply: only a failure to
     // get an answer at all (refused, unknown host, time-out, cut off) is an internet error.
-    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    const int error = reply->error();
-    result.ok = answered && !(error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied);
-    if (result.ok)
-        result.body = reply->readAll();
-    reply->deleteLater();
+    DirectoryReply result{request->answered(), request->answered() ? request->body() : QByteArray()};
+    request->deleteLater();
     return result;
 }
 
 QCoro::Task<DirectoryReply> DirectoryClient::get(QByteArray target)
 {
-    QNetworkReply *reply = send(target);
-    if (reply == nullptr)
+    DirectoryRequest *request = send(target);
+    if (request == nullptr)
         co_return DirectoryReply{};
-    if (!reply->isFinished())
-        co_await nextSignal(reply, &QNetworkReply::finished);
-    co_return take(reply);
+    if (!request->isFinished())
+        co_await nextSignal(request, &DirectoryRequest::finished);
+    co_return take(request);
 }
 
 QCoro::Task<DirectoryReply> DirectoryClient::broadcast()

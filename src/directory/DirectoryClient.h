@@ -8,10 +8,10 @@
 
 #include <array>
 
-class QNetworkAccessManager;
-class QNetworkReply;
-
 namespace quibo {
+
+class DirectoryConnections;
+class DirectoryRequest;
 
 struct Config;
 struct Timings;
@@ -67,10 +67,10 @@ public:
     QCoro::Task<DirectoryReply> get(QByteArray target);
 
     // get() in two halves, for callers that keep several requests in flight. send() starts
-    // the GET, aborted after Timings::httpTimeout; none when the server's address is unusable.
+    // the GET, ended after Timings::httpTimeout; none when the server's address is unusable.
     // take() reads a finished reply and lets it go.
-    QNetworkReply *send(const QByteArray &target);
-    static DirectoryReply take(QNetworkReply *reply);
+    DirectoryRequest *send(const QByteArray &target);
+    static DirectoryReply take(DirectoryRequest *request);
 
 Q_SIGNALS:
     // A request is on its way.
@@ -79,7 +79,7 @@ Q_SIGNALS:
 private:
     const Config &m_config;
     const Timings &m_timings;
-    QNetworkAccessManager *m_network;
+    DirectoryConnections *m_connections;
 };
 
 // Reading replies and the client's own text files with the fixed line limits they were written for.

@@ -19,6 +19,10 @@ public:
     {
         client->setParent(this);
         m_server->connectToHost(QHostAddress::LocalHost, serverPort); // writes wait for the connection
+        // A network path delays bytes; it must not also hold small writes back for an ACK.
+        m_client->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        connect(m_server, &QTcpSocket::connected, this,
+                [this] { m_server->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
         const DelayingProxy::RequestDelay common = [delay](const QByteArray &) { return delay; };
         pass(m_client, m_server, requestDelay ? requestDelay : common, &m_toServer);
         pass(m_server, m_client, common, &m_toClient);
