@@ -18,7 +18,7 @@ struct DatabaseLocation {
     QString user;
     QString password;
     QString databaseName;
-    QString connectOptions; // "key=value;key=value", as the Qt driver takes them
+    QString connectOptions; // "key=value;key=value", libpq connection keywords
 
     // For messages: the file, or the URL without its password.
     QString describe() const;

@@ -69,41 +69,24 @@ std::atomic<quint64> connectionSerial{0};
 
 QSqlDatabase addConnection(const QString &name, const DatabaseLocation &location)
 {
-    if (location.kind == DatabaseLocation::Kind::Sqlite) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-        db.setDatabaseName(location.sqlitePath);
-        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(sqliteBusyTimeoutMs));
-        return db;
-    }
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
-    db.setHostName(location.host);
-    if (location.port >= 0)
-        db.setPort(location.port);
-    db.setUserName(location.user);
-    db.setPassword(location.password);
-    db.setDatabaseName(location.databaseName);
-    db.setConnectOptions(location.connectOptions);
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+    db.setDatabaseName(location.sqlitePath);
+    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(sqliteBusyTimeoutMs));
     return db;
 }
 
-// Per-connection settings. SQLite: write-ahead log, and a commit reaches the disk before the
-// reply is sent.
-std::optional<QString> configure(QSqlDatabase &db, bool sqlite)
+// Per-connection settings: write-ahead log, and a commit reaches the disk before the reply
+// is sent.
+std::optional<QString> configure(QSqlDatabase &db)
 {
     QSqlQuery query(db);
-    if (!sqlite) {
-        // Keeps "relation already exists, skipping" and the like out of the log.
-        if (!query.exec(u"SET client_min_messages TO WARNING"_s))
-            return describeSqlError(query.lastError(), false);
-        return std::nullopt;
-    }
     if (!query.exec(u"PRAGMA journal_mode=WAL"_s) || !query.next())
-        return describeSqlError(query.lastError(), true);
+        return describeSqlError(query.lastError());
     if (query.value(0).toString().compare(u"wal"_s, Qt::CaseInsensitive) != 0)
         return u"the database cannot use write-ahead logging (journal mode %1)"_s.arg(
             query.value(0).toString());
     if (!query.exec(u"PRAGMA synchronous=FULL"_s))
-        return describeSqlError(query.lastError(), true);
+        return describeSqlError(query.lastError());
     return std::nullopt;
 }
 
@@ -114,18 +97,17 @@ SqlConnection &threadConnection(quint64 store, const DatabaseLocation &location)
     if (NamedConnection *open = threadConnections.find(store))
         return open->connection;
 
-    const bool sqlite = location.kind == DatabaseLocation::Kind::Sqlite;
     auto named = std::make_unique<NamedConnection>();
     named->name = u"quibo-directory-%1"_s.arg(connectionSerial.fetch_add(1));
     named->connection.database = addConnection(named->name, location);
     QSqlDatabase &db = named->connection.database;
     std::optional<QString> problem;
     if (!db.isValid())
-        problem = u"the Qt SQL driver %1 is not installed"_s.arg(sqlite ? u"QSQLITE"_s : u"QPSQL"_s);
+        problem = u"the Qt SQL driver %1 is not installed"_s.arg(u"QSQLITE"_s);
     else if (!db.open())
-        problem = describeSqlError(db.lastError(), sqlite);
+        problem = describeSqlError(db.lastError());
     else
-        problem = configure(db, sqlite);
+        problem = configure(db);
     if (problem) {
         close(std::move(named));
         throw StoreError(*problem);
@@ -144,15 +126,15 @@ void configureSqliteLibrary()
     sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
 }
 
-QString describeSqlError(const QSqlError &error, bool sqlite)
+QString describeSqlError(const QSqlError &error)
 {
     // SQLITE_BUSY and SQLITE_LOCKED: another program holds the write lock.
-    if (sqlite && (error.nativeErrorCode() == u"5"_s || error.nativeErrorCode() == u"6"_s))
+    if (error.nativeErrorCode() == u"5"_s || error.nativeErrorCode() == u"6"_s)
         return u"the database is locked by another program"_s;
     QString text = error.databaseText().trimmed();
     if (text.isEmpty())
         text = error.text().trimmed();
-    if (sqlite && error.driverText().contains(u"Error opening database"_s))
+    if (error.driverText().contains(u"Error opening database"_s))
         return u"cannot open the database file: %1"_s.arg(text);
     return text;
 }

@@ -32,6 +32,6 @@ void dropThreadConnection(quint64 store);
 void configureSqliteLibrary();
 
 // The text of a driver failure, worded for an operator.
-QString describeSqlError(const QSqlError &error, bool sqlite);
+QString describeSqlError(const QSqlError &error);
 
 } // namespace quibo::directory

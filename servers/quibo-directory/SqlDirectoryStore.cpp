@@ -14,9 +14,6 @@ namespace {
 
 std::atomic<quint64> storeSerial{0};
 
-// Any number, the same for every instance sharing one PostgreSQL database.
-constexpr qint64 schemaLockKey = 0x5155'4942'4f44'4952;
-
 const QString createUsers = u"CREATE TABLE IF NOT EXISTS quibo_users ("
                             "handle TEXT PRIMARY KEY, password TEXT NOT NULL, "
                             "first_name TEXT NOT NULL, last_name TEXT NOT NULL, email TEXT NOT NULL, "
@@ -48,11 +45,6 @@ SqlDirectoryStore::SqlDirectoryStore(DatabaseLocation location)
 SqlDirectoryStore::~SqlDirectoryStore()
 {
     dropThreadConnection(m_serial);
-}
-
-bool SqlDirectoryStore::isSqlite() const
-{
-    return m_location.kind == DatabaseLocation::Kind::Sqlite;
 }
 
 int SqlDirectoryStore::run(const QString &sql, const QVariantList &values, const Reader &read)
@@ -94,7 +86,7 @@ void SqlDirectoryStore::runUnprepared(const QString &sql)
 
 void SqlDirectoryStore::fail(const QSqlError &error)
 {
-    const QString problem = describeSqlError(error, isSqlite());
+    const QString problem = describeSqlError(error);
     // The connection may be broken (a restarted server): start afresh next time.
     dropThreadConnection(m_serial);
     throw StoreError(problem);
@@ -102,19 +94,13 @@ void SqlDirectoryStore::fail(const QSqlError &error)
 
 void SqlDirectoryStore::prepare()
 {
-    if (isSqlite()) {
-        // Takes the write lock now, so that a locked file is reported at start, soon.
-        runUnprepared(u"PRAGMA busy_timeout = 1500"_s);
-        runUnprepared(u"BEGIN IMMEDIATE"_s);
-    } else {
-        runUnprepared(u"BEGIN"_s);
-        run(u"SELECT pg_advisory_xact_lock(?)"_s, {schemaLockKey});
-    }
+    // Takes the write lock now, so that a locked file is reported at start, soon.
+    runUnprepared(u"PRAGMA busy_timeout = 1500"_s);
+    runUnprepared(u"BEGIN IMMEDIATE"_s);
     runUnprepared(createUsers);
     runUnprepared(createBroadcast);
     runUnprepared(u"COMMIT"_s);
-    if (isSqlite())
-        runUnprepared(u"PRAGMA busy_timeout = %1"_s.arg(sqliteBusyTimeoutMs));
+    runUnprepared(u"PRAGMA busy_timeout = %1"_s.arg(sqliteBusyTimeoutMs));
 }
 
 std::optional<QString> SqlDirectoryStore::address(const QString &handle)

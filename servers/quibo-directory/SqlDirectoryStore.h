@@ -11,7 +11,7 @@
 
 namespace quibo::directory {
 
-// DirectoryStore on Qt SQL, for SQLite and PostgreSQL alike. A Qt SQL connection may be
+// DirectoryStore on an SQLite file through Qt SQL. A Qt SQL connection may be
 // used only by the thread that opened it, so every thread gets its own connection on
 // first use; it is closed when the thread ends (or, for the creating thread, with the store).
 class SqlDirectoryStore final : public DirectoryStore {
@@ -37,7 +37,6 @@ private:
     // For statements that cannot be prepared (transactions, schema).
     void runUnprepared(const QString &sql);
     [[noreturn]] void fail(const QSqlError &error);
-    bool isSqlite() const;
 
     DatabaseLocation m_location;
     quint64 m_serial;

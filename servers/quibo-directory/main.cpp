@@ -3,6 +3,7 @@
 #include "DirectoryRules.h"
 #include "DirectoryService.h"
 #include "HttpFrontEnd.h"
+#include "PgDirectoryStore.h"
 #include "SqlConnections.h"
 #include "SqlDirectoryStore.h"
 
@@ -13,6 +14,7 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -115,7 +117,13 @@ int main(int argc, char *argv[])
     const QString databaseName = std::get<DatabaseLocation>(location).describe();
 
     configureSqliteLibrary();
-    SqlDirectoryStore store(std::get<DatabaseLocation>(location));
+    const DatabaseLocation &where = std::get<DatabaseLocation>(location);
+    std::unique_ptr<DirectoryStore> owned;
+    if (where.kind == DatabaseLocation::Kind::Postgres)
+        owned = std::make_unique<PgDirectoryStore>(where);
+    else
+        owned = std::make_unique<SqlDirectoryStore>(where);
+    DirectoryStore &store = *owned;
     try {
         store.prepare();
         switch (line.action) {

@@ -27,8 +27,9 @@ bool postgresRequired()
     return !qEnvironmentVariableIsEmpty("QUIBO_REQUIRE_POSTGRES");
 }
 
-// Runs `sql` as the test's own PostgreSQL client.
-void postgresExec(const QString &sql)
+} // namespace
+
+void TestDatabase::postgresExec(const QString &sql)
 {
     if (postgresUrl().isEmpty())
         throw std::runtime_error("QUIBO_REQUIRE_POSTGRES is set but QUIBO_TEST_POSTGRES_URL is not");
@@ -54,8 +55,6 @@ void postgresExec(const QString &sql)
     if (!ok)
         throw std::runtime_error("PostgreSQL: " + error.toStdString());
 }
-
-} // namespace
 
 std::optional<QString> TestDatabase::unavailable(Backend backend)
 {

@@ -27,6 +27,8 @@ public:
     // Why `backend` is skipped here, or nullopt. PostgreSQL is skipped only when no server is
     // named and QUIBO_REQUIRE_POSTGRES is unset; a server that can't be reached fails the test.
     static std::optional<QString> unavailable(Backend backend);
+    // Runs `sql` on the PostgreSQL server as the test's own client.
+    static void postgresExec(const QString &sql);
 
     explicit TestDatabase(Backend backend);
     ~TestDatabase();

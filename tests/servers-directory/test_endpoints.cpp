@@ -2,6 +2,8 @@
 
 #include "DirectoryTest.h"
 
+#include <QCoreApplication>
+
 #include <gmock/gmock.h>
 
 #include <atomic>
@@ -231,6 +233,32 @@ TEST_P(DirectoryTest, WritesThroughOneServerAreReadAtOnceThroughAnother)
     EXPECT_EQ(read("/ipadd/readit.cgi?id=shared"), "10.0.0.20") << "new info leaves the address published";
     EXPECT_FALSE(other.registerUser(u"shared"_s, u"other"_s));
     EXPECT_EQ(other.stop(), 0) << other.output().toStdString();
+}
+
+// The database server may drop its connections (a restart, an administrator): a request
+// may fail then, but the directory connects afresh rather than failing from then on.
+TEST(DirectoryOnPostgres, ServesAgainAfterTheDatabaseDroppedItsConnections)
+{
+    if (const auto reason = TestDatabase::unavailable(Backend::Postgres))
+        GTEST_SKIP() << reason->toStdString();
+    const TestDatabase database(Backend::Postgres);
+    const QString application = u"quibo_dropped_%1"_s.arg(QCoreApplication::applicationPid());
+    quibo::test::DirectoryServer server(database.location() + u"&application_name="_s + application);
+    ASSERT_TRUE(server.start()) << server.output().toStdString();
+    ASSERT_TRUE(server.registerUser(u"kept"_s, u"pw"_s));
+    ASSERT_TRUE(server.publish(u"kept"_s, u"10.1.2.3"_s));
+    for (int i = 0; i < 20; ++i) // several worker threads open a connection each
+        ASSERT_EQ(server.addressOf(u"kept"_s), u"10.1.2.3"_s);
+
+    TestDatabase::postgresExec(u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                               "WHERE application_name = '%1'"_s.arg(application));
+    int failed = 0;
+    for (int i = 0; i < 40; ++i)
+        failed += server.addressOf(u"kept"_s) != u"10.1.2.3"_s;
+    // One failure at most for each of the 16 workers that held a dropped connection.
+    EXPECT_LE(failed, 16);
+    EXPECT_EQ(server.addressOf(u"kept"_s).toStdString(), "10.1.2.3");
+    EXPECT_EQ(server.stop(), 0) << server.output().toStdString();
 }
 
 TEST_P(DirectoryTest, FooterAndBannerAreServed)

@@ -1,0 +1,276 @@
+#include "PgDirectoryStore.h"
+
+#include <libpq-fe.h>
+
+#include <QStringList>
+
+#include <array>
+#include <atomic>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace quibo::directory {
+
+enum class PgDirectoryStore::Statement {
+    Address,
+    User,
+    Insert,
+    Update,
+    SetAddress,
+    Broadcast,
+    SetBroadcast,
+    ClearBroadcast,
+    Count,
+};
+
+namespace {
+
+using Statement = PgDirectoryStore::Statement;
+
+constexpr std::array<const char *, static_cast<size_t>(Statement::Count)> statementSql{
+    "SELECT address FROM quibo_users WHERE handle = $1",
+    "SELECT password, first_name, last_name, email, city, state, country, sex, age, persinfo "
+    "FROM quibo_users WHERE handle = $1",
+    "INSERT INTO quibo_users (handle, password, first_name, last_name, email, city, state, "
+    "country, sex, age, persinfo, address) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, '0') "
+    "ON CONFLICT (handle) DO NOTHING",
+    "UPDATE quibo_users SET first_name = $1, last_name = $2, email = $3, city = $4, state = $5, "
+    "country = $6, sex = $7, age = $8, persinfo = $9 WHERE handle = $10 AND password = $11",
+    "UPDATE quibo_users SET address = $1 WHERE handle = $2",
+    "SELECT body FROM quibo_broadcast WHERE id = 1",
+    "INSERT INTO quibo_broadcast (id, body) VALUES (1, $1) ON CONFLICT (id) DO UPDATE SET body = excluded.body",
+    "DELETE FROM quibo_broadcast",
+};
+
+constexpr const char *createUsers = "CREATE TABLE IF NOT EXISTS quibo_users ("
+                                    "handle TEXT PRIMARY KEY, password TEXT NOT NULL, "
+                                    "first_name TEXT NOT NULL, last_name TEXT NOT NULL, email TEXT NOT NULL, "
+                                    "city TEXT NOT NULL, state TEXT NOT NULL, country TEXT NOT NULL, "
+                                    "sex TEXT NOT NULL, age TEXT NOT NULL, persinfo TEXT NOT NULL, "
+                                    "address TEXT NOT NULL DEFAULT '0')";
+constexpr const char *createBroadcast = "CREATE TABLE IF NOT EXISTS quibo_broadcast ("
+                                        "id INTEGER PRIMARY KEY CHECK (id = 1), body TEXT NOT NULL)";
+// Any number, the same for every instance sharing one database (0x515549424f444952).
+constexpr const char *lockSchema = "SELECT pg_advisory_xact_lock(5860671039239113042)";
+
+std::atomic<quint64> storeSerial{0};
+
+struct ConnectionCloser {
+    void operator()(PGconn *connection) const { PQfinish(connection); }
+};
+struct ResultClearer {
+    void operator()(PGresult *result) const { PQclear(result); }
+};
+using Result = std::unique_ptr<PGresult, ResultClearer>;
+
+struct Connection {
+    std::unique_ptr<PGconn, ConnectionCloser> handle;
+    std::array<bool, static_cast<size_t>(Statement::Count)> prepared{};
+};
+
+// The connections of one thread, closed when the thread ends.
+thread_local std::map<quint64, Connection> threadConnections;
+
+QString quoted(QString value)
+{
+    value.replace(u'\\', u"\\\\"_s);
+    value.replace(u'\'', u"\\'"_s);
+    return u'\'' + value + u'\'';
+}
+
+QByteArray conninfoOf(const DatabaseLocation &location)
+{
+    QStringList parts;
+    if (!location.host.isEmpty())
+        parts.append(u"host="_s + quoted(location.host));
+    if (!location.databaseName.isEmpty())
+        parts.append(u"dbname="_s + quoted(location.databaseName));
+    if (!location.user.isEmpty())
+        parts.append(u"user="_s + quoted(location.user));
+    if (!location.password.isEmpty())
+        parts.append(u"password="_s + quoted(location.password));
+    if (location.port >= 0)
+        parts.append(u"port="_s + QString::number(location.port));
+    // The options were checked to hold no spaces or quotes.
+    if (!location.connectOptions.isEmpty())
+        parts.append(QString(location.connectOptions).replace(u';', u' '));
+    return parts.join(u' ').toUtf8();
+}
+
+// Worded like the server's own report: its message, and the error code when there is a result.
+QString describe(PGconn *connection, const PGresult *result)
+{
+    QString text = QString::fromUtf8(PQerrorMessage(connection));
+    if (result) {
+        const char *code = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+        text += u'(' + QString::fromLatin1(code ? code : "") + u')';
+    }
+    return text.trimmed();
+}
+
+PGconn *threadConnection(quint64 store, const QByteArray &conninfo)
+{
+    if (const auto it = threadConnections.find(store); it != threadConnections.end())
+        return it->second.handle.get();
+
+    Connection opened;
+    opened.handle.reset(PQconnectdb(conninfo.constData()));
+    PGconn *connection = opened.handle.get();
+    if (!connection)
+        throw StoreError(u"out of memory"_s);
+    if (PQstatus(connection) != CONNECTION_OK)
+        throw StoreError(describe(connection, nullptr));
+    // UTF-8 on the wire whatever the server's default; no notices such as "relation already
+    // exists, skipping" in the log.
+    const Result result(PQexec(connection, "SET client_encoding TO 'UTF8'; SET client_min_messages TO WARNING"));
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+        throw StoreError(describe(connection, result.get()));
+    return threadConnections.emplace(store, std::move(opened)).first->second.handle.get();
+}
+
+// The connection may be broken (a restarted server): the next call opens a new one.
+[[noreturn]] void fail(quint64 store, PGconn *connection, const PGresult *result)
+{
+    const QString problem = describe(connection, result);
+    threadConnections.erase(store);
+    throw StoreError(problem);
+}
+
+bool succeeded(const PGresult *result)
+{
+    const ExecStatusType status = PQresultStatus(result);
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+QString field(const PGresult *result, int column)
+{
+    return QString::fromUtf8(PQgetvalue(result, 0, column), PQgetlength(result, 0, column));
+}
+
+} // namespace
+
+PgDirectoryStore::PgDirectoryStore(DatabaseLocation location)
+    : m_conninfo(conninfoOf(location)), m_serial(storeSerial.fetch_add(1))
+{
+}
+
+PgDirectoryStore::~PgDirectoryStore()
+{
+    threadConnections.erase(m_serial);
+}
+
+int PgDirectoryStore::run(Statement statement, std::initializer_list<QByteArray> values, const Reader &read)
+{
+    PGconn *connection = threadConnection(m_serial, m_conninfo);
+    const auto index = static_cast<size_t>(statement);
+    const std::string name = "quibo_" + std::to_string(index);
+    bool &prepared = threadConnections.at(m_serial).prepared.at(index);
+    if (!prepared) {
+        const Result result(PQprepare(connection, name.c_str(), statementSql.at(index),
+                                      static_cast<int>(values.size()), nullptr));
+        if (!succeeded(result.get()))
+            fail(m_serial, connection, result.get());
+        prepared = true;
+    }
+    std::array<const char *, 11> params{};
+    std::array<int, 11> lengths{};
+    int count = 0;
+    for (const QByteArray &value : values) {
+        params.at(static_cast<size_t>(count)) = value.constData();
+        lengths.at(static_cast<size_t>(count)) = static_cast<int>(value.size());
+        ++count;
+    }
+    const Result result(PQexecPrepared(connection, name.c_str(), count, params.data(), lengths.data(), nullptr, 0));
+    if (!succeeded(result.get()))
+        fail(m_serial, connection, result.get());
+    if (read)
+        read(result.get());
+    return std::atoi(PQcmdTuples(result.get()));
+}
+
+void PgDirectoryStore::runUnprepared(const char *sql)
+{
+    PGconn *connection = threadConnection(m_serial, m_conninfo);
+    const Result result(PQexec(connection, sql));
+    if (!succeeded(result.get()))
+        fail(m_serial, connection, result.get());
+}
+
+void PgDirectoryStore::prepare()
+{
+    runUnprepared("BEGIN");
+    runUnprepared(lockSchema);
+    runUnprepared(createUsers);
+    runUnprepared(createBroadcast);
+    runUnprepared("COMMIT");
+}
+
+std::optional<QString> PgDirectoryStore::address(const QString &handle)
+{
+    std::optional<QString> found;
+    run(Statement::Address, {handle.toUtf8()}, [&](const PGresult *result) {
+        if (PQntuples(result) > 0)
+            found = field(result, 0);
+    });
+    return found;
+}
+
+std::optional<UserInfo> PgDirectoryStore::user(const QString &handle)
+{
+    std::optional<UserInfo> found;
+    run(Statement::User, {handle.toUtf8()}, [&](const PGresult *result) {
+        if (PQntuples(result) == 0)
+            return;
+        UserInfo info;
+        int column = 0;
+        for (const UserField &userField : userFields)
+            info.*userField.member = field(result, column++);
+        found = info;
+    });
+    return found;
+}
+
+RegisterOutcome PgDirectoryStore::registerUser(const QString &handle, const UserInfo &info)
+{
+    // No statement ever deletes a user, so once the insert finds the handle taken, the
+    // update decides alone whether the password fits.
+    const QByteArray name = handle.toUtf8();
+    const QByteArray password = info.password.toUtf8();
+    const QByteArray first = info.first.toUtf8(), last = info.last.toUtf8(), email = info.email.toUtf8(),
+                     city = info.city.toUtf8(), state = info.state.toUtf8(), country = info.country.toUtf8(),
+                     sex = info.sex.toUtf8(), age = info.age.toUtf8(), persinfo = info.persinfo.toUtf8();
+    if (run(Statement::Insert,
+            {name, password, first, last, email, city, state, country, sex, age, persinfo}) > 0)
+        return RegisterOutcome::Created;
+    const int updated = run(Statement::Update,
+                            {first, last, email, city, state, country, sex, age, persinfo, name, password});
+    return updated > 0 ? RegisterOutcome::Updated : RegisterOutcome::WrongPassword;
+}
+
+bool PgDirectoryStore::setAddress(const QString &handle, const QString &address)
+{
+    return run(Statement::SetAddress, {address.toUtf8(), handle.toUtf8()}) > 0;
+}
+
+std::optional<QString> PgDirectoryStore::broadcast()
+{
+    std::optional<QString> found;
+    run(Statement::Broadcast, {}, [&](const PGresult *result) {
+        if (PQntuples(result) > 0)
+            found = field(result, 0);
+    });
+    return found;
+}
+
+void PgDirectoryStore::setBroadcast(const std::optional<QString> &text)
+{
+    if (text)
+        run(Statement::SetBroadcast, {text->toUtf8()});
+    else
+        run(Statement::ClearBroadcast, {});
+}
+
+} // namespace quibo::directory

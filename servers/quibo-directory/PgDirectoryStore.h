@@ -1,0 +1,48 @@
+#pragma once
+
+#include "DatabaseLocation.h"
+#include "DirectoryStore.h"
+
+#include <QByteArray>
+
+#include <functional>
+#include <initializer_list>
+
+struct pg_result;
+
+namespace quibo::directory {
+
+// DirectoryStore on PostgreSQL through libpq. Every thread that uses the store gets its own
+// connection on first use, with the statements prepared on it as they are first needed; it is
+// closed when the thread ends (or, for the creating thread, with the store). Nothing read is
+// kept between calls, so instances sharing one database see each other's writes at once.
+class PgDirectoryStore final : public DirectoryStore {
+public:
+    explicit PgDirectoryStore(DatabaseLocation location);
+    ~PgDirectoryStore() override;
+    PgDirectoryStore(const PgDirectoryStore &) = delete;
+    PgDirectoryStore &operator=(const PgDirectoryStore &) = delete;
+
+    void prepare() override;
+    std::optional<QString> address(const QString &handle) override;
+    std::optional<UserInfo> user(const QString &handle) override;
+    RegisterOutcome registerUser(const QString &handle, const UserInfo &info) override;
+    bool setAddress(const QString &handle, const QString &address) override;
+    std::optional<QString> broadcast() override;
+    void setBroadcast(const std::optional<QString> &text) override;
+
+    enum class Statement;
+
+private:
+    using Reader = std::function<void(const pg_result *)>;
+    // Runs the prepared `statement` with `values` (UTF-8 text) on this thread's connection,
+    // hands the result to `read`, and returns the number of rows changed. Throws StoreError.
+    int run(Statement statement, std::initializer_list<QByteArray> values, const Reader &read = {});
+    // For statements that are not prepared (transactions, schema).
+    void runUnprepared(const char *sql);
+
+    QByteArray m_conninfo;
+    quint64 m_serial;
+};
+
+} // namespace quibo::directory
