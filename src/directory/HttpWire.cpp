@@ -118,7 +118,7 @@ bool ResponseReader::step()
         const auto lf = lineEnd(m_pending);
         if (!lf)
             return needMore(1024);
-        QByteArrayView size = m_pending.first(*lf).trimmed();
+        QByteArrayView size = QByteArrayView(m_pending).first(*lf).trimmed();
         if (const qsizetype semicolon = size.indexOf(';'); semicolon >= 0)
             size = size.first(semicolon).trimmed();
         bool ok = false;
