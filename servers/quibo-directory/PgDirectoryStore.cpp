@@ -131,11 +131,20 @@ PGconn *threadConnection(quint64 store, const QByteArray &conninfo)
     return threadConnections.emplace(store, std::move(opened)).first->second.handle.get();
 }
 
-// The connection may be broken (a restarted server): the next call opens a new one.
+// The database dropped the connection (a restart, a terminated backend).
+class ConnectionLost : public StoreError {
+public:
+    using StoreError::StoreError;
+};
+
+// The connection may be broken: the next call opens a new one.
 [[noreturn]] void fail(quint64 store, PGconn *connection, const PGresult *result)
 {
     const QString problem = describe(connection, result);
+    const bool lost = PQstatus(connection) == CONNECTION_BAD;
     threadConnections.erase(store);
+    if (lost)
+        throw ConnectionLost(problem);
     throw StoreError(problem);
 }
 
@@ -163,6 +172,21 @@ PgDirectoryStore::~PgDirectoryStore()
 }
 
 int PgDirectoryStore::run(Statement statement, std::initializer_list<QByteArray> values, const Reader &read)
+{
+    const bool kept = threadConnections.contains(m_serial);
+    try {
+        return runOnce(statement, values, read);
+    } catch (const ConnectionLost &) {
+        // A kept connection the database has dropped since (a restart, an idle timeout) fails
+        // the next statement sent on it: it goes again on a fresh connection. Every statement
+        // here may run twice: reads, updates that set values, an insert that yields to the row.
+        if (!kept)
+            throw;
+    }
+    return runOnce(statement, values, read);
+}
+
+int PgDirectoryStore::runOnce(Statement statement, std::initializer_list<QByteArray> values, const Reader &read)
 {
     PGconn *connection = threadConnection(m_serial, m_conninfo);
     const auto index = static_cast<size_t>(statement);

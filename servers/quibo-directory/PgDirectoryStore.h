@@ -37,7 +37,9 @@ private:
     using Reader = std::function<void(const pg_result *)>;
     // Runs the prepared `statement` with `values` (UTF-8 text) on this thread's connection,
     // hands the result to `read`, and returns the number of rows changed. Throws StoreError.
+    // A kept connection found dropped is replaced, and the statement run once more.
     int run(Statement statement, std::initializer_list<QByteArray> values, const Reader &read = {});
+    int runOnce(Statement statement, std::initializer_list<QByteArray> values, const Reader &read);
     // For statements that are not prepared (transactions, schema).
     void runUnprepared(const char *sql);
 
