@@ -1,5 +1,7 @@
 #include "PgDirectoryStore.h"
 
+#include "Schema.h"
+
 #include <libpq-fe.h>
 
 #include <QStringList>
@@ -45,14 +47,6 @@ constexpr std::array<const char *, static_cast<size_t>(Statement::Count)> statem
     "DELETE FROM quibo_broadcast",
 };
 
-constexpr const char *createUsers = "CREATE TABLE IF NOT EXISTS quibo_users ("
-                                    "handle TEXT PRIMARY KEY, password TEXT NOT NULL, "
-                                    "first_name TEXT NOT NULL, last_name TEXT NOT NULL, email TEXT NOT NULL, "
-                                    "city TEXT NOT NULL, state TEXT NOT NULL, country TEXT NOT NULL, "
-                                    "sex TEXT NOT NULL, age TEXT NOT NULL, persinfo TEXT NOT NULL, "
-                                    "address TEXT NOT NULL DEFAULT '0')";
-constexpr const char *createBroadcast = "CREATE TABLE IF NOT EXISTS quibo_broadcast ("
-                                        "id INTEGER PRIMARY KEY CHECK (id = 1), body TEXT NOT NULL)";
 // Any number, the same for every instance sharing one database (0x515549424f444952).
 constexpr const char *lockSchema = "SELECT pg_advisory_xact_lock(5860671039239113042)";
 
@@ -227,8 +221,8 @@ void PgDirectoryStore::prepare()
 {
     runUnprepared("BEGIN");
     runUnprepared(lockSchema);
-    runUnprepared(createUsers);
-    runUnprepared(createBroadcast);
+    runUnprepared(schema::createUsers);
+    runUnprepared(schema::createBroadcast);
     runUnprepared("COMMIT");
 }
 

@@ -1,5 +1,6 @@
 #include "SqlDirectoryStore.h"
 
+#include "Schema.h"
 #include "SqlConnections.h"
 
 #include <QSqlError>
@@ -13,15 +14,6 @@ namespace quibo::directory {
 namespace {
 
 std::atomic<quint64> storeSerial{0};
-
-const QString createUsers = u"CREATE TABLE IF NOT EXISTS quibo_users ("
-                            "handle TEXT PRIMARY KEY, password TEXT NOT NULL, "
-                            "first_name TEXT NOT NULL, last_name TEXT NOT NULL, email TEXT NOT NULL, "
-                            "city TEXT NOT NULL, state TEXT NOT NULL, country TEXT NOT NULL, "
-                            "sex TEXT NOT NULL, age TEXT NOT NULL, persinfo TEXT NOT NULL, "
-                            "address TEXT NOT NULL DEFAULT '0')"_s;
-const QString createBroadcast = u"CREATE TABLE IF NOT EXISTS quibo_broadcast ("
-                                "id INTEGER PRIMARY KEY CHECK (id = 1), body TEXT NOT NULL)"_s;
 
 const QString infoColumns = u"first_name, last_name, email, city, state, country, sex, age, persinfo"_s;
 
@@ -97,8 +89,8 @@ void SqlDirectoryStore::prepare()
     // Takes the write lock now, so that a locked file is reported at start, soon.
     runUnprepared(u"PRAGMA busy_timeout = 1500"_s);
     runUnprepared(u"BEGIN IMMEDIATE"_s);
-    runUnprepared(createUsers);
-    runUnprepared(createBroadcast);
+    runUnprepared(QString::fromLatin1(schema::createUsers));
+    runUnprepared(QString::fromLatin1(schema::createBroadcast));
     runUnprepared(u"COMMIT"_s);
     runUnprepared(u"PRAGMA busy_timeout = %1"_s.arg(sqliteBusyTimeoutMs));
 }

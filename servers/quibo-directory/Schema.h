@@ -1,0 +1,15 @@
+#pragma once
+
+namespace quibo::directory::schema {
+
+// The tables, the same for SQLite and PostgreSQL; creating them again changes nothing.
+inline constexpr const char *createUsers = "CREATE TABLE IF NOT EXISTS quibo_users ("
+                                           "handle TEXT PRIMARY KEY, password TEXT NOT NULL, "
+                                           "first_name TEXT NOT NULL, last_name TEXT NOT NULL, email TEXT NOT NULL, "
+                                           "city TEXT NOT NULL, state TEXT NOT NULL, country TEXT NOT NULL, "
+                                           "sex TEXT NOT NULL, age TEXT NOT NULL, persinfo TEXT NOT NULL, "
+                                           "address TEXT NOT NULL DEFAULT '0')";
+inline constexpr const char *createBroadcast = "CREATE TABLE IF NOT EXISTS quibo_broadcast ("
+                                               "id INTEGER PRIMARY KEY CHECK (id = 1), body TEXT NOT NULL)";
+
+} // namespace quibo::directory::schema
