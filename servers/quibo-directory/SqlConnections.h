@@ -6,12 +6,15 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <chrono>
 #include <map>
 
 namespace quibo::directory {
 
 // How long a write waits for another writer of the same SQLite file.
 inline constexpr int sqliteBusyTimeoutMs = 5000;
+// How long a thread spins on a lock of SQLite's before it sleeps.
+inline constexpr std::chrono::microseconds sqliteLockSpin{30};
 
 // One open database connection of one thread, with its prepared statements.
 struct SqlConnection {
@@ -27,8 +30,9 @@ SqlConnection &threadConnection(quint64 store, const DatabaseLocation &location)
 // a new one (after a failure, the connection may be broken).
 void dropThreadConnection(quint64 store);
 
-// Call once at start, before any connection opens: SQLite keeps memory statistics behind one
-// lock that every allocation of every connection takes, which makes concurrent reads queue.
+// Call once at start, before any connection opens. SQLite keeps memory statistics behind one
+// lock that every allocation of every connection takes, which makes concurrent reads queue;
+// and its locks spin for a moment before they sleep.
 void configureSqliteLibrary();
 
 // The text of a driver failure, worded for an operator.

@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 
 #include <cstdio>
@@ -42,6 +43,15 @@ sigset_t stopSignals()
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
     return set;
+}
+
+// A worker woken by a request or a database reply then waits for the program that woke it,
+// which is about to sleep anyway, instead of preempting it: a context switch less per
+// round trip. Threads started later inherit it; where it is refused, nothing changes.
+void batchScheduling()
+{
+    const sched_param parameters{};
+    sched_setscheduler(0, SCHED_BATCH, &parameters);
 }
 
 int setBroadcast(DirectoryStore &store, const QString &fileName)
@@ -90,7 +100,8 @@ int serve(DirectoryStore &store, const CommandLine &line, const QString &databas
 
 int main(int argc, char *argv[])
 {
-    // Before any other thread exists, so that every thread inherits the mask.
+    // Before any other thread exists, so that every thread inherits the mask and the policy.
+    batchScheduling();
     const sigset_t blocked = stopSignals();
     pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
 

@@ -3,9 +3,12 @@
 #include "DirectoryTest.h"
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTcpServer>
+
+#include <sched.h>
 
 #include <optional>
 
@@ -158,6 +161,19 @@ TEST(DirectoryCommandLine, LockedDatabaseStopsTheStart)
     // Unlocked, the same file serves.
     DirectoryServer server(file);
     EXPECT_TRUE(server.start()) << text(server.output());
+}
+
+// Under the batch policy a worker woken by a request or a database reply does not preempt
+// the program that woke it; the request workers must have inherited it.
+TEST(DirectoryCommandLine, EveryThreadRunsUnderTheBatchPolicy)
+{
+    DirectoryServer server;
+    ASSERT_TRUE(server.start()) << text(server.output());
+    const QStringList threads =
+        QDir(u"/proc/%1/task"_s.arg(server.processId())).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    EXPECT_GT(threads.size(), 2);
+    for (const QString &thread : threads)
+        EXPECT_EQ(sched_getscheduler(thread.toInt()), SCHED_BATCH) << text(thread);
 }
 
 TEST(DirectoryCommandLine, PortInUseStopsTheStart)

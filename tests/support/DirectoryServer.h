@@ -53,6 +53,7 @@ public:
     void thaw();
 
     [[nodiscard]] quint16 port() const { return m_port; }
+    [[nodiscard]] qint64 processId() const { return m_process ? m_process->processId() : 0; }
     // "127.0.0.1:port", what Config::setDirectory takes.
     [[nodiscard]] QString authority() const;
     [[nodiscard]] QString output() const { return m_output; }
