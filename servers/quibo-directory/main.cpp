@@ -47,9 +47,12 @@ sigset_t stopSignals()
 
 // A worker woken by a request or a database reply then waits for the program that woke it,
 // which is about to sleep anyway, instead of preempting it: a context switch less per
-// round trip. Threads started later inherit it; where it is refused, nothing changes.
+// round trip. Threads started later inherit it; where it is refused, nothing changes. The
+// service starts with it already, and need not make a call its sandbox may forbid.
 void batchScheduling()
 {
+    if (sched_getscheduler(0) == SCHED_BATCH)
+        return;
     const sched_param parameters{};
     sched_setscheduler(0, SCHED_BATCH, &parameters);
 }
