@@ -81,6 +81,44 @@ FileVersion versionOf(const struct stat &info)
                         now);
 }
 
+// Answers a GET or HEAD of an opened file: its conditions, then its range, streamed from disk.
+void answerFile(const httplib::Request &request, httplib::Response &response, const std::shared_ptr<QFile> &file,
+                const FileVersion &version, const std::atomic<bool> &stopping)
+{
+    response.set_header("Accept-Ranges", "bytes");
+    response.set_header("ETag", version.etag.toStdString());
+    response.set_header("Last-Modified", version.lastModified.toStdString());
+    if (isNotModified(field(request, "If-None-Match"), field(request, "If-Modified-Since"), version)) {
+        response.status = 304;
+        // What a 200 would carry: left alone, the library would say 0.
+        response.set_header("Content-Length", std::to_string(version.size));
+        return;
+    }
+    const RangeChoice range = chooseRange(field(request, "Range"), field(request, "If-Range"), version);
+    if (range.kind != RangeChoice::Kind::Whole)
+        response.set_header("Content-Range", contentRange(range, version.size).toStdString());
+    if (range.kind == RangeChoice::Kind::Unsatisfiable) {
+        response.status = 416;
+        return;
+    }
+    const bool part = range.kind == RangeChoice::Kind::Part;
+    response.status = part ? 206 : 200;
+    const qint64 first = part ? range.first : 0;
+    response.set_content_provider(
+        static_cast<size_t>(part ? range.length : version.size), contentTypeFor(file->fileName()).toStdString(),
+        [file, first, &stopping](size_t offset, size_t length, httplib::DataSink &sink) {
+            if (stopping)
+                return false;
+            const qint64 at = first + static_cast<qint64>(offset);
+            if (file->pos() != at && !file->seek(at))
+                return false;
+            std::array<char, StreamChunk> chunk{};
+            const qint64 got = file->read(chunk.data(), std::min(static_cast<qint64>(length), StreamChunk));
+            // A file that shrank under us ends the connection rather than sending short data.
+            return got > 0 && sink.write(chunk.data(), static_cast<size_t>(got));
+        });
+}
+
 } // namespace
 
 WebServer::WebServer(QString root, Observer observer)
@@ -194,39 +232,7 @@ httplib::Server::HandlerResponse WebServer::serve(const httplib::Request &reques
         response.status = 404; // replaced since the look-up
         return HandlerResponse::Handled;
     }
-    const FileVersion version = versionOf(info);
-    response.set_header("Accept-Ranges", "bytes");
-    response.set_header("ETag", version.etag.toStdString());
-    response.set_header("Last-Modified", version.lastModified.toStdString());
-    if (isNotModified(field(request, "If-None-Match"), field(request, "If-Modified-Since"), version)) {
-        response.status = 304;
-        // What a 200 would carry: left alone, the library would say 0.
-        response.set_header("Content-Length", std::to_string(version.size));
-        return HandlerResponse::Handled;
-    }
-    const RangeChoice range = chooseRange(field(request, "Range"), field(request, "If-Range"), version);
-    if (range.kind != RangeChoice::Kind::Whole)
-        response.set_header("Content-Range", contentRange(range, version.size).toStdString());
-    if (range.kind == RangeChoice::Kind::Unsatisfiable) {
-        response.status = 416;
-        return HandlerResponse::Handled;
-    }
-    const bool part = range.kind == RangeChoice::Kind::Part;
-    response.status = part ? 206 : 200;
-    const qint64 first = part ? range.first : 0;
-    response.set_content_provider(
-        static_cast<size_t>(part ? range.length : version.size), contentTypeFor(found.path).toStdString(),
-        [file, first, this](size_t offset, size_t length, httplib::DataSink &sink) {
-            if (m_stopping)
-                return false;
-            const qint64 at = first + static_cast<qint64>(offset);
-            if (file->pos() != at && !file->seek(at))
-                return false;
-            std::array<char, StreamChunk> chunk{};
-            const qint64 got = file->read(chunk.data(), std::min(static_cast<qint64>(length), StreamChunk));
-            // A file that shrank under us ends the connection rather than sending short data.
-            return got > 0 && sink.write(chunk.data(), static_cast<size_t>(got));
-        });
+    answerFile(request, response, file, versionOf(info), m_stopping);
     return HandlerResponse::Handled;
 }
 
