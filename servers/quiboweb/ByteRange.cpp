@@ -1,5 +1,7 @@
 #include "ByteRange.h"
 
+#include "RequestHead.h"
+
 #include <QList>
 
 #include <algorithm>
@@ -10,20 +12,6 @@ namespace quibo::web {
 namespace {
 
 constexpr qint64 Unbounded = std::numeric_limits<qint64>::max();
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-QByteArrayView trimBlanks(QByteArrayView text)
-{
-    while (!text.isEmpty() && isBlank(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && isBlank(text.back()))
-        text.chop(1);
-    return text;
-}
 
 // 1*DIGIT, saturating: a position past any file is past this one.
 std::optional<qint64> parsePosition(QByteArrayView digits)

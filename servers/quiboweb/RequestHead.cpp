@@ -2,14 +2,15 @@
 
 namespace quibo::web {
 
-namespace {
-
-bool isBlank(char c)
+QByteArrayView trimBlanks(QByteArrayView text)
 {
-    return c == ' ' || c == '\t';
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
 }
-
-} // namespace
 
 TakenField takeField(const QByteArray &head, QByteArrayView name)
 {
@@ -30,11 +31,7 @@ TakenField takeField(const QByteArray &head, QByteArrayView name)
         if (!line.endsWith("\r\n") || colon < 0 || line.first(colon).compare(name, Qt::CaseInsensitive) != 0) {
             taken.head += line;
         } else {
-            QByteArrayView value = line.sliced(colon + 1).chopped(2);
-            while (!value.isEmpty() && isBlank(value.front()))
-                value = value.sliced(1);
-            while (!value.isEmpty() && isBlank(value.back()))
-                value.chop(1);
+            const QByteArrayView value = trimBlanks(line.sliced(colon + 1).chopped(2));
             taken.value = taken.value ? *taken.value + ", " + value.toByteArray() : value.toByteArray();
         }
         lineStart = lineEnd;

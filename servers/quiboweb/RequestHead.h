@@ -19,4 +19,7 @@ struct TakenField {
 // it sees them and handled by parseRange.
 TakenField takeField(const QByteArray &head, QByteArrayView name);
 
+// `text` without the spaces and tabs around it, as a field value is read.
+QByteArrayView trimBlanks(QByteArrayView text);
+
 } // namespace quibo::web
