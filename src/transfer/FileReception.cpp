@@ -35,6 +35,13 @@ QString FileReception::cleanFileName(const QString &offered)
     return name;
 }
 
+QByteArray FileReception::partNote(const FileOffer &offer)
+{
+    return QStringList{offer.from.handle, offer.from.address, offer.sizeText, offer.fileName}
+        .join(u'\n')
+        .toUtf8();
+}
+
 QCoro::Task<> FileReception::offered(Origin from, QString body)
 {
     const std::optional<peer::FileOfferText> offer = peer::parseFileOffer(body);
@@ -92,7 +99,7 @@ QCoro::Task<> FileReception::ReceiveFile()
         FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
     ReceivingView *view = m_progress.get();
     const DownloadOutcome outcome =
-        co_await m_download->run(url, *path, expected, [view, expected](qint64 got) {
+        co_await m_download->run(url, *path, expected, partNote(m_offer), [view, expected](qint64 got) {
             view->setProgress(got, expected < 0 ? got : expected);
         });
 

@@ -49,6 +49,9 @@ public:
     // The offered name reduced to a plain file name: no folders, no control characters,
     // never empty, "." or "..".
     static QString cleanFileName(const QString &offered);
+    // What a partial download keeps of its offer, one line each: the sender's handle, its
+    // address, the size text, then the offered name (which may hold line ends itself).
+    static QByteArray partNote(const FileOffer &offer);
 
     // From "&Yes" until the download has ended.
     bool receiving = false;

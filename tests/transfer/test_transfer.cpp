@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/xattr.h>
+
 using namespace quibo;
 using namespace quibo::test;
 using namespace Qt::StringLiterals;
@@ -103,6 +105,7 @@ TEST_F(Transfer, FilesOfEverySizeAndNameArriveByteIdentical)
         EXPECT_EQ(download->totalText, QString::number(c.size));
         EXPECT_EQ(download->progress.last(), c.size);
     }
+    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files).size(), std::size(cases)) << "no part is left";
     EXPECT_TRUE(bob.transfer.log.contains(u"receive?|alice|with spaces.txt|300 Bytes"_s));
     EXPECT_EQ(alice.transfer.log.mid(0, 2),
               (QStringList{u"choose file"_s, u"send file|empty.bin Is Being Sent"_s}));
@@ -141,22 +144,32 @@ TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
     EXPECT_EQ(bob.transfer.log.filter(u"receive?"_s).size(), 1) << "bob was not asked twice";
 }
 
-TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnection)
+// What arrived stays as "large.bin.part", with the offer it belongs to; "large.bin" never exists.
+TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnectionThatKeepsWhatArrived)
 {
-    offer(write(u"large.bin"_s, randomBytes(256 << 20)));
+    const QByteArray bytes = randomBytes(256 << 20);
+    offer(write(u"large.bin"_s, bytes));
     ASSERT_TRUE(waitFor([&] {
         const auto &d = bob.transfer.downloads;
         return !d.isEmpty() && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
     }));
+    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList{u"large.bin.part"_s});
     aliceWeb.reset(); // killed
     ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
     EXPECT_TRUE(bob.transfer.downloads.last()->finished);
     EXPECT_FALSE(bob.client->fileReception().receiving);
-    EXPECT_TRUE(QDir(inbox.path()).isEmpty()) << "the part received is not kept";
+    const QString part = inbox.filePath(u"large.bin.part"_s);
+    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList{u"large.bin.part"_s});
+    const qint64 arrived = bob.transfer.downloads.last()->progress.last();
+    EXPECT_TRUE(readFile(part) == bytes.left(arrived)) << arrived << " bytes arrived";
+    char note[100] = {};
+    ::getxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute, note, sizeof note - 1);
+    EXPECT_STREQ(note, "alice\n127.0.0.2\n268435456\nlarge.bin");
 }
 
-// Offers naming a wrong length, a missing file, or a file outside "tmp" keep nothing.
-TEST_F(Transfer, AWrongLengthAnErrorPageOrAHostileNameKeepNothing)
+// A wrong length keeps the part that arrived, never past the offered size; an error page for a
+// missing file or one outside "tmp" keeps nothing.
+TEST_F(Transfer, AWrongLengthKeepsAPartAnErrorPageOrAHostileNameNothing)
 {
     ASSERT_TRUE(writeFile(alice.dir.filePath(u"html/tmp/real.txt"_s), "12345"));
     ASSERT_TRUE(writeFile(alice.dir.filePath(u"html/escape.txt"_s), "12345"));
@@ -165,16 +178,20 @@ TEST_F(Transfer, AWrongLengthAnErrorPageOrAHostileNameKeepNothing)
     bob.transfer.saveFolder = inner;
     const struct {
         const char16_t *record, *suggested;
-    } cases[] = {{u"|6003<real.txt", u"real.txt"},
-                 {u"|60099<real.txt", u"real.txt"},
-                 {u"|6005<missing.txt", u"missing.txt"},
-                 {u"|6005<../escape.txt", u"escape.txt"}};
+        const char *part;
+    } cases[] = {{u"|6003<real.txt", u"real.txt", "123"},
+                 {u"|60099<real.txt", u"real.txt", "12345"},
+                 {u"|6005<missing.txt", u"missing.txt", "<missing>"},
+                 {u"|6005<../escape.txt", u"escape.txt", "<missing>"}};
     for (const auto &c : cases) {
         const QString record = QString::fromUtf16(c.record);
         alice.ui.log.clear();
         send(record);
         ASSERT_TRUE(saw(alice, NotWanted)) << record.toStdString();
         EXPECT_EQ(bob.transfer.log.constLast(), u"save as|"_s + QString::fromUtf16(c.suggested));
+        const QString part = QDir(inner).filePath(QString::fromUtf16(c.suggested) + u".part"_s);
+        EXPECT_EQ(readFile(part), c.part) << record.toStdString();
+        QFile::remove(part);
         EXPECT_TRUE(QDir(inner).isEmpty()) << record.toStdString();
     }
     EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList()) << "nothing escaped the folder";
