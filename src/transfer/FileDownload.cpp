@@ -1,5 +1,6 @@
 #include "transfer/FileDownload.h"
 
+#include "base/DottedAddress.h"
 #include "base/Wakeup.h"
 
 #include <QElapsedTimer>
@@ -59,6 +60,8 @@ FileDownload::~FileDownload() = default;
 
 QUrl FileDownload::offeredFileUrl(const QString &address, quint16 port, const QString &name)
 {
+    if (!isDottedIPv4(address) || address == u"0.0.0.0")
+        return {};
     QUrl origin;
     origin.setScheme(QStringLiteral("http"));
     origin.setHost(address);

@@ -43,7 +43,9 @@ public:
     static constexpr const char *PartNoteAttribute = "user.quibo32.offer";
     static QString partPath(const QString &path) { return path + QStringLiteral(".part"); }
 
-    // "http://<address>:<port>/tmp/<name>" with the name percent-encoded.
+    // "http://<address>:<port>/tmp/<name>" with the name percent-encoded; invalid unless the
+    // address is a dotted IPv4 one that reaches another machine ("0" is offline, and 0.0.0.0
+    // would reach this one's own web server).
     static QUrl offeredFileUrl(const QString &address, quint16 port, const QString &name);
 
 private:

@@ -82,6 +82,13 @@ QCoro::Task<> FileReception::answer(QString code)
 
 QCoro::Task<> FileReception::ReceiveFile()
 {
+    const QUrl url =
+        FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
+    if (!url.isValid()) { // the sender is offline: nothing to save
+        receiving = false;
+        co_await tellLostConnection();
+        co_return;
+    }
     const std::optional<QString> path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
     if (!path) {
         receiving = false;
@@ -95,8 +102,6 @@ QCoro::Task<> FileReception::ReceiveFile()
     bool sized = false;
     const qint64 size = m_offer.sizeText.toLongLong(&sized);
     const qint64 expected = sized && size >= 0 ? size : -1; // an unreadable size checks nothing
-    const QUrl url =
-        FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
     ReceivingView *view = m_progress.get();
     const DownloadOutcome outcome =
         co_await m_download->run(url, *path, expected, partNote(m_offer), [view, expected](qint64 got) {
@@ -111,10 +116,7 @@ QCoro::Task<> FileReception::ReceiveFile()
         co_await answer(peer::codeEntry(Code::FileReceived).text);
         break;
     case DownloadOutcome::Lost:
-        // The sender is most likely gone: no answer is sent.
-        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
-                                                   QStringLiteral("Lost Connection - Code 1051"),
-                                                   QStringLiteral("Sender May Have Logged Off"));
+        co_await tellLostConnection();
         break;
     case DownloadOutcome::BadReply:
     case DownloadOutcome::CannotCreate: {
@@ -128,6 +130,14 @@ QCoro::Task<> FileReception::ReceiveFile()
         break;
     }
     }
+}
+
+// The sender is most likely gone: no answer is sent.
+QCoro::Task<> FileReception::tellLostConnection()
+{
+    co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
+                                               QStringLiteral("Lost Connection - Code 1051"),
+                                               QStringLiteral("Sender May Have Logged Off"));
 }
 
 } // namespace quibo

@@ -60,6 +60,7 @@ private:
     QCoro::Task<> offered(Origin from, QString body);
     QCoro::Task<> ReceiveFile();
     QCoro::Task<> answer(QString code);
+    QCoro::Task<> tellLostConnection();
 
     Parts m_parts;
     FileDownload *m_download;

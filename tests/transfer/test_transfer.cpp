@@ -1,9 +1,11 @@
 // Two clients with their real local web servers: offers, downloads and the answers.
 #include "PeerNetwork.h"
 #include "QuibowebProcess.h"
+#include "RawPeer.h"
 
 #include "directory/DirectorySession.h"
 #include "directory/Logoff.h"
+#include "peer/PeerRecord.h"
 #include "transfer/FileDownload.h"
 
 #include <QRandomGenerator>
@@ -165,6 +167,22 @@ TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnectionThatKeepsWhatAr
     char note[100] = {};
     ::getxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute, note, sizeof note - 1);
     EXPECT_STREQ(note, "alice\n127.0.0.2\n268435456\nlarge.bin");
+}
+
+// "0" is an offline contact; as 0.0.0.0 it would reach bob's own web server and its "html/tmp".
+TEST_F(Transfer, AnOfferFromAContactAtAddressZeroIsALostConnection)
+{
+    ASSERT_TRUE(writeFile(bob.dir.filePath(u"html/tmp/own.txt"_s), "bob's own"));
+    QuibowebProcess bobWeb({u"--headless"_s, u"--root"_s, bob.dir.filePath(u"html"_s), u"--listen"_s,
+                            u"127.0.0.1:%1"_s.arg(net.webPort())});
+    ASSERT_TRUE(bobWeb.waitForOutput("Serving"));
+    net.befriend(bob, {u"carol"_s}); // no such client: "0"
+    bob.transfer.receiveAnswers = {true};
+    bob.transfer.saveAnswers = {true};
+    ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"carol"_s, u"|6009<own.txt"_s, 522)));
+    ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
+    EXPECT_EQ(bob.transfer.log, QStringList{u"receive?|carol|own.txt|9 Bytes"_s});
+    EXPECT_TRUE(QDir(inbox.path()).isEmpty());
 }
 
 // A wrong length keeps the part that arrived, never past the offered size; an error page for a
