@@ -47,7 +47,7 @@ QCoro::Task<> FileReception::offered(Origin from, QString body)
     const std::optional<peer::FileOfferText> offer = peer::parseFileOffer(body);
     if (!offer)
         co_return; // no "<": nothing to offer
-    if (receiving) {
+    if (m_phase != ReceptionPhase::Idle) {
         // Busy: answered, and nothing more. The name is named first: g++ 12 destroys a
         // temporary of ?: inside co_await twice.
         const QString name = from.own ? peer::payloadAfter(body, Code::FileOffer) : offer->fileName;
@@ -63,14 +63,16 @@ QCoro::Task<> FileReception::offered(Origin from, QString body)
 
 QCoro::Task<> FileReception::OnFileOffer(FileOffer offer)
 {
+    ask();
     m_offer = std::move(offer);
     const QString size = m_offer.sizeText + QStringLiteral(" Bytes");
     const bool yes = co_await m_parts.ui.askReceiveFile(m_offer.from.name, m_offer.fileName, size);
     if (!yes) {
+        end();
         co_await answer(peer::codeEntry(Code::FileDeclined).text);
         co_return;
     }
-    receiving = true;
+    accept();
     startTask(this, "receive file", [this] { return ReceiveFile(); });
 }
 
@@ -85,16 +87,17 @@ QCoro::Task<> FileReception::ReceiveFile()
     const QUrl url =
         FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
     if (!url.isValid()) { // the sender is offline: nothing to save
-        receiving = false;
+        end();
         co_await tellLostConnection();
         co_return;
     }
     const std::optional<QString> path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
     if (!path) {
-        receiving = false;
+        end();
         co_await answer(peer::codeEntry(Code::FileDeclined).text);
         co_return;
     }
+    startDownload();
     m_progress = m_parts.ui.openReceivingFile();
     co_await sleepFor(this, m_parts.timings.receiveStartDelay);
     m_progress->setFile(m_offer.fileName, m_offer.sizeText);
@@ -110,7 +113,7 @@ QCoro::Task<> FileReception::ReceiveFile()
 
     m_parts.notices.playNotificationSound();
     m_progress->finish();
-    receiving = false;
+    end();
     switch (outcome) {
     case DownloadOutcome::Complete:
         co_await answer(peer::codeEntry(Code::FileReceived).text);

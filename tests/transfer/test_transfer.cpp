@@ -111,7 +111,7 @@ TEST_F(Transfer, FilesOfEverySizeAndNameArriveByteIdentical)
     EXPECT_TRUE(bob.transfer.log.contains(u"receive?|alice|with spaces.txt|300 Bytes"_s));
     EXPECT_EQ(alice.transfer.log.mid(0, 2),
               (QStringList{u"choose file"_s, u"send file|empty.bin Is Being Sent"_s}));
-    EXPECT_FALSE(bob.client->fileReception().receiving);
+    EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
 }
 
 // A declined offer, a cancelled save and an unwritable target; the next offer is still asked.
@@ -128,19 +128,25 @@ TEST_F(Transfer, DeclineCancelAndUnwritableTargetAnswerNotWanted)
     ASSERT_TRUE(saw(alice, NotWanted));
     EXPECT_TRUE(waitFor([&] { return bob.ui.log.filter(u"message|Cannot Write"_s).size() == 1; }));
     EXPECT_TRUE(QDir(inbox.path()).isEmpty());
-    EXPECT_FALSE(bob.client->fileReception().receiving);
+    EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
     bob.transfer.saveFolder = inbox.path();
     offer(write(u"d.txt"_s, "dd"));
     ASSERT_TRUE(saw(alice, u"bob Has Received d.txt|File Transfer Complete"_s));
 }
 
+// carol's offer meets bob downloading alice's: "|601" with her file's name, in 75 bytes.
 TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
 {
+    net.add(u"carol"_s, u"127.0.0.4"_s);
+    CaptureServer carol{u"127.0.0.4"_s, net.port()};
+    net.befriend(bob, {u"alice"_s, u"carol"_s});
     const QByteArray bytes = randomBytes(1 << 20);
     offer(write(u"first.bin"_s, bytes));
-    ASSERT_TRUE(waitFor([&] { return bob.client->fileReception().receiving; }));
-    offer(write(u"second.bin"_s, "2"));
-    ASSERT_TRUE(saw(alice, u"bob Is Busy Receiving Another File|Try To Send It Again Later"_s));
+    ASSERT_TRUE(waitFor([&] { return bob.client->fileReception().phase() == ReceptionPhase::Downloading; }));
+    ASSERT_TRUE(
+        sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"carol"_s, u"|6001<photo.png"_s, 522)));
+    ASSERT_TRUE(carol.waitForRecords(1));
+    EXPECT_EQ(carol.records.first(), QByteArray("bob||601photo.png").leftJustified(75, '\0'));
     ASSERT_TRUE(saw(alice, u"bob Has Received first.bin|File Transfer Complete"_s));
     EXPECT_EQ(readFile(inbox.filePath(u"first.bin"_s)), bytes);
     EXPECT_EQ(bob.transfer.log.filter(u"receive?"_s).size(), 1) << "bob was not asked twice";
@@ -159,7 +165,7 @@ TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnectionThatKeepsWhatAr
     aliceWeb.reset(); // killed
     ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
     EXPECT_TRUE(bob.transfer.downloads.last()->finished);
-    EXPECT_FALSE(bob.client->fileReception().receiving);
+    EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
     const QString part = inbox.filePath(u"large.bin.part"_s);
     EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList{u"large.bin.part"_s});
     const qint64 arrived = bob.transfer.downloads.last()->progress.last();
