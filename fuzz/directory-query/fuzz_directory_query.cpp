@@ -67,6 +67,7 @@ public:
     }
     std::optional<QString> broadcast() override { return QStringLiteral("Welcome\r\n"); }
     void setBroadcast(const std::optional<QString> &) override {}
+    void closeThreadConnection() override {}
 
 private:
     QHash<QString, UserInfo> m_users;

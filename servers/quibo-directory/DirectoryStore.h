@@ -44,6 +44,10 @@ public:
 
     virtual std::optional<QString> broadcast() = 0;
     virtual void setBroadcast(const std::optional<QString> &text) = 0;
+
+    // Closes the calling thread's connection, if it has one. A thread that used the store
+    // calls it before it ends.
+    virtual void closeThreadConnection() = 0;
 };
 
 } // namespace quibo::directory

@@ -1,5 +1,7 @@
 #include "HttpFrontEnd.h"
 
+#include "WorkerPool.h"
+
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -27,9 +29,11 @@ void reuseAddressOnly(socket_t socket)
 
 } // namespace
 
-HttpFrontEnd::HttpFrontEnd(const DirectoryService &service, int threads)
+HttpFrontEnd::HttpFrontEnd(const DirectoryService &service, int threads, std::function<void()> workerEnds)
 {
-    m_server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    m_server.new_task_queue = [threads, workerEnds = std::move(workerEnds)] {
+        return new WorkerPool(threads, workerEnds);
+    };
     // Without it every keep-alive reply waits for the delayed ACK.
     m_server.set_tcp_nodelay(true);
     m_server.set_socket_options([this](socket_t socket) {

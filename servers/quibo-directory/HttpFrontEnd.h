@@ -7,14 +7,16 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <variant>
 
 namespace quibo::directory {
 
-// Serves a DirectoryService over HTTP, a pool of `threads` workers answering requests.
+// Serves a DirectoryService over HTTP, a pool of `threads` workers answering requests; each
+// worker calls `workerEnds` before it ends.
 class HttpFrontEnd {
 public:
-    HttpFrontEnd(const DirectoryService &service, int threads);
+    HttpFrontEnd(const DirectoryService &service, int threads, std::function<void()> workerEnds);
 
     // The port now bound (the one chosen when `port` is 0), or why binding failed.
     std::variant<quint16, QString> bind(const QString &host, quint16 port);

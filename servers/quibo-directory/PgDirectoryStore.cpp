@@ -65,7 +65,7 @@ struct Connection {
     std::array<bool, static_cast<size_t>(Statement::Count)> prepared{};
 };
 
-// The connections of one thread, closed when the thread ends.
+// The connections of one thread; what it leaves open is closed when it ends.
 thread_local std::map<quint64, Connection> threadConnections;
 
 QString quoted(QString value)
@@ -289,6 +289,11 @@ void PgDirectoryStore::setBroadcast(const std::optional<QString> &text)
         run(Statement::SetBroadcast, {text->toUtf8()});
     else
         run(Statement::ClearBroadcast, {});
+}
+
+void PgDirectoryStore::closeThreadConnection()
+{
+    threadConnections.erase(m_serial);
 }
 
 } // namespace quibo::directory

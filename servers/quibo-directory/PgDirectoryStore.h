@@ -13,8 +13,8 @@ struct pg_result;
 namespace quibo::directory {
 
 // DirectoryStore on PostgreSQL through libpq. Every thread that uses the store gets its own
-// connection on first use, with the statements prepared on it as they are first needed; it is
-// closed when the thread ends (or, for the creating thread, with the store). Nothing read is
+// connection on first use, with the statements prepared on it as they are first needed; the
+// thread closes it before it ends (the creating thread, with the store). Nothing read is
 // kept between calls, so instances sharing one database see each other's writes at once.
 class PgDirectoryStore final : public DirectoryStore {
 public:
@@ -30,6 +30,7 @@ public:
     bool setAddress(const QString &handle, const QString &address) override;
     std::optional<QString> broadcast() override;
     void setBroadcast(const std::optional<QString> &text) override;
+    void closeThreadConnection() override;
 
     enum class Statement;
 

@@ -170,4 +170,9 @@ void SqlDirectoryStore::setBroadcast(const std::optional<QString> &text)
         run(u"DELETE FROM quibo_broadcast"_s);
 }
 
+void SqlDirectoryStore::closeThreadConnection()
+{
+    dropThreadConnection(m_serial);
+}
+
 } // namespace quibo::directory

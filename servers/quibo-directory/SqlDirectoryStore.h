@@ -13,7 +13,7 @@ namespace quibo::directory {
 
 // DirectoryStore on an SQLite file through Qt SQL. A Qt SQL connection may be
 // used only by the thread that opened it, so every thread gets its own connection on
-// first use; it is closed when the thread ends (or, for the creating thread, with the store).
+// first use; the thread closes it before it ends (the creating thread, with the store).
 class SqlDirectoryStore final : public DirectoryStore {
 public:
     explicit SqlDirectoryStore(DatabaseLocation location);
@@ -28,6 +28,7 @@ public:
     bool setAddress(const QString &handle, const QString &address) override;
     std::optional<QString> broadcast() override;
     void setBroadcast(const std::optional<QString> &text) override;
+    void closeThreadConnection() override;
 
 private:
     using Reader = std::function<void(QSqlQuery &)>;

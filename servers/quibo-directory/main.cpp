@@ -75,7 +75,7 @@ int serve(DirectoryStore &store, const CommandLine &line, const QString &databas
     QFile bannerFile(u":/quibo-directory/banner.png"_s);
     const QByteArray banner = bannerFile.open(QIODevice::ReadOnly) ? bannerFile.readAll() : QByteArray();
     const DirectoryService service(store, banner);
-    HttpFrontEnd frontEnd(service, line.threads);
+    HttpFrontEnd frontEnd(service, line.threads, [&store] { store.closeThreadConnection(); });
     const auto bound = frontEnd.bind(line.host, line.port);
     if (const auto *problem = std::get_if<QString>(&bound))
         return fail(*problem);
