@@ -25,9 +25,18 @@ public:
 
     void prepare() override;
     std::optional<QString> address(const QString &handle) override;
-    std::optional<UserInfo> user(const QString &handle) override;
+    std::optional<Contact> contact(const QString &handle) override;
+    std::optional<Account> account(const QString &handle) override;
     RegisterOutcome registerUser(const QString &handle, const UserInfo &info) override;
-    bool setAddress(const QString &handle, const QString &address) override;
+    WriteOutcome setAddress(const QString &handle, const QString &address) override;
+    bool addSecure(const QString &handle, const UserInfo &info, const QByteArray &passwordHash,
+                   const QByteArray &keyFingerprint) override;
+    WriteOutcome setSecureAddress(const QString &handle, const QByteArray &keyFingerprint,
+                                  const QString &address) override;
+    WriteOutcome setSecureInfo(const QString &handle, const QByteArray &keyFingerprint, const UserInfo &info) override;
+    bool makeSecure(const QString &handle, const QString &classicPassword, const QByteArray &passwordHash,
+                    const QByteArray &keyFingerprint) override;
+    bool replaceKey(const QString &handle, const QByteArray &passwordHash, const QByteArray &keyFingerprint) override;
     std::optional<QString> broadcast() override;
     void setBroadcast(const std::optional<QString> &text) override;
     void closeThreadConnection() override;
@@ -43,6 +52,8 @@ private:
     int runOnce(Statement statement, std::initializer_list<QByteArray> values, const Reader &read);
     // For statements that are not prepared (transactions, schema).
     void runUnprepared(const char *sql);
+    // Written when `changed` rows, else whether the handle is there at all.
+    WriteOutcome outcome(int changed, const QString &handle);
 
     QByteArray m_conninfo;
     quint64 m_serial;
