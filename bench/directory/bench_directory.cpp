@@ -351,18 +351,21 @@ std::unique_ptr<httplib::SSLClient> tlsClient(quint16 port, const ClientKey *key
     return client;
 }
 
+std::shared_ptr<httplib::ClientImpl> httpClient(quint16 port, bool tls, bool keepAlive)
+{
+    if (tls)
+        return tlsClient(port, nullptr, keepAlive);
+    auto client = std::make_shared<httplib::ClientImpl>("127.0.0.1", port);
+    client->set_keep_alive(keepAlive);
+    client->set_tcp_nodelay(true);
+    return client;
+}
+
 // Address look-ups of random users among `users`, over one keep-alive connection.
 Client addressLookUps(quint16 port, int users, bool tls)
 {
     return [port, users, tls](int) -> Step {
-        std::shared_ptr<httplib::ClientImpl> client;
-        if (tls) {
-            client = tlsClient(port, nullptr, true);
-        } else {
-            client = std::make_shared<httplib::ClientImpl>("127.0.0.1", port);
-            client->set_keep_alive(true);
-            client->set_tcp_nodelay(true);
-        }
+        const std::shared_ptr<httplib::ClientImpl> client = httpClient(port, tls, true);
         return [client, users](std::mt19937 &random) {
             const int i = std::uniform_int_distribution<int>(0, users - 1)(random);
             const httplib::Result result =
@@ -402,14 +405,7 @@ Client secureLogons(quint16 port, const std::vector<ClientKey> &keys)
 Client bareGets(quint16 port, bool tls, bool keepAlive)
 {
     return [port, tls, keepAlive](int) -> Step {
-        std::shared_ptr<httplib::ClientImpl> client;
-        if (tls) {
-            client = tlsClient(port, nullptr, keepAlive);
-        } else {
-            client = std::make_shared<httplib::ClientImpl>("127.0.0.1", port);
-            client->set_keep_alive(keepAlive);
-            client->set_tcp_nodelay(true);
-        }
+        const std::shared_ptr<httplib::ClientImpl> client = httpClient(port, tls, keepAlive);
         return [client](std::mt19937 &) {
             const httplib::Result result = client->Get("/ipadd/readit.cgi?id=bench0");
             return result && result->body == "0";
@@ -605,9 +601,10 @@ int main(int argc, char *argv[])
         all.insert(all.end(), rows.begin(), rows.end());
     }
     for (const Row &row : all) {
-        std::printf("RESULT name=%s figure=%.0f baseline=%.0f unit=%s ratio=%.2f target=%s\n", qPrintable(row.name),
-                    row.figure, row.baseline, row.unit, row.baseline > 0 ? row.figure / row.baseline : 0.0,
-                    row.target);
+        const QString baseline = row.baseline > 0 ? QString::number(row.baseline, 'f', 0) : u"-"_s;
+        const QString ratio = row.baseline > 0 ? QString::number(row.figure / row.baseline, 'f', 2) : u"-"_s;
+        std::printf("RESULT name=%s figure=%.0f baseline=%s unit=%s ratio=%s target=%s\n", qPrintable(row.name),
+                    row.figure, qPrintable(baseline), row.unit, qPrintable(ratio), row.target);
     }
     return 0;
 }
