@@ -13,7 +13,7 @@ packages=(
   postgresql
   sox libsox-fmt-all espeak-ng librsvg2-bin imagemagick
   curl
-  xvfb xauth xdotool
+  xvfb xauth xdotool openbox
   lintian systemd libcap2-bin
 )
 
