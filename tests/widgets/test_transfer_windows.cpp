@@ -20,7 +20,8 @@ namespace {
 QFileDialog *chooser(const QString &title)
 {
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible() && dialog->windowTitle() == title)
+        if (auto *dialog = qobject_cast<QFileDialog *>(w);
+            dialog && dialog->isVisible() && dialog->windowTitle() == title)
             return dialog;
     return nullptr;
 }

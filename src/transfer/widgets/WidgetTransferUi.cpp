@@ -103,6 +103,9 @@ QCoro::Task<bool> WidgetTransferUi::showUntilClosed(QDialog &dialog, DialogOwner
     QPointer<QDialog> shown(&dialog);
     placeDialog(dialog, owner, m_mainWindow);
     dialog.open();
+    // A new question takes the keyboard, so that its answer or a file name goes to it.
+    dialog.raise();
+    dialog.activateWindow();
     co_await untilClosed(this, &dialog);
     co_return shown && shown->result() == QDialog::Accepted;
 }
