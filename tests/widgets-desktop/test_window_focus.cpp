@@ -17,7 +17,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <csignal>
 #include <cstring>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 using namespace quibo;
@@ -43,6 +45,8 @@ QString startDesktop(QProcess &server, QProcess &manager)
     for (const QString &program : {u"Xvfb"_s, u"openbox"_s, u"xdotool"_s})
         if (QStandardPaths::findExecutable(program).isEmpty())
             return program + u" is not installed (scripts/install-deps.sh)"_s;
+    for (QProcess *p : {&server, &manager}) // they end with the test, however it ends
+        p->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     server.start(u"Xvfb"_s,
                  {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1024x768x24"_s, u"-nolisten"_s, u"tcp"_s});
     const QByteArray display = readUntil(server, "\n").trimmed();
