@@ -24,6 +24,7 @@ struct Timings {
     ms httpTimeout{15000};
     ms downloadStall{30000};  // longest silence of a file download before it counts as lost
     ms progressInterval{100}; // how often a download's progress window is updated
+    ms historyIndexDelay{100}; // recorded entries wait this long, to be indexed together
 
     // Every duration divided by `factor` (at least 1 ms), for tests.
     [[nodiscard]] Timings scaledDown(int factor) const;
