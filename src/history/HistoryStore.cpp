@@ -115,7 +115,10 @@ bool HistoryStore::open(const QString &folder)
         return false;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(entriesPath);
-    if (!db.open() || pragma(QStringLiteral("main.journal_mode=WAL")) != QStringLiteral("wal"))
+    // Small pages: a record writes its pages whole to the write-ahead file. (A new database
+    // only; it is fixed once made.)
+    if (!db.open() || !run(QStringLiteral("PRAGMA main.page_size=1024")) ||
+        pragma(QStringLiteral("main.journal_mode=WAL")) != QStringLiteral("wal"))
         return false;
     // A killed process loses nothing committed in write-ahead mode; only a power cut could
     // lose the last entries, and never the database. The index's thread moves the entries
