@@ -15,6 +15,10 @@ packages=(
   curl
   xvfb xauth xdotool openbox dbus-daemon
   lintian systemd libcap2-bin
+  # Port mapping, and the two-homes lab (scripts/netlab.sh). miniupnpd-nftables is the daemon
+  # alone: the service and its questions are in the package "miniupnpd", which is not installed,
+  # and nftables leaves its service disabled.
+  libminiupnpc-dev miniupnpc miniupnpd-nftables nftables iproute2 netcat-openbsd
 )
 
 missing=()
