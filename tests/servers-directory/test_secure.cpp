@@ -66,11 +66,8 @@ TEST_P(SecureTest, SecureAccountIsTheKeyHoldersAlone)
     const auto lookUp = [&other] { return pairsOf(SecureClient(other.port(), false).get("/secure/lookup?id=ann")); };
     ASSERT_EQ(owner.registerAccount("ann", "s3cret", {{"city", "Oslo"}}).body, "ok");
     EXPECT_EQ(owner.post("/secure/publish", {{"id", "ann"}, {"ip", "10.1.1.1"}}).body, "ok");
-    EXPECT_EQ(lookUp(), (Pairs{{"address", "10.1.1.1"},
-                               {"secure", "1"},
-                               {"fingerprint", owner.fingerprint()},
-                               {"address6", ""},
-                               {"ports", ""}}));
+    EXPECT_EQ(lookUp(), (Pairs{{"address", "10.1.1.1"}, {"secure", "1"}, {"fingerprint", owner.fingerprint()},
+                               {"address6", ""}, {"ports", ""}}));
     expectClosedToClassicRequests("ann", "s3cret");
 
     // Another key, or none, moves nothing and takes nothing.
@@ -110,10 +107,9 @@ TEST_P(SecureTest, IPv6AndPortsArePublishedCheckedAndClearedAtLogoff)
     EXPECT_EQ(publish6("10.1.1.1", "2001:DB8:0::5", "68,69,569,08080").body, "ok");
     EXPECT_EQ(published(), "10.1.1.1 2001:db8::5 68,69,569,8080");
     EXPECT_EQ(addressOf("gil"), "10.1.1.1");
-    const std::pair<std::string, std::string> refused[] = {
-        {"fe80::1", ""},        {"fd00::1", ""},           {"::ffff:10.1.1.1", ""},    {"2001:db8::1%eth0", ""},
-        {"10.1.1.1", ""},       {"", "0,69,569,80"},       {"", "68,69,569"},          {"", "68,69,569,65536"},
-        {"", "68,69,569,+80"},  {"", "68, 69,569,80"}};
+    const std::pair<std::string, std::string> refused[] = {{"fe80::1", ""}, {"fd00::1", ""}, {"::ffff:10.1.1.1", ""},
+        {"2001:db8::1%eth0", ""}, {"10.1.1.1", ""}, {"", "0,69,569,80"}, {"", "68,69,569"}, {"", "68,69,569,65536"},
+        {"", "68,69,569,+80"}, {"", "68, 69,569,80"}};
     for (const auto &[ip6, ports] : refused)
         EXPECT_EQ(publish6("10.2.2.2", ip6, ports).status, 400) << ip6 << ports;
     EXPECT_EQ(published(), "10.1.1.1 2001:db8::5 68,69,569,8080");
