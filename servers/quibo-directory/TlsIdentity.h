@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keys/KeyMaking.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,32 +14,24 @@
 namespace quibo::directory {
 
 struct OpenSslFree {
-    void operator()(EVP_PKEY *key) const;
-    void operator()(X509 *certificate) const;
     void operator()(SSL_CTX *context) const;
 };
-using PrivateKey = std::unique_ptr<EVP_PKEY, OpenSslFree>;
-using Certificate = std::unique_ptr<X509, OpenSslFree>;
 using TlsContext = std::unique_ptr<SSL_CTX, OpenSslFree>;
 
-// A key pair and the certificate that carries its public half.
-struct TlsIdentity {
-    PrivateKey key;
-    Certificate certificate;
-};
-
-// A new ECDSA P-256 key in a certificate signed by itself; nullopt when OpenSSL fails.
-std::optional<TlsIdentity> makeSelfSigned(const QString &commonName);
-
-QByteArray keyPem(const TlsIdentity &identity);
-QByteArray certificatePem(const TlsIdentity &identity);
+// A key pair and the certificate that carries its public half, made, read and known as the
+// client's own are.
+using TlsIdentity = keys::KeyPair;
+using keys::certificatePem;
+using keys::isKeyFingerprint;
+using keys::keyFingerprint;
+using keys::keyPem;
+using keys::makeSelfSigned;
 
 // The identity in two PEM files, or why it cannot be used.
-std::variant<TlsIdentity, QString> readIdentity(const QString &certificateFile, const QString &keyFile);
-
-// How clients know a key: SHA-256 of the DER SubjectPublicKeyInfo, 64 lowercase hex digits.
-QByteArray keyFingerprint(const X509 *certificate);
-bool isKeyFingerprint(QByteArrayView text);
+inline std::variant<TlsIdentity, QString> readIdentity(const QString &certificateFile, const QString &keyFile)
+{
+    return keys::readKeyPair(certificateFile, keyFile);
+}
 
 // The identity the server makes itself, in `folder`: quibo-directory.key (0600) and
 // quibo-directory.crt. Made when neither is there; one without the other is refused, since

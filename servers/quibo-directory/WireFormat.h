@@ -2,6 +2,8 @@
 
 #include "UserInfo.h"
 
+#include "base/KeyValueText.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -55,13 +57,9 @@ QByteArray errorPage(int status, const QString &message);
 // The page the footer link of the personal pages opens.
 QByteArray footerPage();
 
-// The secure requests' reply: one "key=value" line for each pair, each ended by LF. A value
-// never holds a line end: one would be cut there.
-QByteArray keyValueText(const QList<std::pair<QByteArray, QByteArray>> &pairs);
-
-// Such a reply read back; nullopt for a line without "=", a key that is not lowercase letters,
-// digits or "_", a key given twice, or a last line without its LF.
-std::optional<QList<std::pair<QByteArray, QByteArray>>> parseKeyValueText(QByteArrayView text);
+// The secure requests' replies, as the client reads them.
+using quibo::keyValueText;
+using quibo::parseKeyValueText;
 
 // What "/ipinfo/<handle>" shows about a registered user: public fields only, never the
 // password or the e-mail address. Lines end in CR LF.
