@@ -84,6 +84,8 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(const QStringList &
                 line.stateFolder = value;
         } else if (option == u"--secure-only"_s) {
             line.secureOnly = true;
+        } else if (option == u"--classic"_s) {
+            line.classic = true;
         } else if (option == u"--database"_s) {
             if (value.isEmpty())
                 return CommandLineError{u"--database needs a file name or a postgresql:// URL"_s};
@@ -108,6 +110,9 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(const QStringList &
     }
     if (line.tlsCertificate.isEmpty() != line.tlsKey.isEmpty())
         return CommandLineError{u"--tls-cert and --tls-key go together"_s};
+    if (line.classic && (line.secureOnly || !line.tlsCertificate.isEmpty() || !line.stateFolder.isEmpty() ||
+                         !line.httpsHost.isEmpty()))
+        return CommandLineError{u"--classic serves plain HTTP alone: it takes no TLS or secure option"_s};
     return line;
 }
 
@@ -117,6 +122,7 @@ QString helpText()
   quibo-directory [--listen HOST:PORT] [--database DB] [--threads N]
                   [--tls-cert FILE --tls-key FILE] [--state-dir DIR]
                   [--https-listen HOST:PORT] [--secure-only]
+  quibo-directory --classic [--listen HOST:PORT] [--database DB] [--threads N]
   quibo-directory [--database DB] --set-broadcast FILE
   quibo-directory [--database DB] --clear-broadcast
   quibo-directory --help | --version
@@ -151,6 +157,10 @@ Options:
   --secure-only          Refuse the classic registration, the classic logon
                          (writeip.cgi) and the classic password read-out, for
                          every account: only the secure requests write.
+  --classic              Serve plain HTTP and the classic requests alone, as
+                         directories did before the secure accounts: no TLS, no
+                         certificate, no /secure/ requests. A TLS hello is
+                         answered "400 Bad Request".
   --set-broadcast FILE   Set the message every client shows at logon: UTF-8 text,
                          at most 5 lines of at most 80 bytes. Then exit.
   --clear-broadcast      Remove the broadcast message. Then exit.

@@ -22,6 +22,7 @@ struct CommandLine {
     QString httpsHost;   // empty: no port for TLS alone
     quint16 httpsPort = 0;
     bool secureOnly = false;
+    bool classic = false; // plain HTTP and the classic requests only
 };
 
 struct CommandLineError {

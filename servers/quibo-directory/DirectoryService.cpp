@@ -38,8 +38,9 @@ Reply unavailable(const StoreError &error)
 
 } // namespace
 
-DirectoryService::DirectoryService(DirectoryStore &store, QByteArray banner, bool secureOnly)
-    : m_store(store), m_banner(std::move(banner)), m_secureOnly(secureOnly), m_secure(store, !secureOnly)
+DirectoryService::DirectoryService(DirectoryStore &store, QByteArray banner, bool secureOnly, bool secureRequests)
+    : m_store(store), m_banner(std::move(banner)), m_secureOnly(secureOnly), m_secureRequests(secureRequests),
+      m_secure(store, !secureOnly)
 {
 }
 
@@ -48,7 +49,7 @@ Reply DirectoryService::handle(const Request &request) const
     const std::optional<Target> target = splitTarget(request.target);
     if (!target)
         return page(400, u"The request is not valid."_s);
-    if (target->path.startsWith(u"/secure/"_s))
+    if (m_secureRequests && target->path.startsWith(u"/secure/"_s))
         return m_secure.handle(QStringView(target->path).sliced(8), *target, request);
     if (request.post)
         return page(404, u"There is nothing here."_s);

@@ -14,8 +14,8 @@ namespace quibo::directory {
 class DirectoryService {
 public:
     // `secureOnly`: refuses classic registrations, classic publishing and the classic
-    // password read-out.
-    DirectoryService(DirectoryStore &store, QByteArray banner, bool secureOnly);
+    // password read-out. Without `secureRequests` /secure/ is a path like any other.
+    DirectoryService(DirectoryStore &store, QByteArray banner, bool secureOnly, bool secureRequests = true);
 
     Reply handle(const Request &request) const;
 
@@ -32,6 +32,7 @@ private:
     DirectoryStore &m_store;
     QByteArray m_banner;
     bool m_secureOnly;
+    bool m_secureRequests;
     SecureEndpoints m_secure;
 };
 

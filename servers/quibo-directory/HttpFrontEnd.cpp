@@ -68,7 +68,9 @@ Request requestOf(const httplib::Request &request)
 
 struct HttpFrontEnd::Listener {
     Listener(SSL_CTX *tls, bool tlsOnly)
-        : server(tls, tlsOnly ? SharedPortServer::Accepts::TlsOnly : SharedPortServer::Accepts::PlainAndTls)
+        : server(tls, !tls      ? SharedPortServer::Accepts::PlainOnly
+                      : tlsOnly ? SharedPortServer::Accepts::TlsOnly
+                                : SharedPortServer::Accepts::PlainAndTls)
     {
     }
     SharedPortServer server;

@@ -22,7 +22,7 @@ class SharedPortServer;
 // it ends.
 class HttpFrontEnd {
 public:
-    // `tls` must outlive the front end.
+    // `tls` must outlive the front end; without it the ports serve plain HTTP alone.
     HttpFrontEnd(const DirectoryService &service, SSL_CTX *tls, int threads, std::function<void()> workerEnds);
     ~HttpFrontEnd();
     HttpFrontEnd(const HttpFrontEnd &) = delete;

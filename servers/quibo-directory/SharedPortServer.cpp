@@ -209,9 +209,17 @@ bool SharedPortServer::process_and_close_socket(socket_t socket)
     unsigned char first = 0;
     if (awaitBytes(socket, milliseconds(keep_alive_timeout_sec_ * 1000), svr_sock_) &&
         ::recv(socket, &first, 1, MSG_PEEK) == 1) {
-        if (first == tlsHandshakeRecord) {
+        if (first == tlsHandshakeRecord && m_accepts == Accepts::PlainOnly) {
+            static constexpr char refusal[] =
+                "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+            // The hello is read first: closing on unread bytes would reset the connection
+            // before the client reads the answer.
+            std::array<char, 16 * 1024> hello{};
+            ::recv(socket, hello.data(), hello.size(), MSG_DONTWAIT);
+            ::send(socket, refusal, sizeof refusal - 1, MSG_NOSIGNAL);
+        } else if (first == tlsHandshakeRecord) {
             served = serveTls(socket);
-        } else if (m_accepts == Accepts::PlainAndTls) {
+        } else if (m_accepts != Accepts::TlsOnly) {
             PlainStream stream(socket, toMilliseconds(read_timeout_sec_, read_timeout_usec_),
                                toMilliseconds(write_timeout_sec_, write_timeout_usec_));
             served = serveRequests(stream, nullptr);

@@ -98,12 +98,15 @@ std::variant<TlsContext, QString> tlsContext(const CommandLine &line, const Data
 
 int serve(DirectoryStore &store, const CommandLine &line, const DatabaseLocation &where)
 {
-    const auto tls = tlsContext(line, where);
+    std::variant<TlsContext, QString> tls = TlsContext();
+    if (!line.classic)
+        tls = tlsContext(line, where);
     if (const auto *error = std::get_if<QString>(&tls))
         return fail(u"cannot serve TLS: "_s + *error);
     QFile bannerFile(u":/quibo-directory/banner.png"_s);
     const QByteArray banner = bannerFile.open(QIODevice::ReadOnly) ? bannerFile.readAll() : QByteArray();
-    const DirectoryService service(store, banner, line.secureOnly);
+    const DirectoryService service(store, banner, line.secureOnly, !line.classic);
+    // Without a TLS context the front end serves plain HTTP alone.
     HttpFrontEnd frontEnd(service, std::get<TlsContext>(tls).get(), line.threads,
                           [&store] { store.closeThreadConnection(); });
     const auto bound = frontEnd.bind(line.host, line.port);

@@ -93,6 +93,7 @@ TEST(DirectoryCommandLine, BadOptionsAreRefusedWithTheReason)
         {{u"--database"_s, u"postgresql://host"_s}, "names no database"},
         {{u"--tls-cert"_s, u"a.pem"_s}, "--tls-cert and --tls-key go together"},
         {{u"--https-listen"_s, u"443"_s}, "--https-listen needs HOST:PORT"},
+        {{u"--classic"_s, u"--secure-only"_s}, "--classic serves plain HTTP alone"},
     };
     for (const auto &[arguments, message] : cases) {
         const auto run = DirectoryServer::run(arguments);
@@ -108,7 +109,7 @@ TEST(DirectoryCommandLine, HelpNamesEveryOptionAndThePrivilegedPort)
     EXPECT_EQ(run.exitCode, 0);
     for (const char *word : {"--listen HOST:PORT", "--database DB", "--set-broadcast FILE", "--clear-broadcast",
                              "postgresql://", "CAP_NET_BIND_SERVICE", "--tls-cert FILE", "--tls-key FILE",
-                             "--state-dir DIR", "--https-listen HOST:PORT", "--secure-only"})
+                             "--state-dir DIR", "--https-listen HOST:PORT", "--secure-only", "--classic"})
         EXPECT_THAT(text(run.output), HasSubstr(word));
 }
 
