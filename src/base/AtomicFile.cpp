@@ -24,4 +24,17 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QFileDevi
     return file.commit();
 }
 
+bool narrowToOwner(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    constexpr QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                QFileDevice::WriteOther | QFileDevice::ExeOther;
+    if (!(info.permissions() & others))
+        return true;
+    return QFile::setPermissions(path, info.permissions() & (OwnerOnly | QFileDevice::ExeOwner));
+}
+
 } // namespace quibo

@@ -1,5 +1,7 @@
 #include "base/Config.h"
 
+#include <algorithm>
+
 namespace quibo {
 
 Config Config::fromEnvironment()
@@ -8,7 +10,13 @@ Config Config::fromEnvironment()
     config.setDirectory(QStringLiteral(QUIBO_DEFAULT_DIRECTORY));
     const QString fromEnv = qEnvironmentVariable("QUIBO_DIRECTORY").trimmed();
     if (!fromEnv.isEmpty() && !config.setDirectory(fromEnv))
-        qWarning("QUIBO_DIRECTORY is not HOST[:PORT]; it is ignored");
+        qWarning("QUIBO_DIRECTORY is not HOST[:PORT] or https://HOST[:PORT]; it is ignored");
+    const QString pin = qEnvironmentVariable("QUIBO_DIRECTORY_PIN").trimmed();
+    if (!pin.isEmpty() && !config.setDirectoryPin(pin)) {
+        // Not ignored: a pin that matches no key stops the logon instead of trusting any key.
+        config.directoryPin = pin.toLatin1();
+        qWarning("QUIBO_DIRECTORY_PIN is not 64 hexadecimal digits; no directory key will match it");
+    }
     const QString address = qEnvironmentVariable("QUIBO_ADDRESS").trimmed();
     if (!address.isEmpty()) {
         const QHostAddress parsed(address);
@@ -45,11 +53,14 @@ bool Config::setPorts(const QString &list)
     return true;
 }
 
-bool Config::setDirectory(const QString &hostAndPort)
+bool Config::setDirectory(const QString &address)
 {
+    const QString httpsScheme = QStringLiteral("https://");
+    const bool https = address.startsWith(httpsScheme, Qt::CaseInsensitive);
+    const QString hostAndPort = https ? address.mid(httpsScheme.size()) : address;
     const qsizetype colon = hostAndPort.lastIndexOf(u':');
     QString host = hostAndPort;
-    quint16 port = 80;
+    quint16 port = https ? 443 : 80;
     if (colon >= 0) {
         bool ok = false;
         const uint p = hostAndPort.mid(colon + 1).toUInt(&ok);
@@ -58,17 +69,36 @@ bool Config::setDirectory(const QString &hostAndPort)
         host = hostAndPort.left(colon);
         port = static_cast<quint16>(p);
     }
-    if (host.isEmpty())
+    if (host.isEmpty() || host.contains(u'/'))
         return false;
     directoryHost = host;
     directoryPort = port;
+    directoryHttps = https;
+    return true;
+}
+
+bool Config::setDirectoryPin(const QString &text)
+{
+    QByteArray digits = text.toLatin1().toLower();
+    digits.removeIf([](char c) { return c == ' ' || c == ':'; });
+    if (digits.size() != 64 || !std::all_of(digits.cbegin(), digits.cend(), [](char c) {
+            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+        }))
+        return false;
+    directoryPin = digits;
     return true;
 }
 
 QString Config::directoryAuthority() const
 {
-    return directoryPort == 80 ? directoryHost
-                               : QStringLiteral("%1:%2").arg(directoryHost).arg(directoryPort);
+    return directoryPort == (directoryHttps ? 443 : 80)
+               ? directoryHost
+               : QStringLiteral("%1:%2").arg(directoryHost).arg(directoryPort);
+}
+
+QString Config::directoryOrigin() const
+{
+    return (directoryHttps ? QStringLiteral("https://") : QStringLiteral("http://")) + directoryAuthority();
 }
 
 } // namespace quibo

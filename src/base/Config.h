@@ -14,20 +14,31 @@ struct Config {
     quint16 webPort = 80;
     QString directoryHost;
     quint16 directoryPort = 80;
+    // Named "https://host[:port]": TLS or nothing, the server's certificate checked against the
+    // system's authorities and its host name, unless a pin is given.
+    bool directoryHttps = false;
+    // The SHA-256 of the directory's key (64 lowercase hex digits): TLS with that key or nothing.
+    QByteArray directoryPin;
     // The own address to publish, instead of finding it (tests run clients on 127.0.0.x).
     QString ownAddressOverride;
 
-    // The build-time directory, or QUIBO_DIRECTORY ("host" or "host:port") when set.
+    // The build-time directory, or QUIBO_DIRECTORY ("host", "host:port" or "https://host[:port]")
+    // when set, and QUIBO_DIRECTORY_PIN, a pin for its key.
     // QUIBO_ADDRESS (a dotted IPv4 address) listens there only and publishes it; QUIBO_PORTS
     // ("peer,channel,private,web") moves the ports: several clients on one machine. Malformed
     // values are ignored with a warning.
     static Config fromEnvironment();
     // Parses "peer,channel,private,web" into the four ports; false when malformed.
     bool setPorts(const QString &list);
-    // Parses "host" or "host:port" into directoryHost/directoryPort; false when malformed.
-    bool setDirectory(const QString &hostAndPort);
-    // "host" when the port is 80, else "host:port": the authority used in URLs.
+    // Parses "host", "host:port" (port 80 by default) or "https://host[:port]" (443) into
+    // directoryHost, directoryPort and directoryHttps; false when malformed.
+    bool setDirectory(const QString &address);
+    // 64 hex digits, in any case, spaces and colons between them allowed; false otherwise.
+    bool setDirectoryPin(const QString &text);
+    // "host" when the port is the scheme's own, else "host:port": the authority used in URLs.
     [[nodiscard]] QString directoryAuthority() const;
+    // "http://" or "https://" and the authority.
+    [[nodiscard]] QString directoryOrigin() const;
 };
 
 } // namespace quibo

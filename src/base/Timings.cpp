@@ -8,11 +8,11 @@ Timings Timings::scaledDown(int factor) const
 {
     const auto scale = [factor](ms d) { return std::max(ms{1}, d / std::max(1, factor)); };
     Timings t = *this;
-    for (ms *d :
-         {&t.connectFocusDelay, &t.winkTick, &t.kissTick, &t.possessedTick, &t.possessedFreeze,
-          &t.sendingTick, &t.peerReadWindow, &t.listenerQuiet, &t.peerConnectTimeout, &t.listenRetry, &t.channelListenRetry,
-          &t.receiveStartDelay, &t.httpTimeout, &t.downloadStall, &t.progressInterval, &t.historyIndexDelay,
-          &t.portMappingDiscovery, &t.portMappingLease, &t.portMappingFarewell})
+    for (ms *d : {&t.connectFocusDelay, &t.winkTick, &t.kissTick, &t.possessedTick, &t.possessedFreeze,
+                  &t.sendingTick, &t.peerReadWindow, &t.listenerQuiet, &t.peerConnectTimeout, &t.listenRetry,
+                  &t.channelListenRetry, &t.receiveStartDelay, &t.httpTimeout, &t.tlsHandshake,
+                  &t.downloadStall, &t.progressInterval, &t.historyIndexDelay, &t.portMappingDiscovery,
+                  &t.portMappingLease, &t.portMappingFarewell})
         *d = scale(*d);
     return t;
 }

@@ -22,6 +22,7 @@ struct Timings {
     ms channelListenRetry{5000};
     ms receiveStartDelay{2000};
     ms httpTimeout{15000};
+    ms tlsHandshake{5000};    // a server silent this long after the TLS hello does not speak TLS
     ms downloadStall{30000};  // longest silence of a file download before it counts as lost
     ms progressInterval{100}; // how often a download's progress window is updated
     ms historyIndexDelay{100}; // recorded entries wait this long, to be indexed together

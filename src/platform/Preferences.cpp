@@ -10,8 +10,6 @@
 namespace quibo {
 
 namespace {
-constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
 struct Switch {
     const char *name;
     bool Preferences::*value;

@@ -6,6 +6,7 @@
 #include "app/WorkingFolder.h"
 #include "base/Config.h"
 #include "base/Utf8.h"
+#include "keys/KeyMaking.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,6 +125,24 @@ TEST(ConfigDirectory, AcceptsHostAndHostPort)
     for (const char *bad : {"", ":80", "host:", "host:0", "host:99999", "host:x"})
         EXPECT_FALSE(c.setDirectory(QString::fromLatin1(bad))) << bad;
     EXPECT_EQ(c.directoryHost, QStringLiteral("127.0.0.1")) << "a bad value changes nothing";
+}
+
+TEST(ConfigDirectory, HttpsAndAPinAskForTls)
+{
+    Config c;
+    ASSERT_TRUE(c.setDirectory(QStringLiteral("https://dir.example")));
+    EXPECT_TRUE(c.directoryHttps);
+    EXPECT_EQ(c.directoryPort, 443);
+    EXPECT_EQ(c.directoryOrigin(), QStringLiteral("https://dir.example"));
+    ASSERT_TRUE(c.setDirectory(QStringLiteral("https://dir.example:8443")));
+    EXPECT_EQ(c.directoryOrigin(), QStringLiteral("https://dir.example:8443"));
+    EXPECT_FALSE(c.setDirectory(QStringLiteral("https://")));
+    // The form people read to each other is a pin too, in either case.
+    const QByteArray key = QByteArray("0123456789abcdef").repeated(4);
+    ASSERT_TRUE(c.setDirectoryPin(keys::readableFingerprint(key).toUpper()));
+    EXPECT_EQ(c.directoryPin, key);
+    for (const QString &bad : {QString(63, u'a'), QString(64, u'g'), QString(65, u'a')})
+        EXPECT_FALSE(c.setDirectoryPin(bad));
 }
 
 TEST(ConfigPorts, TakesFourPortsOrNothing)
