@@ -1,13 +1,17 @@
 // Feeds arbitrary replies to the client's reading of them: whatever the server (or something
 // posing as it) sends, the response reads the same however the bytes were split, a line stays
-// within its field and nothing is lost or made up.
+// within its field and nothing is lost or made up. The secure look-up gives an address that fits
+// its field and a key only in its one shape; the pinned keys' file reads back as it was written.
 #include "FuzzCheck.h"
 
 #include "base/DottedAddress.h"
+#include "base/KeyValueText.h"
 #include "base/Limits.h"
 #include "directory/DirectoryClient.h"
 #include "directory/HttpWire.h"
 #include "directory/Pages.h"
+#include "keys/KeyMaking.h"
+#include "keys/KnownKeys.h"
 
 #include <QHostAddress>
 
@@ -92,6 +96,38 @@ void checkResponse(const QByteArray &bytes, qsizetype split)
     FUZZ_CHECK(whole.body().size() <= http_wire::ResponseReader::MaxBodyBytes);
 }
 
+// A look-up's answer fits the contact record whatever came, from either kind of directory.
+void checkLookups(const QByteArray &body, bool utf8)
+{
+    const int limit = int(limits::AddressFieldBytes) + 1;
+    for (const DirectoryLink link : {DirectoryLink::Classic, DirectoryLink::Secure}) {
+        for (const int status : {200, 404, 503}) {
+            const LookupAnswer answer = readLookup({true, body, status, -1}, link, limit);
+            FUZZ_CHECK(!answer.address.contains(u'\n'));
+            if (utf8)
+                FUZZ_CHECK(answer.address.toUtf8().size() <= limit - 1);
+            FUZZ_CHECK(answer.fingerprint.isEmpty() || keys::isKeyFingerprint(answer.fingerprint));
+            FUZZ_CHECK(answer.secure == !answer.fingerprint.isEmpty());
+            if (link == DirectoryLink::Secure && status != 200)
+                FUZZ_CHECK(answer.kind ==
+                           (status == 404 ? LookupAnswer::Kind::Unknown : LookupAnswer::Kind::Failed));
+        }
+    }
+    // Any address the directory holds comes back as its first line, however it is framed.
+    const QByteArray address = body.left(body.indexOf('\n') < 0 ? body.size() : body.indexOf('\n'));
+    const auto found =
+        secure_reply::lookup(keyValueText({{"address", address}, {"secure", "0"}, {"fingerprint", {}}}));
+    FUZZ_CHECK(found && found->address == QString::fromUtf8(address) && !found->secure);
+}
+
+void checkKnownKeys(const QByteArray &text)
+{
+    const QMap<QString, QByteArray> pinned = known_keys::parse(text);
+    for (const QByteArray &fingerprint : pinned)
+        FUZZ_CHECK(keys::isKeyFingerprint(fingerprint));
+    FUZZ_CHECK(known_keys::parse(known_keys::format(pinned)) == pinned);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -117,5 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     checkAddress(reply_text::firstLine(body, int(limits::AddressFieldBytes) + 1));
     checkResponse(body, body.isEmpty() ? 0 : qsizetype(std::uint8_t(body.front())) % (body.size() + 1));
+    checkLookups(body, utf8);
+    checkKnownKeys(body);
+    secure_reply::isHello(body);
     return 0;
 }

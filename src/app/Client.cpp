@@ -1,6 +1,7 @@
 #include "app/Client.h"
 
 #include "base/Tasks.h"
+#include "directory/WorkingFiles.h"
 #include "ports/ProcessControl.h"
 
 namespace quibo {
@@ -67,6 +68,7 @@ Client::~Client() = default;
 
 void Client::start()
 {
+    narrowPrivateFiles(m_workDir);
     m_startup.run();
 }
 

@@ -20,7 +20,9 @@ std::optional<QList<std::pair<QByteArray, QByteArray>>> parseKeyValueText(QByteA
 {
     QList<std::pair<QByteArray, QByteArray>> pairs;
     QSet<QByteArray> keys;
-    const auto isKeyChar = [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'; };
+    const auto isKeyChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    };
     qsizetype start = 0;
     while (start < text.size()) {
         const qsizetype end = text.indexOf('\n', start);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "directory/DirectoryClient.h"
 #include "ports/DialogOwner.h"
 
-#include <QByteArray>
 #include <QCoro/QCoroTask>
 #include <QString>
 
@@ -10,19 +10,15 @@
 
 namespace quibo {
 
-class DirectoryClient;
 class Notices;
 
 namespace contact_lookup {
-// "/ipadd/" + handle at the directory server. An internet error shows "Error Connecting -
-// Code 1013"; nothing comes back when no reply was stored.
-QCoro::Task<std::optional<QByteArray>> fetch(DirectoryClient &directory, Notices &notices, QString handle,
-                                             DialogOwner owner);
-// True when the reply is the server's error page: no such handle.
-bool isUnknownHandle(const QByteArray &reply);
-// The address on the reply's first line (its line end removed, so peers can dial it), at most
-// the address field's 19 bytes; "0" or shorter means offline.
-QString addressLine(const QByteArray &reply);
+// The handle's address at the directory ("/ipadd/" + handle, or the secure look-up), read with
+// the address field's 19 bytes, its line end removed so peers can dial it. An internet error
+// shows "Error Connecting - Code 1013"; nothing comes back when no reply was stored.
+QCoro::Task<std::optional<LookupAnswer>> fetch(DirectoryClient &directory, Notices &notices, QString handle,
+                                               DialogOwner owner);
+// "0" or shorter means offline.
 bool isOnlineAddress(const QString &line);
 } // namespace contact_lookup
 

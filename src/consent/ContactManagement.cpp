@@ -57,22 +57,22 @@ QCoro::Task<> ContactManagement::runAddDialog()
 
 QCoro::Task<> ContactManagement::AddContact(QString name)
 {
-    const std::optional<QByteArray> reply =
+    const std::optional<LookupAnswer> answer =
         co_await contact_lookup::fetch(m_directory, m_notices, name, DialogOwner::MainWindow);
-    if (!reply)
+    if (!answer)
         co_return;
-    if (contact_lookup::isUnknownHandle(*reply)) {
+    if (answer->kind == LookupAnswer::Kind::Unknown) {
         co_await m_notices.showSystemMessage(DialogOwner::MainWindow, QStringLiteral("Invalid Contact Name"),
                                              QString());
         co_return;
     }
     m_book.AppendContactToFile(name);
-    const QString address = contact_lookup::addressLine(*reply);
-    const bool online = contact_lookup::isOnlineAddress(address);
+    const bool online = contact_lookup::isOnlineAddress(answer->address);
     const std::optional<int> index =
-        m_book.table().AddContactRecord(name, online ? address : QStringLiteral("0"), online);
+        m_book.table().AddContactRecord(name, online ? answer->address : QStringLiteral("0"), online);
     if (!index)
         co_return;
+    m_book.table().setKey(*index, answer->secure, answer->fingerprint);
     // Positions in the window's list are table indexes.
     m_manage.items.insert(std::min<qsizetype>(*index, m_manage.items.size()), {name, online});
     if (m_manageView)

@@ -55,11 +55,13 @@ QCoro::Task<> ContactRequests::AcceptRequest()
     const QString handle = m_request.m_from;
     const QString address = m_requesterAddress;
     m_parts.book.AppendContactToFile(handle);
-    const std::optional<QByteArray> reply =
+    const std::optional<LookupAnswer> answer =
         co_await contact_lookup::fetch(m_parts.directory, m_parts.notices, handle, DialogOwner::Desktop);
-    if (reply)
-        m_parts.book.table().AddContactRecord(handle, contact_lookup::addressLine(*reply), true);
-    else
+    if (answer) {
+        if (const std::optional<int> index =
+                m_parts.book.table().AddContactRecord(handle, answer->address, true))
+            m_parts.book.table().setKey(*index, answer->secure, answer->fingerprint);
+    } else
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("Invalid Contact Name"), QString());
     const peer::CodeEntry &accepted = peer::codeEntry(Code::Accepted);

@@ -75,6 +75,14 @@ void ContactTable::setAddress(int index, const QString &address)
         m_records[index].address = utf8::cut(address, limits::AddressFieldBytes);
 }
 
+void ContactTable::setKey(int index, bool secure, const QByteArray &fingerprint)
+{
+    if (!isValid(index))
+        return;
+    m_records[index].secure = secure;
+    m_records[index].keyFingerprint = fingerprint;
+}
+
 void ContactTable::setInChannel(int index, bool member)
 {
     if (isValid(index))

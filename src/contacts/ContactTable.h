@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,10 @@ struct ContactRecord {
     int listIndex = -1; // position in the "Contacts Online" list; ContactTable::NotListed when not in it
     bool inChannel = false;
     bool deleted = false;
+    // What the directory's secure look-up said: the account is bound to a key, and that key's
+    // fingerprint (64 hex digits; empty when no key is known).
+    bool secure = false;
+    QByteArray keyFingerprint;
 };
 
 // The "Contacts Online" list as the table changes it.
@@ -67,6 +72,7 @@ public:
     // the answer is empty or "0".
     void applyLookup(int index, const QString &answer);
     void setAddress(int index, const QString &address);
+    void setKey(int index, bool secure, const QByteArray &fingerprint);
     // Marks or unmarks a member of the channel this client hosts.
     void setInChannel(int index, bool member = true);
     void markDeleted(int index);

@@ -36,7 +36,7 @@ void AddressLookups::sendMore()
 {
     while (m_inFlight < limits::AddressLookupsInFlight && m_sent < m_handles.size()) {
         const qsizetype index = m_sent++;
-        DirectoryRequest *request = m_directory.send(directory_target::address(m_handles.at(index)));
+        DirectoryRequest *request = m_directory.sendLookup(m_handles.at(index));
         if (request == nullptr) {
             m_answers[static_cast<size_t>(index)] = DirectoryReply{};
             continue;

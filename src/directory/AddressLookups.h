@@ -13,7 +13,7 @@ namespace quibo {
 
 class Wakeup;
 
-// Asks the directory for a list of handles' addresses side by side, at most
+// Asks the directory for a list of handles' addresses (DirectoryClient::sendLookup) side by side, at most
 // limits::AddressLookupsInFlight at a time, and hands the answers out in list order, however
 // they arrive. The requests in flight belong to this object and end with it.
 class AddressLookups : public QObject {

@@ -15,8 +15,8 @@ constexpr int AddressRead = 16;
 
 ContactPass::ContactPass(LogonState &session, ContactBook &book, DirectoryClient &directory,
                          Announcer &announcer, Notices &notices, MainWindowView &mainWindow)
-    : m_session(session), m_book(book), m_announcer(announcer), m_notices(notices), m_mainWindow(mainWindow),
-      m_lookups(directory)
+    : m_session(session), m_book(book), m_directory(directory), m_announcer(announcer), m_notices(notices),
+      m_mainWindow(mainWindow), m_lookups(directory)
 {
 }
 
@@ -34,13 +34,15 @@ QCoro::Task<> ContactPass::ResolveContacts()
         handles.append(table.contact(i).handle);
     m_lookups.start(handles);
     for (int i = 0; i < count; ++i) {
-        const DirectoryReply reply = co_await m_lookups.next();
-        if (!reply.ok) {
+        const LookupAnswer answer = readLookup(co_await m_lookups.next(), m_directory.link(), AddressRead);
+        if (answer.kind == LookupAnswer::Kind::Failed) {
             co_await m_notices.showSystemMessage(DialogOwner::Desktop,
                                                  QStringLiteral("Error getting user IP address"), QString());
             continue; // the record stays offline
         }
-        table.applyLookup(i, reply_text::firstLine(reply.body, AddressRead));
+        // An unknown handle is offline.
+        table.applyLookup(i, answer.kind == LookupAnswer::Kind::Found ? answer.address : QString());
+        table.setKey(i, answer.secure, answer.fingerprint);
     }
     table.FillOnlineList();
 

@@ -14,8 +14,8 @@ class MainWindowView;
 class Notices;
 
 // ResolveContacts, the last step of logon: loads "contacts.dat", asks the directory for every
-// contact's address (several at a time), lists the online ones, tells them the user is on, and makes the main
-// window ready.
+// contact's address and key (several at a time), lists the online ones, tells them the user is
+// on, and makes the main window ready.
 class ContactPass {
 public:
     ContactPass(LogonState &session, ContactBook &book, DirectoryClient &directory, Announcer &announcer,
@@ -26,6 +26,7 @@ public:
 private:
     LogonState &m_session;
     ContactBook &m_book;
+    DirectoryClient &m_directory;
     Announcer &m_announcer;
     Notices &m_notices;
     MainWindowView &m_mainWindow;

@@ -1,30 +1,42 @@
 #include "directory/DirectoryConnections.h"
 
-#include <QLocale>
+#include "keys/UserKey.h"
+
 #include <QNetworkProxy>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimer>
 
 namespace quibo {
 
-DirectoryRequest::DirectoryRequest(QString host, quint16 port, QByteArray bytes, QObject *parent)
-    : QObject(parent), m_host(std::move(host)), m_port(port), m_bytes(std::move(bytes))
+DirectoryRequest::DirectoryRequest(DirectoryEndpoint endpoint, QByteArray bytes, QObject *parent)
+    : QObject(parent), m_endpoint(std::move(endpoint)), m_bytes(std::move(bytes))
 {
 }
 
-void DirectoryRequest::finish(bool answered, QByteArray body)
+void DirectoryRequest::finish(const http_wire::ResponseReader &reader)
 {
     if (m_finished)
         return;
     m_finished = true;
-    m_answered = answered;
-    m_body = std::move(body);
+    m_status = reader.status();
+    m_retryAfter = reader.retryAfter();
+    m_body = reader.body();
     Q_EMIT finished();
 }
 
-DirectoryConnections::DirectoryConnections(std::chrono::milliseconds timeout, int limit, QObject *parent)
-    : QObject(parent), m_timeout(timeout), m_limit(limit),
-      m_acceptLanguage(http_wire::acceptLanguage(QLocale::system().name().toLatin1()))
+void DirectoryRequest::fail(RequestFailure failure)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_failure = failure;
+    Q_EMIT finished();
+}
+
+DirectoryConnections::DirectoryConnections(std::chrono::milliseconds timeout,
+                                           std::chrono::milliseconds handshakeLimit, int limit,
+                                           QObject *parent)
+    : QObject(parent), m_timeout(timeout), m_handshakeLimit(handshakeLimit), m_limit(limit)
 {
 }
 
@@ -34,11 +46,21 @@ DirectoryConnections::~DirectoryConnections()
         connection->socket->disconnect(this);
 }
 
-DirectoryRequest *DirectoryConnections::get(const QString &host, quint16 port, QByteArrayView hostHeader,
-                                            QByteArrayView target)
+void DirectoryConnections::setTls(DirectoryTls tls)
 {
-    auto *request =
-        new DirectoryRequest(host, port, http_wire::getRequest(hostHeader, target, m_acceptLanguage), this);
+    m_tls = std::move(tls);
+    std::vector<QSslSocket *> kept;
+    for (const auto &connection : m_connections) {
+        if (connection->endpoint.tls && connection->request == nullptr)
+            kept.push_back(connection->socket);
+    }
+    for (QSslSocket *socket : kept)
+        close(*connectionOf(socket));
+}
+
+DirectoryRequest *DirectoryConnections::send(const DirectoryEndpoint &endpoint, QByteArray bytes)
+{
+    auto *request = new DirectoryRequest(endpoint, std::move(bytes), this);
     connect(request, &QObject::destroyed, this, &DirectoryConnections::cancelled);
     // The limit dies with the request or with this object, whichever goes first.
     auto *limit = new QTimer(request);
@@ -75,8 +97,7 @@ void DirectoryConnections::dispatch()
 DirectoryConnections::Connection *DirectoryConnections::idleConnection(const DirectoryRequest &request)
 {
     for (const auto &connection : m_connections) {
-        if (connection->request == nullptr && connection->host == request.m_host &&
-            connection->port == request.m_port)
+        if (connection->request == nullptr && connection->endpoint == request.m_endpoint)
             return connection.get();
     }
     return nullptr;
@@ -85,30 +106,76 @@ DirectoryConnections::Connection *DirectoryConnections::idleConnection(const Dir
 void DirectoryConnections::open(DirectoryRequest *request)
 {
     auto connection = std::make_unique<Connection>();
-    connection->host = request->m_host;
-    connection->port = request->m_port;
-    auto *socket = new QTcpSocket(this);
+    connection->endpoint = request->m_endpoint;
+    auto *socket = new QSslSocket(this);
     connection->socket = socket;
     socket->setProxy(QNetworkProxy::NoProxy);
-    connect(socket, &QTcpSocket::connected, this, [this, socket] {
-        if (Connection *c = connectionOf(socket); c && c->request)
+    connect(socket, &QSslSocket::connected, this, [this, socket] {
+        Connection *c = connectionOf(socket);
+        if (!c)
+            return;
+        c->connected = true;
+        if (!c->endpoint.tls && c->request)
             socket->write(c->request->m_bytes);
     });
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+    connect(socket, &QSslSocket::encrypted, this, [this, socket] {
+        if (Connection *c = connectionOf(socket))
+            secured(*c);
+    });
+    connect(socket, &QSslSocket::sslErrors, this, [this, socket] {
+        // Not ignored: the handshake ends, and the failure says why.
+        if (Connection *c = connectionOf(socket))
+            c->untrusted = true;
+    });
+    connect(socket, &QSslSocket::readyRead, this, [this, socket] {
         if (Connection *c = connectionOf(socket))
             readFrom(*c);
     });
-    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-        if (Connection *c = connectionOf(socket))
-            lost(*c);
-    });
-    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] {
-        if (Connection *c = connectionOf(socket))
-            lost(*c);
-    });
+    const auto gone = [this, socket] {
+        Connection *c = connectionOf(socket);
+        if (!c)
+            return;
+        const bool inHandshake = c->endpoint.tls && c->connected && !c->secured;
+        lost(*c, !inHandshake   ? RequestFailure::Network
+                 : c->untrusted ? RequestFailure::Untrusted
+                                : RequestFailure::NotTls);
+    };
+    connect(socket, &QSslSocket::disconnected, this, gone);
+    connect(socket, &QSslSocket::errorOccurred, this, gone);
     connection->request = request;
     m_connections.push_back(std::move(connection));
-    socket->connectToHost(request->m_host, request->m_port);
+    if (!request->m_endpoint.tls) {
+        socket->connectToHost(request->m_endpoint.host, request->m_endpoint.port);
+        return;
+    }
+    socket->setSslConfiguration(m_tls.configuration);
+    auto *handshake = new QTimer(socket);
+    handshake->setSingleShot(true);
+    connect(handshake, &QTimer::timeout, this, [this, socket] {
+        Connection *c = connectionOf(socket);
+        if (c && !c->secured)
+            lost(*c, c->connected ? RequestFailure::NoTlsAnswer : RequestFailure::Network);
+    });
+    handshake->start(m_handshakeLimit);
+    socket->connectToHostEncrypted(request->m_endpoint.host, request->m_endpoint.port);
+}
+
+void DirectoryConnections::secured(Connection &connection)
+{
+    connection.serverKey = keyFingerprintOf(connection.socket->peerCertificate());
+    if (!m_tls.acceptKey || !m_tls.acceptKey(connection.serverKey)) {
+        DirectoryRequest *request = connection.request;
+        close(connection);
+        if (request)
+            request->fail(RequestFailure::ServerKey);
+        dispatch();
+        return;
+    }
+    connection.secured = true;
+    if (DirectoryRequest *request = connection.request) {
+        request->m_serverKey = connection.serverKey;
+        connection.socket->write(request->m_bytes);
+    }
 }
 
 void DirectoryConnections::assign(Connection &connection, DirectoryRequest *request)
@@ -116,6 +183,7 @@ void DirectoryConnections::assign(Connection &connection, DirectoryRequest *requ
     connection.request = request;
     connection.reader = {};
     connection.used = true;
+    request->m_serverKey = connection.serverKey;
     connection.socket->write(request->m_bytes);
 }
 
@@ -132,37 +200,37 @@ void DirectoryConnections::readFrom(Connection &connection)
     case http_wire::ResponseReader::State::Reading:
         return;
     case http_wire::ResponseReader::State::Complete: {
-        QByteArray body = connection.reader.body();
+        const http_wire::ResponseReader reader = connection.reader;
         connection.request = nullptr;
-        if (!connection.reader.keepAlive())
+        if (!reader.keepAlive())
             close(connection);
-        request->finish(true, std::move(body));
+        request->finish(reader);
         break;
     }
     case http_wire::ResponseReader::State::Malformed:
         close(connection);
-        request->finish(false);
+        request->fail(RequestFailure::Network);
         break;
     }
     dispatch();
 }
 
-void DirectoryConnections::lost(Connection &connection)
+void DirectoryConnections::lost(Connection &connection, RequestFailure failure)
 {
     DirectoryRequest *request = connection.request;
     const bool complete = connection.reader.closed() == http_wire::ResponseReader::State::Complete;
     const bool stale = connection.used && !connection.reader.anythingRead();
-    const QByteArray body = connection.reader.body();
+    const http_wire::ResponseReader reader = connection.reader;
     close(connection);
     if (request != nullptr) {
         if (complete) {
-            request->finish(true, body);
+            request->finish(reader);
         } else if (stale && !request->m_retried) {
             // The server had closed the kept connection before our request reached it.
             request->m_retried = true;
             m_waiting.prepend(request);
         } else {
-            request->finish(false);
+            request->fail(failure);
         }
     }
     dispatch();
@@ -170,7 +238,7 @@ void DirectoryConnections::lost(Connection &connection)
 
 void DirectoryConnections::close(Connection &connection)
 {
-    QTcpSocket *socket = connection.socket;
+    QSslSocket *socket = connection.socket;
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
@@ -200,11 +268,11 @@ void DirectoryConnections::timedOut(DirectoryRequest *request)
             }
         }
     }
-    request->finish(false);
+    request->fail(RequestFailure::Network);
     dispatch();
 }
 
-DirectoryConnections::Connection *DirectoryConnections::connectionOf(const QTcpSocket *socket)
+DirectoryConnections::Connection *DirectoryConnections::connectionOf(const QSslSocket *socket)
 {
     for (const auto &connection : m_connections) {
         if (connection->socket == socket)

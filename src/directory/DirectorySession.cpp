@@ -7,7 +7,7 @@
 namespace quibo {
 
 DirectorySession::DirectorySession(Inputs in, QObject *parent)
-    : QObject(parent), m_in(in), m_directory(new DirectoryClient(in.config, in.timings, this)),
+    : QObject(parent), m_in(in), m_directory(new DirectoryClient(in.config, in.timings, in.dir, this)),
       m_web(in.config, in.dir, in.shell, in.windowCloser),
       m_announcer(in.session, in.contacts, in.recordSender, in.notices),
       m_contactPass(in.session, in.contactBook, *m_directory, m_announcer, in.notices, in.mainWindow),

@@ -6,14 +6,35 @@
 
 namespace quibo::http_wire {
 
+namespace {
+
+QByteArray request(QByteArrayView method, QByteArrayView hostHeader, QByteArrayView target,
+                   QByteArrayView acceptLanguage, QByteArrayView extraHeaders)
+{
+    QByteArray bytes;
+    bytes.reserve(200 + target.size());
+    bytes.append(method).append(' ').append(target).append(" HTTP/1.1\r\nHost: ").append(hostHeader);
+    bytes.append("\r\nAccept-Encoding: identity\r\nConnection: Keep-Alive\r\nAccept-Language: ");
+    bytes.append(acceptLanguage)
+        .append("\r\nUser-Agent: Mozilla/5.0\r\n")
+        .append(extraHeaders)
+        .append("\r\n");
+    return bytes;
+}
+
+} // namespace
+
 QByteArray getRequest(QByteArrayView hostHeader, QByteArrayView target, QByteArrayView acceptLanguage)
 {
-    QByteArray request;
-    request.reserve(160 + target.size());
-    request.append("GET ").append(target).append(" HTTP/1.1\r\nHost: ").append(hostHeader);
-    request.append("\r\nAccept-Encoding: identity\r\nConnection: Keep-Alive\r\nAccept-Language: ");
-    request.append(acceptLanguage).append("\r\nUser-Agent: Mozilla/5.0\r\n\r\n");
-    return request;
+    return request("GET", hostHeader, target, acceptLanguage, {});
+}
+
+QByteArray postRequest(QByteArrayView hostHeader, QByteArrayView target, QByteArrayView form,
+                       QByteArrayView acceptLanguage)
+{
+    const QByteArray headers = "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                               QByteArray::number(form.size()) + "\r\n";
+    return request("POST", hostHeader, target, acceptLanguage, headers) + form.toByteArray();
 }
 
 QByteArray acceptLanguage(QByteArrayView localeName)
@@ -175,6 +196,9 @@ bool ResponseReader::readHead(qsizetype headEnd)
             if (!ok || n < 0 || (length && *length != n))
                 return fail();
             length = n;
+        } else if (name == "retry-after") {
+            const int seconds = value.toInt(&ok);
+            m_retryAfter = ok && seconds >= 0 ? seconds : -1;
         } else if (name == "transfer-encoding") {
             chunked = value.endsWith("chunked");
         } else if (name == "connection") {

@@ -9,6 +9,10 @@ namespace quibo::http_wire {
 // sent: the server sees the same request whichever transport carries it.
 QByteArray getRequest(QByteArrayView hostHeader, QByteArrayView target, QByteArrayView acceptLanguage);
 
+// A POST of an application/x-www-form-urlencoded `form` to `target`, with the same headers.
+QByteArray postRequest(QByteArrayView hostHeader, QByteArrayView target, QByteArrayView form,
+                       QByteArrayView acceptLanguage);
+
 // "en,*" for the C locale, "en-GB,*", "de-DE,en,*": from a locale name like "de_DE".
 QByteArray acceptLanguage(QByteArrayView localeName);
 
@@ -25,6 +29,8 @@ public:
     [[nodiscard]] State state() const { return m_state; }
     [[nodiscard]] bool anythingRead() const { return m_anythingRead; }
     [[nodiscard]] int status() const { return m_status; }
+    // Retry-After in seconds; -1 when absent or not a number of seconds.
+    [[nodiscard]] int retryAfter() const { return m_retryAfter; }
     [[nodiscard]] const QByteArray &body() const { return m_body; }
     // The server keeps the connection for another request.
     [[nodiscard]] bool keepAlive() const { return m_keepAlive; }
@@ -46,6 +52,7 @@ private:
     QByteArray m_body;
     qsizetype m_left = 0;
     int m_status = 0;
+    int m_retryAfter = -1;
     bool m_keepAlive = true;
     bool m_anythingRead = false;
 };

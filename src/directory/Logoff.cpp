@@ -38,8 +38,10 @@ QCoro::Task<> Logoff::LogOff(DialogOwner owner)
     const QString handle =
         reply_text::firstLine(readWorkingFile(m_dir, working_files::Settings).value_or(QByteArray()),
                               working_files::HandleReadAtLogoff);
-    const DirectoryReply reply = co_await m_directory.publishAddress(handle, QStringLiteral("0"));
-    if (reply.ok)
+    const DirectoryReply reply = co_await m_directory.publish(handle, QStringLiteral("0"));
+    // A secure directory that refuses this key has nothing of ours to clear: another machine
+    // has taken the account over. Only its own failure is one.
+    if (reply.ok && (!m_directory.isSecure() || reply.status < 500))
         co_return;
 
     co_await m_notices.showSystemMessage(owner, QStringLiteral("Not Able To Logoff, Make Sure"),

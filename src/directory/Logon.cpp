@@ -5,6 +5,7 @@
 #include "base/Tasks.h"
 #include "base/Timings.h"
 #include "directory/ContactPass.h"
+#include "directory/DirectoryAccess.h"
 #include "directory/DirectoryClient.h"
 #include "directory/Logoff.h"
 #include "directory/OwnAddress.h"
@@ -47,31 +48,87 @@ QCoro::Task<> Logon::LogonThread()
         reply_text::firstLine(readWorkingFile(m_parts.dir, working_files::UserInfo).value_or(QByteArray()),
                               working_files::PasswordRead);
 
+    if (const std::optional<MessageLines> stop = co_await openDirectory(
+            m_parts.directory, m_parts.notices, DialogOwner::Desktop, notConnected())) {
+        co_await fail(stop->first, stop->second);
+        co_return;
+    }
     co_await showBroadcast();
 
-    const DirectoryReply check = co_await m_parts.directory.password(session.ownHandle);
-    if (!check.ok) {
-        co_await fail(QStringLiteral("Not Able To Connect, Make Sure"),
-                      QStringLiteral("You Are Logged On to Internet"));
+    // Kept out of "?:": g++ 12 mishandles co_await there.
+    bool published = false;
+    if (m_parts.directory.isSecure())
+        published = co_await publishSecurely(storedPassword);
+    else
+        published = co_await publishClassic(storedPassword);
+    if (!published)
         co_return;
-    }
-    if (reply_text::firstLine(check.body, working_files::PasswordRead) != storedPassword) {
-        co_await fail(QStringLiteral("Invalid Password - Error Code 10"),
-                      QStringLiteral("May Be A Server Error - Try Later"));
-        co_return;
-    }
-
-    const DirectoryReply published =
-        co_await m_parts.directory.publishAddress(session.ownHandle, session.ownAddress);
-    if (!published.ok)
-        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
-                                                   QStringLiteral("Error writing IP address"), QString());
 
     session.notLoggedOn = false;
     m_parts.mainWindow.activate();
 
     co_await m_parts.contactPass.ResolveContacts();
     Q_EMIT finished();
+}
+
+QCoro::Task<bool> Logon::publishClassic(QString storedPassword)
+{
+    LogonState &session = m_parts.session;
+    const DirectoryReply check = co_await m_parts.directory.password(session.ownHandle);
+    if (!check.ok) {
+        co_await fail(notConnected().first, notConnected().second);
+        co_return false;
+    }
+    if (reply_text::firstLine(check.body, working_files::PasswordRead) != storedPassword) {
+        co_await fail(invalidPassword().first, invalidPassword().second);
+        co_return false;
+    }
+    const DirectoryReply published =
+        co_await m_parts.directory.publishAddress(session.ownHandle, session.ownAddress);
+    if (!published.ok)
+        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
+                                                   QStringLiteral("Error writing IP address"), QString());
+    co_return true;
+}
+
+QCoro::Task<bool> Logon::publishSecurely(QString storedPassword)
+{
+    LogonState &session = m_parts.session;
+    DirectoryClient &directory = m_parts.directory;
+    DirectoryReply published = co_await directory.publish(session.ownHandle, session.ownAddress);
+    if (published.ok && (published.status == 401 || published.status == 404)) {
+        // The account does not know this key: a classic account's first secure logon, or a
+        // new key. The password proves the account and binds the key; nothing else sends it.
+        const DirectoryReply proof = co_await directory.proveKey(session.ownHandle, storedPassword);
+        std::optional<MessageLines> refused;
+        if (!proof.ok)
+            refused = notConnected();
+        else if (proof.status == 429)
+            refused = access_messages::tooManyGuesses(proof.retryAfter);
+        else if (proof.status != 200)
+            refused = invalidPassword();
+        if (refused) {
+            co_await fail(refused->first, refused->second);
+            co_return false;
+        }
+        published = co_await directory.publish(session.ownHandle, session.ownAddress);
+    }
+    if (!published.ok || published.status != 200)
+        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
+                                                   QStringLiteral("Error writing IP address"), QString());
+    co_return true;
+}
+
+MessageLines Logon::notConnected()
+{
+    return {QStringLiteral("Not Able To Connect, Make Sure"),
+            QStringLiteral("You Are Logged On to Internet")};
+}
+
+MessageLines Logon::invalidPassword()
+{
+    return {QStringLiteral("Invalid Password - Error Code 10"),
+            QStringLiteral("May Be A Server Error - Try Later")};
 }
 
 QCoro::Task<> Logon::FindOwnAddress()

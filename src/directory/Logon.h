@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directory/DirectoryAccess.h"
 #include "ports/BroadcastUi.h"
 
 #include <QCoro/QCoroTask>
@@ -21,8 +22,9 @@ class ProcessControl;
 class WorkingDirectory;
 
 // LogonThread, once per run after Connect: the own address, the first run's registration, the
-// handle, the broadcast message, the password check, publishing the address, then the contact
-// pass. Its two fatal failures log off, which ends the program.
+// handle, how the directory is reached, the broadcast message, the password check and publishing
+// the address (one authenticated request against a secure directory), then the contact pass. Its
+// fatal failures log off, which ends the program.
 class Logon : public QObject {
     Q_OBJECT
 public:
@@ -59,6 +61,12 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> FindOwnAddress();
+    // Checks the password and publishes the address: false when logon has failed and logged off.
+    QCoro::Task<bool> publishClassic(QString storedPassword);
+    // Publishes with the user's key, which the stored password binds first where it must.
+    QCoro::Task<bool> publishSecurely(QString storedPassword);
+    static MessageLines notConnected();
+    static MessageLines invalidPassword();
     // False when the user cancelled the registration.
     QCoro::Task<bool> firstRun();
     QCoro::Task<> showBroadcast();

@@ -44,12 +44,10 @@ QByteArray pieceOrNotAvailable(QByteArrayView text, QByteArrayView notAvailable,
 } // namespace
 
 QByteArray userInfoPage(UserInfoForm form, const QString &handle, const UserInfo &info,
-                        const QString &directoryAuthority)
+                        const QString &directoryOrigin)
 {
-    const QString footer =
-        QStringLiteral("http://") + directoryAuthority + QStringLiteral("/Quibo/footer.cgi");
-    const QString banner =
-        QStringLiteral("http://") + directoryAuthority + QStringLiteral("/Quibo/banner.cgi");
+    const QString footer = directoryOrigin + QStringLiteral("/Quibo/footer.cgi");
+    const QString banner = directoryOrigin + QStringLiteral("/Quibo/banner.cgi");
     QByteArray page;
     page += piece("<html>\n<head>\n<title> Quibo32 - %s's User Info</title>\n</head>\n", {handle});
     page += piece("<body BACKGROUND=\"bg.gif\" BGCOLOR=\"#f5f5f5\">");
@@ -126,10 +124,10 @@ std::optional<QString> contactPageAddress(const QString &contactAddress, Contact
 }
 
 bool writeUserInfoPage(const WorkingDirectory &dir, UserInfoForm form, const QString &handle,
-                       const UserInfo &info, const QString &directoryAuthority)
+                       const UserInfo &info, const QString &directoryOrigin)
 {
     return writeFileAtomically(dir.file(userInfoFile.toString()),
-                               userInfoPage(form, handle, info, directoryAuthority));
+                               userInfoPage(form, handle, info, directoryOrigin));
 }
 
 bool writePersonalWebPage(const WorkingDirectory &dir, const QString &handle)

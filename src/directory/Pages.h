@@ -22,10 +22,10 @@ inline constexpr QStringView redirectFile = u"webpage.htm";
 // Registration and changing one's info differ only in the closing tags of the heading.
 enum class UserInfoForm { Registration, Change };
 
-// "html/userinfo.htm". `directoryAuthority` is "host" or "host:port" of the directory server,
-// which serves the footer link and the banner.
+// "html/userinfo.htm". `directoryOrigin` is "http://host[:port]" or "https://..." of the
+// directory server, which serves the footer link and the banner.
 QByteArray userInfoPage(UserInfoForm form, const QString &handle, const UserInfo &info,
-                        const QString &directoryAuthority);
+                        const QString &directoryOrigin);
 // "html/index.htm", the personal web page.
 QByteArray personalWebPage(const QString &handle);
 // "webpage.htm", which sends the browser on to `target`.
@@ -40,7 +40,7 @@ std::optional<QString> contactPageAddress(const QString &contactAddress, Contact
 
 // Writing the pages into the working directory, each file whole or not at all.
 bool writeUserInfoPage(const WorkingDirectory &dir, UserInfoForm form, const QString &handle,
-                       const UserInfo &info, const QString &directoryAuthority);
+                       const UserInfo &info, const QString &directoryOrigin);
 bool writePersonalWebPage(const WorkingDirectory &dir, const QString &handle);
 bool writeRedirectPage(const WorkingDirectory &dir, const QString &target);
 

@@ -84,12 +84,18 @@ QCoro::Task<bool> Registration::submit()
         co_return false;
     }
 
+    const MessageLines notConnected{QStringLiteral("Error Registering - Make Sure You"),
+                                    QStringLiteral("Are Logged On To The Internet")};
+    if (const std::optional<MessageLines> stop =
+            co_await openDirectory(m_directory, m_notices, DialogOwner::Desktop, notConnected)) {
+        co_await tell(stop->first, stop->second);
+        co_return false;
+    }
     // Only the directory's error page ("<") says the handle is free. An empty answer says
     // nothing either way, so it counts as a failed check.
     const DirectoryReply check = co_await m_directory.infoPage(handle);
     if (!check.ok || check.body.isEmpty()) {
-        co_await tell(QStringLiteral("Error Registering - Make Sure You"),
-                      QStringLiteral("Are Logged On To The Internet"));
+        co_await tell(notConnected.first, notConnected.second);
         co_return false;
     }
     if (!check.body.startsWith('<')) {
@@ -98,15 +104,21 @@ QCoro::Task<bool> Registration::submit()
     }
 
     // The local files first: should one fail, nothing has been sent yet.
-    const QString authority = m_config.directoryAuthority();
     if (!writeUserInfoFile(m_dir.file(userInfoFileName), info) ||
-        !pages::writeUserInfoPage(m_dir, pages::UserInfoForm::Registration, handle, info, authority) ||
+        !pages::writeUserInfoPage(m_dir, pages::UserInfoForm::Registration, handle, info,
+                                  m_config.directoryOrigin()) ||
         !pages::writePersonalWebPage(m_dir, handle)) {
         co_await tell(savingFailed().first, savingFailed().second);
         co_return false;
     }
-    const DirectoryReply registered = co_await m_directory.registerUser(handle, requestFields(info));
-    if (!registered.ok)
+    const bool secure = m_directory.isSecure();
+    const DirectoryReply registered = co_await m_directory.registerAccount(handle, requestFields(info));
+    if (secure && registered.ok && registered.status == 409) {
+        // Taken since the check: the user chooses another handle.
+        co_await m_ui.showHandleInUse();
+        co_return false;
+    }
+    if (!registered.ok || (secure && registered.status != 200))
         co_await tell(QStringLiteral("Error Registering"), QStringLiteral("Please Try Again Later"));
     if (!writeSettingsFile(m_dir, handle)) {
         co_await tell(savingFailed().first, savingFailed().second);
@@ -167,13 +179,14 @@ QCoro::Task<bool> ChangeInfo::submit(UserInfo readBack)
     info.password = readBack.password;
     if (!writeUserInfoFile(m_dir.file(userInfoFileName), info) ||
         !pages::writeUserInfoPage(m_dir, pages::UserInfoForm::Change, m_session.ownHandle, info,
-                                  m_config.directoryAuthority())) {
+                                  m_config.directoryOrigin())) {
         co_await tell(savingFailed().first, savingFailed().second);
         co_return false;
     }
+    const bool secure = m_directory.isSecure();
     const DirectoryReply registered =
-        co_await m_directory.registerUser(m_session.ownHandle, requestFields(info));
-    if (!registered.ok)
+        co_await m_directory.changeInfo(m_session.ownHandle, requestFields(info));
+    if (!registered.ok || (secure && registered.status != 200))
         co_await tell(QStringLiteral("Error Changing Info On Server"),
                       QStringLiteral("Please Try Again Later"));
     co_return true;

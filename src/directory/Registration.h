@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directory/DirectoryAccess.h"
 #include "ports/RegistrationUi.h"
 
 #include <QCoro/QCoroTask>
@@ -17,9 +18,6 @@ struct LogonState;
 class DirectoryClient;
 class Notices;
 class WorkingDirectory;
-
-// The two lines of a message box.
-using MessageLines = std::pair<QString, QString>;
 
 // Why a handle cannot be registered, as a message for the user; nullopt when it can. A handle
 // has to fit the 10-byte field of the peer records and "settings", and may hold no space,

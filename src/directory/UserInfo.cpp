@@ -85,7 +85,7 @@ UserInfoFields requestFields(const UserInfo &info)
 
 bool writeUserInfoFile(const QString &path, const UserInfo &info)
 {
-    return writeFileAtomically(path, encodeUserInfoFile(info));
+    return writeFileAtomically(path, encodeUserInfoFile(info), OwnerOnly);
 }
 
 std::optional<UserInfo> readUserInfoFile(const QString &path)

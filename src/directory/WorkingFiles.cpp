@@ -17,9 +17,18 @@ std::optional<QByteArray> readWorkingFile(const WorkingDirectory &dir, const QSt
     return file.readAll();
 }
 
+void narrowPrivateFiles(const WorkingDirectory &dir)
+{
+    for (const QString &name : {working_files::UserInfo, working_files::Settings}) {
+        if (!narrowToOwner(dir.file(name)))
+            qWarning("quibo32: others may still read %s", qUtf8Printable(dir.file(name)));
+    }
+}
+
 bool writeSettingsFile(const WorkingDirectory &dir, const QString &handle)
 {
-    return writeFileAtomically(dir.file(working_files::Settings), handle.toUtf8() + "\r\n");
+    return writeFileAtomically(dir.file(working_files::Settings), handle.toUtf8() + "\r\n",
+                               OwnerOnly);
 }
 
 namespace {

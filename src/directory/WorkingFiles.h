@@ -17,6 +17,10 @@ inline const QString UserInfo = QStringLiteral("userinfo.dat");
 inline const QString HtmlDir = QStringLiteral("html");
 inline const QString OfferDir = QStringLiteral("html/tmp");
 inline const QString Background = QStringLiteral("bg.gif");
+// The user's key and its certificate, and the directories' pinned keys: the user's alone.
+inline const QString UserKeyFile = QStringLiteral("quibo32.key");
+inline const QString UserCertificateFile = QStringLiteral("quibo32.crt");
+inline const QString DirectoryPins = QStringLiteral("directory.pins");
 
 // Read limits, line end included.
 inline constexpr int HandleReadAtLogon = limits::HandleFieldBytes;
@@ -26,6 +30,10 @@ inline constexpr int PasswordRead = limits::PasswordBytes + 1;
 
 // The whole file, or nothing when it cannot be opened for reading.
 std::optional<QByteArray> readWorkingFile(const WorkingDirectory &dir, const QString &name);
+
+// Narrows "userinfo.dat" (it holds the password) and "settings", where others may read
+// them, to the user alone; done at start, for files written before they were made so.
+void narrowPrivateFiles(const WorkingDirectory &dir);
 
 // Replaces "settings" whole with the handle's line; false when it could not be written.
 bool writeSettingsFile(const WorkingDirectory &dir, const QString &handle);

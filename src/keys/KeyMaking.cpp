@@ -32,8 +32,7 @@ struct BioFree {
 using Bio = std::unique_ptr<BIO, BioFree>;
 
 // The PEM text `write` puts into a memory BIO; empty when it fails.
-template <typename Write>
-QByteArray pemOf(Write write)
+template <typename Write> QByteArray pemOf(Write write)
 {
     const Bio bio(BIO_new(BIO_s_mem()));
     if (!bio || write(bio.get()) != 1)
@@ -74,14 +73,15 @@ std::optional<KeyPair> makeSelfSigned(const QString &commonName)
     X509_NAME *name = X509_get_subject_name(certificate);
     const QByteArray cn = commonName.toUtf8();
     // An hour back, for clocks that are a little behind.
-    const bool ok =
-        X509_set_version(certificate, X509_VERSION_3) == 1 && setRandomSerial(certificate) &&
-        X509_gmtime_adj(X509_getm_notBefore(certificate), -3600) &&
-        X509_gmtime_adj(X509_getm_notAfter(certificate), validSeconds) &&
-        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char *>(cn.constData()),
-                                   static_cast<int>(cn.size()), -1, 0) == 1 &&
-        X509_set_issuer_name(certificate, name) == 1 && X509_set_pubkey(certificate, pair.key.get()) == 1 &&
-        X509_sign(certificate, pair.key.get(), EVP_sha256()) > 0;
+    const bool ok = X509_set_version(certificate, X509_VERSION_3) == 1 && setRandomSerial(certificate) &&
+                    X509_gmtime_adj(X509_getm_notBefore(certificate), -3600) &&
+                    X509_gmtime_adj(X509_getm_notAfter(certificate), validSeconds) &&
+                    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
+                                               reinterpret_cast<const unsigned char *>(cn.constData()),
+                                               static_cast<int>(cn.size()), -1, 0) == 1 &&
+                    X509_set_issuer_name(certificate, name) == 1 &&
+                    X509_set_pubkey(certificate, pair.key.get()) == 1 &&
+                    X509_sign(certificate, pair.key.get(), EVP_sha256()) > 0;
     if (!ok)
         return std::nullopt;
     return pair;
@@ -104,7 +104,8 @@ std::variant<KeyPair, QString> readKeyPair(const QString &certificateFile, const
     const QByteArray &certificateBytes = std::get<QByteArray>(certificateText);
     const QByteArray &keyBytes = std::get<QByteArray>(keyText);
 
-    const Bio certificateBio(BIO_new_mem_buf(certificateBytes.constData(), static_cast<int>(certificateBytes.size())));
+    const Bio certificateBio(
+        BIO_new_mem_buf(certificateBytes.constData(), static_cast<int>(certificateBytes.size())));
     const Bio keyBio(BIO_new_mem_buf(keyBytes.constData(), static_cast<int>(keyBytes.size())));
     KeyPair pair{PrivateKey(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr)),
                  Certificate(PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr))};
@@ -115,7 +116,8 @@ std::variant<KeyPair, QString> readKeyPair(const QString &certificateFile, const
             .arg(keyFile, openSslError());
     if (X509_check_private_key(pair.certificate.get(), pair.key.get()) != 1) {
         ERR_clear_error();
-        return QStringLiteral("the key in %1 does not belong to the certificate in %2").arg(keyFile, certificateFile);
+        return QStringLiteral("the key in %1 does not belong to the certificate in %2")
+            .arg(keyFile, certificateFile);
     }
     return pair;
 }
@@ -140,7 +142,8 @@ QByteArray keyFingerprint(const X509 *certificate)
         return {};
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int digestSize = 0;
-    const bool ok = EVP_Digest(der, static_cast<size_t>(size), digest, &digestSize, EVP_sha256(), nullptr) == 1;
+    const bool ok =
+        EVP_Digest(der, static_cast<size_t>(size), digest, &digestSize, EVP_sha256(), nullptr) == 1;
     OPENSSL_free(der);
     return ok ? QByteArray(reinterpret_cast<const char *>(digest), digestSize).toHex() : QByteArray();
 }
@@ -154,15 +157,17 @@ QByteArray keyFingerprintOfDer(QByteArrayView certificateDer)
 
 bool isKeyFingerprint(QByteArrayView text)
 {
-    return text.size() == 64 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
 }
 
 QString readableFingerprint(QByteArrayView fingerprint)
 {
     QStringList groups;
     for (qsizetype at = 0; at < fingerprint.size(); at += 4)
-        groups.append(QString::fromLatin1(fingerprint.sliced(at, std::min<qsizetype>(4, fingerprint.size() - at))));
+        groups.append(
+            QString::fromLatin1(fingerprint.sliced(at, std::min<qsizetype>(4, fingerprint.size() - at))));
     return groups.join(u' ');
 }
 

@@ -44,7 +44,7 @@ std::optional<UserKey> loadOrMakeUserKey(const QString &keyFile, const QString &
             return key;
         qWarning("quibo32: the key pair cannot be used (%s); a new one replaces it",
                  qUtf8Printable(std::holds_alternative<QString>(read) ? std::get<QString>(read)
-                                                                        : QStringLiteral("not an ECDSA key")));
+                                                                      : QStringLiteral("not an ECDSA key")));
         moveAside(keyFile);
         moveAside(certificateFile);
     }
@@ -52,9 +52,9 @@ std::optional<UserKey> loadOrMakeUserKey(const QString &keyFile, const QString &
     if (!made)
         return std::nullopt;
     // The key first: a certificate alone is a damaged pair.
-    if (!writeFileAtomically(keyFile, keys::keyPem(*made), Readers::OwnerAlone))
+    if (!writeFileAtomically(keyFile, keys::keyPem(*made), OwnerOnly))
         return std::nullopt;
-    if (!writeFileAtomically(certificateFile, keys::certificatePem(*made), Readers::OwnerAlone)) {
+    if (!writeFileAtomically(certificateFile, keys::certificatePem(*made), OwnerOnly)) {
         QFile::remove(keyFile);
         return std::nullopt;
     }

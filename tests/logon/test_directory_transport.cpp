@@ -1,11 +1,11 @@
 #include "RunTask.h"
+#include "TestFiles.h"
 
-#include "base/Config.h"
-#include "base/Timings.h"
 #include "directory/DirectoryClient.h"
+#include "directory/DirectoryConnections.h"
 #include "directory/HttpWire.h"
 
-#include <QLocale>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -64,14 +64,22 @@ TEST(HttpResponseReader, FramesBodiesFedInAnyPieces)
     }
 }
 
-TEST(HttpRequest, AcceptLanguageFollowsTheLocaleAsWebClientsWriteIt)
+TEST(HttpRequest, RequestsCarryTheHeadersWebClientsSend)
 {
     EXPECT_EQ(http_wire::acceptLanguage("C"), "en,*");
     EXPECT_EQ(http_wire::acceptLanguage("en_GB"), "en-GB,*");
     EXPECT_EQ(http_wire::acceptLanguage("de_DE"), "de-DE,en,*");
+    const QByteArray headers = "Host: d:8\r\nAccept-Encoding: identity\r\nConnection: Keep-Alive\r\n"
+                               "Accept-Language: en,*\r\nUser-Agent: Mozilla/5.0\r\n";
+    EXPECT_EQ(http_wire::getRequest("d:8", "/ipadd/readit.cgi?id=c%20001", "en,*"),
+              "GET /ipadd/readit.cgi?id=c%20001 HTTP/1.1\r\n" + headers + "\r\n");
+    EXPECT_EQ(
+        http_wire::postRequest("d:8", "/secure/key", "id=a&password=b", "en,*"),
+        "POST /secure/key HTTP/1.1\r\n" + headers +
+            "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 15\r\n\r\nid=a&password=b");
 }
 
-// A directory server played by hand: each connection's requests are kept, and `answer` says
+// A directory server played by hand: each connection's bytes are kept, and `answer` says
 // what each one gets.
 class HandServer : public QObject {
 public:
@@ -92,7 +100,7 @@ public:
             }
         });
     }
-    [[nodiscard]] QString authority() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
+    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
 
 private:
     QTcpServer m_server;
@@ -100,47 +108,80 @@ private:
 
 class DirectoryTransport : public testing::Test {
 protected:
-    DirectoryTransport() { config.setDirectory(server.authority()); }
-    std::optional<DirectoryReply> lookUp() { return runToEnd(client.address(QStringLiteral("c 001"))); }
+    DirectoryTransport()
+    {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+        connections.setTls({tls, [](const QByteArray &) { return true; }});
+    }
+    DirectoryRequest *send(bool tls = false, quint16 port = 0)
+    {
+        return connections.send({QStringLiteral("127.0.0.1"), port ? port : server.port(), tls},
+                                http_wire::getRequest("h", "/ipadd/readit.cgi?id=c", "en,*"));
+    }
+    DirectoryReply lookUp()
+    {
+        DirectoryRequest *request = send();
+        EXPECT_TRUE(waitFor([request] { return request->isFinished(); }));
+        return DirectoryClient::take(request);
+    }
 
     HandServer server;
-    Config config;
-    Timings timings = Timings{}.scaledDown(50);
-    DirectoryClient client{config, timings};
+    DirectoryConnections connections{std::chrono::milliseconds(400), std::chrono::milliseconds(200), 8};
 };
 
-TEST_F(DirectoryTransport, RequestsKeepTheirBytesAndAKeptConnectionTheServerClosedIsRetriedOnce)
+TEST_F(DirectoryTransport, AKeptConnectionTheServerClosedIsRetriedOnce)
 {
     server.answer = [](QTcpSocket *socket, int connection) {
-        socket->write(connection == 1 ? "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n0\r\n" : "HTTP/1.1 200 OK\r\n"
-                                                                                           "Content-Length: 2\r\n\r\n5\n");
+        socket->write(connection == 1 ? "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n0\r\n"
+                                      : "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n5\n");
         if (connection == 1)
             socket->disconnectFromHost(); // as a server whose keep-alive time ran out
     };
-    ASSERT_EQ(lookUp()->body, "0\r\n");
-    const auto second = lookUp();
-    ASSERT_TRUE(second->ok);
-    EXPECT_EQ(second->body, "5\n");
+    EXPECT_EQ(lookUp().body, "0\r\n");
+    const DirectoryReply second = lookUp();
+    ASSERT_TRUE(second.ok);
+    EXPECT_EQ(second.body, "5\n");
     EXPECT_EQ(server.connections, 2);
-    ASSERT_FALSE(server.requests.isEmpty());
-    EXPECT_EQ(server.requests.first(),
-              "GET /ipadd/readit.cgi?id=c%20001 HTTP/1.1\r\nHost: " + server.authority().toLatin1() +
-                  "\r\nAccept-Encoding: identity\r\nConnection: Keep-Alive\r\nAccept-Language: " +
-                  http_wire::acceptLanguage(QLocale::system().name().toLatin1()) +
-                  "\r\nUser-Agent: Mozilla/5.0\r\n\r\n");
+    EXPECT_EQ(server.requests.value(0), http_wire::getRequest("h", "/ipadd/readit.cgi?id=c", "en,*"));
 }
 
 TEST_F(DirectoryTransport, SilenceOrACutAnswerIsAnInternetError)
 {
     server.answer = [](QTcpSocket *socket, int connection) {
-        if (connection == 1)
-        {
+        if (connection == 1) {
             socket->write("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nabc");
             socket->disconnectFromHost();
         }
     };
-    EXPECT_FALSE(lookUp()->ok); // cut
-    EXPECT_FALSE(lookUp()->ok); // the second connection hears nothing until the time limit
+    EXPECT_FALSE(lookUp().ok); // cut
+    EXPECT_FALSE(lookUp().ok); // the second connection hears nothing until the time limit
+}
+
+// What the answer to the TLS hello says about the server: the client goes plain only where
+// the server plainly does not speak TLS, and never because it is slow or away.
+TEST_F(DirectoryTransport, ATlsHelloAnsweredOtherwiseSaysWhy)
+{
+    const struct {
+        const char *name;
+        std::function<void(QTcpSocket *)> answer;
+        RequestFailure failure;
+    } cases[] = {
+        {"plain HTTP",
+         [](QTcpSocket *s) { s->write("HTTP/1.1 400 Bad Request\r\n\r\n"), s->disconnectFromHost(); },
+         RequestFailure::NotTls},
+        {"closed", [](QTcpSocket *s) { s->disconnectFromHost(); }, RequestFailure::NotTls},
+        {"silent", [](QTcpSocket *) {}, RequestFailure::NoTlsAnswer},
+        {"nobody listens", nullptr, RequestFailure::Network},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        server.answer = [&c](QTcpSocket *socket, int) { c.answer(socket); };
+        DirectoryRequest *request = send(true, c.answer ? 0 : freeLoopbackPort());
+        ASSERT_TRUE(waitFor([request] { return request->isFinished(); }));
+        EXPECT_EQ(request->failure(), c.failure);
+        delete request;
+    }
 }
 
 } // namespace

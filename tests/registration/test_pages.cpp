@@ -16,7 +16,7 @@ using namespace quibo::pages;
 
 namespace {
 
-const QString authority = QStringLiteral("dir.example:8080");
+const QString origin = QStringLiteral("http://dir.example:8080");
 
 UserInfo bill()
 {
@@ -113,9 +113,9 @@ TEST(Pages, ByteForByte)
     ASSERT_TRUE(target);
     EXPECT_EQ(*target, QStringLiteral("http://10.0.0.7/userinfo.htm"));
     const std::pair<QByteArray, const char *> cases[] = {
-        {userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), bill(), authority),
+        {userInfoPage(UserInfoForm::Registration, QStringLiteral("bill"), bill(), origin),
          fullRegistrationPage},
-        {userInfoPage(UserInfoForm::Change, QStringLiteral("bill"), UserInfo{}, authority), emptyChangePage},
+        {userInfoPage(UserInfoForm::Change, QStringLiteral("bill"), UserInfo{}, origin), emptyChangePage},
         {personalWebPage(QStringLiteral("bill")), billsWebPage},
         {redirectPage(*target), redirectToUserInfo},
     };

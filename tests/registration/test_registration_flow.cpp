@@ -77,8 +77,12 @@ struct ChangeInfoRun : FormRun {
     }
 };
 
+// Against a classic directory, where registration works as it always has; secure ones are in
+// the logon tests.
 class RegistrationTest : public DirectoryUsers {
 protected:
+    RegistrationTest() { serverOptions = {u"--classic"_s}; }
+
     [[nodiscard]] QString serverPassword(const QString &handle) const
     {
         return QString::fromUtf8(server.get("/ipinfo/readit.cgi?id=" + handle.toUtf8()).body).trimmed();
@@ -96,9 +100,12 @@ protected:
 };
 using ChangeInfoTest = RegistrationTest;
 
-// The user's files once registration is through.
-const QStringList registeredFiles{u"html/index.htm"_s, u"html/userinfo.htm"_s, u"settings"_s,
-                                  u"userinfo.dat"_s};
+// The user's files once registration is through, the key made at the first start among them.
+const QStringList registeredFiles{u"html/index.htm"_s, u"html/userinfo.htm"_s, u"quibo32.crt"_s,
+                                  u"quibo32.key"_s,    u"settings"_s,          u"userinfo.dat"_s};
+const QStringList keyFiles{u"quibo32.crt"_s, u"quibo32.key"_s};
+const QString hello = u"/secure/hello"_s;
+const QString classicNotice = u"Directory Is Classic - Not Encrypted|Your Password Travels In Clear Text"_s;
 
 } // namespace
 
@@ -113,9 +120,9 @@ TEST_F(RegistrationTest, AFreeHandleIsRegisteredAndItsFilesWritten)
 
     EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
     EXPECT_FALSE(run.dialog().open);
-    EXPECT_TRUE(c.messages().isEmpty()) << c.messages().join(u'\n').toStdString();
+    EXPECT_EQ(c.messages(), QStringList{classicNotice});
     EXPECT_EQ(c.requests,
-              (QStringList{u"/ipinfo/bill"_s,
+              (QStringList{hello, hello, u"/ipinfo/bill"_s,
                            QStringLiteral("/ipinfo/register.cgi?id=bill&password=pw&first=Bill&last="
                                           "&email=bill%40example.org&city=&state=&country=&sex=&age="
                                           "&persinfo=%3Cb%3Echess%3C%2Fb%3E")}));
@@ -144,8 +151,8 @@ TEST_F(RegistrationTest, ATakenHandleShowsHandleInUseWritesNothingAndLetsTheUser
     EXPECT_TRUE(run.dialog().open);
     EXPECT_TRUE(run.dialog().buttonsEnabled);
     EXPECT_EQ(c.registration.log, (QStringList{u"registration"_s, u"handle-in-use"_s}));
-    EXPECT_EQ(c.requests, QStringList{u"/ipinfo/bill"_s});
-    EXPECT_TRUE(c.files().isEmpty()) << c.files().join(u' ').toStdString();
+    EXPECT_EQ(c.requests, (QStringList{hello, hello, u"/ipinfo/bill"_s}));
+    EXPECT_EQ(c.files(), keyFiles);
     EXPECT_EQ(serverPassword(u"bill"_s), u"theirs"_s);
 
     // The case matters: "Bill" is another handle.
@@ -208,7 +215,7 @@ TEST_F(RegistrationTest, AServerThatIsDownKeepsTheDialogOpenAndWritesNothing)
               QStringList{u"Error Registering - Make Sure You|Are Logged On To The Internet"_s});
     EXPECT_TRUE(run.dialog().open);
     EXPECT_TRUE(run.dialog().buttonsEnabled);
-    EXPECT_TRUE(c.files().isEmpty());
+    EXPECT_EQ(c.files(), keyFiles);
 }
 
 TEST_F(RegistrationTest, AFailedRegisterRequestStillCompletesRegistrationLocally)
@@ -225,7 +232,7 @@ TEST_F(RegistrationTest, AFailedRegisterRequestStillCompletesRegistrationLocally
     ASSERT_TRUE(run.pressRegister());
     server.thaw();
 
-    EXPECT_EQ(c.messages(), QStringList{u"Error Registering|Please Try Again Later"_s});
+    EXPECT_EQ(c.messages(), (QStringList{classicNotice, u"Error Registering|Please Try Again Later"_s}));
     EXPECT_EQ(run.outcome, RegistrationOutcome::Registered);
     EXPECT_EQ(c.files(), registeredFiles);
 }
@@ -260,8 +267,8 @@ TEST_F(ChangeInfoTest, ChangeRewritesInfoAndPageButNeverThePasswordHandleOrSetti
     EXPECT_TRUE(page.contains("User Info For <font color=\"black\">bill</b>\r\n<BR><BR>")) << "change form";
     EXPECT_TRUE(page.contains("> Oslo &nbsp;"));
 
-    ASSERT_EQ(c.requests.size(), 1);
-    EXPECT_TRUE(c.requests[0].startsWith(u"/ipinfo/register.cgi?id=bill&password=pw&first=Bill&"_s));
+    ASSERT_EQ(c.requests.size(), 3);
+    EXPECT_TRUE(c.requests[2].startsWith(u"/ipinfo/register.cgi?id=bill&password=pw&first=Bill&"_s));
     EXPECT_TRUE(server.get("/ipinfo/bill").body.contains("Oslo"));
     EXPECT_EQ(server.get("/ipinfo/readit.cgi?id=bill").body, "pw\r\n");
 }
@@ -307,4 +314,19 @@ TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
     c.mainWindow.choose(Command::ContactWebPage);
     ASSERT_TRUE(waitFor([&] { return c.shell.opened.size() == 2; }));
     EXPECT_TRUE(c.read(u"webpage.htm"_s).contains("location = \"http://10.0.0.7/index.htm\""));
+}
+
+using SecureChangeInfoTest = DirectoryUsers;
+
+// On a secure directory the change goes with the user's key, never with the password.
+TEST_F(SecureChangeInfoTest, TheChangeGoesWithTheUsersKey)
+{
+    ASSERT_TRUE(server.registerUser(u"bill"_s, u"pw"_s));
+    auto c = loggedOn(u"bill"_s, u"127.0.0.2"_s, {});
+    ChangeInfoRun run(*c);
+    run.dialog().change->info.city = u"Oslo"_s;
+    ASSERT_TRUE(run.press(RegistrationUi::ChangeButton));
+    EXPECT_TRUE(c->messages().isEmpty()) << c->messages().join(u'\n').toStdString();
+    EXPECT_EQ(c->requests.constLast(), u"/secure/info"_s);
+    EXPECT_TRUE(server.get("/ipinfo/bill").body.contains("Oslo"));
 }

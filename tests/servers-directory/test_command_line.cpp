@@ -107,9 +107,10 @@ TEST(DirectoryCommandLine, HelpNamesEveryOptionAndThePrivilegedPort)
 {
     const auto run = DirectoryServer::run({u"--help"_s});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char *word : {"--listen HOST:PORT", "--database DB", "--set-broadcast FILE", "--clear-broadcast",
-                             "postgresql://", "CAP_NET_BIND_SERVICE", "--tls-cert FILE", "--tls-key FILE",
-                             "--state-dir DIR", "--https-listen HOST:PORT", "--secure-only", "--classic"})
+    for (const char *word :
+         {"--listen HOST:PORT", "--database DB", "--set-broadcast FILE", "--clear-broadcast", "postgresql://",
+          "CAP_NET_BIND_SERVICE", "--tls-cert FILE", "--tls-key FILE", "--state-dir DIR",
+          "--https-listen HOST:PORT", "--secure-only", "--classic"})
         EXPECT_THAT(text(run.output), HasSubstr(word));
 }
 

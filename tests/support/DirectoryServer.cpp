@@ -70,9 +70,11 @@ bool DirectoryServer::start(quint16 port, const QStringList &options)
     m_output.clear();
     // The server's default thread count: each thread serves one connection, and a client's
     // contact pass keeps several open at once.
-    m_process->setArguments(QStringList{u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--database"_s, m_database,
-                                        u"--threads"_s, u"16"_s} +
-                            options);
+    QStringList arguments{
+        u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--database"_s, m_database, u"--threads"_s, u"16"_s};
+    if (m_database.startsWith(u"postgres"_s) && !options.contains(u"--classic"_s))
+        arguments << u"--state-dir"_s << m_folder.path();
+    m_process->setArguments(arguments + options);
     m_process->start();
     if (!m_process->waitForStarted(ProcessWaitMs)) {
         m_output = m_process->errorString();

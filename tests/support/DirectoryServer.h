@@ -38,8 +38,11 @@ public:
     DirectoryServer(const DirectoryServer &) = delete;
     DirectoryServer &operator=(const DirectoryServer &) = delete;
 
+    // Another database for the next start().
+    void setDatabase(QString database) { m_database = std::move(database); }
     // Starts the server on `port` (0: a free one), with `options` added, and waits until it
-    // listens; false (see output()) when it does not.
+    // listens; false (see output()) when it does not. Its self-made TLS key is kept beside an
+    // SQLite database, and in a folder of this object's for PostgreSQL.
     bool start(quint16 port = 0, const QStringList &options = {});
     // Ends it (SIGTERM) and gives its exit code (-1 unless it ended normally); start() again
     // serves the same database.

@@ -7,11 +7,11 @@
 
 namespace quibo::test {
 
-// The real quibo-directory, and clients of it that listen on one peer port, each at its own
-// address.
+// The real quibo-directory (with `serverOptions`, "--classic" for one of before the secure
+// accounts), and clients of it that listen on one peer port, each at its own address.
 class DirectoryUsers : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(server.start()) << server.output().toStdString(); }
+    void SetUp() override { ASSERT_TRUE(server.start(0, serverOptions)) << server.output().toStdString(); }
 
     // A client at `address` of the server under test.
     std::unique_ptr<UserClient> client(const QString &address = QStringLiteral("127.0.0.2"))
@@ -37,6 +37,7 @@ protected:
         return c;
     }
 
+    QStringList serverOptions;
     DirectoryServer server;
     quint16 peerPort = freeLoopbackPort();
 };

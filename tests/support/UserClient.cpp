@@ -7,10 +7,12 @@
 namespace quibo::test {
 
 namespace {
-Config configFor(const QString &directory, const QString &ownAddress, quint16 peerPort)
+Config configFor(const QString &directory, const QString &ownAddress, quint16 peerPort, const QString &pin)
 {
     Config config;
     config.setDirectory(directory);
+    if (!pin.isEmpty())
+        config.setDirectoryPin(pin);
     if (!ownAddress.isEmpty()) {
         config.ownAddressOverride = ownAddress;
         config.listenAddress = QHostAddress(ownAddress);
@@ -24,12 +26,14 @@ Timings directoryTimings()
 {
     Timings timings = TestClient::fastTimings();
     timings.httpTimeout = std::chrono::seconds(2);
+    timings.tlsHandshake = std::chrono::seconds(2);
     return timings;
 }
 } // namespace
 
-UserClient::UserClient(const QString &directory, const QString &ownAddress, quint16 peerPort)
-    : TestClient(configFor(directory, ownAddress, peerPort), directoryTimings())
+UserClient::UserClient(const QString &directory, const QString &ownAddress, quint16 peerPort,
+                       const QString &directoryPin)
+    : TestClient(configFor(directory, ownAddress, peerPort, directoryPin), directoryTimings())
 {
     QObject::connect(&client->directory(), &DirectoryClient::requestSent, client.get(),
                      [this](const QByteArray &target) { requests.append(QString::fromUtf8(target)); });
