@@ -38,7 +38,8 @@ Reply unavailable(const StoreError &error)
 
 } // namespace
 
-DirectoryService::DirectoryService(DirectoryStore &store, QByteArray banner, bool secureOnly, bool secureRequests)
+DirectoryService::DirectoryService(DirectoryStore &store, QByteArray banner, bool secureOnly,
+                                   bool secureRequests)
     : m_store(store), m_banner(std::move(banner)), m_secureOnly(secureOnly), m_secureRequests(secureRequests),
       m_secure(store, !secureOnly)
 {

@@ -12,9 +12,9 @@ class ConnectionStream;
 
 // An httplib server that serves TLS and plain HTTP on one port, told apart by the first byte
 // a client sends (0x16 begins a TLS handshake), or TLS alone, or plain HTTP alone (a TLS hello
-// then gets a plain "400 Bad Request" at once, as from a web server that has no TLS). Handlers find the connection's
-// TLS session in Request::ssl, null for plain HTTP. Keep-alive, timeouts and limits are the
-// ones set on the server, as for httplib's own connections.
+// then gets a plain "400 Bad Request" at once, as from a web server that has no TLS). Handlers
+// find the connection's TLS session in Request::ssl, null for plain HTTP. Keep-alive, timeouts
+// and limits are the ones set on the server, as for httplib's own connections.
 class SharedPortServer final : public httplib::Server {
 public:
     enum class Accepts { PlainAndTls, TlsOnly, PlainOnly };
