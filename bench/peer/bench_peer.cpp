@@ -7,6 +7,7 @@
 // The last lines are "RESULT ..." lines for bench/run-all.
 #include "PeerNetwork.h"
 
+#include "messaging/Smileys.h"
 #include "peer/PeerRecord.h"
 #include "peer/SocketEvents.h"
 
@@ -126,7 +127,7 @@ int main(int argc, char **argv)
         // the one with that code in flight.
         const QString clip = hub.sound.finished.constLast();
         for (int i = 0; i < senderCount; ++i) {
-            if (peer::codeEntry(*peer::matchCode(codes.at(i % codes.size()))).clips.constFirst() == clip &&
+            if (messaging::sounds().at(i % codes.size()).clips.constFirst() == clip &&
                 client.startedNs.at(static_cast<std::size_t>(i)) != 0) {
                 client.done(i);
                 client.startedNs.at(static_cast<std::size_t>(i)) = 0;

@@ -17,14 +17,12 @@
 
 namespace quibo {
 
-using peer::Code;
-
 ChannelJoin::ChannelJoin(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent)
     : QObject(parent), m_parts(parts)
 {
-    dispatcher.on(Code::JoinAsk, [this](Origin from, QString) { return AnswerJoin(std::move(from)); });
-    dispatcher.on(Code::JoinYes, [this](Origin from, QString) { return accepted(std::move(from)); });
-    dispatcher.on(Code::JoinNo, [this](Origin, QString) {
+    dispatcher.on(channel::JoinAsk, [this](Origin from, QString) { return AnswerJoin(std::move(from)); });
+    dispatcher.on(channel::JoinYes, [this](Origin from, QString) { return accepted(std::move(from)); });
+    dispatcher.on(channel::JoinNo, [this](Origin, QString) {
         return listenerMessage(m_parts.notices, QStringLiteral("Contact Is Not Hosting A Chat Channel"),
                                QString(), false);
     });
@@ -41,7 +39,7 @@ QCoro::Task<> ChannelJoin::RequestJoin()
     const std::optional<int> target = m_parts.contacts.ContactFromListItem(m_parts.selection.clickedItem);
     if (!target)
         co_return;
-    co_await sendCode(m_parts.contacts.addressOf(*target), Code::JoinAsk,
+    co_await sendCode(m_parts.contacts.addressOf(*target), channel::JoinAsk,
                       QStringLiteral("Error Connecting - Error Code 1007"),
                       QStringLiteral("Error Sending Request - Error Code 1008"), DialogOwner::MainWindow);
 }
@@ -53,7 +51,7 @@ QCoro::Task<> ChannelJoin::AnswerJoin(Origin from)
     if (hosting)
         m_parts.contacts.setInChannel(from.index);
     const bool sent =
-        co_await sendCode(from.address, hosting ? Code::JoinYes : Code::JoinNo,
+        co_await sendCode(from.address, hosting ? channel::JoinYes : channel::JoinNo,
                           QStringLiteral("Error Connecting - Error Code 1009"),
                           QStringLiteral("Error Sending Request - Error Code 1010"), DialogOwner::Desktop);
     // One who never heard the answer is no member.
@@ -99,12 +97,10 @@ QCoro::Task<> ChannelJoin::joined(Origin host)
     co_await m_parts.window.run(host.name);
 }
 
-QCoro::Task<bool> ChannelJoin::sendCode(QString address, Code code, QString notConnected, QString sendFailed,
-                                        DialogOwner owner)
+QCoro::Task<bool> ChannelJoin::sendCode(QString address, peer::RecordCode code, QString notConnected,
+                                        QString sendFailed, DialogOwner owner)
 {
-    const peer::CodeEntry &entry = peer::codeEntry(code);
-    const QByteArray block = peer::buildRecord(m_parts.logon.ownHandle, entry.text, entry.blockSize);
-    const SendOutcome outcome = co_await m_parts.sender.sendRecord(std::move(address), block);
+    const SendOutcome outcome = co_await m_parts.sender.sendCode(std::move(address), code);
     if (outcome == SendOutcome::Sent)
         co_return true;
     co_await m_parts.notices.showSystemMessage(

@@ -19,7 +19,14 @@ class ContactTable;
 class Dispatcher;
 class LineListener;
 class Notices;
-class RecordSender;
+class PeerSender;
+
+namespace channel {
+// The join handshake, without payload.
+inline constexpr peer::RecordCode JoinAsk{u"|003", peer::TinyBlock};
+inline constexpr peer::RecordCode JoinYes{u"|004", peer::TinyBlock};
+inline constexpr peer::RecordCode JoinNo{u"|005", peer::TinyBlock};
+} // namespace channel
 
 // Joining channels: "Join Chat Channel" ("|003"), the host's answer ("|004" or "|005"), and
 // the member's window.
@@ -31,7 +38,7 @@ public:
         const LogonState &logon;
         const Selection &selection;
         ContactTable &contacts;
-        RecordSender &sender;
+        PeerSender &sender;
         ChannelOutbox &outbox;
         ChannelWindow &window;
         LineListener &listener;
@@ -50,7 +57,7 @@ private:
     QCoro::Task<> accepted(Origin host);
     QCoro::Task<> joined(Origin host);
     // Sends a 20-byte handshake record; false, after its message, when it did not go out.
-    QCoro::Task<bool> sendCode(QString address, peer::Code code, QString notConnected, QString sendFailed,
+    QCoro::Task<bool> sendCode(QString address, peer::RecordCode code, QString notConnected, QString sendFailed,
                                DialogOwner owner);
 
     Parts m_parts;

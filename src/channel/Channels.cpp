@@ -3,13 +3,14 @@
 #include "base/Config.h"
 #include "base/Tasks.h"
 #include "notices/Notices.h"
+#include "peer/PeerSender.h"
 
 namespace quibo {
 
 Channels::Channels(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent)
     : QObject(parent), m_notices(parts.notices),
       m_outbox(
-          new ChannelOutbox(parts.sender, parts.config.channelPort, parts.contacts, parts.notices, this)),
+          new ChannelOutbox(parts.sender.records(), parts.config.channelPort, parts.contacts, parts.notices, this)),
       m_window(new ChannelWindow({m_session, parts.logon, parts.contacts, *m_outbox, parts.ui}, this)),
       m_listener(new LineListener(
           parts.config.listenAddress, parts.config.channelPort, parts.timings,

@@ -25,7 +25,7 @@ public:
         const LogonState &logon;
         const Selection &selection;
         ContactTable &contacts;
-        RecordSender &sender;
+        PeerSender &sender;
         Notices &notices;
         ChannelUi &ui;
     };

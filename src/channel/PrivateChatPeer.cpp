@@ -13,21 +13,19 @@
 
 namespace quibo {
 
-using peer::Code;
-
 PrivateChatPeer::PrivateChatPeer(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands,
                                  QObject *parent)
     : QObject(parent), m_parts(parts),
       m_window(new PrivateChatWindow(
           {m_session, parts.logon, parts.config, parts.timings, parts.sender, parts.notices, parts.ui}, this))
 {
-    dispatcher.on(Code::ChatRequest, [this](Origin from, QString) { return requested(std::move(from)); });
-    dispatcher.on(Code::ChatClosed, [this](Origin, QString) { return closedByPeer(); });
-    dispatcher.on(Code::ChatDeclined, [this](Origin from, QString) {
+    dispatcher.on(channel::ChatRequest, [this](Origin from, QString) { return requested(std::move(from)); });
+    dispatcher.on(channel::ChatClosed, [this](Origin, QString) { return closedByPeer(); });
+    dispatcher.on(channel::ChatDeclined, [this](Origin from, QString) {
         return refused(from.name + QStringLiteral(" Does Not Want To Join"),
                        QStringLiteral("Private Chat, Maybe Later ..."));
     });
-    dispatcher.on(Code::ChatBusy, [this](Origin from, QString) {
+    dispatcher.on(channel::ChatBusy, [this](Origin from, QString) {
         return refused(from.name + QStringLiteral(" Is Busy In Another Chat Session"),
                        QStringLiteral("Try Again Later"));
     });
@@ -52,14 +50,14 @@ QCoro::Task<> PrivateChatPeer::PrivateChat()
     if (!m_session.inPrivateChat)
         co_return;
     co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_session.peerAddress, peer::NoPayload,
-                                            peer::codeEntry(Code::ChatRequest).text, DialogOwner::MainWindow);
+                                            channel::ChatRequest, DialogOwner::MainWindow);
 }
 
 QCoro::Task<> PrivateChatPeer::requested(Origin from)
 {
     if (m_session.inPrivateChat) {
         co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, peer::NoPayload,
-                                                peer::codeEntry(Code::ChatBusy).text);
+                                                channel::ChatBusy);
         co_return;
     }
     m_parts.notices.playNotificationSound();
@@ -74,7 +72,7 @@ QCoro::Task<> PrivateChatPeer::OnChatRequest(Origin from)
         co_return;
     }
     co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, peer::NoPayload,
-                                            peer::codeEntry(Code::ChatDeclined).text);
+                                            channel::ChatDeclined);
 }
 
 QCoro::Task<> PrivateChatPeer::accept(Origin from)

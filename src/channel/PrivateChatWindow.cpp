@@ -3,6 +3,7 @@
 #include "base/Tasks.h"
 #include "channel/ChannelLine.h"
 #include "channel/LineListener.h"
+#include "channel/PrivateChatPeer.h"
 #include "channel/PrivateChatSession.h"
 #include "notices/Notices.h"
 #include "peer/PeerRecord.h"
@@ -113,7 +114,7 @@ QCoro::Task<> PrivateChatWindow::sayClosed(QString address)
     co_await tell(outcome, QStringLiteral("Host Closed Channel"),
                   QStringLiteral("Send Error - Error Code 1006"));
     co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, std::move(address), peer::NoPayload,
-                                            peer::codeEntry(peer::Code::ChatClosed).text);
+                                            channel::ChatClosed);
 }
 
 QCoro::Task<> PrivateChatWindow::lineArrived(QHostAddress from, QString line)

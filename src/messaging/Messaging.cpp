@@ -2,37 +2,10 @@
 
 #include "contacts/ContactTable.h"
 #include "notices/Notices.h"
-#include "peer/PeerRecord.h"
+#include "messaging/Smileys.h"
 #include "peer/PeerSender.h"
 
-#include <array>
-#include <utility>
-
 namespace quibo {
-
-namespace {
-using peer::Code;
-// The contact menu's smiley and sound items and the code each sends.
-constexpr std::array<std::pair<Command, Code>, 17> CommandCodes{{
-    {Command::Smile, Code::Smile},
-    {Command::Frown, Code::Frown},
-    {Command::Wink, Code::Wink},
-    {Command::Possessed, Code::Possessed},
-    {Command::Kiss, Code::Kiss},
-    {Command::Aahhh, Code::Aahhh},
-    {Command::Oops, Code::Oops},
-    {Command::SoundLol, Code::SoundLol},
-    {Command::SoundApplause, Code::SoundApplause},
-    {Command::SoundCatFight, Code::SoundCatFight},
-    {Command::SoundHurl, Code::SoundHurl},
-    {Command::SoundIncoming, Code::SoundIncoming},
-    {Command::SoundKiss, Code::SoundKiss},
-    {Command::SoundWhip, Code::SoundWhip},
-    {Command::SoundWoof, Code::SoundWoof},
-    {Command::SoundBoing, Code::SoundBoing},
-    {Command::SoundShoot, Code::SoundShoot},
-}};
-} // namespace
 
 Messaging::Messaging(MessagingState &state, const Selection &selection, const ContactTable &contacts,
                      PeerSender &sender, Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
@@ -44,9 +17,13 @@ Messaging::Messaging(MessagingState &state, const Selection &selection, const Co
 
 std::optional<QString> Messaging::codeForCommand(Command command)
 {
-    for (const auto &[item, code] : CommandCodes) {
-        if (item == command)
-            return peer::codeEntry(code).text;
+    for (const messaging::SmileyRow &row : messaging::smileys()) {
+        if (row.command == command)
+            return row.code.toString();
+    }
+    for (const messaging::SoundRow &row : messaging::sounds()) {
+        if (row.command == command)
+            return row.code.toString();
     }
     return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include "mainwindow/Selection.h"
 #include "messaging/Messaging.h"
 #include "messaging/MessagingState.h"
+#include "messaging/Smileys.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "ports/SoundPlayer.h"
@@ -15,30 +16,6 @@
 namespace quibo {
 
 namespace {
-using peer::Code;
-
-std::optional<Smiley> smileyOf(Code code)
-{
-    switch (code) {
-    case Code::Smile:
-        return Smiley::Smile;
-    case Code::Frown:
-        return Smiley::Frown;
-    case Code::Wink:
-        return Smiley::Wink;
-    case Code::Possessed:
-        return Smiley::Possessed;
-    case Code::Kiss:
-        return Smiley::Kiss;
-    case Code::Aahhh:
-        return Smiley::Aahhh;
-    case Code::Oops:
-        return Smiley::Oops;
-    default:
-        return std::nullopt;
-    }
-}
-
 // Every item of the menu and its sub-menus that carries a command.
 void forEachCommand(const QList<MenuItem> &menu, const std::function<void(Command)> &visit)
 {
@@ -60,16 +37,12 @@ MessagingFeature::MessagingFeature(Parts parts, Dispatcher &dispatcher, CommandH
 void MessagingFeature::plugRecords(Dispatcher &dispatcher)
 {
     dispatcher.onSender([this](const Origin &from) { noteSender(from); });
-    for (const peer::CodeEntry &entry : peer::codeTable()) {
-        if (const std::optional<Smiley> smiley = smileyOf(entry.code)) {
-            dispatcher.on(entry.code, [this, shown = *smiley](Origin from, QString) {
-                return showSmiley(shown, std::move(from));
-            });
-        } else if (!entry.clips.isEmpty()) {
-            dispatcher.on(entry.code,
-                          [this, clips = entry.clips](Origin, QString) { return playClips(clips); });
-        }
+    for (const messaging::SmileyRow &row : messaging::smileys()) {
+        dispatcher.on(row.code,
+                      [this, shown = row.smiley](Origin from, QString) { return showSmiley(shown, std::move(from)); });
     }
+    for (const messaging::SoundRow &row : messaging::sounds())
+        dispatcher.on(row.code, [this, clips = row.clips](Origin, QString) { return playClips(clips); });
     dispatcher.onMessage(
         [this](QString body) { return m_parts.messaging.showReceivedMessage(std::move(body)); });
 }

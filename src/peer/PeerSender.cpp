@@ -123,10 +123,16 @@ QCoro::Task<> PeerSender::reportMessageOutcome(SendOutcome outcome, DialogOwner 
                                              QString());
 }
 
-QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload, QString code,
+QCoro::Task<SendOutcome> PeerSender::sendCode(QString address, peer::RecordCode code, QString payload)
+{
+    co_return co_await m_sender.sendRecord(std::move(address), peer::buildRecord(m_session.ownHandle, code, payload));
+}
+
+QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload, peer::RecordCode code,
                                           DialogOwner owner)
 {
-    const QByteArray block = peer::buildShortRecord(handle, code, payload);
+    Q_ASSERT(code.blockSize == peer::ShortBlock);
+    const QByteArray block = peer::buildRecord(handle, code, payload);
     const SendOutcome outcome = co_await m_sender.sendRecord(address, block);
     if (outcome == SendOutcome::NotConnected)
         co_await m_notices.showSystemMessage(owner, QStringLiteral("Error Connecting - Error Code 1050"),

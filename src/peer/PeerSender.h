@@ -4,6 +4,7 @@
 #include "base/LogonState.h"
 #include "base/Timings.h"
 #include "mainwindow/Selection.h"
+#include "peer/PeerRecord.h"
 #include "ports/DialogOwner.h"
 #include "ports/MessageUi.h"
 
@@ -59,9 +60,11 @@ public:
     // SendPeerRecord in two steps, for a caller that acts between the send and its report.
     QCoro::Task<SendOutcome> sendMessageRecord(QString message);
     QCoro::Task<> reportMessageOutcome(SendOutcome outcome, DialogOwner owner);
+    // Sends ownHandle + "|" + code + payload in the code's block; the caller tells failures.
+    QCoro::Task<SendOutcome> sendCode(QString address, peer::RecordCode code, QString payload = {});
     // Sends handle + "|" + code + payload in 75 bytes. Failures: "Error Connecting - Error Code
     // 1050" or "Error Sending Request - Error Code 1010".
-    QCoro::Task<> SendShortRecord(QString handle, QString address, QString payload, QString code,
+    QCoro::Task<> SendShortRecord(QString handle, QString address, QString payload, peer::RecordCode code,
                                   DialogOwner owner = DialogOwner::Desktop);
 
     RecordSender &records() { return m_sender; }

@@ -9,6 +9,7 @@
 #include "peer/ListenerMessage.h"
 #include "peer/PeerSender.h"
 #include "ports/TransferUi.h"
+#include "transfer/TransferCodes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,8 +19,6 @@
 
 namespace quibo {
 
-using peer::Code;
-
 namespace {
 constexpr qint64 CopyStepBytes = 4 * 1024 * 1024;
 }
@@ -28,18 +27,17 @@ FileOffers::FileOffers(Parts parts, Dispatcher &dispatcher, Logoff &logoff, Comm
                        QObject *parent)
     : QObject(parent), m_parts(parts)
 {
-    dispatcher.on(Code::FileBusy, [this](Origin from, QString) {
+    dispatcher.on(transfer::Busy, [this](Origin from, QString) {
         return listenerMessage(m_parts.notices, from.name + QStringLiteral(" Is Busy Receiving Another File"),
                                QStringLiteral("Try To Send It Again Later"), true);
     });
-    dispatcher.on(Code::FileDeclined, [this](Origin from, QString) {
+    dispatcher.on(transfer::Declined, [this](Origin from, QString) {
         return listenerMessage(m_parts.notices, from.name + QStringLiteral(" Does Not Want The File"),
                                QStringLiteral("File Transfer Cancelled"), true);
     });
-    dispatcher.on(Code::FileReceived, [this](Origin from, QString body) {
+    dispatcher.on(transfer::Received, [this](Origin from, QString body) {
         return listenerMessage(m_parts.notices,
-                               from.name + QStringLiteral(" Has Received ") +
-                                   peer::payloadAfter(body, Code::FileReceived),
+                               from.name + QStringLiteral(" Has Received ") + transfer::Received.payloadOf(body),
                                QStringLiteral("File Transfer Complete"), true);
     });
     logoff.onLoggingOff([this] { deleteOfferedFiles(); });
@@ -61,8 +59,7 @@ QCoro::Task<> FileOffers::SendFile()
                                                    QStringLiteral("The File Could Not Be Copied"));
         co_return;
     }
-    const QString offer =
-        peer::codeEntry(Code::FileOffer).text + QString::number(chosen.size()) + QLatin1Char('<') + name;
+    const QString offer = transfer::Offer.toString() + transfer::offerPayload(chosen.size(), name);
     co_await m_parts.sender.SendPeerRecord(offer, DialogOwner::MainWindow);
     const QString notice = name + QStringLiteral(" Is Being Sent");
     co_await m_parts.ui.showFileBeingSent(DialogOwner::MainWindow, notice);

@@ -8,15 +8,14 @@
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
 #include "transfer/FileDownload.h"
+#include "transfer/TransferCodes.h"
 
 namespace quibo {
-
-using peer::Code;
 
 FileReception::FileReception(Parts parts, Dispatcher &dispatcher, QObject *parent)
     : QObject(parent), m_parts(parts), m_download(new FileDownload(parts.timings, this))
 {
-    dispatcher.on(Code::FileOffer,
+    dispatcher.on(transfer::Offer,
                   [this](Origin from, QString body) { return offered(std::move(from), std::move(body)); });
 }
 
@@ -37,15 +36,15 @@ QString FileReception::cleanFileName(const QString &offered)
 
 QCoro::Task<> FileReception::offered(Origin from, QString body)
 {
-    const std::optional<peer::FileOfferText> offer = peer::parseFileOffer(body);
+    const std::optional<transfer::OfferText> offer = transfer::parseOffer(body);
     if (!offer)
         co_return; // no "<": nothing to offer
     if (receiving) {
         // Busy: answered, and nothing more. The name is named first: g++ 12 destroys a
         // temporary of ?: inside co_await twice.
-        const QString name = from.own ? peer::payloadAfter(body, Code::FileOffer) : offer->fileName;
+        const QString name = from.own ? transfer::Offer.payloadOf(body) : offer->fileName;
         co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, name,
-                                                peer::codeEntry(Code::FileBusy).text);
+                                                transfer::Busy);
         co_return;
     }
     m_parts.notices.playNotificationSound();
@@ -60,17 +59,17 @@ QCoro::Task<> FileReception::OnFileOffer(FileOffer offer)
     const QString size = m_offer.sizeText + QStringLiteral(" Bytes");
     const bool yes = co_await m_parts.ui.askReceiveFile(m_offer.from.name, m_offer.fileName, size);
     if (!yes) {
-        co_await answer(peer::codeEntry(Code::FileDeclined).text);
+        co_await answer(transfer::Declined);
         co_return;
     }
     receiving = true;
     startTask(this, "receive file", [this] { return ReceiveFile(); });
 }
 
-QCoro::Task<> FileReception::answer(QString code)
+QCoro::Task<> FileReception::answer(peer::RecordCode code)
 {
     co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_offer.from.address, m_offer.fileName,
-                                            std::move(code));
+                                            code);
 }
 
 QCoro::Task<> FileReception::ReceiveFile()
@@ -78,7 +77,7 @@ QCoro::Task<> FileReception::ReceiveFile()
     const std::optional<QString> path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
     if (!path) {
         receiving = false;
-        co_await answer(peer::codeEntry(Code::FileDeclined).text);
+        co_await answer(transfer::Declined);
         co_return;
     }
     m_progress = m_parts.ui.openReceivingFile();
@@ -101,7 +100,7 @@ QCoro::Task<> FileReception::ReceiveFile()
     receiving = false;
     switch (outcome) {
     case DownloadOutcome::Complete:
-        co_await answer(peer::codeEntry(Code::FileReceived).text);
+        co_await answer(transfer::Received);
         break;
     case DownloadOutcome::Lost:
         // The sender is most likely gone: no answer is sent.
@@ -115,7 +114,7 @@ QCoro::Task<> FileReception::ReceiveFile()
         const QString line1 = outcome == DownloadOutcome::BadReply
                                   ? m_offer.fileName + QStringLiteral(" Was Not Received Whole")
                                   : QStringLiteral("Cannot Write ") + *path;
-        co_await answer(peer::codeEntry(Code::FileDeclined).text);
+        co_await answer(transfer::Declined);
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop, line1,
                                                    QStringLiteral("File Transfer Cancelled"));
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "peer/Origin.h"
+#include "peer/PeerRecord.h"
 #include "ports/TransferUi.h"
 
 #include <QCoro/QCoroTask>
@@ -56,7 +57,7 @@ public:
 private:
     QCoro::Task<> offered(Origin from, QString body);
     QCoro::Task<> ReceiveFile();
-    QCoro::Task<> answer(QString code);
+    QCoro::Task<> answer(peer::RecordCode code);
 
     Parts m_parts;
     FileDownload *m_download;

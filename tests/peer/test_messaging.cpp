@@ -4,6 +4,7 @@
 #include "PeerNetwork.h"
 #include "RawPeer.h"
 
+#include "channel/PrivateChatPeer.h"
 #include "peer/PeerRecord.h"
 #include "resources/ResourceCatalogue.h"
 
@@ -432,7 +433,7 @@ TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
     alice.client->fileReception().receiving = true;
 
     ASSERT_TRUE(
-        sendRaw(u"127.0.0.2"_s, net.port(), peer::buildShortRecord(u"bob"_s, u"|700"_s, peer::NoPayload)));
+        sendRaw(u"127.0.0.2"_s, net.port(), peer::buildRecord(u"bob"_s, channel::ChatRequest, peer::NoPayload)));
     ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(), record("bob", u"|60042<photo.png"_s)));
     ASSERT_TRUE(bob.waitForRecords(2));
     ASSERT_TRUE(waitFor([&] { return handled.count == 2; }));
@@ -448,7 +449,7 @@ TEST_F(WireTest, UnreachableAddressesAreToldOnlyBySendShortRecord)
     EXPECT_TRUE(alice.ui.log.isEmpty());
 
     ASSERT_TRUE(runToEnd(
-        alice.client->peerSender().SendShortRecord(u"alice"_s, u"127.0.0.9"_s, peer::NoPayload, u"|700"_s)));
+        alice.client->peerSender().SendShortRecord(u"alice"_s, u"127.0.0.9"_s, peer::NoPayload, channel::ChatRequest)));
     EXPECT_EQ(alice.ui.log, QStringList{u"message|Error Connecting - Error Code 1050|"_s});
 }
 
