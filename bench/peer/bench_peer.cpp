@@ -103,10 +103,8 @@ int main(int argc, char **argv)
     QStringList names;
     std::vector<RecordSender *> senders;
     std::vector<QByteArray> blocks;
-    const QStringList codes{QStringLiteral("|400"), QStringLiteral("|401"), QStringLiteral("|402"),
-                            QStringLiteral("|403"), QStringLiteral("|404"), QStringLiteral("|405"),
-                            QStringLiteral("|406"), QStringLiteral("|407"), QStringLiteral("|408"),
-                            QStringLiteral("|409")};
+    QList<messaging::SoundRow> codes = messaging::sounds(); // one clip each
+    codes.removeIf([](const messaging::SoundRow &row) { return row.clips.size() != 1; });
     for (int i = 0; i < senderCount; ++i) {
         const QString name = QStringLiteral("s%1").arg(i);
         TestClient &c = net.add(name, QStringLiteral("127.0.0.%1").arg(3 + i), Timings{});
@@ -114,7 +112,7 @@ int main(int argc, char **argv)
         senders.push_back(&c.client->peerSender().records());
         // The code names the sender (the clip played tells who); the rest is padding text.
         blocks.push_back(
-            peer::buildRecord(name, codes.at(i % codes.size()) + QString::number(i), peer::MessageBlock));
+            peer::buildRecord(name, codes.at(i % codes.size()).code, QString::number(i)));
     }
     net.befriend(hub, names);
     if (!PeerNetwork::startListening(hub)) {
@@ -127,7 +125,7 @@ int main(int argc, char **argv)
         // the one with that code in flight.
         const QString clip = hub.sound.finished.constLast();
         for (int i = 0; i < senderCount; ++i) {
-            if (messaging::sounds().at(i % codes.size()).clips.constFirst() == clip &&
+            if (codes.at(i % codes.size()).clips.constFirst() == clip &&
                 client.startedNs.at(static_cast<std::size_t>(i)) != 0) {
                 client.done(i);
                 client.startedNs.at(static_cast<std::size_t>(i)) = 0;

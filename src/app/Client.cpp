@@ -17,7 +17,7 @@ Ports checked(Ports ports)
 
 Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports ports, QObject *parent)
     : QObject(parent), m_config(std::move(config)), m_timings(timings), m_workDir(std::move(workDir)),
-      m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings, m_counters),
+      m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings),
       m_onlineList(*m_ports.mainWindow), m_contacts(m_onlineList), m_contactsFile(m_workDir),
       m_contactBook(m_contacts, m_contactsFile, m_notices),
       m_recordSender(new RecordSender(m_config, m_timings, this)),

@@ -55,7 +55,6 @@ public:
     LogonState &logon() { return m_logon; }
     Selection &selection() { return m_selection; }
     MessagingState &messagingState() { return m_messagingState; }
-    PopupCounters &popupCounters() { return m_counters; }
 
     Notices &notices() { return m_notices; }
     Session &tasks() { return m_tasks; }
@@ -92,7 +91,6 @@ private:
     LogonState m_logon;
     Selection m_selection;
     MessagingState m_messagingState;
-    PopupCounters m_counters;
     Notices m_notices;
     SendMessageFields m_sendFields;
     ReceivedMessageFields m_receivedFields;

@@ -36,6 +36,7 @@ MainWindow::MainWindow(const LogonState &logon, Selection &selection, MainWindow
 void MainWindow::open()
 {
     m_view.setStatusText(QStringLiteral("Please Wait..."));
+    m_view.setContactMenu(m_handlers.contactMenu());
     m_view.show();
     // The window carries the own handle once logon has read it; until then its own caption.
     if (!m_logon.ownHandle.isEmpty())

@@ -2,7 +2,6 @@
 
 #include "contacts/ContactTable.h"
 #include "notices/Notices.h"
-#include "messaging/Smileys.h"
 #include "peer/PeerSender.h"
 
 namespace quibo {
@@ -13,19 +12,6 @@ Messaging::Messaging(MessagingState &state, const Selection &selection, const Co
     : m_state(state), m_selection(selection), m_contacts(contacts), m_sender(sender), m_notices(notices),
       m_ui(ui), m_send(sendFields), m_received(receivedFields)
 {
-}
-
-std::optional<QString> Messaging::codeForCommand(Command command)
-{
-    for (const messaging::SmileyRow &row : messaging::smileys()) {
-        if (row.command == command)
-            return row.code.toString();
-    }
-    for (const messaging::SoundRow &row : messaging::sounds()) {
-        if (row.command == command)
-            return row.code.toString();
-    }
-    return std::nullopt;
 }
 
 QCoro::Task<> Messaging::SendMessageCommand()
@@ -46,13 +32,10 @@ QCoro::Task<> Messaging::SendMessageToSelected()
     co_await SendMessageCommand();
 }
 
-QCoro::Task<> Messaging::SendSmileyOrSound(Command command)
+QCoro::Task<> Messaging::sendSmileyOrSound(peer::RecordCode code)
 {
-    const std::optional<QString> code = codeForCommand(command);
-    if (!code)
-        co_return;
     co_await m_notices.showSending(DialogOwner::MainWindow);
-    co_await sendAndEmpty(*code, DialogOwner::MainWindow);
+    co_await sendAndEmpty(code.toString(), DialogOwner::MainWindow);
 }
 
 void Messaging::noteSender(const QString &from, const QString &replyAddress)

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "mainwindow/Commands.h"
 #include "mainwindow/Selection.h"
 #include "messaging/MessagingState.h"
+#include "peer/PeerRecord.h"
 #include "ports/MessageUi.h"
 
 #include <QCoro/QCoroTask>
 
 #include <memory>
-#include <optional>
 
 namespace quibo {
 
@@ -32,11 +31,9 @@ public:
     // A double-click on the list, after it selected the contact: unless a reply is being
     // written, addresses the send dialog to the selected contact and shows it.
     QCoro::Task<> SendMessageToSelected();
-    // The 17 smiley and sound commands: "Sending ..." first, then the code goes out as a
-    // message record. Commands without a code do nothing.
-    QCoro::Task<> SendSmileyOrSound(Command command);
-    // The code a smiley or sound command sends.
-    static std::optional<QString> codeForCommand(Command command);
+    // A smiley or sound command: "Sending ..." first, then the code goes out as a message
+    // record.
+    QCoro::Task<> sendSmileyOrSound(peer::RecordCode code);
 
     // The listener identified a sender: the received dialog's m_from, and the send dialog's
     // m_to and m_replyAddress (an open send dialog shows the change).

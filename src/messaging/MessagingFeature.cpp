@@ -10,22 +10,7 @@
 #include "peer/Dispatcher.h"
 #include "ports/SoundPlayer.h"
 
-#include <functional>
-#include <optional>
-
 namespace quibo {
-
-namespace {
-// Every item of the menu and its sub-menus that carries a command.
-void forEachCommand(const QList<MenuItem> &menu, const std::function<void(Command)> &visit)
-{
-    for (const MenuItem &item : menu) {
-        if (item.id != 0)
-            visit(static_cast<Command>(item.id));
-        forEachCommand(item.children, visit);
-    }
-}
-} // namespace
 
 MessagingFeature::MessagingFeature(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands)
     : m_parts(parts)
@@ -39,7 +24,7 @@ void MessagingFeature::plugRecords(Dispatcher &dispatcher)
     dispatcher.onSender([this](const Origin &from) { noteSender(from); });
     for (const messaging::SmileyRow &row : messaging::smileys()) {
         dispatcher.on(row.code,
-                      [this, shown = row.smiley](Origin from, QString) { return showSmiley(shown, std::move(from)); });
+                      [this, &popup = row.popup](Origin from, QString) { return showSmiley(popup, std::move(from)); });
     }
     for (const messaging::SoundRow &row : messaging::sounds())
         dispatcher.on(row.code, [this, clips = row.clips](Origin, QString) { return playClips(clips); });
@@ -51,20 +36,25 @@ void MessagingFeature::plugCommands(CommandHandlers &commands)
 {
     Messaging &messaging = m_parts.messaging;
     commands.add(Command::SendMessage, [&messaging] { return messaging.SendMessageCommand(); });
-    // The contact menu's smiley and sound items.
-    forEachCommand(contactMenu(), [&commands, &messaging](Command command) {
-        if (Messaging::codeForCommand(command))
-            commands.add(command, [&messaging, command] { return messaging.SendSmileyOrSound(command); });
-    });
+    for (const messaging::SmileyRow &row : messaging::smileys()) {
+        commands.addMenuItem(SendSmileyMenu, row.popup.look.name, row.command,
+                             [&messaging, code = row.code] { return messaging.sendSmileyOrSound(code); });
+    }
+    for (const messaging::SoundRow &row : messaging::sounds()) {
+        if (row.command) {
+            commands.addMenuItem(SendSoundMenu, row.menuText, *row.command,
+                                 [&messaging, code = row.code] { return messaging.sendSmileyOrSound(code); });
+        }
+    }
     // While a reply is being written, the list only selects.
     commands.addListGuard([this] { return m_parts.state.replyPending; });
     commands.addMenuOpening([this] { addressToSelected(); });
     commands.setDoubleClick([&messaging] { return messaging.SendMessageToSelected(); });
 }
 
-QCoro::Task<> MessagingFeature::showSmiley(Smiley smiley, Origin from)
+QCoro::Task<> MessagingFeature::showSmiley(SmileyPopup popup, Origin from)
 {
-    co_await m_parts.notices.showSmiley(smiley, from.name);
+    co_await m_parts.notices.showSmiley(std::move(popup), from.name);
 }
 
 QCoro::Task<> MessagingFeature::playClips(QStringList clips)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "notices/Notices.h"
 #include "peer/Origin.h"
-#include "ports/Smiley.h"
 
 #include <QCoro/QCoroTask>
 #include <QStringList>
@@ -37,7 +37,7 @@ public:
 private:
     void plugRecords(Dispatcher &dispatcher);
     void plugCommands(CommandHandlers &commands);
-    QCoro::Task<> showSmiley(Smiley smiley, Origin from);
+    QCoro::Task<> showSmiley(SmileyPopup popup, Origin from);
     QCoro::Task<> playClips(QStringList clips);
     void noteSender(const Origin &from);
     void addressToSelected();

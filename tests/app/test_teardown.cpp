@@ -116,7 +116,7 @@ const Outstanding Cases[] = {
     {"a sleep between the frames of a popup",
      [](Teardown &t) -> Answer {
          t.openMainWindow();
-         t.bob->mainWindow.choose(Command::Smile);
+         t.bob->mainWindow.choose(Command{32791}); // Smile
          EXPECT_TRUE(waitFor([&t] { return !t.bob->ui.popups.isEmpty(); }));
          return [&t] { t.bob->ui.popups.last()->pressOk(); };
      }},

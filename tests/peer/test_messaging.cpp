@@ -54,9 +54,10 @@ struct TwoClients : ::testing::Test {
     {
         return waitFor([&] { return bobHandled->count >= n; });
     }
-    void command(TestClient &from, Command c)
+    // The smiley or sound command that sends `code`.
+    void command(TestClient &from, const char16_t *code)
     {
-        ASSERT_TRUE(runToEnd(from.client->messaging().SendSmileyOrSound(c)));
+        ASSERT_TRUE(runToEnd(from.client->messaging().sendSmileyOrSound({code})));
     }
 };
 
@@ -128,7 +129,7 @@ TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
     EXPECT_EQ(alice.messages.dialogs.at(1)->shownMessage, u"draft"_s);
     EXPECT_FALSE(alice.client->messagingState().sendDialogOpen);
 
-    command(alice, Command::Smile); // replaces the draft, then empties it
+    command(alice, u"|300"); // replaces the draft, then empties it
     ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
     bob.ui.popups.last()->pressOk();
     ASSERT_TRUE(bobHandledAll(1));
@@ -168,7 +169,7 @@ TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
 {
     bob.client->messaging().SendMessageCommand();
     const auto dialog = bob.messages.lastOf(u"send"_s);
-    command(alice, Command::SoundLol);
+    command(alice, u"|400");
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_EQ(bob.client->sendMessageFields().m_to, u"alice"_s);
     EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, u"127.0.0.2"_s);
@@ -177,31 +178,46 @@ TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
     ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));
 }
 
-// The one walk through all 17 commands, from the menu on one side to the popup or clip on the other.
+// The one walk through the items of "Send Smiley" and "Send Sound", in menu order, from the
+// menu on one side to the popup or clip on the other.
 TEST_F(TwoClients, EverySmileyShowsItsPopupAndEverySoundPlaysItsClip)
 {
-    const std::pair<Command, const char16_t *> cases[] = {
-        {Command::Smile, u"smiley|Smile|alice"},   {Command::Frown, u"smiley|Frown|alice"},
-        {Command::Wink, u"smiley|Wink|alice"},     {Command::Possessed, u"smiley|Possessed|alice"},
-        {Command::Kiss, u"smiley|Kiss|alice"},     {Command::Aahhh, u"smiley|AAHHH!|alice"},
-        {Command::Oops, u"smiley|Oops!|alice"},    {Command::SoundLol, u"lol.snd"},
-        {Command::SoundApplause, u"applause.snd"}, {Command::SoundCatFight, u"catfight.snd"},
-        {Command::SoundHurl, u"hurl.snd"},         {Command::SoundIncoming, u"incoming.snd"},
-        {Command::SoundKiss, u"smootch.snd"},      {Command::SoundWhip, u"whip.snd"},
-        {Command::SoundWoof, u"woof.snd"},         {Command::SoundBoing, u"boing.snd"},
-        {Command::SoundShoot, u"shoot.snd"},
+    const struct {
+        const char16_t *item;
+        int command;
+        const char16_t *seen;
+    } cases[] = {
+        {u"Smile", 32791, u"smiley|Smile|alice"},  {u"Frown", 32792, u"smiley|Frown|alice"},
+        {u"Wink", 32793, u"smiley|Wink|alice"},    {u"Kiss", 32800, u"smiley|Kiss|alice"},
+        {u"AAHHH!", 32798, u"smiley|AAHHH!|alice"}, {u"Possessed", 32799, u"smiley|Possessed|alice"},
+        {u"Oops!", 32801, u"smiley|Oops!|alice"},  {u"LOL", 32794, u"lol.snd"},
+        {u"Incoming!", 32808, u"incoming.snd"},    {u"Applause", 32796, u"applause.snd"},
+        {u"Kiss", 32797, u"smootch.snd"},          {u"Shoot 'Em", 32802, u"shoot.snd"},
+        {u"Boing!", 32803, u"boing.snd"},          {u"Whip It!", 32805, u"whip.snd"},
+        {u"Woof!", 32824, u"woof.snd"},            {u"Hurl", 32810, u"hurl.snd"},
+        {u"Cat Fight", 32823, u"catfight.snd"},
     };
+    alice.client->mainWindow().open();
+    QList<MenuItem> items;
+    for (const MenuItem &submenu : std::as_const(alice.mainWindow.contactMenu)) {
+        if (submenu.text == u"Send Smiley"_s || submenu.text == u"Send Sound"_s)
+            items += submenu.children;
+    }
+    ASSERT_EQ(items.size(), qsizetype(std::size(cases)));
     int n = 0;
-    for (const auto &[which, seen] : cases) {
-        const QString expected = QString::fromUtf16(seen);
+    for (const auto &c : cases) {
+        const MenuItem &item = items.at(n);
+        const QString expected = QString::fromUtf16(c.seen);
+        EXPECT_EQ(item.text, QString::fromUtf16(c.item));
+        EXPECT_EQ(item.id, c.command) << expected.toStdString();
         const bool smiley = expected.startsWith(u"smiley"_s);
         bob.ui.log.clear();
         bob.sound.finished.clear();
-        command(alice, which);
+        alice.mainWindow.choose(Command{item.id});
         if (smiley) {
             ASSERT_TRUE(waitFor([&] { return bob.ui.log.contains(expected); })) << expected.toStdString();
             EXPECT_EQ(bobHandled->count, n) << "the popup holds the listener";
-            if (which == Command::Oops) { // a still smiley: its one picture, shown as it opens
+            if (item.text == u"Oops!"_s) { // a still smiley: its one picture, shown as it opens
                 EXPECT_EQ(bob.ui.popups.last()->pictures, QList<int>{res::OopsPicture});
             }
             bob.ui.popups.last()->pressOk();
@@ -234,11 +250,11 @@ TEST_F(TwoClients, WordSoundsMatchOnFourOrFiveCharactersAndPlayEveryClipInTurn)
 TEST_F(TwoClients, RecordsArrivingDuringAClipAreHandledAfterItInArrivalOrder)
 {
     bob.sound.holdClips(true);
-    command(alice, Command::SoundHurl);
+    command(alice, u"|403");
     ASSERT_TRUE(waitFor([&] { return bob.sound.played.contains(u"sync:hurl.snd"_s); }));
     alice.messages.sendScript = {{Step::Send, u"first"_s}, {Step::Send, u"second"_s}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
-    command(alice, Command::SoundWoof);
+    command(alice, u"|407");
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
     QTest::qWait(100);
     EXPECT_EQ(bobHandled->count, 0);
@@ -256,7 +272,7 @@ TEST_F(TwoClients, RecordsArrivingWhileAMessageIsOpenWaitForIt)
     bob.messages.receivedScript = {Step::Hold};
     alice.messages.sendScript = {{Step::Send, u"one"_s}, {Step::Send, u"two"_s}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
-    command(alice, Command::Wink);
+    command(alice, u"|302");
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
     ASSERT_TRUE(waitFor([&] { return bob.messages.openCount() == 1; }));
     QTest::qWait(100);
@@ -418,7 +434,7 @@ TEST_F(WireTest, MessagesAndSmileysAreHandleBarTextInA522ByteBlock)
     alice.messages.sendScript = {{ScriptedMessages::Step::Send, u"hello\r\nthere"_s}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
     EXPECT_TRUE(alice.client->sendMessageFields().m_message.isEmpty());
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendSmileyOrSound(Command::Wink)));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendSmileyOrSound({u"|302"})));
     EXPECT_EQ(alice.ui.log, QStringList{u"sending|main"_s});
     ASSERT_TRUE(bob.waitForRecords(2));
     EXPECT_EQ(bob.records,

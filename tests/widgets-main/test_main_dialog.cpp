@@ -111,6 +111,7 @@ TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
 {
     WidgetClient t;
     CMainDlg &w = t.window();
+    t.client->mainWindow().open();
     QSignalSpy chosen(&t.mainWindow, &MainWindowView::commandChosen);
     findAction(*w.contactMenu(), QStringLiteral("Possessed"))->trigger();
     findAction(*w.menuBar()->actions().at(4)->menu(), QStringLiteral("&About Quibo32"))->trigger();
@@ -193,7 +194,7 @@ TEST(LoopBack, ASmileyToYourselfFromTheContactMenuShowsSendingThenThePopup)
     smile->trigger();
 
     CSendingDlg &sending = t.notices.sendingPopup();
-    CSmileyDlg &popup = t.notices.smileyPopup(Smiley::Smile);
+    CSmileyDlg &popup = t.notices.smileyPopup(152); // Smile
     ASSERT_TRUE(waitFor([&] { return sending.isVisible(); }));
     EXPECT_FALSE(popup.isVisible());
     ASSERT_TRUE(waitFor([&] { return popup.isVisible(); }));
