@@ -21,7 +21,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_onlineList(*m_ports.mainWindow), m_contacts(m_onlineList), m_contactsFile(m_workDir),
       m_contactBook(m_contacts, m_contactsFile, m_notices),
       m_recordSender(new RecordSender(m_config, m_timings, this)),
-      m_peerSender(*m_recordSender, m_logon, m_selection, m_contacts, m_sendFields, m_notices),
+      m_peerSender(*m_recordSender, m_logon, m_notices),
       m_dispatcher(m_logon, m_contacts),
       m_listener(new Listener(m_config, m_timings, m_notices, m_dispatcher, this)),
       m_directorySession(
@@ -50,7 +50,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_privateChat({m_logon, m_config, m_timings, m_selection, m_contacts, m_peerSender, m_notices,
                      *m_ports.privateChat},
                     m_dispatcher, m_mainWindowTask.handlers()),
-      m_fileOffers({m_workDir, m_notices, m_peerSender, *m_ports.transfer}, m_dispatcher,
+      m_fileOffers({m_workDir, m_selection, m_contacts, m_notices, m_peerSender, *m_ports.transfer}, m_dispatcher,
                    m_directorySession->logoff(), m_mainWindowTask.handlers()),
       m_fileReception({m_logon, m_config, m_timings, m_peerSender, m_notices, *m_ports.transfer},
                       m_dispatcher),

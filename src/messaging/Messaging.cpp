@@ -73,10 +73,10 @@ QCoro::Task<> Messaging::Reply()
     // With the send dialog already open, Reply only closes the received message.
     if (m_state.sendDialogOpen || m_sendView)
         co_return;
-    m_send.m_replyMode = QStringLiteral("1");
+    m_send.m_replyMode = ReplyMode::Replying;
     m_state.replyPending = true;
     co_await runSendDialog(DialogOwner::Desktop);
-    m_send.m_replyMode = QStringLiteral("0");
+    m_send.m_replyMode = ReplyMode::Replied;
     m_state.replyPending = false;
 }
 
@@ -98,11 +98,19 @@ QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)
     m_sendView.reset();
 }
 
+// A reply goes back to the address stored for the sender when the message came; anything else
+// to the contact selected in the main window.
+QString Messaging::destination() const
+{
+    return m_send.m_replyMode == ReplyMode::Replying ? m_send.m_replyAddress
+                                                      : m_contacts.addressOf(m_selection.selectedContact);
+}
+
 // Any send from the main window or the send dialog empties the dialog's text, sent or not,
 // before a failure is shown; only Cancel keeps it.
 QCoro::Task<> Messaging::sendAndEmpty(QString message, DialogOwner owner)
 {
-    const SendOutcome outcome = co_await m_sender.sendMessageRecord(std::move(message));
+    const SendOutcome outcome = co_await m_sender.sendMessageRecord(destination(), std::move(message));
     m_send.m_message.clear();
     co_await m_sender.reportMessageOutcome(outcome, owner);
 }

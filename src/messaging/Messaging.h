@@ -46,6 +46,7 @@ private:
     QCoro::Task<> runSendDialog(DialogOwner owner);
     QCoro::Task<> Reply();
     QCoro::Task<> sendAndEmpty(QString message, DialogOwner owner);
+    [[nodiscard]] QString destination() const;
 
     MessagingState &m_state;
     const Selection &m_selection;

@@ -2,7 +2,6 @@
 
 #include "base/DottedAddress.h"
 
-#include "contacts/ContactTable.h"
 #include "notices/Notices.h"
 #include "peer/PeerRecord.h"
 #include "peer/SocketEvents.h"
@@ -94,26 +93,21 @@ QCoro::Task<QList<SendOutcome>> RecordSender::sendToAll(QStringList addresses, q
     co_return outcomes;
 }
 
-PeerSender::PeerSender(RecordSender &sender, const LogonState &session, const Selection &selection,
-                       const ContactTable &contacts, const SendMessageFields &sendFields, Notices &notices)
-    : m_sender(sender), m_session(session), m_selection(selection), m_contacts(contacts),
-      m_fields(sendFields), m_notices(notices)
+PeerSender::PeerSender(RecordSender &sender, const LogonState &session, Notices &notices)
+    : m_sender(sender), m_session(session), m_notices(notices)
 {
 }
 
-QCoro::Task<> PeerSender::SendPeerRecord(QString message, DialogOwner owner)
+QCoro::Task<> PeerSender::SendPeerRecord(QString address, QString message, DialogOwner owner)
 {
-    const SendOutcome outcome = co_await sendMessageRecord(std::move(message));
+    const SendOutcome outcome = co_await sendMessageRecord(std::move(address), std::move(message));
     co_await reportMessageOutcome(outcome, owner);
 }
 
-QCoro::Task<SendOutcome> PeerSender::sendMessageRecord(QString message)
+QCoro::Task<SendOutcome> PeerSender::sendMessageRecord(QString address, QString message)
 {
-    const QString destination = m_fields.m_replyMode == QStringLiteral("1")
-                                    ? m_fields.m_replyAddress
-                                    : m_contacts.addressOf(m_selection.selectedContact);
     const QByteArray block = peer::buildRecord(m_session.ownHandle, message, peer::MessageBlock);
-    co_return co_await m_sender.sendRecord(destination, block);
+    co_return co_await m_sender.sendRecord(std::move(address), block);
 }
 
 QCoro::Task<> PeerSender::reportMessageOutcome(SendOutcome outcome, DialogOwner owner)

@@ -3,10 +3,8 @@
 #include "base/Config.h"
 #include "base/LogonState.h"
 #include "base/Timings.h"
-#include "mainwindow/Selection.h"
 #include "peer/PeerRecord.h"
 #include "ports/DialogOwner.h"
-#include "ports/MessageUi.h"
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>
@@ -16,7 +14,6 @@
 
 namespace quibo {
 
-class ContactTable;
 class Notices;
 
 enum class SendOutcome {
@@ -49,16 +46,15 @@ private:
 // The two record senders of the program, with their messages.
 class PeerSender {
 public:
-    PeerSender(RecordSender &sender, const LogonState &session, const Selection &selection,
-               const ContactTable &contacts, const SendMessageFields &sendFields, Notices &notices);
+    PeerSender(RecordSender &sender, const LogonState &session, Notices &notices);
 
-    // Sends ownHandle + "|" + message in 522 bytes to m_replyAddress when m_replyMode is "1",
-    // else to the selected contact. A failed connection is not reported; a failed send shows
-    // "send error - error code 1003". The text is a parameter, never the send dialog's field,
-    // so sends from other tasks cannot take or clear what the user is typing.
-    QCoro::Task<> SendPeerRecord(QString message, DialogOwner owner);
+    // Sends ownHandle + "|" + message in 522 bytes to `address`, which the caller chose. A
+    // failed connection is not reported; a failed send shows "send error - error code 1003".
+    // The text is a parameter, never the send dialog's field, so sends from other tasks cannot
+    // take or clear what the user is typing.
+    QCoro::Task<> SendPeerRecord(QString address, QString message, DialogOwner owner);
     // SendPeerRecord in two steps, for a caller that acts between the send and its report.
-    QCoro::Task<SendOutcome> sendMessageRecord(QString message);
+    QCoro::Task<SendOutcome> sendMessageRecord(QString address, QString message);
     QCoro::Task<> reportMessageOutcome(SendOutcome outcome, DialogOwner owner);
     // Sends ownHandle + "|" + code + payload in the code's block; the caller tells failures.
     QCoro::Task<SendOutcome> sendCode(QString address, peer::RecordCode code, QString payload = {});
@@ -72,9 +68,6 @@ public:
 private:
     RecordSender &m_sender;
     const LogonState &m_session;
-    const Selection &m_selection;
-    const ContactTable &m_contacts;
-    const SendMessageFields &m_fields;
     Notices &m_notices;
 };
 

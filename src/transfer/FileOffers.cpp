@@ -1,9 +1,11 @@
 #include "transfer/FileOffers.h"
 
 #include "base/Await.h"
+#include "contacts/ContactTable.h"
 #include "directory/Logoff.h"
 #include "directory/WorkingFiles.h"
 #include "mainwindow/CommandHandlers.h"
+#include "mainwindow/Selection.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/ListenerMessage.h"
@@ -60,7 +62,8 @@ QCoro::Task<> FileOffers::SendFile()
         co_return;
     }
     const QString offer = transfer::Offer.toString() + transfer::offerPayload(chosen.size(), name);
-    co_await m_parts.sender.SendPeerRecord(offer, DialogOwner::MainWindow);
+    const QString to = m_parts.contacts.addressOf(m_parts.selection.selectedContact);
+    co_await m_parts.sender.SendPeerRecord(to, offer, DialogOwner::MainWindow);
     const QString notice = name + QStringLiteral(" Is Being Sent");
     co_await m_parts.ui.showFileBeingSent(DialogOwner::MainWindow, notice);
 }

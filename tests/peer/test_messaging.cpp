@@ -115,7 +115,7 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
     EXPECT_EQ(alice.messages.log, (QStringList{u"send|main|bob|"_s, u"received|bob|hi alice"_s}));
     EXPECT_EQ(bob.messages.log, (QStringList{u"received|alice|hi bob"_s, u"send|desktop|alice|"_s}));
     EXPECT_TRUE(bob.sound.played.contains(u"async:mail.snd"_s));
-    EXPECT_EQ(bob.client->sendMessageFields().m_replyMode, u"0"_s);
+    EXPECT_EQ(bob.client->sendMessageFields().m_replyMode, ReplyMode::Replied);
     EXPECT_FALSE(bob.client->messagingState().replyPending);
     EXPECT_TRUE(bob.client->receivedMessageFields().m_message.isEmpty());
     EXPECT_EQ(bob.messages.openCount(), 0);
@@ -461,7 +461,7 @@ TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
 TEST_F(WireTest, UnreachableAddressesAreToldOnlyBySendShortRecord)
 {
     alice.client->contacts().setAddress(0, u"127.0.0.9"_s); // nobody listens there
-    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendPeerRecord(u"anyone?"_s, DialogOwner::MainWindow)));
+    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendPeerRecord(u"127.0.0.9"_s, u"anyone?"_s, DialogOwner::MainWindow)));
     EXPECT_TRUE(alice.ui.log.isEmpty());
 
     ASSERT_TRUE(runToEnd(
