@@ -120,7 +120,7 @@ int main(int argc, char **argv)
         return 1;
     }
     Run client;
-    QObject::connect(&hub.client->listener(), &Listener::recordHandled, &app, [&] {
+    QObject::connect(&hub.client->listener(), &Listener::handled, &app, [&] {
         // Records are handled one at a time: the last clip is this record's; its sender is
         // the one with that code in flight.
         const QString clip = hub.sound.finished.constLast();

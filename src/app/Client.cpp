@@ -23,7 +23,9 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_recordSender(new RecordSender(m_config, m_timings, this)),
       m_peerSender(*m_recordSender, m_logon, m_notices),
       m_dispatcher(m_logon, m_contacts),
-      m_listener(new Listener(m_config, m_timings, m_notices, m_dispatcher, this)),
+      m_listener(new Listener(m_config.listenAddress, m_config.peerPort, peerPortRule(), m_timings,
+                              [this](Received record) { return m_dispatcher.handle(std::move(record.bytes)); },
+                              this)),
       m_directorySession(
           new DirectorySession({m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
                                 *m_ports.process, *m_ports.shell, m_contacts, m_contactBook, *m_recordSender,
@@ -58,6 +60,12 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                           m_ports.registration, m_notices, *m_ports.shell},
                          m_mainWindowTask.handlers())
 {
+    connect(m_listener, &Listener::gaveUp, this, [this] {
+        startTask(this, "listener gave up", [this] {
+            return m_notices.showSystemMessage(DialogOwner::Desktop, QStringLiteral("Winsock Error - Please Logoff"),
+                                               QStringLiteral("Error Code 1001"));
+        });
+    });
     m_tasks.setListener(*m_listener);
     m_tasks.setDirectorySession(*m_directorySession);
     m_tasks.setMainWindow(m_mainWindowTask);

@@ -6,7 +6,6 @@
 #include "channel/ChannelOutbox.h"
 #include "channel/ChannelSession.h"
 #include "channel/ChannelWindow.h"
-#include "channel/LineListener.h"
 #include "contacts/ContactTable.h"
 #include "mainwindow/CommandHandlers.h"
 #include "mainwindow/Selection.h"

@@ -17,7 +17,7 @@ class ChannelWindow;
 class CommandHandlers;
 class ContactTable;
 class Dispatcher;
-class LineListener;
+class Listener;
 class Notices;
 class PeerSender;
 
@@ -41,7 +41,7 @@ public:
         PeerSender &sender;
         ChannelOutbox &outbox;
         ChannelWindow &window;
-        LineListener &listener;
+        Listener &listener;
         Notices &notices;
     };
     ChannelJoin(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent = nullptr);

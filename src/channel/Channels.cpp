@@ -2,6 +2,7 @@
 
 #include "base/Config.h"
 #include "base/Tasks.h"
+#include "channel/ChannelLine.h"
 #include "notices/Notices.h"
 #include "peer/PeerSender.h"
 
@@ -12,10 +13,9 @@ Channels::Channels(Parts parts, Dispatcher &dispatcher, CommandHandlers &command
       m_outbox(
           new ChannelOutbox(parts.sender.records(), parts.config.channelPort, parts.contacts, parts.notices, this)),
       m_window(new ChannelWindow({m_session, parts.logon, parts.contacts, *m_outbox, parts.ui}, this)),
-      m_listener(new LineListener(
-          parts.config.listenAddress, parts.config.channelPort, parts.timings,
-          [this](QHostAddress from, QString line) { return received(std::move(from), std::move(line)); },
-          this)),
+      m_listener(new Listener(
+          parts.config.listenAddress, parts.config.channelPort, channel::chatPortRule(), parts.timings,
+          [this](Received line) { return received(line.from, channel::receivedLine(line.bytes)); }, this)),
       m_hosted(new HostedChannel(
           {m_session, parts.logon, parts.contacts, *m_outbox, *m_window, *m_listener, parts.notices},
           commands, this)),
@@ -23,7 +23,7 @@ Channels::Channels(Parts parts, Dispatcher &dispatcher, CommandHandlers &command
                               *m_outbox, *m_window, *m_listener, parts.notices},
                              dispatcher, commands, this))
 {
-    connect(m_listener, &LineListener::gaveUp, this,
+    connect(m_listener, &Listener::gaveUp, this,
             [this] { startTask(this, "channel listener gave up", [this] { return listenerGaveUp(); }); });
 }
 

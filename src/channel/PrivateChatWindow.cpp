@@ -2,7 +2,6 @@
 
 #include "base/Tasks.h"
 #include "channel/ChannelLine.h"
-#include "channel/LineListener.h"
 #include "channel/PrivateChatPeer.h"
 #include "channel/PrivateChatSession.h"
 #include "notices/Notices.h"
@@ -12,12 +11,11 @@ namespace quibo {
 
 PrivateChatWindow::PrivateChatWindow(Parts parts, QObject *parent)
     : QObject(parent), m_parts(parts),
-      m_listener(new LineListener(
-          parts.config.listenAddress, parts.config.privateChatPort, parts.timings,
-          [this](QHostAddress from, QString line) { return lineArrived(std::move(from), std::move(line)); },
-          this))
+      m_listener(new Listener(
+          parts.config.listenAddress, parts.config.privateChatPort, channel::chatPortRule(), parts.timings,
+          [this](Received line) { return lineArrived(line.from, channel::receivedLine(line.bytes)); }, this))
 {
-    connect(m_listener, &LineListener::gaveUp, this, [this] {
+    connect(m_listener, &Listener::gaveUp, this, [this] {
         if (!m_parts.session.chatOpen)
             return;
         startTask(this, "private chat listener gave up", [this] {

@@ -182,8 +182,8 @@ TEST_F(Channel, StrangersAreNotHeardAndLostMembersCostOneMessage)
     ASSERT_TRUE(shows(anna, joinedRow("bob")));
     int annaHandled = 0;
     int bobHandled = 0;
-    QObject::connect(&anna.client->channels().listener(), &LineListener::lineHandled, [&] { ++annaHandled; });
-    QObject::connect(&bob.client->channels().listener(), &LineListener::lineHandled, [&] { ++bobHandled; });
+    QObject::connect(&anna.client->channels().listener(), &Listener::handled, [&] { ++annaHandled; });
+    QObject::connect(&bob.client->channels().listener(), &Listener::handled, [&] { ++bobHandled; });
     RecordSender &daveSends = dave.client->peerSender().records();
     const QByteArray forged = channel::lineBlock(u"bob> forged"_s);
     EXPECT_EQ(runToEnd(daveSends.sendBlock(u"127.0.0.2"_s, net.channelPort(), forged)), SendOutcome::Sent);

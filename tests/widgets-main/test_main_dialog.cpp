@@ -179,7 +179,7 @@ TEST(LoopBack, ASmileyToYourselfFromTheContactMenuShowsSendingThenThePopup)
     ASSERT_TRUE(waitFor([&] { return t.client->listener().isListening(); }));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.window()));
     int handled = 0;
-    QObject::connect(&t.client->listener(), &Listener::recordHandled, [&handled] { ++handled; });
+    QObject::connect(&t.client->listener(), &Listener::handled, [&handled] { ++handled; });
     QTreeWidget *list = t.window().contactList();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->topLevelItem(0)).center());
