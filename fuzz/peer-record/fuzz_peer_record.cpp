@@ -15,10 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     FUZZ_CHECK(record.text.size() <= ReadLimit - 1); // invalid bytes decode to one character each
     FUZZ_CHECK(!record.text.contains(QChar(u'\0')));
-    FUZZ_CHECK(record.hasSeparator == record.text.contains(FieldSeparator));
+    FUZZ_CHECK(record.hasSeparator() == record.text.contains(FieldSeparator));
     FUZZ_CHECK(!record.handle.contains(FieldSeparator));
 
-    if (record.hasSeparator)
+    if (record.hasSeparator())
         FUZZ_CHECK(record.handle + FieldSeparator + record.body == record.text);
 
     // What was parsed goes out and comes back unchanged when it fits a block.

@@ -37,10 +37,10 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_startup(m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
                 [this] { m_tasks.start(); }),
       m_presence(m_contacts, m_dispatcher),
-      m_messaging(m_messagingState, m_selection, m_contacts, m_peerSender, m_notices, *m_ports.messages,
+      m_messaging(m_selection, m_contacts, m_peerSender, m_notices, *m_ports.messages,
                   m_sendFields, m_receivedFields),
       m_messagingFeature(
-          {m_messaging, m_messagingState, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound},
+          {m_messaging, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound},
           m_dispatcher, m_mainWindowTask.handlers()),
       m_contactManagement(m_contactBook, directory(), m_notices, *m_ports.consent,
                           m_mainWindowTask.handlers()),

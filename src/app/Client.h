@@ -19,7 +19,6 @@
 #include "mainwindow/Selection.h"
 #include "messaging/Messaging.h"
 #include "messaging/MessagingFeature.h"
-#include "messaging/MessagingState.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
@@ -54,7 +53,6 @@ public:
     // except its one writer.
     LogonState &logon() { return m_logon; }
     Selection &selection() { return m_selection; }
-    MessagingState &messagingState() { return m_messagingState; }
 
     Notices &notices() { return m_notices; }
     Session &tasks() { return m_tasks; }
@@ -90,7 +88,6 @@ private:
     Ports m_ports;
     LogonState m_logon;
     Selection m_selection;
-    MessagingState m_messagingState;
     Notices m_notices;
     SendMessageFields m_sendFields;
     ReceivedMessageFields m_receivedFields;

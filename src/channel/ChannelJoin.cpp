@@ -45,7 +45,7 @@ QCoro::Task<> ChannelJoin::RequestJoin()
 
 QCoro::Task<> ChannelJoin::AnswerJoin(Origin from)
 {
-    const bool hosting = m_parts.session.hosting && m_parts.session.channelOpen;
+    const bool hosting = m_parts.session.phase() == ChannelPhase::Hosting;
     // Marked before the answer goes out: the new member's joined notice may come at once.
     if (hosting)
         m_parts.contacts.setInChannel(from.index);
@@ -74,9 +74,9 @@ QCoro::Task<> ChannelJoin::joined(Origin host)
     ChannelSession &session = m_parts.session;
     ChannelOutbox &outbox = m_parts.outbox;
     const QString own = m_parts.logon.ownHandle;
-    if (session.channelOpen && !session.hosting && host.address == session.hostAddress)
+    if (session.phase() == ChannelPhase::Joined && host.address == session.hostAddress())
         co_return; // the answer to a repeated request: already in this channel
-    if (session.busy()) {
+    if (!session.join(host.index, host.address)) {
         // One channel at a time: the second host hears this client leave, so it unmarks it.
         outbox.post({channel::noticeBytes(channel::composeLine(own, channel::LeftNotice)),
                      {{host.index, host.address}},
@@ -84,16 +84,13 @@ QCoro::Task<> ChannelJoin::joined(Origin host)
                      false});
         co_return;
     }
-    session.channelOpen = true;
-    session.hosting = false;
-    session.hostIndex = host.index;
-    session.hostAddress = host.address;
     outbox.post({channel::noticeBytes(channel::composeLine(own, channel::JoinedNotice)),
                  {{host.index, host.address}},
                  NoticeMessages,
                  false});
     m_parts.listener.start();
     co_await m_parts.window.run(host.name);
+    session.left();
 }
 
 QCoro::Task<bool> ChannelJoin::sendCode(QString address, peer::RecordCode code, QString notConnected,

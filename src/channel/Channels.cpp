@@ -30,17 +30,15 @@ Channels::Channels(Parts parts, Dispatcher &dispatcher, CommandHandlers &command
 QCoro::Task<> Channels::received(QHostAddress from, QString line)
 {
     // No window, no row; a member shows only what its host sends.
-    if (!m_session.channelOpen)
-        co_return;
-    if (m_session.hosting)
+    if (m_session.phase() == ChannelPhase::Hosting)
         co_await m_hosted->received(std::move(from), std::move(line));
-    else if (isAddressOf(m_session.hostAddress, from))
+    else if (m_session.phase() == ChannelPhase::Joined && isAddressOf(m_session.hostAddress(), from))
         m_window->ShowChannelLine(line);
 }
 
 QCoro::Task<> Channels::listenerGaveUp()
 {
-    if (m_session.channelOpen)
+    if (m_session.windowOpen())
         co_await m_notices.showSystemMessage(
             DialogOwner::Desktop, QStringLiteral("Channel Closed By Host - Please Exit"), QString());
 }

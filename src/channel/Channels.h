@@ -31,7 +31,7 @@ public:
     };
     Channels(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent = nullptr);
 
-    ChannelSession &session() { return m_session; }
+    const ChannelSession &session() const { return m_session; }
     Listener &listener() { return *m_listener; }
     ChannelOutbox &outbox() { return *m_outbox; }
     HostedChannel &hosted() { return *m_hosted; }

@@ -33,18 +33,17 @@ QCoro::Task<> HostedChannel::HostChannel()
         co_return;
     }
     ChannelSession &session = m_parts.session;
-    if (session.busy())
+    if (!session.startHosting())
         co_return;
-    session.channelOpen = true;
-    session.hosting = true;
     m_parts.listener.start();
     co_await m_parts.window.run(m_parts.logon.ownHandle);
+    session.hostWindowClosed();
 
     const quint64 closing =
         m_parts.outbox.post({channel::lineBlock(channel::SessionClosed),
                              ChannelOutbox::members(m_parts.contacts), LineMessages, true});
     co_await m_parts.outbox.untilDelivered(closing);
-    session.hosting = false;
+    session.closingDone();
 }
 
 QCoro::Task<> HostedChannel::received(QHostAddress from, QString line)

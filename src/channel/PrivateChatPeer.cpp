@@ -36,26 +36,23 @@ PrivateChatPeer::~PrivateChatPeer() = default;
 
 QCoro::Task<> PrivateChatPeer::PrivateChat()
 {
-    m_session.initiator = true;
-    if (m_session.inPrivateChat || !m_parts.contacts.isValid(m_parts.selection.selectedContact))
+    if (!m_parts.contacts.isValid(m_parts.selection.selectedContact))
         co_return;
-    m_session.inPrivateChat = true;
     const ContactRecord &partner = m_parts.contacts.contact(m_parts.selection.selectedContact);
-    m_session.partner = partner.handle;
-    m_session.peerAddress = partner.address;
-    m_session.partnerJoined = false;
+    if (!m_session.ask(partner.handle, partner.address))
+        co_return;
     // The window opens before the request goes, so an answer, however quick, finds it; no
     // request goes for a window that could not open.
     m_window->open();
-    if (!m_session.inPrivateChat)
+    if (!m_session.busy())
         co_return;
-    co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_session.peerAddress, peer::NoPayload,
+    co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_session.peerAddress(), peer::NoPayload,
                                             channel::ChatRequest, DialogOwner::MainWindow);
 }
 
 QCoro::Task<> PrivateChatPeer::requested(Origin from)
 {
-    if (m_session.inPrivateChat) {
+    if (m_session.busy()) {
         co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, peer::NoPayload,
                                                 channel::ChatBusy);
         co_return;
@@ -77,20 +74,15 @@ QCoro::Task<> PrivateChatPeer::OnChatRequest(Origin from)
 
 QCoro::Task<> PrivateChatPeer::accept(Origin from)
 {
-    m_session.initiator = false;
-    if (m_session.inPrivateChat)
+    if (!m_session.accept(from.name, from.address))
         co_return;
-    m_session.inPrivateChat = true;
-    m_session.partner = from.name;
-    m_session.peerAddress = from.address;
-    m_session.partnerJoined = true;
     co_await m_window->sendNotice(from.address, channel::JoinedNotice);
     m_window->open();
 }
 
 QCoro::Task<> PrivateChatPeer::closedByPeer()
 {
-    m_session.peerClosed = true;
+    m_session.partnerClosed();
     co_return;
 }
 
@@ -102,7 +94,7 @@ QCoro::Task<> PrivateChatPeer::refused(QString line1, QString line2)
 
 void PrivateChatPeer::OnChatRefused()
 {
-    m_session.inPrivateChat = false;
+    m_session.closing();
     m_window->close();
 }
 

@@ -55,7 +55,7 @@ public:
     // After "|702" or "|703" was told to the user: the private chat ends.
     void OnChatRefused();
 
-    PrivateChatSession &session() { return m_session; }
+    const PrivateChatSession &session() const { return m_session; }
     PrivateChatWindow &window() { return *m_window; }
 
 private:

@@ -16,7 +16,7 @@ PrivateChatWindow::PrivateChatWindow(Parts parts, QObject *parent)
           [this](Received line) { return lineArrived(line.from, channel::receivedLine(line.bytes)); }, this))
 {
     connect(m_listener, &Listener::gaveUp, this, [this] {
-        if (!m_parts.session.chatOpen)
+        if (!m_parts.session.windowOpen())
             return;
         startTask(this, "private chat listener gave up", [this] {
             return m_parts.notices.showSystemMessage(
@@ -41,23 +41,19 @@ void PrivateChatWindow::close()
 QCoro::Task<> PrivateChatWindow::run()
 {
     PrivateChatSession &s = m_parts.session;
-    s.peerClosed = false;
     if (m_parts.logon.notLoggedOn) {
         // No window, so no chat: this side must not stay busy for the rest of the run.
-        s.inPrivateChat = false;
+        s.ended();
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("Can't Start Chat Channel"),
                                                    QStringLiteral("You Are Not Logged On"));
         co_return;
     }
-    if (s.chatOpen)
-        co_return;
-    s.chatOpen = true;
+    s.windowOpened();
     m_listener->start();
-    s.rowCount = 1;
     m_fields = {};
     m_view = m_parts.ui.openPrivateChat(
-        {s.partner + QLatin1Char(' '), QLatin1Char(' ') + m_parts.logon.ownHandle, s.initiator}, m_fields);
+        {s.partner() + QLatin1Char(' '), QLatin1Char(' ') + m_parts.logon.ownHandle, s.initiator()}, m_fields);
     ChatView &view = *m_view;
     for (;;) {
         const int action = co_await nextAction(view);
@@ -70,16 +66,17 @@ QCoro::Task<> PrivateChatWindow::run()
         }
     }
     view.setButtonsEnabled(false);
+    const bool refused = s.phase() == ChatPhase::Closing; // the partner said no: nothing to leave
+    s.closing();
     // The partner's address is kept here: a new chat may begin while this one is still saying goodbye.
-    const QString address = s.peerAddress;
-    const bool joined = s.partnerJoined;
-    if (s.inPrivateChat && joined)
+    const QString address = s.peerAddress();
+    const bool joined = s.partnerJoined();
+    if (!refused && joined)
         co_await sendNotice(address, channel::LeftNotice);
-    s.chatOpen = false;
-    s.inPrivateChat = false;
     view.close();
     m_view.reset();
-    if (!s.peerClosed && joined)
+    s.ended();
+    if (!s.peerClosed() && joined)
         co_await sayClosed(address);
 }
 
@@ -91,7 +88,7 @@ QCoro::Task<> PrivateChatWindow::sendTyped()
     m_view->refresh();
     showLine(line);
     const SendOutcome outcome = co_await m_parts.sender.records().sendBlock(
-        m_parts.session.peerAddress, m_parts.config.privateChatPort, channel::lineBlock(line));
+        m_parts.session.peerAddress(), m_parts.config.privateChatPort, channel::lineBlock(line));
     co_await tell(outcome, QStringLiteral("Host Closed Channel"),
                   QStringLiteral("Send Error - Error Code 1006"));
 }
@@ -119,10 +116,10 @@ QCoro::Task<> PrivateChatWindow::lineArrived(QHostAddress from, QString line)
 {
     PrivateChatSession &s = m_parts.session;
     // Only the partner talks in a private chat: lines from any other address are dropped.
-    if (!m_view || !s.chatOpen ||
-        !from.isEqual(QHostAddress(s.peerAddress), QHostAddress::ConvertV4MappedToIPv4))
+    if (!m_view || !s.windowOpen() ||
+        !from.isEqual(QHostAddress(s.peerAddress()), QHostAddress::ConvertV4MappedToIPv4))
         co_return;
-    s.partnerJoined = true;
+    s.partnerSpoke();
     showLine(line);
 }
 
@@ -130,7 +127,7 @@ void PrivateChatWindow::showLine(const QString &line)
 {
     for (const QString &row : channel::channelRows(line)) {
         m_view->appendRow(row);
-        ++m_parts.session.rowCount;
+        m_parts.session.rowsShown(1);
     }
 }
 

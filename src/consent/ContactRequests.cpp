@@ -22,7 +22,7 @@ QCoro::Task<> ContactRequests::refused(Origin from)
 {
     // A record in the user's own name is answered at 127.0.0.1: no contact refused anything,
     // so it deletes nothing.
-    if (from.index >= 0 && !from.own)
+    if (from.index >= 0 && !from.own())
         co_await OnRequestRefused(from.index, from.handle);
 }
 

@@ -6,26 +6,25 @@
 
 namespace quibo {
 
-Messaging::Messaging(MessagingState &state, const Selection &selection, const ContactTable &contacts,
+Messaging::Messaging(const Selection &selection, const ContactTable &contacts,
                      PeerSender &sender, Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
                      ReceivedMessageFields &receivedFields)
-    : m_state(state), m_selection(selection), m_contacts(contacts), m_sender(sender), m_notices(notices),
+    : m_selection(selection), m_contacts(contacts), m_sender(sender), m_notices(notices),
       m_ui(ui), m_send(sendFields), m_received(receivedFields)
 {
 }
 
 QCoro::Task<> Messaging::SendMessageCommand()
 {
-    if (m_state.replyPending || m_sendView)
+    if (!m_state.opening(SendDialogUse::NewMessage))
         co_return;
-    m_state.sendDialogOpen = true;
     co_await runSendDialog(DialogOwner::MainWindow);
-    m_state.sendDialogOpen = false;
+    m_state.closed();
 }
 
 QCoro::Task<> Messaging::SendMessageToSelected()
 {
-    if (m_state.replyPending || m_sendView)
+    if (m_state.sendDialog() != SendDialogUse::Closed)
         co_return;
     if (m_contacts.isValid(m_selection.selectedContact))
         m_send.m_to = m_contacts.contact(m_selection.selectedContact).displayHandle;
@@ -71,13 +70,12 @@ QCoro::Task<> Messaging::showReceivedMessage(QString message)
 QCoro::Task<> Messaging::Reply()
 {
     // With the send dialog already open, Reply only closes the received message.
-    if (m_state.sendDialogOpen || m_sendView)
+    if (!m_state.opening(SendDialogUse::Reply))
         co_return;
     m_send.m_replyMode = ReplyMode::Replying;
-    m_state.replyPending = true;
     co_await runSendDialog(DialogOwner::Desktop);
     m_send.m_replyMode = ReplyMode::Replied;
-    m_state.replyPending = false;
+    m_state.closed();
 }
 
 QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)

@@ -18,10 +18,11 @@ class PeerSender;
 // The send and received message dialogs, with their members, and the smiley and sound commands.
 class Messaging {
 public:
-    Messaging(MessagingState &state, const Selection &selection, const ContactTable &contacts,
+    Messaging(const Selection &selection, const ContactTable &contacts,
               PeerSender &sender, Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
               ReceivedMessageFields &receivedFields);
 
+    [[nodiscard]] const MessagingState &state() const { return m_state; }
     SendMessageFields &sendFields() { return m_send; }
     ReceivedMessageFields &receivedFields() { return m_received; }
 
@@ -48,7 +49,7 @@ private:
     QCoro::Task<> sendAndEmpty(QString message, DialogOwner owner);
     [[nodiscard]] QString destination() const;
 
-    MessagingState &m_state;
+    MessagingState m_state;
     const Selection &m_selection;
     const ContactTable &m_contacts;
     PeerSender &m_sender;

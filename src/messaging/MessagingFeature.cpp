@@ -4,7 +4,6 @@
 #include "mainwindow/CommandHandlers.h"
 #include "mainwindow/Selection.h"
 #include "messaging/Messaging.h"
-#include "messaging/MessagingState.h"
 #include "messaging/Smileys.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
@@ -47,7 +46,7 @@ void MessagingFeature::plugCommands(CommandHandlers &commands)
         }
     }
     // While a reply is being written, the list only selects.
-    commands.addListGuard([this] { return m_parts.state.replyPending; });
+    commands.addListGuard([this] { return m_parts.messaging.state().replyPending(); });
     commands.addMenuOpening([this] { addressToSelected(); });
     commands.setDoubleClick([&messaging] { return messaging.SendMessageToSelected(); });
 }
@@ -66,7 +65,7 @@ QCoro::Task<> MessagingFeature::playClips(QStringList clips)
 void MessagingFeature::noteSender(const Origin &from)
 {
     const QString shownName =
-        from.own || from.index < 0 ? from.name : m_parts.contacts.contact(from.index).displayHandle;
+        from.own() || from.index < 0 ? from.name : m_parts.contacts.contact(from.index).displayHandle;
     m_parts.messaging.noteSender(shownName, from.address);
 }
 

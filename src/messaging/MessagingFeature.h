@@ -8,7 +8,6 @@
 
 namespace quibo {
 
-struct MessagingState;
 struct Selection;
 struct SendMessageFields;
 class CommandHandlers;
@@ -24,7 +23,6 @@ class MessagingFeature {
 public:
     struct Parts {
         Messaging &messaging;
-        const MessagingState &state;
         const Selection &selection;
         const ContactTable &contacts;
         SendMessageFields &sendFields;

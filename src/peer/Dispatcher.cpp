@@ -66,11 +66,11 @@ std::optional<Origin> Dispatcher::identify(const peer::PeerText &record) const
         from.address = contact.address;
     }
     if (record.handle == m_logon.ownHandle) {
-        from.own = true;
+        from.kind = Origin::Kind::Own;
         from.name = LoopBackName;
         from.address = LoopBackAddress;
     }
-    if (from.index < 0 && !from.own)
+    if (from.index < 0 && !from.own())
         return std::nullopt;
     return from;
 }
@@ -78,7 +78,7 @@ std::optional<Origin> Dispatcher::identify(const peer::PeerText &record) const
 QCoro::Task<> Dispatcher::handle(QByteArray received)
 {
     const peer::PeerText record = peer::parseRecord(received);
-    if (!record.hasSeparator)
+    if (!record.hasSeparator())
         co_return;
     const std::optional<Origin> from = identify(record);
     if (!from) {

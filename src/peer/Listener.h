@@ -16,7 +16,7 @@ namespace quibo {
 struct ListenRule {
     int tries;
     Timings::ms Timings::*pause;
-    bool pauseAfterLast;
+    const bool pauseAfterLast;
     qsizetype bytes;
 };
 

@@ -32,9 +32,8 @@ PeerText parseRecord(const QByteArray &received)
     PeerText record;
     record.text = QString::fromUtf8(utf8::trimPartialTail(bytes));
     const qsizetype bar = record.text.indexOf(FieldSeparator);
-    record.hasSeparator = bar >= 0;
-    record.handle = record.hasSeparator ? record.text.left(bar) : record.text;
-    record.body = record.hasSeparator ? record.text.mid(bar + 1) : QString();
+    record.handle = bar >= 0 ? record.text.left(bar) : record.text;
+    record.body = bar >= 0 ? record.text.mid(bar + 1) : QString();
     return record;
 }
 

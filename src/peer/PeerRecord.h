@@ -51,10 +51,11 @@ QByteArray buildRecord(const QString &handle, RecordCode code, const QString &pa
 
 // A received record, parsed.
 struct PeerText {
-    QString text;         // up to the first zero byte, at most ReadLimit - 1 bytes, whole characters
-    bool hasSeparator = false;
-    QString handle;       // before the first "|" (the whole text when there is none)
-    QString body;         // after the first "|"
+    QString text;   // up to the first zero byte, at most ReadLimit - 1 bytes, whole characters
+    QString handle; // before the first "|" (the whole text when there is none)
+    QString body;   // after the first "|"
+
+    [[nodiscard]] bool hasSeparator() const { return text.contains(FieldSeparator); }
 };
 
 // Parses what was read from a connection (any length; only the first ReadLimit bytes count).

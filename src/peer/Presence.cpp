@@ -14,7 +14,7 @@ Presence::Presence(ContactTable &contacts, Dispatcher &dispatcher) : m_contacts(
 
 QCoro::Task<> Presence::cameOnline(Origin from, QString body)
 {
-    if (!from.own)
+    if (!from.own())
         m_contacts.MarkContactOnline(from.index, presence::Online.payloadOf(body));
     co_return;
 }

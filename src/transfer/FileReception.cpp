@@ -42,7 +42,7 @@ QCoro::Task<> FileReception::offered(Origin from, QString body)
     if (receiving) {
         // Busy: answered, and nothing more. The name is named first: g++ 12 destroys a
         // temporary of ?: inside co_await twice.
-        const QString name = from.own ? transfer::Offer.payloadOf(body) : offer->fileName;
+        const QString name = from.own() ? transfer::Offer.payloadOf(body) : offer->fileName;
         co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, name,
                                                 transfer::Busy);
         co_return;

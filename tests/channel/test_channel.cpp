@@ -213,7 +213,7 @@ const QString Closing = row(u"<-- Chat Session Closed - Please Exit -->"_s);
 
 // Private chat between the same clients: the request, its answers, the lines and the end.
 struct PrivateChat : Channel {
-    static PrivateChatSession &session(TestClient &c) { return c.client->privateChat().session(); }
+    static const PrivateChatSession &session(TestClient &c) { return c.client->privateChat().session(); }
     static QStringList messages(TestClient &c) { return c.ui.log.filter(u"message|"_s); }
     static bool ask(TestClient &from, const QString &to)
     {
@@ -251,7 +251,7 @@ TEST_F(PrivateChat, AcceptedChatShowsEachLineOnBothSides)
     EXPECT_EQ(anna.privateChat.log,
               QStringList({u"window|bob <--> anna"_s, row(u"Please Wait For Contact To Join ..."_s), Joined,
                            row(rows[0]), row(rows[1])}));
-    EXPECT_EQ(session(anna).rowCount, 4) << "the next row's index; the waiting row is row 0";
+    EXPECT_EQ(session(anna).rowCount(), 4) << "the next row's index; the waiting row is row 0";
     EXPECT_TRUE(messages(anna).isEmpty() && messages(bob).isEmpty());
 }
 
@@ -268,13 +268,13 @@ TEST_F(PrivateChat, ClosingFromEitherSide)
         ASSERT_TRUE(waitFor([&] { return other.privateChat.log.contains(Closing); }));
         const QString left = closer.client->logon().ownHandle + u">  <-- Has Left The Channel -->"_s;
         EXPECT_EQ(other.privateChat.log, QStringList({row(left), Closing}));
-        EXPECT_TRUE(session(other).inPrivateChat && !session(closer).inPrivateChat);
-        ASSERT_TRUE(waitFor([&] { return session(other).peerClosed; }));
+        EXPECT_TRUE(session(other).busy() && !session(closer).busy());
+        ASSERT_TRUE(waitFor([&] { return session(other).peerClosed(); }));
 
         other.privateChat.last().press(ChatView::CloseButton);
-        ASSERT_TRUE(waitFor([&] { return !session(other).chatOpen; }));
+        ASSERT_TRUE(waitFor([&] { return !session(other).windowOpen(); }));
         QTest::qWait(300);
-        EXPECT_FALSE(session(closer).peerClosed) << "no \"|704\" back";
+        EXPECT_FALSE(session(closer).peerClosed()) << "no \"|704\" back";
         EXPECT_TRUE(messages(anna).isEmpty() && messages(bob).isEmpty());
     }
 }
@@ -295,7 +295,7 @@ TEST_F(PrivateChat, DeclinedAndBusyAnswersCloseTheInitiatorsWindow)
     EXPECT_EQ(bob.privateChat.log.size(), 2) << "bob is not asked";
     EXPECT_TRUE(ask(anna, u"carl"_s)) << "a second request does nothing";
     QTest::qWait(300);
-    EXPECT_FALSE(session(anna).peerClosed || session(bob).peerClosed || session(carl).inPrivateChat);
+    EXPECT_FALSE(session(anna).peerClosed() || session(bob).peerClosed() || session(carl).busy());
     EXPECT_EQ(messages(carl).size(), 2) << "no closing line to a listener that is not there";
     EXPECT_TRUE(carl.privateChat.log.filter(u"request|"_s).isEmpty());
     EXPECT_TRUE(bob.privateChat.last().open && anna.privateChat.windows.size() == 1);

@@ -116,7 +116,7 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
     EXPECT_EQ(bob.messages.log, (QStringList{u"received|alice|hi bob"_s, u"send|desktop|alice|"_s}));
     EXPECT_TRUE(bob.sound.played.contains(u"async:mail.snd"_s));
     EXPECT_EQ(bob.client->sendMessageFields().m_replyMode, ReplyMode::Replied);
-    EXPECT_FALSE(bob.client->messagingState().replyPending);
+    EXPECT_FALSE(bob.client->messaging().state().replyPending());
     EXPECT_TRUE(bob.client->receivedMessageFields().m_message.isEmpty());
     EXPECT_EQ(bob.messages.openCount(), 0);
 }
@@ -127,7 +127,7 @@ TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageCommand()));
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageCommand()));
     EXPECT_EQ(alice.messages.dialogs.at(1)->shownMessage, u"draft"_s);
-    EXPECT_FALSE(alice.client->messagingState().sendDialogOpen);
+    EXPECT_FALSE(alice.client->messaging().state().sendDialogOpen());
 
     command(alice, u"|300"); // replaces the draft, then empties it
     ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
@@ -144,25 +144,25 @@ TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"ping"_s}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
-    ASSERT_TRUE(waitFor([&] { return bob.client->messagingState().replyPending; }));
+    ASSERT_TRUE(waitFor([&] { return bob.client->messaging().state().replyPending(); }));
     ASSERT_TRUE(runToEnd(bob.client->messaging().SendMessageCommand())) << "it does nothing";
     EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
     bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
     ASSERT_TRUE(bobHandledAll(1));
-    EXPECT_FALSE(bob.client->messagingState().replyPending);
+    EXPECT_FALSE(bob.client->messaging().state().replyPending());
 
     // bob holds a new message open: a Reply only closes the received message.
     bob.client->messaging().SendMessageCommand();
-    EXPECT_TRUE(bob.client->messagingState().sendDialogOpen);
+    EXPECT_TRUE(bob.client->messaging().state().sendDialogOpen());
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"pong?"_s}};
     ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
     ASSERT_TRUE(bobHandledAll(2));
     EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 2);
     EXPECT_EQ(bob.messages.openCount(), 1);
-    EXPECT_FALSE(bob.client->messagingState().replyPending);
+    EXPECT_FALSE(bob.client->messaging().state().replyPending());
     bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
-    ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));
+    ASSERT_TRUE(waitFor([&] { return !bob.client->messaging().state().sendDialogOpen(); }));
 }
 
 TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
@@ -175,7 +175,7 @@ TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
     EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, u"127.0.0.2"_s);
     EXPECT_EQ(dialog->shownTo, u"alice"_s);
     dialog->press(MessageUi::CancelButton);
-    ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));
+    ASSERT_TRUE(waitFor([&] { return !bob.client->messaging().state().sendDialogOpen(); }));
 }
 
 // The one walk through the items of "Send Smiley" and "Send Sound", in menu order, from the
@@ -419,7 +419,6 @@ TEST_F(TwoClients, AnswersAndNoticesShowTheirMessages)
         const QString body = QString::fromUtf16(c.body);
         bob.ui.log.clear();
         bob.sound.played.clear();
-        bob.client->privateChat().session().inPrivateChat = true;
         deliverBytes(record("alice", body, peer::ShortBlock));
         ASSERT_TRUE(bobHandledAll(++n)) << body.toStdString();
         const QString shown = QString::fromUtf16(c.shown);
@@ -445,16 +444,16 @@ TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
 {
     ASSERT_TRUE(PeerNetwork::startListening(alice));
     HandledCounter handled(alice);
-    alice.client->privateChat().session().inPrivateChat = true;
+    ASSERT_TRUE(runToEnd(alice.client->privateChat().PrivateChat())); // busy in a chat with bob
     alice.client->fileReception().receiving = true;
 
     ASSERT_TRUE(
         sendRaw(u"127.0.0.2"_s, net.port(), peer::buildRecord(u"bob"_s, channel::ChatRequest, peer::NoPayload)));
     ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(), record("bob", u"|60042<photo.png"_s)));
-    ASSERT_TRUE(bob.waitForRecords(2));
+    ASSERT_TRUE(bob.waitForRecords(3));
     ASSERT_TRUE(waitFor([&] { return handled.count == 2; }));
-    EXPECT_EQ(bob.records,
-              (QList<QByteArray>{padded("alice||703nothing", 75), padded("alice||601photo.png", 75)}));
+    EXPECT_EQ(bob.records, (QList<QByteArray>{padded("alice||700nothing", 75), padded("alice||703nothing", 75),
+                                              padded("alice||601photo.png", 75)}));
     EXPECT_TRUE(alice.ui.log.isEmpty()) << "busy answers ask the user nothing";
 }
 

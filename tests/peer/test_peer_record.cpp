@@ -71,7 +71,7 @@ TEST(RecordParsing, TextEndsAtTheFirstZeroOrAfterTheLastByteRead)
         const PeerText t = parseRecord(c.received);
         EXPECT_EQ(t.handle, s(c.handle)) << c.received.toStdString();
         EXPECT_EQ(t.body, s(c.body)) << c.received.toStdString();
-        EXPECT_EQ(t.hasSeparator, c.separator) << c.received.toStdString();
+        EXPECT_EQ(t.hasSeparator(), c.separator) << c.received.toStdString();
     }
 }
 
