@@ -90,7 +90,7 @@ int main(int argc, char **argv)
         table.applyLookup(i, memberAddress(i));
         table.setInChannel(i);
     }
-    host.client->mainWindow().handlers().detached(Command::HostChannel)();
+    host.client->mainWindowTask().handlers().detached(Command::HostChannel)();
     if (!waitFor([&] { return host.client->channels().listener().isListening(); })) {
         std::fprintf(stderr, "the host cannot listen\n");
         return 1;

@@ -111,8 +111,7 @@ int main(int argc, char **argv)
         names.append(name);
         senders.push_back(&c.client->peerSender().records());
         // The code names the sender (the clip played tells who); the rest is padding text.
-        blocks.push_back(
-            peer::buildRecord(name, codes.at(i % codes.size()).code, QString::number(i)));
+        blocks.push_back(peer::buildRecord(name, codes.at(i % codes.size()).code, QString::number(i)));
     }
     net.befriend(hub, names);
     if (!PeerNetwork::startListening(hub)) {

@@ -22,7 +22,10 @@ class ChannelSession {
 public:
     [[nodiscard]] ChannelPhase phase() const { return m_phase; }
     // A channel window is open (the host's or a member's).
-    [[nodiscard]] bool windowOpen() const { return m_phase == ChannelPhase::Hosting || m_phase == ChannelPhase::Joined; }
+    [[nodiscard]] bool windowOpen() const
+    {
+        return m_phase == ChannelPhase::Hosting || m_phase == ChannelPhase::Joined;
+    }
     // Neither a new channel nor a join may start.
     [[nodiscard]] bool busy() const { return m_phase != ChannelPhase::Idle; }
     // Member role: the host's contact index and address; lines from anywhere else are dropped.

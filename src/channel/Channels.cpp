@@ -10,8 +10,8 @@ namespace quibo {
 
 Channels::Channels(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent)
     : QObject(parent), m_notices(parts.notices),
-      m_outbox(
-          new ChannelOutbox(parts.sender.records(), parts.config.channelPort, parts.contacts, parts.notices, this)),
+      m_outbox(new ChannelOutbox(parts.sender.records(), parts.config.channelPort, parts.contacts,
+                                 parts.notices, this)),
       m_window(new ChannelWindow({m_session, parts.logon, parts.contacts, *m_outbox, parts.ui}, this)),
       m_listener(new Listener(
           parts.config.listenAddress, parts.config.channelPort, channel::chatPortRule(), parts.timings,

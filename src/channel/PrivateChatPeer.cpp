@@ -58,10 +58,10 @@ QCoro::Task<> PrivateChatPeer::requested(Origin from)
         co_return;
     }
     m_parts.notices.playNotificationSound();
-    co_await OnChatRequest(std::move(from));
+    co_await onChatRequest(std::move(from));
 }
 
-QCoro::Task<> PrivateChatPeer::OnChatRequest(Origin from)
+QCoro::Task<> PrivateChatPeer::onChatRequest(Origin from)
 {
     const bool yes = co_await m_parts.ui.askPrivateChat(from.name);
     if (yes) {
@@ -89,10 +89,10 @@ QCoro::Task<> PrivateChatPeer::closedByPeer()
 QCoro::Task<> PrivateChatPeer::refused(QString line1, QString line2)
 {
     co_await listenerMessage(m_parts.notices, std::move(line1), std::move(line2), true);
-    OnChatRefused();
+    onChatRefused();
 }
 
-void PrivateChatPeer::OnChatRefused()
+void PrivateChatPeer::onChatRefused()
 {
     m_session.closing();
     m_window->close();

@@ -51,9 +51,9 @@ public:
     // Asks the selected contact for a private chat and opens the window to wait for it.
     QCoro::Task<> PrivateChat();
     // "|700" while not in a private chat (the notification sound has started): the request dialog.
-    QCoro::Task<> OnChatRequest(Origin from);
+    QCoro::Task<> onChatRequest(Origin from);
     // After "|702" or "|703" was told to the user: the private chat ends.
-    void OnChatRefused();
+    void onChatRefused();
 
     const PrivateChatSession &session() const { return m_session; }
     PrivateChatWindow &window() { return *m_window; }

@@ -37,8 +37,14 @@ public:
     [[nodiscard]] const QString &peerAddress() const { return m_peerAddress; }
 
     // Idle to Asking, or to Accepting; false, changing nothing, when busy.
-    bool ask(QString partner, QString address) { return begin(ChatPhase::Asking, std::move(partner), std::move(address)); }
-    bool accept(QString partner, QString address) { return begin(ChatPhase::Accepting, std::move(partner), std::move(address)); }
+    bool ask(QString partner, QString address)
+    {
+        return begin(ChatPhase::Asking, std::move(partner), std::move(address));
+    }
+    bool accept(QString partner, QString address)
+    {
+        return begin(ChatPhase::Accepting, std::move(partner), std::move(address));
+    }
     void windowOpened()
     {
         m_peerClosed = false;

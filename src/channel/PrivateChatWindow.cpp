@@ -53,7 +53,8 @@ QCoro::Task<> PrivateChatWindow::run()
     m_listener->start();
     m_fields = {};
     m_view = m_parts.ui.openPrivateChat(
-        {s.partner() + QLatin1Char(' '), QLatin1Char(' ') + m_parts.logon.ownHandle, s.initiator()}, m_fields);
+        {s.partner() + QLatin1Char(' '), QLatin1Char(' ') + m_parts.logon.ownHandle, s.initiator()},
+        m_fields);
     ChatView &view = *m_view;
     for (;;) {
         const int action = co_await nextAction(view);

@@ -10,7 +10,8 @@ void CommandHandlers::add(Command command, Handler handler)
     m_handlers[command] = std::move(handler);
 }
 
-void CommandHandlers::addMenuItem(const QString &submenu, const QString &text, Command command, Handler handler)
+void CommandHandlers::addMenuItem(const QString &submenu, const QString &text, Command command,
+                                  Handler handler)
 {
     m_menuItems[submenu].append(MenuItem{text, static_cast<int>(command), {}});
     add(command, std::move(handler));

@@ -6,15 +6,15 @@
 
 namespace quibo {
 
-Messaging::Messaging(const Selection &selection, const ContactTable &contacts,
-                     PeerSender &sender, Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
+Messaging::Messaging(const Selection &selection, const ContactTable &contacts, PeerSender &sender,
+                     Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
                      ReceivedMessageFields &receivedFields)
-    : m_selection(selection), m_contacts(contacts), m_sender(sender), m_notices(notices),
-      m_ui(ui), m_send(sendFields), m_received(receivedFields)
+    : m_selection(selection), m_contacts(contacts), m_sender(sender), m_notices(notices), m_ui(ui),
+      m_send(sendFields), m_received(receivedFields)
 {
 }
 
-QCoro::Task<> Messaging::SendMessageCommand()
+QCoro::Task<> Messaging::sendMessageCommand()
 {
     if (!m_state.opening(SendDialogUse::NewMessage))
         co_return;
@@ -22,13 +22,13 @@ QCoro::Task<> Messaging::SendMessageCommand()
     m_state.closed();
 }
 
-QCoro::Task<> Messaging::SendMessageToSelected()
+QCoro::Task<> Messaging::sendMessageToSelected()
 {
     if (m_state.sendDialog() != SendDialogUse::Closed)
         co_return;
     if (m_contacts.isValid(m_selection.selectedContact))
         m_send.m_to = m_contacts.contact(m_selection.selectedContact).displayHandle;
-    co_await SendMessageCommand();
+    co_await sendMessageCommand();
 }
 
 QCoro::Task<> Messaging::sendSmileyOrSound(peer::RecordCode code)
@@ -56,7 +56,7 @@ QCoro::Task<> Messaging::showReceivedMessage(QString message)
         const int action = co_await nextAction(view);
         if (action == MessageUi::ReplyButton) {
             view.setButtonsEnabled(false);
-            co_await Reply();
+            co_await reply();
             break;
         }
         if (action == MessageUi::OkButton || action == DialogView::Closed)
@@ -67,7 +67,7 @@ QCoro::Task<> Messaging::showReceivedMessage(QString message)
     m_received.m_message.clear();
 }
 
-QCoro::Task<> Messaging::Reply()
+QCoro::Task<> Messaging::reply()
 {
     // With the send dialog already open, Reply only closes the received message.
     if (!m_state.opening(SendDialogUse::Reply))
@@ -101,7 +101,7 @@ QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)
 QString Messaging::destination() const
 {
     return m_send.m_replyMode == ReplyMode::Replying ? m_send.m_replyAddress
-                                                      : m_contacts.addressOf(m_selection.selectedContact);
+                                                     : m_contacts.addressOf(m_selection.selectedContact);
 }
 
 // Any send from the main window or the send dialog empties the dialog's text, sent or not,

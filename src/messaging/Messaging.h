@@ -18,9 +18,8 @@ class PeerSender;
 // The send and received message dialogs, with their members, and the smiley and sound commands.
 class Messaging {
 public:
-    Messaging(const Selection &selection, const ContactTable &contacts,
-              PeerSender &sender, Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
-              ReceivedMessageFields &receivedFields);
+    Messaging(const Selection &selection, const ContactTable &contacts, PeerSender &sender, Notices &notices,
+              MessageUi &ui, SendMessageFields &sendFields, ReceivedMessageFields &receivedFields);
 
     [[nodiscard]] const MessagingState &state() const { return m_state; }
     SendMessageFields &sendFields() { return m_send; }
@@ -28,10 +27,10 @@ public:
 
     // "Send Message": unless a reply is being written, shows the send dialog (window-modal to
     // the main window) with the addressee already chosen by the click that opened the menu.
-    QCoro::Task<> SendMessageCommand();
+    QCoro::Task<> sendMessageCommand();
     // A double-click on the list, after it selected the contact: unless a reply is being
     // written, addresses the send dialog to the selected contact and shows it.
-    QCoro::Task<> SendMessageToSelected();
+    QCoro::Task<> sendMessageToSelected();
     // A smiley or sound command: "Sending ..." first, then the code goes out as a message
     // record.
     QCoro::Task<> sendSmileyOrSound(peer::RecordCode code);
@@ -45,7 +44,7 @@ public:
 
 private:
     QCoro::Task<> runSendDialog(DialogOwner owner);
-    QCoro::Task<> Reply();
+    QCoro::Task<> reply();
     QCoro::Task<> sendAndEmpty(QString message, DialogOwner owner);
     [[nodiscard]] QString destination() const;
 

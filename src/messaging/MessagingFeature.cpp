@@ -22,8 +22,9 @@ void MessagingFeature::plugRecords(Dispatcher &dispatcher)
 {
     dispatcher.onSender([this](const Origin &from) { noteSender(from); });
     for (const messaging::SmileyRow &row : messaging::smileys()) {
-        dispatcher.on(row.code,
-                      [this, &popup = row.popup](Origin from, QString) { return showSmiley(popup, std::move(from)); });
+        dispatcher.on(row.code, [this, &popup = row.popup](Origin from, QString) {
+            return showSmiley(popup, std::move(from));
+        });
     }
     for (const messaging::SoundRow &row : messaging::sounds())
         dispatcher.on(row.code, [this, clips = row.clips](Origin, QString) { return playClips(clips); });
@@ -34,7 +35,7 @@ void MessagingFeature::plugRecords(Dispatcher &dispatcher)
 void MessagingFeature::plugCommands(CommandHandlers &commands)
 {
     Messaging &messaging = m_parts.messaging;
-    commands.add(Command::SendMessage, [&messaging] { return messaging.SendMessageCommand(); });
+    commands.add(Command::SendMessage, [&messaging] { return messaging.sendMessageCommand(); });
     for (const messaging::SmileyRow &row : messaging::smileys()) {
         commands.addMenuItem(SendSmileyMenu, row.popup.look.name, row.command,
                              [&messaging, code = row.code] { return messaging.sendSmileyOrSound(code); });
@@ -48,7 +49,7 @@ void MessagingFeature::plugCommands(CommandHandlers &commands)
     // While a reply is being written, the list only selects.
     commands.addListGuard([this] { return m_parts.messaging.state().replyPending(); });
     commands.addMenuOpening([this] { addressToSelected(); });
-    commands.setDoubleClick([&messaging] { return messaging.SendMessageToSelected(); });
+    commands.setDoubleClick([&messaging] { return messaging.sendMessageToSelected(); });
 }
 
 QCoro::Task<> MessagingFeature::showSmiley(SmileyPopup popup, Origin from)

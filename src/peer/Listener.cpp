@@ -11,8 +11,8 @@ ListenRule peerPortRule()
     return {3, &Timings::listenRetry, true, peer::ReadLimit};
 }
 
-Listener::Listener(QHostAddress address, quint16 port, ListenRule rule, const Timings &timings, Handler handler,
-                   QObject *parent)
+Listener::Listener(QHostAddress address, quint16 port, ListenRule rule, const Timings &timings,
+                   Handler handler, QObject *parent)
     : QObject(parent), m_address(std::move(address)), m_port(port), m_rule(rule), m_timings(timings),
       m_handler(std::move(handler)),
       m_incoming(new IncomingConnections({rule.bytes, timings.peerReadWindow, timings.listenerQuiet}, this))

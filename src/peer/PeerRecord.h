@@ -7,10 +7,11 @@
 namespace quibo::peer {
 
 // Block sizes of the records exchanged on the peer port, one record per connection.
-inline constexpr qsizetype MessageBlock = 522; // SendPeerRecord: messages, smileys, sounds, 001, 002, 007, 600
-inline constexpr qsizetype ShortBlock = 75;    // SendShortRecord: 601, 602, 603, 700, 702, 703, 704
-inline constexpr qsizetype RefusalBlock = 39;  // 006
-inline constexpr qsizetype TinyBlock = 20;     // 003, 004, 005
+inline constexpr qsizetype MessageBlock =
+    522;                                      // SendPeerRecord: messages, smileys, sounds, 001, 002, 007, 600
+inline constexpr qsizetype ShortBlock = 75;   // SendShortRecord: 601, 602, 603, 700, 702, 703, 704
+inline constexpr qsizetype RefusalBlock = 39; // 006
+inline constexpr qsizetype TinyBlock = 20;    // 003, 004, 005
 
 // The receiver reads at most this many bytes; the text keeps at most ReadLimit - 1 of them.
 inline constexpr qsizetype ReadLimit = 512;

@@ -119,11 +119,12 @@ QCoro::Task<> PeerSender::reportMessageOutcome(SendOutcome outcome, DialogOwner 
 
 QCoro::Task<SendOutcome> PeerSender::sendCode(QString address, peer::RecordCode code, QString payload)
 {
-    co_return co_await m_sender.sendRecord(std::move(address), peer::buildRecord(m_session.ownHandle, code, payload));
+    co_return co_await m_sender.sendRecord(std::move(address),
+                                           peer::buildRecord(m_session.ownHandle, code, payload));
 }
 
-QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload, peer::RecordCode code,
-                                          DialogOwner owner)
+QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload,
+                                          peer::RecordCode code, DialogOwner owner)
 {
     Q_ASSERT(code.blockSize == peer::ShortBlock);
     const QByteArray block = peer::buildRecord(handle, code, payload);

@@ -15,7 +15,7 @@ enum class ReplyMode { NoneYet, Replying, Replied };
 
 inline QString replyModeText(ReplyMode mode)
 {
-    return mode == ReplyMode::Replying ? QStringLiteral("1")
+    return mode == ReplyMode::Replying  ? QStringLiteral("1")
            : mode == ReplyMode::Replied ? QStringLiteral("0")
                                         : QString();
 }

@@ -39,7 +39,8 @@ FileOffers::FileOffers(Parts parts, Dispatcher &dispatcher, Logoff &logoff, Comm
     });
     dispatcher.on(transfer::Received, [this](Origin from, QString body) {
         return listenerMessage(m_parts.notices,
-                               from.name + QStringLiteral(" Has Received ") + transfer::Received.payloadOf(body),
+                               from.name + QStringLiteral(" Has Received ") +
+                                   transfer::Received.payloadOf(body),
                                QStringLiteral("File Transfer Complete"), true);
     });
     logoff.onLoggingOff([this] { deleteOfferedFiles(); });

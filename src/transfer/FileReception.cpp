@@ -43,17 +43,16 @@ QCoro::Task<> FileReception::offered(Origin from, QString body)
         // Busy: answered, and nothing more. The name is named first: g++ 12 destroys a
         // temporary of ?: inside co_await twice.
         const QString name = from.own() ? transfer::Offer.payloadOf(body) : offer->fileName;
-        co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, name,
-                                                transfer::Busy);
+        co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, name, transfer::Busy);
         co_return;
     }
     m_parts.notices.playNotificationSound();
     // Named, not a temporary inside co_await (see above).
     FileOffer named{std::move(from), offer->sizeText, offer->fileName};
-    co_await OnFileOffer(std::move(named));
+    co_await onFileOffer(std::move(named));
 }
 
-QCoro::Task<> FileReception::OnFileOffer(FileOffer offer)
+QCoro::Task<> FileReception::onFileOffer(FileOffer offer)
 {
     m_offer = std::move(offer);
     const QString size = m_offer.sizeText + QStringLiteral(" Bytes");
@@ -63,7 +62,7 @@ QCoro::Task<> FileReception::OnFileOffer(FileOffer offer)
         co_return;
     }
     receiving = true;
-    startTask(this, "receive file", [this] { return ReceiveFile(); });
+    startTask(this, "receive file", [this] { return receiveFile(); });
 }
 
 QCoro::Task<> FileReception::answer(peer::RecordCode code)
@@ -72,7 +71,7 @@ QCoro::Task<> FileReception::answer(peer::RecordCode code)
                                             code);
 }
 
-QCoro::Task<> FileReception::ReceiveFile()
+QCoro::Task<> FileReception::receiveFile()
 {
     const std::optional<QString> path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
     if (!path) {

@@ -45,7 +45,7 @@ public:
 
     // "|600" while no file is being received (the notification sound has started): asks the
     // user, and on "&Yes" starts the download on its own task.
-    QCoro::Task<> OnFileOffer(FileOffer offer);
+    QCoro::Task<> onFileOffer(FileOffer offer);
 
     // The offered name reduced to a plain file name: no folders, no control characters,
     // never empty, "." or "..".
@@ -56,7 +56,7 @@ public:
 
 private:
     QCoro::Task<> offered(Origin from, QString body);
-    QCoro::Task<> ReceiveFile();
+    QCoro::Task<> receiveFile();
     QCoro::Task<> answer(peer::RecordCode code);
 
     Parts m_parts;

@@ -49,7 +49,7 @@ struct Teardown {
     {
         return peer::buildRecord(QStringLiteral("bob"), body, peer::MessageBlock);
     }
-    void openMainWindow() { bob->client->mainWindow().open(); }
+    void openMainWindow() { bob->client->mainWindowTask().open(); }
 
     QTcpServer directory;
     PeerNetwork net;

@@ -47,7 +47,7 @@ struct Channel : ::testing::Test {
 
     static void host(TestClient &c)
     {
-        c.client->mainWindow().handlers().detached(Command::HostChannel)();
+        c.client->mainWindowTask().handlers().detached(Command::HostChannel)();
         ASSERT_TRUE(waitFor([&c] { return c.channel.last() && c.channel.last()->open; }));
     }
     static void requestJoin(TestClient &member, const QString &host)
@@ -133,7 +133,7 @@ TEST_F(Channel, LinesReachEveryMemberButTheirSenderInOrder)
 TEST_F(Channel, JoinAnswersAndFailures)
 {
     // Hosting twice, joining while hosting.
-    anna.client->mainWindow().handlers().detached(Command::HostChannel)();
+    anna.client->mainWindowTask().handlers().detached(Command::HostChannel)();
     ASSERT_TRUE(waitFor([&] { return window(anna) != nullptr; }));
     host(anna);
     EXPECT_EQ(anna.channel.windows.size(), 1);

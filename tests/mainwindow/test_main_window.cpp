@@ -1,7 +1,7 @@
 #include "TestClient.h"
 #include "TestFiles.h"
 
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/MainWindowTask.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,11 @@ struct Window : TestClient {
         client->contacts().AddContactRecord(QStringLiteral("carol"), QStringLiteral("0"), false);
         client->contacts().AddContactRecord(QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
         client->contacts().AddContactRecord(QStringLiteral("bob"), QStringLiteral("0"), true);
-        client->mainWindow().open();
+        client->mainWindowTask().open();
     }
     Selection &selection() { return client->selection(); }
     SendMessageFields &fields() { return client->sendMessageFields(); }
-    MainWindow &task() { return client->mainWindow(); }
+    MainWindowTask &task() { return client->mainWindowTask(); }
 };
 
 } // namespace

@@ -109,7 +109,7 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
     bob.messages.sendScript = {{Step::Send, u"hi alice"_s}};
     bob.client->selection().selectedContact = 0; // LoopBack: the reply must not go there
 
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     ASSERT_TRUE(waitFor([&] { return aliceHandled->count == 1; }));
 
     EXPECT_EQ(alice.messages.log, (QStringList{u"send|main|bob|"_s, u"received|bob|hi alice"_s}));
@@ -124,8 +124,8 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
 TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
 {
     alice.messages.sendScript = {{Step::Cancel, u"draft"_s}, {Step::Cancel, std::nullopt}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageCommand()));
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageCommand()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageCommand()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageCommand()));
     EXPECT_EQ(alice.messages.dialogs.at(1)->shownMessage, u"draft"_s);
     EXPECT_FALSE(alice.client->messaging().state().sendDialogOpen());
 
@@ -143,20 +143,20 @@ TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
     // bob holds a reply dialog open: his Send Message does nothing.
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"ping"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     ASSERT_TRUE(waitFor([&] { return bob.client->messaging().state().replyPending(); }));
-    ASSERT_TRUE(runToEnd(bob.client->messaging().SendMessageCommand())) << "it does nothing";
+    ASSERT_TRUE(runToEnd(bob.client->messaging().sendMessageCommand())) << "it does nothing";
     EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
     bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_FALSE(bob.client->messaging().state().replyPending());
 
     // bob holds a new message open: a Reply only closes the received message.
-    bob.client->messaging().SendMessageCommand();
+    bob.client->messaging().sendMessageCommand();
     EXPECT_TRUE(bob.client->messaging().state().sendDialogOpen());
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"pong?"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     ASSERT_TRUE(bobHandledAll(2));
     EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 2);
     EXPECT_EQ(bob.messages.openCount(), 1);
@@ -167,7 +167,7 @@ TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
 
 TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
 {
-    bob.client->messaging().SendMessageCommand();
+    bob.client->messaging().sendMessageCommand();
     const auto dialog = bob.messages.lastOf(u"send"_s);
     command(alice, u"|400");
     ASSERT_TRUE(bobHandledAll(1));
@@ -187,17 +187,25 @@ TEST_F(TwoClients, EverySmileyShowsItsPopupAndEverySoundPlaysItsClip)
         int command;
         const char16_t *seen;
     } cases[] = {
-        {u"Smile", 32791, u"smiley|Smile|alice"},  {u"Frown", 32792, u"smiley|Frown|alice"},
-        {u"Wink", 32793, u"smiley|Wink|alice"},    {u"Kiss", 32800, u"smiley|Kiss|alice"},
-        {u"AAHHH!", 32798, u"smiley|AAHHH!|alice"}, {u"Possessed", 32799, u"smiley|Possessed|alice"},
-        {u"Oops!", 32801, u"smiley|Oops!|alice"},  {u"LOL", 32794, u"lol.snd"},
-        {u"Incoming!", 32808, u"incoming.snd"},    {u"Applause", 32796, u"applause.snd"},
-        {u"Kiss", 32797, u"smootch.snd"},          {u"Shoot 'Em", 32802, u"shoot.snd"},
-        {u"Boing!", 32803, u"boing.snd"},          {u"Whip It!", 32805, u"whip.snd"},
-        {u"Woof!", 32824, u"woof.snd"},            {u"Hurl", 32810, u"hurl.snd"},
+        {u"Smile", 32791, u"smiley|Smile|alice"},
+        {u"Frown", 32792, u"smiley|Frown|alice"},
+        {u"Wink", 32793, u"smiley|Wink|alice"},
+        {u"Kiss", 32800, u"smiley|Kiss|alice"},
+        {u"AAHHH!", 32798, u"smiley|AAHHH!|alice"},
+        {u"Possessed", 32799, u"smiley|Possessed|alice"},
+        {u"Oops!", 32801, u"smiley|Oops!|alice"},
+        {u"LOL", 32794, u"lol.snd"},
+        {u"Incoming!", 32808, u"incoming.snd"},
+        {u"Applause", 32796, u"applause.snd"},
+        {u"Kiss", 32797, u"smootch.snd"},
+        {u"Shoot 'Em", 32802, u"shoot.snd"},
+        {u"Boing!", 32803, u"boing.snd"},
+        {u"Whip It!", 32805, u"whip.snd"},
+        {u"Woof!", 32824, u"woof.snd"},
+        {u"Hurl", 32810, u"hurl.snd"},
         {u"Cat Fight", 32823, u"catfight.snd"},
     };
-    alice.client->mainWindow().open();
+    alice.client->mainWindowTask().open();
     QList<MenuItem> items;
     for (const MenuItem &submenu : std::as_const(alice.mainWindow.contactMenu)) {
         if (submenu.text == u"Send Smiley"_s || submenu.text == u"Send Sound"_s)
@@ -253,9 +261,9 @@ TEST_F(TwoClients, RecordsArrivingDuringAClipAreHandledAfterItInArrivalOrder)
     command(alice, u"|403");
     ASSERT_TRUE(waitFor([&] { return bob.sound.played.contains(u"sync:hurl.snd"_s); }));
     alice.messages.sendScript = {{Step::Send, u"first"_s}, {Step::Send, u"second"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     command(alice, u"|407");
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     QTest::qWait(100);
     EXPECT_EQ(bobHandled->count, 0);
     EXPECT_TRUE(bob.messages.log.isEmpty()) << "nothing is read while the clip plays";
@@ -271,9 +279,9 @@ TEST_F(TwoClients, RecordsArrivingWhileAMessageIsOpenWaitForIt)
 {
     bob.messages.receivedScript = {Step::Hold};
     alice.messages.sendScript = {{Step::Send, u"one"_s}, {Step::Send, u"two"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     command(alice, u"|302");
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     ASSERT_TRUE(waitFor([&] { return bob.messages.openCount() == 1; }));
     QTest::qWait(100);
     EXPECT_TRUE(bob.ui.log.isEmpty());
@@ -431,7 +439,7 @@ TEST_F(TwoClients, AnswersAndNoticesShowTheirMessages)
 TEST_F(WireTest, MessagesAndSmileysAreHandleBarTextInA522ByteBlock)
 {
     alice.messages.sendScript = {{ScriptedMessages::Step::Send, u"hello\r\nthere"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     EXPECT_TRUE(alice.client->sendMessageFields().m_message.isEmpty());
     ASSERT_TRUE(runToEnd(alice.client->messaging().sendSmileyOrSound({u"|302"})));
     EXPECT_EQ(alice.ui.log, QStringList{u"sending|main"_s});
@@ -447,24 +455,26 @@ TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
     ASSERT_TRUE(runToEnd(alice.client->privateChat().PrivateChat())); // busy in a chat with bob
     alice.client->fileReception().receiving = true;
 
-    ASSERT_TRUE(
-        sendRaw(u"127.0.0.2"_s, net.port(), peer::buildRecord(u"bob"_s, channel::ChatRequest, peer::NoPayload)));
+    ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(),
+                        peer::buildRecord(u"bob"_s, channel::ChatRequest, peer::NoPayload)));
     ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(), record("bob", u"|60042<photo.png"_s)));
     ASSERT_TRUE(bob.waitForRecords(3));
     ASSERT_TRUE(waitFor([&] { return handled.count == 2; }));
-    EXPECT_EQ(bob.records, (QList<QByteArray>{padded("alice||700nothing", 75), padded("alice||703nothing", 75),
-                                              padded("alice||601photo.png", 75)}));
+    EXPECT_EQ(bob.records,
+              (QList<QByteArray>{padded("alice||700nothing", 75), padded("alice||703nothing", 75),
+                                 padded("alice||601photo.png", 75)}));
     EXPECT_TRUE(alice.ui.log.isEmpty()) << "busy answers ask the user nothing";
 }
 
 TEST_F(WireTest, UnreachableAddressesAreToldOnlyBySendShortRecord)
 {
     alice.client->contacts().setAddress(0, u"127.0.0.9"_s); // nobody listens there
-    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendPeerRecord(u"127.0.0.9"_s, u"anyone?"_s, DialogOwner::MainWindow)));
+    ASSERT_TRUE(runToEnd(
+        alice.client->peerSender().SendPeerRecord(u"127.0.0.9"_s, u"anyone?"_s, DialogOwner::MainWindow)));
     EXPECT_TRUE(alice.ui.log.isEmpty());
 
-    ASSERT_TRUE(runToEnd(
-        alice.client->peerSender().SendShortRecord(u"alice"_s, u"127.0.0.9"_s, peer::NoPayload, channel::ChatRequest)));
+    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendShortRecord(u"alice"_s, u"127.0.0.9"_s,
+                                                                    peer::NoPayload, channel::ChatRequest)));
     EXPECT_EQ(alice.ui.log, QStringList{u"message|Error Connecting - Error Code 1050|"_s});
 }
 

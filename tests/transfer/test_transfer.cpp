@@ -65,9 +65,9 @@ struct Transfer : ::testing::Test {
     {
         bob.transfer.receiveAnswers = {yes};
         bob.transfer.saveAnswers = {save};
-        ASSERT_TRUE(runToEnd(
-            record.isEmpty() ? alice.client->fileOffers().SendFile()
-                             : alice.client->peerSender().SendPeerRecord(u"127.0.0.3"_s, record, DialogOwner::MainWindow)));
+        ASSERT_TRUE(runToEnd(record.isEmpty() ? alice.client->fileOffers().SendFile()
+                                              : alice.client->peerSender().SendPeerRecord(
+                                                    u"127.0.0.3"_s, record, DialogOwner::MainWindow)));
     }
     // alice offers the file at `path` through the chooser.
     void offer(const QString &path, bool yes = true, bool save = true)

@@ -86,7 +86,7 @@ inline QAction *findAction(const QMenu &menu, const QString &text)
 TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
 {
     WidgetClient t;
-    t.client->mainWindow().open();
+    t.client->mainWindowTask().open();
     CMainDlg &w = t.window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
 
@@ -111,7 +111,7 @@ TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
 {
     WidgetClient t;
     CMainDlg &w = t.window();
-    t.client->mainWindow().open();
+    t.client->mainWindowTask().open();
     QSignalSpy chosen(&t.mainWindow, &MainWindowView::commandChosen);
     findAction(*w.contactMenu(), QStringLiteral("Possessed"))->trigger();
     findAction(*w.menuBar()->actions().at(4)->menu(), QStringLiteral("&About Quibo32"))->trigger();
@@ -174,7 +174,7 @@ TEST(MainDialog, ListClicksReportTheSelectedPosition)
 TEST(LoopBack, ASmileyToYourselfFromTheContactMenuShowsSendingThenThePopup)
 {
     WidgetClient t;
-    t.client->mainWindow().open();
+    t.client->mainWindowTask().open();
     t.client->listener().start();
     ASSERT_TRUE(waitFor([&] { return t.client->listener().isListening(); }));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.window()));

@@ -173,8 +173,12 @@ void CMainDlg::onListMouse(QEvent *event)
     }
     const auto report = [this](void (CMainDlg::*signal)(int)) {
         QMetaObject::invokeMethod(
-            this, [this, signal] { Q_EMIT(this->*signal)
-                                   (selectedPosition()); }, Qt::QueuedConnection);
+            this,
+            [this, signal] {
+                Q_EMIT(this->*signal)
+                (selectedPosition());
+            },
+            Qt::QueuedConnection);
     };
     if (type == QEvent::MouseButtonDblClick && button == Qt::LeftButton) {
         m_inDoubleClick = true;

@@ -17,8 +17,8 @@ class CSendingDlg;
 class CSmileyDlg;
 
 // The message box and the popups as real windows. Each smiley popup, made at its first
-// showing, and "Sending ..." exist for the rest of the run and are reused; the message box, the hint and the About box are made
-// for one showing and deleted when they close.
+// showing, and "Sending ..." exist for the rest of the run and are reused; the message box, the hint and the
+// About box are made for one showing and deleted when they close.
 class WidgetNoticeUi : public QObject, public NoticeUi {
     Q_OBJECT
 public:
