@@ -49,13 +49,11 @@ QCoro::Task<> ChannelJoin::AnswerJoin(Origin from)
     // Marked before the answer goes out: the new member's joined notice may come at once.
     if (hosting)
         m_parts.contacts.setInChannel(from.index);
-    const bool sent =
-        co_await sendCode(from.address, hosting ? channel::JoinYes : channel::JoinNo,
-                          QStringLiteral("Error Connecting - Error Code 1009"),
-                          QStringLiteral("Error Sending Request - Error Code 1010"), DialogOwner::Desktop);
-    // One who never heard the answer is no member.
-    if (hosting && !sent)
-        m_parts.contacts.setInChannel(from.index, false);
+    // One who never heard the answer stays marked, as with every failure: it costs the host one
+    // message in the channel at most.
+    const peer::RecordCode answer = hosting ? channel::JoinYes : channel::JoinNo;
+    co_await sendCode(from.address, answer, QStringLiteral("Error Connecting - Error Code 1009"),
+                      QStringLiteral("Error Sending Request - Error Code 1010"), DialogOwner::Desktop);
 }
 
 void ChannelJoin::JoinedChannel(Origin host)
@@ -80,28 +78,25 @@ QCoro::Task<> ChannelJoin::joined(Origin host)
         // One channel at a time: the second host hears this client leave, so it unmarks it.
         outbox.post({channel::noticeBytes(channel::composeLine(own, channel::LeftNotice)),
                      {{host.index, host.address}},
-                     NoticeMessages,
-                     false});
+                     NoticeMessages});
         co_return;
     }
     outbox.post({channel::noticeBytes(channel::composeLine(own, channel::JoinedNotice)),
                  {{host.index, host.address}},
-                 NoticeMessages,
-                 false});
+                 NoticeMessages});
     m_parts.listener.start();
     co_await m_parts.window.run(host.name);
     session.left();
 }
 
-QCoro::Task<bool> ChannelJoin::sendCode(QString address, peer::RecordCode code, QString notConnected,
-                                        QString sendFailed, DialogOwner owner)
+QCoro::Task<> ChannelJoin::sendCode(QString address, peer::RecordCode code, QString notConnected,
+                                    QString sendFailed, DialogOwner owner)
 {
     const SendOutcome outcome = co_await m_parts.sender.sendCode(std::move(address), code);
     if (outcome == SendOutcome::Sent)
-        co_return true;
+        co_return;
     co_await m_parts.notices.showSystemMessage(
         owner, outcome == SendOutcome::NotConnected ? notConnected : sendFailed, QString());
-    co_return false;
 }
 
 } // namespace quibo

@@ -56,9 +56,9 @@ public:
 private:
     QCoro::Task<> accepted(Origin host);
     QCoro::Task<> joined(Origin host);
-    // Sends a 20-byte handshake record; false, after its message, when it did not go out.
-    QCoro::Task<bool> sendCode(QString address, peer::RecordCode code, QString notConnected,
-                               QString sendFailed, DialogOwner owner);
+    // Sends a 20-byte handshake record; a failure is told.
+    QCoro::Task<> sendCode(QString address, peer::RecordCode code, QString notConnected, QString sendFailed,
+                           DialogOwner owner);
 
     Parts m_parts;
 };

@@ -47,7 +47,10 @@ void ChannelWindow::SendTypedLine()
     ShowChannelLine(line);
     const ChannelSession &session = m_parts.session;
     const bool hosting = session.phase() == ChannelPhase::Hosting;
-    ChannelOutbox::Line out{channel::lineBlock(line), {}, LineMessages, hosting};
+    ChannelOutbox::Line out{channel::lineBlock(line),
+                            {},
+                            LineMessages,
+                            hosting ? ChannelOutbox::To::Members : ChannelOutbox::To::One};
     out.to = hosting ? ChannelOutbox::members(m_parts.contacts)
                      : QList<ChannelOutbox::Recipient>{{session.hostIndex(), session.hostAddress()}};
     m_parts.outbox.post(std::move(out));
@@ -58,10 +61,8 @@ void ChannelWindow::LeaveChannel()
     const ChannelSession &session = m_parts.session;
     if (session.phase() == ChannelPhase::Joined) {
         const QString notice = channel::composeLine(m_parts.logon.ownHandle, channel::LeftNotice);
-        m_parts.outbox.post({channel::noticeBytes(notice),
-                             {{session.hostIndex(), session.hostAddress()}},
-                             NoticeMessages,
-                             false});
+        m_parts.outbox.post(
+            {channel::noticeBytes(notice), {{session.hostIndex(), session.hostAddress()}}, NoticeMessages});
     }
 }
 
