@@ -100,7 +100,9 @@ int main(int argc, char **argv)
     Config memberConfig;
     memberConfig.listenAddress = QHostAddress(memberAddress(0));
     const Timings timings;
-    RecordSender member(memberConfig, timings, &app);
+    LogonState memberLogon;
+    memberLogon.ownAddress = memberAddress(0);
+    RecordSender member(memberConfig, memberLogon, timings, &app);
     const QByteArray block = channel::lineBlock(QStringLiteral("m0> hello everybody"));
     const qint64 perRound = qint64(Members - 1) * channel::LineBytes;
 

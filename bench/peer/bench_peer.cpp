@@ -140,10 +140,11 @@ int main(int argc, char **argv)
     Config rawConfig;
     rawConfig.peerPort = freeLoopbackPort();
     const Timings rawTimings;
+    const LogonState rawLogon;
     std::vector<RecordSender *> rawSenders;
     std::vector<QByteArray> rawBlocks;
     for (int i = 0; i < senderCount; ++i) {
-        rawSenders.push_back(new RecordSender(rawConfig, rawTimings, &app));
+        rawSenders.push_back(new RecordSender(rawConfig, rawLogon, rawTimings, &app));
         rawBlocks.push_back(QByteArray(1, static_cast<char>(i)) + QByteArray(peer::MessageBlock - 1, 'x'));
     }
     QTcpServer bare;

@@ -20,7 +20,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings),
       m_onlineList(*m_ports.mainWindow), m_contacts(m_onlineList), m_contactsFile(m_workDir),
       m_contactBook(m_contacts, m_contactsFile, m_notices),
-      m_recordSender(new RecordSender(m_config, m_timings, this)),
+      m_recordSender(new RecordSender(m_config, m_logon, m_timings, this)),
       m_peerSender(*m_recordSender, m_logon, m_notices), m_dispatcher(m_logon, m_contacts),
       m_listener(new Listener(
           m_config.listenAddress, m_config.peerPort, peerPortRule(), m_timings,

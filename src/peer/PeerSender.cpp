@@ -27,9 +27,21 @@ std::optional<QHostAddress> dialable(const QString &address)
 }
 } // namespace
 
-RecordSender::RecordSender(const Config &config, const Timings &timings, QObject *parent)
-    : QObject(parent), m_config(config), m_timings(timings)
+RecordSender::RecordSender(const Config &config, const LogonState &logon, const Timings &timings,
+                           QObject *parent)
+    : QObject(parent), m_config(config), m_logon(logon), m_timings(timings)
 {
+}
+
+std::optional<QHostAddress> RecordSender::sourceAddress() const
+{
+    if (const std::optional<QHostAddress> published = dialable(m_logon.ownAddress))
+        return published;
+    const QHostAddress &listening = m_config.listenAddress;
+    if (listening.isNull() || listening == QHostAddress(QHostAddress::AnyIPv4) ||
+        listening == QHostAddress(QHostAddress::Any))
+        return std::nullopt;
+    return listening;
 }
 
 QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray block)
@@ -46,13 +58,16 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
     auto *socket = new QTcpSocket(this);
     // Peers are reached directly; asking for a proxy costs more than a loopback delivery.
     socket->setProxy(QNetworkProxy::NoProxy);
+    const std::optional<QHostAddress> source = sourceAddress();
+    // Its closed ports stay free for listeners. An address that is no longer this machine's
+    // cannot be bound: the connection goes out as the routes decide rather than not at all.
+    if (source && !socket->bind(*source, 0, QAbstractSocket::ReuseAddressHint)) {
+        socket->deleteLater();
+        socket = new QTcpSocket(this);
+        socket->setProxy(QNetworkProxy::NoProxy);
+    }
     Wakeup *changes = watchSocket(socket);
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
-    // A client that listens on one address also sends from it, so receivers that check
-    // where a line came from (the chat ports) know it.
-    const QHostAddress &own = m_config.listenAddress;
-    if (!own.isNull() && own != QHostAddress(QHostAddress::AnyIPv4) && own != QHostAddress(QHostAddress::Any))
-        socket->bind(own, 0, QAbstractSocket::ReuseAddressHint); // its closed ports stay free for listeners
     socket->connectToHost(*host, port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||

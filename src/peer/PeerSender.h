@@ -8,9 +8,12 @@
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace quibo {
 
@@ -24,11 +27,15 @@ enum class SendOutcome {
 
 // Sends one block on a fresh connection to `address`, then closes: the only way records and
 // chat lines leave this client. Addresses must be dotted IPv4; "0" (offline) and names are
-// never connected to.
+// never connected to. Connections go out from the address this client published (before
+// logon, the one it listens on, if only one), since the chat ports take lines only from where
+// their peers looked the sender up; a machine with two interfaces, a VPN or a bridge would
+// otherwise send from whichever address its routes pick.
 class RecordSender : public QObject {
     Q_OBJECT
 public:
-    RecordSender(const Config &config, const Timings &timings, QObject *parent = nullptr);
+    RecordSender(const Config &config, const LogonState &logon, const Timings &timings,
+                 QObject *parent = nullptr);
 
     // To the peer port.
     QCoro::Task<SendOutcome> sendRecord(QString address, QByteArray block);
@@ -39,7 +46,10 @@ public:
     [[nodiscard]] quint16 peerPort() const { return m_config.peerPort; }
 
 private:
+    [[nodiscard]] std::optional<QHostAddress> sourceAddress() const;
+
     const Config &m_config;
+    const LogonState &m_logon;
     const Timings &m_timings;
 };
 

@@ -216,6 +216,22 @@ TEST_F(Channel, StrangersAreNotHeardAndUnreachableMembersStayAndCostOneMessage)
     EXPECT_TRUE(marked(anna, u"carl"_s) && marked(anna, u"dave"_s));
 }
 
+// A client that listens on every address of its machine, here 127.0.0.6 and the 127.0.0.1
+// its routes would pick, sends from the one it published, where the host looked it up.
+TEST_F(Channel, LinesGoOutFromThePublishedAddress)
+{
+    TestClient &erin = net.add(u"erin"_s, u"0.0.0.0"_s);
+    erin.client->logon().ownAddress = u"127.0.0.6"_s;
+    host(anna);
+    ContactTable &table = anna.client->contacts();
+    table.AddContactRecord(u"erin"_s, u"127.0.0.6"_s, true);
+    table.setInChannel(*table.FindContactByHandle(u"erin"_s));
+    const QByteArray line = channel::lineBlock(u"erin> from where I said I am"_s);
+    RecordSender &erinSends = erin.client->peerSender().records();
+    ASSERT_EQ(runToEnd(erinSends.sendBlock(u"127.0.0.2"_s, net.channelPort(), line)), SendOutcome::Sent);
+    EXPECT_TRUE(shows(anna, u"erin> from where I said I am"_s));
+}
+
 QString row(const QString &text)
 {
     return u"row|"_s + text;
