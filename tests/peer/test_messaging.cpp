@@ -4,9 +4,13 @@
 #include "PeerNetwork.h"
 #include "RawPeer.h"
 
+#include "channel/ChannelJoin.h"
 #include "channel/PrivateChatPeer.h"
+#include "consent/ContactRequests.h"
 #include "peer/PeerRecord.h"
+#include "peer/Presence.h"
 #include "resources/ResourceCatalogue.h"
+#include "transfer/TransferCodes.h"
 
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -95,7 +99,7 @@ struct WireTest : ::testing::Test {
     {
         ASSERT_TRUE(bob.isListening());
         net.befriend(alice, {u"bob"_s});
-        alice.client->contacts().setAddress(0, u"127.0.0.3"_s);
+        alice.client->contacts().MarkContactOnline(0, u"127.0.0.3"_s); // listed at position 0
         selectContact(alice, u"bob"_s);
     }
 };
@@ -448,22 +452,65 @@ TEST_F(WireTest, MessagesAndSmileysAreHandleBarTextInA522ByteBlock)
               (QList<QByteArray>{padded("alice|hello\r\nthere", 522), padded("alice||302", 522)}));
 }
 
-TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
+// What each feature puts on the wire, read from a real socket: its code after the handle and a
+// bar, the payload, and the block the code travels in. Busy answers ask the user nothing.
+TEST_F(WireTest, EachFeatureSendsItsCodesInTheirBlocks)
 {
     ASSERT_TRUE(PeerNetwork::startListening(alice));
-    HandledCounter handled(alice);
-    ASSERT_TRUE(runToEnd(alice.client->privateChat().PrivateChat())); // busy in a chat with bob
-    alice.client->fileReception().receiving = true;
-
-    ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(),
-                        peer::buildRecord(u"bob"_s, channel::ChatRequest, peer::NoPayload)));
-    ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(), record("bob", u"|60042<photo.png"_s)));
-    ASSERT_TRUE(bob.waitForRecords(3));
-    ASSERT_TRUE(waitFor([&] { return handled.count == 2; }));
-    EXPECT_EQ(bob.records,
-              (QList<QByteArray>{padded("alice||700nothing", 75), padded("alice||703nothing", 75),
-                                 padded("alice||601photo.png", 75)}));
-    EXPECT_TRUE(alice.ui.log.isEmpty()) << "busy answers ask the user nothing";
+    alice.client->mainWindowTask().open();
+    const auto fromBob = [&](const QString &handle, peer::RecordCode code, const QString &payload = {}) {
+        ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(), peer::buildRecord(handle, code, payload)));
+    };
+    const auto answerRequest = [&](int button) {
+        fromBob(u"mallory"_s, presence::Online, u"127.0.0.3"_s);
+        ASSERT_TRUE(waitFor([&] { return alice.consent.open(u"request-to-add"_s) != nullptr; }));
+        alice.consent.open(u"request-to-add"_s)->press(button);
+    };
+    const auto chatIdle = [&] {
+        return waitFor([&] { return !alice.client->privateChat().session().busy(); });
+    };
+    const struct {
+        std::function<void()> act;
+        QByteArray sent;
+    } steps[] = {
+        {[&] { alice.mainWindow.click(0), alice.mainWindow.choose(Command::JoinChannel); },
+         padded("alice||003", 20)},
+        {[&] { fromBob(u"bob"_s, channel::JoinAsk); }, padded("alice||005", 20)},
+        {[&] {
+             alice.mainWindow.choose(Command::HostChannel);
+             ASSERT_TRUE(waitFor([&] { return alice.channel.last() && alice.channel.last()->open; }));
+             fromBob(u"bob"_s, channel::JoinAsk);
+         },
+         padded("alice||004", 20)},
+        {[&] { answerRequest(ConsentUi::NoButton); }, padded("alice||006", 39)},
+        {[&] { answerRequest(ConsentUi::YesButton); }, padded("alice||007", 522)},
+        {[&] { alice.mainWindow.choose(Command::PrivateChat); }, padded("alice||700nothing", 75)},
+        {[&] { fromBob(u"bob"_s, channel::ChatRequest, peer::NoPayload); }, padded("alice||703nothing", 75)},
+        {[&] {
+             alice.privateChat.last().pressClose();
+             ASSERT_TRUE(chatIdle());
+             fromBob(u"bob"_s, channel::ChatRequest, peer::NoPayload);
+         },
+         padded("alice||702nothing", 75)},
+        {[&] {
+             alice.privateChat.answers = {true};
+             fromBob(u"bob"_s, channel::ChatRequest, peer::NoPayload);
+             ASSERT_TRUE(waitFor([&] { return alice.privateChat.windows.size() == 2; }));
+             alice.privateChat.last().pressClose(); // the partner joined: the chat's end is told
+         },
+         padded("alice||704nothing", 75)},
+        {[&] {
+             alice.client->fileReception().receiving = true;
+             fromBob(u"bob"_s, transfer::Offer, u"42<photo.png"_s);
+         },
+         padded("alice||601photo.png", 75)},
+    };
+    for (qsizetype i = 0; i < qsizetype(std::size(steps)); ++i) {
+        steps[i].act();
+        ASSERT_TRUE(bob.waitForRecords(int(i) + 1)) << steps[i].sent.constData();
+        EXPECT_EQ(bob.records.at(i), steps[i].sent);
+    }
+    EXPECT_EQ(alice.privateChat.log.filter(u"request|"_s).size(), 2) << "the busy answer asked nothing";
 }
 
 TEST_F(WireTest, UnreachableAddressesAreToldOnlyBySendShortRecord)
