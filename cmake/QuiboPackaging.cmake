@@ -55,11 +55,12 @@ set(CPACK_DEBIAN_QUIBO32_PACKAGE_CONTROL_EXTRA ${quibo_packaging}/quibo32/postin
 
 set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_NAME quibo-directory)
 set(CPACK_COMPONENT_QUIBO-DIRECTORY_DESCRIPTION
-    "directory server for the Quibo32 messenger\nKeeps the Quibo32 users' handles, registration data and current addresses,\non SQLite or PostgreSQL, and answers the clients over HTTP. It runs as a\nhardened systemd service.")
+    "directory server for the Quibo32 messenger\nKeeps the Quibo32 users' handles, registration data and current addresses,\non SQLite or PostgreSQL, and answers the clients over HTTP and TLS. It runs\nas a hardened systemd service.")
 set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_SECTION net)
 # The SQLite driver is a plugin, which shlibdeps cannot see; PostgreSQL is reached through
-# libpq, which it does see. deb-systemd-helper is essential.
-set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_DEPENDS libqt6sql6-sqlite)
+# libpq, which it does see. deb-systemd-helper is essential. The postinst makes the TLS key
+# with openssl.
+set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_DEPENDS "libqt6sql6-sqlite, openssl")
 set(CPACK_DEBIAN_QUIBO-DIRECTORY_PACKAGE_CONTROL_EXTRA
     ${quibo_packaging}/quibo-directory/postinst ${quibo_packaging}/quibo-directory/prerm
     ${quibo_packaging}/quibo-directory/postrm ${quibo_packaging}/quibo-directory/conffiles)

@@ -7,13 +7,13 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins
   qt6-svg-dev libqt6svg6-dev qt6-multimedia-dev libqt6multimedia6
   libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libpq-dev
-  qcoro-qt6-dev libcpp-httplib-dev libssl-dev
+  qcoro-qt6-dev libcpp-httplib-dev libssl-dev libsodium-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   postgresql
   sox libsox-fmt-all espeak-ng librsvg2-bin imagemagick
   curl
-  xvfb xauth xdotool
+  xvfb xauth xdotool openbox
   lintian systemd libcap2-bin
 )
 

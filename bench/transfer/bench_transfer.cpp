@@ -103,7 +103,7 @@ int main(int argc, char **argv)
     bool done = false;
     QEventLoop loop;
     clock.restart();
-    download.run(url, out, bytes, [&peak](qint64) { peak = std::max(peak, residentKiB()); })
+    download.run(url, out, bytes, {}, [&peak](qint64) { peak = std::max(peak, residentKiB()); })
         .then([&](DownloadOutcome o) {
             outcome = o;
             done = true;

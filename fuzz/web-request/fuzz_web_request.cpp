@@ -1,10 +1,15 @@
-// Feeds arbitrary request lines and targets to quiboweb's parser: a repair changes nothing but
-// raw spaces, and nothing the parser accepts may leave the folder.
+// Feeds arbitrary request lines, targets, heads and Range fields to quiboweb's parsers: a repair
+// changes nothing but raw spaces, nothing the parser accepts may leave the folder, a range never
+// reaches past the file, and a head loses only the lines of the field taken out.
 #include "FuzzCheck.h"
 
+#include "ByteRange.h"
+#include "RequestHead.h"
 #include "RequestTarget.h"
 
 #include <QDir>
+
+#include <limits>
 
 using namespace quibo;
 
@@ -43,6 +48,31 @@ void checkTarget(const QByteArray &target)
     FUZZ_CHECK(QDir::cleanPath(root + path.segments.join(u'/')) == root + path.segments.join(u'/'));
 }
 
+void checkRange(const QByteArray &value)
+{
+    for (const qint64 size : {0LL, 1LL, 1000LL, 5LL << 30, std::numeric_limits<qint64>::max()}) {
+        const web::RangeChoice choice = web::parseRange(value, size);
+        if (choice.kind == web::RangeChoice::Kind::Part) {
+            FUZZ_CHECK(choice.first >= 0 && choice.length > 0 && choice.length <= size - choice.first);
+            FUZZ_CHECK(web::contentRange(choice, size).endsWith('/' + QByteArray::number(size)));
+        } else {
+            FUZZ_CHECK(choice.first == 0 && choice.length == 0);
+        }
+    }
+    const web::FileVersion version = web::describeFile({1, 2, 1000, 0}, 1'000'000'000);
+    FUZZ_CHECK(!web::ifRangeHolds(value, version) || value.contains(version.etag) ||
+               value.contains(version.lastModified));
+}
+
+void checkHead(const QByteArray &head)
+{
+    const web::TakenField taken = web::takeField(head, "Range");
+    FUZZ_CHECK(taken.value.has_value() == (taken.head != head));
+    FUZZ_CHECK(taken.head.size() <= head.size() && taken.head.startsWith(head.left(head.indexOf('\n') + 1)));
+    const web::TakenField again = web::takeField(taken.head, "Range");
+    FUZZ_CHECK(!again.value && again.head == taken.head);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -50,5 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes = fuzz::input(data, size);
     checkRepair(bytes);
     checkTarget(bytes);
+    checkRange(bytes);
+    checkHead(bytes);
     return 0;
 }

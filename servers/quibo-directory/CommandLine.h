@@ -15,6 +15,13 @@ struct CommandLine {
     QString database = QStringLiteral("quibo-directory.sqlite");
     QString broadcastFile;
     int threads = 16;
+    // Both or neither; without them the server makes its own.
+    QString tlsCertificate;
+    QString tlsKey;
+    QString stateFolder; // where the self-made certificate lives; empty: see helpText()
+    QString httpsHost;   // empty: no port for TLS alone
+    quint16 httpsPort = 0;
+    bool secureOnly = false;
 };
 
 struct CommandLineError {

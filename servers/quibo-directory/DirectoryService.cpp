@@ -38,18 +38,27 @@ Reply unavailable(const StoreError &error)
 
 } // namespace
 
-DirectoryService::DirectoryService(DirectoryStore &store, QByteArray banner)
-    : m_store(store), m_banner(std::move(banner))
+DirectoryService::DirectoryService(DirectoryStore &store, QByteArray banner, bool secureOnly)
+    : m_store(store), m_banner(std::move(banner)), m_secureOnly(secureOnly), m_secure(store, !secureOnly)
 {
 }
 
-Reply DirectoryService::handle(QByteArrayView rawTarget) const
+Reply DirectoryService::handle(const Request &request) const
 {
-    const std::optional<Target> target = splitTarget(rawTarget);
+    const std::optional<Target> target = splitTarget(request.target);
     if (!target)
         return page(400, u"The request is not valid."_s);
-    const QString &path = target->path;
-    const std::optional<Query> query = Query::parse(target->query);
+    if (target->path.startsWith(u"/secure/"_s))
+        return m_secure.handle(QStringView(target->path).sliced(8), *target, request);
+    if (request.post)
+        return page(404, u"There is nothing here."_s);
+    return classic(*target);
+}
+
+Reply DirectoryService::classic(const Target &target) const
+{
+    const QString &path = target.path;
+    const std::optional<Query> query = Query::parse(target.query);
 
     if (path == u"/Quibo/footer.cgi"_s)
         return {200, htmlType, footerPage()};
@@ -59,9 +68,9 @@ Reply DirectoryService::handle(QByteArrayView rawTarget) const
         return broadcast();
     // Without a query these are the handle "readit.cgi", which adding a contact and the
     // handle check of registration ask for.
-    if (path == u"/ipadd/readit.cgi"_s && !target->hasQuery)
+    if (path == u"/ipadd/readit.cgi"_s && !target.hasQuery)
         return lookUp(u"readit.cgi"_s);
-    if (path == u"/ipinfo/readit.cgi"_s && !target->hasQuery)
+    if (path == u"/ipinfo/readit.cgi"_s && !target.hasQuery)
         return userInfo(u"readit.cgi"_s);
     if (path == u"/ipadd/readit.cgi"_s)
         return query ? readAddress(*query) : noAddress(400);
@@ -112,15 +121,23 @@ Reply DirectoryService::writeAddress(const Query &query) const
 {
     const QString handle = query.value(u"id").value_or(QString());
     const QString address = query.value(u"ip").value_or(QString());
-    // Anyone may publish for any handle: the request carries no password.
+    // Anyone may publish for any classic handle: the request carries no password.
+    if (m_secureOnly)
+        return text(403, QByteArrayLiteral("Refused: this directory takes secure logons only\r\n"));
     if (handle == loopBackHandle)
         return text(403, QByteArrayLiteral("Refused: LoopBack is always 127.0.0.1\r\n"));
     if (!isPublishableAddress(address))
         return text(400, QByteArrayLiteral("Refused: the address must be 0 or a dotted IPv4 address\r\n"));
     try {
-        if (!m_store.setAddress(handle, address))
-            return text(404, QByteArrayLiteral("Refused: the handle is not registered\r\n"));
-        return text(200, QByteArrayLiteral("OK\r\n"));
+        switch (m_store.setAddress(handle, address)) {
+        case WriteOutcome::Written:
+            return text(200, QByteArrayLiteral("OK\r\n"));
+        case WriteOutcome::Unknown:
+            break;
+        case WriteOutcome::Refused:
+            return text(403, QByteArrayLiteral("Refused: the handle logs on through the secure requests\r\n"));
+        }
+        return text(404, QByteArrayLiteral("Refused: the handle is not registered\r\n"));
     } catch (const StoreError &error) {
         return unavailable(error);
     }
@@ -129,13 +146,17 @@ Reply DirectoryService::writeAddress(const Query &query) const
 Reply DirectoryService::readPassword(const Query &query) const
 {
     const QString handle = query.value(u"id").value_or(QString());
+    // An error page never equals a password of at most 10 characters on its first line, so
+    // the client reports a failed check.
+    if (m_secureOnly)
+        return page(403, u"This directory takes secure logons only."_s);
     try {
-        // An error page never equals a password of at most 10 characters on its first
-        // line, so the client reports a failed check.
-        const std::optional<UserInfo> user = handle == loopBackHandle ? std::nullopt : m_store.user(handle);
-        if (!user)
+        const std::optional<Account> account = handle == loopBackHandle ? std::nullopt : m_store.account(handle);
+        if (!account)
             return page(404, u"No such handle."_s);
-        return text(200, user->password.toUtf8() + "\r\n");
+        if (account->secure)
+            return page(403, u"This handle logs on through the secure requests."_s);
+        return text(200, account->info.password.toUtf8() + "\r\n");
     } catch (const StoreError &error) {
         return unavailable(error);
     }
@@ -143,6 +164,8 @@ Reply DirectoryService::readPassword(const Query &query) const
 
 Reply DirectoryService::registerUser(const Query &query) const
 {
+    if (m_secureOnly)
+        return text(403, QByteArrayLiteral("Refused: this directory takes secure registrations only\r\n"));
     const QString handle = query.value(u"id").value_or(QString());
     if (const std::optional<QString> problem = handleProblem(handle))
         return text(400, (u"Refused: "_s + *problem + u"\r\n"_s).toUtf8());
@@ -192,8 +215,8 @@ Reply DirectoryService::userInfo(const QString &handle) const
     if (const std::optional<QString> problem = handleProblem(handle))
         return text(403, (u"Handle not available: "_s + *problem + u"\r\n"_s).toUtf8());
     try {
-        if (const std::optional<UserInfo> user = m_store.user(handle))
-            return text(200, publicInfoText(handle, *user));
+        if (const std::optional<Account> account = m_store.account(handle))
+            return text(200, publicInfoText(handle, account->info));
         return page(404, u"No such handle."_s);
     } catch (const StoreError &error) {
         // Saying "free" here could let the client register a handle that is taken.

@@ -1,27 +1,26 @@
 #pragma once
 
 #include "DirectoryStore.h"
+#include "Exchange.h"
+#include "SecureEndpoints.h"
 #include "WireFormat.h"
 
 #include <QByteArray>
 
 namespace quibo::directory {
 
-struct Reply {
-    int status = 200;
-    QByteArray contentType;
-    QByteArray body;
-};
-
-// The directory's endpoints: turns a GET request target into its reply. Thread-safe as
-// far as the store is.
+// The directory's endpoints: turns a request into its reply, the classic requests here and
+// the secure ones under /secure/ through SecureEndpoints. Thread-safe as far as the store is.
 class DirectoryService {
 public:
-    DirectoryService(DirectoryStore &store, QByteArray banner);
+    // `secureOnly`: refuses classic registrations, classic publishing and the classic
+    // password read-out.
+    DirectoryService(DirectoryStore &store, QByteArray banner, bool secureOnly);
 
-    Reply handle(QByteArrayView target) const;
+    Reply handle(const Request &request) const;
 
 private:
+    Reply classic(const Target &target) const;
     Reply broadcast() const;
     Reply readAddress(const Query &query) const;
     Reply writeAddress(const Query &query) const;
@@ -32,6 +31,8 @@ private:
 
     DirectoryStore &m_store;
     QByteArray m_banner;
+    bool m_secureOnly;
+    SecureEndpoints m_secure;
 };
 
 } // namespace quibo::directory

@@ -1,5 +1,10 @@
 #include "HttpFrontEnd.h"
 
+#include "SharedPortServer.h"
+#include "TlsIdentity.h"
+
+#include <openssl/ssl.h>
+
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -25,54 +30,137 @@ void reuseAddressOnly(socket_t socket)
     setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
 }
 
+// Hands httplib's jobs to the front end's one pool, which outlives every listener.
+class SharedQueue final : public httplib::TaskQueue {
+public:
+    explicit SharedQueue(WorkerPool &pool) : m_pool(pool) {}
+    void enqueue(std::function<void()> job) override { m_pool.enqueue(std::move(job)); }
+    void shutdown() override {}
+
+private:
+    WorkerPool &m_pool;
+};
+
+// The connection's source, as clients know it: "::ffff:10.0.0.1" is 10.0.0.1.
+QString sourceAddress(const std::string &remote)
+{
+    const QString address = QString::fromStdString(remote);
+    return address.startsWith(u"::ffff:"_s) && address.contains(u'.') ? address.mid(7) : address;
+}
+
+Request requestOf(const httplib::Request &request)
+{
+    Request asked;
+    asked.post = request.method == "POST";
+    asked.target = QByteArrayView(request.target.data(), static_cast<qsizetype>(request.target.size()));
+    asked.body = QByteArrayView(request.body.data(), static_cast<qsizetype>(request.body.size()));
+    asked.overTls = request.ssl != nullptr;
+    // Only the writes are authenticated, and all of them are POST requests.
+    if (asked.post && request.ssl) {
+        if (const X509 *certificate = SSL_get0_peer_certificate(request.ssl))
+            asked.clientKey = keyFingerprint(certificate);
+    }
+    asked.source = sourceAddress(request.remote_addr);
+    return asked;
+}
+
 } // namespace
 
-HttpFrontEnd::HttpFrontEnd(const DirectoryService &service, int threads)
+struct HttpFrontEnd::Listener {
+    Listener(SSL_CTX *tls, bool tlsOnly)
+        : server(tls, tlsOnly ? SharedPortServer::Accepts::TlsOnly : SharedPortServer::Accepts::PlainAndTls)
+    {
+    }
+    SharedPortServer server;
+    socket_t listening = INVALID_SOCKET;
+    std::atomic<bool> finished{false};
+};
+
+HttpFrontEnd::HttpFrontEnd(const DirectoryService &service, SSL_CTX *tls, int threads,
+                           std::function<void()> workerEnds)
+    : m_service(service), m_tls(tls), m_workers(threads, std::move(workerEnds))
 {
-    m_server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
-    // Without it every keep-alive reply waits for the delayed ACK.
-    m_server.set_tcp_nodelay(true);
-    m_server.set_socket_options([this](socket_t socket) {
-        reuseAddressOnly(socket);
-        m_listening = socket;
-    });
-    // An idle keep-alive connection holds a worker; let it go soon.
-    m_server.set_keep_alive_timeout(2);
-    m_server.set_keep_alive_max_count(1000);
-    m_server.set_read_timeout(5, 0);
-    m_server.set_write_timeout(5, 0);
-    m_server.set_payload_max_length(64 * 1024);
-    m_server.Get(".*", [&service](const httplib::Request &request, httplib::Response &response) {
-        const Reply reply = service.handle(
-            QByteArrayView(request.target.data(), static_cast<qsizetype>(request.target.size())));
-        response.status = reply.status;
-        response.set_content(reply.body.constData(), static_cast<size_t>(reply.body.size()),
-                             reply.contentType.constData());
-    });
+}
+
+HttpFrontEnd::~HttpFrontEnd()
+{
+    m_workers.shutdown();
 }
 
 std::variant<quint16, QString> HttpFrontEnd::bind(const QString &host, quint16 port)
 {
+    return bindListener(false, host, port);
+}
+
+std::variant<quint16, QString> HttpFrontEnd::bindTlsOnly(const QString &host, quint16 port)
+{
+    return bindListener(true, host, port);
+}
+
+std::variant<quint16, QString> HttpFrontEnd::bindListener(bool tlsOnly, const QString &host, quint16 port)
+{
+    auto listener = std::make_unique<Listener>(m_tls, tlsOnly);
+    SharedPortServer &server = listener->server;
+    server.new_task_queue = [this] { return new SharedQueue(m_workers); };
+    // Without it every keep-alive reply waits for the delayed ACK.
+    server.set_tcp_nodelay(true);
+    server.set_socket_options([raw = listener.get()](socket_t socket) {
+        reuseAddressOnly(socket);
+        raw->listening = socket;
+    });
+    // An idle keep-alive connection holds a worker; let it go soon.
+    server.set_keep_alive_timeout(2);
+    server.set_keep_alive_max_count(1000);
+    server.set_read_timeout(5, 0);
+    server.set_write_timeout(5, 0);
+    server.set_payload_max_length(64 * 1024);
+    const auto serve = [this](const httplib::Request &request, httplib::Response &response) {
+        const Reply reply = m_service.handle(requestOf(request));
+        response.status = reply.status;
+        if (reply.retryAfterSeconds > 0)
+            response.set_header("Retry-After", std::to_string(reply.retryAfterSeconds));
+        response.set_content(reply.body.constData(), static_cast<size_t>(reply.body.size()),
+                             reply.contentType.constData());
+    };
+    server.Get(".*", serve);
+    server.Post(".*", serve);
+
     const std::string hostName = host.toStdString();
     std::optional<quint16> bound;
     if (port == 0) {
-        if (const int chosen = m_server.bind_to_any_port(hostName); chosen > 0)
+        if (const int chosen = server.bind_to_any_port(hostName); chosen > 0)
             bound = static_cast<quint16>(chosen);
-    } else if (m_server.bind_to_port(hostName, port)) {
+    } else if (server.bind_to_port(hostName, port)) {
         bound = port;
     }
     if (!bound)
         return bindProblem(host, port);
     // httplib listens with a backlog of 5: a client opening several connections at once
     // would see some of them wait a second for a SYN retry. Listening again raises it.
-    ::listen(m_listening, SOMAXCONN);
+    ::listen(listener->listening, SOMAXCONN);
+    m_listeners.push_back(std::move(listener));
     return *bound;
 }
 
 bool HttpFrontEnd::run()
 {
-    const bool ok = m_stopRequested || m_server.listen_after_bind();
-    m_finished = true;
+    std::atomic<bool> ok{true};
+    const auto serve = [this, &ok](Listener &listener) {
+        if (!m_stopRequested && !listener.server.listen_after_bind())
+            ok = false;
+        listener.finished = true;
+        // Serving ends on every port together.
+        stop();
+    };
+    std::vector<std::thread> others;
+    for (size_t i = 1; i < m_listeners.size(); ++i)
+        others.emplace_back(serve, std::ref(*m_listeners[i]));
+    if (!m_listeners.empty())
+        serve(*m_listeners.front());
+    for (std::thread &other : others)
+        other.join();
+    // The connections still open are answered before the workers end.
+    m_workers.shutdown();
     return ok;
 }
 
@@ -80,13 +168,15 @@ void HttpFrontEnd::stop()
 {
     m_stopRequested = true;
     // httplib ignores a stop until its accept loop runs, so a stop that comes early
-    // (a signal right after start) waits for the loop, or for run() to give up.
-    while (!m_finished) {
-        if (m_server.is_running()) {
-            m_server.stop();
-            return;
+    // (a signal right after start) waits for the loop, or for the listener to give up.
+    for (const auto &listener : m_listeners) {
+        while (!listener->finished) {
+            if (listener->server.is_running()) {
+                listener->server.stop();
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 

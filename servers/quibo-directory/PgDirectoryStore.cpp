@@ -18,10 +18,16 @@ namespace quibo::directory {
 
 enum class PgDirectoryStore::Statement {
     Address,
-    User,
+    Contact,
+    Account,
     Insert,
     Update,
     SetAddress,
+    AddSecure,
+    SetSecureAddress,
+    SetSecureInfo,
+    MakeSecure,
+    ReplaceKey,
     Broadcast,
     SetBroadcast,
     ClearBroadcast,
@@ -34,18 +40,31 @@ using Statement = PgDirectoryStore::Statement;
 
 constexpr std::array<const char *, static_cast<size_t>(Statement::Count)> statementSql{
     "SELECT address FROM quibo_users WHERE handle = $1",
-    "SELECT password, first_name, last_name, email, city, state, country, sex, age, persinfo "
-    "FROM quibo_users WHERE handle = $1",
+    "SELECT address, kind, key_fingerprint FROM quibo_users WHERE handle = $1",
+    "SELECT password, first_name, last_name, email, city, state, country, sex, age, persinfo, "
+    "kind, password_hash, key_fingerprint, address FROM quibo_users WHERE handle = $1",
     "INSERT INTO quibo_users (handle, password, first_name, last_name, email, city, state, "
     "country, sex, age, persinfo, address) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, '0') "
     "ON CONFLICT (handle) DO NOTHING",
     "UPDATE quibo_users SET first_name = $1, last_name = $2, email = $3, city = $4, state = $5, "
-    "country = $6, sex = $7, age = $8, persinfo = $9 WHERE handle = $10 AND password = $11",
-    "UPDATE quibo_users SET address = $1 WHERE handle = $2",
+    "country = $6, sex = $7, age = $8, persinfo = $9 WHERE handle = $10 AND kind = 'classic' AND password = $11",
+    "UPDATE quibo_users SET address = $1 WHERE handle = $2 AND kind = 'classic'",
+    "INSERT INTO quibo_users (handle, password, kind, password_hash, key_fingerprint, first_name, last_name, "
+    "email, city, state, country, sex, age, persinfo, address) "
+    "VALUES ($1, '', 'secure', $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, '0') ON CONFLICT (handle) DO NOTHING",
+    "UPDATE quibo_users SET address = $1 WHERE handle = $2 AND kind = 'secure' AND key_fingerprint = $3",
+    "UPDATE quibo_users SET first_name = $1, last_name = $2, email = $3, city = $4, state = $5, country = $6, "
+    "sex = $7, age = $8, persinfo = $9 WHERE handle = $10 AND kind = 'secure' AND key_fingerprint = $11",
+    "UPDATE quibo_users SET kind = 'secure', password = '', password_hash = $1, key_fingerprint = $2 "
+    "WHERE handle = $3 AND kind = 'classic' AND password = $4",
+    "UPDATE quibo_users SET key_fingerprint = $1 WHERE handle = $2 AND kind = 'secure' AND password_hash = $3",
     "SELECT body FROM quibo_broadcast WHERE id = 1",
     "INSERT INTO quibo_broadcast (id, body) VALUES (1, $1) ON CONFLICT (id) DO UPDATE SET body = excluded.body",
     "DELETE FROM quibo_broadcast",
 };
+
+// The most parameters a statement takes.
+constexpr size_t mostParameters = 12;
 
 // Any number, the same for every instance sharing one database (0x515549424f444952).
 constexpr const char *lockSchema = "SELECT pg_advisory_xact_lock(5860671039239113042)";
@@ -65,7 +84,7 @@ struct Connection {
     std::array<bool, static_cast<size_t>(Statement::Count)> prepared{};
 };
 
-// The connections of one thread, closed when the thread ends.
+// The connections of one thread; what it leaves open is closed when it ends.
 thread_local std::map<quint64, Connection> threadConnections;
 
 QString quoted(QString value)
@@ -153,6 +172,18 @@ QString field(const PGresult *result, int column)
     return QString::fromUtf8(PQgetvalue(result, 0, column), PQgetlength(result, 0, column));
 }
 
+// The nine info fields, UTF-8, in the statements' order.
+std::array<QByteArray, 9> infoBytes(const UserInfo &info)
+{
+    std::array<QByteArray, 9> bytes;
+    size_t i = 0;
+    for (const UserField &userField : userFields) {
+        if (userField.member != &UserInfo::password)
+            bytes.at(i++) = (info.*userField.member).toUtf8();
+    }
+    return bytes;
+}
+
 } // namespace
 
 PgDirectoryStore::PgDirectoryStore(DatabaseLocation location)
@@ -173,7 +204,9 @@ int PgDirectoryStore::run(Statement statement, std::initializer_list<QByteArray>
     } catch (const ConnectionLost &) {
         // A kept connection the database has dropped since (a restart, an idle timeout) fails
         // the next statement sent on it: it goes again on a fresh connection. Every statement
-        // here may run twice: reads, updates that set values, an insert that yields to the row.
+        // here may run twice: reads, updates that set values, inserts that yield to the row.
+        // A write whose first run did land then reports nothing done (a taken handle, a
+        // changed account): a refusal the client can check, never a write made twice.
         if (!kept)
             throw;
     }
@@ -193,8 +226,8 @@ int PgDirectoryStore::runOnce(Statement statement, std::initializer_list<QByteAr
             fail(m_serial, connection, result.get());
         prepared = true;
     }
-    std::array<const char *, 11> params{};
-    std::array<int, 11> lengths{};
+    std::array<const char *, mostParameters> params{};
+    std::array<int, mostParameters> lengths{};
     int count = 0;
     for (const QByteArray &value : values) {
         params.at(static_cast<size_t>(count)) = value.constData();
@@ -222,6 +255,11 @@ void PgDirectoryStore::prepare()
     runUnprepared("BEGIN");
     runUnprepared(lockSchema);
     runUnprepared(schema::createUsers);
+    for (const schema::AddedColumn &column : schema::addedUserColumns) {
+        const QByteArray sql = QByteArrayLiteral("ALTER TABLE quibo_users ADD COLUMN IF NOT EXISTS ") + column.name +
+                               ' ' + column.definition;
+        runUnprepared(sql.constData());
+    }
     runUnprepared(schema::createBroadcast);
     runUnprepared("COMMIT");
 }
@@ -236,17 +274,31 @@ std::optional<QString> PgDirectoryStore::address(const QString &handle)
     return found;
 }
 
-std::optional<UserInfo> PgDirectoryStore::user(const QString &handle)
+std::optional<Contact> PgDirectoryStore::contact(const QString &handle)
 {
-    std::optional<UserInfo> found;
-    run(Statement::User, {handle.toUtf8()}, [&](const PGresult *result) {
+    std::optional<Contact> found;
+    run(Statement::Contact, {handle.toUtf8()}, [&](const PGresult *result) {
+        if (PQntuples(result) > 0)
+            found = Contact{field(result, 0), field(result, 1) == u"secure"_s, field(result, 2).toLatin1()};
+    });
+    return found;
+}
+
+std::optional<Account> PgDirectoryStore::account(const QString &handle)
+{
+    std::optional<Account> found;
+    run(Statement::Account, {handle.toUtf8()}, [&](const PGresult *result) {
         if (PQntuples(result) == 0)
             return;
-        UserInfo info;
+        Account account;
         int column = 0;
         for (const UserField &userField : userFields)
-            info.*userField.member = field(result, column++);
-        found = info;
+            account.info.*userField.member = field(result, column++);
+        account.secure = field(result, column++) == u"secure"_s;
+        account.passwordHash = field(result, column++).toLatin1();
+        account.keyFingerprint = field(result, column++).toLatin1();
+        account.address = field(result, column);
+        found = account;
     });
     return found;
 }
@@ -257,20 +309,60 @@ RegisterOutcome PgDirectoryStore::registerUser(const QString &handle, const User
     // update decides alone whether the password fits.
     const QByteArray name = handle.toUtf8();
     const QByteArray password = info.password.toUtf8();
-    const QByteArray first = info.first.toUtf8(), last = info.last.toUtf8(), email = info.email.toUtf8(),
-                     city = info.city.toUtf8(), state = info.state.toUtf8(), country = info.country.toUtf8(),
-                     sex = info.sex.toUtf8(), age = info.age.toUtf8(), persinfo = info.persinfo.toUtf8();
-    if (run(Statement::Insert,
-            {name, password, first, last, email, city, state, country, sex, age, persinfo}) > 0)
+    const auto fields = infoBytes(info);
+    if (run(Statement::Insert, {name, password, fields[0], fields[1], fields[2], fields[3], fields[4], fields[5],
+                                fields[6], fields[7], fields[8]}) > 0)
         return RegisterOutcome::Created;
-    const int updated = run(Statement::Update,
-                            {first, last, email, city, state, country, sex, age, persinfo, name, password});
+    const int updated = run(Statement::Update, {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5],
+                                                fields[6], fields[7], fields[8], name, password});
     return updated > 0 ? RegisterOutcome::Updated : RegisterOutcome::WrongPassword;
 }
 
-bool PgDirectoryStore::setAddress(const QString &handle, const QString &address)
+WriteOutcome PgDirectoryStore::outcome(int changed, const QString &handle)
 {
-    return run(Statement::SetAddress, {address.toUtf8(), handle.toUtf8()}) > 0;
+    if (changed > 0)
+        return WriteOutcome::Written;
+    return address(handle) ? WriteOutcome::Refused : WriteOutcome::Unknown;
+}
+
+WriteOutcome PgDirectoryStore::setAddress(const QString &handle, const QString &address)
+{
+    return outcome(run(Statement::SetAddress, {address.toUtf8(), handle.toUtf8()}), handle);
+}
+
+bool PgDirectoryStore::addSecure(const QString &handle, const UserInfo &info, const QByteArray &passwordHash,
+                                 const QByteArray &keyFingerprint)
+{
+    const auto fields = infoBytes(info);
+    return run(Statement::AddSecure, {handle.toUtf8(), passwordHash, keyFingerprint, fields[0], fields[1], fields[2],
+                                      fields[3], fields[4], fields[5], fields[6], fields[7], fields[8]}) > 0;
+}
+
+WriteOutcome PgDirectoryStore::setSecureAddress(const QString &handle, const QByteArray &keyFingerprint,
+                                                const QString &address)
+{
+    return outcome(run(Statement::SetSecureAddress, {address.toUtf8(), handle.toUtf8(), keyFingerprint}), handle);
+}
+
+WriteOutcome PgDirectoryStore::setSecureInfo(const QString &handle, const QByteArray &keyFingerprint,
+                                             const UserInfo &info)
+{
+    const auto fields = infoBytes(info);
+    return outcome(run(Statement::SetSecureInfo, {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5],
+                                                  fields[6], fields[7], fields[8], handle.toUtf8(), keyFingerprint}),
+                   handle);
+}
+
+bool PgDirectoryStore::makeSecure(const QString &handle, const QString &classicPassword,
+                                  const QByteArray &passwordHash, const QByteArray &keyFingerprint)
+{
+    return run(Statement::MakeSecure, {passwordHash, keyFingerprint, handle.toUtf8(), classicPassword.toUtf8()}) > 0;
+}
+
+bool PgDirectoryStore::replaceKey(const QString &handle, const QByteArray &passwordHash,
+                                  const QByteArray &keyFingerprint)
+{
+    return run(Statement::ReplaceKey, {keyFingerprint, handle.toUtf8(), passwordHash}) > 0;
 }
 
 std::optional<QString> PgDirectoryStore::broadcast()
@@ -289,6 +381,11 @@ void PgDirectoryStore::setBroadcast(const std::optional<QString> &text)
         run(Statement::SetBroadcast, {text->toUtf8()});
     else
         run(Statement::ClearBroadcast, {});
+}
+
+void PgDirectoryStore::closeThreadConnection()
+{
+    threadConnections.erase(m_serial);
 }
 
 } // namespace quibo::directory

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -22,8 +23,14 @@ struct NamedConnection {
     SqlConnection connection;
 };
 
+// Qt's connection registry is thread-safe, but its lock is inline atomics in a library built
+// without ThreadSanitizer, which then takes workers adding and removing connections at once
+// for a race. Our own lock around every change makes their order visible to it.
+std::mutex registryChanges;
+
 void close(std::unique_ptr<NamedConnection> named)
 {
+    const std::lock_guard lock(registryChanges);
     const QString name = named->name;
     named->connection.statements.clear();
     named->connection.database.close();
@@ -31,7 +38,9 @@ void close(std::unique_ptr<NamedConnection> named)
     QSqlDatabase::removeDatabase(name);
 }
 
-// The connections of one thread, closed when the thread ends.
+// The connections of one thread. Each thread closes its own before it ends, while the
+// program is whole (DirectoryStore::closeThreadConnection); what it left open is closed at
+// its end.
 class ThreadConnections {
 public:
     ThreadConnections() = default;
@@ -71,6 +80,7 @@ std::atomic<quint64> connectionSerial{0};
 
 QSqlDatabase addConnection(const QString &name, const DatabaseLocation &location)
 {
+    const std::lock_guard lock(registryChanges);
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
     db.setDatabaseName(location.sqlitePath);
     db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(sqliteBusyTimeoutMs));

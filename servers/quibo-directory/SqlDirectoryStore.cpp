@@ -4,6 +4,7 @@
 #include "SqlConnections.h"
 
 #include <QSqlError>
+#include <QStringList>
 
 #include <atomic>
 
@@ -90,6 +91,16 @@ void SqlDirectoryStore::prepare()
     runUnprepared(u"PRAGMA busy_timeout = 1500"_s);
     runUnprepared(u"BEGIN IMMEDIATE"_s);
     runUnprepared(QString::fromLatin1(schema::createUsers));
+    QStringList columns;
+    run(u"SELECT name FROM pragma_table_info('quibo_users')"_s, {}, [&](QSqlQuery &query) {
+        while (query.next())
+            columns.append(query.value(0).toString());
+    });
+    for (const schema::AddedColumn &column : schema::addedUserColumns) {
+        if (!columns.contains(QLatin1StringView(column.name)))
+            runUnprepared(u"ALTER TABLE quibo_users ADD COLUMN %1 %2"_s.arg(QLatin1StringView(column.name),
+                                                                           QLatin1StringView(column.definition)));
+    }
     runUnprepared(QString::fromLatin1(schema::createBroadcast));
     runUnprepared(u"COMMIT"_s);
     runUnprepared(u"PRAGMA busy_timeout = %1"_s.arg(sqliteBusyTimeoutMs));
@@ -105,18 +116,35 @@ std::optional<QString> SqlDirectoryStore::address(const QString &handle)
     return result;
 }
 
-std::optional<UserInfo> SqlDirectoryStore::user(const QString &handle)
+std::optional<Contact> SqlDirectoryStore::contact(const QString &handle)
 {
-    std::optional<UserInfo> result;
-    run(u"SELECT password, "_s + infoColumns + u" FROM quibo_users WHERE handle = ?"_s, {handle},
+    std::optional<Contact> result;
+    run(u"SELECT address, kind, key_fingerprint FROM quibo_users WHERE handle = ?"_s, {handle},
         [&](QSqlQuery &query) {
+            if (query.next())
+                result = Contact{query.value(0).toString(), query.value(1).toString() == u"secure"_s,
+                                 query.value(2).toString().toLatin1()};
+        });
+    return result;
+}
+
+std::optional<Account> SqlDirectoryStore::account(const QString &handle)
+{
+    std::optional<Account> result;
+    run(u"SELECT password, "_s + infoColumns +
+            u", kind, password_hash, key_fingerprint, address FROM quibo_users WHERE handle = ?"_s,
+        {handle}, [&](QSqlQuery &query) {
             if (!query.next())
                 return;
-            UserInfo info;
+            Account account;
             int column = 0;
             for (const UserField &field : userFields)
-                info.*field.member = query.value(column++).toString();
-            result = info;
+                account.info.*field.member = query.value(column++).toString();
+            account.secure = query.value(column++).toString() == u"secure"_s;
+            account.passwordHash = query.value(column++).toString().toLatin1();
+            account.keyFingerprint = query.value(column++).toString().toLatin1();
+            account.address = query.value(column).toString();
+            result = account;
         });
     return result;
 }
@@ -140,14 +168,72 @@ RegisterOutcome SqlDirectoryStore::registerUser(const QString &handle, const Use
     updateValues.append(info.password);
     const int updated = run(u"UPDATE quibo_users SET first_name = ?, last_name = ?, email = ?, "
                             "city = ?, state = ?, country = ?, sex = ?, age = ?, persinfo = ? "
-                            "WHERE handle = ? AND password = ?"_s,
+                            "WHERE handle = ? AND kind = 'classic' AND password = ?"_s,
                             updateValues);
     return updated > 0 ? RegisterOutcome::Updated : RegisterOutcome::WrongPassword;
 }
 
-bool SqlDirectoryStore::setAddress(const QString &handle, const QString &address)
+WriteOutcome SqlDirectoryStore::outcome(int changed, const QString &handle)
 {
-    return run(u"UPDATE quibo_users SET address = ? WHERE handle = ?"_s, {address, handle}) > 0;
+    if (changed > 0)
+        return WriteOutcome::Written;
+    return address(handle) ? WriteOutcome::Refused : WriteOutcome::Unknown;
+}
+
+WriteOutcome SqlDirectoryStore::setAddress(const QString &handle, const QString &address)
+{
+    return outcome(run(u"UPDATE quibo_users SET address = ? WHERE handle = ? AND kind = 'classic'"_s,
+                       {address, handle}),
+                   handle);
+}
+
+bool SqlDirectoryStore::addSecure(const QString &handle, const UserInfo &info, const QByteArray &passwordHash,
+                                  const QByteArray &keyFingerprint)
+{
+    QVariantList values{handle, QString::fromLatin1(passwordHash), QString::fromLatin1(keyFingerprint)};
+    values.append(infoValues(info));
+    return run(u"INSERT INTO quibo_users (handle, password, kind, password_hash, key_fingerprint, "_s + infoColumns +
+                   u", address) VALUES (?, '', 'secure', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '0') "
+                   "ON CONFLICT (handle) DO NOTHING"_s,
+               values) > 0;
+}
+
+WriteOutcome SqlDirectoryStore::setSecureAddress(const QString &handle, const QByteArray &keyFingerprint,
+                                                 const QString &address)
+{
+    return outcome(run(u"UPDATE quibo_users SET address = ? "
+                       "WHERE handle = ? AND kind = 'secure' AND key_fingerprint = ?"_s,
+                       {address, handle, QString::fromLatin1(keyFingerprint)}),
+                   handle);
+}
+
+WriteOutcome SqlDirectoryStore::setSecureInfo(const QString &handle, const QByteArray &keyFingerprint,
+                                              const UserInfo &info)
+{
+    QVariantList values = infoValues(info);
+    values.append(handle);
+    values.append(QString::fromLatin1(keyFingerprint));
+    return outcome(run(u"UPDATE quibo_users SET first_name = ?, last_name = ?, email = ?, city = ?, state = ?, "
+                       "country = ?, sex = ?, age = ?, persinfo = ? "
+                       "WHERE handle = ? AND kind = 'secure' AND key_fingerprint = ?"_s,
+                       values),
+                   handle);
+}
+
+bool SqlDirectoryStore::makeSecure(const QString &handle, const QString &classicPassword,
+                                   const QByteArray &passwordHash, const QByteArray &keyFingerprint)
+{
+    return run(u"UPDATE quibo_users SET kind = 'secure', password = '', password_hash = ?, key_fingerprint = ? "
+               "WHERE handle = ? AND kind = 'classic' AND password = ?"_s,
+               {QString::fromLatin1(passwordHash), QString::fromLatin1(keyFingerprint), handle, classicPassword}) > 0;
+}
+
+bool SqlDirectoryStore::replaceKey(const QString &handle, const QByteArray &passwordHash,
+                                   const QByteArray &keyFingerprint)
+{
+    return run(u"UPDATE quibo_users SET key_fingerprint = ? "
+               "WHERE handle = ? AND kind = 'secure' AND password_hash = ?"_s,
+               {QString::fromLatin1(keyFingerprint), handle, QString::fromLatin1(passwordHash)}) > 0;
 }
 
 std::optional<QString> SqlDirectoryStore::broadcast()
@@ -168,6 +254,11 @@ void SqlDirectoryStore::setBroadcast(const std::optional<QString> &text)
             {*text});
     else
         run(u"DELETE FROM quibo_broadcast"_s);
+}
+
+void SqlDirectoryStore::closeThreadConnection()
+{
+    dropThreadConnection(m_serial);
 }
 
 } // namespace quibo::directory

@@ -1,6 +1,9 @@
 #include "WireFormat.h"
 
+#include <QSet>
 #include <QStringDecoder>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -37,14 +40,14 @@ QString reasonPhrase(int status)
 
 } // namespace
 
-std::optional<QByteArray> percentDecode(QByteArrayView raw)
+std::optional<QByteArray> percentDecode(QByteArrayView raw, Plus plus)
 {
     QByteArray out;
     out.reserve(raw.size());
     for (qsizetype i = 0; i < raw.size(); ++i) {
         const char c = raw.at(i);
         if (c != '%') {
-            out.append(c);
+            out.append(c == '+' && plus == Plus::Space ? ' ' : c);
             continue;
         }
         if (i + 2 >= raw.size())
@@ -59,9 +62,9 @@ std::optional<QByteArray> percentDecode(QByteArrayView raw)
     return out;
 }
 
-std::optional<QString> decodeText(QByteArrayView raw)
+std::optional<QString> decodeText(QByteArrayView raw, Plus plus)
 {
-    const std::optional<QByteArray> bytes = percentDecode(raw);
+    const std::optional<QByteArray> bytes = percentDecode(raw, plus);
     if (!bytes || bytes->contains('\0'))
         return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -73,7 +76,18 @@ std::optional<QString> decodeText(QByteArrayView raw)
 
 std::optional<Query> Query::parse(QByteArrayView raw)
 {
+    return read(raw, Plus::Kept, false);
+}
+
+std::optional<Query> Query::parseForm(QByteArrayView body)
+{
+    return read(body, Plus::Space, true);
+}
+
+std::optional<Query> Query::read(QByteArrayView raw, Plus plus, bool uniqueKeys)
+{
     Query query;
+    QSet<QString> keys;
     qsizetype start = 0;
     while (start <= raw.size()) {
         qsizetype end = raw.indexOf('&', start);
@@ -82,10 +96,15 @@ std::optional<Query> Query::parse(QByteArrayView raw)
         const QByteArrayView item = raw.sliced(start, end - start);
         if (!item.isEmpty()) {
             const qsizetype eq = item.indexOf('=');
-            const std::optional<QString> key = decodeText(eq < 0 ? item : item.first(eq));
-            const std::optional<QString> value = decodeText(eq < 0 ? QByteArrayView() : item.sliced(eq + 1));
+            const std::optional<QString> key = decodeText(eq < 0 ? item : item.first(eq), plus);
+            const std::optional<QString> value = decodeText(eq < 0 ? QByteArrayView() : item.sliced(eq + 1), plus);
             if (!key || !value)
                 return std::nullopt;
+            if (uniqueKeys) {
+                if (keys.contains(*key))
+                    return std::nullopt;
+                keys.insert(*key);
+            }
             query.m_items.append({*key, *value});
         }
         start = end + 1;
@@ -132,6 +151,42 @@ QByteArray footerPage()
                              "online at, so that contacts can find each other.</p>\r\n"
                              "<p>To get a handle, start Quibo32 and register.</p>\r\n"
                              "</CENTER>\r\n</body>\r\n</html>\r\n");
+}
+
+QByteArray keyValueText(const QList<std::pair<QByteArray, QByteArray>> &pairs)
+{
+    QByteArray text;
+    for (const auto &[key, value] : pairs) {
+        const qsizetype end = value.indexOf('\n');
+        text += key + '=' + (end < 0 ? value : value.first(end)) + '\n';
+    }
+    return text;
+}
+
+std::optional<QList<std::pair<QByteArray, QByteArray>>> parseKeyValueText(QByteArrayView text)
+{
+    QList<std::pair<QByteArray, QByteArray>> pairs;
+    QSet<QByteArray> keys;
+    const auto isKeyChar = [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'; };
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            return std::nullopt;
+        const QByteArrayView line = text.sliced(start, end - start);
+        const qsizetype eq = line.indexOf('=');
+        if (eq <= 0)
+            return std::nullopt;
+        const QByteArrayView key = line.first(eq);
+        if (!std::all_of(key.begin(), key.end(), isKeyChar))
+            return std::nullopt;
+        if (keys.contains(key.toByteArray()))
+            return std::nullopt;
+        keys.insert(key.toByteArray());
+        pairs.append({key.toByteArray(), line.sliced(eq + 1).toByteArray()});
+        start = end + 1;
+    }
+    return pairs;
 }
 
 QByteArray publicInfoText(const QString &handle, const UserInfo &info)

@@ -6,9 +6,12 @@
 #include "PgDirectoryStore.h"
 #include "SqlConnections.h"
 #include "SqlDirectoryStore.h"
+#include "TlsIdentity.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <pthread.h>
 #include <sched.h>
@@ -70,15 +73,48 @@ int setBroadcast(DirectoryStore &store, const QString &fileName)
     return 0;
 }
 
-int serve(DirectoryStore &store, const CommandLine &line, const QString &databaseName)
+// The certificate the operator gave, or the one the server made itself.
+std::variant<TlsContext, QString> tlsContext(const CommandLine &line, const DatabaseLocation &where)
 {
+    TlsFiles files{line.tlsCertificate, line.tlsKey};
+    if (files.certificate.isEmpty()) {
+        QString folder = line.stateFolder;
+        if (folder.isEmpty())
+            folder = where.kind == DatabaseLocation::Kind::Sqlite ? QFileInfo(where.sqlitePath).absolutePath()
+                                                                   : QDir::currentPath();
+        const auto made = ensureSelfMade(folder);
+        if (const auto *error = std::get_if<QString>(&made))
+            return *error;
+        files = std::get<TlsFiles>(made);
+    }
+    const auto identity = readIdentity(files.certificate, files.key);
+    if (const auto *error = std::get_if<QString>(&identity))
+        return *error;
+    say(stdout, u"quibo-directory: TLS certificate %1, key fingerprint %2"_s.arg(
+                    files.certificate,
+                    QString::fromLatin1(keyFingerprint(std::get<TlsIdentity>(identity).certificate.get()))));
+    return serverContext(std::get<TlsIdentity>(identity));
+}
+
+int serve(DirectoryStore &store, const CommandLine &line, const DatabaseLocation &where)
+{
+    const auto tls = tlsContext(line, where);
+    if (const auto *error = std::get_if<QString>(&tls))
+        return fail(u"cannot serve TLS: "_s + *error);
     QFile bannerFile(u":/quibo-directory/banner.png"_s);
     const QByteArray banner = bannerFile.open(QIODevice::ReadOnly) ? bannerFile.readAll() : QByteArray();
-    const DirectoryService service(store, banner);
-    HttpFrontEnd frontEnd(service, line.threads);
+    const DirectoryService service(store, banner, line.secureOnly);
+    HttpFrontEnd frontEnd(service, std::get<TlsContext>(tls).get(), line.threads,
+                          [&store] { store.closeThreadConnection(); });
     const auto bound = frontEnd.bind(line.host, line.port);
     if (const auto *problem = std::get_if<QString>(&bound))
         return fail(*problem);
+    if (!line.httpsHost.isEmpty()) {
+        const auto boundTls = frontEnd.bindTlsOnly(line.httpsHost, line.httpsPort);
+        if (const auto *problem = std::get_if<QString>(&boundTls))
+            return fail(*problem);
+        say(stdout, u"quibo-directory: TLS alone on %1:%2"_s.arg(line.httpsHost).arg(std::get<quint16>(boundTls)));
+    }
 
     // SIGINT and SIGTERM are blocked in every thread and taken here, so that stopping
     // happens outside a signal handler.
@@ -90,7 +126,7 @@ int serve(DirectoryStore &store, const CommandLine &line, const QString &databas
     });
     say(stdout, u"quibo-directory: listening on %1:%2, database %3"_s.arg(line.host)
                     .arg(std::get<quint16>(bound))
-                    .arg(databaseName));
+                    .arg(where.describe()));
     const bool ok = frontEnd.run();
     // Wakes the waiter when serving ended by itself.
     pthread_kill(signalWaiter.native_handle(), SIGTERM);
@@ -107,6 +143,8 @@ int main(int argc, char *argv[])
     batchScheduling();
     const sigset_t blocked = stopSignals();
     pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
+    // A client that leaves in the middle of a TLS reply must not end the server.
+    signal(SIGPIPE, SIG_IGN);
 
     QCoreApplication app(argc, argv);
     const auto parsed = parseCommandLine(app.arguments().mid(1));
@@ -148,7 +186,7 @@ int main(int argc, char *argv[])
             say(stdout, u"Broadcast message cleared."_s);
             return 0;
         default:
-            return serve(store, line, databaseName);
+            return serve(store, line, where);
         }
     } catch (const StoreError &error) {
         return fail(u"cannot use the database %1: %2"_s.arg(databaseName, error.message()));

@@ -18,11 +18,11 @@ FoundFile lookUpFile(const QString &root, const QStringList &segments)
         return {}; // missing, or a dangling link
     const QString inside = canonicalRoot.endsWith(u'/') ? canonicalRoot : canonicalRoot + u'/';
     if (!canonical.startsWith(inside))
-        return {403, {}, 0};
+        return {403, {}};
     struct stat info {};
     if (::stat(QFile::encodeName(canonical).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return {};
-    return {200, canonical, static_cast<qint64>(info.st_size)};
+    return {200, canonical};
 }
 
 } // namespace quibo::web

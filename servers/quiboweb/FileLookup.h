@@ -8,7 +8,6 @@ namespace quibo::web {
 struct FoundFile {
     int status = 404; // 200 when found
     QString path;     // canonical, for status 200
-    qint64 size = 0;
 };
 
 // The regular file `segments` names below `root`, following symlinks only as far as they stay

@@ -89,7 +89,11 @@ int runWindowed(int argc, char **argv, const WebServerOptions &options)
         window.showServing(servingText(options));
         printLine(stdout, QStringLiteral("quiboweb: ") + servingText(options));
     }
+    // It comes up while the client opens its own windows, registration among them: a status
+    // window takes the keyboard from none of them, and covers none of them.
+    window.setAttribute(Qt::WA_ShowWithoutActivating);
     window.show();
+    window.lower();
     const int code = app.exec();
     if (server)
         server->stopAndWait();

@@ -1,5 +1,6 @@
 #include "RequestStream.h"
 
+#include "RequestHead.h"
 #include "RequestTarget.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ namespace {
 
 constexpr qsizetype ReadChunk = 16 * 1024;
 constexpr qsizetype MaxRequestLine = 8192; // longer lines go to the parser as they are (414)
+constexpr qsizetype MaxRequestHead = 64 * 1024; // longer heads keep their fields, the library sees them
 constexpr std::chrono::milliseconds StopCheck{100};
 
 void addressOf(const sockaddr_storage &address, socklen_t length, std::string &ip, int &port)
@@ -80,9 +82,11 @@ bool RequestStream::fill()
     }
 }
 
-void RequestStream::readRequestLine()
+void RequestStream::readRequestHead()
 {
     m_atRequestStart = false;
+    m_range.reset();
+    m_ifRange.reset();
     qsizetype end = -1;
     while ((end = m_buffer.indexOf('\n', m_offset)) < 0) {
         if (m_buffer.size() - m_offset > MaxRequestLine || !fill())
@@ -92,6 +96,21 @@ void RequestStream::readRequestLine()
     const QByteArray repaired = repairRequestLine(line);
     if (repaired != line)
         m_buffer.replace(m_offset, line.size(), repaired);
+    if (!line.endsWith("\r\n"))
+        return; // the parser refuses it at once, without waiting for a head
+
+    // The head ends with the first empty line, which may be the one after the request line.
+    while ((end = m_buffer.indexOf("\n\r\n", m_offset)) < 0) {
+        if (m_buffer.size() - m_offset > MaxRequestHead || !fill())
+            return;
+    }
+    const QByteArray head = m_buffer.mid(m_offset, end + 3 - m_offset);
+    TakenField range = takeField(head, "Range");
+    TakenField ifRange = takeField(range.head, "If-Range");
+    m_range = std::move(range.value);
+    m_ifRange = std::move(ifRange.value);
+    if (ifRange.head.size() != head.size())
+        m_buffer.replace(m_offset, head.size(), ifRange.head);
 }
 
 bool RequestStream::waitForRequest(std::chrono::milliseconds idle)
@@ -117,7 +136,7 @@ bool RequestStream::is_writable() const
 ssize_t RequestStream::read(char *ptr, size_t size)
 {
     if (m_atRequestStart)
-        readRequestLine();
+        readRequestHead();
     if (m_offset == m_buffer.size() && !fill())
         return m_peerClosed ? 0 : -1;
     const qsizetype count = std::min<qsizetype>(static_cast<qsizetype>(size), m_buffer.size() - m_offset);

@@ -6,19 +6,26 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 
 namespace quibo::web {
 
-// One accepted connection as the HTTP library's stream, with two additions: it repairs each
+// One accepted connection as the HTTP library's stream, with three additions: it repairs each
 // request line (raw spaces in file names, see repairRequestLine) before the library parses it,
-// and its waits end early when the server stops.
+// it takes the Range and If-Range fields out of the head for the server to handle (see
+// takeField), and its waits end early when the server stops.
 class RequestStream final : public httplib::Stream {
 public:
     RequestStream(int fd, std::chrono::milliseconds timeout, const std::atomic<bool> &stopping);
 
     // Waits up to `idle` for the next request to begin; false when the peer closed, stayed idle
-    // or the server stops. The request's first line is then repaired as it is read.
+    // or the server stops. The request's head is then repaired as it is read.
     bool waitForRequest(std::chrono::milliseconds idle);
+
+    // The fields taken out of the current request's head; nullopt when it had none, or when its
+    // head was too long to look at.
+    const std::optional<QByteArray> &range() const { return m_range; }
+    const std::optional<QByteArray> &ifRange() const { return m_ifRange; }
 
     bool is_readable() const override;
     bool is_writable() const override;
@@ -33,7 +40,7 @@ private:
     enum class Wait { Ready, TimedOut, Failed };
     Wait waitFor(short events, std::chrono::milliseconds timeout) const;
     bool fill(); // appends what the socket has, waiting up to the timeout; false at end or error
-    void readRequestLine();
+    void readRequestHead();
 
     int m_fd;
     std::chrono::milliseconds m_timeout;
@@ -42,6 +49,8 @@ private:
     qsizetype m_offset = 0;
     bool m_atRequestStart = false;
     bool m_peerClosed = false;
+    std::optional<QByteArray> m_range;
+    std::optional<QByteArray> m_ifRange;
 };
 
 } // namespace quibo::web

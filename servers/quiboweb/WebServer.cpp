@@ -1,5 +1,6 @@
 #include "WebServer.h"
 
+#include "ByteRange.h"
 #include "FileLookup.h"
 #include "RequestStream.h"
 #include "RequestTarget.h"
@@ -7,11 +8,14 @@
 #include <QFile>
 
 #include <array>
+#include <chrono>
 #include <memory>
+#include <optional>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quibo::web {
@@ -44,6 +48,75 @@ std::string errorPage(int status)
 {
     const std::string title = std::to_string(status) + ' ' + reasonPhrase(status);
     return "<html><head><title>" + title + "</title></head><body><h1>" + title + "</h1></body></html>\n";
+}
+
+// A request field, several lines of it joined as one list; nullopt when absent.
+std::optional<QByteArray> field(const httplib::Request &request, const char *name)
+{
+    const auto [begin, end] = request.headers.equal_range(name);
+    if (begin == end)
+        return std::nullopt;
+    QByteArray value;
+    for (auto it = begin; it != end; ++it)
+        value += (it == begin ? "" : ", ") + QByteArray::fromStdString(it->second);
+    return value;
+}
+
+void restoreField(httplib::Request &request, const char *name, const std::optional<QByteArray> &value)
+{
+    request.headers.erase(name);
+    if (value)
+        request.headers.emplace(name, value->toStdString());
+}
+
+FileVersion versionOf(const struct stat &info)
+{
+    constexpr qint64 NsPerSecond = 1'000'000'000;
+    const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
+    return describeFile({static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino),
+                         static_cast<qint64>(info.st_size),
+                         static_cast<qint64>(info.st_mtim.tv_sec) * NsPerSecond + info.st_mtim.tv_nsec},
+                        now);
+}
+
+// Answers a GET or HEAD of an opened file: its conditions, then its range, streamed from disk.
+void answerFile(const httplib::Request &request, httplib::Response &response, const std::shared_ptr<QFile> &file,
+                const FileVersion &version, const std::atomic<bool> &stopping)
+{
+    response.set_header("Accept-Ranges", "bytes");
+    response.set_header("ETag", version.etag.toStdString());
+    response.set_header("Last-Modified", version.lastModified.toStdString());
+    if (isNotModified(field(request, "If-None-Match"), field(request, "If-Modified-Since"), version)) {
+        response.status = 304;
+        // What a 200 would carry: left alone, the library would say 0.
+        response.set_header("Content-Length", std::to_string(version.size));
+        return;
+    }
+    const RangeChoice range = chooseRange(field(request, "Range"), field(request, "If-Range"), version);
+    if (range.kind != RangeChoice::Kind::Whole)
+        response.set_header("Content-Range", contentRange(range, version.size).toStdString());
+    if (range.kind == RangeChoice::Kind::Unsatisfiable) {
+        response.status = 416;
+        return;
+    }
+    const bool part = range.kind == RangeChoice::Kind::Part;
+    response.status = part ? 206 : 200;
+    const qint64 first = part ? range.first : 0;
+    response.set_content_provider(
+        static_cast<size_t>(part ? range.length : version.size), contentTypeFor(file->fileName()).toStdString(),
+        [file, first, &stopping](size_t offset, size_t length, httplib::DataSink &sink) {
+            if (stopping)
+                return false;
+            const qint64 at = first + static_cast<qint64>(offset);
+            if (file->pos() != at && !file->seek(at))
+                return false;
+            std::array<char, StreamChunk> chunk{};
+            const qint64 got = file->read(chunk.data(), std::min(static_cast<qint64>(length), StreamChunk));
+            // A file that shrank under us ends the connection rather than sending short data.
+            return got > 0 && sink.write(chunk.data(), static_cast<size_t>(got));
+        });
 }
 
 } // namespace
@@ -106,8 +179,12 @@ bool WebServer::process_and_close_socket(::socket_t sock)
             bool closed = false;
             bool parsed = false;
             bool refused = false;
-            const bool ok = process_request(stream, left == 1, closed, [&parsed, &refused](httplib::Request &request) {
+            const bool ok = process_request(stream, left == 1, closed, [&](httplib::Request &request) {
                 parsed = true;
+                // The library never saw the Range fields (see RequestStream): serve() reads ours.
+                request.ranges.clear();
+                restoreField(request, "Range", stream.range());
+                restoreField(request, "If-Range", stream.ifRange());
                 // A refused request may carry a body we do not read: end the connection after it.
                 refused = !isGetOrHead(request.method);
                 // The library closes after an HTTP/1.0 request too, but would announce keep-alive.
@@ -145,24 +222,17 @@ httplib::Server::HandlerResponse WebServer::serve(const httplib::Request &reques
         return HandlerResponse::Handled;
     }
     auto file = std::make_shared<QFile>(found.path);
-    if (!file->open(QIODevice::ReadOnly)) {
+    // The validators describe the file opened, so they never name content other than what is sent.
+    struct stat info {};
+    if (!file->open(QIODevice::ReadOnly) || ::fstat(file->handle(), &info) != 0) {
         response.status = 403;
         return HandlerResponse::Handled;
     }
-    // The status stays unset: the library answers 200, or 206 for a range.
-    response.set_content_provider(
-        static_cast<size_t>(found.size), contentTypeFor(found.path).toStdString(),
-        [file, this](size_t offset, size_t length, httplib::DataSink &sink) {
-            if (m_stopping)
-                return false;
-            const auto at = static_cast<qint64>(offset);
-            if (file->pos() != at && !file->seek(at))
-                return false;
-            std::array<char, StreamChunk> chunk{};
-            const qint64 got = file->read(chunk.data(), std::min(static_cast<qint64>(length), StreamChunk));
-            // A file that shrank under us ends the connection rather than sending short data.
-            return got > 0 && sink.write(chunk.data(), static_cast<size_t>(got));
-        });
+    if (!S_ISREG(info.st_mode)) {
+        response.status = 404; // replaced since the look-up
+        return HandlerResponse::Handled;
+    }
+    answerFile(request, response, file, versionOf(info), m_stopping);
     return HandlerResponse::Handled;
 }
 

@@ -24,7 +24,8 @@ public:
     virtual void show() = 0;
     virtual void setTitle(const QString &title) = 0;
     virtual void setStatusText(const QString &text) = 0;
-    // Make it the active window with the focus, on top.
+    // Make it the active window with the focus, on top, unless another window of the program
+    // is open: that one keeps the keyboard.
     virtual void activate() = 0;
     // Hide, minimise, restore and raise: brings the window forward from the task bar.
     virtual void bringForward() = 0;

@@ -1,5 +1,6 @@
 #include "transfer/FileDownload.h"
 
+#include "base/DottedAddress.h"
 #include "base/Wakeup.h"
 
 #include <QElapsedTimer>
@@ -9,7 +10,11 @@
 #include <QNetworkRequest>
 #include <QPointer>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
+
+#include <sys/xattr.h>
 
 namespace quibo {
 
@@ -30,14 +35,16 @@ struct Transfer {
     }
 };
 
-// Moves what the reply holds into the file; false when the disk refused it.
-bool drain(QNetworkReply &reply, QFile &file, QByteArray &buffer, qint64 &received)
+// Moves what the reply holds into the file, never past `limit` bytes (< 0: no limit); false
+// when the disk refused it.
+bool drain(QNetworkReply &reply, QFile &file, QByteArray &buffer, qint64 &received, qint64 limit)
 {
     for (;;) {
         const qint64 got = reply.read(buffer.data(), buffer.size());
         if (got <= 0)
             return true;
-        if (file.write(buffer.constData(), got) != got)
+        const qint64 kept = limit < 0 ? got : std::clamp(limit - received, qint64{0}, got);
+        if (file.write(buffer.constData(), kept) != kept)
             return false;
         received += got;
     }
@@ -53,6 +60,8 @@ FileDownload::~FileDownload() = default;
 
 QUrl FileDownload::offeredFileUrl(const QString &address, quint16 port, const QString &name)
 {
+    if (!isDottedIPv4(address) || address == u"0.0.0.0")
+        return {};
     QUrl origin;
     origin.setScheme(QStringLiteral("http"));
     origin.setHost(address);
@@ -60,16 +69,18 @@ QUrl FileDownload::offeredFileUrl(const QString &address, quint16 port, const QS
     return QUrl::fromEncoded(origin.toEncoded() + "/tmp/" + QUrl::toPercentEncoding(name), QUrl::StrictMode);
 }
 
-QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 expectedSize, Progress progress)
+QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 expectedSize,
+                                               QByteArray partNote, Progress progress)
 {
+    if (!url.isValid())
+        co_return DownloadOutcome::Lost;
     auto transfer = std::make_shared<Transfer>();
-    transfer->file.setFileName(path);
+    transfer->file.setFileName(partPath(path));
     if (!transfer->file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         co_return DownloadOutcome::CannotCreate;
-    if (!url.isValid()) {
-        transfer->file.remove();
-        co_return DownloadOutcome::Lost;
-    }
+    // Where the file system has no extended attributes the part is still kept, only unlabelled.
+    (void)::fsetxattr(transfer->file.handle(), PartNoteAttribute, partNote.constData(),
+                      static_cast<size_t>(partNote.size()), 0);
 
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
@@ -92,7 +103,7 @@ QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 ex
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (status.isValid() && status.toInt() != 200)
             break;
-        if (status.isValid() && !drain(*reply, transfer->file, buffer, received)) {
+        if (status.isValid() && !drain(*reply, transfer->file, buffer, received, expectedSize)) {
             diskFull = true;
             break;
         }
@@ -123,8 +134,15 @@ QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 ex
         outcome = DownloadOutcome::Lost;
     else if (expectedSize >= 0 && received != expectedSize)
         outcome = DownloadOutcome::BadReply;
+    const bool nothingKept = transfer->file.size() == 0;
+    if (outcome == DownloadOutcome::Complete)
+        (void)::fremovexattr(transfer->file.handle(), PartNoteAttribute); // whole: part of nothing
     transfer->file.close();
-    if (outcome != DownloadOutcome::Complete)
+    // rename(2) replaces a file of the chosen name in one step; the user agreed to replace it.
+    if (outcome == DownloadOutcome::Complete &&
+        ::rename(QFile::encodeName(partPath(path)).constData(), QFile::encodeName(path).constData()) != 0)
+        outcome = DownloadOutcome::CannotCreate;
+    else if (outcome != DownloadOutcome::Complete && nothingKept)
         transfer->file.remove();
     co_return outcome;
 }

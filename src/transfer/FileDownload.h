@@ -22,7 +22,9 @@ enum class DownloadOutcome {
 };
 
 // One HTTP GET streamed into a local file as it arrives, so memory does not grow with the
-// file. Whatever does not end Complete leaves no file behind.
+// file. The bytes go into "path.part", renamed to `path` only when Complete: nothing
+// half-received ever carries the chosen name. Any other end keeps what arrived in "path.part"
+// (never more than `expectedSize`), or nothing when no byte came.
 class FileDownload : public QObject {
     Q_OBJECT
 public:
@@ -33,10 +35,17 @@ public:
     FileDownload(const Timings &timings, QObject *parent = nullptr);
     ~FileDownload() override;
 
-    // `expectedSize` < 0: any length is accepted.
-    QCoro::Task<DownloadOutcome> run(QUrl url, QString path, qint64 expectedSize, Progress progress);
+    // `expectedSize` < 0: any length is accepted. `partNote` goes with "path.part" as its
+    // extended attribute PartNoteAttribute, so that a later download can tell what it is part of.
+    QCoro::Task<DownloadOutcome> run(QUrl url, QString path, qint64 expectedSize, QByteArray partNote,
+                                     Progress progress);
 
-    // "http://<address>:<port>/tmp/<name>" with the name percent-encoded.
+    static constexpr const char *PartNoteAttribute = "user.quibo32.offer";
+    static QString partPath(const QString &path) { return path + QStringLiteral(".part"); }
+
+    // "http://<address>:<port>/tmp/<name>" with the name percent-encoded; invalid unless the
+    // address is a dotted IPv4 one that reaches another machine ("0" is offline, and 0.0.0.0
+    // would reach this one's own web server).
     static QUrl offeredFileUrl(const QString &address, quint16 port, const QString &name);
 
 private:

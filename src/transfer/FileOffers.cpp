@@ -17,7 +17,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <unistd.h>
+#include <algorithm>
+
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 
 namespace quibo {
 
@@ -56,46 +59,53 @@ QCoro::Task<> FileOffers::SendFile()
     const QString name = chosen.fileName();
     sentFiles.append(name);
     // The copy is whole before the offer goes out, so no download can find it half made.
-    if (!co_await publish(*path, name)) {
+    const std::optional<qint64> size = co_await publish(*path, name);
+    if (!size) {
         const QString line1 = QStringLiteral("Cannot Send ") + name;
         co_await m_parts.notices.showSystemMessage(DialogOwner::MainWindow, line1,
                                                    QStringLiteral("The File Could Not Be Copied"));
         co_return;
     }
-    const QString offer = transfer::Offer.toString() + transfer::offerPayload(chosen.size(), name);
+    const QString offer = transfer::Offer.toString() + transfer::offerPayload(*size, name);
     const QString to = m_parts.contacts.addressOf(m_parts.selection.selectedContact);
     co_await m_parts.sender.SendPeerRecord(to, offer, DialogOwner::MainWindow);
     const QString notice = name + QStringLiteral(" Is Being Sent");
     co_await m_parts.ui.showFileBeingSent(DialogOwner::MainWindow, notice);
 }
 
-QCoro::Task<bool> FileOffers::publish(QString path, QString name)
+QCoro::Task<std::optional<qint64>> FileOffers::publish(QString path, QString name)
 {
     const std::optional<QString> target = offeredFilePath(m_parts.dir, name);
     if (!target)
-        co_return false;
+        co_return std::nullopt;
     if (QFileInfo(path).canonicalFilePath() == QFileInfo(*target).canonicalFilePath())
-        co_return true; // offered from "html/tmp" itself
-    QFile::remove(*target);
-    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(*target).constData()) == 0)
-        co_return true;
+        co_return QFileInfo(path).size(); // offered from "html/tmp" itself
 
     QFile source(path);
     QSaveFile copy(*target);
     if (!source.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly))
-        co_return false;
-    QByteArray buffer(CopyStepBytes, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = source.read(buffer.data(), buffer.size());
-        if (got < 0 || copy.write(buffer.constData(), got) != got) {
-            copy.cancelWriting();
-            co_return false;
+        co_return std::nullopt;
+    // A reflink shares the blocks until either side writes them: a snapshot at no cost.
+    if (::ioctl(copy.handle(), FICLONE, source.handle()) != 0) {
+        // The file as long as it is now: one still growing is not chased.
+        qint64 left = source.size();
+        QByteArray buffer(CopyStepBytes, Qt::Uninitialized);
+        while (left > 0) {
+            const qint64 got = source.read(buffer.data(), std::min<qint64>(left, buffer.size()));
+            if (got < 0 || copy.write(buffer.constData(), got) != got) {
+                copy.cancelWriting();
+                co_return std::nullopt;
+            }
+            if (got == 0)
+                break; // shortened meanwhile: the snapshot is what was there
+            left -= got;
+            co_await sleepFor(this, std::chrono::milliseconds{0}); // lets the event loop run between steps
         }
-        if (got == 0)
-            break;
-        co_await sleepFor(this, std::chrono::milliseconds{0}); // lets the event loop run between steps
     }
-    co_return copy.commit();
+    const qint64 size = copy.size();
+    if (!copy.commit())
+        co_return std::nullopt;
+    co_return size;
 }
 
 void FileOffers::deleteOfferedFiles()

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <optional>
+
 namespace quibo {
 
 struct Selection;
@@ -40,9 +42,10 @@ public:
     QStringList sentFiles;
 
 private:
-    // Puts the file at `path` into "html/tmp" under `name`: a hard link where the file system
-    // allows, else a copy. The copy goes in steps, so the program stays responsive.
-    QCoro::Task<bool> publish(QString path, QString name);
+    // Puts a snapshot of the file at `path` into "html/tmp" under `name`, so that later writes
+    // never reach the receiver: a reflink where the file system has them, else a copy in steps,
+    // so the program stays responsive. The snapshot's size, or nothing when it failed.
+    QCoro::Task<std::optional<qint64>> publish(QString path, QString name);
     void deleteOfferedFiles();
 
     Parts m_parts;

@@ -34,12 +34,19 @@ QString FileReception::cleanFileName(const QString &offered)
     return name;
 }
 
+QByteArray FileReception::partNote(const FileOffer &offer)
+{
+    return QStringList{offer.from.handle, offer.from.address, offer.sizeText, offer.fileName}
+        .join(u'\n')
+        .toUtf8();
+}
+
 QCoro::Task<> FileReception::offered(Origin from, QString body)
 {
     const std::optional<transfer::OfferText> offer = transfer::parseOffer(body);
     if (!offer)
         co_return; // no "<": nothing to offer
-    if (receiving) {
+    if (m_phase != ReceptionPhase::Idle) {
         // Busy: answered, and nothing more. The name is named first: g++ 12 destroys a
         // temporary of ?: inside co_await twice.
         const QString name = from.own() ? transfer::Offer.payloadOf(body) : offer->fileName;
@@ -54,14 +61,16 @@ QCoro::Task<> FileReception::offered(Origin from, QString body)
 
 QCoro::Task<> FileReception::onFileOffer(FileOffer offer)
 {
+    ask();
     m_offer = std::move(offer);
     const QString size = m_offer.sizeText + QStringLiteral(" Bytes");
     const bool yes = co_await m_parts.ui.askReceiveFile(m_offer.from.name, m_offer.fileName, size);
     if (!yes) {
+        end();
         co_await answer(transfer::Declined);
         co_return;
     }
-    receiving = true;
+    accept();
     startTask(this, "receive file", [this] { return receiveFile(); });
 }
 
@@ -73,12 +82,20 @@ QCoro::Task<> FileReception::answer(peer::RecordCode code)
 
 QCoro::Task<> FileReception::receiveFile()
 {
+    const QUrl url =
+        FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
+    if (!url.isValid()) { // the sender is offline: nothing to save
+        end();
+        co_await tellLostConnection();
+        co_return;
+    }
     const std::optional<QString> path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
     if (!path) {
-        receiving = false;
+        end();
         co_await answer(transfer::Declined);
         co_return;
     }
+    startDownload();
     m_progress = m_parts.ui.openReceivingFile();
     co_await sleepFor(this, m_parts.timings.receiveStartDelay);
     m_progress->setFile(m_offer.fileName, m_offer.sizeText);
@@ -86,26 +103,21 @@ QCoro::Task<> FileReception::receiveFile()
     bool sized = false;
     const qint64 size = m_offer.sizeText.toLongLong(&sized);
     const qint64 expected = sized && size >= 0 ? size : -1; // an unreadable size checks nothing
-    const QUrl url =
-        FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
     ReceivingView *view = m_progress.get();
     const DownloadOutcome outcome =
-        co_await m_download->run(url, *path, expected, [view, expected](qint64 got) {
+        co_await m_download->run(url, *path, expected, partNote(m_offer), [view, expected](qint64 got) {
             view->setProgress(got, expected < 0 ? got : expected);
         });
 
     m_parts.notices.playNotificationSound();
     m_progress->finish();
-    receiving = false;
+    end();
     switch (outcome) {
     case DownloadOutcome::Complete:
         co_await answer(transfer::Received);
         break;
     case DownloadOutcome::Lost:
-        // The sender is most likely gone: no answer is sent.
-        co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
-                                                   QStringLiteral("Lost Connection - Code 1051"),
-                                                   QStringLiteral("Sender May Have Logged Off"));
+        co_await tellLostConnection();
         break;
     case DownloadOutcome::BadReply:
     case DownloadOutcome::CannotCreate: {
@@ -119,6 +131,14 @@ QCoro::Task<> FileReception::receiveFile()
         break;
     }
     }
+}
+
+// The sender is most likely gone: no answer is sent.
+QCoro::Task<> FileReception::tellLostConnection()
+{
+    co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
+                                               QStringLiteral("Lost Connection - Code 1051"),
+                                               QStringLiteral("Sender May Have Logged Off"));
 }
 
 } // namespace quibo

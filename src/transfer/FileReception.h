@@ -27,6 +27,10 @@ struct FileOffer {
     QString fileName; // as offered: only ever used in answers and the request
 };
 
+// Where the receiver is with an offer: asking the user, choosing where to save, downloading.
+// Busy for any other offer from the question until the download has ended.
+enum class ReceptionPhase { Idle, Asking, Choosing, Downloading };
+
 // The receiver's side of file transfer: "|600", the question, the save chooser, the download
 // with its progress window, and the answers "|601", "|602" and "|603".
 class FileReception : public QObject {
@@ -50,15 +54,30 @@ public:
     // The offered name reduced to a plain file name: no folders, no control characters,
     // never empty, "." or "..".
     static QString cleanFileName(const QString &offered);
+    // What a partial download keeps of its offer, one line each: the sender's handle, its
+    // address, the size text, then the offered name (which may hold line ends itself).
+    static QByteArray partNote(const FileOffer &offer);
 
-    // From "&Yes" until the download has ended.
-    bool receiving = false;
+    [[nodiscard]] ReceptionPhase phase() const { return m_phase; }
 
 private:
     QCoro::Task<> offered(Origin from, QString body);
     QCoro::Task<> receiveFile();
     QCoro::Task<> answer(peer::RecordCode code);
+    QCoro::Task<> tellLostConnection();
 
+    // The phase's only writers, in the order of an offer; any phase may end.
+    void ask() { enter(ReceptionPhase::Idle, ReceptionPhase::Asking); }
+    void accept() { enter(ReceptionPhase::Asking, ReceptionPhase::Choosing); }
+    void startDownload() { enter(ReceptionPhase::Choosing, ReceptionPhase::Downloading); }
+    void end() { m_phase = ReceptionPhase::Idle; }
+    void enter(ReceptionPhase from, ReceptionPhase to)
+    {
+        Q_ASSERT(m_phase == from);
+        m_phase = to;
+    }
+
+    ReceptionPhase m_phase = ReceptionPhase::Idle;
     Parts m_parts;
     FileDownload *m_download;
     FileOffer m_offer;

@@ -499,11 +499,6 @@ TEST_F(WireTest, EachFeatureSendsItsCodesInTheirBlocks)
              alice.privateChat.last().pressClose(); // the partner joined: the chat's end is told
          },
          padded("alice||704nothing", 75)},
-        {[&] {
-             alice.client->fileReception().receiving = true;
-             fromBob(u"bob"_s, transfer::Offer, u"42<photo.png"_s);
-         },
-         padded("alice||601photo.png", 75)},
     };
     for (qsizetype i = 0; i < qsizetype(std::size(steps)); ++i) {
         steps[i].act();

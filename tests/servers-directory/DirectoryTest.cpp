@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <atomic>
 #include <stdexcept>
@@ -27,33 +28,58 @@ bool postgresRequired()
     return !qEnvironmentVariableIsEmpty("QUIBO_REQUIRE_POSTGRES");
 }
 
-} // namespace
-
-void TestDatabase::postgresExec(const QString &sql)
+// Runs `sql` on a connection of the test's own: to `sqliteFile`, or without one to the
+// PostgreSQL server, after `setUp`. The first row it gives.
+QStringList runSql(const QString &sqliteFile, const QString &setUp, const QString &sql)
 {
-    if (postgresUrl().isEmpty())
-        throw std::runtime_error("QUIBO_REQUIRE_POSTGRES is set but QUIBO_TEST_POSTGRES_URL is not");
-    const auto parsed = quibo::directory::parseDatabaseLocation(postgresUrl());
-    const auto *location = std::get_if<quibo::directory::DatabaseLocation>(&parsed);
-    if (!location)
-        throw std::runtime_error("QUIBO_TEST_POSTGRES_URL is not a PostgreSQL URL");
     const QString name = u"test-admin"_s;
     bool ok = false;
     QString error;
+    QStringList row;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
-        db.setHostName(location->host);
-        db.setPort(location->port);
-        db.setUserName(location->user);
-        db.setPassword(location->password);
-        db.setDatabaseName(location->databaseName);
+        QSqlDatabase db;
+        if (sqliteFile.isEmpty()) {
+            if (postgresUrl().isEmpty())
+                throw std::runtime_error("QUIBO_REQUIRE_POSTGRES is set but QUIBO_TEST_POSTGRES_URL is not");
+            const auto parsed = quibo::directory::parseDatabaseLocation(postgresUrl());
+            const auto *location = std::get_if<quibo::directory::DatabaseLocation>(&parsed);
+            if (!location)
+                throw std::runtime_error("QUIBO_TEST_POSTGRES_URL is not a PostgreSQL URL");
+            db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
+            db.setHostName(location->host);
+            db.setPort(location->port);
+            db.setUserName(location->user);
+            db.setPassword(location->password);
+            db.setDatabaseName(location->databaseName);
+        } else {
+            db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+            db.setDatabaseName(sqliteFile);
+        }
         QSqlQuery query(db);
-        ok = db.open() && query.exec(u"SET client_min_messages TO WARNING"_s) && query.exec(sql);
+        ok = db.open() && (!sqliteFile.isEmpty() || query.exec(u"SET client_min_messages TO WARNING"_s)) &&
+             (setUp.isEmpty() || query.exec(setUp)) && query.exec(sql);
+        if (ok && query.next()) {
+            for (int i = 0; i < query.record().count(); ++i)
+                row.append(query.value(i).toString());
+        }
         error = db.lastError().text() + query.lastError().text();
     }
     QSqlDatabase::removeDatabase(name);
     if (!ok)
-        throw std::runtime_error("PostgreSQL: " + error.toStdString());
+        throw std::runtime_error("SQL: " + error.toStdString());
+    return row;
+}
+
+} // namespace
+
+void TestDatabase::postgresExec(const QString &sql)
+{
+    runSql({}, {}, sql);
+}
+
+QStringList TestDatabase::query(const QString &sql) const
+{
+    return m_schema.isEmpty() ? runSql(m_location, {}, sql) : runSql({}, u"SET search_path TO "_s + m_schema, sql);
 }
 
 std::optional<QString> TestDatabase::unavailable(Backend backend)

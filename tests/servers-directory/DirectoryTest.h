@@ -2,6 +2,7 @@
 
 #include "DirectoryServer.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -37,6 +38,8 @@ public:
 
     // What --database takes.
     QString location() const { return m_location; }
+    // Runs `sql` in this database as a program of the test's own; the first row it gives.
+    QStringList query(const QString &sql) const;
     QString folder() const { return m_folder.path(); }
 
 private:
@@ -49,6 +52,7 @@ struct Response {
     int status = -1; // -1: no reply at all
     std::string body;
     std::string type;
+    std::string retryAfter;
 };
 
 // `text` percent-encoded for a query value or a path piece.
@@ -72,7 +76,7 @@ protected:
     Response get(const std::string &target) const
     {
         const auto reply = m_server->get(QByteArray::fromStdString(target));
-        return {reply.status, reply.body.toStdString(), reply.type.toStdString()};
+        return {reply.status, reply.body.toStdString(), reply.type.toStdString(), {}};
     }
     // register.cgi with every key in the client's order; `fields` fills the ones given.
     Response registerUser(const std::string &handle, const std::string &password,

@@ -91,6 +91,8 @@ TEST(DirectoryCommandLine, BadOptionsAreRefusedWithTheReason)
         {{u"--database"_s, u""_s}, "--database needs"},
         {{u"--set-broadcast"_s, u"a"_s, u"--clear-broadcast"_s}, "cannot be combined"},
         {{u"--database"_s, u"postgresql://host"_s}, "names no database"},
+        {{u"--tls-cert"_s, u"a.pem"_s}, "--tls-cert and --tls-key go together"},
+        {{u"--https-listen"_s, u"443"_s}, "--https-listen needs HOST:PORT"},
     };
     for (const auto &[arguments, message] : cases) {
         const auto run = DirectoryServer::run(arguments);
@@ -104,8 +106,9 @@ TEST(DirectoryCommandLine, HelpNamesEveryOptionAndThePrivilegedPort)
 {
     const auto run = DirectoryServer::run({u"--help"_s});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char *word : {"--listen HOST:PORT", "--database DB", "--set-broadcast FILE",
-                             "--clear-broadcast", "postgresql://", "CAP_NET_BIND_SERVICE"})
+    for (const char *word : {"--listen HOST:PORT", "--database DB", "--set-broadcast FILE", "--clear-broadcast",
+                             "postgresql://", "CAP_NET_BIND_SERVICE", "--tls-cert FILE", "--tls-key FILE",
+                             "--state-dir DIR", "--https-listen HOST:PORT", "--secure-only"})
         EXPECT_THAT(text(run.output), HasSubstr(word));
 }
 
@@ -132,6 +135,26 @@ TEST(DirectoryCommandLine, UnusableDatabaseStopsTheStartWithTheReason)
         EXPECT_FALSE(server.start()) << message;
         EXPECT_EQ(server.stop(), 1) << message;
         EXPECT_THAT(text(server.output()), HasSubstr("cannot use the database")) << message;
+        EXPECT_THAT(text(server.output()), HasSubstr(message));
+    }
+}
+
+TEST(DirectoryCommandLine, UnusableTlsKeyStopsTheStartWithTheReason)
+{
+    QTemporaryDir folder;
+    const QString garbage = fileWith(folder.path(), "not PEM");
+    quibo::test::writeFile(folder.filePath(u"quibo-directory.crt"_s), "left alone");
+    // The options, and what the refusal names.
+    const std::pair<QStringList, const char *> cases[] = {
+        {{u"--state-dir"_s, folder.path()}, "quibo-directory.crt is there without"},
+        {{u"--tls-cert"_s, garbage, u"--tls-key"_s, garbage}, "holds no PEM certificate"},
+        {{u"--tls-cert"_s, folder.filePath(u"none"_s), u"--tls-key"_s, garbage}, "cannot read"},
+    };
+    for (const auto &[options, message] : cases) {
+        DirectoryServer server(folder.filePath(u"d.sqlite"_s));
+        EXPECT_FALSE(server.start(0, options)) << message;
+        EXPECT_EQ(server.stop(), 1) << message;
+        EXPECT_THAT(text(server.output()), HasSubstr("cannot serve TLS")) << message;
         EXPECT_THAT(text(server.output()), HasSubstr(message));
     }
 }

@@ -1,5 +1,7 @@
+#include "ByteRange.h"
 #include "CommandLine.h"
 #include "ListeningSocket.h"
+#include "RequestHead.h"
 #include "RequestTarget.h"
 #include "ServedQueue.h"
 #include "ServedRequest.h"
@@ -139,6 +141,127 @@ TEST(RequestTargetTest, ContentTypesFollowTheSuffix)
     };
     for (const auto &[name, type] : cases)
         EXPECT_EQ(contentTypeFor(name), type) << name.toStdString();
+}
+
+using Kind = RangeChoice::Kind;
+
+TEST(ByteRangeTest, AnswersOneRangeAndIgnoresWhatTheRulesSayToIgnore)
+{
+    constexpr qint64 Huge = 5LL << 30;
+    const struct {
+        QByteArray value;
+        qint64 size;
+        RangeChoice expected;
+    } cases[] = {
+        {"bytes=0-499", 1000, {Kind::Part, 0, 500}},
+        {"bytes=500-", 1000, {Kind::Part, 500, 500}},
+        {"bytes=-200", 1000, {Kind::Part, 800, 200}},
+        {"bytes=-2000", 1000, {Kind::Part, 0, 1000}},    // a suffix longer than the file
+        {"bytes=900-5000", 1000, {Kind::Part, 900, 100}}, // clipped at the end
+        {" BYTES=999-999 ,, ", 1000, {Kind::Part, 999, 1}},
+        {"bytes=0-99999999999999999999999", 1000, {Kind::Part, 0, 1000}},
+        {"bytes=4294967296-", Huge, {Kind::Part, 1LL << 32, Huge - (1LL << 32)}},
+        {"bytes=1000-", 1000, {Kind::Unsatisfiable}},
+        {"bytes=1000-2000", 1000, {Kind::Unsatisfiable}},
+        {"bytes=99999999999999999999999-", 1000, {Kind::Unsatisfiable}},
+        {"bytes=-0", 1000, {Kind::Unsatisfiable}},
+        {"bytes=0-", 0, {Kind::Unsatisfiable}},
+        {"bytes=-5", 0, {}},                 // the whole of nothing
+        {"bytes=0-1,5-6", 1000, {}},         // several ranges: the whole file
+        {"bytes=5-4", 1000, {}},             // malformed: ignored
+        {"bytes=0-1,5-4", 1000, {}},
+        {"items=0-5", 1000, {}},
+        {"bytes = 0-5", 1000, {}},
+        {"bytes=0 - 5", 1000, {}},
+        {"bytes=+1-2", 1000, {}},
+        {"bytes=1-2-3", 1000, {}},
+        {"bytes=-", 1000, {}},
+        {"bytes=", 1000, {}},
+        {"", 1000, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(parseRange(c.value, c.size), c.expected) << c.value.toStdString() << " of " << c.size;
+    EXPECT_EQ(contentRange({Kind::Part, 800, 200}, 1000), "bytes 800-999/1000");
+    EXPECT_EQ(contentRange({Kind::Unsatisfiable}, 1000), "bytes */1000");
+}
+
+TEST(ByteRangeTest, IfRangeLetsTheRangeThroughOnlyForTheSameFile)
+{
+    const FileVersion version = describeFile({1, 2, 1000, 784111777LL * 1'000'000'000 + 5}, 1'000'000'000'000'000'000LL);
+    ASSERT_EQ(version.lastModified, "Sun, 06 Nov 1994 08:49:37 GMT");
+    FileVersion justChanged = version;
+    justChanged.lastModifiedIsStrong = false;
+    const RangeChoice part{Kind::Part, 500, 500};
+    const struct {
+        std::optional<QByteArray> range;
+        std::optional<QByteArray> ifRange;
+        const FileVersion &version;
+        RangeChoice expected;
+    } cases[] = {
+        {"bytes=500-", std::nullopt, version, part},
+        {"bytes=500-", version.etag, version, part},
+        {"bytes=500-", " " + version.lastModified, version, part},
+        {"bytes=500-", version.lastModified, justChanged, {}}, // two versions may share that second
+        {"bytes=500-", "W/" + version.etag, version, {}},      // a weak tag never matches
+        {"bytes=500-", "\"1-2-3e8-0\"", version, {}},
+        {"bytes=500-", "Sunday, 06-Nov-94 08:49:37 GMT", version, {}},
+        {"bytes=500-", "", version, {}},
+        {"bytes=500-", version.etag + ", " + version.etag, version, {}},
+        {std::nullopt, version.etag, version, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(chooseRange(c.range, c.ifRange, c.version), c.expected) << c.ifRange.value_or("-").toStdString();
+}
+
+TEST(FileVersionTest, AnyChangeGivesAnotherTagAndMatchingTagsAreNotModified)
+{
+    const FileIdentity base{1, 2, 1000, 1'700'000'000'000'000'000};
+    const FileIdentity changes[] = {{9, 2, 1000, base.modifiedNs}, {1, 9, 1000, base.modifiedNs},
+                                    {1, 2, 1001, base.modifiedNs}, {1, 2, 1000, base.modifiedNs + 1}};
+    const FileVersion version = describeFile(base, base.modifiedNs + 999'999'999);
+    EXPECT_FALSE(version.lastModifiedIsStrong);
+    EXPECT_TRUE(describeFile(base, base.modifiedNs + 1'000'000'000).lastModifiedIsStrong);
+    for (const FileIdentity &changed : changes)
+        EXPECT_NE(describeFile(changed, 0).etag, version.etag);
+
+    const struct {
+        std::optional<QByteArray> ifNoneMatch;
+        std::optional<QByteArray> ifModifiedSince;
+        bool notModified;
+    } cases[] = {
+        {"\"x\", W/" + version.etag, std::nullopt, true},
+        {"*", std::nullopt, true},
+        {"\"x\"", version.lastModified, false}, // If-None-Match decides alone
+        {std::nullopt, version.lastModified, true},
+        {std::nullopt, httpDate(0), false},
+        {std::nullopt, std::nullopt, false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(isNotModified(c.ifNoneMatch, c.ifModifiedSince, version), c.notModified)
+            << c.ifNoneMatch.value_or("-").toStdString();
+}
+
+// Exactly the lines the HTTP library would read as the field leave the head.
+TEST(RequestHeadTest, TakesOutEveryLineOfTheField)
+{
+    const QByteArray line = "GET / HTTP/1.1\r\n";
+    const struct {
+        QByteArray fields;
+        QByteArray left;
+        std::optional<QByteArray> value;
+    } cases[] = {
+        {"Host: a\r\nRange: bytes=1-2 \r\nAccept: */*\r\n\r\n", "Host: a\r\nAccept: */*\r\n\r\n", "bytes=1-2"},
+        {"range:bytes=1-\r\nRANGE:\t-5\r\n\r\n", "\r\n", "bytes=1-, -5"},
+        {"Range:\r\n\r\n", "\r\n", ""},
+        {"Range : x\r\nX-Range: x\r\nRange: x\n\r\nRange: body\r\n",
+         "Range : x\r\nX-Range: x\r\nRange: x\n\r\nRange: body\r\n", std::nullopt},
+    };
+    for (const auto &c : cases) {
+        const TakenField taken = takeField(line + c.fields, "Range");
+        EXPECT_EQ(taken.head, line + c.left) << c.fields.toStdString();
+        EXPECT_EQ(taken.value, c.value) << c.fields.toStdString();
+    }
+    EXPECT_EQ(takeField("Range: x\r\n\r\n", "Range").value, std::nullopt); // a request line, not a field
 }
 
 TEST(BindFailureTest, SaysWhereAndWhy)

@@ -63,15 +63,16 @@ DirectoryServer::~DirectoryServer()
     stop();
 }
 
-bool DirectoryServer::start(quint16 port)
+bool DirectoryServer::start(quint16 port, const QStringList &options)
 {
     stop();
     m_process = directoryProcess();
     m_output.clear();
     // The server's default thread count: each thread serves one connection, and a client's
     // contact pass keeps several open at once.
-    m_process->setArguments(
-        {u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--database"_s, m_database, u"--threads"_s, u"16"_s});
+    m_process->setArguments(QStringList{u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--database"_s, m_database,
+                                        u"--threads"_s, u"16"_s} +
+                            options);
     m_process->start();
     if (!m_process->waitForStarted(ProcessWaitMs)) {
         m_output = m_process->errorString();

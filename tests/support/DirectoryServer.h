@@ -38,9 +38,9 @@ public:
     DirectoryServer(const DirectoryServer &) = delete;
     DirectoryServer &operator=(const DirectoryServer &) = delete;
 
-    // Starts the server on `port` (0: a free one) and waits until it listens; false (see
-    // output()) when it does not.
-    bool start(quint16 port = 0);
+    // Starts the server on `port` (0: a free one), with `options` added, and waits until it
+    // listens; false (see output()) when it does not.
+    bool start(quint16 port = 0, const QStringList &options = {});
     // Ends it (SIGTERM) and gives its exit code (-1 unless it ended normally); start() again
     // serves the same database.
     int stop();
@@ -57,6 +57,8 @@ public:
     // "127.0.0.1:port", what Config::setDirectory takes.
     [[nodiscard]] QString authority() const;
     [[nodiscard]] QString output() const { return m_output; }
+    // What --database names.
+    [[nodiscard]] QString database() const { return m_database; }
 
     // GET `target` (percent-encoded) on a fresh connection.
     [[nodiscard]] Reply get(const QByteArray &target) const;

@@ -1,15 +1,19 @@
 // Two clients with their real local web servers: offers, downloads and the answers.
 #include "PeerNetwork.h"
 #include "QuibowebProcess.h"
+#include "RawPeer.h"
 
 #include "directory/DirectorySession.h"
 #include "directory/Logoff.h"
+#include "peer/PeerRecord.h"
 #include "transfer/FileDownload.h"
 #include "transfer/TransferCodes.h"
 
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
+
+#include <sys/xattr.h>
 
 using namespace quibo;
 using namespace quibo::test;
@@ -96,6 +100,7 @@ TEST_F(Transfer, FilesOfEverySizeAndNameArriveByteIdentical)
         const QString name = QString::fromUtf16(c.name);
         const QByteArray bytes = randomBytes(c.size);
         offer(write(name, bytes));
+        ASSERT_TRUE(writeFile(outbox.filePath(name), bytes + "later")); // the offer was a snapshot
         ASSERT_TRUE(saw(alice, u"bob Has Received %1|File Transfer Complete"_s.arg(name))) << c.size;
         EXPECT_EQ(readFile(inbox.filePath(name)), bytes) << name.toStdString();
         const auto download = bob.transfer.downloads.last();
@@ -103,10 +108,11 @@ TEST_F(Transfer, FilesOfEverySizeAndNameArriveByteIdentical)
         EXPECT_EQ(download->totalText, QString::number(c.size));
         EXPECT_EQ(download->progress.last(), c.size);
     }
+    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files).size(), std::size(cases)) << "no part is left";
     EXPECT_TRUE(bob.transfer.log.contains(u"receive?|alice|with spaces.txt|300 Bytes"_s));
     EXPECT_EQ(alice.transfer.log.mid(0, 2),
               (QStringList{u"choose file"_s, u"send file|empty.bin Is Being Sent"_s}));
-    EXPECT_FALSE(bob.client->fileReception().receiving);
+    EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
 }
 
 // A declined offer, a cancelled save and an unwritable target; the next offer is still asked.
@@ -123,40 +129,72 @@ TEST_F(Transfer, DeclineCancelAndUnwritableTargetAnswerNotWanted)
     ASSERT_TRUE(saw(alice, NotWanted));
     EXPECT_TRUE(waitFor([&] { return bob.ui.log.filter(u"message|Cannot Write"_s).size() == 1; }));
     EXPECT_TRUE(QDir(inbox.path()).isEmpty());
-    EXPECT_FALSE(bob.client->fileReception().receiving);
+    EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
     bob.transfer.saveFolder = inbox.path();
     offer(write(u"d.txt"_s, "dd"));
     ASSERT_TRUE(saw(alice, u"bob Has Received d.txt|File Transfer Complete"_s));
 }
 
+// carol's offer meets bob downloading alice's: "|601" with her file's name, in 75 bytes.
 TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
 {
+    net.add(u"carol"_s, u"127.0.0.4"_s);
+    CaptureServer carol{u"127.0.0.4"_s, net.port()};
+    net.befriend(bob, {u"alice"_s, u"carol"_s});
     const QByteArray bytes = randomBytes(1 << 20);
     offer(write(u"first.bin"_s, bytes));
-    ASSERT_TRUE(waitFor([&] { return bob.client->fileReception().receiving; }));
-    offer(write(u"second.bin"_s, "2"));
-    ASSERT_TRUE(saw(alice, u"bob Is Busy Receiving Another File|Try To Send It Again Later"_s));
+    ASSERT_TRUE(waitFor([&] { return bob.client->fileReception().phase() == ReceptionPhase::Downloading; }));
+    ASSERT_TRUE(
+        sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"carol"_s, u"|6001<photo.png"_s, 522)));
+    ASSERT_TRUE(carol.waitForRecords(1));
+    EXPECT_EQ(carol.records.first(), QByteArray("bob||601photo.png").leftJustified(75, '\0'));
     ASSERT_TRUE(saw(alice, u"bob Has Received first.bin|File Transfer Complete"_s));
     EXPECT_EQ(readFile(inbox.filePath(u"first.bin"_s)), bytes);
     EXPECT_EQ(bob.transfer.log.filter(u"receive?"_s).size(), 1) << "bob was not asked twice";
 }
 
-TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnection)
+// What arrived stays as "large.bin.part", with the offer it belongs to; "large.bin" never exists.
+TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnectionThatKeepsWhatArrived)
 {
-    offer(write(u"large.bin"_s, randomBytes(256 << 20)));
+    const QByteArray bytes = randomBytes(256 << 20);
+    offer(write(u"large.bin"_s, bytes));
     ASSERT_TRUE(waitFor([&] {
         const auto &d = bob.transfer.downloads;
         return !d.isEmpty() && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
     }));
+    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList{u"large.bin.part"_s});
     aliceWeb.reset(); // killed
     ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
     EXPECT_TRUE(bob.transfer.downloads.last()->finished);
-    EXPECT_FALSE(bob.client->fileReception().receiving);
-    EXPECT_TRUE(QDir(inbox.path()).isEmpty()) << "the part received is not kept";
+    EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
+    const QString part = inbox.filePath(u"large.bin.part"_s);
+    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList{u"large.bin.part"_s});
+    const qint64 arrived = bob.transfer.downloads.last()->progress.last();
+    EXPECT_TRUE(readFile(part) == bytes.left(arrived)) << arrived << " bytes arrived";
+    char note[100] = {};
+    ::getxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute, note, sizeof note - 1);
+    EXPECT_STREQ(note, "alice\n127.0.0.2\n268435456\nlarge.bin");
 }
 
-// Offers naming a wrong length, a missing file, or a file outside "tmp" keep nothing.
-TEST_F(Transfer, AWrongLengthAnErrorPageOrAHostileNameKeepNothing)
+// "0" is an offline contact; as 0.0.0.0 it would reach bob's own web server and its "html/tmp".
+TEST_F(Transfer, AnOfferFromAContactAtAddressZeroIsALostConnection)
+{
+    ASSERT_TRUE(writeFile(bob.dir.filePath(u"html/tmp/own.txt"_s), "bob's own"));
+    QuibowebProcess bobWeb({u"--headless"_s, u"--root"_s, bob.dir.filePath(u"html"_s), u"--listen"_s,
+                            u"127.0.0.1:%1"_s.arg(net.webPort())});
+    ASSERT_TRUE(bobWeb.waitForOutput("Serving"));
+    net.befriend(bob, {u"carol"_s}); // no such client: "0"
+    bob.transfer.receiveAnswers = {true};
+    bob.transfer.saveAnswers = {true};
+    ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"carol"_s, u"|6009<own.txt"_s, 522)));
+    ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
+    EXPECT_EQ(bob.transfer.log, QStringList{u"receive?|carol|own.txt|9 Bytes"_s});
+    EXPECT_TRUE(QDir(inbox.path()).isEmpty());
+}
+
+// A wrong length keeps the part that arrived, never past the offered size; an error page for a
+// missing file or one outside "tmp" keeps nothing.
+TEST_F(Transfer, AWrongLengthKeepsAPartAnErrorPageOrAHostileNameNothing)
 {
     ASSERT_TRUE(writeFile(alice.dir.filePath(u"html/tmp/real.txt"_s), "12345"));
     ASSERT_TRUE(writeFile(alice.dir.filePath(u"html/escape.txt"_s), "12345"));
@@ -165,16 +203,20 @@ TEST_F(Transfer, AWrongLengthAnErrorPageOrAHostileNameKeepNothing)
     bob.transfer.saveFolder = inner;
     const struct {
         const char16_t *record, *suggested;
-    } cases[] = {{u"|6003<real.txt", u"real.txt"},
-                 {u"|60099<real.txt", u"real.txt"},
-                 {u"|6005<missing.txt", u"missing.txt"},
-                 {u"|6005<../escape.txt", u"escape.txt"}};
+        const char *part;
+    } cases[] = {{u"|6003<real.txt", u"real.txt", "123"},
+                 {u"|60099<real.txt", u"real.txt", "12345"},
+                 {u"|6005<missing.txt", u"missing.txt", "<missing>"},
+                 {u"|6005<../escape.txt", u"escape.txt", "<missing>"}};
     for (const auto &c : cases) {
         const QString record = QString::fromUtf16(c.record);
         alice.ui.log.clear();
         send(record);
         ASSERT_TRUE(saw(alice, NotWanted)) << record.toStdString();
         EXPECT_EQ(bob.transfer.log.constLast(), u"save as|"_s + QString::fromUtf16(c.suggested));
+        const QString part = QDir(inner).filePath(QString::fromUtf16(c.suggested) + u".part"_s);
+        EXPECT_EQ(readFile(part), c.part) << record.toStdString();
+        QFile::remove(part);
         EXPECT_TRUE(QDir(inner).isEmpty()) << record.toStdString();
     }
     EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList()) << "nothing escaped the folder";

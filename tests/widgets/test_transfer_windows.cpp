@@ -3,6 +3,7 @@
 #include "transfer/widgets/WidgetTransferUi.h"
 
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,6 +15,17 @@
 using namespace quibo;
 using namespace quibo::test;
 using namespace Qt::StringLiterals;
+
+namespace {
+QFileDialog *chooser(const QString &title)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<QFileDialog *>(w);
+            dialog && dialog->isVisible() && dialog->windowTitle() == title)
+            return dialog;
+    return nullptr;
+}
+} // namespace
 
 TEST(TransferWindows, TheQuestionShowsTheOfferAndAnswersWithItsButtons)
 {
@@ -58,7 +70,7 @@ TEST(TransferWindows, TheProgressWindowClosesOnlyOnceDone)
     EXPECT_FALSE(dialog.isVisible());
 }
 
-TEST(TransferWindows, TheSendNoticeAndTheChoosersReturnWhatTheUserDid)
+TEST(TransferWindows, TheSendNoticeAndTheChoosersOpenTogetherReturnWhatTheUserDid)
 {
     WidgetTransferUi ui;
     const auto done = whenDone(ui.showFileBeingSent(DialogOwner::Desktop, u"a b.txt Is Being Sent"_s));
@@ -69,20 +81,21 @@ TEST(TransferWindows, TheSendNoticeAndTheChoosersReturnWhatTheUserDid)
     notice->okButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return *done; }));
 
+    // Send File's chooser stays open while a file offer's Save As comes and goes.
     QTemporaryDir folder;
+    const auto toSend = result(ui.chooseFileToSend(DialogOwner::Desktop));
     const auto saved = result(ui.chooseSaveFile(u"offered.txt"_s));
-    ASSERT_NE(ui.chooser(), nullptr);
-    EXPECT_EQ(ui.chooser()->windowTitle(), u"Quibo32 - Save File As"_s);
-    ui.chooser()->setDirectory(folder.path());
-    ui.chooser()->selectFile(u"offered.txt"_s);
-    static_cast<QDialog *>(ui.chooser())->accept(); // as the Save button does
+    const QPointer<QFileDialog> send = chooser(u"Select File To Send"_s);
+    QFileDialog *save = chooser(u"Quibo32 - Save File As"_s);
+    ASSERT_TRUE(send && save) << "opening one chooser closed the other";
+    save->setDirectory(folder.path());
+    save->selectFile(u"offered.txt"_s);
+    static_cast<QDialog *>(save)->accept(); // as the Save button does
     ASSERT_TRUE(QTest::qWaitFor([&] { return saved->has_value(); }));
     EXPECT_EQ(**saved, QDir(folder.path()).filePath(u"offered.txt"_s));
-
-    const auto cancelled = result(ui.chooseFileToSend(DialogOwner::Desktop));
-    ASSERT_NE(ui.chooser(), nullptr);
-    EXPECT_EQ(ui.chooser()->windowTitle(), u"Select File To Send"_s);
-    ui.chooser()->reject();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cancelled->has_value(); }));
-    EXPECT_FALSE(cancelled->value().has_value());
+    ASSERT_TRUE(send && send->isVisible()) << "saving closed Send File's chooser";
+    EXPECT_FALSE(toSend->has_value());
+    send->reject();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return toSend->has_value(); }));
+    EXPECT_FALSE(toSend->value().has_value());
 }

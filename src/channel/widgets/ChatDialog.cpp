@@ -22,6 +22,7 @@ void ChatDialog::wire(QTreeWidget *list, QLineEdit *edit, QPushButton *closeButt
     m_list = list;
     m_edit = edit;
     m_close = closeButton;
+    list->setFocus(); // where a fresh window starts; the step on showing lands on the line
     list->setHeaderLabels({QStringLiteral("Incoming Messages")});
     list->setColumnCount(1);
     list->setColumnWidth(0, ColumnWidth);

@@ -2,7 +2,10 @@
 
 #include "mainwindow/widgets/CMainDlg.h"
 
+#include <QApplication>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace quibo {
 
@@ -42,9 +45,28 @@ void WidgetMainWindow::setStatusText(const QString &text)
     m_window->setStatusText(text);
 }
 
+namespace {
+// Another window of the program that the user sees: a dialog, a chat window, a popup. Menus
+// and tool tips do not count, nor a minimised window such as the start-up dialog.
+bool otherWindowOpen(const QWidget *mainWindow)
+{
+    const auto isOther = [mainWindow](const QWidget *w) {
+        const Qt::WindowType type = w->windowType();
+        return w != mainWindow && w->isVisible() && !w->isMinimized() &&
+               (type == Qt::Window || type == Qt::Dialog);
+    };
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), isOther);
+}
+} // namespace
+
 void WidgetMainWindow::activate()
 {
     if (m_dismissed)
+        return;
+    // Asked for by no one at this moment (the start-up timer, the end of logon): a dialog the
+    // user is reading or filling in keeps the keyboard and stays on top.
+    if (otherWindowOpen(m_window))
         return;
     m_window->raise();
     m_window->activateWindow();
@@ -57,7 +79,9 @@ void WidgetMainWindow::bringForward()
     m_window->hide();
     m_window->showMinimized();
     m_window->showNormal();
-    activate();
+    // The user asked for it, from the task bar.
+    m_window->raise();
+    m_window->activateWindow();
 }
 
 void WidgetMainWindow::dismiss()

@@ -36,7 +36,8 @@ WidgetTransferUi::WidgetTransferUi(QWidget *mainWindow)
 WidgetTransferUi::~WidgetTransferUi()
 {
     // The send dialog may belong to the main window by now; delete whichever still exist.
-    delete m_chooser.data();
+    for (const QPointer<QFileDialog> &chooser : std::as_const(m_choosers))
+        delete chooser.data();
     delete m_send.data();
     delete m_receive.data();
     delete m_receiving.data();
@@ -61,16 +62,17 @@ QCoro::Task<std::optional<QString>> WidgetTransferUi::chooseSaveFile(QString sug
 
 QCoro::Task<std::optional<QString>> WidgetTransferUi::choose(QFileDialog *dialog, DialogOwner owner)
 {
-    delete m_chooser.data();
-    m_chooser = dialog;
+    m_choosers.removeAll(nullptr);
+    m_choosers.append(dialog);
+    const QPointer<QFileDialog> chooser(dialog);
     dialog->setNameFilter(QStringLiteral("All Files (*)"));
     dialog->setOption(QFileDialog::ReadOnly, false);
     const bool accepted = co_await showUntilClosed(*dialog, owner);
     std::optional<QString> chosen;
-    if (accepted && m_chooser && !dialog->selectedFiles().isEmpty())
-        chosen = dialog->selectedFiles().constFirst();
-    if (m_chooser)
-        m_chooser->deleteLater();
+    if (accepted && chooser && !chooser->selectedFiles().isEmpty())
+        chosen = chooser->selectedFiles().constFirst();
+    if (chooser)
+        chooser->deleteLater();
     co_return chosen;
 }
 
@@ -101,6 +103,9 @@ QCoro::Task<bool> WidgetTransferUi::showUntilClosed(QDialog &dialog, DialogOwner
     QPointer<QDialog> shown(&dialog);
     placeDialog(dialog, owner, m_mainWindow);
     dialog.open();
+    // A new question takes the keyboard, so that its answer or a file name goes to it.
+    dialog.raise();
+    dialog.activateWindow();
     co_await untilClosed(this, &dialog);
     co_return shown && shown->result() == QDialog::Accepted;
 }

@@ -41,8 +41,6 @@ public:
     CSendFileDlg &sendDialog() { return *m_send; }
     CReceiveFileDlg &receiveDialog() { return *m_receive; }
     CReceivingFileDlg &receivingDialog() { return *m_receiving; }
-    // The file chooser now open, if any.
-    [[nodiscard]] QFileDialog *chooser() const { return m_chooser; }
 
 private:
     QCoro::Task<std::optional<QString>> choose(QFileDialog *dialog, DialogOwner owner);
@@ -52,7 +50,8 @@ private:
     QPointer<CSendFileDlg> m_send;
     QPointer<CReceiveFileDlg> m_receive;
     QPointer<CReceivingFileDlg> m_receiving;
-    QPointer<QFileDialog> m_chooser;
+    // Every chooser now open: Send File's and a file offer's Save As can be open at once.
+    QList<QPointer<QFileDialog>> m_choosers;
 };
 
 } // namespace quibo
