@@ -440,20 +440,8 @@ TEST_F(TwoClients, AnswersAndNoticesShowTheirMessages)
     }
 }
 
-TEST_F(WireTest, MessagesAndSmileysAreHandleBarTextInA522ByteBlock)
-{
-    alice.messages.sendScript = {{ScriptedMessages::Step::Send, u"hello\r\nthere"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
-    EXPECT_TRUE(alice.client->sendMessageFields().m_message.isEmpty());
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendSmileyOrSound({u"|302"})));
-    EXPECT_EQ(alice.ui.log, QStringList{u"sending|main"_s});
-    ASSERT_TRUE(bob.waitForRecords(2));
-    EXPECT_EQ(bob.records,
-              (QList<QByteArray>{padded("alice|hello\r\nthere", 522), padded("alice||302", 522)}));
-}
-
-// What each feature puts on the wire, read from a real socket: its code after the handle and a
-// bar, the payload, and the block the code travels in. Busy answers ask the user nothing.
+// What each feature puts on the wire, read from a real socket: a message or a code after the
+// handle and a bar, the payload, and the block the code travels in. Busy answers ask nothing.
 TEST_F(WireTest, EachFeatureSendsItsCodesInTheirBlocks)
 {
     ASSERT_TRUE(PeerNetwork::startListening(alice));
@@ -473,6 +461,12 @@ TEST_F(WireTest, EachFeatureSendsItsCodesInTheirBlocks)
         std::function<void()> act;
         QByteArray sent;
     } steps[] = {
+        {[&] {
+             alice.messages.sendScript = {{Step::Send, u"hello\r\nthere"_s}};
+             alice.mainWindow.choose(Command::SendMessage);
+         },
+         padded("alice|hello\r\nthere", 522)},
+        {[&] { alice.mainWindow.choose(Command{32793}); }, padded("alice||302", 522)}, // Wink
         {[&] { alice.mainWindow.click(0), alice.mainWindow.choose(Command::JoinChannel); },
          padded("alice||003", 20)},
         {[&] { fromBob(u"bob"_s, channel::JoinAsk); }, padded("alice||005", 20)},
