@@ -9,7 +9,7 @@
 
 namespace quibo {
 
-struct ChannelSession;
+class ChannelSession;
 struct LogonState;
 struct Selection;
 class ChannelOutbox;

@@ -7,7 +7,7 @@
 
 namespace quibo {
 
-struct ChannelSession;
+class ChannelSession;
 struct LogonState;
 class ChannelOutbox;
 class ChannelWindow;

@@ -11,7 +11,7 @@
 
 namespace quibo {
 
-struct PrivateChatSession;
+class PrivateChatSession;
 class Listener;
 
 // "Quibo32 Private Chat Channel": the window's task, the lines typed and received on the
