@@ -45,7 +45,13 @@ function(quibo_layer target)
   endforeach()
   list(REMOVE_DUPLICATES visible)
 
-  add_library(${target} STATIC ${sources})
+  # A header added to the folder reaches moc in an existing build too: the scan reruns when
+  # a header it knows changes, so the folder's list of files is one, rewritten when it changes.
+  set(listing ${CMAKE_CURRENT_BINARY_DIR}/${target}_files.h)
+  string(REPLACE ";" "\n// " listed "${sources}")
+  file(CONFIGURE OUTPUT ${listing} CONTENT "// ${listed}\n")
+
+  add_library(${target} STATIC ${sources} ${listing})
   quibo_strict(${target})
   set_target_properties(${target} PROPERTIES QUIBO_VISIBLE_FOLDERS "${visible}" QUIBO_WIDGETS ${widgets})
   _quibo_header_tree(${target} "${visible}" tree)

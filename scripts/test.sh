@@ -49,10 +49,12 @@ if [ -z "${QUIBO_SKIP_SANITIZERS:-}" ]; then
     run_suite sanitizers -DQUIBO_SANITIZE=address,undefined -DQUIBO_BUILD_BENCH=OFF -DQUIBO_WERROR=OFF \
     -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g"
 
-  # The servers are the multi-threaded programs: their tests, and only what they need, under
-  # ThreadSanitizer. The suppressions cover uninstrumented system libraries only.
+  # The servers, the history's index and the port mapper are the multi-threaded parts: their
+  # tests, and only what they need, under ThreadSanitizer. The suppressions cover uninstrumented
+  # system libraries only.
   tsan_start=$SECONDS
-  targets="test_directory_server servers_web_test quibo-directory quiboweb" tests="^(test_directory_server|servers_web_test)\." \
+  targets="test_directory_server servers_web_test test_history test_reach quibo-directory quiboweb" \
+    tests="^(test_directory_server|servers_web_test|test_history|test_reach)\." \
     TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp" \
     run_suite tsan -DQUIBO_SANITIZE=thread -DQUIBO_BUILD_BENCH=OFF
   echo "ThreadSanitizer run: $((SECONDS - tsan_start)) s"

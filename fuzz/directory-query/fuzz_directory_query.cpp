@@ -69,7 +69,7 @@ public:
         if (!m_accounts.contains(handle))
             return std::nullopt;
         const Account &account = m_accounts[handle];
-        return Contact{account.address, account.secure, account.keyFingerprint};
+        return Contact{account.address, account.secure, account.keyFingerprint, {}, {}};
     }
     std::optional<Account> account(const QString &handle) override
     {
@@ -109,9 +109,14 @@ public:
         return false;
     }
     WriteOutcome setSecureAddress(const QString &handle, const QByteArray &keyFingerprint,
-                                  const QString &address) override
+                                  const Published &published) override
     {
-        FUZZ_CHECK(isPublishableAddress(address) && isKeyFingerprint(keyFingerprint));
+        FUZZ_CHECK(isPublishableAddress(published.address) && isKeyFingerprint(keyFingerprint));
+        FUZZ_CHECK(published.address6.isEmpty() || globalIPv6(published.address6) == published.address6);
+        FUZZ_CHECK(published.ports.isEmpty() || portList(published.ports) == published.ports);
+        // Logging off clears the rest.
+        FUZZ_CHECK(published.address != QStringLiteral("0") || !published.address6.isEmpty() ||
+                   published.ports.isEmpty());
         return secureWrite(handle, keyFingerprint);
     }
     WriteOutcome setSecureInfo(const QString &handle, const QByteArray &keyFingerprint, const UserInfo &info) override

@@ -9,6 +9,11 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <array>
+
 using namespace Qt::StringLiterals;
 
 namespace quibo::directory {
@@ -63,6 +68,38 @@ std::optional<QString> passwordProblem(const QString &password)
 bool isPublishableAddress(const QString &address)
 {
     return address == u"0"_s || isDottedIPv4(address);
+}
+
+std::optional<QString> globalIPv6(const QString &text)
+{
+    // inet_pton takes no zone ("%eth0") and no embedded NUL reaches it; the longest form is
+    // 45 characters.
+    if (text.size() > INET6_ADDRSTRLEN || text.contains(QChar(0)))
+        return std::nullopt;
+    std::array<unsigned char, 16> bytes{};
+    if (inet_pton(AF_INET6, text.toLatin1().constData(), bytes.data()) != 1 || (bytes[0] & 0xe0) != 0x20)
+        return std::nullopt;
+    std::array<char, INET6_ADDRSTRLEN> canonical{};
+    if (!inet_ntop(AF_INET6, bytes.data(), canonical.data(), canonical.size()))
+        return std::nullopt;
+    return QString::fromLatin1(canonical.data());
+}
+
+std::optional<QString> portList(const QString &text)
+{
+    const QStringList parts = text.split(u',');
+    if (parts.size() != 4)
+        return std::nullopt;
+    QStringList ports;
+    for (const QString &part : parts) {
+        const bool digits = !part.isEmpty() && part.size() <= 5 &&
+                            std::all_of(part.cbegin(), part.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        const uint port = digits ? part.toUInt() : 0;
+        if (port < 1 || port > 65535)
+            return std::nullopt;
+        ports.append(QString::number(port));
+    }
+    return ports.join(u',');
 }
 
 QString cleanInfoField(const QString &value, qsizetype maxBytes)

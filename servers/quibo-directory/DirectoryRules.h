@@ -21,6 +21,14 @@ std::optional<QString> passwordProblem(const QString &password);
 // "0" (logged off) or a dotted IPv4 address in its usual form.
 bool isPublishableAddress(const QString &address);
 
+// A global unicast IPv6 address (2000::/3) in its canonical text, or nullopt for anything
+// else: link-local, unique local, mapped IPv4, a zone, a malformed text.
+std::optional<QString> globalIPv6(const QString &text);
+
+// "peer,channel,private,web": four decimal ports from 1 to 65535, canonical (no leading
+// zeros), or nullopt.
+std::optional<QString> portList(const QString &text);
+
 // An info field as stored: control characters become spaces (the value is shown as one
 // line), then cut to `maxBytes` UTF-8 bytes without splitting a character.
 QString cleanInfoField(const QString &value, qsizetype maxBytes);

@@ -39,11 +39,21 @@ struct Account {
     QString address;
 };
 
+// What a secure account publishes. Logged off: address "0" and the rest empty. A host with
+// no IPv4 address publishes "0" beside its IPv6 one, so classic readers see it logged off.
+struct Published {
+    QString address;  // "0" or a dotted IPv4 address
+    QString address6; // a global IPv6 address, or empty
+    QString ports;    // "peer,channel,private,web", or empty for the fixed ones
+};
+
 // What a look-up tells about a handle.
 struct Contact {
     QString address;
     bool secure = false;
     QByteArray keyFingerprint;
+    QString address6; // secure accounts only, as published
+    QString ports;
 };
 
 // Where the directory keeps its users and the broadcast message. Every member may be
@@ -72,7 +82,7 @@ public:
                            const QByteArray &keyFingerprint) = 0;
     // For a secure account whose key is `keyFingerprint`; Refused for any other.
     virtual WriteOutcome setSecureAddress(const QString &handle, const QByteArray &keyFingerprint,
-                                          const QString &address) = 0;
+                                          const Published &published) = 0;
     virtual WriteOutcome setSecureInfo(const QString &handle, const QByteArray &keyFingerprint,
                                        const UserInfo &info) = 0;
     // Makes a classic account whose password is still `classicPassword` secure: the clear

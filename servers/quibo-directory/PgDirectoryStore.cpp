@@ -40,7 +40,7 @@ using Statement = PgDirectoryStore::Statement;
 
 constexpr std::array<const char *, static_cast<size_t>(Statement::Count)> statementSql{
     "SELECT address FROM quibo_users WHERE handle = $1",
-    "SELECT address, kind, key_fingerprint FROM quibo_users WHERE handle = $1",
+    "SELECT address, kind, key_fingerprint, address6, ports FROM quibo_users WHERE handle = $1",
     "SELECT password, first_name, last_name, email, city, state, country, sex, age, persinfo, "
     "kind, password_hash, key_fingerprint, address FROM quibo_users WHERE handle = $1",
     "INSERT INTO quibo_users (handle, password, first_name, last_name, email, city, state, "
@@ -52,7 +52,8 @@ constexpr std::array<const char *, static_cast<size_t>(Statement::Count)> statem
     "INSERT INTO quibo_users (handle, password, kind, password_hash, key_fingerprint, first_name, last_name, "
     "email, city, state, country, sex, age, persinfo, address) "
     "VALUES ($1, '', 'secure', $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, '0') ON CONFLICT (handle) DO NOTHING",
-    "UPDATE quibo_users SET address = $1 WHERE handle = $2 AND kind = 'secure' AND key_fingerprint = $3",
+    "UPDATE quibo_users SET address = $1, address6 = $2, ports = $3 "
+    "WHERE handle = $4 AND kind = 'secure' AND key_fingerprint = $5",
     "UPDATE quibo_users SET first_name = $1, last_name = $2, email = $3, city = $4, state = $5, country = $6, "
     "sex = $7, age = $8, persinfo = $9 WHERE handle = $10 AND kind = 'secure' AND key_fingerprint = $11",
     "UPDATE quibo_users SET kind = 'secure', password = '', password_hash = $1, key_fingerprint = $2 "
@@ -279,7 +280,8 @@ std::optional<Contact> PgDirectoryStore::contact(const QString &handle)
     std::optional<Contact> found;
     run(Statement::Contact, {handle.toUtf8()}, [&](const PGresult *result) {
         if (PQntuples(result) > 0)
-            found = Contact{field(result, 0), field(result, 1) == u"secure"_s, field(result, 2).toLatin1()};
+            found = Contact{field(result, 0), field(result, 1) == u"secure"_s, field(result, 2).toLatin1(),
+                            field(result, 3), field(result, 4)};
     });
     return found;
 }
@@ -339,9 +341,11 @@ bool PgDirectoryStore::addSecure(const QString &handle, const UserInfo &info, co
 }
 
 WriteOutcome PgDirectoryStore::setSecureAddress(const QString &handle, const QByteArray &keyFingerprint,
-                                                const QString &address)
+                                                const Published &published)
 {
-    return outcome(run(Statement::SetSecureAddress, {address.toUtf8(), handle.toUtf8(), keyFingerprint}), handle);
+    return outcome(run(Statement::SetSecureAddress, {published.address.toUtf8(), published.address6.toUtf8(),
+                                                     published.ports.toUtf8(), handle.toUtf8(), keyFingerprint}),
+                   handle);
 }
 
 WriteOutcome PgDirectoryStore::setSecureInfo(const QString &handle, const QByteArray &keyFingerprint,

@@ -32,7 +32,7 @@ public:
     bool addSecure(const QString &handle, const UserInfo &info, const QByteArray &passwordHash,
                    const QByteArray &keyFingerprint) override;
     WriteOutcome setSecureAddress(const QString &handle, const QByteArray &keyFingerprint,
-                                  const QString &address) override;
+                                  const Published &published) override;
     WriteOutcome setSecureInfo(const QString &handle, const QByteArray &keyFingerprint, const UserInfo &info) override;
     bool makeSecure(const QString &handle, const QString &classicPassword, const QByteArray &passwordHash,
                     const QByteArray &keyFingerprint) override;

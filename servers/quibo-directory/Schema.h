@@ -21,10 +21,12 @@ struct AddedColumn {
     const char *name;
     const char *definition;
 };
-inline constexpr std::array<AddedColumn, 3> addedUserColumns{{
+inline constexpr std::array<AddedColumn, 5> addedUserColumns{{
     {"kind", "TEXT NOT NULL DEFAULT 'classic' CHECK (kind IN ('classic', 'secure'))"},
     {"password_hash", "TEXT NOT NULL DEFAULT ''"},
     {"key_fingerprint", "TEXT NOT NULL DEFAULT ''"},
+    {"address6", "TEXT NOT NULL DEFAULT ''"},
+    {"ports", "TEXT NOT NULL DEFAULT ''"},
 }};
 
 } // namespace quibo::directory::schema

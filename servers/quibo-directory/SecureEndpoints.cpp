@@ -102,14 +102,20 @@ Reply SecureEndpoints::lookUp(const Query &query) const
 {
     const QString handle = field(query, u"id");
     if (handle == loopBackHandle)
-        return pairs({{"address", loopBackAddress.toUtf8()}, {"secure", "0"}, {"fingerprint", {}}});
+        return pairs({{"address", loopBackAddress.toUtf8()},
+                      {"secure", "0"},
+                      {"fingerprint", {}},
+                      {"address6", {}},
+                      {"ports", {}}});
     try {
         const std::optional<Contact> contact = m_store.contact(handle);
         if (!contact)
             return word(404, "unknown");
         return pairs({{"address", contact->address.toUtf8()},
                       {"secure", contact->secure ? "1" : "0"},
-                      {"fingerprint", contact->keyFingerprint}});
+                      {"fingerprint", contact->keyFingerprint},
+                      {"address6", contact->address6.toUtf8()},
+                      {"ports", contact->ports.toUtf8()}});
     } catch (const StoreError &error) {
         return unavailable(error);
     }
@@ -141,10 +147,24 @@ Reply SecureEndpoints::registerAccount(const Query &form, const Request &request
 
 Reply SecureEndpoints::publish(const Query &form, const Request &request) const
 {
-    const QString address = field(form, u"ip");
-    if (!isPublishableAddress(address))
+    Published published{field(form, u"ip"), {}, {}};
+    // "ip=0" logs off and clears the rest; an empty ip publishes IPv6 alone.
+    if (published.address != u"0"_s) {
+        const QString address6 = field(form, u"ip6");
+        const QString ports = field(form, u"ports");
+        const std::optional<QString> global = address6.isEmpty() ? QString() : globalIPv6(address6);
+        const std::optional<QString> portTexts = ports.isEmpty() ? QString() : portList(ports);
+        if (!global || !portTexts)
+            return word(400, "bad request");
+        published.address6 = *global;
+        published.ports = *portTexts;
+        if (published.address.isEmpty() && !published.address6.isEmpty())
+            published.address = u"0"_s;
+    }
+    if (!isPublishableAddress(published.address))
         return word(400, "bad request");
-    return ownWrite(request, [&] { return m_store.setSecureAddress(field(form, u"id"), request.clientKey, address); });
+    return ownWrite(request,
+                    [&] { return m_store.setSecureAddress(field(form, u"id"), request.clientKey, published); });
 }
 
 Reply SecureEndpoints::changeInfo(const Query &form, const Request &request) const

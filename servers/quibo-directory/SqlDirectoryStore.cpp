@@ -28,6 +28,12 @@ QVariantList infoValues(const UserInfo &info)
     return values;
 }
 
+// Qt binds a null string as NULL, which the NOT NULL columns refuse.
+QString notNull(const QString &text)
+{
+    return text.isNull() ? u""_s : text;
+}
+
 } // namespace
 
 SqlDirectoryStore::SqlDirectoryStore(DatabaseLocation location)
@@ -119,11 +125,12 @@ std::optional<QString> SqlDirectoryStore::address(const QString &handle)
 std::optional<Contact> SqlDirectoryStore::contact(const QString &handle)
 {
     std::optional<Contact> result;
-    run(u"SELECT address, kind, key_fingerprint FROM quibo_users WHERE handle = ?"_s, {handle},
+    run(u"SELECT address, kind, key_fingerprint, address6, ports FROM quibo_users WHERE handle = ?"_s, {handle},
         [&](QSqlQuery &query) {
             if (query.next())
                 result = Contact{query.value(0).toString(), query.value(1).toString() == u"secure"_s,
-                                 query.value(2).toString().toLatin1()};
+                                 query.value(2).toString().toLatin1(), query.value(3).toString(),
+                                 query.value(4).toString()};
         });
     return result;
 }
@@ -199,11 +206,12 @@ bool SqlDirectoryStore::addSecure(const QString &handle, const UserInfo &info, c
 }
 
 WriteOutcome SqlDirectoryStore::setSecureAddress(const QString &handle, const QByteArray &keyFingerprint,
-                                                 const QString &address)
+                                                 const Published &published)
 {
-    return outcome(run(u"UPDATE quibo_users SET address = ? "
+    return outcome(run(u"UPDATE quibo_users SET address = ?, address6 = ?, ports = ? "
                        "WHERE handle = ? AND kind = 'secure' AND key_fingerprint = ?"_s,
-                       {address, handle, QString::fromLatin1(keyFingerprint)}),
+                       {published.address, notNull(published.address6), notNull(published.ports), handle,
+                        QString::fromLatin1(keyFingerprint)}),
                    handle);
 }
 

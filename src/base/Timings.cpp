@@ -11,7 +11,8 @@ Timings Timings::scaledDown(int factor) const
     for (ms *d :
          {&t.connectFocusDelay, &t.winkTick, &t.kissTick, &t.possessedTick, &t.possessedFreeze,
           &t.sendingTick, &t.peerReadWindow, &t.listenerQuiet, &t.peerConnectTimeout, &t.listenRetry, &t.channelListenRetry,
-          &t.receiveStartDelay, &t.httpTimeout, &t.downloadStall, &t.progressInterval})
+          &t.receiveStartDelay, &t.httpTimeout, &t.downloadStall, &t.progressInterval, &t.historyIndexDelay,
+          &t.portMappingDiscovery, &t.portMappingLease, &t.portMappingFarewell})
         *d = scale(*d);
     return t;
 }

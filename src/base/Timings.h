@@ -24,6 +24,10 @@ struct Timings {
     ms httpTimeout{15000};
     ms downloadStall{30000};  // longest silence of a file download before it counts as lost
     ms progressInterval{100}; // how often a download's progress window is updated
+    ms historyIndexDelay{100}; // recorded entries wait this long, to be indexed together
+    ms portMappingDiscovery{2000}; // how long the search for the home router listens for answers
+    ms portMappingLease{3600000};  // the lease asked of the router for a port; renewed at half
+    ms portMappingFarewell{5000};  // the longest the port mapper's end waits for its removals
 
     // Every duration divided by `factor` (at least 1 ms), for tests.
     [[nodiscard]] Timings scaledDown(int factor) const;

@@ -2,8 +2,13 @@
 #include "FileVersions.h"
 #include "TestFiles.h"
 
+#include "base/Timings.h"
+#include "history/HistoryStore.h"
+
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -89,6 +94,45 @@ TEST(CrashSafety, TheDirectoryKeepsEveryAcknowledgedWriteAfterKill9)
             EXPECT_EQ(reply.left(reply.indexOf('\n')).trimmed(), "pw" + QByteArray::number(n))
                 << "run " << run;
         }
+    }
+}
+
+// A history written entry after entry, killed: the database is whole, and holds every entry
+// whose record() had returned, and at most the one it was writing besides.
+TEST(CrashSafety, TheHistoryLosesAtMostTheEntryItWasWritingAtKill9)
+{
+    for (int run = 0; run < runs(5); ++run) {
+        QTemporaryDir dir;
+        QProcess writer;
+        writer.start(qEnvironmentVariable("QUIBO_BIN_DIR") + u"/quibo-history-writer"_s, {dir.path()});
+        const int wanted = QRandomGenerator::global()->bounded(1, 3000);
+        QByteArray printed;
+        while (printed.count('\n') < wanted && writer.waitForReadyRead(10000))
+            printed += writer.readAllStandardOutput();
+        writer.kill();
+        ASSERT_TRUE(writer.waitForFinished());
+        printed += writer.readAllStandardOutput();
+        const QList<QByteArray> numbers = printed.trimmed().split('\n');
+        ASSERT_GE(numbers.size(), wanted);
+        const qint64 returned = numbers.last().toLongLong();
+
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
+            db.setDatabaseName(dir.filePath(QString::fromLatin1(HistoryStore::FileName)));
+            ASSERT_TRUE(db.open());
+            QSqlQuery check(db);
+            ASSERT_TRUE(check.exec(u"PRAGMA integrity_check"_s) && check.next());
+            EXPECT_EQ(check.value(0).toString(), u"ok"_s);
+        }
+        QSqlDatabase::removeDatabase(u"check"_s);
+        HistoryStore store(dir.path(), Timings{}.scaledDown(100));
+        ASSERT_TRUE(store.isOpen());
+        const QList<StoredEntry> kept = store.page(std::nullopt, 0, returned + 10);
+        ASSERT_TRUE(kept.size() == returned || kept.size() == returned + 1) << kept.size() << " of " << returned;
+        for (qsizetype i = 0; i < kept.size(); ++i)
+            ASSERT_EQ(kept[i].entry.text, u"entry %1"_s.arg(i + 1));
+        // The index catches up with what it had not taken before the kill.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !store.search(u"entry %1"_s.arg(kept.size())).isEmpty(); }, 20000));
     }
 }
 

@@ -66,7 +66,8 @@ TEST_P(SecureTest, SecureAccountIsTheKeyHoldersAlone)
     const auto lookUp = [&other] { return pairsOf(SecureClient(other.port(), false).get("/secure/lookup?id=ann")); };
     ASSERT_EQ(owner.registerAccount("ann", "s3cret", {{"city", "Oslo"}}).body, "ok");
     EXPECT_EQ(owner.post("/secure/publish", {{"id", "ann"}, {"ip", "10.1.1.1"}}).body, "ok");
-    EXPECT_EQ(lookUp(), (Pairs{{"address", "10.1.1.1"}, {"secure", "1"}, {"fingerprint", owner.fingerprint()}}));
+    EXPECT_EQ(lookUp(), (Pairs{{"address", "10.1.1.1"}, {"secure", "1"}, {"fingerprint", owner.fingerprint()},
+                               {"address6", ""}, {"ports", ""}}));
     expectClosedToClassicRequests("ann", "s3cret");
 
     // Another key, or none, moves nothing and takes nothing.
@@ -90,6 +91,35 @@ TEST_P(SecureTest, SecureAccountIsTheKeyHoldersAlone)
     EXPECT_EQ(owner.post("/secure/publish", {{"id", "ann"}, {"ip", "0"}}).body, "ok");
     EXPECT_EQ(lookUp().at("address"), "0");
     EXPECT_EQ(other.stop(), 0) << other.output().toStdString();
+}
+
+TEST_P(SecureTest, IPv6AndPortsArePublishedCheckedAndClearedAtLogoff)
+{
+    const SecureClient owner = client();
+    ASSERT_EQ(owner.registerAccount("gil", "pw").body, "ok");
+    const auto publish6 = [&owner](const std::string &ip, const std::string &ip6, const std::string &ports) {
+        return owner.post("/secure/publish", {{"id", "gil"}, {"ip", ip}, {"ip6", ip6}, {"ports", ports}});
+    };
+    const auto published = [&owner] {
+        const Pairs found = pairsOf(owner.get("/secure/lookup?id=gil"));
+        return found.at("address") + " " + found.at("address6") + " " + found.at("ports");
+    };
+    EXPECT_EQ(publish6("10.1.1.1", "2001:DB8:0::5", "68,69,569,08080").body, "ok");
+    EXPECT_EQ(published(), "10.1.1.1 2001:db8::5 68,69,569,8080");
+    EXPECT_EQ(addressOf("gil"), "10.1.1.1");
+    const std::pair<std::string, std::string> refused[] = {{"fe80::1", ""}, {"fd00::1", ""}, {"::ffff:10.1.1.1", ""},
+        {"2001:db8::1%eth0", ""}, {"10.1.1.1", ""}, {"", "0,69,569,80"}, {"", "68,69,569"}, {"", "68,69,569,65536"},
+        {"", "68,69,569,+80"}, {"", "68, 69,569,80"}};
+    for (const auto &[ip6, ports] : refused)
+        EXPECT_EQ(publish6("10.2.2.2", ip6, ports).status, 400) << ip6 << ports;
+    EXPECT_EQ(published(), "10.1.1.1 2001:db8::5 68,69,569,8080");
+    // A host with IPv6 alone is logged off for classic readers, which reach IPv4 only.
+    EXPECT_EQ(publish6("", "2001:db8::6", "").body, "ok");
+    EXPECT_EQ(published(), "0 2001:db8::6 ");
+    EXPECT_EQ(addressOf("gil"), "0");
+    EXPECT_EQ(publish6("", "", "").status, 400);
+    EXPECT_EQ(publish6("0", "2001:db8::6", "68,69,569,80").body, "ok");
+    EXPECT_EQ(published(), "0  ");
 }
 
 // Also an account kept in a database of the classic layout, which the server widens at start.

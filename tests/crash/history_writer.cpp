@@ -1,0 +1,25 @@
+// Records numbered messages into the history of the folder given, one after another until
+// killed, and prints each number once record() has returned.
+#include "base/Timings.h"
+#include "history/HistoryStore.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    quibo::HistoryStore store(QString::fromLocal8Bit(argc == 2 ? argv[1] : "."), quibo::Timings{});
+    if (!store.isOpen())
+        return 1;
+    for (qint64 n = 1;; ++n) {
+        store.record({{}, quibo::Direction::In, quibo::EntryKind::Message, quibo::Party::contact(QStringLiteral("bob")),
+                      QStringLiteral("entry %1").arg(n), -1, quibo::FileOutcome::None});
+        std::printf("%lld\n", static_cast<long long>(n));
+        std::fflush(stdout);
+        // The index's thread gets its turn now and then, as it would in the program.
+        if (n % 64 == 0)
+            QCoreApplication::processEvents();
+    }
+}
