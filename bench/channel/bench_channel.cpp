@@ -90,7 +90,7 @@ int main(int argc, char **argv)
         table.applyLookup(i, memberAddress(i));
         table.setInChannel(i);
     }
-    host.client->mainWindow().handlers().detached(Command::HostChannel)();
+    host.client->mainWindowTask().handlers().detached(Command::HostChannel)();
     if (!waitFor([&] { return host.client->channels().listener().isListening(); })) {
         std::fprintf(stderr, "the host cannot listen\n");
         return 1;
@@ -100,7 +100,9 @@ int main(int argc, char **argv)
     Config memberConfig;
     memberConfig.listenAddress = QHostAddress(memberAddress(0));
     const Timings timings;
-    RecordSender member(memberConfig, timings, &app);
+    LogonState memberLogon;
+    memberLogon.ownAddress = memberAddress(0);
+    RecordSender member(memberConfig, memberLogon, timings, &app);
     const QByteArray block = channel::lineBlock(QStringLiteral("m0> hello everybody"));
     const qint64 perRound = qint64(Members - 1) * channel::LineBytes;
 

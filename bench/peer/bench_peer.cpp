@@ -7,6 +7,7 @@
 // The last lines are "RESULT ..." lines for bench/run-all.
 #include "PeerNetwork.h"
 
+#include "messaging/Smileys.h"
 #include "peer/PeerRecord.h"
 #include "peer/SocketEvents.h"
 
@@ -102,18 +103,15 @@ int main(int argc, char **argv)
     QStringList names;
     std::vector<RecordSender *> senders;
     std::vector<QByteArray> blocks;
-    const QStringList codes{QStringLiteral("|400"), QStringLiteral("|401"), QStringLiteral("|402"),
-                            QStringLiteral("|403"), QStringLiteral("|404"), QStringLiteral("|405"),
-                            QStringLiteral("|406"), QStringLiteral("|407"), QStringLiteral("|408"),
-                            QStringLiteral("|409")};
+    QList<messaging::SoundRow> codes = messaging::sounds(); // one clip each
+    codes.removeIf([](const messaging::SoundRow &row) { return row.clips.size() != 1; });
     for (int i = 0; i < senderCount; ++i) {
         const QString name = QStringLiteral("s%1").arg(i);
         TestClient &c = net.add(name, QStringLiteral("127.0.0.%1").arg(3 + i), Timings{});
         names.append(name);
         senders.push_back(&c.client->peerSender().records());
         // The code names the sender (the clip played tells who); the rest is padding text.
-        blocks.push_back(
-            peer::buildRecord(name, codes.at(i % codes.size()) + QString::number(i), peer::MessageBlock));
+        blocks.push_back(peer::buildRecord(name, codes.at(i % codes.size()).code, QString::number(i)));
     }
     net.befriend(hub, names);
     if (!PeerNetwork::startListening(hub)) {
@@ -121,12 +119,12 @@ int main(int argc, char **argv)
         return 1;
     }
     Run client;
-    QObject::connect(&hub.client->listener(), &Listener::recordHandled, &app, [&] {
+    QObject::connect(&hub.client->listener(), &Listener::handled, &app, [&] {
         // Records are handled one at a time: the last clip is this record's; its sender is
         // the one with that code in flight.
         const QString clip = hub.sound.finished.constLast();
         for (int i = 0; i < senderCount; ++i) {
-            if (peer::codeEntry(*peer::matchCode(codes.at(i % codes.size()))).clips.constFirst() == clip &&
+            if (codes.at(i % codes.size()).clips.constFirst() == clip &&
                 client.startedNs.at(static_cast<std::size_t>(i)) != 0) {
                 client.done(i);
                 client.startedNs.at(static_cast<std::size_t>(i)) = 0;
@@ -142,10 +140,11 @@ int main(int argc, char **argv)
     Config rawConfig;
     rawConfig.peerPort = freeLoopbackPort();
     const Timings rawTimings;
+    const LogonState rawLogon;
     std::vector<RecordSender *> rawSenders;
     std::vector<QByteArray> rawBlocks;
     for (int i = 0; i < senderCount; ++i) {
-        rawSenders.push_back(new RecordSender(rawConfig, rawTimings, &app));
+        rawSenders.push_back(new RecordSender(rawConfig, rawLogon, rawTimings, &app));
         rawBlocks.push_back(QByteArray(1, static_cast<char>(i)) + QByteArray(peer::MessageBlock - 1, 'x'));
     }
     QTcpServer bare;

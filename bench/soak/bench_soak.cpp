@@ -48,14 +48,14 @@ int runTarget()
     net.befriend(bob, {QStringLiteral("alice")});
     if (!PeerNetwork::startListening(bob))
         return 1;
-    LineListener &channel = bob.client->channels().listener();
-    LineListener &privateChat = bob.client->privateChat().window().listener();
+    Listener &channel = bob.client->channels().listener();
+    Listener &privateChat = bob.client->privateChat().window().listener();
     channel.start();
     privateChat.start();
     if (!waitFor([&] { return channel.isListening() && privateChat.isListening(); }))
         return 1;
     qsizetype seen = 0;
-    QObject::connect(&bob.client->listener(), &Listener::recordHandled, [&] {
+    QObject::connect(&bob.client->listener(), &Listener::handled, [&] {
         for (; seen < bob.messages.log.size(); ++seen) {
             const struct mallinfo2 heap = mallinfo2();
             std::printf("heap %zu %zu\ngot %s\n", heap.uordblks + heap.hblkhd, heap.arena + heap.hblkhd,

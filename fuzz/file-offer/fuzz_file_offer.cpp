@@ -4,9 +4,9 @@
 #include "FuzzCheck.h"
 
 #include "RequestTarget.h"
-#include "peer/PeerRecord.h"
 #include "transfer/FileDownload.h"
 #include "transfer/FileReception.h"
+#include "transfer/TransferCodes.h"
 
 #include <QDir>
 #include <QUrl>
@@ -52,8 +52,8 @@ void checkFetchedAddress(const QString &offered)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QString payload = QString::fromUtf8(fuzz::input(data, size));
-    const QString body = peer::codeEntry(peer::Code::FileOffer).text + payload;
-    const std::optional<peer::FileOfferText> offer = peer::parseFileOffer(body);
+    const QString body = transfer::Offer.toString() + payload;
+    const std::optional<transfer::OfferText> offer = transfer::parseOffer(body);
     FUZZ_CHECK(offer.has_value() == payload.contains(peer::SubFieldSeparator));
     if (!offer)
         return 0;

@@ -18,50 +18,56 @@ Ports checked(Ports ports)
 
 Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports ports, QObject *parent)
     : QObject(parent), m_config(std::move(config)), m_timings(timings), m_workDir(std::move(workDir)),
-      m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings, m_counters),
+      m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings),
       m_onlineList(*m_ports.mainWindow), m_contacts(m_onlineList), m_contactsFile(m_workDir),
       m_contactBook(m_contacts, m_contactsFile, m_notices),
-      m_recordSender(new RecordSender(m_config, m_timings, this)),
-      m_peerSender(*m_recordSender, m_logon, m_selection, m_contacts, m_sendFields, m_notices),
-      m_dispatcher(m_logon, m_contacts),
-      m_listener(new Listener(m_config, m_timings, m_notices, m_dispatcher, this)),
+      m_recordSender(new RecordSender(m_config, m_logon, m_timings, this)),
+      m_peerSender(*m_recordSender, m_logon, m_notices), m_dispatcher(m_logon, m_contacts),
+      m_listener(new Listener(
+          m_config.listenAddress, m_config.peerPort, peerPortRule(), m_timings,
+          [this](Received record) { return m_dispatcher.handle(std::move(record.bytes)); }, this)),
       m_directorySession(
           new DirectorySession({m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
                                 *m_ports.process, *m_ports.shell, m_contacts, m_contactBook, *m_recordSender,
                                 *m_ports.windowCloser, m_ports.broadcast, m_ports.registration},
                                this)),
       m_mainWindowTask(m_logon, m_selection, *m_ports.mainWindow, m_contacts, m_notices, *m_ports.shell,
-                       m_workDir, [this] { return m_tasks.endFromMainWindow(); }),
-      m_tasks(m_logon, *m_ports.mainWindow, *m_ports.process),
+                       m_workDir, [this] { return m_sessionLifecycle.endFromMainWindow(); }),
+      m_sessionLifecycle(m_logon, *m_ports.mainWindow, *m_ports.process),
       m_startup(m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
-                [this] { m_tasks.start(); }),
-      m_presence(m_contacts, m_dispatcher),
-      m_messaging(m_messagingState, m_selection, m_contacts, m_peerSender, m_notices, *m_ports.messages,
-                  m_sendFields, m_receivedFields),
-      m_messagingFeature(
-          {m_messaging, m_messagingState, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound},
-          m_dispatcher, m_mainWindowTask.handlers()),
+                [this] { m_sessionLifecycle.start(); }),
+      m_presence(m_contacts, m_dispatcher), m_messaging(m_selection, m_contacts, m_peerSender, m_notices,
+                                                        *m_ports.messages, m_sendFields, m_receivedFields),
+      m_messagingFeature({m_messaging, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound},
+                         m_dispatcher, m_mainWindowTask.handlers()),
       m_contactManagement(m_contactBook, directory(), m_notices, *m_ports.consent,
                           m_mainWindowTask.handlers()),
-      m_contactRequests({m_logon, m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent},
+      m_contactRequests({m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent},
                         m_dispatcher),
-      m_channels(new Channels({m_config, m_timings, m_logon, m_selection, m_contacts, *m_recordSender,
-                               m_notices, *m_ports.channel},
-                              m_dispatcher, m_mainWindowTask.handlers(), this)),
+      m_channels(new Channels(
+          {m_config, m_timings, m_logon, m_selection, m_contacts, m_peerSender, m_notices, *m_ports.channel},
+          m_dispatcher, m_mainWindowTask.handlers(), this)),
       m_privateChat({m_logon, m_config, m_timings, m_selection, m_contacts, m_peerSender, m_notices,
                      *m_ports.privateChat},
                     m_dispatcher, m_mainWindowTask.handlers()),
-      m_fileOffers({m_workDir, m_notices, m_peerSender, *m_ports.transfer}, m_dispatcher,
-                   m_directorySession->logoff(), m_mainWindowTask.handlers()),
+      m_fileOffers({m_workDir, m_selection, m_contacts, m_notices, m_peerSender, *m_ports.transfer},
+                   m_dispatcher, m_directorySession->logoff(), m_mainWindowTask.handlers()),
       m_fileReception({m_logon, m_config, m_timings, m_peerSender, m_notices, *m_ports.transfer},
                       m_dispatcher),
       m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config, directory(),
                           m_ports.registration, m_notices, *m_ports.shell},
                          m_mainWindowTask.handlers())
 {
-    m_tasks.setListener(*m_listener);
-    m_tasks.setDirectorySession(*m_directorySession);
-    m_tasks.setMainWindow(m_mainWindowTask);
+    connect(m_listener, &Listener::gaveUp, this, [this] {
+        startTask(this, "listener gave up", [this] {
+            return m_notices.showSystemMessage(DialogOwner::Desktop,
+                                               QStringLiteral("Winsock Error - Please Logoff"),
+                                               QStringLiteral("Error Code 1001"));
+        });
+    });
+    m_sessionLifecycle.setListener(*m_listener);
+    m_sessionLifecycle.setDirectorySession(*m_directorySession);
+    m_sessionLifecycle.setMainWindowTask(m_mainWindowTask);
 }
 
 Client::~Client() = default;
@@ -83,7 +89,7 @@ void Client::requestEnd()
         m_ports.process->exitProcess(0);
         return;
     }
-    startTask(this, "end on request", [this] { return m_tasks.endOnRequest(); });
+    startTask(this, "end on request", [this] { return m_sessionLifecycle.endOnRequest(); });
 }
 
 } // namespace quibo

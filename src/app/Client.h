@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Session.h"
+#include "app/SessionLifecycle.h"
 #include "app/Startup.h"
 #include "base/Config.h"
 #include "base/LogonState.h"
@@ -15,11 +15,10 @@
 #include "contacts/ContactsFile.h"
 #include "directory/DirectorySession.h"
 #include "directory/UserInfoCommands.h"
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/MainWindowTask.h"
 #include "mainwindow/Selection.h"
 #include "messaging/Messaging.h"
 #include "messaging/MessagingFeature.h"
-#include "messaging/MessagingState.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
@@ -54,11 +53,8 @@ public:
     // except its one writer.
     LogonState &logon() { return m_logon; }
     Selection &selection() { return m_selection; }
-    MessagingState &messagingState() { return m_messagingState; }
-    PopupCounters &popupCounters() { return m_counters; }
 
     Notices &notices() { return m_notices; }
-    Session &tasks() { return m_tasks; }
     const Startup &startup() const { return m_startup; }
     const Config &config() const { return m_config; }
     const Timings &timings() const { return m_timings; }
@@ -72,7 +68,7 @@ public:
     Listener &listener() { return *m_listener; }
     DirectorySession &directorySession() { return *m_directorySession; }
     DirectoryClient &directory() { return m_directorySession->directory(); }
-    MainWindow &mainWindow() { return m_mainWindowTask; }
+    MainWindowTask &mainWindowTask() { return m_mainWindowTask; }
     Messaging &messaging() { return m_messaging; }
     ContactManagement &contactManagement() { return m_contactManagement; }
     ContactRequests &contactRequests() { return m_contactRequests; }
@@ -91,8 +87,6 @@ private:
     Ports m_ports;
     LogonState m_logon;
     Selection m_selection;
-    MessagingState m_messagingState;
-    PopupCounters m_counters;
     Notices m_notices;
     SendMessageFields m_sendFields;
     ReceivedMessageFields m_receivedFields;
@@ -105,8 +99,8 @@ private:
     Dispatcher m_dispatcher;
     Listener *m_listener;
     DirectorySession *m_directorySession;
-    MainWindow m_mainWindowTask;
-    Session m_tasks;
+    MainWindowTask m_mainWindowTask;
+    SessionLifecycle m_sessionLifecycle;
     Startup m_startup;
 
     // The features, plugged into the listener's dispatcher and the main window's commands.

@@ -6,7 +6,6 @@
 #include "channel/ChannelOutbox.h"
 #include "channel/ChannelSession.h"
 #include "channel/ChannelWindow.h"
-#include "channel/LineListener.h"
 #include "contacts/ContactTable.h"
 #include "mainwindow/CommandHandlers.h"
 #include "mainwindow/Selection.h"
@@ -17,14 +16,12 @@
 
 namespace quibo {
 
-using peer::Code;
-
 ChannelJoin::ChannelJoin(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent)
     : QObject(parent), m_parts(parts)
 {
-    dispatcher.on(Code::JoinAsk, [this](Origin from, QString) { return AnswerJoin(std::move(from)); });
-    dispatcher.on(Code::JoinYes, [this](Origin from, QString) { return accepted(std::move(from)); });
-    dispatcher.on(Code::JoinNo, [this](Origin, QString) {
+    dispatcher.on(channel::JoinAsk, [this](Origin from, QString) { return AnswerJoin(std::move(from)); });
+    dispatcher.on(channel::JoinYes, [this](Origin from, QString) { return accepted(std::move(from)); });
+    dispatcher.on(channel::JoinNo, [this](Origin, QString) {
         return listenerMessage(m_parts.notices, QStringLiteral("Contact Is Not Hosting A Chat Channel"),
                                QString(), false);
     });
@@ -41,24 +38,22 @@ QCoro::Task<> ChannelJoin::RequestJoin()
     const std::optional<int> target = m_parts.contacts.ContactFromListItem(m_parts.selection.clickedItem);
     if (!target)
         co_return;
-    co_await sendCode(m_parts.contacts.addressOf(*target), Code::JoinAsk,
+    co_await sendCode(m_parts.contacts.addressOf(*target), channel::JoinAsk,
                       QStringLiteral("Error Connecting - Error Code 1007"),
                       QStringLiteral("Error Sending Request - Error Code 1008"), DialogOwner::MainWindow);
 }
 
 QCoro::Task<> ChannelJoin::AnswerJoin(Origin from)
 {
-    const bool hosting = m_parts.session.hosting && m_parts.session.channelOpen;
+    const bool hosting = m_parts.session.phase() == ChannelPhase::Hosting;
     // Marked before the answer goes out: the new member's joined notice may come at once.
     if (hosting)
         m_parts.contacts.setInChannel(from.index);
-    const bool sent =
-        co_await sendCode(from.address, hosting ? Code::JoinYes : Code::JoinNo,
-                          QStringLiteral("Error Connecting - Error Code 1009"),
-                          QStringLiteral("Error Sending Request - Error Code 1010"), DialogOwner::Desktop);
-    // One who never heard the answer is no member.
-    if (hosting && !sent)
-        m_parts.contacts.setInChannel(from.index, false);
+    // One who never heard the answer stays marked, as with every failure: it costs the host one
+    // message in the channel at most.
+    const peer::RecordCode answer = hosting ? channel::JoinYes : channel::JoinNo;
+    co_await sendCode(from.address, answer, QStringLiteral("Error Connecting - Error Code 1009"),
+                      QStringLiteral("Error Sending Request - Error Code 1010"), DialogOwner::Desktop);
 }
 
 void ChannelJoin::JoinedChannel(Origin host)
@@ -77,39 +72,31 @@ QCoro::Task<> ChannelJoin::joined(Origin host)
     ChannelSession &session = m_parts.session;
     ChannelOutbox &outbox = m_parts.outbox;
     const QString own = m_parts.logon.ownHandle;
-    if (session.channelOpen && !session.hosting && host.address == session.hostAddress)
+    if (session.phase() == ChannelPhase::Joined && host.address == session.hostAddress())
         co_return; // the answer to a repeated request: already in this channel
-    if (session.busy()) {
+    if (!session.join(host.index, host.address)) {
         // One channel at a time: the second host hears this client leave, so it unmarks it.
         outbox.post({channel::noticeBytes(channel::composeLine(own, channel::LeftNotice)),
                      {{host.index, host.address}},
-                     NoticeMessages,
-                     false});
+                     NoticeMessages});
         co_return;
     }
-    session.channelOpen = true;
-    session.hosting = false;
-    session.hostIndex = host.index;
-    session.hostAddress = host.address;
     outbox.post({channel::noticeBytes(channel::composeLine(own, channel::JoinedNotice)),
                  {{host.index, host.address}},
-                 NoticeMessages,
-                 false});
+                 NoticeMessages});
     m_parts.listener.start();
     co_await m_parts.window.run(host.name);
+    session.left();
 }
 
-QCoro::Task<bool> ChannelJoin::sendCode(QString address, Code code, QString notConnected, QString sendFailed,
-                                        DialogOwner owner)
+QCoro::Task<> ChannelJoin::sendCode(QString address, peer::RecordCode code, QString notConnected,
+                                    QString sendFailed, DialogOwner owner)
 {
-    const peer::CodeEntry &entry = peer::codeEntry(code);
-    const QByteArray block = peer::buildRecord(m_parts.logon.ownHandle, entry.text, entry.blockSize);
-    const SendOutcome outcome = co_await m_parts.sender.sendRecord(std::move(address), block);
+    const SendOutcome outcome = co_await m_parts.sender.sendCode(std::move(address), code);
     if (outcome == SendOutcome::Sent)
-        co_return true;
+        co_return;
     co_await m_parts.notices.showSystemMessage(
         owner, outcome == SendOutcome::NotConnected ? notConnected : sendFailed, QString());
-    co_return false;
 }
 
 } // namespace quibo

@@ -9,7 +9,7 @@
 
 namespace quibo {
 
-struct ChannelSession;
+class ChannelSession;
 struct LogonState;
 struct Selection;
 class ChannelOutbox;
@@ -17,9 +17,16 @@ class ChannelWindow;
 class CommandHandlers;
 class ContactTable;
 class Dispatcher;
-class LineListener;
+class Listener;
 class Notices;
-class RecordSender;
+class PeerSender;
+
+namespace channel {
+// The join handshake, without payload.
+inline constexpr peer::RecordCode JoinAsk{u"|003", peer::TinyBlock};
+inline constexpr peer::RecordCode JoinYes{u"|004", peer::TinyBlock};
+inline constexpr peer::RecordCode JoinNo{u"|005", peer::TinyBlock};
+} // namespace channel
 
 // Joining channels: "Join Chat Channel" ("|003"), the host's answer ("|004" or "|005"), and
 // the member's window.
@@ -31,10 +38,10 @@ public:
         const LogonState &logon;
         const Selection &selection;
         ContactTable &contacts;
-        RecordSender &sender;
+        PeerSender &sender;
         ChannelOutbox &outbox;
         ChannelWindow &window;
-        LineListener &listener;
+        Listener &listener;
         Notices &notices;
     };
     ChannelJoin(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent = nullptr);
@@ -49,9 +56,9 @@ public:
 private:
     QCoro::Task<> accepted(Origin host);
     QCoro::Task<> joined(Origin host);
-    // Sends a 20-byte handshake record; false, after its message, when it did not go out.
-    QCoro::Task<bool> sendCode(QString address, peer::Code code, QString notConnected, QString sendFailed,
-                               DialogOwner owner);
+    // Sends a 20-byte handshake record; a failure is told.
+    QCoro::Task<> sendCode(QString address, peer::RecordCode code, QString notConnected, QString sendFailed,
+                           DialogOwner owner);
 
     Parts m_parts;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "peer/Listener.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -8,6 +10,11 @@ namespace quibo::channel {
 
 // A channel or private chat line travels as a 512-byte block: the text, a zero byte, padding.
 inline constexpr qsizetype LineBytes = 512;
+// A chat port's listener: ten tries, Timings::channelListenRetry apart, for one line each.
+inline ListenRule chatPortRule()
+{
+    return {10, &Timings::channelListenRetry, false, LineBytes};
+}
 // Widest row of a chat window, in characters.
 inline constexpr qsizetype RowWidth = 72;
 

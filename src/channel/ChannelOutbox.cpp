@@ -53,8 +53,8 @@ QCoro::Task<> ChannelOutbox::run()
 
 QCoro::Task<> ChannelOutbox::deliver(Line line)
 {
-    // A member unmarked since the line was queued has left or could not be reached.
-    if (line.unmarkFailed)
+    // A member unmarked since the line was queued has left.
+    if (line.kind == To::Members)
         line.to.removeIf([this](const Recipient &to) { return !m_contacts.contact(to.index).inChannel; });
     QStringList addresses;
     for (const Recipient &to : std::as_const(line.to))
@@ -65,8 +65,11 @@ QCoro::Task<> ChannelOutbox::deliver(Line line)
         if (outcomes[i] == SendOutcome::Sent)
             continue;
         const Recipient &to = line.to.at(i);
-        if (line.unmarkFailed)
-            m_contacts.setInChannel(to.index, false);
+        if (line.kind == To::Members) {
+            if (m_toldUnreachable.contains(to.index))
+                continue;
+            m_toldUnreachable.insert(to.index);
+        }
         const QString &message =
             outcomes[i] == SendOutcome::NotConnected ? line.messages.notConnected : line.messages.sendFailed;
         co_await m_notices.showSystemMessage(DialogOwner::Desktop, message, QString());

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <QSet>
+
 #include <deque>
 
 namespace quibo {
@@ -34,7 +36,8 @@ inline const DeliveryMessages NoticeMessages{QStringLiteral("Error Connecting - 
 // Everything this client sends on the channel port, one line after another, so every
 // recipient gets its rows in the order they were shown here. A line goes to all its
 // recipients at once; failures are then told in table order. A member that could not be
-// reached is unmarked, so it costs one message, not one per line.
+// reached stays a member and is tried with every line (its listener may just not have been
+// up yet), but the host hears of it once per channel, not once per line.
 class ChannelOutbox : public QObject {
     Q_OBJECT
 public:
@@ -42,11 +45,14 @@ public:
         int index = -1; // contact index; -1 for none
         QString address;
     };
+    // Who a line goes to: the members of the hosted channel, or one client (the host, or a
+    // host told of a join or a leave).
+    enum class To { Members, One };
     struct Line {
         QByteArray bytes;
         QList<Recipient> to;
         DeliveryMessages messages;
-        bool unmarkFailed = false; // the recipients are members of the hosted channel
+        To kind = To::One;
     };
 
     // The members of the hosted channel, in table order.
@@ -57,6 +63,8 @@ public:
 
     // Queues `line`; returns its number.
     quint64 post(Line line);
+    // A new hosted channel: its members' failures are told afresh.
+    void newChannel() { m_toldUnreachable.clear(); }
     // Completes once line `number` has been delivered and its failures told.
     QCoro::Task<> untilDelivered(quint64 number);
 
@@ -75,6 +83,7 @@ private:
     quint64 m_posted = 0;
     quint64 m_delivered = 0;
     bool m_running = false;
+    QSet<int> m_toldUnreachable; // members the host has heard could not be reached
 };
 
 } // namespace quibo

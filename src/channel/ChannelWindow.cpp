@@ -46,23 +46,24 @@ void ChannelWindow::SendTypedLine()
     m_view->refresh();
     ShowChannelLine(line);
     const ChannelSession &session = m_parts.session;
-    ChannelOutbox::Line out{channel::lineBlock(line), {}, LineMessages, session.hosting};
-    out.to = session.hosting ? ChannelOutbox::members(m_parts.contacts)
-                             : QList<ChannelOutbox::Recipient>{{session.hostIndex, session.hostAddress}};
+    const bool hosting = session.phase() == ChannelPhase::Hosting;
+    ChannelOutbox::Line out{channel::lineBlock(line),
+                            {},
+                            LineMessages,
+                            hosting ? ChannelOutbox::To::Members : ChannelOutbox::To::One};
+    out.to = hosting ? ChannelOutbox::members(m_parts.contacts)
+                     : QList<ChannelOutbox::Recipient>{{session.hostIndex(), session.hostAddress()}};
     m_parts.outbox.post(std::move(out));
 }
 
 void ChannelWindow::LeaveChannel()
 {
-    ChannelSession &session = m_parts.session;
-    if (!session.hosting) {
+    const ChannelSession &session = m_parts.session;
+    if (session.phase() == ChannelPhase::Joined) {
         const QString notice = channel::composeLine(m_parts.logon.ownHandle, channel::LeftNotice);
-        m_parts.outbox.post({channel::noticeBytes(notice),
-                             {{session.hostIndex, session.hostAddress}},
-                             NoticeMessages,
-                             false});
+        m_parts.outbox.post(
+            {channel::noticeBytes(notice), {{session.hostIndex(), session.hostAddress()}}, NoticeMessages});
     }
-    session.channelOpen = false;
 }
 
 } // namespace quibo

@@ -9,7 +9,7 @@
 
 namespace quibo {
 
-struct ChannelSession;
+class ChannelSession;
 struct LogonState;
 class ChannelOutbox;
 class ContactTable;
@@ -21,7 +21,7 @@ class ChannelWindow : public QObject {
     Q_OBJECT
 public:
     struct Parts {
-        ChannelSession &session;
+        const ChannelSession &session;
         const LogonState &logon;
         const ContactTable &contacts;
         ChannelOutbox &outbox;

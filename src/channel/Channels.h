@@ -5,7 +5,7 @@
 #include "channel/ChannelSession.h"
 #include "channel/ChannelWindow.h"
 #include "channel/HostedChannel.h"
-#include "channel/LineListener.h"
+#include "peer/Listener.h"
 
 #include <QObject>
 
@@ -25,14 +25,14 @@ public:
         const LogonState &logon;
         const Selection &selection;
         ContactTable &contacts;
-        RecordSender &sender;
+        PeerSender &sender;
         Notices &notices;
         ChannelUi &ui;
     };
     Channels(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent = nullptr);
 
-    ChannelSession &session() { return m_session; }
-    LineListener &listener() { return *m_listener; }
+    const ChannelSession &session() const { return m_session; }
+    Listener &listener() { return *m_listener; }
     ChannelOutbox &outbox() { return *m_outbox; }
     HostedChannel &hosted() { return *m_hosted; }
     ChannelJoin &join() { return *m_join; }
@@ -45,7 +45,7 @@ private:
     ChannelSession m_session;
     ChannelOutbox *m_outbox;
     ChannelWindow *m_window;
-    LineListener *m_listener;
+    Listener *m_listener;
     HostedChannel *m_hosted;
     ChannelJoin *m_join;
 };

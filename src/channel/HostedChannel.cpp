@@ -6,7 +6,6 @@
 #include "channel/ChannelOutbox.h"
 #include "channel/ChannelSession.h"
 #include "channel/ChannelWindow.h"
-#include "channel/LineListener.h"
 #include "contacts/ContactTable.h"
 #include "mainwindow/CommandHandlers.h"
 #include "notices/Notices.h"
@@ -34,18 +33,18 @@ QCoro::Task<> HostedChannel::HostChannel()
         co_return;
     }
     ChannelSession &session = m_parts.session;
-    if (session.busy())
+    if (!session.startHosting())
         co_return;
-    session.channelOpen = true;
-    session.hosting = true;
+    m_parts.outbox.newChannel();
     m_parts.listener.start();
     co_await m_parts.window.run(m_parts.logon.ownHandle);
+    session.hostWindowClosed();
 
-    const quint64 closing =
-        m_parts.outbox.post({channel::lineBlock(channel::SessionClosed),
-                             ChannelOutbox::members(m_parts.contacts), LineMessages, true});
+    const quint64 closing = m_parts.outbox.post({channel::lineBlock(channel::SessionClosed),
+                                                 ChannelOutbox::members(m_parts.contacts), LineMessages,
+                                                 ChannelOutbox::To::Members});
     co_await m_parts.outbox.untilDelivered(closing);
-    session.hosting = false;
+    session.closingDone();
 }
 
 QCoro::Task<> HostedChannel::received(QHostAddress from, QString line)
@@ -57,7 +56,7 @@ QCoro::Task<> HostedChannel::received(QHostAddress from, QString line)
     const QString sender = channel::senderOf(line);
     if (sender.isEmpty())
         co_return;
-    ChannelOutbox::Line relay{channel::lineBlock(line), {}, RelayMessages, true};
+    ChannelOutbox::Line relay{channel::lineBlock(line), {}, RelayMessages, ChannelOutbox::To::Members};
     for (const ChannelOutbox::Recipient &to : ChannelOutbox::members(m_parts.contacts)) {
         if (!isAddressOf(to.address, from) && m_parts.contacts.contact(to.index).handle != sender)
             relay.to.append(to);

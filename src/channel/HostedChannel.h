@@ -7,13 +7,13 @@
 
 namespace quibo {
 
-struct ChannelSession;
+class ChannelSession;
 struct LogonState;
 class ChannelOutbox;
 class ChannelWindow;
 class CommandHandlers;
 class ContactTable;
-class LineListener;
+class Listener;
 class Notices;
 
 // Hosting a channel: "&Host Chat Channel" and "Ch&at Channel", the members' lines shown and
@@ -27,7 +27,7 @@ public:
         ContactTable &contacts;
         ChannelOutbox &outbox;
         ChannelWindow &window;
-        LineListener &listener;
+        Listener &listener;
         Notices &notices;
     };
     HostedChannel(Parts parts, CommandHandlers &commands, QObject *parent = nullptr);

@@ -13,21 +13,19 @@
 
 namespace quibo {
 
-using peer::Code;
-
 PrivateChatPeer::PrivateChatPeer(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands,
                                  QObject *parent)
     : QObject(parent), m_parts(parts),
       m_window(new PrivateChatWindow(
           {m_session, parts.logon, parts.config, parts.timings, parts.sender, parts.notices, parts.ui}, this))
 {
-    dispatcher.on(Code::ChatRequest, [this](Origin from, QString) { return requested(std::move(from)); });
-    dispatcher.on(Code::ChatClosed, [this](Origin, QString) { return closedByPeer(); });
-    dispatcher.on(Code::ChatDeclined, [this](Origin from, QString) {
+    dispatcher.on(channel::ChatRequest, [this](Origin from, QString) { return requested(std::move(from)); });
+    dispatcher.on(channel::ChatClosed, [this](Origin, QString) { return closedByPeer(); });
+    dispatcher.on(channel::ChatDeclined, [this](Origin from, QString) {
         return refused(from.name + QStringLiteral(" Does Not Want To Join"),
                        QStringLiteral("Private Chat, Maybe Later ..."));
     });
-    dispatcher.on(Code::ChatBusy, [this](Origin from, QString) {
+    dispatcher.on(channel::ChatBusy, [this](Origin from, QString) {
         return refused(from.name + QStringLiteral(" Is Busy In Another Chat Session"),
                        QStringLiteral("Try Again Later"));
     });
@@ -38,35 +36,32 @@ PrivateChatPeer::~PrivateChatPeer() = default;
 
 QCoro::Task<> PrivateChatPeer::PrivateChat()
 {
-    m_session.initiator = true;
-    if (m_session.inPrivateChat || !m_parts.contacts.isValid(m_parts.selection.selectedContact))
+    if (!m_parts.contacts.isValid(m_parts.selection.selectedContact))
         co_return;
-    m_session.inPrivateChat = true;
     const ContactRecord &partner = m_parts.contacts.contact(m_parts.selection.selectedContact);
-    m_session.partner = partner.handle;
-    m_session.peerAddress = partner.address;
-    m_session.partnerJoined = false;
+    if (!m_session.ask(partner.handle, partner.address))
+        co_return;
     // The window opens before the request goes, so an answer, however quick, finds it; no
     // request goes for a window that could not open.
     m_window->open();
-    if (!m_session.inPrivateChat)
+    if (!m_session.busy())
         co_return;
-    co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_session.peerAddress, peer::NoPayload,
-                                            peer::codeEntry(Code::ChatRequest).text, DialogOwner::MainWindow);
+    co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_session.peerAddress(), peer::NoPayload,
+                                            channel::ChatRequest, DialogOwner::MainWindow);
 }
 
 QCoro::Task<> PrivateChatPeer::requested(Origin from)
 {
-    if (m_session.inPrivateChat) {
+    if (m_session.busy()) {
         co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, peer::NoPayload,
-                                                peer::codeEntry(Code::ChatBusy).text);
+                                                channel::ChatBusy);
         co_return;
     }
     m_parts.notices.playNotificationSound();
-    co_await OnChatRequest(std::move(from));
+    co_await onChatRequest(std::move(from));
 }
 
-QCoro::Task<> PrivateChatPeer::OnChatRequest(Origin from)
+QCoro::Task<> PrivateChatPeer::onChatRequest(Origin from)
 {
     const bool yes = co_await m_parts.ui.askPrivateChat(from.name);
     if (yes) {
@@ -74,37 +69,32 @@ QCoro::Task<> PrivateChatPeer::OnChatRequest(Origin from)
         co_return;
     }
     co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, peer::NoPayload,
-                                            peer::codeEntry(Code::ChatDeclined).text);
+                                            channel::ChatDeclined);
 }
 
 QCoro::Task<> PrivateChatPeer::accept(Origin from)
 {
-    m_session.initiator = false;
-    if (m_session.inPrivateChat)
+    if (!m_session.accept(from.name, from.address))
         co_return;
-    m_session.inPrivateChat = true;
-    m_session.partner = from.name;
-    m_session.peerAddress = from.address;
-    m_session.partnerJoined = true;
     co_await m_window->sendNotice(from.address, channel::JoinedNotice);
     m_window->open();
 }
 
 QCoro::Task<> PrivateChatPeer::closedByPeer()
 {
-    m_session.peerClosed = true;
+    m_session.partnerClosed();
     co_return;
 }
 
 QCoro::Task<> PrivateChatPeer::refused(QString line1, QString line2)
 {
     co_await listenerMessage(m_parts.notices, std::move(line1), std::move(line2), true);
-    OnChatRefused();
+    onChatRefused();
 }
 
-void PrivateChatPeer::OnChatRefused()
+void PrivateChatPeer::onChatRefused()
 {
-    m_session.inPrivateChat = false;
+    m_session.closing();
     m_window->close();
 }
 

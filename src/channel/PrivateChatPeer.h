@@ -2,6 +2,7 @@
 
 #include "channel/PrivateChatSession.h"
 #include "peer/Origin.h"
+#include "peer/PeerRecord.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -19,6 +20,14 @@ class Notices;
 class PeerSender;
 class PrivateChatUi;
 class PrivateChatWindow;
+
+namespace channel {
+// The private chat's request and answers; their payload is peer::NoPayload.
+inline constexpr peer::RecordCode ChatRequest{u"|700", peer::ShortBlock};
+inline constexpr peer::RecordCode ChatDeclined{u"|702", peer::ShortBlock};
+inline constexpr peer::RecordCode ChatBusy{u"|703", peer::ShortBlock};
+inline constexpr peer::RecordCode ChatClosed{u"|704", peer::ShortBlock};
+} // namespace channel
 
 // Private chat: the "Private Chat" command, the request "|700" and its answers "|702", "|703"
 // and "|704". The window and its lines are PrivateChatWindow's.
@@ -42,11 +51,11 @@ public:
     // Asks the selected contact for a private chat and opens the window to wait for it.
     QCoro::Task<> PrivateChat();
     // "|700" while not in a private chat (the notification sound has started): the request dialog.
-    QCoro::Task<> OnChatRequest(Origin from);
+    QCoro::Task<> onChatRequest(Origin from);
     // After "|702" or "|703" was told to the user: the private chat ends.
-    void OnChatRefused();
+    void onChatRefused();
 
-    PrivateChatSession &session() { return m_session; }
+    const PrivateChatSession &session() const { return m_session; }
     PrivateChatWindow &window() { return *m_window; }
 
 private:

@@ -2,7 +2,7 @@
 
 #include "base/Tasks.h"
 #include "channel/ChannelLine.h"
-#include "channel/LineListener.h"
+#include "channel/PrivateChatPeer.h"
 #include "channel/PrivateChatSession.h"
 #include "notices/Notices.h"
 #include "peer/PeerRecord.h"
@@ -11,13 +11,12 @@ namespace quibo {
 
 PrivateChatWindow::PrivateChatWindow(Parts parts, QObject *parent)
     : QObject(parent), m_parts(parts),
-      m_listener(new LineListener(
-          parts.config.listenAddress, parts.config.privateChatPort, parts.timings,
-          [this](QHostAddress from, QString line) { return lineArrived(std::move(from), std::move(line)); },
-          this))
+      m_listener(new Listener(
+          parts.config.listenAddress, parts.config.privateChatPort, channel::chatPortRule(), parts.timings,
+          [this](Received line) { return lineArrived(line.from, channel::receivedLine(line.bytes)); }, this))
 {
-    connect(m_listener, &LineListener::gaveUp, this, [this] {
-        if (!m_parts.session.chatOpen)
+    connect(m_listener, &Listener::gaveUp, this, [this] {
+        if (!m_parts.session.windowOpen())
             return;
         startTask(this, "private chat listener gave up", [this] {
             return m_parts.notices.showSystemMessage(
@@ -42,23 +41,20 @@ void PrivateChatWindow::close()
 QCoro::Task<> PrivateChatWindow::run()
 {
     PrivateChatSession &s = m_parts.session;
-    s.peerClosed = false;
     if (m_parts.logon.notLoggedOn) {
         // No window, so no chat: this side must not stay busy for the rest of the run.
-        s.inPrivateChat = false;
+        s.ended();
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("Can't Start Chat Channel"),
                                                    QStringLiteral("You Are Not Logged On"));
         co_return;
     }
-    if (s.chatOpen)
-        co_return;
-    s.chatOpen = true;
+    s.windowOpened();
     m_listener->start();
-    s.rowCount = 1;
     m_fields = {};
     m_view = m_parts.ui.openPrivateChat(
-        {s.partner + QLatin1Char(' '), QLatin1Char(' ') + m_parts.logon.ownHandle, s.initiator}, m_fields);
+        {s.partner() + QLatin1Char(' '), QLatin1Char(' ') + m_parts.logon.ownHandle, s.initiator()},
+        m_fields);
     ChatView &view = *m_view;
     for (;;) {
         const int action = co_await nextAction(view);
@@ -71,16 +67,17 @@ QCoro::Task<> PrivateChatWindow::run()
         }
     }
     view.setButtonsEnabled(false);
+    const bool refused = s.phase() == ChatPhase::Closing; // the partner said no: nothing to leave
+    s.closing();
     // The partner's address is kept here: a new chat may begin while this one is still saying goodbye.
-    const QString address = s.peerAddress;
-    const bool joined = s.partnerJoined;
-    if (s.inPrivateChat && joined)
+    const QString address = s.peerAddress();
+    const bool joined = s.partnerJoined();
+    if (!refused && joined)
         co_await sendNotice(address, channel::LeftNotice);
-    s.chatOpen = false;
-    s.inPrivateChat = false;
     view.close();
     m_view.reset();
-    if (!s.peerClosed && joined)
+    s.ended();
+    if (!s.peerClosed() && joined)
         co_await sayClosed(address);
 }
 
@@ -92,7 +89,7 @@ QCoro::Task<> PrivateChatWindow::sendTyped()
     m_view->refresh();
     showLine(line);
     const SendOutcome outcome = co_await m_parts.sender.records().sendBlock(
-        m_parts.session.peerAddress, m_parts.config.privateChatPort, channel::lineBlock(line));
+        m_parts.session.peerAddress(), m_parts.config.privateChatPort, channel::lineBlock(line));
     co_await tell(outcome, QStringLiteral("Host Closed Channel"),
                   QStringLiteral("Send Error - Error Code 1006"));
 }
@@ -113,17 +110,17 @@ QCoro::Task<> PrivateChatWindow::sayClosed(QString address)
     co_await tell(outcome, QStringLiteral("Host Closed Channel"),
                   QStringLiteral("Send Error - Error Code 1006"));
     co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, std::move(address), peer::NoPayload,
-                                            peer::codeEntry(peer::Code::ChatClosed).text);
+                                            channel::ChatClosed);
 }
 
 QCoro::Task<> PrivateChatWindow::lineArrived(QHostAddress from, QString line)
 {
     PrivateChatSession &s = m_parts.session;
     // Only the partner talks in a private chat: lines from any other address are dropped.
-    if (!m_view || !s.chatOpen ||
-        !from.isEqual(QHostAddress(s.peerAddress), QHostAddress::ConvertV4MappedToIPv4))
+    if (!m_view || !s.windowOpen() ||
+        !from.isEqual(QHostAddress(s.peerAddress()), QHostAddress::ConvertV4MappedToIPv4))
         co_return;
-    s.partnerJoined = true;
+    s.partnerSpoke();
     showLine(line);
 }
 
@@ -131,7 +128,7 @@ void PrivateChatWindow::showLine(const QString &line)
 {
     for (const QString &row : channel::channelRows(line)) {
         m_view->appendRow(row);
-        ++m_parts.session.rowCount;
+        m_parts.session.rowsShown(1);
     }
 }
 

@@ -11,8 +11,8 @@
 
 namespace quibo {
 
-struct PrivateChatSession;
-class LineListener;
+class PrivateChatSession;
+class Listener;
 
 // "Quibo32 Private Chat Channel": the window's task, the lines typed and received on the
 // private chat port, and how a private chat ends.
@@ -38,7 +38,7 @@ public:
     // The joined or left notice: own handle + "> " + `notice`, the text and its zero byte alone.
     QCoro::Task<> sendNotice(QString address, QString notice);
 
-    LineListener &listener() { return *m_listener; }
+    Listener &listener() { return *m_listener; }
 
 private:
     QCoro::Task<> run();
@@ -49,7 +49,7 @@ private:
     QCoro::Task<> tell(SendOutcome outcome, QString notConnected, QString sendFailed);
 
     Parts m_parts;
-    LineListener *m_listener;
+    Listener *m_listener;
     ChatFields m_fields;
     std::unique_ptr<ChatView> m_view;
 };

@@ -1,31 +1,28 @@
 #include "consent/ContactRequests.h"
 
-#include "base/LogonState.h"
 #include "consent/ContactLookup.h"
 #include "contacts/ContactBook.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
-#include "peer/PeerRecord.h"
 #include "peer/PeerSender.h"
+#include "peer/Presence.h"
 
 namespace quibo {
 
-using peer::Code;
-
 ContactRequests::ContactRequests(Parts parts, Dispatcher &dispatcher) : m_parts(parts)
 {
-    dispatcher.onContactRequest([this](QString handle, QString address) {
+    dispatcher.onContactRequest(presence::Online, [this](QString handle, QString address) {
         return OnContactRequest(std::move(handle), std::move(address));
     });
-    dispatcher.on(Code::Refused, [this](Origin from, QString) { return refused(std::move(from)); });
-    dispatcher.on(Code::Accepted, [this](Origin from, QString) { return OnRequestAccepted(from.handle); });
+    dispatcher.on(consent::Refused, [this](Origin from, QString) { return refused(std::move(from)); });
+    dispatcher.on(consent::Accepted, [this](Origin from, QString) { return OnRequestAccepted(from.handle); });
 }
 
 QCoro::Task<> ContactRequests::refused(Origin from)
 {
     // A record in the user's own name is answered at 127.0.0.1: no contact refused anything,
     // so it deletes nothing.
-    if (from.index >= 0 && !from.own)
+    if (from.index >= 0 && !from.own())
         co_await OnRequestRefused(from.index, from.handle);
 }
 
@@ -64,17 +61,15 @@ QCoro::Task<> ContactRequests::AcceptRequest()
     } else
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("Invalid Contact Name"), QString());
-    const peer::CodeEntry &accepted = peer::codeEntry(Code::Accepted);
-    const QByteArray block = peer::buildRecord(m_parts.logon.ownHandle, accepted.text, accepted.blockSize);
-    const SendOutcome outcome = co_await m_parts.sender.records().sendRecord(address, block);
+    const SendOutcome outcome = co_await m_parts.sender.sendCode(address, consent::Accepted);
     co_await m_parts.sender.reportMessageOutcome(outcome, DialogOwner::Desktop);
 }
 
 QCoro::Task<> ContactRequests::RefuseRequest()
 {
-    const peer::CodeEntry &refusal = peer::codeEntry(Code::Refused);
-    const QByteArray block = peer::buildRecord(m_parts.logon.ownHandle, refusal.text, refusal.blockSize);
-    if (co_await m_parts.sender.records().sendRecord(m_requesterAddress, block) == SendOutcome::SendFailed)
+    // Named, not compared inside the condition: g++ 12 mishandles the temporaries there.
+    const SendOutcome outcome = co_await m_parts.sender.sendCode(m_requesterAddress, consent::Refused);
+    if (outcome == SendOutcome::SendFailed)
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("send error - error code 1030"), QString());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "peer/Origin.h"
+#include "peer/PeerRecord.h"
 #include "ports/ConsentUi.h"
 
 #include <QCoro/QCoroTask>
@@ -10,19 +11,23 @@
 
 namespace quibo {
 
-struct LogonState;
 class ContactBook;
 class DirectoryClient;
 class Dispatcher;
 class Notices;
 class PeerSender;
 
+namespace consent {
+// The answers to a request to add, sent to the address the request carried.
+inline constexpr peer::RecordCode Refused{u"|006", peer::RefusalBlock};
+inline constexpr peer::RecordCode Accepted{u"|007", peer::MessageBlock};
+} // namespace consent
+
 // What the listener does with requests to add and their answers: "|001" from strangers,
 // "|006" and "|007". Runs in the listener's task: a request window holds the next record back.
 class ContactRequests {
 public:
     struct Parts {
-        const LogonState &logon;
         ContactBook &book;
         DirectoryClient &directory;
         PeerSender &sender;

@@ -14,7 +14,7 @@ Announcer::Announcer(const LogonState &session, const ContactTable &contacts, Re
 {
 }
 
-QCoro::Task<> Announcer::announce(QString code, DialogOwner owner)
+QCoro::Task<> Announcer::announce(peer::RecordCode code, DialogOwner owner)
 {
     // Every online contact is told side by side, then failures in table order. The table may
     // grow meanwhile; records added are told too, in the next round.
@@ -24,8 +24,7 @@ QCoro::Task<> Announcer::announce(QString code, DialogOwner owner)
             if (m_contacts.contact(told).online)
                 addresses.append(m_contacts.contact(told).address);
         }
-        const QByteArray block =
-            peer::buildRecord(m_session.ownHandle, code + m_session.ownAddress, peer::MessageBlock);
+        const QByteArray block = peer::buildRecord(m_session.ownHandle, code, m_session.ownAddress);
         const QList<SendOutcome> outcomes =
             co_await m_sender.sendToAll(std::move(addresses), m_sender.peerPort(), block);
         for (const SendOutcome outcome : outcomes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "peer/PeerRecord.h"
 #include "ports/DialogOwner.h"
 
 #include <QCoro/QCoroTask>
@@ -22,7 +23,7 @@ public:
               Notices &notices);
 
     // A failed connection is not reported; a failed send shows "send error - error code 1003".
-    QCoro::Task<> announce(QString code, DialogOwner owner);
+    QCoro::Task<> announce(peer::RecordCode code, DialogOwner owner);
 
 private:
     const LogonState &m_session;

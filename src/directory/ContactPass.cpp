@@ -4,6 +4,7 @@
 #include "contacts/ContactBook.h"
 #include "directory/Announcer.h"
 #include "notices/Notices.h"
+#include "peer/Presence.h"
 #include "ports/MainWindowUi.h"
 
 namespace quibo {
@@ -46,7 +47,7 @@ QCoro::Task<> ContactPass::ResolveContacts()
     }
     table.FillOnlineList();
 
-    co_await m_announcer.announce(QStringLiteral("|001"), DialogOwner::Desktop);
+    co_await m_announcer.announce(presence::Online, DialogOwner::Desktop);
 
     m_session.contactsResolved = true;
     m_mainWindow.setLogOffButtonEnabled(true);

@@ -6,6 +6,7 @@
 #include "directory/LocalWebServer.h"
 #include "directory/WorkingFiles.h"
 #include "notices/Notices.h"
+#include "peer/Presence.h"
 #include "ports/MainWindowUi.h"
 #include "ports/ProcessControl.h"
 
@@ -33,7 +34,7 @@ QCoro::Task<> Logoff::LogOff(DialogOwner owner)
 
     m_mainWindow.setChannelButtonEnabled(false);
     m_mainWindow.setLogOffButtonEnabled(false);
-    co_await m_announcer.announce(QStringLiteral("|002"), owner);
+    co_await m_announcer.announce(presence::Offline, owner);
 
     const QString handle =
         reply_text::firstLine(readWorkingFile(m_dir, working_files::Settings).value_or(QByteArray()),

@@ -10,6 +10,23 @@ void CommandHandlers::add(Command command, Handler handler)
     m_handlers[command] = std::move(handler);
 }
 
+void CommandHandlers::addMenuItem(const QString &submenu, const QString &text, Command command,
+                                  Handler handler)
+{
+    m_menuItems[submenu].append(MenuItem{text, static_cast<int>(command), {}});
+    add(command, std::move(handler));
+}
+
+QList<MenuItem> CommandHandlers::contactMenu() const
+{
+    QList<MenuItem> menu = contactMenuFrame();
+    for (MenuItem &item : menu) {
+        if (const auto added = m_menuItems.find(item.text); added != m_menuItems.end() && item.id == 0)
+            item.children = added->second;
+    }
+    return menu;
+}
+
 void CommandHandlers::addDetached(Command command, std::function<void()> start)
 {
     Q_ASSERT(!m_handlers.contains(command) && !m_detached.contains(command));

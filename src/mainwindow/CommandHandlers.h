@@ -20,6 +20,9 @@ public:
 
     // Runs in the main window's task: the inputs behind it wait until it ends.
     void add(Command command, Handler handler);
+    // An item of the contact menu's sub-menu `submenu` (SendSmileyMenu, SendSoundMenu), after
+    // the items added before it, with its command run as add() runs it.
+    void addMenuItem(const QString &submenu, const QString &text, Command command, Handler handler);
     // Starts work that runs on its own: the main window's task goes on at once.
     void addDetached(Command command, std::function<void()> start);
     // Asked when a click or double-click has selected a contact: true holds back the menu or
@@ -36,6 +39,8 @@ public:
     [[nodiscard]] bool listHeld() const;
     void menuOpening() const;
     [[nodiscard]] Handler doubleClick() const { return m_doubleClick; }
+    // The contact menu with the features' items.
+    [[nodiscard]] QList<MenuItem> contactMenu() const;
 
 private:
     std::map<Command, Handler> m_handlers;
@@ -43,6 +48,7 @@ private:
     std::vector<std::function<bool()>> m_listGuards;
     std::vector<std::function<void()>> m_menuOpening;
     Handler m_doubleClick;
+    std::map<QString, QList<MenuItem>> m_menuItems; // by sub-menu
 };
 
 } // namespace quibo

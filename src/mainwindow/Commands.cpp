@@ -11,9 +11,13 @@ MenuItem separator()
 {
     return {};
 }
+MenuItem submenu(const QString &text, QList<MenuItem> children)
+{
+    return MenuItem{text, 0, std::move(children)};
+}
 MenuItem submenu(const char16_t *text, QList<MenuItem> children)
 {
-    return MenuItem{QString::fromUtf16(text), 0, std::move(children)};
+    return submenu(QString::fromUtf16(text), std::move(children));
 }
 // A top-level entry with no text and no command (menu ids 15421 and 12345).
 MenuItem empty(int id)
@@ -39,20 +43,12 @@ const QList<MenuItem> &mainMenuBar()
     return menu;
 }
 
-const QList<MenuItem> &contactMenu()
+const QList<MenuItem> &contactMenuFrame()
 {
     static const QList<MenuItem> menu{
         item(u"Send Message", Command::SendMessage),
-        submenu(u"Send Smiley",
-                {item(u"Smile", Command::Smile), item(u"Frown", Command::Frown), item(u"Wink", Command::Wink),
-                 item(u"Kiss", Command::Kiss), item(u"AAHHH!", Command::Aahhh),
-                 item(u"Possessed", Command::Possessed), item(u"Oops!", Command::Oops)}),
-        submenu(u"Send Sound",
-                {item(u"LOL", Command::SoundLol), item(u"Incoming!", Command::SoundIncoming),
-                 item(u"Applause", Command::SoundApplause), item(u"Kiss", Command::SoundKiss),
-                 item(u"Shoot 'Em", Command::SoundShoot), item(u"Boing!", Command::SoundBoing),
-                 item(u"Whip It!", Command::SoundWhip), item(u"Woof!", Command::SoundWoof),
-                 item(u"Hurl", Command::SoundHurl), item(u"Cat Fight", Command::SoundCatFight)}),
+        submenu(SendSmileyMenu, {}),
+        submenu(SendSoundMenu, {}),
         item(u"Send File", Command::SendFile),
         separator(),
         item(u"Private Chat", Command::PrivateChat),

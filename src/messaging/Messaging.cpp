@@ -2,80 +2,39 @@
 
 #include "contacts/ContactTable.h"
 #include "notices/Notices.h"
-#include "peer/PeerRecord.h"
 #include "peer/PeerSender.h"
-
-#include <array>
-#include <utility>
 
 namespace quibo {
 
-namespace {
-using peer::Code;
-// The contact menu's smiley and sound items and the code each sends.
-constexpr std::array<std::pair<Command, Code>, 17> CommandCodes{{
-    {Command::Smile, Code::Smile},
-    {Command::Frown, Code::Frown},
-    {Command::Wink, Code::Wink},
-    {Command::Possessed, Code::Possessed},
-    {Command::Kiss, Code::Kiss},
-    {Command::Aahhh, Code::Aahhh},
-    {Command::Oops, Code::Oops},
-    {Command::SoundLol, Code::SoundLol},
-    {Command::SoundApplause, Code::SoundApplause},
-    {Command::SoundCatFight, Code::SoundCatFight},
-    {Command::SoundHurl, Code::SoundHurl},
-    {Command::SoundIncoming, Code::SoundIncoming},
-    {Command::SoundKiss, Code::SoundKiss},
-    {Command::SoundWhip, Code::SoundWhip},
-    {Command::SoundWoof, Code::SoundWoof},
-    {Command::SoundBoing, Code::SoundBoing},
-    {Command::SoundShoot, Code::SoundShoot},
-}};
-} // namespace
-
-Messaging::Messaging(MessagingState &state, const Selection &selection, const ContactTable &contacts,
-                     PeerSender &sender, Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
+Messaging::Messaging(const Selection &selection, const ContactTable &contacts, PeerSender &sender,
+                     Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
                      ReceivedMessageFields &receivedFields)
-    : m_state(state), m_selection(selection), m_contacts(contacts), m_sender(sender), m_notices(notices),
-      m_ui(ui), m_send(sendFields), m_received(receivedFields)
+    : m_selection(selection), m_contacts(contacts), m_sender(sender), m_notices(notices), m_ui(ui),
+      m_send(sendFields), m_received(receivedFields)
 {
 }
 
-std::optional<QString> Messaging::codeForCommand(Command command)
+QCoro::Task<> Messaging::sendMessageCommand()
 {
-    for (const auto &[item, code] : CommandCodes) {
-        if (item == command)
-            return peer::codeEntry(code).text;
-    }
-    return std::nullopt;
-}
-
-QCoro::Task<> Messaging::SendMessageCommand()
-{
-    if (m_state.replyPending || m_sendView)
+    if (!m_state.opening(SendDialogUse::NewMessage))
         co_return;
-    m_state.sendDialogOpen = true;
     co_await runSendDialog(DialogOwner::MainWindow);
-    m_state.sendDialogOpen = false;
+    m_state.closed();
 }
 
-QCoro::Task<> Messaging::SendMessageToSelected()
+QCoro::Task<> Messaging::sendMessageToSelected()
 {
-    if (m_state.replyPending || m_sendView)
+    if (m_state.sendDialog() != SendDialogUse::Closed)
         co_return;
     if (m_contacts.isValid(m_selection.selectedContact))
         m_send.m_to = m_contacts.contact(m_selection.selectedContact).displayHandle;
-    co_await SendMessageCommand();
+    co_await sendMessageCommand();
 }
 
-QCoro::Task<> Messaging::SendSmileyOrSound(Command command)
+QCoro::Task<> Messaging::sendSmileyOrSound(peer::RecordCode code)
 {
-    const std::optional<QString> code = codeForCommand(command);
-    if (!code)
-        co_return;
     co_await m_notices.showSending(DialogOwner::MainWindow);
-    co_await sendAndEmpty(*code, DialogOwner::MainWindow);
+    co_await sendAndEmpty(code.toString(), DialogOwner::MainWindow);
 }
 
 void Messaging::noteSender(const QString &from, const QString &replyAddress)
@@ -97,7 +56,7 @@ QCoro::Task<> Messaging::showReceivedMessage(QString message)
         const int action = co_await nextAction(view);
         if (action == MessageUi::ReplyButton) {
             view.setButtonsEnabled(false);
-            co_await Reply();
+            co_await reply();
             break;
         }
         if (action == MessageUi::OkButton || action == DialogView::Closed)
@@ -108,16 +67,15 @@ QCoro::Task<> Messaging::showReceivedMessage(QString message)
     m_received.m_message.clear();
 }
 
-QCoro::Task<> Messaging::Reply()
+QCoro::Task<> Messaging::reply()
 {
     // With the send dialog already open, Reply only closes the received message.
-    if (m_state.sendDialogOpen || m_sendView)
+    if (!m_state.opening(SendDialogUse::Reply))
         co_return;
-    m_send.m_replyMode = QStringLiteral("1");
-    m_state.replyPending = true;
+    m_send.m_replyMode = ReplyMode::Replying;
     co_await runSendDialog(DialogOwner::Desktop);
-    m_send.m_replyMode = QStringLiteral("0");
-    m_state.replyPending = false;
+    m_send.m_replyMode = ReplyMode::Replied;
+    m_state.closed();
 }
 
 QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)
@@ -138,11 +96,19 @@ QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)
     m_sendView.reset();
 }
 
+// A reply goes back to the address stored for the sender when the message came; anything else
+// to the contact selected in the main window.
+QString Messaging::destination() const
+{
+    return m_send.m_replyMode == ReplyMode::Replying ? m_send.m_replyAddress
+                                                     : m_contacts.addressOf(m_selection.selectedContact);
+}
+
 // Any send from the main window or the send dialog empties the dialog's text, sent or not,
 // before a failure is shown; only Cancel keeps it.
 QCoro::Task<> Messaging::sendAndEmpty(QString message, DialogOwner owner)
 {
-    const SendOutcome outcome = co_await m_sender.sendMessageRecord(std::move(message));
+    const SendOutcome outcome = co_await m_sender.sendMessageRecord(destination(), std::move(message));
     m_send.m_message.clear();
     co_await m_sender.reportMessageOutcome(outcome, owner);
 }

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "mainwindow/Commands.h"
 #include "mainwindow/Selection.h"
 #include "messaging/MessagingState.h"
+#include "peer/PeerRecord.h"
 #include "ports/MessageUi.h"
 
 #include <QCoro/QCoroTask>
 
 #include <memory>
-#include <optional>
 
 namespace quibo {
 
@@ -19,24 +18,22 @@ class PeerSender;
 // The send and received message dialogs, with their members, and the smiley and sound commands.
 class Messaging {
 public:
-    Messaging(MessagingState &state, const Selection &selection, const ContactTable &contacts,
-              PeerSender &sender, Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
-              ReceivedMessageFields &receivedFields);
+    Messaging(const Selection &selection, const ContactTable &contacts, PeerSender &sender, Notices &notices,
+              MessageUi &ui, SendMessageFields &sendFields, ReceivedMessageFields &receivedFields);
 
+    [[nodiscard]] const MessagingState &state() const { return m_state; }
     SendMessageFields &sendFields() { return m_send; }
     ReceivedMessageFields &receivedFields() { return m_received; }
 
     // "Send Message": unless a reply is being written, shows the send dialog (window-modal to
     // the main window) with the addressee already chosen by the click that opened the menu.
-    QCoro::Task<> SendMessageCommand();
+    QCoro::Task<> sendMessageCommand();
     // A double-click on the list, after it selected the contact: unless a reply is being
     // written, addresses the send dialog to the selected contact and shows it.
-    QCoro::Task<> SendMessageToSelected();
-    // The 17 smiley and sound commands: "Sending ..." first, then the code goes out as a
-    // message record. Commands without a code do nothing.
-    QCoro::Task<> SendSmileyOrSound(Command command);
-    // The code a smiley or sound command sends.
-    static std::optional<QString> codeForCommand(Command command);
+    QCoro::Task<> sendMessageToSelected();
+    // A smiley or sound command: "Sending ..." first, then the code goes out as a message
+    // record.
+    QCoro::Task<> sendSmileyOrSound(peer::RecordCode code);
 
     // The listener identified a sender: the received dialog's m_from, and the send dialog's
     // m_to and m_replyAddress (an open send dialog shows the change).
@@ -47,10 +44,11 @@ public:
 
 private:
     QCoro::Task<> runSendDialog(DialogOwner owner);
-    QCoro::Task<> Reply();
+    QCoro::Task<> reply();
     QCoro::Task<> sendAndEmpty(QString message, DialogOwner owner);
+    [[nodiscard]] QString destination() const;
 
-    MessagingState &m_state;
+    MessagingState m_state;
     const Selection &m_selection;
     const ContactTable &m_contacts;
     PeerSender &m_sender;

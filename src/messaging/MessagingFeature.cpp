@@ -4,51 +4,12 @@
 #include "mainwindow/CommandHandlers.h"
 #include "mainwindow/Selection.h"
 #include "messaging/Messaging.h"
-#include "messaging/MessagingState.h"
+#include "messaging/Smileys.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "ports/SoundPlayer.h"
 
-#include <functional>
-#include <optional>
-
 namespace quibo {
-
-namespace {
-using peer::Code;
-
-std::optional<Smiley> smileyOf(Code code)
-{
-    switch (code) {
-    case Code::Smile:
-        return Smiley::Smile;
-    case Code::Frown:
-        return Smiley::Frown;
-    case Code::Wink:
-        return Smiley::Wink;
-    case Code::Possessed:
-        return Smiley::Possessed;
-    case Code::Kiss:
-        return Smiley::Kiss;
-    case Code::Aahhh:
-        return Smiley::Aahhh;
-    case Code::Oops:
-        return Smiley::Oops;
-    default:
-        return std::nullopt;
-    }
-}
-
-// Every item of the menu and its sub-menus that carries a command.
-void forEachCommand(const QList<MenuItem> &menu, const std::function<void(Command)> &visit)
-{
-    for (const MenuItem &item : menu) {
-        if (item.id != 0)
-            visit(static_cast<Command>(item.id));
-        forEachCommand(item.children, visit);
-    }
-}
-} // namespace
 
 MessagingFeature::MessagingFeature(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands)
     : m_parts(parts)
@@ -60,16 +21,13 @@ MessagingFeature::MessagingFeature(Parts parts, Dispatcher &dispatcher, CommandH
 void MessagingFeature::plugRecords(Dispatcher &dispatcher)
 {
     dispatcher.onSender([this](const Origin &from) { noteSender(from); });
-    for (const peer::CodeEntry &entry : peer::codeTable()) {
-        if (const std::optional<Smiley> smiley = smileyOf(entry.code)) {
-            dispatcher.on(entry.code, [this, shown = *smiley](Origin from, QString) {
-                return showSmiley(shown, std::move(from));
-            });
-        } else if (!entry.clips.isEmpty()) {
-            dispatcher.on(entry.code,
-                          [this, clips = entry.clips](Origin, QString) { return playClips(clips); });
-        }
+    for (const messaging::SmileyRow &row : messaging::smileys()) {
+        dispatcher.on(row.code, [this, &popup = row.popup](Origin from, QString) {
+            return showSmiley(popup, std::move(from));
+        });
     }
+    for (const messaging::SoundRow &row : messaging::sounds())
+        dispatcher.on(row.code, [this, clips = row.clips](Origin, QString) { return playClips(clips); });
     dispatcher.onMessage(
         [this](QString body) { return m_parts.messaging.showReceivedMessage(std::move(body)); });
 }
@@ -77,21 +35,26 @@ void MessagingFeature::plugRecords(Dispatcher &dispatcher)
 void MessagingFeature::plugCommands(CommandHandlers &commands)
 {
     Messaging &messaging = m_parts.messaging;
-    commands.add(Command::SendMessage, [&messaging] { return messaging.SendMessageCommand(); });
-    // The contact menu's smiley and sound items.
-    forEachCommand(contactMenu(), [&commands, &messaging](Command command) {
-        if (Messaging::codeForCommand(command))
-            commands.add(command, [&messaging, command] { return messaging.SendSmileyOrSound(command); });
-    });
+    commands.add(Command::SendMessage, [&messaging] { return messaging.sendMessageCommand(); });
+    for (const messaging::SmileyRow &row : messaging::smileys()) {
+        commands.addMenuItem(SendSmileyMenu, row.popup.look.name, row.command,
+                             [&messaging, code = row.code] { return messaging.sendSmileyOrSound(code); });
+    }
+    for (const messaging::SoundRow &row : messaging::sounds()) {
+        if (row.command) {
+            commands.addMenuItem(SendSoundMenu, row.menuText, *row.command,
+                                 [&messaging, code = row.code] { return messaging.sendSmileyOrSound(code); });
+        }
+    }
     // While a reply is being written, the list only selects.
-    commands.addListGuard([this] { return m_parts.state.replyPending; });
+    commands.addListGuard([this] { return m_parts.messaging.state().replyPending(); });
     commands.addMenuOpening([this] { addressToSelected(); });
-    commands.setDoubleClick([&messaging] { return messaging.SendMessageToSelected(); });
+    commands.setDoubleClick([&messaging] { return messaging.sendMessageToSelected(); });
 }
 
-QCoro::Task<> MessagingFeature::showSmiley(Smiley smiley, Origin from)
+QCoro::Task<> MessagingFeature::showSmiley(SmileyPopup popup, Origin from)
 {
-    co_await m_parts.notices.showSmiley(smiley, from.name);
+    co_await m_parts.notices.showSmiley(std::move(popup), from.name);
 }
 
 QCoro::Task<> MessagingFeature::playClips(QStringList clips)
@@ -103,7 +66,7 @@ QCoro::Task<> MessagingFeature::playClips(QStringList clips)
 void MessagingFeature::noteSender(const Origin &from)
 {
     const QString shownName =
-        from.own || from.index < 0 ? from.name : m_parts.contacts.contact(from.index).displayHandle;
+        from.own() || from.index < 0 ? from.name : m_parts.contacts.contact(from.index).displayHandle;
     m_parts.messaging.noteSender(shownName, from.address);
 }
 

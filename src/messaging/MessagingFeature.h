@@ -1,14 +1,13 @@
 #pragma once
 
+#include "notices/Notices.h"
 #include "peer/Origin.h"
-#include "ports/Smiley.h"
 
 #include <QCoro/QCoroTask>
 #include <QStringList>
 
 namespace quibo {
 
-struct MessagingState;
 struct Selection;
 struct SendMessageFields;
 class CommandHandlers;
@@ -24,7 +23,6 @@ class MessagingFeature {
 public:
     struct Parts {
         Messaging &messaging;
-        const MessagingState &state;
         const Selection &selection;
         const ContactTable &contacts;
         SendMessageFields &sendFields;
@@ -37,7 +35,7 @@ public:
 private:
     void plugRecords(Dispatcher &dispatcher);
     void plugCommands(CommandHandlers &commands);
-    QCoro::Task<> showSmiley(Smiley smiley, Origin from);
+    QCoro::Task<> showSmiley(SmileyPopup popup, Origin from);
     QCoro::Task<> playClips(QStringList clips);
     void noteSender(const Origin &from);
     void addressToSelected();

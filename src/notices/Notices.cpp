@@ -14,9 +14,8 @@ QCoro::Task<> untilClosed(PictureView &view)
 }
 } // namespace
 
-Notices::Notices(QObject &context, NoticeUi &ui, SoundPlayer &sound, const Timings &timings,
-                 PopupCounters &counters)
-    : m_context(context), m_ui(ui), m_sound(sound), m_timings(timings), m_counters(counters)
+Notices::Notices(QObject &context, NoticeUi &ui, SoundPlayer &sound, const Timings &timings)
+    : m_context(context), m_ui(ui), m_sound(sound), m_timings(timings)
 {
 }
 
@@ -25,57 +24,48 @@ QCoro::Task<> Notices::showSystemMessage(DialogOwner owner, QString line1, QStri
     co_await m_ui.showSystemMessage(owner, std::move(line1), std::move(line2));
 }
 
-QCoro::Task<> Notices::showSmiley(Smiley smiley, QString fromName)
+QCoro::Task<> Notices::showSmiley(SmileyPopup popup, QString fromName)
 {
-    m_smiley = m_ui.openSmiley(smiley, std::move(fromName));
+    m_smiley = m_ui.openSmiley(popup.look, std::move(fromName));
     PictureView &view = *m_smiley;
-    view.showPicture(smileyLook(smiley).firstPicture);
-    switch (smiley) {
-    case Smiley::Wink:
-        co_await animate(view, m_timings.winkTick, &animation::wink, m_counters.wink);
-        break;
-    case Smiley::Kiss:
-        co_await animate(view, m_timings.kissTick, &animation::kiss, m_counters.kiss);
-        break;
-    case Smiley::Possessed:
-        co_await animate(view, m_timings.possessedTick, &animation::possessed, m_counters.possessed);
-        break;
-    default:
+    view.showPicture(popup.firstPicture);
+    int &number = m_tickNumbers.try_emplace(popup.look.dialogId, popup.animation.firstNumber).first->second;
+    if (popup.animation.period)
+        co_await animate(view, popup.animation, number);
+    else
         co_await untilClosed(view);
-        break;
-    }
     m_smiley.reset();
 }
 
 QCoro::Task<> Notices::showSending(DialogOwner owner)
 {
     m_sending = m_ui.openSending(owner);
-    m_sending->showPicture(animation::sendingOpeningPicture());
-    int counter = 1; // every showing starts afresh
-    co_await animate(*m_sending, m_timings.sendingTick, &animation::sending, counter);
+    m_sending->showPicture(sendingOpeningPicture());
+    int number = 1; // every showing starts afresh
+    co_await animate(*m_sending, sendingAnimation(), number);
     m_sending.reset();
 }
 
-QCoro::Task<> Notices::animate(PictureView &view, Timings::ms period, Step step, int &counter)
+QCoro::Task<> Notices::animate(PictureView &view, const PopupAnimation &animation, int &number)
 {
     while (view.isOpen()) {
-        co_await sleepFor(&m_context, period);
+        co_await sleepFor(&m_context, m_timings.*animation.period);
         if (!view.isOpen())
             break;
-        const animation::Tick tick = step(counter);
-        if (tick.freezeBefore) {
+        const PopupStep step = nextTick(animation, number);
+        if (step.tick.freezeBefore) {
             co_await sleepFor(&m_context, m_timings.possessedFreeze);
             if (!view.isOpen())
                 break;
         }
-        if (tick.close) {
+        if (step.close) {
             view.close();
             break;
         }
-        if (tick.picture != 0)
-            view.showPicture(tick.picture);
-        if (!tick.sound.isEmpty())
-            m_sound.playAsync(tick.sound);
+        if (step.tick.picture != 0)
+            view.showPicture(step.tick.picture);
+        if (!step.tick.sound.isEmpty())
+            m_sound.playAsync(step.tick.sound);
     }
 }
 

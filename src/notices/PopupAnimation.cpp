@@ -2,72 +2,41 @@
 
 #include "resources/ResourceCatalogue.h"
 
-namespace quibo::animation {
+namespace quibo {
 
-namespace {
-int wrapAfter(int counter, int last)
+QList<PopupTick> holding(int picture, int count)
 {
-    return counter >= last ? 1 : counter + 1;
-}
-} // namespace
-
-Tick wink(int &counter)
-{
-    Tick t;
-    t.picture = counter <= 2 ? res::WinkClosedPicture : res::WinkOpenPicture;
-    counter = wrapAfter(counter, 16);
-    return t;
+    return QList<PopupTick>(count, PopupTick{picture, false, {}});
 }
 
-Tick kiss(int &counter)
+QList<PopupTick> frames(const QList<int> &pictures)
 {
-    Tick t;
-    t.picture = counter <= 3 ? res::KissPuckerPicture : res::KissRestPicture;
-    if (counter == 1)
-        t.sound = res::KissSound;
-    counter = wrapAfter(counter, 22);
-    return t;
+    QList<PopupTick> ticks;
+    for (const int picture : pictures)
+        ticks.append({picture, false, {}});
+    return ticks;
 }
 
-Tick possessed(int &counter)
+PopupStep nextTick(const PopupAnimation &animation, int &number)
 {
-    Tick t;
-    const auto frames = res::possessedFrames();
-    if (counter >= 1 && counter <= frames.size())
-        t.picture = frames.at(counter - 1);
-    t.freezeBefore = counter == 2;
-    if (counter == 9)
-        t.sound = res::PossessedSound;
-    counter = wrapAfter(counter, 13);
-    return t;
+    const qsizetype last = animation.ticks.size();
+    PopupStep step;
+    if (number >= 1 && number <= last)
+        step.tick = animation.ticks.at(number - 1);
+    step.close = animation.closesAfterLast && number > last;
+    number = number >= last && !animation.closesAfterLast ? 1 : number + 1;
+    return step;
 }
 
-Tick sending(int &counter)
+const PopupAnimation &sendingAnimation()
 {
-    Tick t;
-    const auto frames = res::sendingFrames();
-    if (counter >= 1 && counter <= frames.size())
-        t.picture = frames.at(counter - 1);
-    t.close = counter > frames.size();
-    ++counter;
-    return t;
+    static const PopupAnimation sending{&Timings::sendingTick, frames(res::sendingFrames()), 1, true};
+    return sending;
 }
 
-int winkOpeningPicture()
-{
-    return res::WinkOpenPicture;
-}
-int kissOpeningPicture()
-{
-    return res::KissRestPicture;
-}
-int possessedOpeningPicture()
-{
-    return res::possessedFrames().constFirst();
-}
 int sendingOpeningPicture()
 {
     return res::sendingFrames().constFirst();
 }
 
-} // namespace quibo::animation
+} // namespace quibo

@@ -5,28 +5,13 @@
 #include "base/Utf8.h"
 #include "contacts/ContactTable.h"
 
-#include <array>
+#include <stdexcept>
 
 namespace quibo {
 
 namespace {
-using peer::Code;
-
 const QString LoopBackName = QStringLiteral("LoopBack");
 const QString LoopBackAddress = QStringLiteral("127.0.0.1");
-
-// The branches of the dispatch, in the order the body is compared with them. No code begins
-// another, so at most one of them takes a body.
-constexpr std::array DispatchOrder{
-    Code::Online,       Code::Offline,       Code::JoinAsk,       Code::JoinYes,       Code::JoinNo,
-    Code::Refused,      Code::Accepted,      Code::Smile,         Code::Frown,         Code::Wink,
-    Code::SoundLol,     Code::SoundApplause, Code::Fart,          Code::Sick,          Code::Burp,
-    Code::SoundHurl,    Code::Jam,           Code::SoundIncoming, Code::SoundCatFight, Code::SoundKiss,
-    Code::SoundWhip,    Code::SoundWoof,     Code::SoundBoing,    Code::SoundShoot,    Code::Possessed,
-    Code::Kiss,         Code::Oops,          Code::Aahhh,         Code::ChatRequest,   Code::ChatClosed,
-    Code::ChatDeclined, Code::ChatBusy,      Code::FileBusy,      Code::FileDeclined,  Code::FileReceived,
-    Code::FileOffer,
-};
 
 bool fitsField(const QString &text, qsizetype bytes)
 {
@@ -39,15 +24,20 @@ Dispatcher::Dispatcher(const LogonState &logon, const ContactTable &contacts)
 {
 }
 
-void Dispatcher::on(Code code, Handler handler)
+void Dispatcher::on(peer::RecordCode code, Handler handler)
 {
-    Q_ASSERT(!m_handlers.contains(code));
-    m_handlers[code] = std::move(handler);
+    for (const Registered &registered : m_handlers) {
+        if (registered.code.overlaps(code))
+            throw std::logic_error("record code \"" + code.toString().toStdString() + "\" clashes with \"" +
+                                   registered.code.toString().toStdString() + "\"");
+    }
+    m_handlers.push_back({code, std::move(handler)});
 }
 
-void Dispatcher::onContactRequest(ContactRequest handler)
+void Dispatcher::onContactRequest(peer::RecordCode code, ContactRequest handler)
 {
     Q_ASSERT(!m_contactRequest);
+    m_contactRequestCode = code;
     m_contactRequest = std::move(handler);
 }
 
@@ -76,11 +66,11 @@ std::optional<Origin> Dispatcher::identify(const peer::PeerText &record) const
         from.address = contact.address;
     }
     if (record.handle == m_logon.ownHandle) {
-        from.own = true;
+        from.kind = Origin::Kind::Own;
         from.name = LoopBackName;
         from.address = LoopBackAddress;
     }
-    if (from.index < 0 && !from.own)
+    if (from.index < 0 && !from.own())
         return std::nullopt;
     return from;
 }
@@ -88,7 +78,7 @@ std::optional<Origin> Dispatcher::identify(const peer::PeerText &record) const
 QCoro::Task<> Dispatcher::handle(QByteArray received)
 {
     const peer::PeerText record = peer::parseRecord(received);
-    if (!record.hasSeparator)
+    if (!record.hasSeparator())
         co_return;
     const std::optional<Origin> from = identify(record);
     if (!from) {
@@ -103,25 +93,22 @@ QCoro::Task<> Dispatcher::handle(QByteArray received)
 QCoro::Task<> Dispatcher::fromStranger(peer::PeerText record)
 {
     // Only an announcement, once the contacts are resolved, is a request to add.
-    if (!m_contactRequest || !m_logon.contactsResolved || !peer::bodyHasCode(record.body, Code::Online) ||
+    if (!m_contactRequest || !m_logon.contactsResolved || !m_contactRequestCode->begins(record.body) ||
         record.handle.isEmpty() || !fitsField(record.handle, limits::HandleFieldBytes))
         co_return;
     const QString address =
-        utf8::cut(peer::payloadAfter(record.body, Code::Online), limits::RequesterAddressBytes);
+        utf8::cut(m_contactRequestCode->payloadOf(record.body), limits::RequesterAddressBytes);
     const ContactRequest request = m_contactRequest;
     co_await request(record.handle, address);
 }
 
 QCoro::Task<> Dispatcher::dispatch(Origin from, QString body)
 {
-    for (const Code code : DispatchOrder) {
-        if (!peer::bodyHasCode(body, code))
+    for (const Registered &registered : m_handlers) {
+        if (!registered.code.begins(body))
             continue;
-        const auto found = m_handlers.find(code);
-        if (found != m_handlers.end()) {
-            const Handler handler = found->second;
-            co_await handler(std::move(from), std::move(body));
-        }
+        const Handler handler = registered.handler;
+        co_await handler(std::move(from), std::move(body));
         co_return;
     }
     // Any other body beginning with "|" is taken without effect; the rest is a message.

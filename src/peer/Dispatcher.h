@@ -7,7 +7,6 @@
 #include <QCoro/QCoroTask>
 
 #include <functional>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -17,10 +16,9 @@ struct LogonState;
 class ContactTable;
 
 // Identifies the sender of each received record and hands the record to the feature that
-// registered for its code, comparing the body with the codes in the order of the code table.
-// Completes when the record is fully handled (dialogs closed, clips played). Features register
-// once, while the client is put together; handlers are plain lambdas that return a member
-// coroutine's task (no coroutine lambdas).
+// registered its code. Completes when the record is fully handled (dialogs closed, clips
+// played). Features register once, while the client is put together; handlers are plain
+// lambdas that return a member coroutine's task (no coroutine lambdas).
 class Dispatcher {
 public:
     // A record from a known sender whose body begins with the handler's code.
@@ -35,10 +33,13 @@ public:
 
     Dispatcher(const LogonState &logon, const ContactTable &contacts);
 
-    // One handler per code. A body whose code has none is taken without effect, like any
-    // other body that begins with "|".
-    void on(peer::Code code, Handler handler);
-    void onContactRequest(ContactRequest handler);
+    // One handler per code. No code may begin another, so a body matches one code at most and
+    // the order of registration does not matter: a code that begins a registered one, or is
+    // begun by one, is refused with std::logic_error, which stops the client as it is made.
+    // A body that begins with "|" and matches no code is taken without effect.
+    void on(peer::RecordCode code, Handler handler);
+    // A body from a stranger that begins with `code`, once the contacts are resolved.
+    void onContactRequest(peer::RecordCode code, ContactRequest handler);
     void onMessage(Message handler);
     void onSender(SenderNoted noted);
 
@@ -54,7 +55,12 @@ private:
 
     const LogonState &m_logon;
     const ContactTable &m_contacts;
-    std::map<peer::Code, Handler> m_handlers;
+    struct Registered {
+        peer::RecordCode code;
+        Handler handler;
+    };
+    std::vector<Registered> m_handlers;
+    std::optional<peer::RecordCode> m_contactRequestCode;
     ContactRequest m_contactRequest;
     Message m_message;
     std::vector<SenderNoted> m_senderNoted;

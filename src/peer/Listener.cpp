@@ -2,21 +2,20 @@
 
 #include "base/Await.h"
 #include "base/Tasks.h"
-#include "notices/Notices.h"
-#include "peer/Dispatcher.h"
-#include "peer/IncomingConnections.h"
 #include "peer/PeerRecord.h"
 
 namespace quibo {
 
-namespace {
-constexpr int ListenTries = 3;
-} // namespace
+ListenRule peerPortRule()
+{
+    return {3, &Timings::listenRetry, true, peer::ReadLimit};
+}
 
-Listener::Listener(const Config &config, const Timings &timings, Notices &notices, Dispatcher &dispatcher,
-                   QObject *parent)
-    : QObject(parent), m_config(config), m_timings(timings), m_notices(notices), m_dispatcher(dispatcher),
-      m_incoming(new IncomingConnections({peer::ReadLimit, timings.peerReadWindow, timings.listenerQuiet}, this))
+Listener::Listener(QHostAddress address, quint16 port, ListenRule rule, const Timings &timings,
+                   Handler handler, QObject *parent)
+    : QObject(parent), m_address(std::move(address)), m_port(port), m_rule(rule), m_timings(timings),
+      m_handler(std::move(handler)),
+      m_incoming(new IncomingConnections({rule.bytes, timings.peerReadWindow, timings.listenerQuiet}, this))
 {
 }
 
@@ -27,7 +26,7 @@ void Listener::start()
     if (m_started)
         return;
     m_started = true;
-    startTask(this, "listener", [this] { return ListenerThread(); });
+    startTask(this, "listener", [this] { return run(); });
 }
 
 bool Listener::isListening() const
@@ -35,31 +34,23 @@ bool Listener::isListening() const
     return m_incoming->isListening();
 }
 
-QCoro::Task<> Listener::ListenerThread()
+QCoro::Task<> Listener::run()
 {
-    if (!co_await listenWithRetries()) {
-        co_await m_notices.showSystemMessage(DialogOwner::Desktop,
-                                             QStringLiteral("Winsock Error - Please Logoff"),
-                                             QStringLiteral("Error Code 1001"));
-        Q_EMIT gaveUp();
-        co_return;
+    for (int attempt = 1; !m_incoming->listen(m_address, m_port); ++attempt) {
+        const bool last = attempt == m_rule.tries;
+        if (!last || m_rule.pauseAfterLast)
+            co_await sleepFor(this, m_timings.*m_rule.pause);
+        if (last) {
+            Q_EMIT gaveUp();
+            co_return;
+        }
     }
     Q_EMIT listening();
     for (;;) {
-        const Received received = co_await m_incoming->next();
-        co_await m_dispatcher.handle(received.bytes);
-        Q_EMIT recordHandled();
+        Received received = co_await m_incoming->next();
+        co_await m_handler(std::move(received));
+        Q_EMIT handled();
     }
-}
-
-QCoro::Task<bool> Listener::listenWithRetries()
-{
-    for (int attempt = 0; attempt < ListenTries; ++attempt) {
-        if (m_incoming->listen(m_config.listenAddress, m_config.peerPort))
-            co_return true;
-        co_await sleepFor(this, m_timings.listenRetry);
-    }
-    co_return false;
 }
 
 } // namespace quibo

@@ -1,48 +1,62 @@
 #pragma once
 
-#include "base/Config.h"
 #include "base/Timings.h"
+#include "peer/IncomingConnections.h"
 
-#include <QByteArray>
 #include <QCoro/QCoroTask>
+#include <QHostAddress>
 #include <QObject>
+
+#include <functional>
 
 namespace quibo {
 
-class Dispatcher;
-class IncomingConnections;
-class Notices;
+// How a port is listened on: the tries to listen, the pause after a failed one (also after
+// the last, or not, before giving up), and the most a connection may bring.
+struct ListenRule {
+    int tries;
+    Timings::ms Timings::*pause;
+    const bool pauseAfterLast;
+    qsizetype bytes;
+};
 
-// Receives every record sent to this client on the peer port. Connections are read side by
-// side, each until 512 bytes arrived, the peer closed or Timings::peerReadWindow passed; the
-// records are dispatched one at a time, each to its end (dialogs and sounds included), in the
-// order in which they were complete.
+// The peer port: three tries, each failure followed by Timings::listenRetry (about 15 s in
+// all), for one record each.
+ListenRule peerPortRule();
+
+// Receives what is sent to one port of this client: the peer port's records (`ListenerThread`)
+// and the chat ports' lines. Started once, on first use, it never ends once it listens.
+// Connections are read side by side, each until its bytes arrived, the peer closed or
+// Timings::peerReadWindow passed; what they brought is handed to the handler one at a time,
+// each to its end (dialogs and sounds included), in the order in which it was complete.
 class Listener : public QObject {
     Q_OBJECT
 public:
-    Listener(const Config &config, const Timings &timings, Notices &notices, Dispatcher &dispatcher,
+    using Handler = std::function<QCoro::Task<>(Received received)>;
+
+    Listener(QHostAddress address, quint16 port, ListenRule rule, const Timings &timings, Handler handler,
              QObject *parent = nullptr);
     ~Listener() override;
 
-    // Starts ListenerThread once; later calls do nothing.
+    // Starts listening once; later calls do nothing.
     void start();
     [[nodiscard]] bool isListening() const;
 
 Q_SIGNALS:
     void listening();
-    // Three tries failed: "Winsock Error - Please Logoff" was shown; nothing is received.
+    // Every try failed; nothing is received. Whoever owns the port tells the user.
     void gaveUp();
-    // One connection was read, dispatched and closed.
-    void recordHandled();
+    // One connection was read, handled and closed.
+    void handled();
 
 private:
-    QCoro::Task<> ListenerThread();
-    QCoro::Task<bool> listenWithRetries();
+    QCoro::Task<> run();
 
-    const Config &m_config;
+    const QHostAddress m_address;
+    const quint16 m_port;
+    const ListenRule m_rule;
     const Timings &m_timings;
-    Notices &m_notices;
-    Dispatcher &m_dispatcher;
+    Handler m_handler;
     IncomingConnections *m_incoming;
     bool m_started = false;
 };

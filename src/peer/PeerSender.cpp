@@ -2,7 +2,6 @@
 
 #include "base/DottedAddress.h"
 
-#include "contacts/ContactTable.h"
 #include "notices/Notices.h"
 #include "peer/PeerRecord.h"
 #include "peer/SocketEvents.h"
@@ -28,9 +27,21 @@ std::optional<QHostAddress> dialable(const QString &address)
 }
 } // namespace
 
-RecordSender::RecordSender(const Config &config, const Timings &timings, QObject *parent)
-    : QObject(parent), m_config(config), m_timings(timings)
+RecordSender::RecordSender(const Config &config, const LogonState &logon, const Timings &timings,
+                           QObject *parent)
+    : QObject(parent), m_config(config), m_logon(logon), m_timings(timings)
 {
+}
+
+std::optional<QHostAddress> RecordSender::sourceAddress() const
+{
+    if (const std::optional<QHostAddress> published = dialable(m_logon.ownAddress))
+        return published;
+    const QHostAddress &listening = m_config.listenAddress;
+    if (listening.isNull() || listening == QHostAddress(QHostAddress::AnyIPv4) ||
+        listening == QHostAddress(QHostAddress::Any))
+        return std::nullopt;
+    return listening;
 }
 
 QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray block)
@@ -47,13 +58,16 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
     auto *socket = new QTcpSocket(this);
     // Peers are reached directly; asking for a proxy costs more than a loopback delivery.
     socket->setProxy(QNetworkProxy::NoProxy);
+    const std::optional<QHostAddress> source = sourceAddress();
+    // Its closed ports stay free for listeners. An address that is no longer this machine's
+    // cannot be bound: the connection goes out as the routes decide rather than not at all.
+    if (source && !socket->bind(*source, 0, QAbstractSocket::ReuseAddressHint)) {
+        socket->deleteLater();
+        socket = new QTcpSocket(this);
+        socket->setProxy(QNetworkProxy::NoProxy);
+    }
     Wakeup *changes = watchSocket(socket);
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
-    // A client that listens on one address also sends from it, so receivers that check
-    // where a line came from (the chat ports) know it.
-    const QHostAddress &own = m_config.listenAddress;
-    if (!own.isNull() && own != QHostAddress(QHostAddress::AnyIPv4) && own != QHostAddress(QHostAddress::Any))
-        socket->bind(own, 0, QAbstractSocket::ReuseAddressHint); // its closed ports stay free for listeners
     socket->connectToHost(*host, port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||
@@ -94,26 +108,21 @@ QCoro::Task<QList<SendOutcome>> RecordSender::sendToAll(QStringList addresses, q
     co_return outcomes;
 }
 
-PeerSender::PeerSender(RecordSender &sender, const LogonState &session, const Selection &selection,
-                       const ContactTable &contacts, const SendMessageFields &sendFields, Notices &notices)
-    : m_sender(sender), m_session(session), m_selection(selection), m_contacts(contacts),
-      m_fields(sendFields), m_notices(notices)
+PeerSender::PeerSender(RecordSender &sender, const LogonState &session, Notices &notices)
+    : m_sender(sender), m_session(session), m_notices(notices)
 {
 }
 
-QCoro::Task<> PeerSender::SendPeerRecord(QString message, DialogOwner owner)
+QCoro::Task<> PeerSender::SendPeerRecord(QString address, QString message, DialogOwner owner)
 {
-    const SendOutcome outcome = co_await sendMessageRecord(std::move(message));
+    const SendOutcome outcome = co_await sendMessageRecord(std::move(address), std::move(message));
     co_await reportMessageOutcome(outcome, owner);
 }
 
-QCoro::Task<SendOutcome> PeerSender::sendMessageRecord(QString message)
+QCoro::Task<SendOutcome> PeerSender::sendMessageRecord(QString address, QString message)
 {
-    const QString destination = m_fields.m_replyMode == QStringLiteral("1")
-                                    ? m_fields.m_replyAddress
-                                    : m_contacts.addressOf(m_selection.selectedContact);
     const QByteArray block = peer::buildRecord(m_session.ownHandle, message, peer::MessageBlock);
-    co_return co_await m_sender.sendRecord(destination, block);
+    co_return co_await m_sender.sendRecord(std::move(address), block);
 }
 
 QCoro::Task<> PeerSender::reportMessageOutcome(SendOutcome outcome, DialogOwner owner)
@@ -123,10 +132,17 @@ QCoro::Task<> PeerSender::reportMessageOutcome(SendOutcome outcome, DialogOwner 
                                              QString());
 }
 
-QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload, QString code,
-                                          DialogOwner owner)
+QCoro::Task<SendOutcome> PeerSender::sendCode(QString address, peer::RecordCode code, QString payload)
 {
-    const QByteArray block = peer::buildShortRecord(handle, code, payload);
+    co_return co_await m_sender.sendRecord(std::move(address),
+                                           peer::buildRecord(m_session.ownHandle, code, payload));
+}
+
+QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload,
+                                          peer::RecordCode code, DialogOwner owner)
+{
+    Q_ASSERT(code.blockSize == peer::ShortBlock);
+    const QByteArray block = peer::buildRecord(handle, code, payload);
     const SendOutcome outcome = co_await m_sender.sendRecord(address, block);
     if (outcome == SendOutcome::NotConnected)
         co_await m_notices.showSystemMessage(owner, QStringLiteral("Error Connecting - Error Code 1050"),

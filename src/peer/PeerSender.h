@@ -3,19 +3,20 @@
 #include "base/Config.h"
 #include "base/LogonState.h"
 #include "base/Timings.h"
-#include "mainwindow/Selection.h"
+#include "peer/PeerRecord.h"
 #include "ports/DialogOwner.h"
-#include "ports/MessageUi.h"
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace quibo {
 
-class ContactTable;
 class Notices;
 
 enum class SendOutcome {
@@ -26,11 +27,15 @@ enum class SendOutcome {
 
 // Sends one block on a fresh connection to `address`, then closes: the only way records and
 // chat lines leave this client. Addresses must be dotted IPv4; "0" (offline) and names are
-// never connected to.
+// never connected to. Connections go out from the address this client published (before
+// logon, the one it listens on, if only one), since the chat ports take lines only from where
+// their peers looked the sender up; a machine with two interfaces, a VPN or a bridge would
+// otherwise send from whichever address its routes pick.
 class RecordSender : public QObject {
     Q_OBJECT
 public:
-    RecordSender(const Config &config, const Timings &timings, QObject *parent = nullptr);
+    RecordSender(const Config &config, const LogonState &logon, const Timings &timings,
+                 QObject *parent = nullptr);
 
     // To the peer port.
     QCoro::Task<SendOutcome> sendRecord(QString address, QByteArray block);
@@ -41,27 +46,31 @@ public:
     [[nodiscard]] quint16 peerPort() const { return m_config.peerPort; }
 
 private:
+    [[nodiscard]] std::optional<QHostAddress> sourceAddress() const;
+
     const Config &m_config;
+    const LogonState &m_logon;
     const Timings &m_timings;
 };
 
 // The two record senders of the program, with their messages.
 class PeerSender {
 public:
-    PeerSender(RecordSender &sender, const LogonState &session, const Selection &selection,
-               const ContactTable &contacts, const SendMessageFields &sendFields, Notices &notices);
+    PeerSender(RecordSender &sender, const LogonState &session, Notices &notices);
 
-    // Sends ownHandle + "|" + message in 522 bytes to m_replyAddress when m_replyMode is "1",
-    // else to the selected contact. A failed connection is not reported; a failed send shows
-    // "send error - error code 1003". The text is a parameter, never the send dialog's field,
-    // so sends from other tasks cannot take or clear what the user is typing.
-    QCoro::Task<> SendPeerRecord(QString message, DialogOwner owner);
+    // Sends ownHandle + "|" + message in 522 bytes to `address`, which the caller chose. A
+    // failed connection is not reported; a failed send shows "send error - error code 1003".
+    // The text is a parameter, never the send dialog's field, so sends from other tasks cannot
+    // take or clear what the user is typing.
+    QCoro::Task<> SendPeerRecord(QString address, QString message, DialogOwner owner);
     // SendPeerRecord in two steps, for a caller that acts between the send and its report.
-    QCoro::Task<SendOutcome> sendMessageRecord(QString message);
+    QCoro::Task<SendOutcome> sendMessageRecord(QString address, QString message);
     QCoro::Task<> reportMessageOutcome(SendOutcome outcome, DialogOwner owner);
+    // Sends ownHandle + "|" + code + payload in the code's block; the caller tells failures.
+    QCoro::Task<SendOutcome> sendCode(QString address, peer::RecordCode code, QString payload = {});
     // Sends handle + "|" + code + payload in 75 bytes. Failures: "Error Connecting - Error Code
     // 1050" or "Error Sending Request - Error Code 1010".
-    QCoro::Task<> SendShortRecord(QString handle, QString address, QString payload, QString code,
+    QCoro::Task<> SendShortRecord(QString handle, QString address, QString payload, peer::RecordCode code,
                                   DialogOwner owner = DialogOwner::Desktop);
 
     RecordSender &records() { return m_sender; }
@@ -69,9 +78,6 @@ public:
 private:
     RecordSender &m_sender;
     const LogonState &m_session;
-    const Selection &m_selection;
-    const ContactTable &m_contacts;
-    const SendMessageFields &m_fields;
     Notices &m_notices;
 };
 

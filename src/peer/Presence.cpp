@@ -5,19 +5,17 @@
 
 namespace quibo {
 
-using peer::Code;
-
 Presence::Presence(ContactTable &contacts, Dispatcher &dispatcher) : m_contacts(contacts)
 {
-    dispatcher.on(Code::Online,
+    dispatcher.on(presence::Online,
                   [this](Origin from, QString body) { return cameOnline(std::move(from), std::move(body)); });
-    dispatcher.on(Code::Offline, [this](Origin from, QString) { return wentOffline(std::move(from)); });
+    dispatcher.on(presence::Offline, [this](Origin from, QString) { return wentOffline(std::move(from)); });
 }
 
 QCoro::Task<> Presence::cameOnline(Origin from, QString body)
 {
-    if (!from.own)
-        m_contacts.MarkContactOnline(from.index, peer::payloadAfter(body, Code::Online));
+    if (!from.own())
+        m_contacts.MarkContactOnline(from.index, presence::Online.payloadOf(body));
     co_return;
 }
 

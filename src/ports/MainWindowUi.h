@@ -1,9 +1,19 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
 namespace quibo {
+
+// A menu described as data: the widget builds it, tests read it.
+struct MenuItem {
+    QString text; // empty with id 0 and no children: a separator
+    int id = 0;   // 0 for a sub-menu, a separator, or an item with no command
+    QList<MenuItem> children;
+
+    [[nodiscard]] bool isSeparator() const { return text.isEmpty() && id == 0 && children.isEmpty(); }
+};
 
 // The main window as the behaviour sees it. There is one for the whole run.
 class MainWindowView : public QObject {
@@ -27,6 +37,8 @@ public:
     virtual void removeContactItem(int position) = 0;
     virtual void setChannelButtonEnabled(bool enabled) = 0;
     virtual void setLogOffButtonEnabled(bool enabled) = 0;
+    // The contact menu's items, set before the window shows.
+    virtual void setContactMenu(const QList<MenuItem> &menu) = 0;
     // Pops up the contact menu; the chosen item arrives as commandChosen.
     virtual void showContactMenu() = 0;
 

@@ -9,13 +9,24 @@
 
 namespace quibo {
 
+// Whether the send dialog is open as a reply; its hidden field shows "1" while it is, "0"
+// after a reply, nothing before the first.
+enum class ReplyMode { NoneYet, Replying, Replied };
+
+inline QString replyModeText(ReplyMode mode)
+{
+    return mode == ReplyMode::Replying  ? QStringLiteral("1")
+           : mode == ReplyMode::Replied ? QStringLiteral("0")
+                                        : QString();
+}
+
 // The data members of the one send-message dialog object. They outlive each showing: a text
 // typed and cancelled is there at the next one, until a send from the main window empties it.
 struct SendMessageFields {
     QString m_message;
     QString m_to;
     QString m_replyAddress;
-    QString m_replyMode; // "1" while open as a reply, "0" after one, empty at start
+    ReplyMode m_replyMode = ReplyMode::NoneYet; // only messaging sets it
 };
 
 struct ReceivedMessageFields {

@@ -33,7 +33,7 @@ public:
     // Two centred lines and "&OK"; completes when the user closes the box.
     virtual QCoro::Task<> showSystemMessage(DialogOwner owner, QString line1, QString line2) = 0;
     // Opens the smiley's popup naming the sender. It shows nothing until told.
-    virtual std::unique_ptr<PictureView> openSmiley(Smiley smiley, QString fromName) = 0;
+    virtual std::unique_ptr<PictureView> openSmiley(SmileyLook look, QString fromName) = 0;
     virtual std::unique_ptr<PictureView> openSending(DialogOwner owner) = 0;
     virtual QCoro::Task<> showHint(DialogOwner owner) = 0;
     virtual QCoro::Task<> showAbout(DialogOwner owner) = 0;

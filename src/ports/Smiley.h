@@ -4,16 +4,11 @@
 
 namespace quibo {
 
-enum class Smiley { Smile, Frown, Wink, Possessed, Kiss, Aahhh, Oops };
-
-// What a smiley looks like on screen: its popup's dialog id and the picture shown first.
+// A smiley's popup as the user sees it: the dialog it is shown in, and the smiley's name as
+// the menu gives it.
 struct SmileyLook {
-    Smiley smiley;
-    int dialogId;
-    int firstPicture;
-    QString name; // the menu text
+    int dialogId = 0;
+    QString name;
 };
-
-const SmileyLook &smileyLook(Smiley smiley);
 
 } // namespace quibo

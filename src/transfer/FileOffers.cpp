@@ -1,14 +1,17 @@
 #include "transfer/FileOffers.h"
 
 #include "base/Await.h"
+#include "contacts/ContactTable.h"
 #include "directory/Logoff.h"
 #include "directory/WorkingFiles.h"
 #include "mainwindow/CommandHandlers.h"
+#include "mainwindow/Selection.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/ListenerMessage.h"
 #include "peer/PeerSender.h"
 #include "ports/TransferUi.h"
+#include "transfer/TransferCodes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,8 +24,6 @@
 
 namespace quibo {
 
-using peer::Code;
-
 namespace {
 constexpr qint64 CopyStepBytes = 4 * 1024 * 1024;
 }
@@ -31,18 +32,18 @@ FileOffers::FileOffers(Parts parts, Dispatcher &dispatcher, Logoff &logoff, Comm
                        QObject *parent)
     : QObject(parent), m_parts(parts)
 {
-    dispatcher.on(Code::FileBusy, [this](Origin from, QString) {
+    dispatcher.on(transfer::Busy, [this](Origin from, QString) {
         return listenerMessage(m_parts.notices, from.name + QStringLiteral(" Is Busy Receiving Another File"),
                                QStringLiteral("Try To Send It Again Later"), true);
     });
-    dispatcher.on(Code::FileDeclined, [this](Origin from, QString) {
+    dispatcher.on(transfer::Declined, [this](Origin from, QString) {
         return listenerMessage(m_parts.notices, from.name + QStringLiteral(" Does Not Want The File"),
                                QStringLiteral("File Transfer Cancelled"), true);
     });
-    dispatcher.on(Code::FileReceived, [this](Origin from, QString body) {
+    dispatcher.on(transfer::Received, [this](Origin from, QString body) {
         return listenerMessage(m_parts.notices,
                                from.name + QStringLiteral(" Has Received ") +
-                                   peer::payloadAfter(body, Code::FileReceived),
+                                   transfer::Received.payloadOf(body),
                                QStringLiteral("File Transfer Complete"), true);
     });
     logoff.onLoggingOff([this] { deleteOfferedFiles(); });
@@ -65,9 +66,9 @@ QCoro::Task<> FileOffers::SendFile()
                                                    QStringLiteral("The File Could Not Be Copied"));
         co_return;
     }
-    const QString offer =
-        peer::codeEntry(Code::FileOffer).text + QString::number(*size) + QLatin1Char('<') + name;
-    co_await m_parts.sender.SendPeerRecord(offer, DialogOwner::MainWindow);
+    const QString offer = transfer::Offer.toString() + transfer::offerPayload(*size, name);
+    const QString to = m_parts.contacts.addressOf(m_parts.selection.selectedContact);
+    co_await m_parts.sender.SendPeerRecord(to, offer, DialogOwner::MainWindow);
     const QString notice = name + QStringLiteral(" Is Being Sent");
     co_await m_parts.ui.showFileBeingSent(DialogOwner::MainWindow, notice);
 }

@@ -8,7 +8,9 @@
 
 namespace quibo {
 
+struct Selection;
 class CommandHandlers;
+class ContactTable;
 class Dispatcher;
 class Logoff;
 class Notices;
@@ -24,6 +26,8 @@ class FileOffers : public QObject {
 public:
     struct Parts {
         const WorkingDirectory &dir;
+        const Selection &selection;
+        const ContactTable &contacts;
         Notices &notices;
         PeerSender &sender;
         TransferUi &ui;

@@ -8,15 +8,14 @@
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
 #include "transfer/FileDownload.h"
+#include "transfer/TransferCodes.h"
 
 namespace quibo {
-
-using peer::Code;
 
 FileReception::FileReception(Parts parts, Dispatcher &dispatcher, QObject *parent)
     : QObject(parent), m_parts(parts), m_download(new FileDownload(parts.timings, this))
 {
-    dispatcher.on(Code::FileOffer,
+    dispatcher.on(transfer::Offer,
                   [this](Origin from, QString body) { return offered(std::move(from), std::move(body)); });
 }
 
@@ -44,24 +43,23 @@ QByteArray FileReception::partNote(const FileOffer &offer)
 
 QCoro::Task<> FileReception::offered(Origin from, QString body)
 {
-    const std::optional<peer::FileOfferText> offer = peer::parseFileOffer(body);
+    const std::optional<transfer::OfferText> offer = transfer::parseOffer(body);
     if (!offer)
         co_return; // no "<": nothing to offer
     if (m_phase != ReceptionPhase::Idle) {
         // Busy: answered, and nothing more. The name is named first: g++ 12 destroys a
         // temporary of ?: inside co_await twice.
-        const QString name = from.own ? peer::payloadAfter(body, Code::FileOffer) : offer->fileName;
-        co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, name,
-                                                peer::codeEntry(Code::FileBusy).text);
+        const QString name = from.own() ? transfer::Offer.payloadOf(body) : offer->fileName;
+        co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, name, transfer::Busy);
         co_return;
     }
     m_parts.notices.playNotificationSound();
     // Named, not a temporary inside co_await (see above).
     FileOffer named{std::move(from), offer->sizeText, offer->fileName};
-    co_await OnFileOffer(std::move(named));
+    co_await onFileOffer(std::move(named));
 }
 
-QCoro::Task<> FileReception::OnFileOffer(FileOffer offer)
+QCoro::Task<> FileReception::onFileOffer(FileOffer offer)
 {
     ask();
     m_offer = std::move(offer);
@@ -69,20 +67,20 @@ QCoro::Task<> FileReception::OnFileOffer(FileOffer offer)
     const bool yes = co_await m_parts.ui.askReceiveFile(m_offer.from.name, m_offer.fileName, size);
     if (!yes) {
         end();
-        co_await answer(peer::codeEntry(Code::FileDeclined).text);
+        co_await answer(transfer::Declined);
         co_return;
     }
     accept();
-    startTask(this, "receive file", [this] { return ReceiveFile(); });
+    startTask(this, "receive file", [this] { return receiveFile(); });
 }
 
-QCoro::Task<> FileReception::answer(QString code)
+QCoro::Task<> FileReception::answer(peer::RecordCode code)
 {
     co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, m_offer.from.address, m_offer.fileName,
-                                            std::move(code));
+                                            code);
 }
 
-QCoro::Task<> FileReception::ReceiveFile()
+QCoro::Task<> FileReception::receiveFile()
 {
     const QUrl url =
         FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
@@ -94,7 +92,7 @@ QCoro::Task<> FileReception::ReceiveFile()
     const std::optional<QString> path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
     if (!path) {
         end();
-        co_await answer(peer::codeEntry(Code::FileDeclined).text);
+        co_await answer(transfer::Declined);
         co_return;
     }
     startDownload();
@@ -116,7 +114,7 @@ QCoro::Task<> FileReception::ReceiveFile()
     end();
     switch (outcome) {
     case DownloadOutcome::Complete:
-        co_await answer(peer::codeEntry(Code::FileReceived).text);
+        co_await answer(transfer::Received);
         break;
     case DownloadOutcome::Lost:
         co_await tellLostConnection();
@@ -127,7 +125,7 @@ QCoro::Task<> FileReception::ReceiveFile()
         const QString line1 = outcome == DownloadOutcome::BadReply
                                   ? m_offer.fileName + QStringLiteral(" Was Not Received Whole")
                                   : QStringLiteral("Cannot Write ") + *path;
-        co_await answer(peer::codeEntry(Code::FileDeclined).text);
+        co_await answer(transfer::Declined);
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop, line1,
                                                    QStringLiteral("File Transfer Cancelled"));
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "peer/Origin.h"
+#include "peer/PeerRecord.h"
 #include "ports/TransferUi.h"
 
 #include <QCoro/QCoroTask>
@@ -48,7 +49,7 @@ public:
 
     // "|600" while no file is being received (the notification sound has started): asks the
     // user, and on "&Yes" starts the download on its own task.
-    QCoro::Task<> OnFileOffer(FileOffer offer);
+    QCoro::Task<> onFileOffer(FileOffer offer);
 
     // The offered name reduced to a plain file name: no folders, no control characters,
     // never empty, "." or "..".
@@ -61,8 +62,8 @@ public:
 
 private:
     QCoro::Task<> offered(Origin from, QString body);
-    QCoro::Task<> ReceiveFile();
-    QCoro::Task<> answer(QString code);
+    QCoro::Task<> receiveFile();
+    QCoro::Task<> answer(peer::RecordCode code);
     QCoro::Task<> tellLostConnection();
 
     // The phase's only writers, in the order of an offer; any phase may end.

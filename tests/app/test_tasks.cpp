@@ -3,7 +3,7 @@
 
 #include "base/Tasks.h"
 #include "base/Wakeup.h"
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/MainWindowTask.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -134,9 +134,9 @@ TEST(StartTask, AnExceptionInTheMainWindowsTaskLeavesTheWindowWorking)
     const CriticalLog log;
     TestClient t;
     ScriptedMainWindow view;
-    MainWindow window(t.client->logon(), t.client->selection(), view, t.client->contacts(),
-                      t.client->notices(), t.shell, t.client->workDir(),
-                      []() -> QCoro::Task<> { throw std::runtime_error("no session"); });
+    MainWindowTask window(t.client->logon(), t.client->selection(), view, t.client->contacts(),
+                          t.client->notices(), t.shell, t.client->workDir(),
+                          []() -> QCoro::Task<> { throw std::runtime_error("no session"); });
     window.open();
     view.closeBox();
     EXPECT_FALSE(window.isBusy());

@@ -49,7 +49,7 @@ struct Teardown {
     {
         return peer::buildRecord(QStringLiteral("bob"), body, peer::MessageBlock);
     }
-    void openMainWindow() { bob->client->mainWindow().open(); }
+    void openMainWindow() { bob->client->mainWindowTask().open(); }
 
     QTcpServer directory;
     PeerNetwork net;
@@ -116,7 +116,7 @@ const Outstanding Cases[] = {
     {"a sleep between the frames of a popup",
      [](Teardown &t) -> Answer {
          t.openMainWindow();
-         t.bob->mainWindow.choose(Command::Smile);
+         t.bob->mainWindow.choose(Command{32791}); // Smile
          EXPECT_TRUE(waitFor([&t] { return !t.bob->ui.popups.isEmpty(); }));
          return [&t] { t.bob->ui.popups.last()->pressOk(); };
      }},

@@ -1,5 +1,6 @@
 #include "TestClient.h"
 
+#include "messaging/Smileys.h"
 #include "notices/PopupAnimation.h"
 #include "resources/ResourceCatalogue.h"
 
@@ -10,13 +11,13 @@ using namespace quibo::test;
 using namespace std::chrono_literals;
 
 namespace {
-// `ticks` ticks of `step` from `counter`, each as "picture", "picture!" (held still before it)
-// or "picture+clip", then a space.
-QString run(animation::Tick (*step)(int &), int counter, int ticks)
+// `ticks` ticks of `animation` from `number`, each as "picture", "picture!" (held still before
+// it) or "picture+clip", then a space.
+QString run(const PopupAnimation &animation, int number, int ticks)
 {
     QString shown;
     for (int i = 0; i < ticks; ++i) {
-        const animation::Tick t = step(counter);
+        const PopupTick t = nextTick(animation, number).tick;
         shown += QString::number(t.picture) + (t.freezeBefore ? QStringLiteral("!") : QString()) +
                  (t.sound.isEmpty() ? QString() : u'+' + t.sound) + u' ';
     }
@@ -28,14 +29,24 @@ QString times(const char *tick, int n)
     return QString::fromLatin1(tick).repeated(n);
 }
 
-// Shows `smiley` from "LoopBack" until the popup has shown `pictures` pictures, then closes it
-// the way the user does and waits for the task to finish.
-void showUntil(TestClient &t, Smiley smiley, qsizetype pictures)
+// The popup of the smiley sent as `code`.
+SmileyPopup popupOf(const char16_t *code)
 {
-    auto task = t.client->notices().showSmiley(smiley, QStringLiteral("LoopBack"));
-    auto popup = t.ui.popups.constLast();
-    ASSERT_TRUE(waitFor([&] { return popup->pictures.size() >= pictures; }));
-    popup->pressOk();
+    for (const messaging::SmileyRow &row : messaging::smileys()) {
+        if (row.code.text == QStringView(code))
+            return row.popup;
+    }
+    return {};
+}
+
+// Shows `popup` from "LoopBack" until it has shown `pictures` pictures, then closes it the way
+// the user does and waits for the task to finish.
+void showUntil(TestClient &t, const SmileyPopup &popup, qsizetype pictures)
+{
+    auto task = t.client->notices().showSmiley(popup, QStringLiteral("LoopBack"));
+    auto shown = t.ui.popups.constLast();
+    ASSERT_TRUE(waitFor([&] { return shown->pictures.size() >= pictures; }));
+    shown->pressOk();
     ASSERT_TRUE(runToEnd(std::move(task)));
 }
 } // namespace
@@ -46,34 +57,37 @@ TEST(PopupAnimation, EachCyclesThroughItsPicturesPausesAndClips)
     const QString kiss = QStringLiteral("208+smootch.snd 208 208 ") + times("206 ", 19);
     const QString possessed =
         QStringLiteral("177 179! 180 181 182 183 184 185 186+poss.snd 187 188 189 190 ");
-    EXPECT_EQ(run(&animation::wink, 1, 32), wink + wink);
-    EXPECT_EQ(run(&animation::kiss, 1, 44), kiss + kiss);
-    EXPECT_EQ(run(&animation::possessed, 0, 27), QStringLiteral("0 ") + possessed + possessed)
+    EXPECT_EQ(run(popupOf(u"|302").animation, 1, 32), wink + wink);
+    EXPECT_EQ(run(popupOf(u"|304").animation, 1, 44), kiss + kiss);
+    EXPECT_EQ(run(popupOf(u"|303").animation, popupOf(u"|303").animation.firstNumber, 27),
+              QStringLiteral("0 ") + possessed + possessed)
         << "nothing new on the very first tick";
-    EXPECT_EQ(run(&animation::kiss, 21, 3), QStringLiteral("206 206 208+smootch.snd ")) << "counters go on";
+    EXPECT_EQ(run(popupOf(u"|304").animation, 21, 3), QStringLiteral("206 206 208+smootch.snd "))
+        << "numbers go on";
 
-    int counter = 1;
+    int number = 1;
     QList<int> sending;
-    for (animation::Tick t; !(t = animation::sending(counter)).close;)
-        sending.append(t.picture);
+    for (PopupStep step; !(step = nextTick(sendingAnimation(), number)).close;)
+        sending.append(step.tick.picture);
     EXPECT_EQ(sending, (QList<int>{194, 195, 196, 197, 198})) << "then it closes";
 }
 
-TEST(Notices, EachPopupKeepsItsCounterAndPossessedHoldsStillBeforeItsSecondFrame)
+TEST(Notices, EachPopupKeepsItsTickAndPossessedHoldsStillBeforeItsSecondFrame)
 {
     Timings timings = TestClient::fastTimings();
     timings.possessedFreeze = 300ms;
     TestClient t({}, timings);
-    showUntil(t, Smiley::Kiss, 3);
-    int counter = t.client->popupCounters().kiss;
-    EXPECT_GT(counter, 1);
-    showUntil(t, Smiley::Kiss, 2);
+    const SmileyPopup kiss = popupOf(u"|304");
+    showUntil(t, kiss, 3);
+    const qsizetype ticked = t.ui.popups.constLast()->pictures.size() - 1;
+    showUntil(t, kiss, 2);
     EXPECT_EQ(t.ui.popups.constLast()->pictures.mid(0, 2),
-              (QList<int>{animation::kissOpeningPicture(), animation::kiss(counter).picture}))
+              (QList<int>{res::KissRestPicture, kiss.animation.ticks.at(ticked % 22).picture}))
         << "the opening picture, then the tick the first showing would have shown next";
-    EXPECT_EQ(t.client->popupCounters().wink, 1);
+    showUntil(t, popupOf(u"|302"), 2);
+    EXPECT_EQ(t.ui.popups.constLast()->pictures.at(1), res::WinkClosedPicture) << "the wink's own first tick";
 
-    showUntil(t, Smiley::Possessed, 10);
+    showUntil(t, popupOf(u"|303"), 10);
     const auto &popup = *t.ui.popups.constLast();
     ASSERT_EQ(popup.pictures.mid(1, 2), (QList<int>{177, 179}));
     EXPECT_GE(popup.shownAtMs.at(2) - popup.shownAtMs.at(1), 300);

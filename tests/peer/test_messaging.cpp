@@ -4,8 +4,13 @@
 #include "PeerNetwork.h"
 #include "RawPeer.h"
 
+#include "channel/ChannelJoin.h"
+#include "channel/PrivateChatPeer.h"
+#include "consent/ContactRequests.h"
 #include "peer/PeerRecord.h"
+#include "peer/Presence.h"
 #include "resources/ResourceCatalogue.h"
+#include "transfer/TransferCodes.h"
 
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -53,9 +58,10 @@ struct TwoClients : ::testing::Test {
     {
         return waitFor([&] { return bobHandled->count >= n; });
     }
-    void command(TestClient &from, Command c)
+    // The smiley or sound command that sends `code`.
+    void command(TestClient &from, const char16_t *code)
     {
-        ASSERT_TRUE(runToEnd(from.client->messaging().SendSmileyOrSound(c)));
+        ASSERT_TRUE(runToEnd(from.client->messaging().sendSmileyOrSound({code})));
     }
 };
 
@@ -93,7 +99,7 @@ struct WireTest : ::testing::Test {
     {
         ASSERT_TRUE(bob.isListening());
         net.befriend(alice, {u"bob"_s});
-        alice.client->contacts().setAddress(0, u"127.0.0.3"_s);
+        alice.client->contacts().MarkContactOnline(0, u"127.0.0.3"_s); // listed at position 0
         selectContact(alice, u"bob"_s);
     }
 };
@@ -107,14 +113,14 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
     bob.messages.sendScript = {{Step::Send, u"hi alice"_s}};
     bob.client->selection().selectedContact = 0; // LoopBack: the reply must not go there
 
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     ASSERT_TRUE(waitFor([&] { return aliceHandled->count == 1; }));
 
     EXPECT_EQ(alice.messages.log, (QStringList{u"send|main|bob|"_s, u"received|bob|hi alice"_s}));
     EXPECT_EQ(bob.messages.log, (QStringList{u"received|alice|hi bob"_s, u"send|desktop|alice|"_s}));
     EXPECT_TRUE(bob.sound.played.contains(u"async:mail.snd"_s));
-    EXPECT_EQ(bob.client->sendMessageFields().m_replyMode, u"0"_s);
-    EXPECT_FALSE(bob.client->messagingState().replyPending);
+    EXPECT_EQ(bob.client->sendMessageFields().m_replyMode, ReplyMode::Replied);
+    EXPECT_FALSE(bob.client->messaging().state().replyPending());
     EXPECT_TRUE(bob.client->receivedMessageFields().m_message.isEmpty());
     EXPECT_EQ(bob.messages.openCount(), 0);
 }
@@ -122,12 +128,12 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
 TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
 {
     alice.messages.sendScript = {{Step::Cancel, u"draft"_s}, {Step::Cancel, std::nullopt}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageCommand()));
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageCommand()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageCommand()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageCommand()));
     EXPECT_EQ(alice.messages.dialogs.at(1)->shownMessage, u"draft"_s);
-    EXPECT_FALSE(alice.client->messagingState().sendDialogOpen);
+    EXPECT_FALSE(alice.client->messaging().state().sendDialogOpen());
 
-    command(alice, Command::Smile); // replaces the draft, then empties it
+    command(alice, u"|300"); // replaces the draft, then empties it
     ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
     bob.ui.popups.last()->pressOk();
     ASSERT_TRUE(bobHandledAll(1));
@@ -141,66 +147,89 @@ TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
     // bob holds a reply dialog open: his Send Message does nothing.
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"ping"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
-    ASSERT_TRUE(waitFor([&] { return bob.client->messagingState().replyPending; }));
-    ASSERT_TRUE(runToEnd(bob.client->messaging().SendMessageCommand())) << "it does nothing";
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(waitFor([&] { return bob.client->messaging().state().replyPending(); }));
+    ASSERT_TRUE(runToEnd(bob.client->messaging().sendMessageCommand())) << "it does nothing";
     EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
     bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
     ASSERT_TRUE(bobHandledAll(1));
-    EXPECT_FALSE(bob.client->messagingState().replyPending);
+    EXPECT_FALSE(bob.client->messaging().state().replyPending());
 
     // bob holds a new message open: a Reply only closes the received message.
-    bob.client->messaging().SendMessageCommand();
-    EXPECT_TRUE(bob.client->messagingState().sendDialogOpen);
+    bob.client->messaging().sendMessageCommand();
+    EXPECT_TRUE(bob.client->messaging().state().sendDialogOpen());
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"pong?"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     ASSERT_TRUE(bobHandledAll(2));
     EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 2);
     EXPECT_EQ(bob.messages.openCount(), 1);
-    EXPECT_FALSE(bob.client->messagingState().replyPending);
+    EXPECT_FALSE(bob.client->messaging().state().replyPending());
     bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
-    ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));
+    ASSERT_TRUE(waitFor([&] { return !bob.client->messaging().state().sendDialogOpen(); }));
 }
 
 TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
 {
-    bob.client->messaging().SendMessageCommand();
+    bob.client->messaging().sendMessageCommand();
     const auto dialog = bob.messages.lastOf(u"send"_s);
-    command(alice, Command::SoundLol);
+    command(alice, u"|400");
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_EQ(bob.client->sendMessageFields().m_to, u"alice"_s);
     EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, u"127.0.0.2"_s);
     EXPECT_EQ(dialog->shownTo, u"alice"_s);
     dialog->press(MessageUi::CancelButton);
-    ASSERT_TRUE(waitFor([&] { return !bob.client->messagingState().sendDialogOpen; }));
+    ASSERT_TRUE(waitFor([&] { return !bob.client->messaging().state().sendDialogOpen(); }));
 }
 
-// The one walk through all 17 commands, from the menu on one side to the popup or clip on the other.
+// The one walk through the items of "Send Smiley" and "Send Sound", in menu order, from the
+// menu on one side to the popup or clip on the other.
 TEST_F(TwoClients, EverySmileyShowsItsPopupAndEverySoundPlaysItsClip)
 {
-    const std::pair<Command, const char16_t *> cases[] = {
-        {Command::Smile, u"smiley|Smile|alice"},   {Command::Frown, u"smiley|Frown|alice"},
-        {Command::Wink, u"smiley|Wink|alice"},     {Command::Possessed, u"smiley|Possessed|alice"},
-        {Command::Kiss, u"smiley|Kiss|alice"},     {Command::Aahhh, u"smiley|AAHHH!|alice"},
-        {Command::Oops, u"smiley|Oops!|alice"},    {Command::SoundLol, u"lol.snd"},
-        {Command::SoundApplause, u"applause.snd"}, {Command::SoundCatFight, u"catfight.snd"},
-        {Command::SoundHurl, u"hurl.snd"},         {Command::SoundIncoming, u"incoming.snd"},
-        {Command::SoundKiss, u"smootch.snd"},      {Command::SoundWhip, u"whip.snd"},
-        {Command::SoundWoof, u"woof.snd"},         {Command::SoundBoing, u"boing.snd"},
-        {Command::SoundShoot, u"shoot.snd"},
+    const struct {
+        const char16_t *item;
+        int command;
+        const char16_t *seen;
+    } cases[] = {
+        {u"Smile", 32791, u"smiley|Smile|alice"},
+        {u"Frown", 32792, u"smiley|Frown|alice"},
+        {u"Wink", 32793, u"smiley|Wink|alice"},
+        {u"Kiss", 32800, u"smiley|Kiss|alice"},
+        {u"AAHHH!", 32798, u"smiley|AAHHH!|alice"},
+        {u"Possessed", 32799, u"smiley|Possessed|alice"},
+        {u"Oops!", 32801, u"smiley|Oops!|alice"},
+        {u"LOL", 32794, u"lol.snd"},
+        {u"Incoming!", 32808, u"incoming.snd"},
+        {u"Applause", 32796, u"applause.snd"},
+        {u"Kiss", 32797, u"smootch.snd"},
+        {u"Shoot 'Em", 32802, u"shoot.snd"},
+        {u"Boing!", 32803, u"boing.snd"},
+        {u"Whip It!", 32805, u"whip.snd"},
+        {u"Woof!", 32824, u"woof.snd"},
+        {u"Hurl", 32810, u"hurl.snd"},
+        {u"Cat Fight", 32823, u"catfight.snd"},
     };
+    alice.client->mainWindowTask().open();
+    QList<MenuItem> items;
+    for (const MenuItem &submenu : std::as_const(alice.mainWindow.contactMenu)) {
+        if (submenu.text == u"Send Smiley"_s || submenu.text == u"Send Sound"_s)
+            items += submenu.children;
+    }
+    ASSERT_EQ(items.size(), qsizetype(std::size(cases)));
     int n = 0;
-    for (const auto &[which, seen] : cases) {
-        const QString expected = QString::fromUtf16(seen);
+    for (const auto &c : cases) {
+        const MenuItem &item = items.at(n);
+        const QString expected = QString::fromUtf16(c.seen);
+        EXPECT_EQ(item.text, QString::fromUtf16(c.item));
+        EXPECT_EQ(item.id, c.command) << expected.toStdString();
         const bool smiley = expected.startsWith(u"smiley"_s);
         bob.ui.log.clear();
         bob.sound.finished.clear();
-        command(alice, which);
+        alice.mainWindow.choose(Command{item.id});
         if (smiley) {
             ASSERT_TRUE(waitFor([&] { return bob.ui.log.contains(expected); })) << expected.toStdString();
             EXPECT_EQ(bobHandled->count, n) << "the popup holds the listener";
-            if (which == Command::Oops) { // a still smiley: its one picture, shown as it opens
+            if (item.text == u"Oops!"_s) { // a still smiley: its one picture, shown as it opens
                 EXPECT_EQ(bob.ui.popups.last()->pictures, QList<int>{res::OopsPicture});
             }
             bob.ui.popups.last()->pressOk();
@@ -233,12 +262,12 @@ TEST_F(TwoClients, WordSoundsMatchOnFourOrFiveCharactersAndPlayEveryClipInTurn)
 TEST_F(TwoClients, RecordsArrivingDuringAClipAreHandledAfterItInArrivalOrder)
 {
     bob.sound.holdClips(true);
-    command(alice, Command::SoundHurl);
+    command(alice, u"|403");
     ASSERT_TRUE(waitFor([&] { return bob.sound.played.contains(u"sync:hurl.snd"_s); }));
     alice.messages.sendScript = {{Step::Send, u"first"_s}, {Step::Send, u"second"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
-    command(alice, Command::SoundWoof);
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    command(alice, u"|407");
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     QTest::qWait(100);
     EXPECT_EQ(bobHandled->count, 0);
     EXPECT_TRUE(bob.messages.log.isEmpty()) << "nothing is read while the clip plays";
@@ -254,9 +283,9 @@ TEST_F(TwoClients, RecordsArrivingWhileAMessageIsOpenWaitForIt)
 {
     bob.messages.receivedScript = {Step::Hold};
     alice.messages.sendScript = {{Step::Send, u"one"_s}, {Step::Send, u"two"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
-    command(alice, Command::Wink);
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    command(alice, u"|302");
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
     ASSERT_TRUE(waitFor([&] { return bob.messages.openCount() == 1; }));
     QTest::qWait(100);
     EXPECT_TRUE(bob.ui.log.isEmpty());
@@ -402,7 +431,6 @@ TEST_F(TwoClients, AnswersAndNoticesShowTheirMessages)
         const QString body = QString::fromUtf16(c.body);
         bob.ui.log.clear();
         bob.sound.played.clear();
-        bob.client->privateChat().session().inPrivateChat = true;
         deliverBytes(record("alice", body, peer::ShortBlock));
         ASSERT_TRUE(bobHandledAll(++n)) << body.toStdString();
         const QString shown = QString::fromUtf16(c.shown);
@@ -412,40 +440,77 @@ TEST_F(TwoClients, AnswersAndNoticesShowTheirMessages)
     }
 }
 
-TEST_F(WireTest, MessagesAndSmileysAreHandleBarTextInA522ByteBlock)
-{
-    alice.messages.sendScript = {{ScriptedMessages::Step::Send, u"hello\r\nthere"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendMessageToSelected()));
-    EXPECT_TRUE(alice.client->sendMessageFields().m_message.isEmpty());
-    ASSERT_TRUE(runToEnd(alice.client->messaging().SendSmileyOrSound(Command::Wink)));
-    EXPECT_EQ(alice.ui.log, QStringList{u"sending|main"_s});
-    ASSERT_TRUE(bob.waitForRecords(2));
-    EXPECT_EQ(bob.records,
-              (QList<QByteArray>{padded("alice|hello\r\nthere", 522), padded("alice||302", 522)}));
-}
-
-TEST_F(WireTest, ListenerAnswersBusyWithShortRecordsToTheAskingContact)
+// What each feature puts on the wire, read from a real socket: a message or a code after the
+// handle and a bar, the payload, and the block the code travels in. Busy answers ask nothing.
+TEST_F(WireTest, EachFeatureSendsItsCodesInTheirBlocks)
 {
     ASSERT_TRUE(PeerNetwork::startListening(alice));
-    HandledCounter handled(alice);
-    alice.client->privateChat().session().inPrivateChat = true;
-
-    ASSERT_TRUE(
-        sendRaw(u"127.0.0.2"_s, net.port(), peer::buildShortRecord(u"bob"_s, u"|700"_s, peer::NoPayload)));
-    ASSERT_TRUE(bob.waitForRecords(1));
-    ASSERT_TRUE(waitFor([&] { return handled.count == 1; }));
-    EXPECT_EQ(bob.records, QList<QByteArray>{padded("alice||703nothing", 75)});
-    EXPECT_TRUE(alice.ui.log.isEmpty()) << "busy answers ask the user nothing";
+    alice.client->mainWindowTask().open();
+    const auto fromBob = [&](const QString &handle, peer::RecordCode code, const QString &payload = {}) {
+        ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(), peer::buildRecord(handle, code, payload)));
+    };
+    const auto answerRequest = [&](int button) {
+        fromBob(u"mallory"_s, presence::Online, u"127.0.0.3"_s);
+        ASSERT_TRUE(waitFor([&] { return alice.consent.open(u"request-to-add"_s) != nullptr; }));
+        alice.consent.open(u"request-to-add"_s)->press(button);
+    };
+    const auto chatIdle = [&] {
+        return waitFor([&] { return !alice.client->privateChat().session().busy(); });
+    };
+    const struct {
+        std::function<void()> act;
+        QByteArray sent;
+    } steps[] = {
+        {[&] {
+             alice.messages.sendScript = {{Step::Send, u"hello\r\nthere"_s}};
+             alice.mainWindow.choose(Command::SendMessage);
+         },
+         padded("alice|hello\r\nthere", 522)},
+        {[&] { alice.mainWindow.choose(Command{32793}); }, padded("alice||302", 522)}, // Wink
+        {[&] { alice.mainWindow.click(0), alice.mainWindow.choose(Command::JoinChannel); },
+         padded("alice||003", 20)},
+        {[&] { fromBob(u"bob"_s, channel::JoinAsk); }, padded("alice||005", 20)},
+        {[&] {
+             alice.mainWindow.choose(Command::HostChannel);
+             ASSERT_TRUE(waitFor([&] { return alice.channel.last() && alice.channel.last()->open; }));
+             fromBob(u"bob"_s, channel::JoinAsk);
+         },
+         padded("alice||004", 20)},
+        {[&] { answerRequest(ConsentUi::NoButton); }, padded("alice||006", 39)},
+        {[&] { answerRequest(ConsentUi::YesButton); }, padded("alice||007", 522)},
+        {[&] { alice.mainWindow.choose(Command::PrivateChat); }, padded("alice||700nothing", 75)},
+        {[&] { fromBob(u"bob"_s, channel::ChatRequest, peer::NoPayload); }, padded("alice||703nothing", 75)},
+        {[&] {
+             alice.privateChat.last().pressClose();
+             ASSERT_TRUE(chatIdle());
+             fromBob(u"bob"_s, channel::ChatRequest, peer::NoPayload);
+         },
+         padded("alice||702nothing", 75)},
+        {[&] {
+             alice.privateChat.answers = {true};
+             fromBob(u"bob"_s, channel::ChatRequest, peer::NoPayload);
+             ASSERT_TRUE(waitFor([&] { return alice.privateChat.windows.size() == 2; }));
+             alice.privateChat.last().pressClose(); // the partner joined: the chat's end is told
+         },
+         padded("alice||704nothing", 75)},
+    };
+    for (qsizetype i = 0; i < qsizetype(std::size(steps)); ++i) {
+        steps[i].act();
+        ASSERT_TRUE(bob.waitForRecords(int(i) + 1)) << steps[i].sent.constData();
+        EXPECT_EQ(bob.records.at(i), steps[i].sent);
+    }
+    EXPECT_EQ(alice.privateChat.log.filter(u"request|"_s).size(), 2) << "the busy answer asked nothing";
 }
 
 TEST_F(WireTest, UnreachableAddressesAreToldOnlyBySendShortRecord)
 {
     alice.client->contacts().setAddress(0, u"127.0.0.9"_s); // nobody listens there
-    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendPeerRecord(u"anyone?"_s, DialogOwner::MainWindow)));
+    ASSERT_TRUE(runToEnd(
+        alice.client->peerSender().SendPeerRecord(u"127.0.0.9"_s, u"anyone?"_s, DialogOwner::MainWindow)));
     EXPECT_TRUE(alice.ui.log.isEmpty());
 
-    ASSERT_TRUE(runToEnd(
-        alice.client->peerSender().SendShortRecord(u"alice"_s, u"127.0.0.9"_s, peer::NoPayload, u"|700"_s)));
+    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendShortRecord(u"alice"_s, u"127.0.0.9"_s,
+                                                                    peer::NoPayload, channel::ChatRequest)));
     EXPECT_EQ(alice.ui.log, QStringList{u"message|Error Connecting - Error Code 1050|"_s});
 }
 

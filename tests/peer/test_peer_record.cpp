@@ -1,6 +1,8 @@
-#include "QtPrinters.h"
+#include "TestClient.h"
 
 #include "peer/PeerRecord.h"
+
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -17,50 +19,16 @@ QString s(const char16_t *text)
 
 } // namespace
 
-// Each code in the order of Code, as "text block clips".
-TEST(CodeTable, EveryCodeHasItsTextBlockAndClips)
+// Codes are told apart by their start alone: a code that begins one a feature registered, or
+// is begun by one, is refused as the client is put together.
+TEST(Dispatcher, RefusesACodeThatBeginsOrIsBegunByAnother)
 {
-    const QStringList expected =
-        QStringLiteral("|001 522, |002 522, |003 20, |004 20, |005 20, |006 39, |007 522, "
-                       "|300 522, |301 522, |302 522, |303 522, |304 522, |305 522, |306 522, "
-                       "|400 522 lol.snd, |401 522 applause.snd, |402 522 catfight.snd, |403 522 hurl.snd, "
-                       "|404 522 incoming.snd, |405 522 smootch.snd, |406 522 whip.snd, |407 522 woof.snd, "
-                       "|408 522 boing.snd, |409 522 shoot.snd, |FART 522 sys1.snd, "
-                       "|SICK 522 "
-                       "sys1.snd,sys1.snd,sys2.snd,sys1.snd,sys2.snd,sys1.snd,hurl.snd,sys1.snd,sys1.snd,"
-                       "sys2.snd,sys1.snd, "
-                       "|BURP 522 sys2.snd, |JAM 522 quibocfg.dat, "
-                       "|600 522, |601 75, |602 75, |603 75, |700 75, |702 75, |703 75, |704 75")
-            .split(u", "_s);
-    ASSERT_EQ(codeTable().size(), expected.size());
-    QStringList actual;
-    for (int i = 0; i < expected.size(); ++i) {
-        const CodeEntry &e = codeEntry(static_cast<Code>(i));
-        actual.append(u"%1 %2 %3"_s.arg(e.text).arg(e.blockSize).arg(e.clips.join(u',')).trimmed());
-        EXPECT_EQ(matchCode(e.text), e.code) << "a bare code matches itself";
-    }
-    EXPECT_EQ(actual, expected);
-}
-
-TEST(CodeTable, MatchesComparesFourOrFiveCharactersAndLeavesTheRestAsPayload)
-{
-    const std::pair<const char16_t *, std::optional<Code>> cases[] = {
-        {u"|0011.2.3.4", Code::Online},
-        {u"|600123<a.txt", Code::FileOffer},
-        {u"|3001", Code::Smile},
-        {u"|JAMMING", Code::Jam},
-        {u"|FARTS", Code::Fart},
-        {u"|FARX", {}},
-        {u"|FAR", {}},
-        {u"|307", {}},
-        {u"|jam", {}},
-        {u"hello |300", {}},
-        {u"|", {}},
-    };
-    for (const auto &[body, code] : cases)
-        EXPECT_EQ(matchCode(s(body)), code) << s(body).toStdString();
-    EXPECT_EQ(payloadAfter(u"|600123<a.txt"_s, Code::FileOffer), u"123<a.txt"_s);
-    EXPECT_EQ(payloadAfter(u"|JAMMING"_s, Code::Jam), u"MING"_s);
+    test::TestClient t;
+    Dispatcher &dispatcher = t.client->dispatcher();
+    const auto nothing = [](Origin, QString) -> QCoro::Task<> { co_return; };
+    for (const char16_t *clash : {u"|30", u"|3001", u"|JAMS", u"|FAR", u"|600", u"|"})
+        EXPECT_THROW(dispatcher.on({clash}, nothing), std::logic_error) << s(clash).toStdString();
+    EXPECT_NO_THROW(dispatcher.on({u"|310"}, nothing));
 }
 
 // A block is the UTF-8 text, cut so that its terminator fits (never inside a character),
@@ -77,7 +45,7 @@ TEST(RecordBuilding, TextTerminatorAndZeroPaddingInExactlyTheBlock)
         {buildRecord(u"abcdefghij"_s, QString(600, u'x'), MessageBlock), MessageBlock,
          "abcdefghij|" + QByteArray(510, 'x')},
         {buildBlock(QString(18, u'a') + u"éé"_s, TinyBlock), TinyBlock, QByteArray(18, 'a')},
-        {buildShortRecord(u"bob"_s, u"|601"_s, u"a.zip"_s), ShortBlock, "bob||601a.zip"},
+        {buildRecord(u"bob"_s, {u"|601", ShortBlock}, u"a.zip"_s), ShortBlock, "bob||601a.zip"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.block.size(), c.size) << c.text.constData();
@@ -103,7 +71,7 @@ TEST(RecordParsing, TextEndsAtTheFirstZeroOrAfterTheLastByteRead)
         const PeerText t = parseRecord(c.received);
         EXPECT_EQ(t.handle, s(c.handle)) << c.received.toStdString();
         EXPECT_EQ(t.body, s(c.body)) << c.received.toStdString();
-        EXPECT_EQ(t.hasSeparator, c.separator) << c.received.toStdString();
+        EXPECT_EQ(t.hasSeparator(), c.separator) << c.received.toStdString();
     }
 }
 
@@ -115,30 +83,4 @@ TEST(RecordParsing, KeepsAt511BytesAndDropsAPartialCharacterAtTheEnd)
     EXPECT_EQ(parseRecord(sent.left(ReadLimit)).body, QString(500, u'm'));
     // 524 bytes: the cut at 511 falls inside a character.
     EXPECT_EQ(parseRecord("bob|" + QString(260, u'é').toUtf8()).body, QString(253, u'é'));
-}
-
-TEST(RecordParsing, FileOfferNeedsALessThanAfterTheCode)
-{
-    struct Case {
-        const char16_t *body;
-        bool ok;
-        const char16_t *size;
-        const char16_t *name;
-    };
-    const Case cases[] = {
-        {u"|6001234<song.mp3", true, u"1234", u"song.mp3"},
-        {u"|600<empty size", true, u"", u"empty size"},
-        {u"|6001234567890123<big.iso", true, u"1234567890123", u"big.iso"},
-        {u"|600a<b<c", true, u"a", u"b<c"},
-        {u"|6001234", false, u"", u""},
-        {u"|601x<y", false, u"", u""},
-    };
-    for (const Case &c : cases) {
-        const auto offer = parseFileOffer(s(c.body));
-        ASSERT_EQ(offer.has_value(), c.ok) << s(c.body).toStdString();
-        if (offer) {
-            EXPECT_EQ(offer->sizeText, s(c.size));
-            EXPECT_EQ(offer->fileName, s(c.name));
-        }
-    }
 }

@@ -300,7 +300,7 @@ TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndCancelKeepsNone)
 TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
 {
     UserClient c(u"127.0.0.1:%1"_s.arg(freeLoopbackPort()));
-    c.client->mainWindow().open();
+    c.client->mainWindowTask().open();
     ContactTable &contacts = c.client->contacts();
     const int bob = contacts.AddContactRecord(u"bob"_s, u"10.0.0.7"_s, true).value();
     const QString redirect = c.dir.filePath(u"webpage.htm"_s);

@@ -83,7 +83,7 @@ QString PeerNetwork::addressOf(const QString &handle) const
 
 HandledCounter::HandledCounter(TestClient &client)
 {
-    connect(&client.client->listener(), &Listener::recordHandled, this, [this] { ++count; });
+    connect(&client.client->listener(), &Listener::handled, this, [this] { ++count; });
 }
 
 void selectContact(TestClient &client, const QString &handle)

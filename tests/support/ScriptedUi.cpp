@@ -45,11 +45,10 @@ std::unique_ptr<PictureView> ScriptedUi::openPopup(QString name)
     return std::make_unique<ScriptedPictureView>(record);
 }
 
-std::unique_ptr<PictureView> ScriptedUi::openSmiley(Smiley smiley, QString fromName)
+std::unique_ptr<PictureView> ScriptedUi::openSmiley(SmileyLook look, QString fromName)
 {
-    const QString name = smileyLook(smiley).name;
-    log.append(QStringLiteral("smiley|%1|%2").arg(name, fromName));
-    return openPopup(name);
+    log.append(QStringLiteral("smiley|%1|%2").arg(look.name, fromName));
+    return openPopup(look.name);
 }
 
 std::unique_ptr<PictureView> ScriptedUi::openSending(DialogOwner owner)

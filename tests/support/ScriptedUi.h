@@ -98,6 +98,7 @@ public:
     void removeContactItem(int position) override { items.removeAt(position); }
     void setChannelButtonEnabled(bool enabled) override { channelButtonEnabled = enabled; }
     void setLogOffButtonEnabled(bool enabled) override { logOffButtonEnabled = enabled; }
+    void setContactMenu(const QList<MenuItem> &menu) override { contactMenu = menu; }
     void showContactMenu() override { ++contactMenuShown; }
 
     // The user's hands on the list and the menus.
@@ -123,6 +124,7 @@ public:
     bool channelButtonEnabled = false;
     bool logOffButtonEnabled = false;
     int contactMenuShown = 0;
+    QList<MenuItem> contactMenu;
 };
 
 // The user's eyes and hands for dialogs: records each dialog as a line of the log and
@@ -134,7 +136,7 @@ public:
     {
         return dialog(QStringLiteral("message|%1|%2").arg(line1, line2));
     }
-    std::unique_ptr<PictureView> openSmiley(Smiley smiley, QString fromName) override;
+    std::unique_ptr<PictureView> openSmiley(SmileyLook look, QString fromName) override;
     std::unique_ptr<PictureView> openSending(DialogOwner owner) override;
     QCoro::Task<> showHint(DialogOwner owner) override
     {

@@ -7,6 +7,7 @@
 #include "directory/Logoff.h"
 #include "peer/PeerRecord.h"
 #include "transfer/FileDownload.h"
+#include "transfer/TransferCodes.h"
 
 #include <QRandomGenerator>
 
@@ -68,9 +69,9 @@ struct Transfer : ::testing::Test {
     {
         bob.transfer.receiveAnswers = {yes};
         bob.transfer.saveAnswers = {save};
-        ASSERT_TRUE(runToEnd(
-            record.isEmpty() ? alice.client->fileOffers().SendFile()
-                             : alice.client->peerSender().SendPeerRecord(record, DialogOwner::MainWindow)));
+        ASSERT_TRUE(runToEnd(record.isEmpty() ? alice.client->fileOffers().SendFile()
+                                              : alice.client->peerSender().SendPeerRecord(
+                                                    u"127.0.0.3"_s, record, DialogOwner::MainWindow)));
     }
     // alice offers the file at `path` through the chooser.
     void offer(const QString &path, bool yes = true, bool save = true)
@@ -252,4 +253,30 @@ TEST_F(Transfer, LogoffRemovesEveryOfferedCopyBeyondAHundred)
     ASSERT_TRUE(runToEnd(alice.client->directorySession().logoff().LogOff(DialogOwner::MainWindow)));
     EXPECT_TRUE(tmp.entryList(QDir::Files).isEmpty());
     EXPECT_EQ(QDir(outbox.path()).entryList(QDir::Files).size(), 105) << "the originals stay";
+}
+
+TEST(FileNames, AnOfferNeedsALessThanAfterTheCode)
+{
+    struct Case {
+        const char16_t *body;
+        bool ok;
+        const char16_t *size;
+        const char16_t *name;
+    };
+    const Case cases[] = {
+        {u"|6001234<song.mp3", true, u"1234", u"song.mp3"},
+        {u"|600<empty size", true, u"", u"empty size"},
+        {u"|6001234567890123<big.iso", true, u"1234567890123", u"big.iso"},
+        {u"|600a<b<c", true, u"a", u"b<c"},
+        {u"|6001234", false, u"", u""},
+        {u"|601x<y", false, u"", u""},
+    };
+    for (const Case &c : cases) {
+        const auto offer = transfer::parseOffer(QString::fromUtf16(c.body));
+        ASSERT_EQ(offer.has_value(), c.ok) << QString::fromUtf16(c.body).toStdString();
+        if (offer) {
+            EXPECT_EQ(offer->sizeText, QString::fromUtf16(c.size));
+            EXPECT_EQ(offer->fileName, QString::fromUtf16(c.name));
+        }
+    }
 }

@@ -86,7 +86,7 @@ inline QAction *findAction(const QMenu &menu, const QString &text)
 TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
 {
     WidgetClient t;
-    t.client->mainWindow().open();
+    t.client->mainWindowTask().open();
     CMainDlg &w = t.window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
 
@@ -111,6 +111,7 @@ TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
 {
     WidgetClient t;
     CMainDlg &w = t.window();
+    t.client->mainWindowTask().open();
     QSignalSpy chosen(&t.mainWindow, &MainWindowView::commandChosen);
     findAction(*w.contactMenu(), QStringLiteral("Possessed"))->trigger();
     findAction(*w.menuBar()->actions().at(4)->menu(), QStringLiteral("&About Quibo32"))->trigger();
@@ -173,12 +174,12 @@ TEST(MainDialog, ListClicksReportTheSelectedPosition)
 TEST(LoopBack, ASmileyToYourselfFromTheContactMenuShowsSendingThenThePopup)
 {
     WidgetClient t;
-    t.client->mainWindow().open();
+    t.client->mainWindowTask().open();
     t.client->listener().start();
     ASSERT_TRUE(waitFor([&] { return t.client->listener().isListening(); }));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.window()));
     int handled = 0;
-    QObject::connect(&t.client->listener(), &Listener::recordHandled, [&handled] { ++handled; });
+    QObject::connect(&t.client->listener(), &Listener::handled, [&handled] { ++handled; });
     QTreeWidget *list = t.window().contactList();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->topLevelItem(0)).center());
@@ -193,7 +194,7 @@ TEST(LoopBack, ASmileyToYourselfFromTheContactMenuShowsSendingThenThePopup)
     smile->trigger();
 
     CSendingDlg &sending = t.notices.sendingPopup();
-    CSmileyDlg &popup = t.notices.smileyPopup(Smiley::Smile);
+    CSmileyDlg &popup = t.notices.smileyPopup(152); // Smile
     ASSERT_TRUE(waitFor([&] { return sending.isVisible(); }));
     EXPECT_FALSE(popup.isVisible());
     ASSERT_TRUE(waitFor([&] { return popup.isVisible(); }));

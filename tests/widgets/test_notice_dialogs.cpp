@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 #include "WidgetTestKit.h"
 
+#include "messaging/Smileys.h"
 #include "notices/widgets/CAboutDlg.h"
 #include "notices/widgets/CHintDlg.h"
 #include "notices/widgets/CSendingDlg.h"
@@ -111,18 +112,19 @@ TEST(FixedDialogs, HintAndAboutShowTheirTextsAndFollowTheirOwner)
 }
 
 namespace {
-class SmileyPopup : public testing::TestWithParam<Smiley> {};
+class SmileyPopups : public testing::TestWithParam<messaging::SmileyRow> {};
 } // namespace
 
-TEST_P(SmileyPopup, ShowsTheSenderAndIsClosedByOkButNotByEnter)
+TEST_P(SmileyPopups, ShowsTheSenderAndIsClosedByOkButNotByEnter)
 {
     WidgetNoticeUi ui;
-    const auto view = ui.openSmiley(GetParam(), QStringLiteral("LoopBack"));
+    const SmileyLook look = GetParam().popup.look;
+    const auto view = ui.openSmiley(look, QStringLiteral("LoopBack"));
     QSignalSpy closed(view.get(), &PictureView::closed);
-    CSmileyDlg &popup = ui.smileyPopup(GetParam());
+    CSmileyDlg &popup = ui.smileyPopup(look.dialogId);
     ASSERT_TRUE(popup.isVisible());
     EXPECT_EQ(popup.windowTitle(), QStringLiteral("Quibo32"));
-    EXPECT_EQ(popup.objectName(), QStringLiteral("smiley%1").arg(smileyLook(GetParam()).dialogId));
+    EXPECT_EQ(popup.objectName(), QStringLiteral("smiley%1").arg(look.dialogId));
     EXPECT_EQ(child(&popup, "fromName")->text(), QStringLiteral("LoopBack"));
     EXPECT_TRUE(waitFor([&] { return popup.focusWidget() == button(&popup, "okButton"); }));
 
@@ -138,18 +140,16 @@ TEST_P(SmileyPopup, ShowsTheSenderAndIsClosedByOkButNotByEnter)
     EXPECT_EQ(closed.count(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllSeven, SmileyPopup,
-                         testing::Values(Smiley::Smile, Smiley::Frown, Smiley::Wink, Smiley::Possessed,
-                                         Smiley::Kiss, Smiley::Aahhh, Smiley::Oops),
-                         [](const auto &c) {
-                             return QString(smileyLook(c.param).name).remove(u'!').toStdString();
-                         });
+INSTANTIATE_TEST_SUITE_P(All, SmileyPopups, testing::ValuesIn(messaging::smileys()), [](const auto &c) {
+    return QString(c.param.popup.look.name).remove(u'!').toStdString();
+});
 
 TEST(Popups, ShowTheLatestPictureAndAreReusedANewShowingEndingTheOld)
 {
     WidgetNoticeUi ui;
-    auto first = ui.openSmiley(Smiley::Kiss, QStringLiteral("amy"));
-    CSmileyDlg *popup = &ui.smileyPopup(Smiley::Kiss);
+    const SmileyLook kiss{204, QStringLiteral("Kiss")};
+    auto first = ui.openSmiley(kiss, QStringLiteral("amy"));
+    CSmileyDlg *popup = &ui.smileyPopup(kiss.dialogId);
     QSignalSpy shown(popup, &PopupDialog::pictureShown);
     auto *picture = child(popup, "picture");
     first->showPicture(res::KissRestPicture);
@@ -160,8 +160,8 @@ TEST(Popups, ShowTheLatestPictureAndAreReusedANewShowingEndingTheOld)
     EXPECT_EQ(shown.count(), 2);
 
     QSignalSpy firstClosed(first.get(), &PictureView::closed);
-    auto second = ui.openSmiley(Smiley::Kiss, QStringLiteral("bob"));
-    EXPECT_EQ(&ui.smileyPopup(Smiley::Kiss), popup);
+    auto second = ui.openSmiley(kiss, QStringLiteral("bob"));
+    EXPECT_EQ(&ui.smileyPopup(kiss.dialogId), popup);
     EXPECT_FALSE(first->isOpen());
     EXPECT_EQ(firstClosed.count(), 1);
     // The earlier showing's view can no longer touch the popup.
@@ -178,9 +178,9 @@ TEST(Popups, ViewAndPopupMayEachGoFirst)
 {
     WidgetNoticeUi ui;
     {
-        auto view = ui.openSmiley(Smiley::Smile, QStringLiteral("amy"));
+        auto view = ui.openSmiley({152, QStringLiteral("Smile")}, QStringLiteral("amy"));
         view.reset(); // nobody drives the popup any more, so it closes
-        EXPECT_FALSE(ui.smileyPopup(Smiley::Smile).isVisible());
+        EXPECT_FALSE(ui.smileyPopup(152).isVisible());
     }
     auto view = ui.openSending(DialogOwner::Desktop);
     QSignalSpy closed(view.get(), &PictureView::closed);

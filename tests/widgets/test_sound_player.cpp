@@ -3,6 +3,7 @@
 #include "WidgetTestKit.h"
 
 #include "base/Timings.h"
+#include "messaging/Smileys.h"
 #include "notices/Notices.h"
 #include "notices/widgets/CSmileyDlg.h"
 #include "notices/widgets/CSystemMessageDlg.h"
@@ -76,12 +77,13 @@ TEST(Responsiveness, WinkAnimatesWhileAMessageBoxIsOpenAndAClipIsAwaited)
     QWidget mainWindow;
     WidgetNoticeUi ui(&mainWindow);
     const Timings timings = Timings{}.scaledDown(10);
-    PopupCounters counters;
     QObject context;
-    Notices notices(context, ui, sound, timings, counters);
+    Notices notices(context, ui, sound, timings);
 
-    const auto smileyDone = whenDone(notices.showSmiley(Smiley::Wink, QStringLiteral("LoopBack")));
-    CSmileyDlg &popup = ui.smileyPopup(Smiley::Wink);
+    const SmileyPopup &wink = messaging::smileys().at(2).popup;
+    ASSERT_EQ(wink.look.name, QStringLiteral("Wink"));
+    const auto smileyDone = whenDone(notices.showSmiley(wink, QStringLiteral("LoopBack")));
+    CSmileyDlg &popup = ui.smileyPopup(wink.look.dialogId);
     QSignalSpy pictures(&popup, &PopupDialog::pictureShown);
     const auto messageDone =
         whenDone(notices.showSystemMessage(DialogOwner::Desktop, QStringLiteral("Contact Deleted!"), {}));

@@ -54,7 +54,6 @@ CMainDlg::CMainDlg(QWidget *parent)
     setWindowIcon(pictures::icon(res::ProgramIcon));
     buildMenuBar();
     layout()->setMenuBar(m_menuBar);
-    fillMenu(*m_contactMenu, quibo::contactMenu(), *this);
 
     QTreeWidget *list = m_ui->contactList;
     list->header()->setSectionResizeMode(QHeaderView::Fixed);
@@ -87,6 +86,13 @@ void CMainDlg::buildMenuBar()
             m_menuBar->addAction(commandAction(*m_menuBar, item.text, item.id, *this));
         }
     }
+}
+
+void CMainDlg::setContactMenu(const QList<MenuItem> &items)
+{
+    m_contactMenu->clear();
+    qDeleteAll(m_contactMenu->findChildren<QMenu *>(Qt::FindDirectChildrenOnly)); // the old sub-menus
+    fillMenu(*m_contactMenu, items, *this);
 }
 
 QTreeWidget *CMainDlg::contactList() const
@@ -167,8 +173,12 @@ void CMainDlg::onListMouse(QEvent *event)
     }
     const auto report = [this](void (CMainDlg::*signal)(int)) {
         QMetaObject::invokeMethod(
-            this, [this, signal] { Q_EMIT(this->*signal)
-                                   (selectedPosition()); }, Qt::QueuedConnection);
+            this,
+            [this, signal] {
+                Q_EMIT(this->*signal)
+                (selectedPosition());
+            },
+            Qt::QueuedConnection);
     };
     if (type == QEvent::MouseButtonDblClick && button == Qt::LeftButton) {
         m_inDoubleClick = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ports/MainWindowUi.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -28,6 +30,7 @@ public:
     void insertContact(int position, const QString &displayHandle);
     void removeContact(int position);
     void setStatusText(const QString &text);
+    void setContactMenu(const QList<MenuItem> &items);
     // Pops up the contact menu at the window's right edge - 120, bottom edge - 230, once it is
     // clear that the click that asked for it is not the first half of a double-click.
     void popUpContactMenu();

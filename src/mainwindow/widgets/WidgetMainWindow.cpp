@@ -110,6 +110,11 @@ void WidgetMainWindow::setLogOffButtonEnabled(bool enabled)
     m_window->logOffButton()->setEnabled(enabled);
 }
 
+void WidgetMainWindow::setContactMenu(const QList<MenuItem> &menu)
+{
+    m_window->setContactMenu(menu);
+}
+
 void WidgetMainWindow::showContactMenu()
 {
     if (!m_dismissed)

@@ -29,6 +29,7 @@ public:
     void removeContactItem(int position) override;
     void setChannelButtonEnabled(bool enabled) override;
     void setLogOffButtonEnabled(bool enabled) override;
+    void setContactMenu(const QList<MenuItem> &menu) override;
     void showContactMenu() override;
 
 private:

@@ -74,7 +74,7 @@ void CSendMessageDlg::showFields()
     m_showing = true;
     m_ui->to->setText(m_fields->m_to);
     m_ui->replyAddress->setText(m_fields->m_replyAddress);
-    m_ui->replyMode->setText(m_fields->m_replyMode);
+    m_ui->replyMode->setText(replyModeText(m_fields->m_replyMode));
     // Leave the edit alone when it already shows the text, so typing is not disturbed.
     if (toWire(m_ui->message->toPlainText()) != m_fields->m_message) {
         m_ui->message->setPlainText(toScreen(m_fields->m_message));
@@ -136,7 +136,6 @@ void CSendMessageDlg::copyScreenToFields()
     m_fields->m_message = toWire(m_ui->message->toPlainText());
     m_fields->m_to = m_ui->to->text();
     m_fields->m_replyAddress = m_ui->replyAddress->text();
-    m_fields->m_replyMode = m_ui->replyMode->text();
 }
 
 } // namespace quibo

@@ -4,11 +4,11 @@
 
 namespace quibo {
 
-CSmileyDlg::CSmileyDlg(Smiley smiley, QWidget *parent)
-    : PopupDialog(parent), m_ui(std::make_unique<Ui::CSmileyDlg>()), m_smiley(smiley)
+CSmileyDlg::CSmileyDlg(int dialogId, QWidget *parent)
+    : PopupDialog(parent), m_ui(std::make_unique<Ui::CSmileyDlg>())
 {
     m_ui->setupUi(this);
-    setObjectName(QStringLiteral("smiley%1").arg(smileyLook(smiley).dialogId));
+    setObjectName(QStringLiteral("smiley%1").arg(dialogId));
     setPictureLabel(m_ui->picture);
     // The hidden "dumb" button is the default: it takes Enter and does nothing with it.
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);

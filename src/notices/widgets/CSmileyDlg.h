@@ -1,7 +1,6 @@
 #pragma once
 
 #include "notices/widgets/PopupDialog.h"
-#include "ports/Smiley.h"
 
 #include <memory>
 
@@ -16,16 +15,15 @@ namespace quibo {
 class CSmileyDlg : public PopupDialog {
     Q_OBJECT
 public:
-    explicit CSmileyDlg(Smiley smiley, QWidget *parent = nullptr);
+    // Named "smiley<dialogId>".
+    explicit CSmileyDlg(int dialogId, QWidget *parent = nullptr);
     ~CSmileyDlg() override;
 
-    [[nodiscard]] Smiley smiley() const { return m_smiley; }
     void setFromName(const QString &name);
     [[nodiscard]] QString fromName() const { return m_fromName; }
 
 private:
     std::unique_ptr<Ui::CSmileyDlg> m_ui;
-    Smiley m_smiley;
     QString m_fromName;
 };
 

@@ -12,26 +12,25 @@ namespace quibo {
 WidgetNoticeUi::WidgetNoticeUi(QWidget *mainWindow, QObject *parent)
     : QObject(parent), m_mainWindow(mainWindow)
 {
-    for (std::size_t i = 0; i < m_smileys.size(); ++i)
-        m_smileys[i] = new CSmileyDlg(static_cast<Smiley>(i));
     m_sending = new CSendingDlg;
 }
 
 WidgetNoticeUi::~WidgetNoticeUi()
 {
     // The popups may have a parent by now (the main window); delete whichever still exist.
-    for (const QPointer<CSmileyDlg> &popup : m_smileys)
-        delete popup.data();
+    for (const auto &smiley : m_smileys)
+        delete smiley.second.data();
     delete m_sending.data();
     for (const QPointer<QDialog> &dialog : std::as_const(m_oneShot))
         delete dialog.data();
 }
 
-CSmileyDlg &WidgetNoticeUi::smileyPopup(Smiley smiley)
+CSmileyDlg &WidgetNoticeUi::smileyPopup(int dialogId)
 {
-    QPointer<CSmileyDlg> &popup = m_smileys.at(static_cast<std::size_t>(smiley));
+    // Made again, too, if it went down with the main window it belonged to.
+    QPointer<CSmileyDlg> &popup = m_smileys[dialogId];
     if (!popup)
-        popup = new CSmileyDlg(smiley);
+        popup = new CSmileyDlg(dialogId);
     return *popup;
 }
 
@@ -43,9 +42,9 @@ CSendingDlg &WidgetNoticeUi::sendingPopup()
     return *m_sending;
 }
 
-std::unique_ptr<PictureView> WidgetNoticeUi::openSmiley(Smiley smiley, QString fromName)
+std::unique_ptr<PictureView> WidgetNoticeUi::openSmiley(SmileyLook look, QString fromName)
 {
-    CSmileyDlg &popup = smileyPopup(smiley);
+    CSmileyDlg &popup = smileyPopup(look.dialogId);
     popup.setFromName(fromName);
     const auto showing = popup.beginShowing(DialogOwner::Desktop, m_mainWindow);
     return std::make_unique<PopupPictureView>(popup, showing);

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include <array>
+#include <map>
 
 class QDialog;
 class QWidget;
@@ -16,9 +16,9 @@ namespace quibo {
 class CSendingDlg;
 class CSmileyDlg;
 
-// The message box and the popups as real windows. The smiley popups and "Sending ..." exist
-// for the whole run and are reused; the message box, the hint and the About box are made
-// for one showing and deleted when they close.
+// The message box and the popups as real windows. Each smiley popup, made at its first
+// showing, and "Sending ..." exist for the rest of the run and are reused; the message box, the hint and the
+// About box are made for one showing and deleted when they close.
 class WidgetNoticeUi : public QObject, public NoticeUi {
     Q_OBJECT
 public:
@@ -27,20 +27,20 @@ public:
     ~WidgetNoticeUi() override;
 
     QCoro::Task<> showSystemMessage(DialogOwner owner, QString line1, QString line2) override;
-    std::unique_ptr<PictureView> openSmiley(Smiley smiley, QString fromName) override;
+    std::unique_ptr<PictureView> openSmiley(SmileyLook look, QString fromName) override;
     std::unique_ptr<PictureView> openSending(DialogOwner owner) override;
     QCoro::Task<> showHint(DialogOwner owner) override;
     QCoro::Task<> showAbout(DialogOwner owner) override;
 
-    // The global popups.
-    CSmileyDlg &smileyPopup(Smiley smiley);
+    // The global popups; a smiley's by its dialog id.
+    CSmileyDlg &smileyPopup(int dialogId);
     CSendingDlg &sendingPopup();
 
 private:
     QCoro::Task<> showUntilClosed(QDialog *dialog, DialogOwner owner);
 
     QPointer<QWidget> m_mainWindow;
-    std::array<QPointer<CSmileyDlg>, 7> m_smileys;
+    std::map<int, QPointer<CSmileyDlg>> m_smileys;
     QPointer<CSendingDlg> m_sending;
     QList<QPointer<QDialog>> m_oneShot; // open message boxes, hints and About boxes
 };

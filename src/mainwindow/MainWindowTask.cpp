@@ -1,4 +1,4 @@
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/MainWindowTask.h"
 
 #include "base/LogonState.h"
 #include "base/Tasks.h"
@@ -13,9 +13,9 @@
 
 namespace quibo {
 
-MainWindow::MainWindow(const LogonState &logon, Selection &selection, MainWindowView &view,
-                       const ContactTable &contacts, Notices &notices, Shell &shell,
-                       const WorkingDirectory &workDir, EndSession endSession, QObject *parent)
+MainWindowTask::MainWindowTask(const LogonState &logon, Selection &selection, MainWindowView &view,
+                               const ContactTable &contacts, Notices &notices, Shell &shell,
+                               const WorkingDirectory &workDir, EndSession endSession, QObject *parent)
     : QObject(parent), m_logon(logon), m_selection(selection), m_view(view), m_contacts(contacts),
       m_notices(notices), m_shell(shell), m_workDir(workDir), m_endSession(std::move(endSession))
 {
@@ -30,19 +30,20 @@ MainWindow::MainWindow(const LogonState &logon, Selection &selection, MainWindow
         post({Kind::DoubleClick, position});
     });
     connect(&m_view, &MainWindowView::closeRequested, this, [this] { post({Kind::Close}); });
-    connect(&m_view, &MainWindowView::dismissed, this, &MainWindow::onDismissed);
+    connect(&m_view, &MainWindowView::dismissed, this, &MainWindowTask::onDismissed);
 }
 
-void MainWindow::open()
+void MainWindowTask::open()
 {
     m_view.setStatusText(QStringLiteral("Please Wait..."));
+    m_view.setContactMenu(m_handlers.contactMenu());
     m_view.show();
     // The window carries the own handle once logon has read it; until then its own caption.
     if (!m_logon.ownHandle.isEmpty())
         m_view.setTitle(m_logon.ownHandle);
 }
 
-void MainWindow::post(Input input)
+void MainWindowTask::post(Input input)
 {
     if (m_ended)
         return;
@@ -51,14 +52,14 @@ void MainWindow::post(Input input)
         startTask(this, "main window", [this] { return drain(); });
 }
 
-void MainWindow::onDismissed()
+void MainWindowTask::onDismissed()
 {
     // Esc ends the window and its task; what was still waiting goes with it.
     m_ended = true;
     m_pending.clear();
 }
 
-QCoro::Task<> MainWindow::drain()
+QCoro::Task<> MainWindowTask::drain()
 {
     m_running = true;
     try {
@@ -73,7 +74,7 @@ QCoro::Task<> MainWindow::drain()
     m_running = false;
 }
 
-QCoro::Task<> MainWindow::run(Input input)
+QCoro::Task<> MainWindowTask::run(Input input)
 {
     switch (input.kind) {
     case Kind::Command:
@@ -96,7 +97,7 @@ QCoro::Task<> MainWindow::run(Input input)
 
 // Picks the contact of a list item. False when the list should do nothing more: no item was
 // selected, or a feature holds the list back (a reply to a received message is being written).
-bool MainWindow::select(Kind kind, int position)
+bool MainWindowTask::select(Kind kind, int position)
 {
     if (kind != Kind::DoubleClick)
         m_selection.clickedItem = position < 0 ? -1 : position;
@@ -107,14 +108,14 @@ bool MainWindow::select(Kind kind, int position)
     return !m_handlers.listHeld();
 }
 
-void MainWindow::showContactMenu()
+void MainWindowTask::showContactMenu()
 {
     m_view.setChannelButtonEnabled(true);
     m_handlers.menuOpening();
     m_view.showContactMenu();
 }
 
-QCoro::Task<> MainWindow::runCommand(int id)
+QCoro::Task<> MainWindowTask::runCommand(int id)
 {
     const auto command = static_cast<Command>(id);
     switch (command) {
@@ -150,7 +151,7 @@ QCoro::Task<> MainWindow::runCommand(int id)
     }
 }
 
-QCoro::Task<> MainWindow::manageContacts()
+QCoro::Task<> MainWindowTask::manageContacts()
 {
     if (m_logon.notLoggedOn) {
         co_await m_notices.showSystemMessage(DialogOwner::MainWindow,
@@ -161,13 +162,13 @@ QCoro::Task<> MainWindow::manageContacts()
     co_await runHandler(m_handlers.handler(Command::ManageContacts));
 }
 
-QCoro::Task<> MainWindow::runHandler(CommandHandlers::Handler handler)
+QCoro::Task<> MainWindowTask::runHandler(CommandHandlers::Handler handler)
 {
     if (handler)
         co_await handler();
 }
 
-void MainWindow::openDocument(const QString &path)
+void MainWindowTask::openDocument(const QString &path)
 {
     // A file that is not there opens nothing; the program shows no message of its own.
     if (!path.isEmpty() && QFileInfo(path).isFile())

@@ -1,20 +1,21 @@
-#include "app/Session.h"
+#include "app/SessionLifecycle.h"
 
 #include "directory/DirectorySession.h"
 #include "directory/Logon.h"
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/MainWindowTask.h"
 #include "peer/Listener.h"
 #include "ports/MainWindowUi.h"
 #include "ports/ProcessControl.h"
 
 namespace quibo {
 
-Session::Session(LogonState &session, MainWindowView &mainWindow, ProcessControl &process, QObject *parent)
+SessionLifecycle::SessionLifecycle(LogonState &session, MainWindowView &mainWindow, ProcessControl &process,
+                                   QObject *parent)
     : QObject(parent), m_session(session), m_mainWindow(mainWindow), m_process(process)
 {
 }
 
-void Session::start()
+void SessionLifecycle::start()
 {
     runMainWindow();
     if (m_directory)
@@ -25,14 +26,14 @@ void Session::start()
         m_directory->webServer().start();
 }
 
-void Session::runMainWindow()
+void SessionLifecycle::runMainWindow()
 {
     // Its commands, the close box included, run one at a time in the main window's task.
     if (m_mainWindowTask)
         m_mainWindowTask->open();
 }
 
-QCoro::Task<> Session::endFromMainWindow()
+QCoro::Task<> SessionLifecycle::endFromMainWindow()
 {
     if (m_ending)
         co_return; // a second request while the first is under way changes nothing
@@ -43,7 +44,7 @@ QCoro::Task<> Session::endFromMainWindow()
         m_process.exitProcess(0);
 }
 
-QCoro::Task<> Session::endOnRequest()
+QCoro::Task<> SessionLifecycle::endOnRequest()
 {
     m_endRequested = true;
     if (m_ending)
@@ -53,7 +54,7 @@ QCoro::Task<> Session::endOnRequest()
     m_process.exitProcess(0);
 }
 
-QCoro::Task<> Session::logOff()
+QCoro::Task<> SessionLifecycle::logOff()
 {
     if (m_directory) {
         co_await m_directory->logoff().LogOff(DialogOwner::MainWindow);

@@ -23,14 +23,14 @@ class WorkingDirectory;
 // holds back the ones behind it, as the window's own thread would. Its own commands are the
 // pages, help, About, Log Off and Exit; the features register the rest in handlers(). A click
 // selects the contact in `selection`, which only this task writes.
-class MainWindow : public QObject {
+class MainWindowTask : public QObject {
     Q_OBJECT
 public:
     using EndSession = std::function<QCoro::Task<>()>;
 
-    MainWindow(const LogonState &logon, Selection &selection, MainWindowView &view,
-               const ContactTable &contacts, Notices &notices, Shell &shell, const WorkingDirectory &workDir,
-               EndSession endSession, QObject *parent = nullptr);
+    MainWindowTask(const LogonState &logon, Selection &selection, MainWindowView &view,
+                   const ContactTable &contacts, Notices &notices, Shell &shell,
+                   const WorkingDirectory &workDir, EndSession endSession, QObject *parent = nullptr);
 
     // Shows the window with "Please Wait..." and starts taking its commands.
     void open();

@@ -9,22 +9,23 @@ namespace quibo {
 
 class DirectorySession;
 class Listener;
-class MainWindow;
+class MainWindowTask;
 class MainWindowView;
 class ProcessControl;
 
-// The tasks that Connect starts, and the ways the session ends from the main window.
-class Session : public QObject {
+// The session's life: the tasks that Connect starts (`StartSession`), and the ways it ends,
+// from the main window or on a request from outside.
+class SessionLifecycle : public QObject {
     Q_OBJECT
 public:
-    Session(LogonState &session, MainWindowView &mainWindow, ProcessControl &process,
-            QObject *parent = nullptr);
+    SessionLifecycle(LogonState &session, MainWindowView &mainWindow, ProcessControl &process,
+                     QObject *parent = nullptr);
 
     // Starts the main window's task, logon and the listener, then the local web server.
     void start();
     void setListener(Listener &listener) { m_listener = &listener; }
     void setDirectorySession(DirectorySession &directory) { m_directory = &directory; }
-    void setMainWindow(MainWindow &mainWindow) { m_mainWindowTask = &mainWindow; }
+    void setMainWindowTask(MainWindowTask &mainWindow) { m_mainWindowTask = &mainWindow; }
 
     // Log Off, Exit and the close box: log off, then end unless the logoff failed.
     QCoro::Task<> endFromMainWindow();
@@ -40,7 +41,7 @@ private:
     ProcessControl &m_process;
     Listener *m_listener = nullptr;
     DirectorySession *m_directory = nullptr;
-    MainWindow *m_mainWindowTask = nullptr;
+    MainWindowTask *m_mainWindowTask = nullptr;
     bool m_ending = false;
     bool m_endRequested = false;
 };
