@@ -26,10 +26,11 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_listener(new Listener(
           m_config.listenAddress, m_config.peerPort, peerPortRule(), m_timings,
           [this](Received record) { return m_dispatcher.handle(std::move(record.bytes)); }, this)),
+      m_reach(new RouterReach(m_config, m_timings, this)),
       m_directorySession(
           new DirectorySession({m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
                                 *m_ports.process, *m_ports.shell, m_contacts, m_contactBook, *m_recordSender,
-                                *m_ports.windowCloser, m_ports.broadcast, m_ports.registration},
+                                *m_ports.windowCloser, m_ports.broadcast, m_ports.registration, m_reach},
                                this)),
       m_mainWindowTask(m_logon, m_selection, *m_ports.mainWindow, m_contacts, m_notices, *m_ports.shell,
                        m_workDir, [this] { return m_sessionLifecycle.endFromMainWindow(); }),

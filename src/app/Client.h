@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RouterReach.h"
 #include "app/SessionLifecycle.h"
 #include "app/Startup.h"
 #include "base/Config.h"
@@ -98,6 +99,7 @@ private:
     PeerSender m_peerSender;
     Dispatcher m_dispatcher;
     Listener *m_listener;
+    RouterReach *m_reach;
     DirectorySession *m_directorySession;
     MainWindowTask m_mainWindowTask;
     SessionLifecycle m_sessionLifecycle;

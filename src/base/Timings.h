@@ -29,6 +29,7 @@ struct Timings {
     ms portMappingDiscovery{2000}; // how long the search for the home router listens for answers
     ms portMappingLease{3600000};  // the lease asked of the router for a port; renewed at half
     ms portMappingFarewell{5000};  // the longest the port mapper's end waits for its removals
+    ms portMappingAnswer{15000};   // the longest logon waits for the router's first answer
 
     // Every duration divided by `factor` (at least 1 ms), for tests.
     [[nodiscard]] Timings scaledDown(int factor) const;

@@ -113,9 +113,14 @@ QByteArray registerForm(const QString &handle, const UserInfoFields &fields)
     return recordForm(handle, fields, 0);
 }
 
-QByteArray publishForm(const QString &handle, const QString &address)
+QByteArray publishForm(const QString &handle, const QString &address, const QString &address6, const QString &ports)
 {
-    return form({{"id", handle}, {"ip", address}});
+    QByteArray text = form({{"id", handle}, {"ip", address}});
+    if (!address6.isEmpty())
+        text += '&' + form({{"ip6", address6}});
+    if (!ports.isEmpty())
+        text += '&' + form({{"ports", ports}});
+    return text;
 }
 
 QByteArray infoForm(const QString &handle, const UserInfoFields &fields)
@@ -149,6 +154,12 @@ bool isHello(const QByteArray &body)
 {
     const auto values = pairs(body);
     return values && values->value("service") == "quibo-directory";
+}
+
+QString observed(const QByteArray &body)
+{
+    const auto values = pairs(body);
+    return values ? QString::fromUtf8(values->value("observed")) : QString();
 }
 
 std::optional<Lookup> lookup(const QByteArray &body)
@@ -284,6 +295,7 @@ QCoro::Task<LinkProblem> DirectoryClient::probe()
     if (hello.ok && hello.status == 200 && secure_reply::isHello(hello.body)) {
         if (m_pinned.isEmpty() && !m_config.directoryHttps)
             pin(serverKey);
+        m_observed = secure_reply::observed(hello.body);
         m_link = DirectoryLink::Secure;
         co_return LinkProblem::None;
     }
@@ -450,9 +462,10 @@ QCoro::Task<DirectoryReply> DirectoryClient::registerAccount(QString handle, Use
                   directory_target::registerUser(handle, fields));
 }
 
-QCoro::Task<DirectoryReply> DirectoryClient::publish(QString handle, QString address)
+QCoro::Task<DirectoryReply> DirectoryClient::publish(QString handle, QString address, QString address6,
+                                                     QString ports)
 {
-    return byLink(QByteArrayLiteral("/secure/publish"), directory_target::publishForm(handle, address),
+    return byLink(QByteArrayLiteral("/secure/publish"), directory_target::publishForm(handle, address, address6, ports),
                   directory_target::publishAddress(handle, address));
 }
 

@@ -11,10 +11,11 @@ DirectorySession::DirectorySession(Inputs in, QObject *parent)
       m_web(in.config, in.dir, in.shell, in.windowCloser),
       m_announcer(in.session, in.contacts, in.recordSender, in.notices),
       m_contactPass(in.session, in.contactBook, *m_directory, m_announcer, in.notices, in.mainWindow),
-      m_logoff(in.session, in.dir, *m_directory, m_web, m_announcer, in.notices, in.mainWindow, in.process),
+      m_logoff(in.session, in.dir, *m_directory, m_web, m_announcer, in.notices, in.mainWindow, in.process,
+               in.reach),
       m_logon(new Logon(Logon::Parts{in.session, in.config, in.timings, in.dir, *m_directory, in.notices,
                                      in.mainWindow, in.broadcastUi, in.process, m_contactPass, m_logoff,
-                                     [this] { return registerUser(); }},
+                                     [this] { return registerUser(); }, in.reach},
                         this))
 {
 }
