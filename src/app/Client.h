@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "base/Config.h"
 #include "base/LogonState.h"
+#include "base/Tasks.h"
 #include "base/Timings.h"
 #include "base/WorkingDirectory.h"
 #include "channel/Channels.h"
@@ -30,11 +31,17 @@
 
 #include <QObject>
 
+#include <memory>
+
 namespace quibo {
 
 // One client: its configuration, state and tasks, wired to the ports it was given. The
 // program makes one; tests make two or three in one process. This is where the layers meet:
 // each feature is a member that registers its record handlers and commands as it is made.
+// The members are declared in the order they depend on each other, so each dies before what it
+// uses; the task scope comes last and so goes first, cancelling every task while all it uses
+// still exists. QObject parts are owned here and have the client as parent only so that
+// startTask finds the scope.
 class Client : public QObject {
     Q_OBJECT
 public:
@@ -55,7 +62,6 @@ public:
     Selection &selection() { return m_selection; }
 
     Notices &notices() { return m_notices; }
-    const Startup &startup() const { return m_startup; }
     const Config &config() const { return m_config; }
     const Timings &timings() const { return m_timings; }
     const WorkingDirectory &workDir() const { return m_workDir; }
@@ -78,7 +84,6 @@ public:
     FileReception &fileReception() { return m_fileReception; }
     // "&Change Your Info"; none without a registration port.
     ChangeInfo *changeInfo() { return m_userInfoCommands.changeInfo(); }
-    ContactPages &contactPages() { return m_userInfoCommands.contactPages(); }
 
 private:
     Config m_config;
@@ -94,11 +99,11 @@ private:
     ContactTable m_contacts;
     ContactsFile m_contactsFile;
     ContactBook m_contactBook;
-    RecordSender *m_recordSender;
+    std::unique_ptr<RecordSender> m_recordSender;
     PeerSender m_peerSender;
     Dispatcher m_dispatcher;
-    Listener *m_listener;
-    DirectorySession *m_directorySession;
+    std::unique_ptr<Listener> m_listener;
+    std::unique_ptr<DirectorySession> m_directorySession;
     MainWindowTask m_mainWindowTask;
     SessionLifecycle m_sessionLifecycle;
     Startup m_startup;
@@ -109,11 +114,13 @@ private:
     MessagingFeature m_messagingFeature;
     ContactManagement m_contactManagement;
     ContactRequests m_contactRequests;
-    Channels *m_channels;
+    std::unique_ptr<Channels> m_channels;
     PrivateChatPeer m_privateChat;
     FileOffers m_fileOffers;
     FileReception m_fileReception;
     UserInfoCommands m_userInfoCommands;
+
+    TaskScope m_tasks; // last: see above
 };
 
 } // namespace quibo
