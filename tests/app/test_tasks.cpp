@@ -3,6 +3,7 @@
 
 #include "base/Await.h"
 #include "base/Tasks.h"
+#include "base/ViewSlot.h"
 #include "base/Wakeup.h"
 #include "mainwindow/MainWindowTask.h"
 #include "peer/PeerSender.h"
@@ -175,6 +176,23 @@ TEST(TaskScope, ItsEndCancelsItsTasksAndTheirFramesLeaveNothing)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(sender.findChildren<QObject *>().isEmpty());
     EXPECT_TRUE(root.findChildren<QTimer *>().isEmpty()) << "a task started after the scope ended";
+}
+
+// Replacing an open view would destroy it under the task that runs it.
+TEST(ViewSlot, ASecondOpenIsRefusedLoudlyAndTheFirstStays)
+{
+    const CriticalLog log;
+    ViewSlot<QObject> slot("The view");
+    QObject *first = slot.open([] { return std::make_unique<QObject>(); });
+    bool opened = false;
+    EXPECT_EQ(slot.open([&] {
+        opened = true;
+        return std::make_unique<QObject>();
+    }),
+              nullptr);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(slot.get(), first);
+    EXPECT_EQ(log.lines(), QStringList{QStringLiteral("The view is open already: a second one is refused")});
 }
 
 TEST(StartTask, AnExceptionInTheMainWindowsTaskLeavesTheWindowWorking)
