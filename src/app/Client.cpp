@@ -1,6 +1,5 @@
 #include "app/Client.h"
 
-#include "base/Tasks.h"
 #include "directory/WorkingFiles.h"
 #include "ports/ProcessControl.h"
 
@@ -21,22 +20,22 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings),
       m_onlineList(*m_ports.mainWindow), m_contacts(m_onlineList), m_contactsFile(m_workDir),
       m_contactBook(m_contacts, m_contactsFile, m_notices),
-      m_recordSender(new RecordSender(m_config, m_logon, m_timings, this)),
+      m_recordSender(std::make_unique<RecordSender>(m_config, m_logon, m_timings, this)),
       m_peerSender(*m_recordSender, m_logon, m_notices), m_dispatcher(m_logon, m_contacts),
-      m_listener(new Listener(
+      m_listener(std::make_unique<Listener>(
           m_config.listenAddress, m_config.peerPort, peerPortRule(), m_timings,
           [this](Received record) { return m_dispatcher.handle(std::move(record.bytes)); }, this)),
-      m_reach(new RouterReach(m_config, m_timings, this)),
-      m_directorySession(
-          new DirectorySession({m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
+      m_reach(std::make_unique<RouterReach>(m_config, m_timings, this)),
+      m_directorySession(std::make_unique<DirectorySession>(
+          DirectorySession::Inputs{m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
                                 *m_ports.process, *m_ports.shell, m_contacts, m_contactBook, *m_recordSender,
-                                *m_ports.windowCloser, m_ports.broadcast, m_ports.registration, m_reach},
+                                *m_ports.windowCloser, m_ports.broadcast, m_ports.registration, m_reach.get()},
                                this)),
       m_mainWindowTask(m_logon, m_selection, *m_ports.mainWindow, m_contacts, m_notices, *m_ports.shell,
-                       m_workDir, [this] { return m_sessionLifecycle.endFromMainWindow(); }),
-      m_sessionLifecycle(m_logon, *m_ports.mainWindow, *m_ports.process),
+                       m_workDir, [this] { return m_sessionLifecycle.endFromMainWindow(); }, this),
+      m_sessionLifecycle({m_logon, *m_ports.process, *m_listener, *m_directorySession, m_mainWindowTask}, this),
       m_startup(m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
-                [this] { m_sessionLifecycle.start(); }),
+                [this] { m_sessionLifecycle.start(); }, this),
       m_presence(m_contacts, m_dispatcher), m_messaging(m_selection, m_contacts, m_peerSender, m_notices,
                                                         *m_ports.messages, m_sendFields, m_receivedFields),
       m_messagingFeature({m_messaging, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound},
@@ -45,30 +44,28 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                           m_mainWindowTask.handlers()),
       m_contactRequests({m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent},
                         m_dispatcher),
-      m_channels(new Channels(
-          {m_config, m_timings, m_logon, m_selection, m_contacts, m_peerSender, m_notices, *m_ports.channel},
+      m_channels(std::make_unique<Channels>(
+          Channels::Parts{m_config, m_timings, m_logon, m_selection, m_contacts, m_peerSender, m_notices, *m_ports.channel},
           m_dispatcher, m_mainWindowTask.handlers(), this)),
       m_privateChat({m_logon, m_config, m_timings, m_selection, m_contacts, m_peerSender, m_notices,
                      *m_ports.privateChat},
-                    m_dispatcher, m_mainWindowTask.handlers()),
+                    m_dispatcher, m_mainWindowTask.handlers(), this),
       m_fileOffers({m_workDir, m_selection, m_contacts, m_notices, m_peerSender, *m_ports.transfer},
-                   m_dispatcher, m_directorySession->logoff(), m_mainWindowTask.handlers()),
+                   m_dispatcher, m_directorySession->logoff(), m_mainWindowTask.handlers(), this),
       m_fileReception({m_logon, m_config, m_timings, m_peerSender, m_notices, *m_ports.transfer},
-                      m_dispatcher),
+                      m_dispatcher, this),
       m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config, directory(),
                           m_ports.registration, m_notices, *m_ports.shell},
-                         m_mainWindowTask.handlers())
+                         m_mainWindowTask.handlers()),
+      m_tasks(this)
 {
-    connect(m_listener, &Listener::gaveUp, this, [this] {
+    connect(m_listener.get(), &Listener::gaveUp, this, [this] {
         startTask(this, "listener gave up", [this] {
             return m_notices.showSystemMessage(DialogOwner::Desktop,
                                                QStringLiteral("Winsock Error - Please Logoff"),
                                                QStringLiteral("Error Code 1001"));
         });
     });
-    m_sessionLifecycle.setListener(*m_listener);
-    m_sessionLifecycle.setDirectorySession(*m_directorySession);
-    m_sessionLifecycle.setMainWindowTask(m_mainWindowTask);
 }
 
 Client::~Client() = default;

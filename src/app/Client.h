@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "base/Config.h"
 #include "base/LogonState.h"
+#include "base/Tasks.h"
 #include "base/Timings.h"
 #include "base/WorkingDirectory.h"
 #include "channel/Channels.h"
@@ -31,11 +32,17 @@
 
 #include <QObject>
 
+#include <memory>
+
 namespace quibo {
 
 // One client: its configuration, state and tasks, wired to the ports it was given. The
 // program makes one; tests make two or three in one process. This is where the layers meet:
 // each feature is a member that registers its record handlers and commands as it is made.
+// The members are declared in the order they depend on each other, so each dies before what it
+// uses; the task scope comes last and so goes first, cancelling every task while all it uses
+// still exists. QObject parts are owned here and have the client as parent only so that
+// startTask finds the scope.
 class Client : public QObject {
     Q_OBJECT
 public:
@@ -56,7 +63,6 @@ public:
     Selection &selection() { return m_selection; }
 
     Notices &notices() { return m_notices; }
-    const Startup &startup() const { return m_startup; }
     const Config &config() const { return m_config; }
     const Timings &timings() const { return m_timings; }
     const WorkingDirectory &workDir() const { return m_workDir; }
@@ -79,7 +85,6 @@ public:
     FileReception &fileReception() { return m_fileReception; }
     // "&Change Your Info"; none without a registration port.
     ChangeInfo *changeInfo() { return m_userInfoCommands.changeInfo(); }
-    ContactPages &contactPages() { return m_userInfoCommands.contactPages(); }
 
 private:
     Config m_config;
@@ -95,12 +100,12 @@ private:
     ContactTable m_contacts;
     ContactsFile m_contactsFile;
     ContactBook m_contactBook;
-    RecordSender *m_recordSender;
+    std::unique_ptr<RecordSender> m_recordSender;
     PeerSender m_peerSender;
     Dispatcher m_dispatcher;
-    Listener *m_listener;
-    RouterReach *m_reach;
-    DirectorySession *m_directorySession;
+    std::unique_ptr<Listener> m_listener;
+    std::unique_ptr<RouterReach> m_reach;
+    std::unique_ptr<DirectorySession> m_directorySession;
     MainWindowTask m_mainWindowTask;
     SessionLifecycle m_sessionLifecycle;
     Startup m_startup;
@@ -111,11 +116,13 @@ private:
     MessagingFeature m_messagingFeature;
     ContactManagement m_contactManagement;
     ContactRequests m_contactRequests;
-    Channels *m_channels;
+    std::unique_ptr<Channels> m_channels;
     PrivateChatPeer m_privateChat;
     FileOffers m_fileOffers;
     FileReception m_fileReception;
     UserInfoCommands m_userInfoCommands;
+
+    TaskScope m_tasks; // last: see above
 };
 
 } // namespace quibo

@@ -28,12 +28,15 @@ QCoro::Task<> ContactRequests::refused(Origin from)
 
 QCoro::Task<> ContactRequests::OnContactRequest(QString handle, QString address)
 {
-    m_request.m_from = std::move(handle);
-    m_requesterAddress = std::move(address);
-    m_requestView = m_parts.ui.openRequestToAdd(m_request);
+    if (!m_requestView.open([&] {
+            m_request.m_from = std::move(handle);
+            m_requesterAddress = std::move(address);
+            return m_parts.ui.openRequestToAdd(m_request);
+        }))
+        co_return;
     int action = 0;
     do
-        action = co_await nextAction(*m_requestView);
+        action = co_await nextAction(*m_requestView.get());
     while (action != ConsentUi::YesButton && action != ConsentUi::NoButton && action != DialogView::Closed);
     if (action == ConsentUi::YesButton) {
         m_requestView->setButtonsEnabled(false);

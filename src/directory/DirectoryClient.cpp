@@ -402,6 +402,7 @@ QCoro::Task<DirectoryReply> DirectoryClient::await(DirectoryRequest *request)
 {
     if (request == nullptr)
         co_return DirectoryReply{};
+    const FrameOwned<DirectoryRequest> held(request); // a cancelled task cancels its request
     if (!request->isFinished())
         co_await nextSignal(request, &DirectoryRequest::finished);
     co_return take(request);

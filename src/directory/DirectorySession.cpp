@@ -1,5 +1,6 @@
 #include "directory/DirectorySession.h"
 
+#include "base/Tasks.h"
 #include "directory/DirectoryClient.h"
 #include "directory/Logon.h"
 #include "directory/Registration.h"
@@ -26,10 +27,9 @@ QCoro::Task<bool> DirectorySession::registerUser()
 {
     if (!m_in.registrationUi)
         co_return false;
-    auto *registration =
-        new Registration(m_in.dir, m_in.config, *m_directory, *m_in.registrationUi, m_in.notices, this);
+    const FrameOwned<Registration> registration(
+        new Registration(m_in.dir, m_in.config, *m_directory, *m_in.registrationUi, m_in.notices, this));
     const RegistrationOutcome outcome = co_await registration->run();
-    registration->deleteLater();
     co_return outcome == RegistrationOutcome::Registered;
 }
 

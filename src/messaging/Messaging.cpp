@@ -48,10 +48,14 @@ void Messaging::noteSender(const QString &from, const QString &replyAddress)
 
 QCoro::Task<> Messaging::showReceivedMessage(QString message)
 {
-    m_received.m_message = std::move(message);
-    m_notices.playNotificationSound();
-    m_receivedView = m_ui.openReceivedMessage(m_received);
-    DialogView &view = *m_receivedView;
+    DialogView *opened = m_receivedView.open([&] {
+        m_received.m_message = std::move(message);
+        m_notices.playNotificationSound();
+        return m_ui.openReceivedMessage(m_received);
+    });
+    if (!opened)
+        co_return;
+    DialogView &view = *opened;
     for (;;) {
         const int action = co_await nextAction(view);
         if (action == MessageUi::ReplyButton) {
@@ -80,8 +84,10 @@ QCoro::Task<> Messaging::reply()
 
 QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)
 {
-    m_sendView = m_ui.openSendMessage(owner, m_send);
-    DialogView &view = *m_sendView;
+    DialogView *opened = m_sendView.open([&] { return m_ui.openSendMessage(owner, m_send); });
+    if (!opened)
+        co_return;
+    DialogView &view = *opened;
     for (;;) {
         const int action = co_await nextAction(view);
         if (action == MessageUi::SendButton) {

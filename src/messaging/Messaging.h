@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ViewSlot.h"
 #include "mainwindow/Selection.h"
 #include "messaging/MessagingState.h"
 #include "peer/PeerRecord.h"
@@ -57,8 +58,8 @@ private:
     SendMessageFields &m_send;
     ReceivedMessageFields &m_received;
     // The open dialogs live here, not in the tasks showing them, so they close with the client.
-    std::unique_ptr<DialogView> m_sendView;
-    std::unique_ptr<DialogView> m_receivedView;
+    ViewSlot<DialogView> m_sendView{"The send message dialog"};
+    ViewSlot<DialogView> m_receivedView{"The received message"};
 };
 
 } // namespace quibo

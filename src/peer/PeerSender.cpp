@@ -55,25 +55,23 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
     if (!host)
         co_return SendOutcome::NotConnected;
 
-    auto *socket = new QTcpSocket(this);
+    FrameOwned<QTcpSocket> socket(new QTcpSocket(this));
     // Peers are reached directly; asking for a proxy costs more than a loopback delivery.
     socket->setProxy(QNetworkProxy::NoProxy);
     const std::optional<QHostAddress> source = sourceAddress();
     // Its closed ports stay free for listeners. An address that is no longer this machine's
     // cannot be bound: the connection goes out as the routes decide rather than not at all.
     if (source && !socket->bind(*source, 0, QAbstractSocket::ReuseAddressHint)) {
-        socket->deleteLater();
-        socket = new QTcpSocket(this);
+        socket.reset(new QTcpSocket(this));
         socket->setProxy(QNetworkProxy::NoProxy);
     }
-    Wakeup *changes = watchSocket(socket);
+    Wakeup *changes = watchSocket(socket.get());
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
     socket->connectToHost(*host, port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||
             !co_await nextChange(changes, connectDeadline)) {
             socket->abort();
-            socket->deleteLater();
             co_return SendOutcome::NotConnected;
         }
     }
@@ -91,7 +89,6 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
         socket->disconnectFromHost();
     else
         socket->abort();
-    socket->deleteLater();
     co_return outcome;
 }
 

@@ -57,7 +57,7 @@ QCoro::Task<> FileOffers::SendFile()
         co_return;
     const QFileInfo chosen(*path);
     const QString name = chosen.fileName();
-    sentFiles.append(name);
+    m_sentFiles.append(name);
     // The copy is whole before the offer goes out, so no download can find it half made.
     const std::optional<qint64> size = co_await publish(*path, name);
     if (!size) {
@@ -110,7 +110,7 @@ QCoro::Task<std::optional<qint64>> FileOffers::publish(QString path, QString nam
 
 void FileOffers::deleteOfferedFiles()
 {
-    for (const QString &name : std::as_const(sentFiles)) {
+    for (const QString &name : std::as_const(m_sentFiles)) {
         if (const std::optional<QString> path = offeredFilePath(m_parts.dir, name))
             QFile::remove(*path);
     }

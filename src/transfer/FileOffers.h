@@ -37,10 +37,6 @@ public:
 
     QCoro::Task<> SendFile();
 
-    // SentFileList: names of the files offered during this run, inside "html/tmp", in the
-    // order sent; as many as were sent.
-    QStringList sentFiles;
-
 private:
     // Puts a snapshot of the file at `path` into "html/tmp" under `name`, so that later writes
     // never reach the receiver: a reflink where the file system has them, else a copy in steps,
@@ -49,6 +45,9 @@ private:
     void deleteOfferedFiles();
 
     Parts m_parts;
+    // SentFileList: names of the files offered during this run, inside "html/tmp", in the
+    // order sent; as many as were sent.
+    QStringList m_sentFiles;
 };
 
 } // namespace quibo
