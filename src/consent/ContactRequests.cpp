@@ -6,6 +6,7 @@
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
 #include "peer/Presence.h"
+#include "ports/Attention.h"
 
 namespace quibo {
 
@@ -31,6 +32,11 @@ QCoro::Task<> ContactRequests::OnContactRequest(QString handle, QString address)
     m_request.m_from = std::move(handle);
     m_requesterAddress = std::move(address);
     m_requestView = m_parts.ui.openRequestToAdd(m_request);
+    m_parts.attention.arrived(m_request.m_from, QStringLiteral("asks to add you to their contacts"), [this] {
+        if (m_requestView)
+            m_requestView->bringForward();
+        return m_requestView != nullptr;
+    });
     int action = 0;
     do
         action = co_await nextAction(*m_requestView);

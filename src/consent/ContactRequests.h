@@ -11,6 +11,7 @@
 
 namespace quibo {
 
+class Attention;
 class ContactBook;
 class DirectoryClient;
 class Dispatcher;
@@ -33,6 +34,7 @@ public:
         PeerSender &sender;
         Notices &notices;
         ConsentUi &ui;
+        Attention &attention;
     };
 
     ContactRequests(Parts parts, Dispatcher &dispatcher);

@@ -45,4 +45,13 @@ QCoro::Task<> untilClosed(QObject *context, QDialog *dialog)
     closed->deleteLater();
 }
 
+void QuiboDialog::bringForward()
+{
+    if (!isVisible())
+        return;
+    showNormal();
+    raise();
+    activateWindow();
+}
+
 } // namespace quibo
