@@ -1,5 +1,8 @@
 #include "app/Client.h"
 
+#include "base/Tasks.h"
+#include "directory/Logoff.h"
+#include "directory/Logon.h"
 #include "directory/WorkingFiles.h"
 #include "ports/ProcessControl.h"
 
@@ -10,7 +13,8 @@ Ports checked(Ports ports)
 {
     Q_ASSERT(ports.connect && ports.mainWindow && ports.notices && ports.sound && ports.shell &&
              ports.process && ports.messages && ports.registration && ports.broadcast && ports.windowCloser &&
-             ports.consent && ports.transfer && ports.channel && ports.privateChat);
+             ports.consent && ports.transfer && ports.channel && ports.privateChat && ports.history &&
+             ports.notifier && ports.tray);
     return ports;
 }
 } // namespace
@@ -36,23 +40,32 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_sessionLifecycle({m_logon, *m_ports.process, *m_listener, *m_directorySession, m_mainWindowTask}, this),
       m_startup(m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
                 [this] { m_sessionLifecycle.start(); }, this),
-      m_presence(m_contacts, m_dispatcher), m_messaging(m_selection, m_contacts, m_peerSender, m_notices,
-                                                        *m_ports.messages, m_sendFields, m_receivedFields),
-      m_messagingFeature({m_messaging, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound},
+      m_history(
+          {m_workDir, m_timings, m_selection, m_contacts, m_notices, *m_ports.mainWindow, *m_ports.history},
+          m_mainWindowTask.handlers()),
+      m_attention(*m_ports.mainWindow, *m_ports.notifier, *m_ports.tray),
+      m_presence(m_contacts, m_dispatcher),
+      m_messaging(m_selection, m_contacts, m_peerSender, m_notices, *m_ports.messages, m_sendFields,
+                  m_receivedFields, m_history.journal(), m_attention),
+      m_messagingFeature({m_messaging, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound,
+                          m_history.journal()},
                          m_dispatcher, m_mainWindowTask.handlers()),
       m_contactManagement(m_contactBook, directory(), m_notices, *m_ports.consent,
                           m_mainWindowTask.handlers()),
-      m_contactRequests({m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent},
+      m_contactRequests({m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent, m_attention},
                         m_dispatcher),
       m_channels(std::make_unique<Channels>(
-          Channels::Parts{m_config, m_timings, m_logon, m_selection, m_contacts, m_peerSender, m_notices, *m_ports.channel},
+          Channels::Parts{m_config, m_timings, m_logon, m_selection, m_contacts, m_peerSender, m_notices,
+                          *m_ports.channel, m_history.journal()},
           m_dispatcher, m_mainWindowTask.handlers(), this)),
       m_privateChat({m_logon, m_config, m_timings, m_selection, m_contacts, m_peerSender, m_notices,
-                     *m_ports.privateChat},
+                     *m_ports.privateChat, m_history.journal(), m_attention},
                     m_dispatcher, m_mainWindowTask.handlers(), this),
-      m_fileOffers({m_workDir, m_selection, m_contacts, m_notices, m_peerSender, *m_ports.transfer},
+      m_fileOffers({m_workDir, m_selection, m_contacts, m_notices, m_peerSender, *m_ports.transfer,
+                    m_history.journal()},
                    m_dispatcher, m_directorySession->logoff(), m_mainWindowTask.handlers(), this),
-      m_fileReception({m_logon, m_config, m_timings, m_peerSender, m_notices, *m_ports.transfer},
+      m_fileReception({m_logon, m_config, m_timings, m_peerSender, m_notices, *m_ports.transfer,
+                       m_history.journal(), m_attention},
                       m_dispatcher, this),
       m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config, directory(),
                           m_ports.registration, m_notices, *m_ports.shell},
@@ -66,6 +79,10 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                                                QStringLiteral("Error Code 1001"));
         });
     });
+    // The tray names the user while logged on.
+    connect(&m_directorySession->logon(), &Logon::finished, this,
+            [this] { m_attention.setHandle(m_logon.notLoggedOn ? QString() : m_logon.ownHandle); });
+    m_directorySession->logoff().onLoggingOff([this] { m_attention.setHandle({}); });
 }
 
 Client::~Client() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/DesktopAttention.h"
+#include "app/HistoryCommands.h"
 #include "app/RouterReach.h"
 #include "app/SessionLifecycle.h"
 #include "app/Startup.h"
@@ -85,6 +87,8 @@ public:
     FileReception &fileReception() { return m_fileReception; }
     // "&Change Your Info"; none without a registration port.
     ChangeInfo *changeInfo() { return m_userInfoCommands.changeInfo(); }
+    HistoryCommands &history() { return m_history; }
+    DesktopAttention &attention() { return m_attention; }
 
 private:
     Config m_config;
@@ -109,6 +113,9 @@ private:
     MainWindowTask m_mainWindowTask;
     SessionLifecycle m_sessionLifecycle;
     Startup m_startup;
+    // What the features record and tell the desktop of.
+    HistoryCommands m_history;
+    DesktopAttention m_attention;
 
     // The features, plugged into the listener's dispatcher and the main window's commands.
     Presence m_presence;

@@ -6,6 +6,7 @@
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
 #include "peer/Presence.h"
+#include "ports/Attention.h"
 
 namespace quibo {
 
@@ -34,6 +35,11 @@ QCoro::Task<> ContactRequests::OnContactRequest(QString handle, QString address)
             return m_parts.ui.openRequestToAdd(m_request);
         }))
         co_return;
+    m_parts.attention.arrived(m_request.m_from, QStringLiteral("asks to add you to their contacts"), [this] {
+        if (m_requestView)
+            m_requestView->bringForward();
+        return static_cast<bool>(m_requestView);
+    });
     int action = 0;
     do
         action = co_await nextAction(*m_requestView.get());

@@ -12,6 +12,7 @@
 
 namespace quibo {
 
+class Attention;
 class ContactBook;
 class DirectoryClient;
 class Dispatcher;
@@ -34,6 +35,7 @@ public:
         PeerSender &sender;
         Notices &notices;
         ConsentUi &ui;
+        Attention &attention;
     };
 
     ContactRequests(Parts parts, Dispatcher &dispatcher);

@@ -32,15 +32,18 @@ FileOffers::FileOffers(Parts parts, Dispatcher &dispatcher, Logoff &logoff, Comm
                        QObject *parent)
     : QObject(parent), m_parts(parts)
 {
-    dispatcher.on(transfer::Busy, [this](Origin from, QString) {
+    dispatcher.on(transfer::Busy, [this](Origin from, QString body) {
+        settle(from, transfer::Busy.payloadOf(body), FileOutcome::Busy);
         return listenerMessage(m_parts.notices, from.name + QStringLiteral(" Is Busy Receiving Another File"),
                                QStringLiteral("Try To Send It Again Later"), true);
     });
-    dispatcher.on(transfer::Declined, [this](Origin from, QString) {
+    dispatcher.on(transfer::Declined, [this](Origin from, QString body) {
+        settle(from, transfer::Declined.payloadOf(body), FileOutcome::Declined);
         return listenerMessage(m_parts.notices, from.name + QStringLiteral(" Does Not Want The File"),
                                QStringLiteral("File Transfer Cancelled"), true);
     });
     dispatcher.on(transfer::Received, [this](Origin from, QString body) {
+        settle(from, transfer::Received.payloadOf(body), FileOutcome::Received);
         return listenerMessage(m_parts.notices,
                                from.name + QStringLiteral(" Has Received ") +
                                    transfer::Received.payloadOf(body),
@@ -58,17 +61,28 @@ QCoro::Task<> FileOffers::SendFile()
     const QFileInfo chosen(*path);
     const QString name = chosen.fileName();
     m_sentFiles.append(name);
+    const Party to =
+        Party::contact(m_parts.contacts.isValid(m_parts.selection.selectedContact)
+                           ? m_parts.contacts.contact(m_parts.selection.selectedContact).displayHandle
+                           : QString());
     // The copy is whole before the offer goes out, so no download can find it half made.
     const std::optional<qint64> size = co_await publish(*path, name);
     if (!size) {
+        m_parts.journal.record(fileEntry(Direction::Out, to, name, chosen.size(), FileOutcome::Failed));
         const QString line1 = QStringLiteral("Cannot Send ") + name;
         co_await m_parts.notices.showSystemMessage(DialogOwner::MainWindow, line1,
                                                    QStringLiteral("The File Could Not Be Copied"));
         co_return;
     }
     const QString offer = transfer::Offer.toString() + transfer::offerPayload(*size, name);
-    const QString to = m_parts.contacts.addressOf(m_parts.selection.selectedContact);
-    co_await m_parts.sender.SendPeerRecord(to, offer, DialogOwner::MainWindow);
+    const QString address = m_parts.contacts.addressOf(m_parts.selection.selectedContact);
+    const SendOutcome outcome = co_await m_parts.sender.sendMessageRecord(address, offer);
+    m_parts.journal.record(
+        fileEntry(Direction::Out, to, name, *size,
+                  outcome == SendOutcome::Sent ? FileOutcome::Offered : FileOutcome::Failed));
+    co_await m_parts.sender.reportMessageOutcome(outcome, DialogOwner::MainWindow);
+    if (outcome != SendOutcome::Sent)
+        co_return;
     const QString notice = name + QStringLiteral(" Is Being Sent");
     co_await m_parts.ui.showFileBeingSent(DialogOwner::MainWindow, notice);
 }
@@ -106,6 +120,11 @@ QCoro::Task<std::optional<qint64>> FileOffers::publish(QString path, QString nam
     if (!copy.commit())
         co_return std::nullopt;
     co_return size;
+}
+
+void FileOffers::settle(const Origin &from, const QString &fileName, FileOutcome outcome)
+{
+    m_parts.journal.settleFile(Party::contact(from.name), Direction::Out, fileName, outcome);
 }
 
 void FileOffers::deleteOfferedFiles()

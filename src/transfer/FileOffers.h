@@ -1,5 +1,8 @@
 #pragma once
 
+#include "peer/Origin.h"
+#include "ports/Journal.h"
+
 #include <QCoro/QCoroTask>
 #include <QObject>
 #include <QStringList>
@@ -31,6 +34,7 @@ public:
         Notices &notices;
         PeerSender &sender;
         TransferUi &ui;
+        Journal &journal;
     };
     FileOffers(Parts parts, Dispatcher &dispatcher, Logoff &logoff, CommandHandlers &commands,
                QObject *parent = nullptr);
@@ -43,6 +47,8 @@ private:
     // so the program stays responsive. The snapshot's size, or nothing when it failed.
     QCoro::Task<std::optional<qint64>> publish(QString path, QString name);
     void deleteOfferedFiles();
+    // A receiver's answer to an offer: the offer's entry in the history ends with it.
+    void settle(const Origin &from, const QString &fileName, FileOutcome outcome);
 
     Parts m_parts;
     // SentFileList: names of the files offered during this run, inside "html/tmp", in the

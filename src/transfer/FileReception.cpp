@@ -7,6 +7,7 @@
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
+#include "ports/Attention.h"
 #include "transfer/FileDownload.h"
 #include "transfer/TransferCodes.h"
 
@@ -50,6 +51,8 @@ QCoro::Task<> FileReception::offered(Origin from, QString body)
         // Busy: answered, and nothing more. The name is named first: g++ 12 destroys a
         // temporary of ?: inside co_await twice.
         const QString name = from.own() ? transfer::Offer.payloadOf(body) : offer->fileName;
+        m_parts.journal.record(fileEntry(Direction::In, Party::contact(from.name), offer->fileName,
+                                         offer->sizeText.toLongLong(), FileOutcome::Busy));
         co_await m_parts.sender.SendShortRecord(m_parts.logon.ownHandle, from.address, name, transfer::Busy);
         co_return;
     }
@@ -63,10 +66,17 @@ QCoro::Task<> FileReception::onFileOffer(FileOffer offer)
 {
     ask();
     m_offer = std::move(offer);
+    bool sized = false;
+    const qint64 bytes = m_offer.sizeText.toLongLong(&sized);
+    m_parts.journal.record(fileEntry(Direction::In, Party::contact(m_offer.from.name), m_offer.fileName,
+                                     sized ? bytes : -1, FileOutcome::Offered));
     const QString size = m_offer.sizeText + QStringLiteral(" Bytes");
+    m_parts.attention.arrived(m_offer.from.name, QStringLiteral("offers you the file ") + m_offer.fileName,
+                              {});
     const bool yes = co_await m_parts.ui.askReceiveFile(m_offer.from.name, m_offer.fileName, size);
     if (!yes) {
         end();
+        settle(FileOutcome::Declined);
         co_await answer(transfer::Declined);
         co_return;
     }
@@ -86,12 +96,14 @@ QCoro::Task<> FileReception::receiveFile()
         FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
     if (!url.isValid()) { // the sender is offline: nothing to save
         end();
+        settle(FileOutcome::Failed);
         co_await tellLostConnection();
         co_return;
     }
     const std::optional<QString> path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
     if (!path) {
         end();
+        settle(FileOutcome::Declined);
         co_await answer(transfer::Declined);
         co_return;
     }
@@ -112,6 +124,7 @@ QCoro::Task<> FileReception::receiveFile()
     m_parts.notices.playNotificationSound();
     m_progress->finish();
     end();
+    settle(outcome == DownloadOutcome::Complete ? FileOutcome::Received : FileOutcome::Failed);
     switch (outcome) {
     case DownloadOutcome::Complete:
         co_await answer(transfer::Received);
@@ -131,6 +144,11 @@ QCoro::Task<> FileReception::receiveFile()
         break;
     }
     }
+}
+
+void FileReception::settle(FileOutcome outcome)
+{
+    m_parts.journal.settleFile(Party::contact(m_offer.from.name), Direction::In, m_offer.fileName, outcome);
 }
 
 // The sender is most likely gone: no answer is sent.

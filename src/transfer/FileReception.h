@@ -2,6 +2,7 @@
 
 #include "peer/Origin.h"
 #include "peer/PeerRecord.h"
+#include "ports/Journal.h"
 #include "ports/TransferUi.h"
 
 #include <QCoro/QCoroTask>
@@ -15,6 +16,7 @@ namespace quibo {
 struct Config;
 struct LogonState;
 struct Timings;
+class Attention;
 class Dispatcher;
 class FileDownload;
 class Notices;
@@ -43,6 +45,8 @@ public:
         PeerSender &sender;
         Notices &notices;
         TransferUi &ui;
+        Journal &journal;
+        Attention &attention;
     };
     FileReception(Parts parts, Dispatcher &dispatcher, QObject *parent = nullptr);
     ~FileReception() override;
@@ -65,6 +69,8 @@ private:
     QCoro::Task<> receiveFile();
     QCoro::Task<> answer(peer::RecordCode code);
     QCoro::Task<> tellLostConnection();
+    // How the offer being answered ended, for the history.
+    void settle(FileOutcome outcome);
 
     // The phase's only writers, in the order of an offer; any phase may end.
     void ask() { enter(ReceptionPhase::Idle, ReceptionPhase::Asking); }

@@ -44,4 +44,13 @@ QCoro::Task<> untilClosed(QObject *context, QDialog *dialog)
     co_await closed->next();
 }
 
+void QuiboDialog::bringForward()
+{
+    if (!isVisible())
+        return;
+    showNormal();
+    raise();
+    activateWindow();
+}
+
 } // namespace quibo

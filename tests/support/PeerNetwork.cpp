@@ -38,14 +38,15 @@ PeerNetwork::PeerNetwork()
     m_privateChatPort = ports.at(3);
 }
 
-TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings, Config config)
+TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings, Config config,
+                             DesktopNotifier *notifier)
 {
     config.listenAddress = QHostAddress(address);
     config.peerPort = m_port;
     config.webPort = m_webPort;
     config.channelPort = m_channelPort;
     config.privateChatPort = m_privateChatPort;
-    auto client = std::make_unique<TestClient>(config, timings);
+    auto client = std::make_unique<TestClient>(config, timings, notifier);
     LogonState &logon = client->client->logon();
     logon.ownHandle = handle;
     logon.ownAddress = address;

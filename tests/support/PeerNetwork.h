@@ -19,9 +19,9 @@ public:
     PeerNetwork();
 
     // A client named `handle` at `address` ("127.0.0.2", ...), on `config` with the network's
-    // ports. It listens once started.
+    // ports. It listens once started. `notifier` replaces its fake desktop notifications.
     TestClient &add(const QString &handle, const QString &address, Timings timings = peerTimings(),
-                    Config config = {});
+                    Config config = {}, DesktopNotifier *notifier = nullptr);
     // Gives `client` these contacts, each online at the address of the client of that name
     // (or "0" when there is none), and lists them.
     void befriend(TestClient &client, const QStringList &handles);

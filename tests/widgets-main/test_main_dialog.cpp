@@ -27,6 +27,7 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -45,6 +46,7 @@ struct WidgetClient {
         ports.shell = &shell;
         ports.process = &process;
         ports.windowCloser = &windowCloser;
+        ports.notifier = &notifier;
         client = std::make_unique<Client>(config, peerTimings(), WorkingDirectory(QDir(dir.path())), ports);
         LogonState &logon = client->logon();
         logon.ownHandle = QStringLiteral("alice");
@@ -65,6 +67,7 @@ struct WidgetClient {
     FakeShell shell;
     FakeProcess process;
     FakeWindowCloser windowCloser;
+    FakeNotifier notifier;
     std::unique_ptr<Client> client;
 };
 
@@ -120,6 +123,36 @@ TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
     QTest::mouseClick(w.channelButton(), Qt::LeftButton);
     QTest::mouseClick(w.logOffButton(), Qt::LeftButton);
     EXPECT_EQ(firstArguments(chosen), (QList<int>{32799, 32813, 1011, 1000}));
+}
+
+// The menus keep their items in their order; ours come after them. History opens its window.
+TEST(MainDialog, MenusKeepTheirItemsWithTheNewOnesAfter)
+{
+    WidgetClient t;
+    t.client->mainWindowTask().open();
+    CMainDlg &w = t.window();
+    const auto texts = [](const QMenu &menu) {
+        QStringList list;
+        for (const QAction *action : menu.actions())
+            list.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        return list;
+    };
+    const QList<QAction *> bar = w.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 5);
+    EXPECT_EQ(texts(*bar[0]->menu()), QStringList({u"&Host Chat Channel"_s, u"-"_s, u"My Web Page"_s,
+                                                   u"My User Info"_s, u"-"_s, u"E&xit"_s}));
+    EXPECT_EQ(texts(*bar[2]->menu()), QStringList({u"&Manage Contacts"_s, u"&Change Your Info"_s, u"-"_s,
+                                                   u"&History"_s, u"Start at &Login"_s}));
+    EXPECT_EQ(texts(*bar[4]->menu()),
+              QStringList({u"&Contents"_s, u"&About Quibo32"_s, u"&Quibo Web Site"_s}));
+    EXPECT_EQ(texts(*w.contactMenu()),
+              QStringList({u"Send Message"_s, u"Send Smiley"_s, u"Send Sound"_s, u"Send File"_s, u"-"_s,
+                           u"Private Chat"_s, u"Join Chat Channel"_s, u"-"_s, u"Contact's Web Page"_s,
+                           u"Personal Info"_s, u"-"_s, u"History"_s}));
+    EXPECT_TRUE(bar[2]->menu()->actions().last()->isCheckable());
+
+    findAction(*bar[2]->menu(), u"&History"_s)->trigger();
+    EXPECT_TRUE(t.client->history().browser().isOpen());
 }
 
 TEST(MainDialog, CloseBoxAsksAndEscEndsOnlyTheWindow)

@@ -38,8 +38,11 @@ void fillMenu(QMenu &menu, const QList<MenuItem> &items, CMainDlg &window)
             menu.addSeparator();
         else if (!item.children.isEmpty())
             fillMenu(*menu.addMenu(item.text), item.children, window);
-        else
-            menu.addAction(commandAction(menu, item.text, item.id, window));
+        else {
+            QAction *action = commandAction(menu, item.text, item.id, window);
+            action->setCheckable(item.checkable);
+            menu.addAction(action);
+        }
     }
 }
 } // namespace
@@ -85,6 +88,14 @@ void CMainDlg::buildMenuBar()
             // The empty top-level entries: present, but they carry no command.
             m_menuBar->addAction(commandAction(*m_menuBar, item.text, item.id, *this));
         }
+    }
+}
+
+void CMainDlg::setCommandChecked(int commandId, bool checked)
+{
+    for (QAction *action : m_menuBar->findChildren<QAction *>()) {
+        if (action->isCheckable() && action->data().toInt() == commandId)
+            action->setChecked(checked);
     }
 }
 

@@ -31,6 +31,7 @@ public:
     void removeContact(int position);
     void setStatusText(const QString &text);
     void setContactMenu(const QList<MenuItem> &items);
+    void setCommandChecked(int commandId, bool checked);
     // Pops up the contact menu at the window's right edge - 120, bottom edge - 230, once it is
     // clear that the click that asked for it is not the first half of a double-click.
     void popUpContactMenu();

@@ -72,6 +72,16 @@ void WidgetMainWindow::activate()
     m_window->activateWindow();
 }
 
+bool WidgetMainWindow::isActive() const
+{
+    return !m_dismissed && m_window->isActiveWindow();
+}
+
+void WidgetMainWindow::setCommandChecked(int commandId, bool checked)
+{
+    m_window->setCommandChecked(commandId, checked);
+}
+
 void WidgetMainWindow::bringForward()
 {
     if (m_dismissed)
