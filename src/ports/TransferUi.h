@@ -21,6 +21,8 @@ public:
     virtual void setFile(QString fileName, QString totalText) = 0;
     // Bytes received so far; the bar shows received / total (full when total is 0).
     virtual void setProgress(qint64 received, qint64 total) = 0;
+    // The connection broke and is tried again (`attempt` from 1), or, with 0, answered again.
+    virtual void setRetrying(int attempt) = 0;
     // Title "Quibo32 - Receive File - DONE!", button "DONE!" enabled.
     virtual void finish() = 0;
     [[nodiscard]] virtual bool isOpen() const = 0;

@@ -11,6 +11,7 @@
 #include "peer/ListenerMessage.h"
 #include "peer/PeerSender.h"
 #include "ports/TransferUi.h"
+#include "transfer/SparseWrite.h"
 #include "transfer/TransferCodes.h"
 
 #include <QFile>
@@ -92,7 +93,7 @@ QCoro::Task<std::optional<qint64>> FileOffers::publish(QString path, QString nam
         QByteArray buffer(CopyStepBytes, Qt::Uninitialized);
         while (left > 0) {
             const qint64 got = source.read(buffer.data(), std::min<qint64>(left, buffer.size()));
-            if (got < 0 || copy.write(buffer.constData(), got) != got) {
+            if (got < 0 || !transfer::writeOrSkipZeros(copy, buffer.constData(), got)) {
                 copy.cancelWriting();
                 co_return std::nullopt;
             }
@@ -102,8 +103,9 @@ QCoro::Task<std::optional<qint64>> FileOffers::publish(QString path, QString nam
             co_await sleepFor(this, std::chrono::milliseconds{0}); // lets the event loop run between steps
         }
     }
-    const qint64 size = copy.size();
-    if (!copy.commit())
+    // A hole at the end was skipped, not written: the length is set here.
+    const qint64 size = std::max(copy.size(), copy.pos());
+    if (!copy.resize(size) || !copy.commit())
         co_return std::nullopt;
     co_return size;
 }

@@ -104,10 +104,10 @@ QCoro::Task<> FileReception::receiveFile()
     const qint64 size = m_offer.sizeText.toLongLong(&sized);
     const qint64 expected = sized && size >= 0 ? size : -1; // an unreadable size checks nothing
     ReceivingView *view = m_progress.get();
-    const DownloadOutcome outcome =
-        co_await m_download->run(url, *path, expected, partNote(m_offer), [view, expected](qint64 got) {
-            view->setProgress(got, expected < 0 ? got : expected);
-        });
+    const DownloadOutcome outcome = co_await m_download->run(
+        url, *path, expected, partNote(m_offer),
+        [view, expected](qint64 got) { view->setProgress(got, expected < 0 ? got : expected); },
+        [view](int attempt) { view->setRetrying(attempt); });
 
     m_parts.notices.playNotificationSound();
     m_progress->finish();

@@ -14,6 +14,7 @@ namespace quibo::test {
 struct ReceivingRecord {
     QString totalText;
     QList<qint64> progress; // every received count shown
+    QList<int> retries;     // every setRetrying
     bool finished = false;
     bool open = true;
 };
@@ -26,6 +27,7 @@ public:
 
     void setFile(QString, QString totalText) override { m_record->totalText = std::move(totalText); }
     void setProgress(qint64 received, qint64) override { m_record->progress.append(received); }
+    void setRetrying(int attempt) override { m_record->retries.append(attempt); }
     void finish() override { m_record->finished = true; }
     [[nodiscard]] bool isOpen() const override { return m_record->open; }
 

@@ -7,6 +7,7 @@
 #include "directory/Logoff.h"
 #include "peer/PeerRecord.h"
 #include "transfer/FileDownload.h"
+#include "transfer/ResumePlan.h"
 #include "transfer/TransferCodes.h"
 
 #include <QRandomGenerator>
@@ -43,6 +44,7 @@ struct Transfer : ::testing::Test {
     {
         Timings t = peerTimings();
         t.receiveStartDelay = std::chrono::milliseconds(300);
+        t.downloadRetryWindow = std::chrono::seconds(20); // outlasts a restart of quiboweb
         return t;
     }
 
@@ -52,13 +54,17 @@ struct Transfer : ::testing::Test {
         net.befriend(bob, {u"LoopBack"_s, u"alice"_s});
         ASSERT_TRUE(PeerNetwork::startListening(alice) && PeerNetwork::startListening(bob));
         ASSERT_TRUE(QDir(alice.dir.path()).mkpath(u"html/tmp"_s));
-        aliceWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, alice.dir.filePath(u"html"_s),
-                                     u"--listen"_s, u"127.0.0.2:%1"_s.arg(net.webPort())});
-        ASSERT_TRUE(aliceWeb->waitForOutput("Serving")) << aliceWeb->errorOutput().toStdString();
+        startWeb();
         selectContact(alice, u"bob"_s);
         bob.transfer.saveFolder = inbox.path();
     }
 
+    void startWeb()
+    {
+        aliceWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, alice.dir.filePath(u"html"_s),
+                                     u"--listen"_s, u"127.0.0.2:%1"_s.arg(net.webPort())});
+        ASSERT_TRUE(aliceWeb->waitForOutput("Serving")) << aliceWeb->errorOutput().toStdString();
+    }
     QString write(const QString &name, const QByteArray &bytes)
     {
         EXPECT_TRUE(writeFile(outbox.filePath(name), bytes));
@@ -153,27 +159,99 @@ TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
     EXPECT_EQ(bob.transfer.log.filter(u"receive?"_s).size(), 1) << "bob was not asked twice";
 }
 
-// What arrived stays as "large.bin.part", with the offer it belongs to; "large.bin" never exists.
-TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnectionThatKeepsWhatArrived)
+// quiboweb killed mid-file: bob tries again until it is back, and asks only for the rest; a file
+// changed meanwhile comes whole again, and one no longer served leaves the part with its offer.
+TEST_F(Transfer, ACutDownloadResumesRestartsOnAChangedFileAndKeepsThePartWhenGone)
 {
-    const QByteArray bytes = randomBytes(256 << 20);
-    offer(write(u"large.bin"_s, bytes));
-    ASSERT_TRUE(waitFor([&] {
-        const auto &d = bob.transfer.downloads;
-        return !d.isEmpty() && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
-    }));
-    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList{u"large.bin.part"_s});
-    aliceWeb.reset(); // killed
-    ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
-    EXPECT_TRUE(bob.transfer.downloads.last()->finished);
-    EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
-    const QString part = inbox.filePath(u"large.bin.part"_s);
-    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList{u"large.bin.part"_s});
-    const qint64 arrived = bob.transfer.downloads.last()->progress.last();
-    EXPECT_TRUE(readFile(part) == bytes.left(arrived)) << arrived << " bytes arrived";
-    char note[100] = {};
-    ::getxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute, note, sizeof note - 1);
-    EXPECT_STREQ(note, "alice\n127.0.0.2\n268435456\nlarge.bin");
+    enum Meanwhile { Nothing, Changed, Removed };
+    for (const Meanwhile meanwhile : {Nothing, Changed, Removed}) {
+        alice.ui.log.clear();
+        bob.ui.log.clear();
+        const QByteArray bytes = randomBytes(256 << 20);
+        offer(write(u"large.bin"_s, bytes));
+        ASSERT_TRUE(waitFor([&] {
+            const auto &d = bob.transfer.downloads;
+            return d.size() > meanwhile && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
+        }));
+        aliceWeb.reset(); // killed
+        const auto download = bob.transfer.downloads.last();
+        ASSERT_TRUE(waitFor([&] { return !download->retries.isEmpty(); }));
+        const qint64 held = download->progress.last();
+        const qsizetype cutAt = download->progress.size();
+        const QString served = alice.dir.filePath(u"html/tmp/large.bin"_s);
+        QByteArray other = bytes;
+        other[0] = char(~other[0]);
+        if (meanwhile == Changed) {
+            ASSERT_TRUE(writeFile(served, other));
+        } else if (meanwhile == Removed) {
+            ASSERT_TRUE(QFile::remove(served));
+        }
+        startWeb();
+        const QString part = inbox.filePath(u"large.bin.part"_s);
+        if (meanwhile == Removed) {
+            ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
+            EXPECT_TRUE(readFile(part) == bytes.left(download->progress.last()));
+            char note[100] = {};
+            ::getxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute, note,
+                       sizeof note - 1);
+            EXPECT_STREQ(note, "alice\n127.0.0.2\n268435456\nlarge.bin");
+        } else {
+            ASSERT_TRUE(saw(alice, u"bob Has Received large.bin|File Transfer Complete"_s)) << meanwhile;
+            EXPECT_TRUE(readFile(inbox.filePath(u"large.bin"_s)) == (meanwhile == Changed ? other : bytes));
+            // Only a changed file is fetched from zero again.
+            const QList<qint64> after = download->progress.mid(cutAt);
+            EXPECT_EQ(std::ranges::any_of(after, [&](qint64 got) { return got < held; }),
+                      meanwhile == Changed)
+                << held;
+            EXPECT_EQ(download->retries.last(), 0) << "the window said it was going again";
+            EXPECT_FALSE(QFile::exists(part));
+        }
+        EXPECT_TRUE(download->finished);
+        EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
+    }
+}
+
+TEST(ResumePlan, RangesFollowTheValidatorAndRetriesGrowWithinTheWindow)
+{
+    using transfer::ReplyUse;
+    const transfer::HeldPart held{100, "\"v1\""};
+    EXPECT_EQ(transfer::resumeFields(held),
+              (transfer::HeaderFields{{"Range", "bytes=100-"}, {"If-Range", "\"v1\""}}));
+    EXPECT_TRUE(transfer::resumeFields({0, "\"v1\""}).isEmpty()) << "nothing held";
+    EXPECT_TRUE(transfer::resumeFields({100, "W/\"v1\""}).isEmpty()) << "a weak tag checks nothing";
+    EXPECT_EQ(transfer::strongTag(" \"a\" "), "\"a\"");
+    const struct {
+        int status;
+        const char *contentRange;
+        transfer::HeldPart held;
+        ReplyUse use;
+    } cases[] = {
+        {206, "bytes 100-999/1000", held, ReplyUse::Append},
+        {200, "", held, ReplyUse::FromStart}, // another version: never joined
+        {206, "bytes 0-999/1000", held, ReplyUse::Refuse},
+        {206, "bytes 100-500/1000", held, ReplyUse::Refuse},
+        {206, "bytes 100-1999/2000", held, ReplyUse::Refuse}, // not the offered size
+        {206, "bytes */1000", held, ReplyUse::Refuse},
+        {206, "bytes 100-999/1000", {100, ""}, ReplyUse::Refuse}, // never asked for
+        {416, "bytes */1000", held, ReplyUse::Refuse},
+        {404, "", held, ReplyUse::Refuse},
+        {206, "bytes 4294967296-8589934591/8589934592", {4294967296, "\"v\""}, ReplyUse::Refuse},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(transfer::judgeReply(c.status, c.contentRange, c.held, 1000), c.use) << c.contentRange;
+    EXPECT_EQ(transfer::judgeReply(206, "bytes 4294967296-8589934591/8589934592", {4294967296, "\"v\""},
+                                   8589934592),
+              ReplyUse::Append);
+
+    using std::chrono::milliseconds;
+    const Timings t; // 0.5 s doubled up to 8 s, within a minute
+    QList<qint64> pauses;
+    milliseconds since{0};
+    for (int attempt = 1; const auto pause = transfer::retryPause(attempt, since, t); ++attempt) {
+        pauses.append(pause->count());
+        since += *pause;
+    }
+    EXPECT_EQ(pauses, (QList<qint64>{500, 1000, 2000, 4000, 8000, 8000, 8000, 8000, 8000, 8000}));
 }
 
 // "0" is an offline contact; as 0.0.0.0 it would reach bob's own web server and its "html/tmp".

@@ -21,6 +21,12 @@ void WidgetReceivingView::setProgress(qint64 received, qint64 total)
         m_dialog->setProgress(received, total);
 }
 
+void WidgetReceivingView::setRetrying(int attempt)
+{
+    if (m_dialog)
+        m_dialog->setRetrying(attempt);
+}
+
 void WidgetReceivingView::finish()
 {
     if (m_dialog)

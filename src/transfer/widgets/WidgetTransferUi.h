@@ -17,6 +17,7 @@ public:
     explicit WidgetReceivingView(CReceivingFileDlg &dialog);
     void setFile(QString fileName, QString totalText) override;
     void setProgress(qint64 received, qint64 total) override;
+    void setRetrying(int attempt) override;
     void finish() override;
     [[nodiscard]] bool isOpen() const override { return m_dialog && m_dialog->isVisible(); }
 
