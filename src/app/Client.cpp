@@ -53,7 +53,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                     m_dispatcher, m_mainWindowTask.handlers()),
       m_fileOffers({m_workDir, m_selection, m_contacts, m_notices, m_peerSender, *m_ports.transfer},
                    m_dispatcher, m_directorySession->logoff(), m_mainWindowTask.handlers()),
-      m_fileReception({m_logon, m_config, m_timings, m_peerSender, m_notices, *m_ports.transfer},
+      m_fileReception({m_logon, m_config, m_timings, m_workDir, m_peerSender, m_notices, *m_ports.transfer},
                       m_dispatcher),
       m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config, directory(),
                           m_ports.registration, m_notices, *m_ports.shell},

@@ -44,6 +44,10 @@ public:
     virtual QCoro::Task<> showFileBeingSent(DialogOwner owner, QString notice) = 0;
     // "Quibo32 Receive File": true for "&Yes".
     virtual QCoro::Task<bool> askReceiveFile(QString from, QString fileName, QString sizeText) = 0;
+    // "Quibo32 Resume File": a part of the offered file is at `partPath` already; true to go on
+    // from it ("&Yes"), false to choose where to save it whole.
+    virtual QCoro::Task<bool> askResumeFile(QString fileName, QString partPath, QString heldText,
+                                            QString sizeText) = 0;
     // Opens the progress window with its texts empty.
     virtual std::unique_ptr<ReceivingView> openReceivingFile() = 0;
 };

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include <sys/xattr.h>
@@ -24,6 +25,7 @@ namespace quibo {
 namespace {
 constexpr qint64 ChunkBytes = 256 * 1024;
 constexpr qint64 ReadBufferBytes = 4 * 1024 * 1024; // what the socket may hold ahead of the disk
+constexpr qint64 OverlapBytes = 64 * 1024;          // compared again when a part of an earlier offer goes on
 } // namespace
 
 // The reply and the file of one download, and what the file holds; they go with the download
@@ -32,6 +34,9 @@ struct FileDownload::Transfer {
     QPointer<QNetworkReply> reply;
     QFile file;
     transfer::HeldPart held;
+    QByteArray tail;       // the end of a part from an earlier offer, still to be compared
+    QByteArray pendingTag; // the answer's tag, the part's once its tail matched
+    bool stale = false;    // the tail did not match: that part is of another file
     ~Transfer()
     {
         if (reply) {
@@ -47,11 +52,23 @@ struct FileDownload::Transfer {
             const qint64 got = reply->read(buffer.data(), buffer.size());
             if (got <= 0)
                 return true;
-            const qint64 kept = limit < 0 ? got : std::clamp(limit - held.size, qint64{0}, got);
-            if (!transfer::writeOrSkipZeros(file, buffer.constData(), kept))
+            qint64 compared = 0;
+            if (!tail.isEmpty()) {
+                compared = std::min<qint64>(got, tail.size());
+                if (std::memcmp(buffer.constData(), tail.constData(), static_cast<size_t>(compared)) != 0) {
+                    stale = true;
+                    return true;
+                }
+                tail.remove(0, compared);
+                if (tail.isEmpty())
+                    held = {held.size, pendingTag, 0};
+            }
+            const qint64 fresh = got - compared;
+            const qint64 kept = limit < 0 ? fresh : std::clamp(limit - held.size, qint64{0}, fresh);
+            if (!transfer::writeOrSkipZeros(file, buffer.constData() + compared, kept))
                 return false;
             held.size += kept;
-            tooLong = tooLong || kept < got;
+            tooLong = tooLong || kept < fresh;
         }
     }
 };
@@ -74,15 +91,37 @@ QUrl FileDownload::offeredFileUrl(const QString &address, quint16 port, const QS
     return QUrl::fromEncoded(origin.toEncoded() + "/tmp/" + QUrl::toPercentEncoding(name), QUrl::StrictMode);
 }
 
+QByteArray FileDownload::partNoteOf(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const ssize_t size = ::getxattr(name.constData(), PartNoteAttribute, nullptr, 0);
+    if (size <= 0 || size > 64 * 1024)
+        return {};
+    QByteArray note(size, Qt::Uninitialized);
+    const ssize_t got =
+        ::getxattr(name.constData(), PartNoteAttribute, note.data(), static_cast<size_t>(size));
+    return got == size ? note : QByteArray();
+}
+
 QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 expectedSize,
-                                               QByteArray partNote, Progress progress, Retrying retrying)
+                                               QByteArray partNote, bool resume, Progress progress,
+                                               Retrying retrying)
 {
     if (!url.isValid())
         co_return DownloadOutcome::Lost;
     auto transfer = std::make_shared<Transfer>();
     transfer->file.setFileName(partPath(path));
-    if (!transfer->file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QIODevice::OpenMode mode =
+        resume ? QIODevice::ReadWrite : QIODevice::ReadWrite | QIODevice::Truncate;
+    if (!transfer->file.open(mode))
         co_return DownloadOutcome::CannotCreate;
+    if (const qint64 held = transfer->file.size(); resume && (expectedSize < 0 || held < expectedSize)) {
+        transfer->held = {held, {}, std::min(held, OverlapBytes)};
+        if (!transfer->file.seek(held))
+            co_return DownloadOutcome::CannotCreate;
+    } else if (!transfer->file.resize(0)) {
+        co_return DownloadOutcome::CannotCreate;
+    }
     // Where the file system has no extended attributes the part is still kept, only unlabelled.
     (void)::fsetxattr(transfer->file.handle(), PartNoteAttribute, partNote.constData(),
                       static_cast<size_t>(partNote.size()), 0);
@@ -98,6 +137,8 @@ QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 ex
         const Fetched fetched = co_await fetch(url, transfer, expectedSize, progress, answered);
         if (fetched == Fetched::Whole)
             break;
+        if (fetched == Fetched::Stale)
+            continue; // asked again whole at once
         if (fetched == Fetched::DiskFull) {
             outcome = DownloadOutcome::CannotCreate;
             break;
@@ -176,6 +217,21 @@ QCoro::Task<FileDownload::Fetched> FileDownload::fetch(QUrl url, std::shared_ptr
                 refused = true; // not the file: nothing of it is written
                 break;
             }
+            if (use == transfer::ReplyUse::Append && transfer->held.overlap > 0) {
+                // The part came from an earlier offer: its end must match before anything is joined.
+                QFile &file = transfer->file;
+                const qint64 held = transfer->held.size;
+                if (!file.seek(held - transfer->held.overlap)) {
+                    diskFull = true;
+                    break;
+                }
+                transfer->tail = file.read(transfer->held.overlap);
+                transfer->pendingTag = transfer::strongTag(reply->rawHeader("ETag"));
+                if (transfer->tail.size() != transfer->held.overlap || !file.seek(held)) {
+                    diskFull = true;
+                    break;
+                }
+            }
             if (use == transfer::ReplyUse::FromStart) {
                 // The whole file, which may be another version: never joined to what was held.
                 if (!transfer->file.resize(0) || !transfer->file.seek(0)) {
@@ -194,6 +250,8 @@ QCoro::Task<FileDownload::Fetched> FileDownload::fetch(QUrl url, std::shared_ptr
             diskFull = true;
             break;
         }
+        if (transfer->stale)
+            break;
         if (reply->isFinished() || tooLong)
             break; // more than offered is never the file: the disk is not filled with it
         if (progress && sinceProgress.elapsed() >= m_timings.progressInterval.count()) {
@@ -211,6 +269,15 @@ QCoro::Task<FileDownload::Fetched> FileDownload::fetch(QUrl url, std::shared_ptr
 
     if (diskFull)
         co_return Fetched::DiskFull;
+    if (transfer->stale || !transfer->tail.isEmpty()) {
+        // Another file, or not yet shown to be this one: nothing of the part is kept.
+        transfer->stale = false;
+        transfer->tail.clear();
+        transfer->held = {};
+        if (progress)
+            progress(0);
+        co_return transfer->file.resize(0) && transfer->file.seek(0) ? Fetched::Stale : Fetched::DiskFull;
+    }
     if (refused)
         co_return Fetched::Refused;
     if (tooLong)

@@ -43,11 +43,14 @@ public:
 
     // `expectedSize` < 0: any length is accepted. `partNote` goes with "path.part" as its
     // extended attribute PartNoteAttribute, so that a later download can tell what it is part of.
+    // `resume`: "path.part" is kept and goes on, once its last bytes match those served.
     QCoro::Task<DownloadOutcome> run(QUrl url, QString path, qint64 expectedSize, QByteArray partNote,
-                                     Progress progress, Retrying retrying = {});
+                                     bool resume, Progress progress, Retrying retrying = {});
 
     static constexpr const char *PartNoteAttribute = "user.quibo32.offer";
     static QString partPath(const QString &path) { return path + QStringLiteral(".part"); }
+    // The PartNoteAttribute of the file at `path`; empty when it has none.
+    static QByteArray partNoteOf(const QString &path);
 
     // "http://<address>:<port>/tmp/<name>" with the name percent-encoded; invalid unless the
     // address is a dotted IPv4 one that reaches another machine ("0" is offline, and 0.0.0.0
@@ -56,7 +59,7 @@ public:
 
 private:
     struct Transfer;
-    enum class Fetched { Whole, Broken, Refused, WrongLength, DiskFull };
+    enum class Fetched { Whole, Broken, Refused, WrongLength, DiskFull, Stale };
     // One request for what `transfer` does not hold yet; `answered` is called when its answer is
     // taken.
     QCoro::Task<Fetched> fetch(QUrl url, std::shared_ptr<Transfer> transfer, qint64 expectedSize,

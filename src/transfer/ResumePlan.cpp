@@ -44,9 +44,13 @@ QByteArray strongTag(const QByteArray &etagField)
 
 HeaderFields resumeFields(const HeldPart &held)
 {
-    if (held.size <= 0 || strongTag(held.etag).isEmpty())
+    if (held.size <= 0)
         return {};
-    return {{"Range", "bytes=" + QByteArray::number(held.size) + '-'}, {"If-Range", held.etag}};
+    if (!strongTag(held.etag).isEmpty())
+        return {{"Range", "bytes=" + QByteArray::number(held.size) + '-'}, {"If-Range", held.etag}};
+    if (held.overlap > 0 && held.overlap <= held.size)
+        return {{"Range", "bytes=" + QByteArray::number(held.size - held.overlap) + '-'}};
+    return {};
 }
 
 ReplyUse judgeReply(int status, const QByteArray &contentRange, const HeldPart &held, qint64 expectedSize)
@@ -56,7 +60,8 @@ ReplyUse judgeReply(int status, const QByteArray &contentRange, const HeldPart &
     if (status != 206 || resumeFields(held).isEmpty())
         return ReplyUse::Refuse; // a range never asked for is never joined
     const std::optional<ContentRange> range = parseContentRange(contentRange);
-    if (!range || range->first != held.size || range->last != range->total - 1 ||
+    const qint64 first = strongTag(held.etag).isEmpty() ? held.size - held.overlap : held.size;
+    if (!range || range->first != first || range->last != range->total - 1 ||
         (expectedSize >= 0 && range->total != expectedSize))
         return ReplyUse::Refuse;
     return ReplyUse::Append;

@@ -16,6 +16,9 @@ namespace quibo::transfer {
 struct HeldPart {
     qint64 size = 0;
     QByteArray etag; // strong and quoted, as the server sent it; empty: the bytes cannot be checked
+    // Without a tag (a part of an earlier offer): how many of the last bytes held are asked for
+    // again, to be compared before anything is joined.
+    qint64 overlap = 0;
 };
 
 using HeaderFields = QList<std::pair<QByteArray, QByteArray>>;
@@ -24,12 +27,13 @@ using HeaderFields = QList<std::pair<QByteArray, QByteArray>>;
 QByteArray strongTag(const QByteArray &etagField);
 
 // The fields that ask for the rest of `held`: Range from its end and If-Range with its tag, so
-// that the server answers the whole file (200) when its version changed. None when nothing is
-// held, or nothing can be checked: the request is then for the whole file.
+// that the server answers the whole file (200) when its version changed; without a tag, Range
+// from its overlap. None when nothing is held, or nothing can be checked: the request is then for
+// the whole file.
 HeaderFields resumeFields(const HeldPart &held);
 
 enum class ReplyUse {
-    Append,    // 206 for exactly the rest of the held part
+    Append,    // 206 for exactly the rest of the held part (from its overlap)
     FromStart, // 200: the whole file, perhaps another version; what is held goes
     Refuse,    // not the file, or not the part asked for
 };

@@ -62,6 +62,12 @@ public:
         log.append(QStringList{QStringLiteral("receive?"), from, fileName, sizeText}.join(u'|'));
         co_return !receiveAnswers.isEmpty() && receiveAnswers.takeFirst();
     }
+    QCoro::Task<bool> askResumeFile(QString fileName, QString partPath, QString heldText,
+                                    QString sizeText) override
+    {
+        log.append(QStringList{QStringLiteral("resume?"), fileName, partPath, heldText, sizeText}.join(u'|'));
+        co_return !resumeAnswers.isEmpty() && resumeAnswers.takeFirst();
+    }
     std::unique_ptr<ReceivingView> openReceivingFile() override
     {
         downloads.append(std::make_shared<ReceivingRecord>());
@@ -72,6 +78,7 @@ public:
     QString saveFolder;                        // where the save chooser saves, under the suggested name
     QList<bool> saveAnswers;                   // false: cancel
     QList<bool> receiveAnswers;                // true: "&Yes"
+    QList<bool> resumeAnswers;                 // true: "&Yes"
     QStringList log;
     QList<std::shared_ptr<ReceivingRecord>> downloads;
 };

@@ -7,13 +7,18 @@
 #include "directory/Logoff.h"
 #include "peer/PeerRecord.h"
 #include "transfer/FileDownload.h"
+#include "transfer/PartRecords.h"
 #include "transfer/ResumePlan.h"
 #include "transfer/TransferCodes.h"
 
+#include <QCryptographicHash>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
 using namespace quibo;
@@ -141,6 +146,39 @@ TEST_F(Transfer, DeclineCancelAndUnwritableTargetAnswerNotWanted)
     ASSERT_TRUE(saw(alice, u"bob Has Received d.txt|File Transfer Complete"_s));
 }
 
+// Past 4 GiB: the offer's digits, the progress and the file keep 64 bits, and the holes stay holes.
+TEST_F(Transfer, ASparseFileOverFourGiBArrivesWithTheSameChecksum)
+{
+    const qint64 size = (qint64{1} << 32) + 12345;
+    const QString path = outbox.filePath(u"huge.img"_s);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+    for (const qint64 at : {qint64{0}, (qint64{1} << 32) - 5, size - 100}) {
+        ASSERT_TRUE(file.seek(at));
+        ASSERT_EQ(file.write(randomBytes(100)), 100);
+    }
+    file.close();
+    offer(path);
+    ASSERT_TRUE(waitFor(
+        [&] { return alice.ui.log.contains(u"message|bob Has Received huge.img|File Transfer Complete"_s); },
+        std::chrono::minutes(5)));
+    EXPECT_TRUE(bob.transfer.log.contains(u"receive?|alice|huge.img|4294979641 Bytes"_s));
+    EXPECT_EQ(bob.transfer.downloads.last()->progress.last(), size);
+    const auto checksum = [](const QString &at) {
+        QFile f(at);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        return f.open(QIODevice::ReadOnly) && hash.addData(&f) ? hash.result() : QByteArray();
+    };
+    const QString received = inbox.filePath(u"huge.img"_s);
+    EXPECT_EQ(QFileInfo(received).size(), size);
+    EXPECT_EQ(checksum(received), checksum(path));
+    for (const QString &at : {received, alice.dir.filePath(u"html/tmp/huge.img"_s)}) {
+        struct stat st = {};
+        ASSERT_EQ(::stat(QFile::encodeName(at).constData(), &st), 0);
+        EXPECT_LT(st.st_blocks * 512, 64 << 20) << at.toStdString() << " is not sparse";
+    }
+}
+
 // carol's offer meets bob downloading alice's: "|601" with her file's name, in 75 bytes.
 TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
 {
@@ -209,6 +247,53 @@ TEST_F(Transfer, ACutDownloadResumesRestartsOnAChangedFileAndKeepsThePartWhenGon
         EXPECT_TRUE(download->finished);
         EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
     }
+}
+
+// A new offer of a file bob holds a part of (alice restarted, say): he is asked, and goes on where
+// the part is when its last bytes are those served; a part of another file, or one labelled with
+// another offer, is never joined.
+TEST_F(Transfer, ANewOfferOfAPartlyReceivedFileResumesIntoTheSamePlace)
+{
+    const QByteArray bytes = randomBytes(4 << 20);
+    const QString target = inbox.filePath(u"again.bin"_s), part = target + u".part"_s;
+    const struct {
+        QByteArray part;
+        const char *label;
+        bool asked, resumed;
+    } cases[] = {
+        {bytes.left(1 << 20), "alice\n127.0.0.9\n4194304\nagain.bin", true, true},
+        {bytes.left(3 << 20), "", true, true}, // a file system without labels
+        {randomBytes(1 << 20), "alice\n127.0.0.2\n4194304\nagain.bin", true, false},
+        {bytes.left(1 << 20), "carol\n127.0.0.2\n4194304\nagain.bin", false, false}, // another sender's
+    };
+    for (const auto &c : cases) {
+        ASSERT_TRUE(writeFile(part, c.part));
+        if (*c.label) {
+            ASSERT_EQ(::setxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute,
+                                 c.label, std::strlen(c.label), 0),
+                      0);
+        }
+        const QList<transfer::PartRecord> records{{u"alice"_s, u"4194304"_s, u"again.bin"_s, target}};
+        ASSERT_TRUE(writeFile(bob.dir.filePath(u"parts.json"_s), transfer::writePartRecords(records)));
+        bob.transfer.log.clear();
+        alice.ui.log.clear();
+        bob.transfer.resumeAnswers = {true};
+        offer(write(u"again.bin"_s, bytes));
+        ASSERT_TRUE(saw(alice, u"bob Has Received again.bin|File Transfer Complete"_s)) << c.label;
+        EXPECT_TRUE(readFile(target) == bytes) << c.label;
+        EXPECT_FALSE(QFile::exists(part));
+        const QString asked = u"resume?|again.bin|%1|%2|4194304"_s.arg(part).arg(c.part.size());
+        EXPECT_EQ(bob.transfer.log.mid(1, 1), QStringList{c.asked ? asked : u"save as|again.bin"_s})
+            << c.label;
+        const QList<qint64> progress = bob.transfer.downloads.last()->progress;
+        if (c.asked) { // from zero again when the part's end is not the file's
+            EXPECT_EQ(std::ranges::all_of(progress, [&](qint64 got) { return got >= c.part.size(); }),
+                      c.resumed);
+        }
+        QFile::remove(target);
+    }
+    EXPECT_TRUE(transfer::readPartRecords(readFile(bob.dir.filePath(u"parts.json"_s))).isEmpty())
+        << "a whole file is part of nothing";
 }
 
 TEST(ResumePlan, RangesFollowTheValidatorAndRetriesGrowWithinTheWindow)

@@ -37,6 +37,8 @@ public:
     QCoro::Task<std::optional<QString>> chooseSaveFile(QString suggestedName) override;
     QCoro::Task<> showFileBeingSent(DialogOwner owner, QString notice) override;
     QCoro::Task<bool> askReceiveFile(QString from, QString fileName, QString sizeText) override;
+    QCoro::Task<bool> askResumeFile(QString fileName, QString partPath, QString heldText,
+                                    QString sizeText) override;
     std::unique_ptr<ReceivingView> openReceivingFile() override;
 
     CSendFileDlg &sendDialog() { return *m_send; }
