@@ -49,18 +49,47 @@ FileOffers::FileOffers(Parts parts, Dispatcher &dispatcher, Logoff &logoff, Comm
     });
     logoff.onLoggingOff([this] { deleteOfferedFiles(); });
     commands.add(Command::SendFile, [this] { return SendFile(); });
+    commands.setDrop([this](std::optional<int> contact, QStringList paths) {
+        return dropFiles(contact, std::move(paths));
+    });
 }
 
 QCoro::Task<> FileOffers::SendFile()
 {
     const std::optional<QString> path = co_await m_parts.ui.chooseFileToSend(DialogOwner::MainWindow);
-    if (!path)
+    if (path)
+        co_await offerFile(*path);
+}
+
+QCoro::Task<> FileOffers::dropFiles(std::optional<int> contact, QStringList paths)
+{
+    QString line1, line2;
+    if (!contact) {
+        line1 = QStringLiteral("Drop The File On A Contact");
+        line2 = QStringLiteral("No File Was Sent");
+    } else if (const ContactRecord &to = m_parts.contacts.contact(*contact);
+               !to.online || to.address == u"0") {
+        line1 = to.displayHandle + QStringLiteral(" Is Offline");
+        line2 = QStringLiteral("No File Was Sent");
+    } else if (paths.size() != 1 || !QFileInfo(paths.first()).isFile()) {
+        // An offer carries one file; a folder would need a format of its own.
+        line1 = paths.size() > 1 ? QStringLiteral("Drop One File At A Time")
+                                 : QStringLiteral("Only Files Can Be Sent");
+        line2 = QStringLiteral("No File Was Sent");
+    } else {
+        co_await offerFile(paths.first());
         co_return;
-    const QFileInfo chosen(*path);
+    }
+    co_await m_parts.notices.showSystemMessage(DialogOwner::MainWindow, line1, line2);
+}
+
+QCoro::Task<> FileOffers::offerFile(QString path)
+{
+    const QFileInfo chosen(path);
     const QString name = chosen.fileName();
     sentFiles.append(name);
     // The copy is whole before the offer goes out, so no download can find it half made.
-    const std::optional<qint64> size = co_await publish(*path, name);
+    const std::optional<qint64> size = co_await publish(path, name);
     if (!size) {
         const QString line1 = QStringLiteral("Cannot Send ") + name;
         co_await m_parts.notices.showSystemMessage(DialogOwner::MainWindow, line1,
