@@ -269,10 +269,10 @@ QCoro::Task<FileDownload::Fetched> FileDownload::fetch(QUrl url, std::shared_ptr
 
     if (diskFull)
         co_return Fetched::DiskFull;
-    if (transfer->stale || !transfer->tail.isEmpty()) {
-        // Another file, or not yet shown to be this one: nothing of the part is kept.
+    transfer->tail.clear(); // compared only in part: asked for again by the next try
+    if (transfer->stale) {
+        // Another file under the same name and size: nothing of the part is kept.
         transfer->stale = false;
-        transfer->tail.clear();
         transfer->held = {};
         if (progress)
             progress(0);
