@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace quibo {
 
@@ -55,6 +56,8 @@ Q_SIGNALS:
     void itemClicked(int position);
     void itemRightClicked(int position);
     void itemDoubleClicked(int position);
+    // Files dropped on the list from the desktop: onto the item at `position`, or -1 for no item.
+    void filesDropped(int position, QStringList paths);
     // The user asked to close the window (close box).
     void closeRequested();
     // Esc: the window ends; the program goes on.

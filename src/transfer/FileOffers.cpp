@@ -11,6 +11,7 @@
 #include "peer/ListenerMessage.h"
 #include "peer/PeerSender.h"
 #include "ports/TransferUi.h"
+#include "transfer/SparseWrite.h"
 #include "transfer/TransferCodes.h"
 
 #include <QFile>
@@ -51,14 +52,43 @@ FileOffers::FileOffers(Parts parts, Dispatcher &dispatcher, Logoff &logoff, Comm
     });
     logoff.onLoggingOff([this] { deleteOfferedFiles(); });
     commands.add(Command::SendFile, [this] { return SendFile(); });
+    commands.setDrop([this](std::optional<int> contact, QStringList paths) {
+        return dropFiles(contact, std::move(paths));
+    });
 }
 
 QCoro::Task<> FileOffers::SendFile()
 {
     const std::optional<QString> path = co_await m_parts.ui.chooseFileToSend(DialogOwner::MainWindow);
-    if (!path)
+    if (path)
+        co_await offerFile(*path);
+}
+
+QCoro::Task<> FileOffers::dropFiles(std::optional<int> contact, QStringList paths)
+{
+    QString line1, line2;
+    if (!contact) {
+        line1 = QStringLiteral("Drop The File On A Contact");
+        line2 = QStringLiteral("No File Was Sent");
+    } else if (const ContactRecord &to = m_parts.contacts.contact(*contact);
+               !to.online || to.address == u"0") {
+        line1 = to.displayHandle + QStringLiteral(" Is Offline");
+        line2 = QStringLiteral("No File Was Sent");
+    } else if (paths.size() != 1 || !QFileInfo(paths.first()).isFile()) {
+        // An offer carries one file; a folder would need a format of its own.
+        line1 = paths.size() > 1 ? QStringLiteral("Drop One File At A Time")
+                                 : QStringLiteral("Only Files Can Be Sent");
+        line2 = QStringLiteral("No File Was Sent");
+    } else {
+        co_await offerFile(paths.first());
         co_return;
-    const QFileInfo chosen(*path);
+    }
+    co_await m_parts.notices.showSystemMessage(DialogOwner::MainWindow, line1, line2);
+}
+
+QCoro::Task<> FileOffers::offerFile(QString path)
+{
+    const QFileInfo chosen(path);
     const QString name = chosen.fileName();
     m_sentFiles.append(name);
     const Party to =
@@ -66,7 +96,7 @@ QCoro::Task<> FileOffers::SendFile()
                            ? m_parts.contacts.contact(m_parts.selection.selectedContact).displayHandle
                            : QString());
     // The copy is whole before the offer goes out, so no download can find it half made.
-    const std::optional<qint64> size = co_await publish(*path, name);
+    const std::optional<qint64> size = co_await publish(path, name);
     if (!size) {
         m_parts.journal.record(fileEntry(Direction::Out, to, name, chosen.size(), FileOutcome::Failed));
         const QString line1 = QStringLiteral("Cannot Send ") + name;
@@ -106,7 +136,7 @@ QCoro::Task<std::optional<qint64>> FileOffers::publish(QString path, QString nam
         QByteArray buffer(CopyStepBytes, Qt::Uninitialized);
         while (left > 0) {
             const qint64 got = source.read(buffer.data(), std::min<qint64>(left, buffer.size()));
-            if (got < 0 || copy.write(buffer.constData(), got) != got) {
+            if (got < 0 || !transfer::writeOrSkipZeros(copy, buffer.constData(), got)) {
                 copy.cancelWriting();
                 co_return std::nullopt;
             }
@@ -116,8 +146,9 @@ QCoro::Task<std::optional<qint64>> FileOffers::publish(QString path, QString nam
             co_await sleepFor(this, std::chrono::milliseconds{0}); // lets the event loop run between steps
         }
     }
-    const qint64 size = copy.size();
-    if (!copy.commit())
+    // A hole at the end was skipped, not written: the length is set here.
+    const qint64 size = std::max(copy.size(), copy.pos());
+    if (!copy.resize(size) || !copy.commit())
         co_return std::nullopt;
     co_return size;
 }

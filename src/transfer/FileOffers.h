@@ -40,8 +40,13 @@ public:
                QObject *parent = nullptr);
 
     QCoro::Task<> SendFile();
+    // Files dropped on the main window's list: one file onto an online contact is offered to
+    // them as Send File offers it; anything else is said and sends nothing.
+    QCoro::Task<> dropFiles(std::optional<int> contact, QStringList paths);
 
 private:
+    // Copies the file at `path` into "html/tmp" and offers it to the selected contact.
+    QCoro::Task<> offerFile(QString path);
     // Puts a snapshot of the file at `path` into "html/tmp" under `name`, so that later writes
     // never reach the receiver: a reflink where the file system has them, else a copy in steps,
     // so the program stays responsive. The snapshot's size, or nothing when it failed.

@@ -1,9 +1,11 @@
 #include "transfer/FileReception.h"
 
+#include "base/AtomicFile.h"
 #include "base/Await.h"
 #include "base/Config.h"
 #include "base/LogonState.h"
 #include "base/Tasks.h"
+#include "base/WorkingDirectory.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
@@ -11,7 +13,14 @@
 #include "transfer/FileDownload.h"
 #include "transfer/TransferCodes.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 namespace quibo {
+
+namespace {
+const QString PartRecordsFile = QStringLiteral("parts.json");
+}
 
 FileReception::FileReception(Parts parts, Dispatcher &dispatcher, QObject *parent)
     : QObject(parent), m_parts(parts), m_download(new FileDownload(parts.timings, this))
@@ -100,7 +109,17 @@ QCoro::Task<> FileReception::receiveFile()
         co_await tellLostConnection();
         co_return;
     }
-    const std::optional<QString> path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
+    // A part of the same file from an earlier offer (before the sender's restart, say) goes on
+    // where it is, when the user wants it.
+    std::optional<QString> path = earlierPart();
+    bool resume = false;
+    if (path) {
+        const QString held = QString::number(QFileInfo(FileDownload::partPath(*path)).size());
+        resume = co_await m_parts.ui.askResumeFile(m_offer.fileName, FileDownload::partPath(*path), held,
+                                                   m_offer.sizeText);
+    }
+    if (!resume)
+        path = co_await m_parts.ui.chooseSaveFile(cleanFileName(m_offer.fileName));
     if (!path) {
         end();
         settle(FileOutcome::Declined);
@@ -116,11 +135,15 @@ QCoro::Task<> FileReception::receiveFile()
     const qint64 size = m_offer.sizeText.toLongLong(&sized);
     const qint64 expected = sized && size >= 0 ? size : -1; // an unreadable size checks nothing
     ReceivingView *view = m_progress.get();
-    const DownloadOutcome outcome =
-        co_await m_download->run(url, *path, expected, partNote(m_offer), [view, expected](qint64 got) {
-            view->setProgress(got, expected < 0 ? got : expected);
-        });
+    const transfer::PartRecord record{m_offer.from.handle, m_offer.sizeText, m_offer.fileName, *path};
+    writePartRecords(transfer::withRecord(readPartRecords(), record));
+    const DownloadOutcome outcome = co_await m_download->run(
+        url, *path, expected, partNote(m_offer), resume,
+        [view, expected](qint64 got) { view->setProgress(got, expected < 0 ? got : expected); },
+        [view](int attempt) { view->setRetrying(attempt); });
 
+    if (!QFile::exists(FileDownload::partPath(*path)))
+        writePartRecords(transfer::withoutPath(readPartRecords(), *path));
     m_parts.notices.playNotificationSound();
     m_progress->finish();
     end();
@@ -149,6 +172,40 @@ QCoro::Task<> FileReception::receiveFile()
 void FileReception::settle(FileOutcome outcome)
 {
     m_parts.journal.settleFile(Party::contact(m_offer.from.name), Direction::In, m_offer.fileName, outcome);
+}
+
+QList<transfer::PartRecord> FileReception::readPartRecords() const
+{
+    QFile file(m_parts.dir.file(PartRecordsFile));
+    return file.open(QIODevice::ReadOnly) ? transfer::readPartRecords(file.readAll())
+                                          : QList<transfer::PartRecord>();
+}
+
+void FileReception::writePartRecords(const QList<transfer::PartRecord> &records) const
+{
+    // Losing it only costs the question next time.
+    (void)writeFileAtomically(m_parts.dir.file(PartRecordsFile), transfer::writePartRecords(records),
+                              OwnerOnly);
+}
+
+std::optional<QString> FileReception::earlierPart() const
+{
+    const std::optional<transfer::PartRecord> record =
+        transfer::findRecord(readPartRecords(), m_offer.from.handle, m_offer.sizeText, m_offer.fileName);
+    if (!record)
+        return std::nullopt;
+    const QString part = FileDownload::partPath(record->path);
+    const QFileInfo info(part);
+    bool sized = false;
+    const qint64 size = m_offer.sizeText.toLongLong(&sized);
+    if (!info.isFile() || info.size() <= 0 || !sized || info.size() >= size)
+        return std::nullopt;
+    // The label names the offer it came from; only the address may have changed since.
+    const QList<QByteArray> label = FileDownload::partNoteOf(part).split('\n');
+    const QList<QByteArray> offered = partNote(m_offer).split('\n');
+    if (label.size() > 1 && (label.first() != offered.first() || label.mid(2) != offered.mid(2)))
+        return std::nullopt;
+    return record->path;
 }
 
 // The sender is most likely gone: no answer is sent.

@@ -16,12 +16,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -199,6 +201,21 @@ TEST(MainDialog, ListClicksReportTheSelectedPosition)
     EXPECT_EQ(firstArguments(clicked), (QList<int>{1, -1}));
     EXPECT_EQ(firstArguments(rightClicked), QList<int>{1});
     EXPECT_TRUE(list->selectedItems().isEmpty());
+
+    // Files from the desktop: taken as a copy wherever they land, reported with the item under them.
+    QSignalSpy dropped(&t.mainWindow, &MainWindowView::filesDropped);
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt"))});
+    for (const QPoint at : {bob, empty}) {
+        QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(list->viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(list->viewport(), &drop);
+        EXPECT_TRUE(enter.isAccepted() && drop.isAccepted());
+    }
+    ASSERT_EQ(dropped.size(), 2);
+    EXPECT_EQ(dropped[0], (QVariantList{1, QStringList{QStringLiteral("/tmp/a b.txt")}}));
+    EXPECT_EQ(dropped[1][0], -1);
     t.window().contactMenu()->hide();
 }
 

@@ -50,6 +50,7 @@ Q_SIGNALS:
     void itemClicked(int position);
     void itemRightClicked(int position);
     void itemDoubleClicked(int position);
+    void filesDropped(int position, QStringList paths);
     void closeBoxPressed();
     void escapePressed();
 
@@ -62,6 +63,8 @@ protected:
 private:
     void buildMenuBar();
     void onListMouse(QEvent *event);
+    // Takes files dragged from the desktop onto the list; true when the event was one of them.
+    bool onListDrag(QEvent *event);
 
     std::unique_ptr<Ui::CMainDlg> m_ui;
     QMenuBar *m_menuBar = nullptr;

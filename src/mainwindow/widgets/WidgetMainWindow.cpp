@@ -15,6 +15,7 @@ WidgetMainWindow::WidgetMainWindow(QObject *parent) : MainWindowView(parent), m_
     connect(m_window, &CMainDlg::itemClicked, this, &MainWindowView::itemClicked);
     connect(m_window, &CMainDlg::itemRightClicked, this, &MainWindowView::itemRightClicked);
     connect(m_window, &CMainDlg::itemDoubleClicked, this, &MainWindowView::itemDoubleClicked);
+    connect(m_window, &CMainDlg::filesDropped, this, &MainWindowView::filesDropped);
     connect(m_window, &CMainDlg::closeBoxPressed, this, &MainWindowView::closeRequested);
     connect(m_window, &CMainDlg::escapePressed, this, [this] {
         dismiss();
