@@ -2,6 +2,7 @@
 
 #include "base/Tasks.h"
 #include "directory/WorkingFiles.h"
+#include "keys/UserKey.h"
 #include "ports/ProcessControl.h"
 
 namespace quibo {
@@ -21,11 +22,19 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings),
       m_onlineList(*m_ports.mainWindow), m_contacts(m_onlineList), m_contactsFile(m_workDir),
       m_contactBook(m_contacts, m_contactsFile, m_notices),
+      m_peerTls(m_contacts,
+                [this] {
+                    return loadOrMakeUserKey(m_workDir.file(working_files::UserKeyFile),
+                                             m_workDir.file(working_files::UserCertificateFile));
+                }),
       m_recordSender(new RecordSender(m_config, m_logon, m_timings, this)),
       m_peerSender(*m_recordSender, m_logon, m_notices), m_dispatcher(m_logon, m_contacts),
       m_listener(new Listener(
           m_config.listenAddress, m_config.peerPort, peerPortRule(), m_timings,
-          [this](Received record) { return m_dispatcher.handle(std::move(record.bytes)); }, this)),
+          [this](Received record) {
+              return m_dispatcher.handle(std::move(record.bytes), std::move(record.peerKey));
+          },
+          this)),
       m_directorySession(
           new DirectorySession({m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
                                 *m_ports.process, *m_ports.shell, m_contacts, m_contactBook, *m_recordSender,
@@ -65,12 +74,37 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                                                QStringLiteral("Error Code 1001"));
         });
     });
+    m_recordSender->setTls(m_peerTls);
+    m_listener->setTls([this] { return m_peerTls.configuration(); });
+    connect(m_recordSender, &RecordSender::keyRefused, this, &Client::tellKeyRefused);
     m_sessionLifecycle.setListener(*m_listener);
     m_sessionLifecycle.setDirectorySession(*m_directorySession);
     m_sessionLifecycle.setMainWindowTask(m_mainWindowTask);
 }
 
 Client::~Client() = default;
+
+void Client::tellKeyRefused(const QString &address)
+{
+    // Once per address while its notice is open: a channel's lines must not stack them up.
+    if (m_keyRefusalsShown.contains(address))
+        return;
+    QString who = address;
+    for (const ContactRecord &contact : m_contacts.records()) {
+        if (contact.address == address && contact.secure)
+            who = contact.handle;
+    }
+    m_keyRefusalsShown.append(address);
+    startTask(this, "key refused", [this, address, who] { return showKeyRefused(address, who); });
+}
+
+QCoro::Task<> Client::showKeyRefused(QString address, QString who)
+{
+    co_await m_notices.showSystemMessage(DialogOwner::Desktop,
+                                         QStringLiteral("%1 Did Not Show Its Key - Nothing Sent").arg(who),
+                                         QStringLiteral("Error Code 1060"));
+    m_keyRefusalsShown.removeOne(address);
+}
 
 void Client::start()
 {

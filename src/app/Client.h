@@ -23,6 +23,7 @@
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
 #include "peer/PeerSender.h"
+#include "peer/PeerTls.h"
 #include "peer/Presence.h"
 #include "ports/Ports.h"
 #include "transfer/FileOffers.h"
@@ -81,6 +82,9 @@ public:
     ContactPages &contactPages() { return m_userInfoCommands.contactPages(); }
 
 private:
+    void tellKeyRefused(const QString &address);
+    QCoro::Task<> showKeyRefused(QString address, QString who);
+
     Config m_config;
     Timings m_timings;
     WorkingDirectory m_workDir;
@@ -94,6 +98,7 @@ private:
     ContactTable m_contacts;
     ContactsFile m_contactsFile;
     ContactBook m_contactBook;
+    PeerTls m_peerTls;
     RecordSender *m_recordSender;
     PeerSender m_peerSender;
     Dispatcher m_dispatcher;
@@ -114,6 +119,7 @@ private:
     FileOffers m_fileOffers;
     FileReception m_fileReception;
     UserInfoCommands m_userInfoCommands;
+    QStringList m_keyRefusalsShown; // addresses whose notice is open
 };
 
 } // namespace quibo

@@ -5,9 +5,11 @@
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QSslConfiguration>
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class QTcpServer;
 class QTcpSocket;
@@ -21,6 +23,7 @@ class Wakeup;
 struct Received {
     QHostAddress from;
     QByteArray bytes;
+    QByteArray peerKey; // the fingerprint of the key a TLS peer showed; empty in clear text
 };
 
 struct ReadRule {
@@ -43,6 +46,10 @@ public:
     explicit IncomingConnections(ReadRule rule, QObject *parent = nullptr);
     ~IncomingConnections() override;
 
+    // Connections that open with a TLS hello are served with this configuration (see
+    // SniffingServer); set before listen().
+    void setTls(std::function<std::optional<QSslConfiguration>()> tls) { m_tls = std::move(tls); }
+
     bool listen(const QHostAddress &address, quint16 port);
     [[nodiscard]] bool isListening() const;
     [[nodiscard]] int reading() const { return int(m_reading.size()); }
@@ -58,6 +65,7 @@ private:
     void forget(QTcpSocket *socket);
 
     const ReadRule m_rule;
+    std::function<std::optional<QSslConfiguration>()> m_tls;
     QTcpServer *m_server = nullptr;
     QList<QTcpSocket *> m_reading; // in the order accepted
     QList<Received> m_complete;

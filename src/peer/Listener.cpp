@@ -21,6 +21,11 @@ Listener::Listener(QHostAddress address, quint16 port, ListenRule rule, const Ti
 
 Listener::~Listener() = default;
 
+void Listener::setTls(std::function<std::optional<QSslConfiguration>()> tls)
+{
+    m_incoming->setTls(std::move(tls));
+}
+
 void Listener::start()
 {
     if (m_started)

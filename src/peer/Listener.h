@@ -38,6 +38,10 @@ public:
              QObject *parent = nullptr);
     ~Listener() override;
 
+    // Connections that open with a TLS hello are served with this (see SniffingServer); set
+    // before start().
+    void setTls(std::function<std::optional<QSslConfiguration>()> tls);
+
     // Starts listening once; later calls do nothing.
     void start();
     [[nodiscard]] bool isListening() const;

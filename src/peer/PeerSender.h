@@ -15,9 +15,12 @@
 
 #include <optional>
 
+class QTcpSocket;
+
 namespace quibo {
 
 class Notices;
+class PeerTls;
 
 enum class SendOutcome {
     Sent,
@@ -37,6 +40,11 @@ public:
     RecordSender(const Config &config, const LogonState &logon, const Timings &timings,
                  QObject *parent = nullptr);
 
+    // From then on, a block to a secure contact's address goes over TLS 1.3 only, and only
+    // once the other end has shown the contact's key; without a key of our own, or with
+    // another key at the other end, nothing is sent.
+    void setTls(PeerTls &tls) { m_tls = &tls; }
+
     // To the peer port.
     QCoro::Task<SendOutcome> sendRecord(QString address, QByteArray block);
     QCoro::Task<SendOutcome> sendBlock(QString address, quint16 port, QByteArray block);
@@ -45,12 +53,20 @@ public:
     QCoro::Task<QList<SendOutcome>> sendToAll(QStringList addresses, quint16 port, QByteArray block);
     [[nodiscard]] quint16 peerPort() const { return m_config.peerPort; }
 
+Q_SIGNALS:
+    // A secure contact's address answered with another key, or no TLS: nothing was sent.
+    void keyRefused(QString address);
+
 private:
     [[nodiscard]] std::optional<QHostAddress> sourceAddress() const;
+    QCoro::Task<SendOutcome> sendSecure(QString address, QHostAddress host, quint16 port, QByteArray block,
+                                        QByteArray expectedKey);
+    QTcpSocket *boundSocket(bool tls);
 
     const Config &m_config;
     const LogonState &m_logon;
     const Timings &m_timings;
+    PeerTls *m_tls = nullptr;
 };
 
 // The two record senders of the program, with their messages.

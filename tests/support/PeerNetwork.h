@@ -25,6 +25,11 @@ public:
     // Gives `client` these contacts, each online at the address of the client of that name
     // (or "0" when there is none), and lists them.
     void befriend(TestClient &client, const QStringList &handles);
+    // Marks these contacts of `client` secure, each with the key of the client of that name, as
+    // the directory's secure look-up does.
+    void trustKeys(TestClient &client, const QStringList &handles);
+    // The fingerprint of the key of the client named `handle` (made on first use).
+    QByteArray keyOf(const QString &handle) const;
     // Starts the client's listener and waits until it listens.
     static bool startListening(TestClient &client);
 

@@ -63,4 +63,27 @@ bool CaptureServer::waitForRecords(int n)
     return waitFor([this, n] { return records.size() >= n; });
 }
 
+RecordingProxy::RecordingProxy(const QString &address, quint16 port, QString target)
+    : m_target(std::move(target))
+{
+    m_server.listen(QHostAddress(address), port);
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *in = m_server.nextPendingConnection()) {
+            auto *out = new QTcpSocket(in);
+            const auto pipe = [this](QTcpSocket *from, QTcpSocket *to) {
+                connect(from, &QIODevice::readyRead, to, [this, from, to] {
+                    const QByteArray bytes = from->readAll();
+                    carried += bytes;
+                    to->write(bytes);
+                });
+                connect(from, &QAbstractSocket::disconnected, to, [to] { to->disconnectFromHost(); });
+            };
+            pipe(in, out);
+            pipe(out, in);
+            connect(in, &QAbstractSocket::disconnected, in, &QObject::deleteLater);
+            out->connectToHost(QHostAddress(m_target), m_server.serverPort());
+        }
+    });
+}
+
 } // namespace quibo::test

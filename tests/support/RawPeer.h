@@ -43,4 +43,19 @@ private:
     QTcpServer m_server;
 };
 
+// A proxy between two peers that keeps every byte it carried, both ways: what anyone on the
+// path would see.
+class RecordingProxy : public QObject {
+    Q_OBJECT
+public:
+    RecordingProxy(const QString &address, quint16 port, QString target);
+    [[nodiscard]] bool isListening() const { return m_server.isListening(); }
+
+    QByteArray carried;
+
+private:
+    QTcpServer m_server;
+    QString m_target;
+};
+
 } // namespace quibo::test

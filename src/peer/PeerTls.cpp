@@ -1,0 +1,68 @@
+#include "peer/PeerTls.h"
+
+#include "contacts/ContactTable.h"
+
+#include <QSslSocket>
+
+namespace quibo {
+
+namespace {
+QByteArray required(const ContactRecord &contact)
+{
+    return contact.keyFingerprint.isEmpty() ? PeerTls::NoKnownKey : contact.keyFingerprint;
+}
+} // namespace
+
+PeerTls::PeerTls(const ContactTable &contacts, KeyLoader loadKey)
+    : m_contacts(contacts), m_loadKey(std::move(loadKey))
+{
+}
+
+QByteArray PeerTls::expectedKey(const QString &address) const
+{
+    // The last record at that address speaks for it, as the last match does for a handle.
+    const QList<ContactRecord> &records = m_contacts.records();
+    for (auto it = records.crbegin(); it != records.crend(); ++it) {
+        if (it->address == address && it->online && it->secure)
+            return required(*it);
+    }
+    return {};
+}
+
+std::optional<QByteArray> PeerTls::keyOfContact(const QString &handle) const
+{
+    const std::optional<int> index = m_contacts.FindContactByHandle(handle);
+    if (!index || !m_contacts.contact(*index).secure)
+        return std::nullopt;
+    return required(m_contacts.contact(*index));
+}
+
+const UserKey *PeerTls::ownKey()
+{
+    if (!m_key && m_loadKey)
+        m_key = m_loadKey();
+    return m_key ? &*m_key : nullptr;
+}
+
+QByteArray PeerTls::ownFingerprint()
+{
+    const UserKey *key = ownKey();
+    return key ? key->fingerprint : QByteArray();
+}
+
+std::optional<QSslConfiguration> PeerTls::configuration()
+{
+    const UserKey *key = ownKey();
+    if (!key)
+        return std::nullopt;
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setProtocol(QSsl::TlsV1_3OrLater);
+    tls.setLocalCertificate(key->certificate);
+    tls.setPrivateKey(key->privateKey);
+    // Both ends ask for the other's certificate; its key is judged by fingerprint, by the
+    // caller, before a byte of a record goes either way.
+    tls.setPeerVerifyMode(QSslSocket::QueryPeer);
+    return tls;
+}
+
+} // namespace quibo

@@ -1,0 +1,121 @@
+// Secure clients speak TLS 1.3 to each other, each end pinned to the key the directory gave;
+// classic contacts are spoken to and heard in clear, as before. The tests play the one on the
+// path, the impostor at a contact's address and the forger of a handle.
+#include "PeerNetwork.h"
+#include "RawPeer.h"
+
+#include "peer/PeerRecord.h"
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+using namespace Qt::StringLiterals;
+using Step = ScriptedMessages::Step;
+
+namespace {
+
+// alice and bob are secure and know each other's keys; carol is classic.
+struct SecurePeers : ::testing::Test {
+    PeerNetwork net;
+    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s);
+    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s);
+    TestClient &carol = net.add(u"carol"_s, u"127.0.0.5"_s);
+    std::unique_ptr<HandledCounter> aliceHandled, bobHandled, carolHandled;
+
+    void SetUp() override
+    {
+        net.befriend(alice, {u"LoopBack"_s, u"bob"_s, u"carol"_s});
+        net.befriend(bob, {u"LoopBack"_s, u"alice"_s, u"carol"_s});
+        net.befriend(carol, {u"LoopBack"_s, u"alice"_s, u"bob"_s});
+        net.trustKeys(alice, {u"bob"_s});
+        net.trustKeys(bob, {u"alice"_s});
+        for (TestClient *c : {&alice, &bob, &carol})
+            ASSERT_TRUE(PeerNetwork::startListening(*c));
+        aliceHandled = std::make_unique<HandledCounter>(alice);
+        bobHandled = std::make_unique<HandledCounter>(bob);
+        carolHandled = std::make_unique<HandledCounter>(carol);
+    }
+    // `from` sends `text` to its contact `to`.
+    static void message(TestClient &from, const QString &to, const QString &text)
+    {
+        selectContact(from, to);
+        from.messages.sendScript = {{Step::Send, text}};
+        ASSERT_TRUE(runToEnd(from.client->messaging().sendMessageToSelected()));
+    }
+    // Points `client`'s record of `contact` at another address, as a changed look-up would.
+    static void moveContact(TestClient &client, const QString &contact, const QString &address)
+    {
+        ContactTable &table = client.client->contacts();
+        table.setAddress(*table.FindContactByHandle(contact), address);
+    }
+};
+
+} // namespace
+
+TEST_F(SecurePeers, OnThePathNoTextIsInClear)
+{
+    RecordingProxy path(u"127.0.0.4"_s, net.port(), u"127.0.0.3"_s);
+    ASSERT_TRUE(path.isListening());
+    moveContact(alice, u"bob"_s, u"127.0.0.4"_s);
+
+    message(alice, u"bob"_s, u"meet me at noon"_s);
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendSmileyOrSound({u"|300"})));
+    ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
+    bob.ui.popups.last()->pressOk();
+    ASSERT_TRUE(waitFor([&] { return bobHandled->count == 2; }));
+
+    EXPECT_EQ(bob.messages.log, QStringList{u"received|alice|meet me at noon"_s});
+    EXPECT_EQ(bob.ui.log.filter(u"smiley"_s), QStringList{u"smiley|Smile|alice"_s});
+    ASSERT_FALSE(path.carried.isEmpty());
+    for (const char *text : {"meet me at noon", "|300", "alice|"})
+        EXPECT_FALSE(path.carried.contains(text)) << text;
+}
+
+TEST_F(SecurePeers, AnotherKeyOrNoTlsAtASecureContactsAddressGetsNothing)
+{
+    TestClient &mallory = net.add(u"mallory"_s, u"127.0.0.6"_s); // a key of its own
+    ASSERT_TRUE(PeerNetwork::startListening(mallory));
+    HandledCounter malloryHandled(mallory);
+    CaptureServer classic(u"127.0.0.7"_s, net.port()); // no TLS at all
+    ASSERT_TRUE(classic.isListening());
+
+    moveContact(alice, u"bob"_s, u"127.0.0.6"_s);
+    message(alice, u"bob"_s, u"for bob only"_s);
+    ASSERT_TRUE(waitFor([&] { return malloryHandled.count == 1; }));
+    EXPECT_TRUE(mallory.messages.log.isEmpty());
+    const QString refused = u"message|bob Did Not Show Its Key - Nothing Sent|Error Code 1060"_s;
+    ASSERT_TRUE(waitFor([&] { return alice.ui.log.count(refused) == 1; }));
+
+    moveContact(alice, u"bob"_s, u"127.0.0.7"_s);
+    message(alice, u"bob"_s, u"for bob only"_s);
+    ASSERT_TRUE(classic.waitForRecords(1));
+    EXPECT_FALSE(classic.records.constFirst().contains("for bob only"));
+    ASSERT_TRUE(waitFor([&] { return alice.ui.log.count(refused) == 2; }));
+    EXPECT_EQ(bob.messages.log, QStringList{});
+}
+
+TEST_F(SecurePeers, ARecordClaimingASecureContactCountsOnlyWithItsKey)
+{
+    // In clear with alice's handle; over TLS with another key and alice's handle; then the
+    // same in clear from classic carol, which is handled as always.
+    ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"alice"_s, u"forged"_s, peer::MessageBlock)));
+    TestClient &mallory = net.add(u"mallory"_s, u"127.0.0.6"_s);
+    net.befriend(mallory, {u"bob"_s});
+    net.trustKeys(mallory, {u"bob"_s});
+    mallory.client->logon().ownHandle = u"alice"_s;
+    message(mallory, u"bob"_s, u"forged over tls"_s);
+    ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"carol"_s, u"hello"_s, peer::MessageBlock)));
+    ASSERT_TRUE(waitFor([&] { return bobHandled->count == 3; }));
+    EXPECT_EQ(bob.messages.log, QStringList{u"received|carol|hello"_s});
+}
+
+TEST_F(SecurePeers, SecureAndClassicClientsTalkInClearAsBefore)
+{
+    message(alice, u"carol"_s, u"hi carol"_s);
+    ASSERT_TRUE(waitFor([&] { return carolHandled->count == 1; }));
+    message(carol, u"alice"_s, u"hi alice"_s);
+    ASSERT_TRUE(waitFor([&] { return aliceHandled->count == 1; }));
+    EXPECT_TRUE(carol.messages.log.contains(u"received|alice|hi carol"_s));
+    EXPECT_TRUE(alice.messages.log.contains(u"received|carol|hi alice"_s));
+}
