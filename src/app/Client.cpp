@@ -1,6 +1,7 @@
 #include "app/Client.h"
 
 #include "base/Tasks.h"
+#include "channel/PrivateChatWindow.h"
 #include "directory/WorkingFiles.h"
 #include "keys/UserKey.h"
 #include "ports/ProcessControl.h"
@@ -75,7 +76,12 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
         });
     });
     m_recordSender->setTls(m_peerTls);
-    m_listener->setTls([this] { return m_peerTls.configuration(); });
+    const auto serve = [this] { return m_peerTls.configuration(); };
+    m_listener->setTls(serve); // the dispatcher judges records by the handle they name
+    // Lines are told apart by the address they came from, so that address's key is asked.
+    const auto bySource = [this](const Received &line) { return m_peerTls.admits(line.from, line.peerKey); };
+    m_channels->listener().setTls(serve, bySource);
+    m_privateChat.window().listener().setTls(serve, bySource);
     connect(m_recordSender, &RecordSender::keyRefused, this, &Client::tellKeyRefused);
     m_sessionLifecycle.setListener(*m_listener);
     m_sessionLifecycle.setDirectorySession(*m_directorySession);

@@ -30,6 +30,8 @@ QSslSocket *secure(QTcpSocket *socket)
     return qobject_cast<QSslSocket *>(socket);
 }
 
+constexpr const char *PeerKeyProperty = "quiboPeerKey";
+
 bool hasSentAnything(QTcpSocket *socket)
 {
     // A TLS connection has sent its hello at least.
@@ -93,8 +95,13 @@ void IncomingConnections::acceptPending()
             makeRoom([](QTcpSocket *) { return true; });
         m_reading.append(socket);
         m_quiet->stop();
-        if (!secure(socket)) // the handshake's records are longer than the block
+        if (QSslSocket *tls = secure(socket)) {
+            connect(tls, &QSslSocket::encrypted, this, [tls] {
+                tls->setProperty(PeerKeyProperty, keyFingerprintOf(tls->peerCertificate()));
+            });
+        } else { // the handshake's records are longer than the block
             socket->setReadBufferSize(m_rule.bytes);
+        }
         connect(socket, &QIODevice::readyRead, this, [this, socket] { check(socket); });
         connect(socket, &QAbstractSocket::disconnected, this, [this, socket] { complete(socket); });
         QTimer::singleShot(m_rule.window, socket, [this, socket] { complete(socket); });
@@ -134,11 +141,11 @@ void IncomingConnections::complete(QTcpSocket *socket)
         return;
     QByteArray bytes = socket->read(m_rule.bytes);
     QByteArray peerKey;
-    if (QSslSocket *tls = secure(socket)) {
-        if (tls->isEncrypted())
-            peerKey = keyFingerprintOf(tls->peerCertificate());
-        else
-            bytes.clear(); // a handshake that never ended brings nothing
+    if (secure(socket)) {
+        // Noted when the handshake ended: a closed TLS socket forgets it.
+        peerKey = socket->property(PeerKeyProperty).toByteArray();
+        if (peerKey.isEmpty())
+            bytes.clear();
     } else if (const qsizetype missing =
                    std::min<qsizetype>(m_rule.bytes - bytes.size(), unreadBytes(socket));
                missing > 0) {

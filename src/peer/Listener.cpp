@@ -21,9 +21,10 @@ Listener::Listener(QHostAddress address, quint16 port, ListenRule rule, const Ti
 
 Listener::~Listener() = default;
 
-void Listener::setTls(std::function<std::optional<QSslConfiguration>()> tls)
+void Listener::setTls(std::function<std::optional<QSslConfiguration>()> tls, Admits admits)
 {
     m_incoming->setTls(std::move(tls));
+    m_admits = std::move(admits);
 }
 
 void Listener::start()
@@ -53,7 +54,11 @@ QCoro::Task<> Listener::run()
     Q_EMIT listening();
     for (;;) {
         Received received = co_await m_incoming->next();
-        co_await m_handler(std::move(received));
+        if (!m_admits || m_admits(received))
+            co_await m_handler(std::move(received));
+        else
+            qWarning("peer: dropped what came to port %u from %s without the key of the secure contact there",
+                     unsigned(m_port), qPrintable(received.from.toString()));
         Q_EMIT handled();
     }
 }

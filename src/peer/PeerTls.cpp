@@ -23,10 +23,18 @@ QByteArray PeerTls::expectedKey(const QString &address) const
     // The last record at that address speaks for it, as the last match does for a handle.
     const QList<ContactRecord> &records = m_contacts.records();
     for (auto it = records.crbegin(); it != records.crend(); ++it) {
-        if (it->address == address && it->online && it->secure)
+        if (it->address == address && it->secure)
             return required(*it);
     }
     return {};
+}
+
+bool PeerTls::admits(const QHostAddress &source, const QByteArray &peerKey) const
+{
+    bool isV4 = false;
+    const quint32 v4 = source.toIPv4Address(&isV4);
+    const QByteArray expected = expectedKey(isV4 ? QHostAddress(v4).toString() : source.toString());
+    return expected.isEmpty() || (!peerKey.isEmpty() && peerKey == expected);
 }
 
 std::optional<QByteArray> PeerTls::keyOfContact(const QString &handle) const

@@ -3,6 +3,7 @@
 #include "keys/UserKey.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QSslConfiguration>
 #include <QString>
 
@@ -29,6 +30,10 @@ public:
     // The key a record from `handle` must have come with; nothing for a classic contact or a
     // handle not in the table.
     [[nodiscard]] std::optional<QByteArray> keyOfContact(const QString &handle) const;
+
+    // Whether what came from `source` with `peerKey` may be taken where the source address
+    // tells who speaks (the chat ports): a secure contact's address speaks only with its key.
+    [[nodiscard]] bool admits(const QHostAddress &source, const QByteArray &peerKey) const;
 
     // The configuration for one end of a connection; nothing while the user has no key.
     [[nodiscard]] std::optional<QSslConfiguration> configuration();

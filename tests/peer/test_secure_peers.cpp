@@ -4,6 +4,8 @@
 #include "PeerNetwork.h"
 #include "RawPeer.h"
 
+#include "channel/ChannelJoin.h"
+#include "mainwindow/CommandHandlers.h"
 #include "peer/PeerRecord.h"
 
 #include <gtest/gtest.h>
@@ -53,9 +55,10 @@ struct SecurePeers : ::testing::Test {
 
 } // namespace
 
+// Everything alice sends bob goes through a proxy that keeps what it carried.
 TEST_F(SecurePeers, OnThePathNoTextIsInClear)
 {
-    RecordingProxy path(u"127.0.0.4"_s, net.port(), u"127.0.0.3"_s);
+    RecordingProxy path(u"127.0.0.4"_s, {net.port(), net.channelPort(), net.privateChatPort()}, u"127.0.0.3"_s);
     ASSERT_TRUE(path.isListening());
     moveContact(alice, u"bob"_s, u"127.0.0.4"_s);
 
@@ -64,11 +67,29 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
     bob.ui.popups.last()->pressOk();
     ASSERT_TRUE(waitFor([&] { return bobHandled->count == 2; }));
-
     EXPECT_EQ(bob.messages.log, QStringList{u"received|alice|meet me at noon"_s});
     EXPECT_EQ(bob.ui.log.filter(u"smiley"_s), QStringList{u"smiley|Smile|alice"_s});
+
+    // alice hosts a channel that bob joins, and says a line in it.
+    alice.client->mainWindowTask().handlers().detached(Command::HostChannel)();
+    ASSERT_TRUE(waitFor([&] { return alice.channel.last() && alice.channel.last()->open; }));
+    selectContact(bob, u"alice"_s);
+    bob.client->selection().clickedItem = bob.client->contacts().contact(1).listIndex;
+    runToEnd(bob.client->channels().join().RequestJoin());
+    ASSERT_TRUE(waitFor([&] { return bob.channel.last() != nullptr; })); // bob's own lines come not by the path
+    alice.channel.last()->say(u"the channel's secret"_s);
+    ASSERT_TRUE(waitFor([&] { return bob.channel.last()->rows.contains(u"alice> the channel's secret"_s); }));
+
+    // alice asks bob to a private chat and says a line.
+    bob.privateChat.answers = {true};
+    selectContact(alice, u"bob"_s);
+    ASSERT_TRUE(runToEnd(alice.client->privateChat().PrivateChat()));
+    ASSERT_TRUE(waitFor([&] { return bob.privateChat.windows.size() == 1; }));
+    alice.privateChat.last().say(u"a private secret"_s);
+    ASSERT_TRUE(waitFor([&] { return bob.privateChat.last().rows.contains(u"alice> a private secret"_s); }));
+
     ASSERT_FALSE(path.carried.isEmpty());
-    for (const char *text : {"meet me at noon", "|300", "alice|"})
+    for (const char *text : {"meet me at noon", "|300", "alice|", "the channel's secret", "a private secret"})
         EXPECT_FALSE(path.carried.contains(text)) << text;
 }
 

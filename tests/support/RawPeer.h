@@ -7,6 +7,7 @@
 #include <QTcpServer>
 
 #include <memory>
+#include <vector>
 
 class QTcpSocket;
 
@@ -44,17 +45,21 @@ private:
 };
 
 // A proxy between two peers that keeps every byte it carried, both ways: what anyone on the
-// path would see.
+// path would see. It listens on `ports` of `address` and goes on to the same port of `target`,
+// from the address the connection came from (loopback lets it), as chat ports want.
 class RecordingProxy : public QObject {
     Q_OBJECT
 public:
-    RecordingProxy(const QString &address, quint16 port, QString target);
-    [[nodiscard]] bool isListening() const { return m_server.isListening(); }
+    RecordingProxy(const QString &address, const QList<quint16> &ports, QString target);
+    ~RecordingProxy() override;
+    [[nodiscard]] bool isListening() const;
 
     QByteArray carried;
 
 private:
-    QTcpServer m_server;
+    void accept(QTcpServer *server);
+
+    std::vector<std::unique_ptr<QTcpServer>> m_servers;
     QString m_target;
 };
 
