@@ -122,7 +122,7 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, QHostAddress 
     socket->setSslConfiguration(*tls);
     Wakeup *changes = watchSocket(socket);
     connect(socket, &QSslSocket::encrypted, changes, &Wakeup::wake);
-    const auto fail = [socket](SendOutcome outcome) {
+    const auto end = [socket](SendOutcome outcome) {
         socket->abort();
         socket->deleteLater();
         return outcome;
@@ -136,22 +136,22 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, QHostAddress 
             // Something answered but spoke no TLS with us: a classic program at the address.
             if (reached)
                 Q_EMIT keyRefused(address);
-            co_return fail(SendOutcome::NotConnected);
+            co_return end(SendOutcome::NotConnected);
         }
     }
     // The check that makes this the contact: the key the directory gave, before a byte is sent.
     if (keyFingerprintOf(socket->peerCertificate()) != expectedKey) {
         qWarning("peer: the secure contact at %s showed another key; nothing sent", qPrintable(address));
         Q_EMIT keyRefused(address);
-        co_return fail(SendOutcome::NotConnected);
+        co_return end(SendOutcome::NotConnected);
     }
 
     const QDeadlineTimer writeDeadline(m_timings.peerConnectTimeout);
     if (socket->write(block) != block.size())
-        co_return fail(SendOutcome::SendFailed);
+        co_return end(SendOutcome::SendFailed);
     while (socket->encryptedBytesToWrite() > 0 || socket->bytesToWrite() > 0) {
         if (socket->state() != QAbstractSocket::ConnectedState || !co_await nextChange(changes, writeDeadline))
-            co_return fail(SendOutcome::SendFailed);
+            co_return end(SendOutcome::SendFailed);
     }
     // Half-close, then wait for the receiver to close: what it sent after the handshake (its
     // session tickets) is read, so closing never resets a connection whose record is unread.
@@ -160,7 +160,7 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, QHostAddress 
         if (!co_await nextChange(changes, writeDeadline))
             break;
     }
-    co_return fail(SendOutcome::Sent);
+    co_return end(SendOutcome::Sent);
 }
 
 QCoro::Task<QList<SendOutcome>> RecordSender::sendToAll(QStringList addresses, quint16 port, QByteArray block)

@@ -37,14 +37,6 @@ bool PeerTls::admits(const QHostAddress &source, const QByteArray &peerKey) cons
     return expected.isEmpty() || (!peerKey.isEmpty() && peerKey == expected);
 }
 
-std::optional<QByteArray> PeerTls::keyOfContact(const QString &handle) const
-{
-    const std::optional<int> index = m_contacts.FindContactByHandle(handle);
-    if (!index || !m_contacts.contact(*index).secure)
-        return std::nullopt;
-    return required(m_contacts.contact(*index));
-}
-
 const UserKey *PeerTls::ownKey()
 {
     if (!m_key && m_loadKey)
@@ -52,25 +44,14 @@ const UserKey *PeerTls::ownKey()
     return m_key ? &*m_key : nullptr;
 }
 
-QByteArray PeerTls::ownFingerprint()
-{
-    const UserKey *key = ownKey();
-    return key ? key->fingerprint : QByteArray();
-}
-
 std::optional<QSslConfiguration> PeerTls::configuration()
 {
     const UserKey *key = ownKey();
     if (!key)
         return std::nullopt;
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setProtocol(QSsl::TlsV1_3OrLater);
-    tls.setLocalCertificate(key->certificate);
-    tls.setPrivateKey(key->privateKey);
     // Both ends ask for the other's certificate; its key is judged by fingerprint, by the
     // caller, before a byte of a record goes either way.
-    tls.setPeerVerifyMode(QSslSocket::QueryPeer);
-    return tls;
+    return tlsPresenting(*key, QSslSocket::QueryPeer);
 }
 
 } // namespace quibo

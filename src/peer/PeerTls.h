@@ -27,9 +27,6 @@ public:
     // there (classic peers are spoken to in clear). A secure contact whose key is unknown gets
     // a fingerprint no key has, so nothing goes to it in clear.
     [[nodiscard]] QByteArray expectedKey(const QString &address) const;
-    // The key a record from `handle` must have come with; nothing for a classic contact or a
-    // handle not in the table.
-    [[nodiscard]] std::optional<QByteArray> keyOfContact(const QString &handle) const;
 
     // Whether what came from `source` with `peerKey` may be taken where the source address
     // tells who speaks (the chat ports): a secure contact's address speaks only with its key.
@@ -37,7 +34,6 @@ public:
 
     // The configuration for one end of a connection; nothing while the user has no key.
     [[nodiscard]] std::optional<QSslConfiguration> configuration();
-    [[nodiscard]] QByteArray ownFingerprint();
 
     // Marks what no key's fingerprint can equal (fingerprints are hex digits).
     static inline const QByteArray NoKnownKey = QByteArrayLiteral("unknown");

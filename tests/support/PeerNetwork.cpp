@@ -76,15 +76,21 @@ void PeerNetwork::trustKeys(TestClient &client, const QStringList &handles)
 
 QByteArray PeerNetwork::keyOf(const QString &handle) const
 {
+    const TestClient *c = member(handle);
+    if (!c)
+        return {};
+    const WorkingDirectory &dir = c->client->workDir();
+    return loadOrMakeUserKey(dir.file(working_files::UserKeyFile), dir.file(working_files::UserCertificateFile))
+        ->fingerprint;
+}
+
+TestClient *PeerNetwork::member(const QString &handle) const
+{
     for (const Member &m : m_members) {
-        if (m.handle == handle) {
-            const WorkingDirectory &dir = m.client->client->workDir();
-            return loadOrMakeUserKey(dir.file(working_files::UserKeyFile),
-                                     dir.file(working_files::UserCertificateFile))
-                ->fingerprint;
-        }
+        if (m.handle == handle)
+            return m.client.get();
     }
-    return {};
+    return nullptr;
 }
 
 bool PeerNetwork::startListening(TestClient &client)

@@ -34,6 +34,8 @@ public:
     static bool startListening(TestClient &client);
 
     QString addressOf(const QString &handle) const;
+    // The client named `handle`; null when there is none.
+    TestClient *member(const QString &handle) const;
     [[nodiscard]] quint16 port() const { return m_port; }
     // The port every client's local web server uses, on the client's own address.
     [[nodiscard]] quint16 webPort() const { return m_webPort; }

@@ -73,8 +73,6 @@ RecordingProxy::RecordingProxy(const QString &address, const QList<quint16> &por
     }
 }
 
-RecordingProxy::~RecordingProxy() = default;
-
 bool RecordingProxy::isListening() const
 {
     return std::all_of(m_servers.cbegin(), m_servers.cend(), [](const auto &s) { return s->isListening(); });

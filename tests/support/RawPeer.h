@@ -51,7 +51,6 @@ class RecordingProxy : public QObject {
     Q_OBJECT
 public:
     RecordingProxy(const QString &address, const QList<quint16> &ports, QString target);
-    ~RecordingProxy() override;
     [[nodiscard]] bool isListening() const;
 
     QByteArray carried;
