@@ -53,7 +53,7 @@ IncomingConnections::~IncomingConnections() = default;
 
 bool IncomingConnections::listen(const QHostAddress &address, quint16 port)
 {
-    auto *server = new SniffingServer(m_rule.window, m_rule.connections, this);
+    auto *server = new SniffingServer(m_rule.window + m_rule.handshake, m_rule.connections, this);
     server->setTls(m_tls);
     server->setListenBacklogSize(m_rule.backlog);
     if (!server->listen(address, port)) {
@@ -104,7 +104,8 @@ void IncomingConnections::acceptPending()
         }
         connect(socket, &QIODevice::readyRead, this, [this, socket] { check(socket); });
         connect(socket, &QAbstractSocket::disconnected, this, [this, socket] { complete(socket); });
-        QTimer::singleShot(m_rule.window, socket, [this, socket] { complete(socket); });
+        QTimer::singleShot(secure(socket) ? m_rule.window + m_rule.handshake : m_rule.window, socket,
+                           [this, socket] { complete(socket); });
         check(socket); // bytes may have come with the connection
     }
 }

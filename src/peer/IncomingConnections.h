@@ -34,6 +34,7 @@ struct ReadRule {
     int perSource = 8;                      // read at once from one address
     int backlog = 4096;                     // bursts wait here, not in SYN retries a second apart
     int waiting = 256; // complete reads waiting for the consumer; past it, nobody new is read
+    std::chrono::milliseconds handshake{0}; // a TLS connection's window is longer by this
 };
 
 // A listening port whose connections are read side by side: one that sends nothing, or sends

@@ -6,6 +6,15 @@
 
 namespace quibo {
 
+namespace {
+ReadRule readRule(const ListenRule &rule, const Timings &timings)
+{
+    ReadRule read{rule.bytes, timings.peerReadWindow, timings.listenerQuiet};
+    read.handshake = timings.tlsHandshake;
+    return read;
+}
+} // namespace
+
 ListenRule peerPortRule()
 {
     return {3, &Timings::listenRetry, true, peer::ReadLimit};
@@ -15,7 +24,7 @@ Listener::Listener(QHostAddress address, quint16 port, ListenRule rule, const Ti
                    Handler handler, QObject *parent)
     : QObject(parent), m_address(std::move(address)), m_port(port), m_rule(rule), m_timings(timings),
       m_handler(std::move(handler)),
-      m_incoming(new IncomingConnections({rule.bytes, timings.peerReadWindow, timings.listenerQuiet}, this))
+      m_incoming(new IncomingConnections(readRule(rule, timings), this))
 {
 }
 

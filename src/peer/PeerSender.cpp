@@ -72,6 +72,14 @@ QTcpSocket *RecordSender::boundSocket(bool tls)
     return socket;
 }
 
+QCoro::Task<SendOutcome> RecordSender::sendRecordTo(QString address, QByteArray key, QByteArray block)
+{
+    const std::optional<QHostAddress> host = dialable(address);
+    if (!host || key.isEmpty() || !m_tls)
+        co_return co_await sendRecord(std::move(address), std::move(block));
+    co_return co_await sendSecure(std::move(address), *host, m_config.peerPort, std::move(block), std::move(key));
+}
+
 QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, QByteArray block)
 {
     const std::optional<QHostAddress> host = dialable(address);
@@ -127,7 +135,7 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, QHostAddress 
         socket->deleteLater();
         return outcome;
     };
-    const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
+    const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout + m_timings.tlsHandshake);
     socket->connectToHostEncrypted(host.toString(), port);
     bool reached = false;
     while (!socket->isEncrypted()) {
@@ -204,6 +212,12 @@ QCoro::Task<SendOutcome> PeerSender::sendCode(QString address, peer::RecordCode 
 {
     co_return co_await m_sender.sendRecord(std::move(address),
                                            peer::buildRecord(m_session.ownHandle, code, payload));
+}
+
+QCoro::Task<SendOutcome> PeerSender::sendCodeTo(QString address, QByteArray key, peer::RecordCode code)
+{
+    co_return co_await m_sender.sendRecordTo(std::move(address), std::move(key),
+                                             peer::buildRecord(m_session.ownHandle, code));
 }
 
 QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload,

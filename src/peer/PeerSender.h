@@ -50,6 +50,9 @@ public:
     QCoro::Task<SendOutcome> sendBlock(QString address, quint16 port, QByteArray block);
     // One block to every address side by side: every connection is started before any is
     // awaited. The outcomes come in the order of `addresses`.
+    // To the peer port of someone not in the contact table whose key the directory gave: over
+    // TLS to that key when there is one, else in clear.
+    QCoro::Task<SendOutcome> sendRecordTo(QString address, QByteArray key, QByteArray block);
     QCoro::Task<QList<SendOutcome>> sendToAll(QStringList addresses, quint16 port, QByteArray block);
     [[nodiscard]] quint16 peerPort() const { return m_config.peerPort; }
 
@@ -84,6 +87,8 @@ public:
     QCoro::Task<> reportMessageOutcome(SendOutcome outcome, DialogOwner owner);
     // Sends ownHandle + "|" + code + payload in the code's block; the caller tells failures.
     QCoro::Task<SendOutcome> sendCode(QString address, peer::RecordCode code, QString payload = {});
+    // sendCode to someone not in the contact table, over TLS to `key` when it is not empty.
+    QCoro::Task<SendOutcome> sendCodeTo(QString address, QByteArray key, peer::RecordCode code);
     // Sends handle + "|" + code + payload in 75 bytes. Failures: "Error Connecting - Error Code
     // 1050" or "Error Sending Request - Error Code 1010".
     QCoro::Task<> SendShortRecord(QString handle, QString address, QString payload, peer::RecordCode code,

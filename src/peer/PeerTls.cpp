@@ -51,7 +51,9 @@ std::optional<QSslConfiguration> PeerTls::configuration()
         return std::nullopt;
     // Both ends ask for the other's certificate; its key is judged by fingerprint, by the
     // caller, before a byte of a record goes either way.
-    return tlsPresenting(*key, QSslSocket::QueryPeer);
+    QSslConfiguration tls = tlsPresenting(*key, QSslSocket::QueryPeer);
+    tls.setCaCertificates({}); // no authority has a say, and none is loaded from the system
+    return tls;
 }
 
 } // namespace quibo
