@@ -1,9 +1,11 @@
 #include "app/Client.h"
 
 #include "base/Tasks.h"
+#include "channel/PrivateChatWindow.h"
 #include "directory/Logoff.h"
 #include "directory/Logon.h"
 #include "directory/WorkingFiles.h"
+#include "keys/UserKey.h"
 #include "ports/ProcessControl.h"
 
 namespace quibo {
@@ -24,11 +26,19 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings),
       m_onlineList(*m_ports.mainWindow), m_contacts(m_onlineList), m_contactsFile(m_workDir),
       m_contactBook(m_contacts, m_contactsFile, m_notices),
+      m_peerTls(m_contacts,
+                [this] {
+                    return loadOrMakeUserKey(m_workDir.file(working_files::UserKeyFile),
+                                             m_workDir.file(working_files::UserCertificateFile));
+                }),
       m_recordSender(std::make_unique<RecordSender>(m_config, m_logon, m_timings, this)),
       m_peerSender(*m_recordSender, m_logon, m_notices), m_dispatcher(m_logon, m_contacts),
       m_listener(std::make_unique<Listener>(
           m_config.listenAddress, m_config.peerPort, peerPortRule(), m_timings,
-          [this](Received record) { return m_dispatcher.handle(std::move(record.bytes)); }, this)),
+          [this](Received record) {
+              return m_dispatcher.handle(std::move(record.bytes), std::move(record.peerKey));
+          },
+          this)),
       m_reach(std::make_unique<RouterReach>(m_config, m_timings, this)),
       m_directorySession(std::make_unique<DirectorySession>(
           DirectorySession::Inputs{m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
@@ -83,9 +93,39 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
     connect(&m_directorySession->logon(), &Logon::finished, this,
             [this] { m_attention.setHandle(m_logon.notLoggedOn ? QString() : m_logon.ownHandle); });
     m_directorySession->logoff().onLoggingOff([this] { m_attention.setHandle({}); });
+    m_recordSender->setTls(m_peerTls);
+    const auto serve = [this] { return m_peerTls.configuration(); };
+    m_listener->setTls(serve); // the dispatcher judges records by the handle they name
+    // Lines are told apart by the address they came from, so that address's key is asked.
+    const auto bySource = [this](const Received &line) { return m_peerTls.admits(line.from, line.peerKey); };
+    m_channels->listener().setTls(serve, bySource);
+    m_privateChat.window().listener().setTls(serve, bySource);
+    connect(m_recordSender.get(), &RecordSender::keyRefused, this, &Client::tellKeyRefused);
 }
 
 Client::~Client() = default;
+
+void Client::tellKeyRefused(const QString &address)
+{
+    // Once per address while its notice is open: a channel's lines must not stack them up.
+    if (m_keyRefusalsShown.contains(address))
+        return;
+    QString who = address;
+    for (const ContactRecord &contact : m_contacts.records()) {
+        if (contact.address == address && contact.secure)
+            who = contact.handle;
+    }
+    m_keyRefusalsShown.append(address);
+    startTask(this, "key refused", [this, address, who] { return showKeyRefused(address, who); });
+}
+
+QCoro::Task<> Client::showKeyRefused(QString address, QString who)
+{
+    co_await m_notices.showSystemMessage(DialogOwner::Desktop,
+                                         QStringLiteral("%1 Did Not Show Its Key - Nothing Sent").arg(who),
+                                         QStringLiteral("Error Code 1060"));
+    m_keyRefusalsShown.removeOne(address);
+}
 
 void Client::start()
 {

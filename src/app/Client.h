@@ -27,6 +27,7 @@
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
 #include "peer/PeerSender.h"
+#include "peer/PeerTls.h"
 #include "peer/Presence.h"
 #include "ports/Ports.h"
 #include "transfer/FileOffers.h"
@@ -91,6 +92,9 @@ public:
     DesktopAttention &attention() { return m_attention; }
 
 private:
+    void tellKeyRefused(const QString &address);
+    QCoro::Task<> showKeyRefused(QString address, QString who);
+
     Config m_config;
     Timings m_timings;
     WorkingDirectory m_workDir;
@@ -104,6 +108,7 @@ private:
     ContactTable m_contacts;
     ContactsFile m_contactsFile;
     ContactBook m_contactBook;
+    PeerTls m_peerTls;
     std::unique_ptr<RecordSender> m_recordSender;
     PeerSender m_peerSender;
     Dispatcher m_dispatcher;
@@ -128,6 +133,7 @@ private:
     FileOffers m_fileOffers;
     FileReception m_fileReception;
     UserInfoCommands m_userInfoCommands;
+    QStringList m_keyRefusalsShown; // addresses whose notice is open
 
     TaskScope m_tasks; // last: see above
 };

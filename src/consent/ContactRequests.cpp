@@ -76,8 +76,12 @@ QCoro::Task<> ContactRequests::AcceptRequest()
 
 QCoro::Task<> ContactRequests::RefuseRequest()
 {
+    // A secure requester takes the answer only over TLS with its key, which the directory gives.
+    const std::optional<LookupAnswer> requester =
+        co_await contact_lookup::fetch(m_parts.directory, m_parts.notices, m_request.m_from, DialogOwner::Desktop);
+    const QByteArray key = requester && requester->secure ? requester->fingerprint : QByteArray();
     // Named, not compared inside the condition: g++ 12 mishandles the temporaries there.
-    const SendOutcome outcome = co_await m_parts.sender.sendCode(m_requesterAddress, consent::Refused);
+    const SendOutcome outcome = co_await m_parts.sender.sendCodeTo(m_requesterAddress, key, consent::Refused);
     if (outcome == SendOutcome::SendFailed)
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("send error - error code 1030"), QString());

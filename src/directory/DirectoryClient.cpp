@@ -265,13 +265,10 @@ QCoro::Task<LinkProblem> DirectoryClient::probe()
                                                              m_dir.file(working_files::UserCertificateFile));
         if (!key)
             co_return LinkProblem::NoKey;
-        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setProtocol(QSsl::TlsV1_3OrLater);
-        tls.setLocalCertificate(key->certificate);
-        tls.setPrivateKey(key->privateKey);
         // Without a pin, an https:// directory is judged by the system's authorities and its name.
         const bool byAuthorities = m_config.directoryHttps && m_config.directoryPin.isEmpty();
-        tls.setPeerVerifyMode(byAuthorities ? QSslSocket::VerifyPeer : QSslSocket::VerifyNone);
+        const QSslConfiguration tls =
+            tlsPresenting(*key, byAuthorities ? QSslSocket::VerifyPeer : QSslSocket::VerifyNone);
         m_connections->setTls({tls, [this](const QByteArray &serverKey) { return acceptKey(serverKey); }});
         m_tlsReady = true;
     }
