@@ -62,7 +62,7 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     moveContact(alice, u"bob"_s, u"127.0.0.4"_s);
 
     message(alice, u"bob"_s, u"meet me at noon"_s);
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendSmileyOrSound({u"|300"})));
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendSmileyOrSound({u"|300"}, EntryKind::Smiley, u"Smile"_s)));
     ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
     bob.ui.popups.last()->pressOk();
     ASSERT_TRUE(waitFor([&] { return bobHandled->count == 2; }));
