@@ -86,18 +86,20 @@ private:
             const auto pump = [this, c, s, n] {
                 if (!c || !s)
                     return;
-                while (s->bytesAvailable() > 0 && c->bytesToWrite() < AheadBytes) {
+                while (!(n == 0 && answered[n] >= m_cutAfter) && s->bytesAvailable() > 0 &&
+                       c->bytesToWrite() < AheadBytes) {
                     qint64 want = std::min<qint64>(s->bytesAvailable(), 1 << 20);
                     if (n == 0)
                         want = std::min(want, m_cutAfter - answered[n]);
                     const QByteArray chunk = s->read(want);
                     answered[n] += chunk.size();
                     c->write(chunk);
-                    if (n == 0 && answered[n] >= m_cutAfter) {
-                        c->abort(); // the connection drops half way
-                        c->deleteLater();
-                        return;
-                    }
+                }
+                // The connection drops half way: once what was forwarded has left this proxy,
+                // since an abort throws away what still waits here.
+                if (n == 0 && answered[n] >= m_cutAfter && c->bytesToWrite() == 0) {
+                    c->abort();
+                    c->deleteLater();
                 }
             };
             connect(client, &QTcpSocket::readyRead, server, [c, s] { s->write(c->readAll()); });
