@@ -6,7 +6,9 @@
 #include "directory/Logon.h"
 #include "directory/WorkingFiles.h"
 #include "keys/UserKey.h"
+#include "mainwindow/Commands.h"
 #include "ports/ProcessControl.h"
+#include "ports/TrayView.h"
 
 namespace quibo {
 
@@ -93,6 +95,8 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
     connect(&m_directorySession->logon(), &Logon::finished, this,
             [this] { m_attention.setHandle(m_logon.notLoggedOn ? QString() : m_logon.ownHandle); });
     m_directorySession->logoff().onLoggingOff([this] { m_attention.setHandle({}); });
+    connect(m_ports.tray, &TrayView::logOffChosen, this, [this] { m_mainWindowTask.choose(int(Command::LogOff)); });
+    connect(m_ports.tray, &TrayView::exitChosen, this, [this] { m_mainWindowTask.choose(int(Command::Exit)); });
     m_recordSender->setTls(m_peerTls);
     const auto serve = [this] { return m_peerTls.configuration(); };
     m_listener->setTls(serve); // the dispatcher judges records by the handle they name

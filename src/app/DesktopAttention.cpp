@@ -1,6 +1,5 @@
 #include "app/DesktopAttention.h"
 
-#include "mainwindow/Commands.h"
 #include "ports/DesktopNotifier.h"
 #include "ports/MainWindowUi.h"
 #include "ports/TrayView.h"
@@ -13,11 +12,6 @@ DesktopAttention::DesktopAttention(MainWindowView &mainWindow, DesktopNotifier &
 {
     connect(&m_notifier, &DesktopNotifier::activated, this, &DesktopAttention::activated);
     connect(&tray, &TrayView::showMainWindowChosen, this, [this] { m_mainWindow.bringForward(); });
-    // As if chosen in the main window: its task runs them in turn with everything else.
-    connect(&tray, &TrayView::logOffChosen, this,
-            [this] { Q_EMIT m_mainWindow.commandChosen(int(Command::LogOff)); });
-    connect(&tray, &TrayView::exitChosen, this,
-            [this] { Q_EMIT m_mainWindow.commandChosen(int(Command::Exit)); });
 }
 
 void DesktopAttention::arrived(const QString &contact, const QString &text, BringForward bringForward)

@@ -15,7 +15,6 @@ class TrayView;
 
 // Tells the desktop what arrives: a notification while the main window is not the active
 // window, whose click raises the window it names, and the tray icon's handle and unread count.
-// The tray's menu acts as the main window's own commands do.
 class DesktopAttention : public QObject, public Attention {
     Q_OBJECT
 public:

@@ -37,6 +37,8 @@ public:
     void open();
 
     CommandHandlers &handlers() { return m_handlers; }
+    // A command chosen outside the window (the tray's menu), run in turn with the window's.
+    void choose(int commandId) { post({Kind::Command, commandId}); }
     // Inputs waiting behind the one being run.
     [[nodiscard]] qsizetype pendingCount() const { return m_pending.size(); }
     [[nodiscard]] bool isBusy() const { return m_running; }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace quibo;
 using namespace quibo::test;
 
@@ -149,11 +151,19 @@ TEST(Queue, EscEndsTheTaskAndDropsWhatWaits)
     EXPECT_FALSE(t.process.ended());
 }
 
+// From the main window's menu and close box, and from the tray's menu.
 TEST(Commands, LogOffExitAndTheCloseBoxEndTheProgramBeforeLogon)
 {
-    for (const int way : {0, 1, 2}) {
+    const std::function<void(Window &)> ways[] = {
+        [](Window &t) { t.mainWindow.choose(Command::LogOff); },
+        [](Window &t) { t.mainWindow.choose(Command::Exit); },
+        [](Window &t) { t.mainWindow.closeBox(); },
+        [](Window &t) { Q_EMIT t.tray.logOffChosen(); },
+        [](Window &t) { Q_EMIT t.tray.exitChosen(); },
+    };
+    for (std::size_t way = 0; way < std::size(ways); ++way) {
         Window t;
-        way == 2 ? t.mainWindow.closeBox() : t.mainWindow.choose(way == 0 ? Command::LogOff : Command::Exit);
+        ways[way](t);
         ASSERT_TRUE(waitFor([&] { return t.process.ended(); })) << way;
         EXPECT_EQ(t.process.exitCodes.constFirst(), 0);
     }
