@@ -6,6 +6,8 @@
 #include "TestFiles.h"
 
 #include "mainwindow/Commands.h"
+#include "peer/PeerRecord.h"
+#include "peer/Presence.h"
 #include "platform/FreedesktopNotifier.h"
 
 #include <QDBusConnection>
@@ -16,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -310,6 +313,42 @@ TEST_F(TwoClients, AMessageNotifiesOnlyWhileTheMainWindowIsInactive)
     held->press(MessageUi::OkButton);
     ASSERT_TRUE(waitFor([&] { return bob.tray.toolTip == u"Quibo32"_s; }));
     EXPECT_EQ(bob.mainWindow.bringForwardCount, 0);
+}
+
+// What else asks for the user notifies too, naming the contact: a file offer, an invitation
+// to a private chat, a request to add from a stranger.
+TEST_F(TwoClients, RequestsInvitationsAndOffersNotifyWhileTheMainWindowIsInactive)
+{
+    TestClient &carol = net.add(u"carol"_s, u"127.0.0.4"_s);
+    ASSERT_TRUE(writeFile(outbox.filePath(u"fig.txt"_s), "figs"));
+    ASSERT_TRUE(QDir(anna.dir.path()).mkpath(u"html/tmp"_s));
+    bob.mainWindow.active = false;
+    bob.privateChat.answers = {true};
+    bob.transfer.receiveAnswers = {false};
+    const struct {
+        std::function<QCoro::Task<>()> arrive;
+        QString summary, body;
+    } cases[] = {
+        {[&] {
+             anna.transfer.filesToSend.append(outbox.filePath(u"fig.txt"_s));
+             return anna.client->fileOffers().SendFile();
+         },
+         u"anna"_s, u"offers you the file fig.txt"_s},
+        {[&] { return anna.client->privateChat().PrivateChat(); }, u"anna"_s, u"asks you to a private chat"_s},
+        // Last: bob's listener waits on the question it asks.
+        {[&]() -> QCoro::Task<> {
+             co_await carol.client->peerSender().records().sendRecord(
+                 u"127.0.0.3"_s, peer::buildRecord(u"carol"_s, presence::Online, u"127.0.0.4"_s));
+         },
+         u"carol"_s, u"asks to add you to their contacts"_s},
+    };
+    for (const auto &c : cases) {
+        const qsizetype before = service.calls.size();
+        ASSERT_TRUE(runToEnd(c.arrive())) << c.body.toStdString();
+        ASSERT_TRUE(waitFor([&] { return service.calls.size() == before + 1; })) << c.body.toStdString();
+        EXPECT_EQ(service.calls.last().summary, c.summary);
+        EXPECT_EQ(service.calls.last().body, c.body);
+    }
 }
 
 } // namespace
