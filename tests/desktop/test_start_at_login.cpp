@@ -1,3 +1,7 @@
+#include "TestClient.h"
+
+#include "mainwindow/Commands.h"
+#include "mainwindow/MainWindowTask.h"
 #include "platform/Autostart.h"
 #include "platform/Preferences.h"
 
@@ -52,6 +56,22 @@ TEST(StartAtLogin, TheEntryIsWrittenAndRemoved)
     ASSERT_TRUE(autostart::setStartAtLogin(false, {}, {}));
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(autostart::setStartAtLogin(false, {}, {}));
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+// The menu's toggle writes the entry and keeps the choice; chosen again, it removes it.
+TEST(StartAtLogin, TheMenuToggleWritesAndRemovesTheEntry)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    test::TestClient c;
+    c.client->mainWindowTask().open();
+    for (const bool on : {true, false}) {
+        c.mainWindow.choose(Command::StartAtLogin);
+        ASSERT_TRUE(test::waitFor([&] { return QFile::exists(autostart::entryPath()) == on; })) << on;
+        const PreferencesFile kept(c.dir.filePath(QString::fromLatin1(PreferencesFile::FileName)));
+        EXPECT_EQ(kept.values().startAtLogin, on);
+    }
     qunsetenv("XDG_CONFIG_HOME");
 }
 
