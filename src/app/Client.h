@@ -39,6 +39,10 @@
 
 namespace quibo {
 
+namespace test {
+struct ClientSetup;
+}
+
 // One client: its configuration, state and tasks, wired to the ports it was given. The
 // program makes one; tests make two or three in one process. This is where the layers meet:
 // each feature is a member that registers its record handlers and commands as it is made.
@@ -60,17 +64,17 @@ public:
     // after it the user logs off as with Exit, and the program ends even if the logoff failed.
     void requestEnd();
 
-    // Each feature's state, writable here for tests; the features themselves get it read-only,
-    // except its one writer.
-    LogonState &logon() { return m_logon; }
+    // What tests observe. The state a logon leaves is set by test::ClientSetup (tests/support),
+    // the rest through the ports, as a user and peers would.
+    const LogonState &logon() const { return m_logon; }
     Selection &selection() { return m_selection; }
 
     Notices &notices() { return m_notices; }
     const Config &config() const { return m_config; }
     const Timings &timings() const { return m_timings; }
     const WorkingDirectory &workDir() const { return m_workDir; }
-    SendMessageFields &sendMessageFields() { return m_sendFields; }
-    ReceivedMessageFields &receivedMessageFields() { return m_receivedFields; }
+    const SendMessageFields &sendMessageFields() const { return m_sendFields; }
+    const ReceivedMessageFields &receivedMessageFields() const { return m_receivedFields; }
     ContactTable &contacts() { return m_contacts; }
     ContactBook &contactBook() { return m_contactBook; }
     PeerSender &peerSender() { return m_peerSender; }
@@ -81,17 +85,18 @@ public:
     MainWindowTask &mainWindowTask() { return m_mainWindowTask; }
     Messaging &messaging() { return m_messaging; }
     ContactManagement &contactManagement() { return m_contactManagement; }
-    ContactRequests &contactRequests() { return m_contactRequests; }
+    const ContactRequests &contactRequests() const { return m_contactRequests; }
     Channels &channels() { return *m_channels; }
     PrivateChatPeer &privateChat() { return m_privateChat; }
     FileOffers &fileOffers() { return m_fileOffers; }
-    FileReception &fileReception() { return m_fileReception; }
+    const FileReception &fileReception() const { return m_fileReception; }
     // "&Change Your Info"; none without a registration port.
     ChangeInfo *changeInfo() { return m_userInfoCommands.changeInfo(); }
     HistoryCommands &history() { return m_history; }
-    DesktopAttention &attention() { return m_attention; }
 
 private:
+    friend struct test::ClientSetup;
+
     void tellKeyRefused(const QString &address);
     QCoro::Task<> showKeyRefused(QString address, QString who);
 

@@ -159,6 +159,7 @@ void IncomingConnections::complete(QTcpSocket *socket)
     m_complete.append({socket->peerAddress(), bytes, peerKey});
     forget(socket);
     m_completed->wake();
+    Q_EMIT read();
 }
 
 void IncomingConnections::forget(QTcpSocket *socket)

@@ -58,6 +58,10 @@ public:
     // The next complete read; waits for one when none is waiting.
     QCoro::Task<Received> next();
 
+Q_SIGNALS:
+    // A connection was read whole; it waits for next().
+    void read();
+
 private:
     void acceptPending();
     void makeRoom(const std::function<bool(QTcpSocket *)> &among);

@@ -26,6 +26,7 @@ Listener::Listener(QHostAddress address, quint16 port, ListenRule rule, const Ti
       m_handler(std::move(handler)),
       m_incoming(new IncomingConnections(readRule(rule, timings), this))
 {
+    connect(m_incoming, &IncomingConnections::read, this, &Listener::connectionRead);
 }
 
 Listener::~Listener() = default;
@@ -47,6 +48,11 @@ void Listener::start()
 bool Listener::isListening() const
 {
     return m_incoming->isListening();
+}
+
+int Listener::reading() const
+{
+    return m_incoming->reading();
 }
 
 QCoro::Task<> Listener::run()

@@ -46,11 +46,15 @@ public:
     // Starts listening once; later calls do nothing.
     void start();
     [[nodiscard]] bool isListening() const;
+    // Connections accepted and still being read.
+    [[nodiscard]] int reading() const;
 
 Q_SIGNALS:
     void listening();
     // Every try failed; nothing is received. Whoever owns the port tells the user.
     void gaveUp();
+    // A connection was read whole and waits its turn (tests watch a handler held up on purpose).
+    void connectionRead();
     // One connection was read, handled and closed.
     void handled();
 

@@ -100,7 +100,7 @@ TEST(Wakeup, AWakeUpQueuedBeforeATimeOutDoesNotEndTheNextWait)
     waitTwice(wakeup, 0ms, &waits);
 
     ASSERT_TRUE(waitFor([&] { return waits.first.has_value(); }));
-    QTest::qWait(100);
+    ASSERT_TRUE(settle()); // the stale resumption runs before this
     EXPECT_FALSE(waits.second.has_value()) << "ended after " << waits.secondMs << " ms";
     wakeup->wake();
     ASSERT_TRUE(waitFor([&] { return waits.second.has_value(); }));

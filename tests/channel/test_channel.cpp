@@ -6,6 +6,7 @@
 
 #include "channel/ChannelJoin.h"
 #include "channel/ChannelLine.h"
+#include "channel/PrivateChatWindow.h"
 #include "mainwindow/CommandHandlers.h"
 #include "peer/PeerSender.h"
 
@@ -32,10 +33,10 @@ QString leftRow(const char *handle)
 // anna hosts; bob and carl join; dave is everybody's contact and hosts nothing.
 struct Channel : ::testing::Test {
     PeerNetwork net;
-    TestClient &anna = net.add(u"anna"_s, u"127.0.0.2"_s);
-    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s);
-    TestClient &carl = net.add(u"carl"_s, u"127.0.0.4"_s);
-    TestClient &dave = net.add(u"dave"_s, u"127.0.0.5"_s);
+    TestClient &anna = net.add(u"anna"_s, loopback(2));
+    TestClient &bob = net.add(u"bob"_s, loopback(3));
+    TestClient &carl = net.add(u"carl"_s, loopback(4));
+    TestClient &dave = net.add(u"dave"_s, loopback(5));
 
     void SetUp() override
     {
@@ -50,14 +51,12 @@ struct Channel : ::testing::Test {
 
     static void host(TestClient &c)
     {
-        c.client->mainWindowTask().handlers().detached(Command::HostChannel)();
+        ASSERT_TRUE(choose(c, Command::HostChannel));
         ASSERT_TRUE(waitFor([&c] { return c.channel.last() && c.channel.last()->open; }));
     }
     static void requestJoin(TestClient &member, const QString &host)
     {
-        ContactTable &table = member.client->contacts();
-        member.client->selection().clickedItem = table.contact(*table.FindContactByHandle(host)).listIndex;
-        runToEnd(member.client->channels().join().RequestJoin());
+        ASSERT_TRUE(chooseFromMenu(member, host, Command::JoinChannel));
     }
     static void join(TestClient &member, const QString &host)
     {
@@ -136,7 +135,7 @@ TEST_F(Channel, LinesReachEveryMemberButTheirSenderInOrder)
 TEST_F(Channel, JoinAnswersAndFailures)
 {
     // Hosting twice, joining while hosting.
-    anna.client->mainWindowTask().handlers().detached(Command::HostChannel)();
+    ASSERT_TRUE(choose(anna, Command::HostChannel));
     ASSERT_TRUE(waitFor([&] { return window(anna) != nullptr; }));
     host(anna);
     EXPECT_EQ(anna.channel.windows.size(), 1);
@@ -183,15 +182,12 @@ TEST_F(Channel, StrangersAreNotHeardAndUnreachableMembersStayAndCostOneMessage)
     host(anna);
     join(bob, u"anna"_s);
     ASSERT_TRUE(shows(anna, joinedRow("bob")));
-    int annaHandled = 0;
-    int bobHandled = 0;
-    QObject::connect(&anna.client->channels().listener(), &Listener::handled, [&] { ++annaHandled; });
-    QObject::connect(&bob.client->channels().listener(), &Listener::handled, [&] { ++bobHandled; });
+    const HandledCounter annaLines(anna.client->channels().listener()), bobLines(bob.client->channels().listener());
     RecordSender &daveSends = dave.client->peerSender().records();
     const QByteArray forged = channel::lineBlock(u"bob> forged"_s);
-    EXPECT_EQ(runToEnd(daveSends.sendBlock(u"127.0.0.2"_s, net.channelPort(), forged)), SendOutcome::Sent);
-    EXPECT_EQ(runToEnd(daveSends.sendBlock(u"127.0.0.3"_s, net.channelPort(), forged)), SendOutcome::Sent);
-    ASSERT_TRUE(waitFor([&] { return annaHandled == 1 && bobHandled == 1; }));
+    EXPECT_EQ(runToEnd(daveSends.sendBlock(loopback(2), net.channelPort(), forged)), SendOutcome::Sent);
+    EXPECT_EQ(runToEnd(daveSends.sendBlock(loopback(3), net.channelPort(), forged)), SendOutcome::Sent);
+    ASSERT_TRUE(waitFor([&] { return annaLines.count == 1 && bobLines.count == 1; }));
     EXPECT_EQ(window(anna)->rows, QStringList{joinedRow("bob")});
     EXPECT_TRUE(window(bob)->rows.isEmpty());
 
@@ -199,13 +195,13 @@ TEST_F(Channel, StrangersAreNotHeardAndUnreachableMembersStayAndCostOneMessage)
     // one message in this channel, and both stay members.
     ContactTable &table = anna.client->contacts();
     const int daveIndex = *table.FindContactByHandle(u"dave"_s);
-    table.setAddress(daveIndex, u"127.0.0.9"_s);
+    table.setAddress(daveIndex, loopback(9));
     table.setInChannel(*table.FindContactByHandle(u"carl"_s));
     table.setInChannel(daveIndex);
     say(anna, u"one"_s);
     ASSERT_TRUE(waitFor([&] { return anna.ui.log.size() == 2; }));
     // carl hears anna's "|004" now: his window opens, and the host hears him and reaches him.
-    ASSERT_TRUE(sendRaw(u"127.0.0.4"_s, net.port(), peer::buildRecord(u"anna"_s, channel::JoinYes)));
+    ASSERT_TRUE(sendRaw(loopback(4), net.port(), peer::buildRecord(u"anna"_s, channel::JoinYes)));
     ASSERT_TRUE(shows(anna, joinedRow("carl")));
     say(carl, u"here now"_s);
     ASSERT_TRUE(shows(anna, u"carl> here now"_s) && shows(bob, u"carl> here now"_s));
@@ -221,14 +217,14 @@ TEST_F(Channel, StrangersAreNotHeardAndUnreachableMembersStayAndCostOneMessage)
 TEST_F(Channel, LinesGoOutFromThePublishedAddress)
 {
     TestClient &erin = net.add(u"erin"_s, u"0.0.0.0"_s);
-    erin.client->logon().ownAddress = u"127.0.0.6"_s;
+    ClientSetup::loggedOn(*erin.client, u"erin"_s, loopback(6));
     host(anna);
     ContactTable &table = anna.client->contacts();
-    table.AddContactRecord(u"erin"_s, u"127.0.0.6"_s, true);
+    table.AddContactRecord(u"erin"_s, loopback(6), true);
     table.setInChannel(*table.FindContactByHandle(u"erin"_s));
     const QByteArray line = channel::lineBlock(u"erin> from where I said I am"_s);
     RecordSender &erinSends = erin.client->peerSender().records();
-    ASSERT_EQ(runToEnd(erinSends.sendBlock(u"127.0.0.2"_s, net.channelPort(), line)), SendOutcome::Sent);
+    ASSERT_EQ(runToEnd(erinSends.sendBlock(loopback(2), net.channelPort(), line)), SendOutcome::Sent);
     EXPECT_TRUE(shows(anna, u"erin> from where I said I am"_s));
 }
 
@@ -245,8 +241,7 @@ struct PrivateChat : Channel {
     static QStringList messages(TestClient &c) { return c.ui.log.filter(u"message|"_s); }
     static bool ask(TestClient &from, const QString &to)
     {
-        selectContact(from, to);
-        return runToEnd(from.client->privateChat().PrivateChat());
+        return chooseFromMenu(from, to, Command::PrivateChat);
     }
     // anna asks bob, who accepts; true once anna has seen bob join.
     bool talking()
@@ -264,17 +259,17 @@ TEST_F(PrivateChat, AcceptedChatShowsEachLineOnBothSides)
     ASSERT_TRUE(talking());
     EXPECT_EQ(bob.privateChat.log, QStringList({u"request|anna"_s, u"window|anna <--> bob"_s}));
     EXPECT_TRUE(bob.sound.played.contains(u"async:mail.snd"_s));
+    const HandledCounter bobLines(bob.client->privateChat().window().listener());
 
     const QByteArray fromCarl = channel::lineBlock(u"anna> from carl"_s);
-    ASSERT_EQ(runToEnd(carl.client->peerSender().records().sendBlock(u"127.0.0.3"_s, net.privateChatPort(),
+    ASSERT_EQ(runToEnd(carl.client->peerSender().records().sendBlock(loopback(3), net.privateChatPort(),
                                                                      fromCarl)),
               SendOutcome::Sent);
     const QString text = u"the quick brown fox jumps over the lazy dog "_s.repeated(3).left(100);
     anna.privateChat.last().say(text);
     const QStringList rows = channel::channelRows(u"anna> "_s + text);
     ASSERT_EQ(rows.size(), 2);
-    ASSERT_TRUE(waitFor([&] { return bob.privateChat.last().rows.size() >= 2; }));
-    QTest::qWait(100);
+    ASSERT_TRUE(waitFor([&] { return bobLines.count == 2; })) << "carl's line and anna's";
     EXPECT_EQ(bob.privateChat.last().rows, rows);
     EXPECT_EQ(anna.privateChat.log,
               QStringList({u"window|bob <--> anna"_s, row(u"Please Wait For Contact To Join ..."_s), Joined,
@@ -301,7 +296,7 @@ TEST_F(PrivateChat, ClosingFromEitherSide)
 
         other.privateChat.last().press(ChatView::CloseButton);
         ASSERT_TRUE(waitFor([&] { return !session(other).windowOpen(); }));
-        QTest::qWait(300);
+        ASSERT_TRUE(drained(closer));
         EXPECT_FALSE(session(closer).peerClosed()) << "no \"|704\" back";
         EXPECT_TRUE(messages(anna).isEmpty() && messages(bob).isEmpty());
     }
@@ -322,7 +317,7 @@ TEST_F(PrivateChat, DeclinedAndBusyAnswersCloseTheInitiatorsWindow)
     EXPECT_EQ(messages(carl).last(), u"message|bob Is Busy In Another Chat Session|Try Again Later"_s);
     EXPECT_EQ(bob.privateChat.log.size(), 2) << "bob is not asked";
     EXPECT_TRUE(ask(anna, u"carl"_s)) << "a second request does nothing";
-    QTest::qWait(300);
+    ASSERT_TRUE(drained(carl) && drained(bob));
     EXPECT_FALSE(session(anna).peerClosed() || session(bob).peerClosed() || session(carl).busy());
     EXPECT_EQ(messages(carl).size(), 2) << "no closing line to a listener that is not there";
     EXPECT_TRUE(carl.privateChat.log.filter(u"request|"_s).isEmpty());

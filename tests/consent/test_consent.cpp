@@ -66,8 +66,8 @@ class AddContactTest : public ConsentTest, public ::testing::WithParamInterface<
 TEST_P(AddContactTest, ChecksTheDirectoryThenWritesFileTableAndLists)
 {
     const AddCase &c = GetParam();
-    auto bob = loggedOn(u"bob"_s, u"127.0.0.3"_s, {u"carol"_s});
-    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"carol"_s});
+    auto bob = loggedOn(u"bob"_s, loopback(3), {u"carol"_s});
+    auto alice = loggedOn(u"alice"_s, loopback(2), {u"carol"_s});
     if (QByteArray(c.name) == "server down")
         server.stop();
 
@@ -84,7 +84,7 @@ TEST_P(AddContactTest, ChecksTheDirectoryThenWritesFileTableAndLists)
     EXPECT_EQ(contactsFile(*alice), (QStringList{u"carol"_s, c.handle}));
     ASSERT_EQ(table.contactCount(), 2);
     EXPECT_EQ(table.contact(1).online, c.online);
-    EXPECT_EQ(table.contact(1).address, c.online ? u"127.0.0.3"_s : u"0"_s);
+    EXPECT_EQ(table.contact(1).address, c.online ? loopback(3) : u"0"_s);
     ASSERT_EQ(list.items.size(), 2);
     EXPECT_EQ(list.items.at(1).online, c.online) << "image 0 online, 1 offline";
     EXPECT_EQ(alice->mainWindow.items.contains(c.handle), c.online);
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ConsentTest, DeleteUsesTheSelectionOfAnEarlierOpeningAndTheListKeepsTheContact)
 {
-    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"carol"_s, u"bob"_s, u"dave"_s});
+    auto alice = loggedOn(u"alice"_s, loopback(2), {u"carol"_s, u"bob"_s, u"dave"_s});
     ManageContactsFields &fields = alice->client->contactManagement().manageFields();
     alice->mainWindow.choose(Command::ManageContacts);
     opened(*alice, u"manage-contacts"_s);
@@ -129,17 +129,17 @@ class HandshakeTest : public ConsentTest, public ::testing::WithParamInterface<A
 TEST_P(HandshakeTest, TheAnswerReachesTheAsker)
 {
     const Answer answer = GetParam();
-    auto bob = loggedOn(u"bob"_s, u"127.0.0.3"_s, {u"carol"_s});
-    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"carol"_s});
+    auto bob = loggedOn(u"bob"_s, loopback(3), {u"carol"_s});
+    auto alice = loggedOn(u"alice"_s, loopback(2), {u"carol"_s});
     addContact(*alice, u"bob"_s);
     ASSERT_EQ(alice->client->contacts().contactCount(), 2);
     EXPECT_TRUE(bob->consent.log.isEmpty());
 
-    alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {}, std::move(alice));
+    alice = loggedOn(u"alice"_s, loopback(2), {}, std::move(alice));
     const auto request = opened(*bob, u"request-to-add"_s);
     ASSERT_TRUE(request);
     EXPECT_EQ(bob->consent.log, QStringList{u"request-to-add alice"_s});
-    EXPECT_EQ(bob->client->contactRequests().requesterAddress(), u"127.0.0.2"_s);
+    EXPECT_EQ(bob->client->contactRequests().requesterAddress(), loopback(2));
 
     if (answer == Answer::CloseBox)
         request->closeBox();
@@ -159,7 +159,7 @@ TEST_P(HandshakeTest, TheAnswerReachesTheAsker)
     if (answer == Answer::Yes) {
         EXPECT_EQ(contactsFile(*bob), (QStringList{u"carol"_s, u"alice"_s}));
         ASSERT_EQ(bobTable.contactCount(), 2);
-        EXPECT_EQ(bobTable.contact(1).address, u"127.0.0.2"_s);
+        EXPECT_EQ(bobTable.contact(1).address, loopback(2));
         EXPECT_TRUE(bob->mainWindow.items.contains(u"alice"_s));
         EXPECT_EQ(contactsFile(*alice), (QStringList{u"carol"_s, u"bob"_s}));
     } else {
@@ -179,13 +179,13 @@ INSTANTIATE_TEST_SUITE_P(Answers, HandshakeTest, ::testing::Values(Answer::Yes, 
 // nobody, and deletes nothing.
 TEST_F(ConsentTest, ARefusalInTheOwnNameDeletesNothing)
 {
-    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"carol"_s, u"alice"_s});
+    auto alice = loggedOn(u"alice"_s, loopback(2), {u"carol"_s, u"alice"_s});
     RecordSender &sender = alice->client->peerSender().records();
     // The acceptance behind it marks when the refusal has been handled.
     for (const char *code : {"|006", "|007"}) {
         const QByteArray record =
             peer::buildRecord(u"alice"_s, QString::fromLatin1(code), peer::RefusalBlock);
-        const auto sent = sender.sendRecord(u"127.0.0.2"_s, record);
+        const auto sent = sender.sendRecord(loopback(2), record);
         ASSERT_TRUE(waitFor([&] { return sent.isReady(); }));
     }
     ASSERT_TRUE(waitFor([&] { return !alice->messages().isEmpty(); }));

@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The real quibo32 as "alice" on 127.0.0.2 with the contact "bob", in a working folder of
+// The real quibo32 as "alice" on loopback(2) with the contact "bob", in a working folder of
 // its own, and the quiboweb it starts.
 struct RealClient {
     RealClient(const QString &directory, quint16 peerPort, quint16 web) : webPort(web)
@@ -27,7 +27,7 @@ struct RealClient {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"HOME"_s, folder.path());
         env.insert(u"QUIBO_DIRECTORY"_s, directory);
-        env.insert(u"QUIBO_ADDRESS"_s, u"127.0.0.2"_s);
+        env.insert(u"QUIBO_ADDRESS"_s, loopback(2));
         env.insert(
             u"QUIBO_PORTS"_s,
             u"%1,%2,%3,%4"_s.arg(peerPort).arg(freeLoopbackPort()).arg(freeLoopbackPort()).arg(webPort));
@@ -69,7 +69,7 @@ struct RealClient {
     // A quiboweb process serving for it is running.
     bool webServerRunning() const
     {
-        const QByteArray listen = "127.0.0.2:" + QByteArray::number(webPort);
+        const QByteArray listen = loopback(2).toLatin1() + ':' + QByteArray::number(webPort);
         for (QDirIterator it(u"/proc"_s, QDir::Dirs | QDir::NoDotAndDotDot); it.hasNext();) {
             const QList<QByteArray> arguments = readFile(it.next() + u"/cmdline"_s).split('\0');
             if (arguments.constFirst().endsWith("/quiboweb") && arguments.contains(listen))
@@ -91,7 +91,7 @@ protected:
         ASSERT_TRUE(directory.start()) << directory.output().toStdString();
         for (const QString &handle : {u"alice"_s, u"bob"_s})
             ASSERT_TRUE(directory.registerUser(handle, u"pw"_s));
-        ASSERT_TRUE(directory.publish(u"bob"_s, u"127.0.0.3"_s));
+        ASSERT_TRUE(directory.publish(u"bob"_s, loopback(3)));
         network.befriend(bob, {u"alice"_s});
         ASSERT_TRUE(PeerNetwork::startListening(bob));
     }
@@ -108,13 +108,13 @@ protected:
         ASSERT_TRUE(client.start(true));
         ASSERT_TRUE(waitFor([&] { return aliceOnlineAtBob() && client.webServerRunning(); }, 30s))
             << client.output();
-        EXPECT_EQ(directory.addressOf(u"alice"_s), u"127.0.0.2"_s);
+        EXPECT_EQ(directory.addressOf(u"alice"_s), loopback(2));
         ASSERT_TRUE(waitFor([&] { return client.handlesEndSignals(); }));
     }
 
     DirectoryServer directory;
     PeerNetwork network;
-    TestClient &bob = network.add(u"bob"_s, u"127.0.0.3"_s);
+    TestClient &bob = network.add(u"bob"_s, loopback(3));
 };
 
 TEST_F(ProgramEnding, EachEndSignalLogsOffLikeExit)
@@ -163,7 +163,7 @@ TEST_F(ProgramEnding, TheWebServerEndsWithAKilledClient)
     client->signal(SIGKILL);
     ASSERT_TRUE(waitFor([&] { return client->ended(); }));
     EXPECT_TRUE(waitFor([&] { return !client->webServerRunning(); }));
-    EXPECT_EQ(directory.addressOf(u"alice"_s), u"127.0.0.2"_s) << "it could not log off";
+    EXPECT_EQ(directory.addressOf(u"alice"_s), loopback(2)) << "it could not log off";
 }
 
 } // namespace

@@ -116,7 +116,7 @@ protected:
     }
     DirectoryRequest *send(bool tls = false, quint16 port = 0)
     {
-        return connections.send({QStringLiteral("127.0.0.1"), port ? port : server.port(), tls},
+        return connections.send({port ? loopback(1) : QStringLiteral("127.0.0.1"), port ? port : server.port(), tls},
                                 http_wire::getRequest("h", "/ipadd/readit.cgi?id=c", "en,*"));
     }
     DirectoryReply lookUp()

@@ -41,12 +41,12 @@ TEST_F(LogonTest, FirstRunRegistersAndHintsBeforeLogonWhicheverWayTheDirectoryOf
           u"register.cgi?id=bill&password=pw&first=&last=&email=bill%40example.org&city=&state=&country="
           "&sex=&age=&persinfo="_s},
          {u"/ipadd/sysmsg.dat"_s, u"/ipinfo/readit.cgi?id=bill"_s,
-          u"/ipadd/writeip.cgi?id=bill&ip=127.0.0.2"_s},
+          u"/ipadd/writeip.cgi?id=bill&ip="_s + loopback(2)},
          u"/ipadd/writeip.cgi?id=bill&ip=0"_s,
          {u"Directory Is Classic - Not Encrypted|Your Password Travels In Clear Text"_s}},
     };
     for (const auto &k : cases) {
-        UserClient c(k.server.authority(), u"127.0.0.2"_s, peerPort);
+        UserClient c(k.server.authority(), loopback(2), peerPort);
         QStringList beforeHint;
         QObject::connect(&c.client->directory(), &DirectoryClient::requestSent, c.client.get(),
                          [&](const QByteArray &target) {
@@ -67,7 +67,7 @@ TEST_F(LogonTest, FirstRunRegistersAndHintsBeforeLogonWhicheverWayTheDirectoryOf
         EXPECT_EQ(beforeHint, k.registering) << "only the registration's own requests";
         EXPECT_EQ(c.requests.mid(k.registering.size(), k.loggingOn.size()), k.loggingOn);
         EXPECT_EQ(c.mainWindow.title, u"bill"_s);
-        EXPECT_EQ(k.server.addressOf(u"bill"_s), u"127.0.0.2"_s);
+        EXPECT_EQ(k.server.addressOf(u"bill"_s), loopback(2));
         EXPECT_EQ(c.messages(), k.messages);
         EXPECT_TRUE(c.ui.log.filter(u"broadcast").isEmpty()) << "the server's error page shows nothing";
 
@@ -103,7 +103,7 @@ TEST_F(LogonTest, ThePasswordLineMatchesWhicheverLineEndEitherSideUses)
         c->setUpUser(u"bill"_s, stored);
         c->write(u"quiboweb"_s, "#!/bin/sh\n");
         c->connectNow();
-        EXPECT_EQ(c->shell.started, QStringList{u"%1 --listen 127.0.0.2:8080 @ %2"_s.arg(
+        EXPECT_EQ(c->shell.started, QStringList{(u"%1 --listen "_s + loopback(2) + u":8080 @ %2"_s).arg(
                                         c->dir.filePath(u"quiboweb"_s), c->dir.path())});
         ASSERT_TRUE(c->waitUntilReady()) << stored.constData();
         EXPECT_FALSE(c->client->logon().notLoggedOn);
@@ -117,12 +117,12 @@ TEST_F(LogonTest, AFailedCheckTellsTheUserAndEndsWithoutPublishing)
     const std::pair<QString, QString> cases[] = {
         // The registered password is only the beginning of the stored one.
         {server.authority(), u"Invalid Password - Error Code 10|May Be A Server Error - Try Later"_s},
-        {u"127.0.0.1:%1"_s.arg(freeLoopbackPort()),
+        {loopback(1) + u":%1"_s.arg(freeLoopbackPort()),
          u"Not Able To Connect, Make Sure|You Are Logged On to Internet"_s},
     };
     for (const auto &[directory, message] : cases) {
         SCOPED_TRACE(directory.toStdString());
-        UserClient t(directory, u"127.0.0.2"_s, peerPort);
+        UserClient t(directory, loopback(2), peerPort);
         t.setUpUser(u"bill"_s, "secret\r\n", {u"LoopBack"_s});
         t.connectNow();
         ASSERT_TRUE(t.waitUntilEnded());
@@ -138,7 +138,7 @@ TEST_F(LogonTest, TheBroadcastIsShownInItsFiveFields)
 {
     ASSERT_TRUE(server.registerUser(u"bill"_s, u"pw"_s));
     ASSERT_TRUE(server.setBroadcast("Welcome!\r\nServer moves on Monday.\r\n"));
-    auto c = loggedOn(u"bill"_s, u"127.0.0.2"_s, {});
+    auto c = loggedOn(u"bill"_s, loopback(2), {});
     EXPECT_EQ(c->ui.log.filter(u"broadcast"),
               QStringList{u"broadcast|Welcome!|Server moves on Monday.|||"_s});
 }
@@ -186,7 +186,7 @@ TEST_F(LogonTest, LookUpsAnsweredOutOfOrderAreAppliedInTableOrder)
     });
     ASSERT_TRUE(proxy.listen());
 
-    UserClient c(proxy.authority(), u"127.0.0.2"_s, peerPort);
+    UserClient c(proxy.authority(), loopback(2), peerPort);
     c.setUpUser(u"bill"_s, "pw\r\n", contacts);
     c.connectNow();
     ASSERT_TRUE(c.waitUntilReady());
@@ -211,13 +211,13 @@ TEST_F(LogonTest, AnnouncementsReachTheOtherClientAndLogoffLeavesZeroBehind)
 {
     ASSERT_TRUE(server.registerUser(u"alice"_s, u"pw"_s));
     ASSERT_TRUE(server.registerUser(u"bob"_s, u"pw"_s));
-    auto bob = loggedOn(u"bob"_s, u"127.0.0.3"_s, {u"alice"_s});
+    auto bob = loggedOn(u"bob"_s, loopback(3), {u"alice"_s});
     EXPECT_TRUE(bob->mainWindow.items.isEmpty());
-    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"bob"_s});
+    auto alice = loggedOn(u"alice"_s, loopback(2), {u"bob"_s});
     EXPECT_EQ(alice->mainWindow.items, QStringList{u"bob"_s});
     ASSERT_TRUE(waitFor([&] { return bob->mainWindow.items == QStringList{u"alice"_s}; }))
         << "\"|001\" did not arrive";
-    EXPECT_EQ(bob->client->contacts().contact(0).address, u"127.0.0.2"_s);
+    EXPECT_EQ(bob->client->contacts().contact(0).address, loopback(2));
 
     alice->write(u"html/tmp/offer.txt"_s, "offered");
     alice->write(u"html/tmp/kept.txt"_s, "not offered");
@@ -241,7 +241,7 @@ TEST_F(LogonTest, AnnouncementsReachTheOtherClientAndLogoffLeavesZeroBehind)
 TEST_F(LogonTest, AFailedLogoffKeepsTheUserOnAndASecondTryRepeatsIt)
 {
     ASSERT_TRUE(server.registerUser(u"alice"_s, u"pw"_s));
-    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"bob"_s});
+    auto alice = loggedOn(u"alice"_s, loopback(2), {u"bob"_s});
     const quint16 port = server.port();
     server.stop();
 
@@ -255,7 +255,7 @@ TEST_F(LogonTest, AFailedLogoffKeepsTheUserOnAndASecondTryRepeatsIt)
     EXPECT_FALSE(alice->process.ended());
 
     ASSERT_TRUE(server.start(port)) << server.output().toStdString();
-    EXPECT_EQ(server.addressOf(u"alice"_s), u"127.0.0.2"_s);
+    EXPECT_EQ(server.addressOf(u"alice"_s), loopback(2));
     alice->mainWindow.closeBox();
     ASSERT_TRUE(alice->waitUntilEnded());
     EXPECT_EQ(server.addressOf(u"alice"_s), u"0"_s);

@@ -70,7 +70,7 @@ TEST_P(SecureAccounts, AccountsTheClientMakesOrUpgradesGiveTheClassicRequestsNot
     ASSERT_TRUE(server.registerUser(u"bob"_s, u"pw"_s));
     ASSERT_TRUE(server.publish(u"bob"_s, u"10.9.9.9"_s));
 
-    auto ann = client(u"127.0.0.2"_s);
+    auto ann = client(loopback(2));
     ann->connectNow();
     ASSERT_TRUE(waitFor([&] { return ann->registration.last() != nullptr; }));
     RegistrationFields &fields = *ann->registration.last()->registration;
@@ -82,7 +82,7 @@ TEST_P(SecureAccounts, AccountsTheClientMakesOrUpgradesGiveTheClassicRequestsNot
     ASSERT_TRUE(ann->waitUntilReady());
 
     // bob's first logon with this client, from files others may read: his password binds his key.
-    auto bob = client(u"127.0.0.3"_s);
+    auto bob = client(loopback(3));
     bob->setUpUser(u"bob"_s, "pw\r\n", {u"ann"_s});
     bob->connectNow();
     ASSERT_TRUE(bob->waitUntilReady());
@@ -97,7 +97,7 @@ TEST_P(SecureAccounts, AccountsTheClientMakesOrUpgradesGiveTheClassicRequestsNot
     // bob knows ann's key as the directory took it from her TLS connection.
     const ContactRecord &annAsBobSees = bob->client->contacts().contact(0);
     EXPECT_TRUE(annAsBobSees.online && annAsBobSees.secure);
-    EXPECT_EQ(annAsBobSees.address, u"127.0.0.2"_s);
+    EXPECT_EQ(annAsBobSees.address, loopback(2));
     EXPECT_EQ(annAsBobSees.keyFingerprint, keyFingerprintOf(QSslCertificate(ann->read(u"quibo32.crt"_s))));
 
     // Adding a contact asks the same way: a handle nobody holds is no contact.
@@ -106,13 +106,13 @@ TEST_P(SecureAccounts, AccountsTheClientMakesOrUpgradesGiveTheClassicRequestsNot
     ASSERT_TRUE(runToEnd(contacts.AddContact(u"ghost"_s)));
     EXPECT_EQ(ann->messages(), QStringList{u"Invalid Contact Name|"_s});
     const ContactRecord &bobAsAnnSees = ann->client->contacts().contact(1);
-    EXPECT_EQ(bobAsAnnSees.address, u"127.0.0.3"_s);
+    EXPECT_EQ(bobAsAnnSees.address, loopback(3));
     EXPECT_EQ(bobAsAnnSees.keyFingerprint, keyFingerprintOf(QSslCertificate(bob->read(u"quibo32.crt"_s))));
 
     expectClosedToClassicRequests(server, u"ann"_s, u"s3cret"_s);
     expectClosedToClassicRequests(server, u"bob"_s, u"pw"_s);
-    EXPECT_EQ(server.addressOf(u"ann"_s), u"127.0.0.2"_s);
-    EXPECT_EQ(server.addressOf(u"bob"_s), u"127.0.0.3"_s);
+    EXPECT_EQ(server.addressOf(u"ann"_s), loopback(2));
+    EXPECT_EQ(server.addressOf(u"bob"_s), loopback(3));
     EXPECT_TRUE(server.get("/ipinfo/ann").body.contains("Oslo"));
 }
 
@@ -126,7 +126,7 @@ TEST_F(PinnedDirectory, ADirectoryOtherThanTheTrustedOneGetsNoLogon)
         QRegularExpression(u"key fingerprint ([0-9a-f]{64})"_s).match(server.output()).captured(1);
     QMap<QLatin1StringView, QByteArray> files;
     {
-        const auto first = loggedOn(u"bob"_s, u"127.0.0.2"_s, {});
+        const auto first = loggedOn(u"bob"_s, loopback(2), {});
         EXPECT_EQ(first->read(u"directory.pins"_s), server.authority().toUtf8() + ' ' + key.toUtf8() + '\n');
         for (const char *name : {"settings", "userinfo.dat", "quibo32.key", "quibo32.crt", "directory.pins"})
             files.insert(QLatin1StringView(name), first->read(QLatin1StringView(name)));
@@ -137,7 +137,7 @@ TEST_F(PinnedDirectory, ADirectoryOtherThanTheTrustedOneGetsNoLogon)
 
     // bob's files in a fresh client: his key and the pinned one come along.
     const auto attempt = [&](const QString &directory, const QString &pin) {
-        auto c = std::make_unique<UserClient>(directory, u"127.0.0.2"_s, peerPort, pin);
+        auto c = std::make_unique<UserClient>(directory, loopback(2), peerPort, pin);
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             c->write(it.key(), it.value());
         c->connectNow();

@@ -7,6 +7,7 @@
 #include "channel/ChannelJoin.h"
 #include "channel/PrivateChatPeer.h"
 #include "consent/ContactRequests.h"
+#include "messaging/Smileys.h"
 #include "peer/PeerRecord.h"
 #include "peer/Presence.h"
 #include "resources/ResourceCatalogue.h"
@@ -34,8 +35,8 @@ QByteArray record(const char *handle, const QString &body, qsizetype block = pee
 // alice (127.0.0.2) and bob (127.0.0.3) have each other as contacts and listen.
 struct TwoClients : ::testing::Test {
     PeerNetwork net;
-    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s);
-    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s);
+    TestClient &alice = net.add(u"alice"_s, loopback(2));
+    TestClient &bob = net.add(u"bob"_s, loopback(3));
     std::unique_ptr<HandledCounter> aliceHandled, bobHandled;
 
     void SetUp() override
@@ -49,7 +50,7 @@ struct TwoClients : ::testing::Test {
         selectContact(alice, u"bob"_s);
     }
     // `bytes`, or a record from `handle`, to bob, sent by hand.
-    void deliverBytes(const QByteArray &bytes) { ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), bytes)); }
+    void deliverBytes(const QByteArray &bytes) { ASSERT_TRUE(sendRaw(loopback(3), net.port(), bytes)); }
     void deliver(const QString &handle, const QString &body)
     {
         deliverBytes(peer::buildRecord(handle, body, peer::MessageBlock));
@@ -58,10 +59,17 @@ struct TwoClients : ::testing::Test {
     {
         return waitFor([&] { return bobHandled->count >= n; });
     }
-    // The smiley or sound command that sends `code`.
+    // The smiley or sound command that sends `code`, from the other's contact menu.
     void command(TestClient &from, const char16_t *code)
     {
-        ASSERT_TRUE(runToEnd(from.client->messaging().sendSmileyOrSound({code}, EntryKind::Smiley, {})));
+        std::optional<Command> chosen;
+        for (const messaging::SmileyRow &row : messaging::smileys())
+            chosen = row.code.text == QStringView(code) ? std::optional(row.command) : chosen;
+        for (const messaging::SoundRow &row : messaging::sounds())
+            chosen = row.code.text == QStringView(code) ? row.command : chosen;
+        ASSERT_TRUE(chosen);
+        const QString to = &from == &alice ? u"bob"_s : u"alice"_s;
+        ASSERT_TRUE(chooseFromMenu(from, to, *chosen));
     }
 };
 
@@ -92,14 +100,14 @@ QByteArray padded(const QByteArray &text, qsizetype block)
 // alice at 127.0.0.2 with bob (127.0.0.3) as contact; bob is a capture server.
 struct WireTest : ::testing::Test {
     PeerNetwork net;
-    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s);
-    CaptureServer bob{u"127.0.0.3"_s, net.port()};
+    TestClient &alice = net.add(u"alice"_s, loopback(2));
+    CaptureServer bob{loopback(3), net.port()};
 
     void SetUp() override
     {
         ASSERT_TRUE(bob.isListening());
         net.befriend(alice, {u"bob"_s});
-        alice.client->contacts().MarkContactOnline(0, u"127.0.0.3"_s); // listed at position 0
+        alice.client->contacts().MarkContactOnline(0, loopback(3)); // listed at position 0
         selectContact(alice, u"bob"_s);
     }
 };
@@ -111,9 +119,9 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
     alice.messages.sendScript = {{Step::Send, u"hi bob"_s}};
     bob.messages.receivedScript = {Step::Reply};
     bob.messages.sendScript = {{Step::Send, u"hi alice"_s}};
-    bob.client->selection().selectedContact = 0; // LoopBack: the reply must not go there
+    selectContact(bob, u"LoopBack"_s); // the reply must not go there
 
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
     ASSERT_TRUE(waitFor([&] { return aliceHandled->count == 1; }));
 
     EXPECT_EQ(alice.messages.log, (QStringList{u"send|main|bob|"_s, u"received|bob|hi alice"_s}));
@@ -128,8 +136,8 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
 TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
 {
     alice.messages.sendScript = {{Step::Cancel, u"draft"_s}, {Step::Cancel, std::nullopt}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageCommand()));
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageCommand()));
+    ASSERT_TRUE(choose(alice, Command::SendMessage));
+    ASSERT_TRUE(choose(alice, Command::SendMessage));
     EXPECT_EQ(alice.messages.dialogs.at(1)->shownMessage, u"draft"_s);
     EXPECT_FALSE(alice.client->messaging().state().sendDialogOpen());
 
@@ -147,20 +155,20 @@ TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
     // bob holds a reply dialog open: his Send Message does nothing.
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"ping"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
     ASSERT_TRUE(waitFor([&] { return bob.client->messaging().state().replyPending(); }));
-    ASSERT_TRUE(runToEnd(bob.client->messaging().sendMessageCommand())) << "it does nothing";
+    ASSERT_TRUE(choose(bob, Command::SendMessage)) << "it does nothing";
     EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
     bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_FALSE(bob.client->messaging().state().replyPending());
 
     // bob holds a new message open: a Reply only closes the received message.
-    bob.client->messaging().sendMessageCommand();
+    bob.mainWindow.choose(Command::SendMessage);
     EXPECT_TRUE(bob.client->messaging().state().sendDialogOpen());
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"pong?"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
     ASSERT_TRUE(bobHandledAll(2));
     EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 2);
     EXPECT_EQ(bob.messages.openCount(), 1);
@@ -171,12 +179,12 @@ TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
 
 TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
 {
-    bob.client->messaging().sendMessageCommand();
+    bob.mainWindow.choose(Command::SendMessage);
     const auto dialog = bob.messages.lastOf(u"send"_s);
     command(alice, u"|400");
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_EQ(bob.client->sendMessageFields().m_to, u"alice"_s);
-    EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, u"127.0.0.2"_s);
+    EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, loopback(2));
     EXPECT_EQ(dialog->shownTo, u"alice"_s);
     dialog->press(MessageUi::CancelButton);
     ASSERT_TRUE(waitFor([&] { return !bob.client->messaging().state().sendDialogOpen(); }));
@@ -265,10 +273,10 @@ TEST_F(TwoClients, RecordsArrivingDuringAClipAreHandledAfterItInArrivalOrder)
     command(alice, u"|403");
     ASSERT_TRUE(waitFor([&] { return bob.sound.played.contains(u"sync:hurl.snd"_s); }));
     alice.messages.sendScript = {{Step::Send, u"first"_s}, {Step::Send, u"second"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
     command(alice, u"|407");
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
-    QTest::qWait(100);
+    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
+    ASSERT_TRUE(waitFor([&] { return bobHandled->read == 4; }));
     EXPECT_EQ(bobHandled->count, 0);
     EXPECT_TRUE(bob.messages.log.isEmpty()) << "nothing is read while the clip plays";
 
@@ -283,11 +291,11 @@ TEST_F(TwoClients, RecordsArrivingWhileAMessageIsOpenWaitForIt)
 {
     bob.messages.receivedScript = {Step::Hold};
     alice.messages.sendScript = {{Step::Send, u"one"_s}, {Step::Send, u"two"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
     command(alice, u"|302");
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
-    ASSERT_TRUE(waitFor([&] { return bob.messages.openCount() == 1; }));
-    QTest::qWait(100);
+    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
+    ASSERT_TRUE(waitFor([&] { return bob.messages.openCount() == 1 && bobHandled->read == 3; }));
+    ASSERT_TRUE(settle());
     EXPECT_TRUE(bob.ui.log.isEmpty());
     EXPECT_EQ(bob.messages.log.size(), 1);
 
@@ -359,9 +367,9 @@ TEST_F(TwoClients, TenThousandRandomBlocksAreHandledWithoutHarm)
 TEST_F(TwoClients, RecordInTwoPiecesIsReadWhole)
 {
     const QByteArray block = record("alice", u"one record, two writes"_s);
-    RawConnection c(u"127.0.0.3"_s, net.port());
+    RawConnection c(loopback(3), net.port());
     ASSERT_TRUE(c.write(block.left(8)));
-    QTest::qWait(50);
+    ASSERT_TRUE(waitFor([&] { return bob.client->listener().reading() == 1; }));
     ASSERT_TRUE(c.write(block.mid(8)));
     c.close();
     ASSERT_TRUE(bobHandledAll(1));
@@ -373,11 +381,11 @@ TEST_F(TwoClients, RecordInTwoPiecesIsReadWhole)
 // half record is still read when its window ends.
 TEST_F(TwoClients, SilentPeersHoldUpNobody)
 {
-    RawConnection lingering(u"127.0.0.3"_s, net.port());
+    RawConnection lingering(loopback(3), net.port());
     ASSERT_TRUE(lingering.write("alice|short and open"));
     std::vector<std::unique_ptr<RawConnection>> silent;
     for (int i = 0; i < 20; ++i)
-        silent.push_back(std::make_unique<RawConnection>(u"127.0.0.3"_s, net.port()));
+        silent.push_back(std::make_unique<RawConnection>(loopback(3), net.port()));
     deliverBytes(record("alice", u"next"_s));
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_EQ(bob.messages.log, QStringList{u"received|alice|next"_s});
@@ -393,15 +401,14 @@ TEST(ListenerStart, ThreeTriesToListenThenOneMessage)
     for (const bool freed : {false, true}) {
         PeerNetwork net;
         auto squatter = std::make_unique<QTcpServer>();
-        ASSERT_TRUE(squatter->listen(QHostAddress(u"127.0.0.3"_s), net.port()));
-        TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s);
+        ASSERT_TRUE(squatter->listen(QHostAddress(loopback(3)), net.port()));
+        TestClient &bob = net.add(u"bob"_s, loopback(3));
         bool gaveUp = false;
         QObject::connect(&bob.client->listener(), &Listener::gaveUp, [&] { gaveUp = true; });
-        bob.client->listener().start();
-        if (freed) {
-            QTest::qWait(50);
+        bob.client->listener().start(); // the first try fails before start() returns
+        ASSERT_FALSE(bob.client->listener().isListening());
+        if (freed)
             squatter.reset();
-        }
         ASSERT_TRUE(waitFor([&] { return gaveUp || bob.client->listener().isListening(); }));
         EXPECT_EQ(bob.client->listener().isListening(), freed);
         EXPECT_EQ(bob.ui.log, freed
@@ -447,10 +454,10 @@ TEST_F(WireTest, EachFeatureSendsItsCodesInTheirBlocks)
     ASSERT_TRUE(PeerNetwork::startListening(alice));
     alice.client->mainWindowTask().open();
     const auto fromBob = [&](const QString &handle, peer::RecordCode code, const QString &payload = {}) {
-        ASSERT_TRUE(sendRaw(u"127.0.0.2"_s, net.port(), peer::buildRecord(handle, code, payload)));
+        ASSERT_TRUE(sendRaw(loopback(2), net.port(), peer::buildRecord(handle, code, payload)));
     };
     const auto answerRequest = [&](int button) {
-        fromBob(u"mallory"_s, presence::Online, u"127.0.0.3"_s);
+        fromBob(u"mallory"_s, presence::Online, loopback(3));
         ASSERT_TRUE(waitFor([&] { return alice.consent.open(u"request-to-add"_s) != nullptr; }));
         alice.consent.open(u"request-to-add"_s)->press(button);
     };
@@ -504,12 +511,12 @@ TEST_F(WireTest, EachFeatureSendsItsCodesInTheirBlocks)
 
 TEST_F(WireTest, UnreachableAddressesAreToldOnlyBySendShortRecord)
 {
-    alice.client->contacts().setAddress(0, u"127.0.0.9"_s); // nobody listens there
+    alice.client->contacts().setAddress(0, loopback(9)); // nobody listens there
     ASSERT_TRUE(runToEnd(
-        alice.client->peerSender().SendPeerRecord(u"127.0.0.9"_s, u"anyone?"_s, DialogOwner::MainWindow)));
+        alice.client->peerSender().SendPeerRecord(loopback(9), u"anyone?"_s, DialogOwner::MainWindow)));
     EXPECT_TRUE(alice.ui.log.isEmpty());
 
-    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendShortRecord(u"alice"_s, u"127.0.0.9"_s,
+    ASSERT_TRUE(runToEnd(alice.client->peerSender().SendShortRecord(u"alice"_s, loopback(9),
                                                                     peer::NoPayload, channel::ChatRequest)));
     EXPECT_EQ(alice.ui.log, QStringList{u"message|Error Connecting - Error Code 1050|"_s});
 }

@@ -121,7 +121,7 @@ TEST_F(SecurePeers, ARecordClaimingASecureContactCountsOnlyWithItsKey)
     TestClient &mallory = net.add(u"mallory"_s, u"127.0.0.6"_s);
     net.befriend(mallory, {u"bob"_s});
     net.trustKeys(mallory, {u"bob"_s});
-    mallory.client->logon().ownHandle = u"alice"_s;
+    ClientSetup::loggedOn(*mallory.client, u"alice"_s, u"127.0.0.6"_s);
     message(mallory, u"bob"_s, u"forged over tls"_s);
     message(carol, u"bob"_s, u"hello"_s);
     ASSERT_TRUE(waitFor([&] { return bobHandled->count == 3; }));

@@ -93,9 +93,7 @@ protected:
         c.write(u"settings"_s, "bill\r\n");
         c.write(u"userinfo.dat"_s, storedInfo);
         c.write(u"html/index.htm"_s, storedIndex);
-        c.client->logon().ownHandle = u"bill"_s;
-        c.client->logon().ownAddress = u"127.0.0.2"_s;
-        c.client->logon().notLoggedOn = false;
+        ClientSetup::loggedOn(*c.client, u"bill"_s, loopback(2));
     }
 };
 using ChangeInfoTest = RegistrationTest;
@@ -207,7 +205,7 @@ TEST_F(RegistrationTest, InputTheFilesCannotCarryIsRefusedWithAMessageBeforeAnyR
 
 TEST_F(RegistrationTest, AServerThatIsDownKeepsTheDialogOpenAndWritesNothing)
 {
-    UserClient c(u"127.0.0.1:%1"_s.arg(freeLoopbackPort()));
+    UserClient c(loopback(1) + u":%1"_s.arg(freeLoopbackPort()));
     RegistrationRun run(c);
     run.fill(u"bill"_s, u"pw"_s, u"b@x.org"_s);
     ASSERT_TRUE(run.pressRegister());
@@ -246,7 +244,7 @@ TEST_F(ChangeInfoTest, ChangeRewritesInfoAndPageButNeverThePasswordHandleOrSetti
 
     const ChangeInfoFields &shown = run.dialog().shownChange;
     EXPECT_EQ(shown.handle, u"bill"_s);
-    EXPECT_EQ(shown.address, u"127.0.0.2"_s);
+    EXPECT_EQ(shown.address, loopback(2));
     EXPECT_EQ(shown.info, decodeUserInfoFile(storedInfo));
 
     ChangeInfoFields &fields = *run.dialog().change;
@@ -278,7 +276,7 @@ TEST_F(ChangeInfoTest, ChangeRewritesInfoAndPageButNeverThePasswordHandleOrSetti
 TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndCancelKeepsNone)
 {
     for (const bool cancel : {true, false}) {
-        UserClient c(u"127.0.0.1:%1"_s.arg(freeLoopbackPort()));
+        UserClient c(loopback(1) + u":%1"_s.arg(freeLoopbackPort()));
         logOn(c);
         ChangeInfoRun run(c);
         run.dialog().change->info.age = u"43"_s;
@@ -299,7 +297,7 @@ TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndCancelKeepsNone)
 
 TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
 {
-    UserClient c(u"127.0.0.1:%1"_s.arg(freeLoopbackPort()));
+    UserClient c(loopback(1) + u":%1"_s.arg(freeLoopbackPort()));
     c.client->mainWindowTask().open();
     ContactTable &contacts = c.client->contacts();
     const int bob = contacts.AddContactRecord(u"bob"_s, u"10.0.0.7"_s, true).value();
@@ -322,7 +320,7 @@ using SecureChangeInfoTest = DirectoryUsers;
 TEST_F(SecureChangeInfoTest, TheChangeGoesWithTheUsersKey)
 {
     ASSERT_TRUE(server.registerUser(u"bill"_s, u"pw"_s));
-    auto c = loggedOn(u"bill"_s, u"127.0.0.2"_s, {});
+    auto c = loggedOn(u"bill"_s, loopback(2), {});
     ChangeInfoRun run(*c);
     run.dialog().change->info.city = u"Oslo"_s;
     ASSERT_TRUE(run.press(RegistrationUi::ChangeButton));

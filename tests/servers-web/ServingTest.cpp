@@ -22,6 +22,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using quibo::test::freeLoopbackPort;
+using quibo::test::loopback;
 using quibo::test::QuibowebProcess;
 using quibo::test::writeFile;
 
@@ -31,11 +32,11 @@ struct HttpReply {
     QByteArray body;
 };
 
-// Sends `request` byte for byte to 127.0.0.1:port and reads until the server closes.
+// Sends `request` byte for byte to loopback(1):port and reads until the server closes.
 QByteArray exchange(quint16 port, const QByteArray &request)
 {
     QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.connectToHost(QHostAddress(loopback(1)), port);
     if (!socket.waitForConnected(10000))
         return {};
     socket.write(request);
@@ -111,7 +112,7 @@ protected:
 
         s_port = freeLoopbackPort();
         s_server = std::make_unique<QuibowebProcess>(QStringList{
-            u"--headless"_s, u"--root"_s, root, u"--listen"_s, u"127.0.0.1:"_s + QString::number(s_port)});
+            u"--headless"_s, u"--root"_s, root, u"--listen"_s, loopback(1) + u':' + QString::number(s_port)});
         ASSERT_TRUE(s_server->waitForOutput("Serving")) << s_server->errorOutput().toStdString();
     }
 
@@ -298,7 +299,7 @@ TEST_F(ServingTest, OtherMethodsAreNotAllowed)
 
 QStringList arguments(const QTemporaryDir &dir, quint16 port, bool headless = true)
 {
-    QStringList list{u"--root"_s, dir.path(), u"--listen"_s, u"127.0.0.1:"_s + QString::number(port)};
+    QStringList list{u"--root"_s, dir.path(), u"--listen"_s, loopback(1) + u':' + QString::number(port)};
     if (headless)
         list.prepend(u"--headless"_s);
     return list;
@@ -319,13 +320,13 @@ TEST(CloseByTitleTest, ClosesOnlyTheServerOfThatAddressAndTitle)
         QuibowebProcess server(arguments(dir, port, headless));
         ASSERT_TRUE(server.waitForOutput("Serving"));
         // Another port, another address, another title: nothing happens, nothing blocks.
-        closeServer(u"127.0.0.1"_s, static_cast<quint16>(port + 1));
-        closeServer(u"127.0.0.2"_s, port);
-        closeServer(u"127.0.0.1"_s, port, u"Quibo32 Web Server"_s);
+        closeServer(loopback(1), static_cast<quint16>(port + 1));
+        closeServer(loopback(2), port);
+        closeServer(loopback(1), port, u"Quibo32 Web Server"_s);
         EXPECT_FALSE(server.waitForExit(std::chrono::milliseconds(300)));
         for (int i = 0; i < 20; ++i) // still answering; the window lists them
             EXPECT_EQ(request(port, "GET", "/tmp/nothing " + QByteArray::number(i)).status, 404);
-        closeServer(u"127.0.0.1"_s, port);
+        closeServer(loopback(1), port);
         ASSERT_TRUE(server.waitForExit());
         EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(server.exitCode(), 0);
@@ -337,13 +338,13 @@ TEST(CloseByTitleTest, ClosesOnlyTheServerOfThatAddressAndTitle)
 TEST(BindFailureTest, ATakenPortIsToldAndOnlyTheHeadlessServerFails)
 {
     QTcpServer holder;
-    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, 0));
+    ASSERT_TRUE(holder.listen(QHostAddress(loopback(1)), 0));
     QTemporaryDir dir;
     QuibowebProcess headless(arguments(dir, holder.serverPort()));
     ASSERT_TRUE(headless.waitForExit());
     EXPECT_EQ(headless.exitCode(), 1);
     EXPECT_TRUE(headless.errorOutput().contains(
-        "Cannot listen on 127.0.0.1:" + QByteArray::number(holder.serverPort()) +
+        "Cannot listen on " + loopback(1).toLatin1() + ':' + QByteArray::number(holder.serverPort()) +
         ": Address already in use."))
         << headless.errorOutput().toStdString();
 
@@ -352,7 +353,7 @@ TEST(BindFailureTest, ATakenPortIsToldAndOnlyTheHeadlessServerFails)
         << windowed.errorOutput().toStdString();
     EXPECT_FALSE(windowed.waitForExit(std::chrono::milliseconds(500)))
         << "the window with the reason went away";
-    closeServer(u"127.0.0.1"_s, holder.serverPort());
+    closeServer(loopback(1), holder.serverPort());
     ASSERT_TRUE(windowed.waitForExit());
     EXPECT_EQ(windowed.exitCode(), 0);
 }

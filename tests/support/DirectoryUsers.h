@@ -14,7 +14,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(server.start(0, serverOptions)) << server.output().toStdString(); }
 
     // A client at `address` of the server under test.
-    std::unique_ptr<UserClient> client(const QString &address = QStringLiteral("127.0.0.2"))
+    std::unique_ptr<UserClient> client(const QString &address = loopback(2))
     {
         return std::make_unique<UserClient>(server.authority(), address, peerPort);
     }

@@ -1,11 +1,15 @@
 #include "PeerNetwork.h"
 
+#include "RawPeer.h"
+
 #include "directory/WorkingFiles.h"
+#include "peer/PeerRecord.h"
 #include "keys/UserKey.h"
 
 #include <QTcpServer>
 
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 namespace quibo::test {
 
@@ -19,12 +23,13 @@ Timings peerTimings()
 
 PeerNetwork::PeerNetwork()
 {
-    // A port free on 127.0.0.1 may still be held on the clients' addresses (a closed
-    // connection's source port), so each is tried where the clients will listen.
+    // Free on every address the clients may take (this process's range; 127.0.0.x where a test
+    // names it): a port free on one may still be held on another by a closed connection.
     const auto freeForClients = [](quint16 port) {
-        for (int host = 2; host <= 9; ++host) {
-            QTcpServer probe;
-            if (!probe.listen(QHostAddress(QStringLiteral("127.0.0.%1").arg(host)), port))
+        for (int host = 1; host <= 9; ++host) {
+            QTcpServer ours, shared;
+            if (!ours.listen(QHostAddress(loopback(host)), port) ||
+                !shared.listen(QHostAddress(QStringLiteral("127.0.0.%1").arg(host)), port))
                 return false;
         }
         return true;
@@ -50,11 +55,7 @@ TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timi
     config.channelPort = m_channelPort;
     config.privateChatPort = m_privateChatPort;
     auto client = std::make_unique<TestClient>(config, timings, notifier);
-    LogonState &logon = client->client->logon();
-    logon.ownHandle = handle;
-    logon.ownAddress = address;
-    logon.notLoggedOn = false;
-    logon.contactsResolved = true;
+    ClientSetup::loggedOn(*client->client, handle, address);
     m_members.push_back({handle, address, std::move(client)});
     return *m_members.back().client;
 }
@@ -111,17 +112,62 @@ QString PeerNetwork::addressOf(const QString &handle) const
     return QStringLiteral("0");
 }
 
-HandledCounter::HandledCounter(TestClient &client)
+HandledCounter::HandledCounter(TestClient &client) : HandledCounter(client.client->listener()) {}
+
+HandledCounter::HandledCounter(Listener &listener)
 {
-    connect(&client.client->listener(), &Listener::handled, this, [this] { ++count; });
+    connect(&listener, &Listener::handled, this, [this] { ++count; });
+    connect(&listener, &Listener::connectionRead, this, [this] { ++read; });
 }
+
+bool drained(TestClient &client)
+{
+    const HandledCounter handled(client);
+    const Config &config = client.client->config();
+    return sendRaw(config.listenAddress.toString(), config.peerPort,
+                   peer::buildRecord(u"nobody"_s, u"nothing"_s, peer::MessageBlock)) &&
+           waitFor([&handled] { return handled.count > 0; });
+}
+
+namespace {
+bool idle(TestClient &client)
+{
+    const MainWindowTask &task = client.client->mainWindowTask();
+    return waitFor([&task] { return !task.isBusy() && task.pendingCount() == 0; });
+}
+
+int listItem(TestClient &client, const QString &handle)
+{
+    return client.client->contacts().contact(*client.client->contacts().FindContactByHandle(handle)).listIndex;
+}
+} // namespace
 
 void selectContact(TestClient &client, const QString &handle)
 {
-    const std::optional<int> index = client.client->contacts().FindContactByHandle(handle);
-    Q_ASSERT(index);
-    client.client->selection().selectedContact = *index;
-    client.client->sendMessageFields().m_to = handle;
+    if (const int item = listItem(client, handle); item >= 0) {
+        client.mainWindow.click(item);
+        idle(client);
+    } else {
+        client.client->selection().selectedContact = *client.client->contacts().FindContactByHandle(handle);
+    }
+}
+
+bool doubleClickContact(TestClient &client, const QString &handle)
+{
+    client.mainWindow.doubleClick(listItem(client, handle));
+    return idle(client);
+}
+
+bool chooseFromMenu(TestClient &client, const QString &handle, Command command)
+{
+    client.mainWindow.rightClick(listItem(client, handle));
+    return choose(client, command);
+}
+
+bool choose(TestClient &client, Command command)
+{
+    client.mainWindow.choose(command);
+    return idle(client);
 }
 
 } // namespace quibo::test

@@ -18,7 +18,7 @@ class PeerNetwork {
 public:
     PeerNetwork();
 
-    // A client named `handle` at `address` ("127.0.0.2", ...), on `config` with the network's
+    // A client named `handle` at `address` (loopback(2), ...), on `config` with the network's
     // ports. It listens once started. `notifier` replaces its fake desktop notifications.
     TestClient &add(const QString &handle, const QString &address, Timings timings = peerTimings(),
                     Config config = {}, DesktopNotifier *notifier = nullptr);
@@ -56,15 +56,31 @@ private:
     std::vector<Member> m_members;
 };
 
-// Counts the records a client's listener has fully handled.
+// Counts what a listener (a client's peer port by default, or a chat port) has read whole
+// and what it has fully handled.
 class HandledCounter : public QObject {
     Q_OBJECT
 public:
     explicit HandledCounter(TestClient &client);
+    explicit HandledCounter(Listener &listener);
     int count = 0;
+    int read = 0;
 };
 
-// Selects contact `handle` in `client`'s table as the main window's click does.
+// Sends a record nobody acts on (from a stranger) to `client`'s peer port and waits until it has
+// been handled: what was sent there before it has been handled too. So a test shows that
+// nothing came without waiting on the clock.
+bool drained(TestClient &client);
+
+// The user's hands on `client`'s main window. Each waits until the window's task has taken
+// the input and is idle again; false while it is still busy (on a dialog held open).
+// Selects contact `handle`: a click on its item (an offline contact, listed nowhere, is
+// selected as a click there would).
 void selectContact(TestClient &client, const QString &handle);
+// A double click on the item of `handle`: Send Message to it.
+bool doubleClickContact(TestClient &client, const QString &handle);
+// The contact menu of `handle` (addressing the send dialog), then `command` from it.
+bool chooseFromMenu(TestClient &client, const QString &handle, Command command);
+bool choose(TestClient &client, Command command);
 
 } // namespace quibo::test

@@ -40,6 +40,16 @@ inline bool runLoopUntil(const std::shared_ptr<bool> &ended, std::chrono::millis
     return *ended;
 }
 
+// Runs the event loop until everything queued before this call has run: the next event after
+// them, rather than the clock, shows that nothing more came of them.
+inline bool settle()
+{
+    QObject context;
+    bool reached = false;
+    QMetaObject::invokeMethod(&context, [&reached] { reached = true; }, Qt::QueuedConnection);
+    return waitFor([&reached] { return reached; });
+}
+
 inline void failOnThrow(const std::exception &error)
 {
     ADD_FAILURE() << "the task threw: " << error.what();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClientSetup.h"
 #include "FakePlatform.h"
 #include "QtPrinters.h"
 #include "RunTask.h"

@@ -40,8 +40,8 @@ const QString NotWanted = u"bob Does Not Want The File|File Transfer Cancelled"_
 // alice (127.0.0.2) offers, bob (127.0.0.3) receives from her quiboweb, serving her "html".
 struct Transfer : ::testing::Test {
     PeerNetwork net;
-    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s, slowStart());
-    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s, slowStart());
+    TestClient &alice = net.add(u"alice"_s, loopback(2), slowStart());
+    TestClient &bob = net.add(u"bob"_s, loopback(3), slowStart());
     std::optional<QuibowebProcess> aliceWeb;
     QTemporaryDir outbox, inbox;
 
@@ -67,7 +67,7 @@ struct Transfer : ::testing::Test {
     void startWeb()
     {
         aliceWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, alice.dir.filePath(u"html"_s),
-                                     u"--listen"_s, u"127.0.0.2:%1"_s.arg(net.webPort())});
+                                     u"--listen"_s, loopback(2) + u":%1"_s.arg(net.webPort())});
         ASSERT_TRUE(aliceWeb->waitForOutput("Serving")) << aliceWeb->errorOutput().toStdString();
     }
     QString write(const QString &name, const QByteArray &bytes)
@@ -82,7 +82,7 @@ struct Transfer : ::testing::Test {
         bob.transfer.saveAnswers = {save};
         ASSERT_TRUE(runToEnd(record.isEmpty() ? alice.client->fileOffers().SendFile()
                                               : alice.client->peerSender().SendPeerRecord(
-                                                    u"127.0.0.3"_s, record, DialogOwner::MainWindow)));
+                                                    loopback(3), record, DialogOwner::MainWindow)));
     }
     // alice offers the file at `path` through the chooser.
     void offer(const QString &path, bool yes = true, bool save = true)
@@ -186,14 +186,14 @@ TEST_F(Transfer, ASparseFileOverFourGiBArrivesWithTheSameChecksum)
 // carol's offer meets bob downloading alice's: "|601" with her file's name, in 75 bytes.
 TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
 {
-    net.add(u"carol"_s, u"127.0.0.4"_s);
-    CaptureServer carol{u"127.0.0.4"_s, net.port()};
+    net.add(u"carol"_s, loopback(4));
+    CaptureServer carol{loopback(4), net.port()};
     net.befriend(bob, {u"alice"_s, u"carol"_s});
     const QByteArray bytes = randomBytes(1 << 20);
     offer(write(u"first.bin"_s, bytes));
     ASSERT_TRUE(waitFor([&] { return bob.client->fileReception().phase() == ReceptionPhase::Downloading; }));
     ASSERT_TRUE(
-        sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"carol"_s, u"|6001<photo.png"_s, 522)));
+        sendRaw(loopback(3), net.port(), peer::buildRecord(u"carol"_s, u"|6001<photo.png"_s, 522)));
     ASSERT_TRUE(carol.waitForRecords(1));
     EXPECT_EQ(carol.records.first(), QByteArray("bob||601photo.png").leftJustified(75, '\0'));
     ASSERT_TRUE(saw(alice, u"bob Has Received first.bin|File Transfer Complete"_s));
@@ -236,7 +236,7 @@ TEST_F(Transfer, ACutDownloadResumesRestartsOnAChangedFileAndKeepsThePartWhenGon
             char note[100] = {};
             ::getxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute, note,
                        sizeof note - 1);
-            EXPECT_STREQ(note, "alice\n127.0.0.2\n268435456\nlarge.bin");
+            EXPECT_EQ(QByteArray(note), "alice\n" + loopback(2).toLatin1() + "\n268435456\nlarge.bin");
         } else {
             ASSERT_TRUE(saw(alice, u"bob Has Received large.bin|File Transfer Complete"_s)) << meanwhile;
             EXPECT_TRUE(readFile(inbox.filePath(u"large.bin"_s)) == (meanwhile == Changed ? other : bytes));
@@ -262,19 +262,20 @@ TEST_F(Transfer, ANewOfferOfAPartlyReceivedFileResumesIntoTheSamePlace)
     const QString target = inbox.filePath(u"again.bin"_s), part = target + u".part"_s;
     const struct {
         QByteArray part;
-        const char *label;
+        QByteArray label;
         bool asked, resumed;
     } cases[] = {
-        {bytes.left(1 << 20), "alice\n127.0.0.9\n4194304\nagain.bin", true, true},
+        {bytes.left(1 << 20), "alice\n" + loopback(9).toLatin1() + "\n4194304\nagain.bin", true, true},
         {bytes.left(3 << 20), "", true, true}, // a file system without labels
-        {randomBytes(1 << 20), "alice\n127.0.0.2\n4194304\nagain.bin", true, false},
-        {bytes.left(1 << 20), "carol\n127.0.0.2\n4194304\nagain.bin", false, false}, // another sender's
+        {randomBytes(1 << 20), "alice\n" + loopback(2).toLatin1() + "\n4194304\nagain.bin", true, false},
+        {bytes.left(1 << 20), "carol\n" + loopback(2).toLatin1() + "\n4194304\nagain.bin", false,
+         false}, // another sender's
     };
     for (const auto &c : cases) {
         ASSERT_TRUE(writeFile(part, c.part));
-        if (*c.label) {
+        if (!c.label.isEmpty()) {
             ASSERT_EQ(::setxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute,
-                                 c.label, std::strlen(c.label), 0),
+                                 c.label.constData(), size_t(c.label.size()), 0),
                       0);
         }
         const QList<transfer::PartRecord> records{{u"alice"_s, u"4194304"_s, u"again.bin"_s, target}};
@@ -283,12 +284,12 @@ TEST_F(Transfer, ANewOfferOfAPartlyReceivedFileResumesIntoTheSamePlace)
         alice.ui.log.clear();
         bob.transfer.resumeAnswers = {true};
         offer(write(u"again.bin"_s, bytes));
-        ASSERT_TRUE(saw(alice, u"bob Has Received again.bin|File Transfer Complete"_s)) << c.label;
-        EXPECT_TRUE(readFile(target) == bytes) << c.label;
+        ASSERT_TRUE(saw(alice, u"bob Has Received again.bin|File Transfer Complete"_s)) << c.label.constData();
+        EXPECT_TRUE(readFile(target) == bytes) << c.label.constData();
         EXPECT_FALSE(QFile::exists(part));
         const QString asked = u"resume?|again.bin|%1|%2|4194304"_s.arg(part).arg(c.part.size());
         EXPECT_EQ(bob.transfer.log.mid(1, 1), QStringList{c.asked ? asked : u"save as|again.bin"_s})
-            << c.label;
+            << c.label.constData();
         const QList<qint64> progress = bob.transfer.downloads.last()->progress;
         if (c.asked) { // from zero again when the part's end is not the file's
             EXPECT_EQ(std::ranges::all_of(progress, [&](qint64 got) { return got >= c.part.size(); }),
@@ -353,7 +354,7 @@ TEST_F(Transfer, AnOfferFromAContactAtAddressZeroIsALostConnection)
     net.befriend(bob, {u"carol"_s}); // no such client: "0"
     bob.transfer.receiveAnswers = {true};
     bob.transfer.saveAnswers = {true};
-    ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"carol"_s, u"|6009<own.txt"_s, 522)));
+    ASSERT_TRUE(sendRaw(loopback(3), net.port(), peer::buildRecord(u"carol"_s, u"|6009<own.txt"_s, 522)));
     ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
     EXPECT_EQ(bob.transfer.log, QStringList{u"receive?|carol|own.txt|9 Bytes"_s});
     EXPECT_TRUE(QDir(inbox.path()).isEmpty());
@@ -448,7 +449,7 @@ TEST_F(Transfer, LogoffRemovesEveryOfferedCopyBeyondAHundred)
         offer(write(u"f%1.txt"_s.arg(i), "x"));
     const QDir tmp(alice.dir.filePath(u"html/tmp"_s));
     ASSERT_EQ(tmp.entryList(QDir::Files).size(), 105);
-    alice.client->logon().notLoggedOn = true; // logoff then only cleans up and ends
+    ClientSetup::loggedOff(*alice.client); // logoff then only cleans up and ends
     ASSERT_TRUE(runToEnd(alice.client->directorySession().logoff().LogOff(DialogOwner::MainWindow)));
     EXPECT_TRUE(tmp.entryList(QDir::Files).isEmpty());
     EXPECT_EQ(QDir(outbox.path()).entryList(QDir::Files).size(), 105) << "the originals stay";

@@ -41,7 +41,7 @@ struct WidgetClient {
     {
         Config config;
         config.listenAddress = QHostAddress(QStringLiteral("127.0.0.1"));
-        config.peerPort = freeLoopbackPort();
+        config.peerPort = freeLoopbackPort(u"127.0.0.1"_s);
         Ports ports;
         widgets.fill(ports);
         ports.sound = &sound;
@@ -50,11 +50,7 @@ struct WidgetClient {
         ports.windowCloser = &windowCloser;
         ports.notifier = &notifier;
         client = std::make_unique<Client>(config, peerTimings(), WorkingDirectory(QDir(dir.path())), ports);
-        LogonState &logon = client->logon();
-        logon.ownHandle = QStringLiteral("alice");
-        logon.ownAddress = QStringLiteral("127.0.0.1");
-        logon.notLoggedOn = false;
-        logon.contactsResolved = true;
+        ClientSetup::loggedOn(*client, QStringLiteral("alice"), QStringLiteral("127.0.0.1"));
         client->contacts().AddContactRecord(QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
     }
     ~WidgetClient() { client.reset(); } // its tasks go before the windows they wait on

@@ -130,7 +130,7 @@ TEST_P(SmileyPopups, ShowsTheSenderAndIsClosedByOkButNotByEnter)
 
     QTest::keyClick(button(&popup, "okButton"), Qt::Key_Return);
     QTest::keyClick(&popup, Qt::Key_Enter);
-    QTest::qWait(20);
+    ASSERT_TRUE(settle());
     EXPECT_TRUE(view->isOpen());
     EXPECT_TRUE(popup.isVisible());
 
