@@ -33,23 +33,36 @@ Config Config::fromEnvironment()
     return config;
 }
 
-bool Config::setPorts(const QString &list)
+std::optional<ClientPorts> ClientPorts::parse(const QString &list)
 {
     const QStringList parts = list.split(u',');
     if (parts.size() != 4)
-        return false;
+        return std::nullopt;
     quint16 values[4] = {};
     for (qsizetype i = 0; i < parts.size(); ++i) {
         bool ok = false;
         const uint port = parts.at(i).trimmed().toUInt(&ok);
         if (!ok || port == 0 || port > 65535)
-            return false;
+            return std::nullopt;
         values[i] = static_cast<quint16>(port);
     }
-    peerPort = values[0];
-    channelPort = values[1];
-    privateChatPort = values[2];
-    webPort = values[3];
+    return ClientPorts{values[0], values[1], values[2], values[3]};
+}
+
+QString ClientPorts::text() const
+{
+    return QStringLiteral("%1,%2,%3,%4").arg(peer).arg(channel).arg(privateChat).arg(web);
+}
+
+bool Config::setPorts(const QString &list)
+{
+    const std::optional<ClientPorts> parsed = ClientPorts::parse(list);
+    if (!parsed)
+        return false;
+    peerPort = parsed->peer;
+    channelPort = parsed->channel;
+    privateChatPort = parsed->privateChat;
+    webPort = parsed->web;
     return true;
 }
 

@@ -132,6 +132,7 @@ QCoro::Task<> Logon::findReach()
     const Reachability::Reach reach =
         co_await m_parts.reach->reach(m_parts.session.ownAddress, m_parts.directory.observedAddress());
     m_parts.session.publishedAddress = reach.address;
+    m_parts.session.publishedAddress6 = reach.address6;
     m_address6 = reach.address6;
     m_ports = reach.ports;
     m_reachStatus = reach.status;

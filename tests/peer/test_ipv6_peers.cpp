@@ -1,0 +1,168 @@
+// IPv6 and published ports between secure clients: listeners take both families, a secure
+// contact is dialled at its IPv6 address first on the ports it published, and whoever judges a
+// source by its address still sees the contact's known address.
+#include "PeerNetwork.h"
+#include "QuibowebProcess.h"
+
+#include "peer/IncomingConnections.h"
+#include "peer/PeerSender.h"
+
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+using namespace quibo;
+using namespace quibo::test;
+using namespace Qt::StringLiterals;
+using Step = ScriptedMessages::Step;
+
+TEST(DialPlan, SecureContactsAreDialledAtIPv6FirstOnTheirPortsClassicOnesAsBefore)
+{
+    const ClientPorts own{40068, 40069, 40569, 40080};
+    const ClientPorts theirs{50068, 50069, 50569, 50080};
+    const auto contact = [&](bool secure, const char16_t *address6, bool published) {
+        ContactRecord c;
+        c.secure = secure;
+        c.address6 = QString::fromUtf16(address6);
+        c.ports = published ? std::optional(theirs) : std::nullopt;
+        return c;
+    };
+    const ContactRecord both = contact(true, u"2001:db8::7", true), v6Only = contact(true, u"2001:db8::7", false),
+                        classic = contact(false, u"2001:db8::7", true);
+    const QHostAddress v4(u"10.0.0.7"_s), v6(u"2001:db8::7"_s);
+    const struct {
+        QString address;
+        quint16 port;
+        const ContactRecord *contact;
+        QList<DialTarget> plan;
+    } cases[] = {
+        {u"10.0.0.7"_s, own.channel, &both, {{v6, theirs.channel}, {v4, theirs.channel}}},
+        {u"10.0.0.7"_s, own.web, &both, {{v6, theirs.web}, {v4, theirs.web}}},
+        {u"10.0.0.7"_s, 1234, &both, {{v6, 1234}, {v4, 1234}}}, // not one of ours: kept
+        {u"2001:db8::7"_s, own.peer, &v6Only, {{v6, own.peer}}},  // online with IPv6 alone
+        {u"10.0.0.7"_s, own.peer, &classic, {{v4, own.peer}}},    // classic: IPv4, fixed ports
+        {u"10.0.0.7"_s, own.peer, nullptr, {{v4, own.peer}}},
+        {u"0"_s, own.peer, &classic, {}},
+        {u"0.0.0.0"_s, own.peer, nullptr, {}},
+        {u"host.example"_s, own.peer, nullptr, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(dialPlan(c.address, c.port, own, c.contact), c.plan) << c.address.toStdString() << " " << c.port;
+}
+
+TEST(DualStack, ADualStackPortNamesIPv4SourcesInDottedTextAndIPv6AsThemselves)
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::Any, 0))
+        GTEST_SKIP() << "no IPv6 here";
+    const quint16 port = probe.serverPort();
+    probe.close();
+    IncomingConnections incoming(ReadRule{4});
+    ASSERT_TRUE(incoming.listen(QHostAddress::Any, port));
+    for (const QString &from : {u"127.0.0.5"_s, u"::1"_s}) {
+        QTcpSocket socket;
+        ASSERT_TRUE(socket.bind(QHostAddress(from)));
+        socket.connectToHost(QHostAddress(from), port);
+        ASSERT_TRUE(waitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }));
+        socket.write("ping");
+        const std::optional<Received> got = runToEnd(incoming.next());
+        ASSERT_TRUE(got);
+        EXPECT_EQ(got->from.toString(), from);
+    }
+}
+
+TEST(ContactReach, AContactWithIPv6AloneIsOnlineAndItsIPv6SourceIsKnownByItsAddress)
+{
+    struct : OnlineList {
+        void insertContactItem(int, const QString &) override {}
+        void removeContactItem(int) override {}
+    } list;
+    ContactTable table(list);
+    table.load({u"ann"_s, u"bob"_s, u"cy"_s});
+    table.applyLookup(0, u"0"_s, u"2001:db8::a"_s);
+    table.applyLookup(1, u"10.0.0.2"_s, u"2001:db8::b"_s);
+    table.setReach(1, u"2001:db8::b"_s, {});
+    table.applyLookup(2, u"0"_s);
+    EXPECT_TRUE(table.contact(0).online && table.contact(1).online);
+    EXPECT_FALSE(table.contact(2).online);
+    EXPECT_EQ(table.contact(0).address, u"2001:db8::a"_s);
+    EXPECT_EQ(table.knownAs(QHostAddress(u"2001:db8::b"_s)), QHostAddress(u"10.0.0.2"_s));
+    EXPECT_EQ(table.knownAs(QHostAddress(u"2001:db8::c"_s)), QHostAddress(u"2001:db8::c"_s));
+    table.MarkContactOffline(1);
+    EXPECT_EQ(table.knownAs(QHostAddress(u"2001:db8::b"_s)), QHostAddress(u"2001:db8::b"_s));
+}
+
+namespace {
+
+// alice (127.0.0.2, the network's ports) and bob, secure, who know each other's keys. bob
+// listens on ::1 alone, on ports of his own that he published with ::1, so nothing reaches
+// him but over IPv6 on those ports. alice published ::1 and her ports too, but listens on IPv4
+// alone: bob's sends to her fall back to IPv4.
+struct Ipv6Peers : ::testing::Test {
+    PeerNetwork net;
+    ClientPorts bobPorts = freeIPv6Ports();
+    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s);
+    TestClient &bob = net.addListeningOn(u"bob"_s, u"127.0.0.3"_s, QHostAddress::LocalHostIPv6, bobPorts);
+
+    static ClientPorts freeIPv6Ports()
+    {
+        QTcpServer probes[4];
+        quint16 ports[4] = {};
+        for (int i = 0; i < 4; ++i)
+            ports[i] = probes[i].listen(QHostAddress::LocalHostIPv6, 0) ? probes[i].serverPort() : 0;
+        return {ports[0], ports[1], ports[2], ports[3]};
+    }
+    void SetUp() override
+    {
+        if (bobPorts.peer == 0)
+            GTEST_SKIP() << "no IPv6 loopback here";
+        net.befriend(alice, {u"LoopBack"_s, u"bob"_s});
+        net.befriend(bob, {u"LoopBack"_s, u"alice"_s});
+        net.trustKeys(alice, {u"bob"_s});
+        net.trustKeys(bob, {u"alice"_s});
+        alice.client->contacts().setReach(1, u"::1"_s, bobPorts);
+        bob.client->contacts().setReach(1, u"::1"_s, alice.client->config().ports());
+        ASSERT_TRUE(PeerNetwork::startListening(alice) && PeerNetwork::startListening(bob));
+    }
+};
+
+} // namespace
+
+TEST_F(Ipv6Peers, MessagesAChatLineAndAFileCrossOverIPv6OnThePublishedPorts)
+{
+    HandledCounter bobHandled(bob), aliceHandled(alice);
+    selectContact(alice, u"bob"_s);
+    alice.messages.sendScript = {{Step::Send, u"over six"_s}};
+    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(waitFor([&] { return bobHandled.count == 1; }));
+    EXPECT_EQ(bob.messages.log, QStringList{u"received|alice|over six"_s});
+    selectContact(bob, u"alice"_s);
+    bob.messages.sendScript = {{Step::Send, u"back over four"_s}};
+    ASSERT_TRUE(runToEnd(bob.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(waitFor([&] { return aliceHandled.count == 1; }));
+    EXPECT_TRUE(alice.messages.log.contains(u"received|bob|back over four"_s));
+
+    // A private chat line: bob takes it as alice's, though it came from ::1.
+    bob.privateChat.answers = {true};
+    ASSERT_TRUE(runToEnd(alice.client->privateChat().PrivateChat()));
+    ASSERT_TRUE(waitFor([&] { return bob.privateChat.windows.size() == 1 && alice.privateChat.windows.size() == 1; }));
+    alice.privateChat.last().say(u"a line over six"_s);
+    ASSERT_TRUE(waitFor([&] { return bob.privateChat.last().rows.contains(u"alice> a line over six"_s); }));
+
+    // A file bob offers comes from his web server on ::1 and his web port.
+    ASSERT_TRUE(QDir(bob.dir.path()).mkpath(u"html/tmp"_s));
+    QuibowebProcess bobWeb({u"--headless"_s, u"--root"_s, bob.dir.filePath(u"html"_s), u"--listen"_s,
+                            u"[::1]:%1"_s.arg(bobPorts.web)});
+    ASSERT_TRUE(bobWeb.waitForOutput("Serving")) << bobWeb.errorOutput().toStdString();
+    QTemporaryDir outbox, inbox;
+    const QByteArray bytes(100000, 'q');
+    ASSERT_TRUE(writeFile(outbox.filePath(u"six.bin"_s), bytes));
+    alice.transfer.receiveAnswers = {true};
+    alice.transfer.saveAnswers = {true};
+    alice.transfer.saveFolder = inbox.path();
+    bob.transfer.filesToSend = {outbox.filePath(u"six.bin"_s)};
+    ASSERT_TRUE(runToEnd(bob.client->fileOffers().SendFile()));
+    ASSERT_TRUE(waitFor([&] { return bob.ui.log.contains(u"message|alice Has Received six.bin|File Transfer Complete"_s); },
+                        std::chrono::seconds(30)));
+    EXPECT_EQ(readFile(inbox.filePath(u"six.bin"_s)), bytes);
+}
