@@ -105,6 +105,8 @@ QCoro::Task<Reachability::Reach> RouterReach::reach(QString own, QString observe
     QString address6 = listensOnIPv6 ? reach_rules::globalIPv6(QNetworkInterface::allAddresses()) : QString();
     if (!m_config.ownAddress6Override.isEmpty())
         address6 = m_config.ownAddress6Override;
+    if (isIPv6Literal(own)) // a host with IPv6 alone: no IPv4 to publish, and no router
+        co_return Reach{{}, reach_rules::globalIPv6({QHostAddress(own)}), reach_rules::publishedPorts(m_config), {}};
     const QString ports = reach_rules::publishedPorts(m_config);
     if (!reach_rules::isTranslated(own, observed))
         co_return Reach{own, address6, ports, {}};

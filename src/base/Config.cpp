@@ -82,6 +82,8 @@ bool Config::setDirectory(const QString &address)
         host = hostAndPort.left(colon);
         port = static_cast<quint16>(p);
     }
+    if (host.startsWith(u'[') && host.endsWith(u']')) // an IPv6 address
+        host = host.mid(1, host.size() - 2);
     if (host.isEmpty() || host.contains(u'/'))
         return false;
     directoryHost = host;
@@ -104,9 +106,8 @@ bool Config::setDirectoryPin(const QString &text)
 
 QString Config::directoryAuthority() const
 {
-    return directoryPort == (directoryHttps ? 443 : 80)
-               ? directoryHost
-               : QStringLiteral("%1:%2").arg(directoryHost).arg(directoryPort);
+    const QString host = directoryHost.contains(u':') ? u'[' + directoryHost + u']' : directoryHost;
+    return directoryPort == (directoryHttps ? 443 : 80) ? host : QStringLiteral("%1:%2").arg(host).arg(directoryPort);
 }
 
 QString Config::directoryOrigin() const

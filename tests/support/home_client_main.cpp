@@ -211,7 +211,9 @@ int main(int argc, char *argv[])
         c.transfer.saveAnswers.append(true);
         c.privateChat.answers.append(true);
     }
-    startWeb(c.dir.filePath(u"html"_s), u"%1:%2"_s.arg(config.ownAddressOverride).arg(config.webPort));
+    const QString &own = config.ownAddressOverride;
+    startWeb(c.dir.filePath(u"html"_s),
+             u"%1:%2"_s.arg(own.contains(u':') ? u'[' + own + u']' : own).arg(config.webPort));
 
     Watcher watcher(c, [&] { keep(work, keys); });
     QObject::connect(QCoreApplication::eventDispatcher(), &QAbstractEventDispatcher::aboutToBlock, &app, [&] {
