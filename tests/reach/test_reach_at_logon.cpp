@@ -8,6 +8,7 @@
 #include "TestFiles.h"
 
 #include "app/RouterReach.h"
+#include "base/Config.h"
 
 #include <QTemporaryDir>
 
@@ -57,6 +58,10 @@ TEST(ReachRules, WhatIsPublishedAndSaid)
         EXPECT_EQ(reach.address + u'|' + reach.address6 + u'|' + reach.status,
                   row.address + u'|' + row.address6 + u'|' + row.status);
     }
+    Config moved;
+    EXPECT_EQ(reach_rules::publishedPorts(moved), QString()) << "the fixed ports go unsaid";
+    moved.setPorts(u"6800,69,569,8080"_s);
+    EXPECT_EQ(reach_rules::publishedPorts(moved), u"6800,69,569,8080"_s);
     EXPECT_TRUE(reach_rules::isTranslated(u"192.168.1.10"_s, u"100.200.0.11"_s));
     for (const auto &[own, observed] : {std::pair{u"100.200.0.11"_s, u"100.200.0.11"_s},
                                         {u"127.0.0.2"_s, u"127.0.0.1"_s}, // clients on one machine

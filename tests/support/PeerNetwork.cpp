@@ -44,26 +44,10 @@ PeerNetwork::PeerNetwork()
 TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings, Config config,
                              DesktopNotifier *notifier)
 {
-    config.listenAddress = QHostAddress(address);
-    config.peerPort = m_port;
-    config.webPort = m_webPort;
-    config.channelPort = m_channelPort;
-    config.privateChatPort = m_privateChatPort;
-    return enlist(handle, address, timings, config, notifier);
-}
-
-TestClient &PeerNetwork::addListeningOn(const QString &handle, const QString &address, const QHostAddress &listen,
-                                        const ClientPorts &ports)
-{
-    Config config;
-    config.listenAddress = listen;
-    config.setPorts(ports.text());
-    return enlist(handle, address, peerTimings(), config, nullptr);
-}
-
-TestClient &PeerNetwork::enlist(const QString &handle, const QString &address, Timings timings,
-                                const Config &config, DesktopNotifier *notifier)
-{
+    if (config.listenAddress == QHostAddress(QHostAddress::Any))
+        config.listenAddress = QHostAddress(address);
+    if (config.ports() == ClientPorts{})
+        config.setPorts(ClientPorts{m_port, m_channelPort, m_privateChatPort, m_webPort}.text());
     auto client = std::make_unique<TestClient>(config, timings, notifier);
     LogonState &logon = client->client->logon();
     logon.ownHandle = handle;

@@ -19,12 +19,9 @@ public:
     PeerNetwork();
 
     // A client named `handle` at `address` ("127.0.0.2", ...), on `config` with the network's
-    // ports. It listens once started. `notifier` replaces its fake desktop notifications.
+    // ports (unless it names a listen address or ports). It listens once started. `notifier` replaces its fake desktop notifications.
     TestClient &add(const QString &handle, const QString &address, Timings timings = peerTimings(),
                     Config config = {}, DesktopNotifier *notifier = nullptr);
-    // A client as add() makes it that listens on `listen` alone, on `ports` of its own.
-    TestClient &addListeningOn(const QString &handle, const QString &address, const QHostAddress &listen,
-                               const ClientPorts &ports);
     // Gives `client` these contacts, each online at the address of the client of that name
     // (or "0" when there is none), and lists them.
     void befriend(TestClient &client, const QStringList &handles);
@@ -47,8 +44,6 @@ public:
     [[nodiscard]] quint16 privateChatPort() const { return m_privateChatPort; }
 
 private:
-    TestClient &enlist(const QString &handle, const QString &address, Timings timings, const Config &config,
-                       DesktopNotifier *notifier);
     struct Member {
         QString handle;
         QString address;
