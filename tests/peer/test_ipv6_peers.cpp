@@ -1,6 +1,5 @@
-// IPv6 and published ports between secure clients: listeners take both families, a secure
-// contact is dialled at its IPv6 address first on the ports it published, and whoever judges a
-// source by its address still sees the contact's known address.
+// IPv6 and published ports between secure clients: a secure contact is dialled at its IPv6
+// address first, on the ports it published; a source is judged by the contact's known address.
 #include "PeerNetwork.h"
 #include "QuibowebProcess.h"
 
@@ -60,30 +59,25 @@ TEST(DualStack, ADualStackPortNamesIPv4SourcesInDottedTextAndIPv6AsThemselves)
 
 namespace {
 
-// alice (127.0.0.2, the network's ports) and bob, secure, who know each other's keys. bob
-// listens on ::1 alone, on ports of his own that he published with ::1, so nothing reaches
-// him but over IPv6 on those ports. alice published ::1 and her ports too, but listens on IPv4
-// alone: bob's sends to her fall back to IPv4.
+// Secure alice and bob. bob listens on ::1 alone, on ports of his own he published with ::1;
+// alice published ::1 too but listens on IPv4 alone, so bob's sends fall back to IPv4.
 struct Ipv6Peers : ::testing::Test {
     PeerNetwork net;
     ClientPorts bobPorts = freeIPv6Ports();
     TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s);
-    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s, peerTimings(), onIPv6Loopback(bobPorts));
+    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s, peerTimings(), [this] {
+        Config c;
+        c.listenAddress = QHostAddress::LocalHostIPv6;
+        c.setPorts(bobPorts.text());
+        return c;
+    }());
 
-    static Config onIPv6Loopback(const ClientPorts &ports)
-    {
-        Config config;
-        config.listenAddress = QHostAddress::LocalHostIPv6;
-        config.setPorts(ports.text());
-        return config;
-    }
     static ClientPorts freeIPv6Ports()
     {
         QTcpServer probes[4];
-        quint16 ports[4] = {};
-        for (int i = 0; i < 4; ++i)
-            ports[i] = probes[i].listen(QHostAddress::LocalHostIPv6, 0) ? probes[i].serverPort() : 0;
-        return {ports[0], ports[1], ports[2], ports[3]};
+        for (QTcpServer &probe : probes)
+            probe.listen(QHostAddress::LocalHostIPv6, 0);
+        return {probes[0].serverPort(), probes[1].serverPort(), probes[2].serverPort(), probes[3].serverPort()};
     }
     void SetUp() override
     {
