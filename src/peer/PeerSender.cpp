@@ -129,8 +129,8 @@ QCoro::Task<SendOutcome> RecordSender::sendRecordTo(QString address, QByteArray 
     if (!host || key.isEmpty() || !m_tls)
         co_return co_await sendRecord(std::move(address), std::move(block));
     bool refused = false;
-    const SendOutcome outcome =
-        co_await sendSecure(address, {*host, m_config.peerPort}, std::move(block), std::move(key), &refused);
+    const DialTarget to{*host, m_config.peerPort}; // named: g++ 12 mishandles temporaries in a co_await
+    const SendOutcome outcome = co_await sendSecure(address, to, std::move(block), std::move(key), &refused);
     if (refused)
         Q_EMIT keyRefused(address);
     co_return outcome;
@@ -144,8 +144,11 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
     bool refused = false;
     for (const DialTarget &to : targets) {
         // Only what never connected is tried at the next address; a block half sent is not sent twice.
-        outcome = expected.isEmpty() ? co_await sendClear(to, block)
-                                     : co_await sendSecure(address, to, block, expected, &refused);
+        // Kept out of "?:": g++ 12 mishandles co_await there.
+        if (expected.isEmpty())
+            outcome = co_await sendClear(to, block);
+        else
+            outcome = co_await sendSecure(address, to, block, expected, &refused);
         if (outcome != SendOutcome::NotConnected)
             break;
     }
