@@ -70,7 +70,6 @@ TEST_P(SecureAccounts, AccountsTheClientMakesOrUpgradesGiveTheClassicRequestsNot
     ASSERT_TRUE(server.registerUser(u"bob"_s, u"pw"_s));
     ASSERT_TRUE(server.publish(u"bob"_s, u"10.9.9.9"_s));
 
-    // ann publishes an IPv6 address and ports of her own beside her address.
     auto ann = std::make_unique<UserClient>(server.authority(), u"127.0.0.2"_s, peerPort, QString(), u"::1"_s);
     ann->connectNow();
     ASSERT_TRUE(waitFor([&] { return ann->registration.last() != nullptr; }));

@@ -109,7 +109,6 @@ TEST_F(Ipv6Peers, MessagesAChatLineAndAFileCrossOverIPv6OnThePublishedPorts)
     ASSERT_TRUE(waitFor([&] { return aliceHandled.count == 1; }));
     EXPECT_TRUE(alice.messages.log.contains(u"received|bob|back over four"_s));
 
-    // A private chat line: bob takes it as alice's, though it came from ::1.
     bob.privateChat.answers = {true};
     ASSERT_TRUE(runToEnd(alice.client->privateChat().PrivateChat()));
     ASSERT_TRUE(waitFor([&] { return bob.privateChat.windows.size() == 1 && alice.privateChat.windows.size() == 1; }));
