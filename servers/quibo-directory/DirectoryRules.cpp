@@ -85,6 +85,14 @@ std::optional<QString> globalIPv6(const QString &text)
     return QString::fromLatin1(canonical.data());
 }
 
+std::optional<QString> publishableIPv6(const QString &text, const QString &source)
+{
+    const bool fromLoopback = source == u"::1"_s || source.startsWith(u"127."_s) || source.startsWith(u"::ffff:127."_s);
+    if (fromLoopback && text == u"::1"_s)
+        return text;
+    return globalIPv6(text);
+}
+
 std::optional<QString> portList(const QString &text)
 {
     const QStringList parts = text.split(u',');

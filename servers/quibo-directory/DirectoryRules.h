@@ -24,6 +24,9 @@ bool isPublishableAddress(const QString &address);
 // A global unicast IPv6 address (2000::/3) in its canonical text, or nullopt for anything
 // else: link-local, unique local, mapped IPv4, a zone, a malformed text.
 std::optional<QString> globalIPv6(const QString &text);
+// globalIPv6, and "::1" too when `source` (the request's source address) is this machine's
+// loopback: clients on the directory's own machine reach each other there.
+std::optional<QString> publishableIPv6(const QString &text, const QString &source);
 
 // "peer,channel,private,web": four decimal ports from 1 to 65535, canonical (no leading
 // zeros), or nullopt.

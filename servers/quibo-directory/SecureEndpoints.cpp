@@ -152,7 +152,7 @@ Reply SecureEndpoints::publish(const Query &form, const Request &request) const
     if (published.address != u"0"_s) {
         const QString address6 = field(form, u"ip6");
         const QString ports = field(form, u"ports");
-        const std::optional<QString> global = address6.isEmpty() ? QString() : globalIPv6(address6);
+        const std::optional<QString> global = address6.isEmpty() ? QString() : publishableIPv6(address6, request.source);
         const std::optional<QString> portTexts = ports.isEmpty() ? QString() : portList(ports);
         if (!global || !portTexts)
             return word(400, "bad request");

@@ -8,7 +8,7 @@ namespace quibo::web {
 // What the server serves and where. The defaults are how the client starts it.
 struct WebServerOptions {
     QString root = QStringLiteral("./html");
-    QString host = QStringLiteral("0.0.0.0");
+    QString host = QStringLiteral("::"); // both families
     quint16 port = 80;
     bool headless = false;
 };

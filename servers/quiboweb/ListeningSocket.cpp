@@ -54,6 +54,10 @@ ListeningSocket openListeningSocket(const QString &host, quint16 port)
         const int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        if (candidate->ai_family == AF_INET6 && host == u"::") {
+            const int both = 0; // "::" takes IPv4 too, whatever the system's default
+            ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &both, sizeof both);
+        }
         if (::bind(fd, candidate->ai_addr, candidate->ai_addrlen) == 0 && ::listen(fd, Backlog) == 0) {
             ::freeaddrinfo(found);
             return {fd, {}};
@@ -62,6 +66,8 @@ ListeningSocket openListeningSocket(const QString &host, quint16 port)
         ::close(fd);
     }
     ::freeaddrinfo(found);
+    if (host == u"::" && lastErrno == EAFNOSUPPORT) // a kernel without IPv6
+        return openListeningSocket(QStringLiteral("0.0.0.0"), port);
     return {-1, bindFailureText(host, port, lastErrno, QString::fromLocal8Bit(std::strerror(lastErrno)))};
 }
 

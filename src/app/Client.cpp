@@ -98,12 +98,17 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
     connect(m_ports.tray, &TrayView::logOffChosen, this, [this] { m_mainWindowTask.choose(int(Command::LogOff)); });
     connect(m_ports.tray, &TrayView::exitChosen, this, [this] { m_mainWindowTask.choose(int(Command::Exit)); });
     m_recordSender->setTls(m_peerTls);
+    m_recordSender->setContacts(m_contacts);
     const auto serve = [this] { return m_peerTls.configuration(); };
     m_listener->setTls(serve); // the dispatcher judges records by the handle they name
     // Lines are told apart by the address they came from, so that address's key is asked.
     const auto bySource = [this](const Received &line) { return m_peerTls.admits(line.from, line.peerKey); };
     m_channels->listener().setTls(serve, bySource);
     m_privateChat.window().listener().setTls(serve, bySource);
+    // A contact that dialled over IPv6 is told apart by the address it is known by.
+    const auto knownAs = [this](const QHostAddress &source) { return m_contacts.knownAs(source); };
+    m_channels->listener().nameSources(knownAs);
+    m_privateChat.window().listener().nameSources(knownAs);
     connect(m_recordSender.get(), &RecordSender::keyRefused, this, &Client::tellKeyRefused);
 }
 

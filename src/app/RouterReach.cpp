@@ -53,6 +53,11 @@ QList<WantedPort> wantedPorts(const Config &config)
             {config.webPort, config.webPort, {}, QStringLiteral("quibo32 web")}};
 }
 
+QString publishedPorts(const Config &config)
+{
+    return config.ports() == ClientPorts{} ? QString() : config.ports().text();
+}
+
 Reachability::Reach reachFrom(const QString &observed, const std::optional<MappingReport> &report,
                               const QString &address6)
 {
@@ -97,16 +102,23 @@ QCoro::Task<Reachability::Reach> RouterReach::reach(QString own, QString observe
 {
     // Only a listener that takes IPv6 may publish an IPv6 address.
     const bool listensOnIPv6 = m_config.listenAddress == QHostAddress(QHostAddress::Any);
-    const QString address6 = listensOnIPv6 ? reach_rules::globalIPv6(QNetworkInterface::allAddresses()) : QString();
+    QString address6 = listensOnIPv6 ? reach_rules::globalIPv6(QNetworkInterface::allAddresses()) : QString();
+    if (!m_config.ownAddress6Override.isEmpty())
+        address6 = m_config.ownAddress6Override;
+    if (isIPv6Literal(own)) // a host with IPv6 alone: no IPv4 to publish, and no router
+        co_return Reach{{}, reach_rules::globalIPv6({QHostAddress(own)}), reach_rules::publishedPorts(m_config), {}};
+    const QString ports = reach_rules::publishedPorts(m_config);
     if (!reach_rules::isTranslated(own, observed))
-        co_return Reach{own, address6, {}, {}};
+        co_return Reach{own, address6, ports, {}};
     if (!m_mapper)
         m_mapper = new PortMapper(m_timings, this);
     m_mapper->mapPorts(reach_rules::wantedPorts(m_config));
     std::optional<MappingReport> report;
     if (co_await nextSignal(m_mapper, &PortMapper::reported, m_timings.portMappingAnswer))
         report = m_mapper->report();
-    co_return reach_rules::reachFrom(observed, report, address6);
+    Reach reach = reach_rules::reachFrom(observed, report, address6);
+    reach.ports = ports; // the router forwards each port to the same one here
+    co_return reach;
 }
 
 QCoro::Task<> RouterReach::release()

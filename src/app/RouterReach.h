@@ -25,6 +25,8 @@ bool isGlobalIPv4(const QString &address);
 QString globalIPv6(const QList<QHostAddress> &addresses);
 // What the router is asked to forward: the peer port, both chat ports and the web server's.
 QList<WantedPort> wantedPorts(const Config &config);
+// The ports to publish: this client's, where they are not the fixed ones; else empty.
+QString publishedPorts(const Config &config);
 // What to publish and say, from the router's first answer (none: it did not answer in time).
 Reachability::Reach reachFrom(const QString &observed, const std::optional<MappingReport> &report,
                               const QString &address6);

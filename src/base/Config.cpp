@@ -33,23 +33,36 @@ Config Config::fromEnvironment()
     return config;
 }
 
-bool Config::setPorts(const QString &list)
+std::optional<ClientPorts> ClientPorts::parse(const QString &list)
 {
     const QStringList parts = list.split(u',');
     if (parts.size() != 4)
-        return false;
+        return std::nullopt;
     quint16 values[4] = {};
     for (qsizetype i = 0; i < parts.size(); ++i) {
         bool ok = false;
         const uint port = parts.at(i).trimmed().toUInt(&ok);
         if (!ok || port == 0 || port > 65535)
-            return false;
+            return std::nullopt;
         values[i] = static_cast<quint16>(port);
     }
-    peerPort = values[0];
-    channelPort = values[1];
-    privateChatPort = values[2];
-    webPort = values[3];
+    return ClientPorts{values[0], values[1], values[2], values[3]};
+}
+
+QString ClientPorts::text() const
+{
+    return QStringLiteral("%1,%2,%3,%4").arg(peer).arg(channel).arg(privateChat).arg(web);
+}
+
+bool Config::setPorts(const QString &list)
+{
+    const std::optional<ClientPorts> parsed = ClientPorts::parse(list);
+    if (!parsed)
+        return false;
+    peerPort = parsed->peer;
+    channelPort = parsed->channel;
+    privateChatPort = parsed->privateChat;
+    webPort = parsed->web;
     return true;
 }
 
@@ -69,6 +82,8 @@ bool Config::setDirectory(const QString &address)
         host = hostAndPort.left(colon);
         port = static_cast<quint16>(p);
     }
+    if (host.startsWith(u'[') && host.endsWith(u']')) // an IPv6 address
+        host = host.mid(1, host.size() - 2);
     if (host.isEmpty() || host.contains(u'/'))
         return false;
     directoryHost = host;
@@ -91,9 +106,8 @@ bool Config::setDirectoryPin(const QString &text)
 
 QString Config::directoryAuthority() const
 {
-    return directoryPort == (directoryHttps ? 443 : 80)
-               ? directoryHost
-               : QStringLiteral("%1:%2").arg(directoryHost).arg(directoryPort);
+    const QString host = directoryHost.contains(u':') ? u'[' + directoryHost + u']' : directoryHost;
+    return directoryPort == (directoryHttps ? 443 : 80) ? host : QStringLiteral("%1:%2").arg(host).arg(directoryPort);
 }
 
 QString Config::directoryOrigin() const

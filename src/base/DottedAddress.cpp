@@ -1,5 +1,6 @@
 #include "base/DottedAddress.h"
 
+#include <QHostAddress>
 #include <QStringList>
 
 namespace quibo {
@@ -20,6 +21,13 @@ bool isDottedIPv4(const QString &address)
             return false;
     }
     return true;
+}
+
+bool isIPv6Literal(const QString &address)
+{
+    const QHostAddress host(address);
+    return address.contains(u':') && address.size() <= 45 && host.protocol() == QAbstractSocket::IPv6Protocol &&
+           host != QHostAddress(QHostAddress::AnyIPv6) && host.scopeId().isEmpty();
 }
 
 } // namespace quibo

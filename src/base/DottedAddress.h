@@ -9,3 +9,11 @@ namespace quibo {
 bool isDottedIPv4(const QString &address);
 
 } // namespace quibo
+
+namespace quibo {
+
+// True for an IPv6 address as text, such as "2001:db8::7" (no zone, not "::"): how a secure
+// contact without IPv4 is known.
+bool isIPv6Literal(const QString &address);
+
+} // namespace quibo

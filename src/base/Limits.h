@@ -27,9 +27,9 @@ inline constexpr int BroadcastLines = 5;
 inline constexpr qsizetype BroadcastLineBytes = 80;
 
 // Fixed fields of the client alone: a contact's address, the address a stranger's request
-// names.
-inline constexpr qsizetype AddressFieldBytes = 19;
-inline constexpr qsizetype RequesterAddressBytes = 23;
+// names. Both hold the longest IPv6 text (45 characters); classic addresses are dotted IPv4.
+inline constexpr qsizetype AddressFieldBytes = 45;
+inline constexpr qsizetype RequesterAddressBytes = 45;
 
 // Address look-ups the contact pass keeps in flight at once: enough to hide most of a slow
 // network's round trips, few enough not to flood the directory at every logon.

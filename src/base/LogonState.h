@@ -12,6 +12,8 @@ struct LogonState {
     // What contacts were given to reach this client at (behind a home router, its outside
     // address); empty: ownAddress.
     QString publishedAddress;
+    // The IPv6 address published beside it (secure accounts); connections over IPv6 leave from it.
+    QString publishedAddress6;
     bool notLoggedOn = true;
     bool contactsResolved = false;
     bool logoffFailed = false;

@@ -66,7 +66,8 @@ private:
 // True when a line from `from` came from the client at `address` ("0" is nobody's).
 inline bool isAddressOf(const QString &address, const QHostAddress &from)
 {
-    return isDottedIPv4(address) && QHostAddress(address).isEqual(from, QHostAddress::ConvertV4MappedToIPv4);
+    return (isDottedIPv4(address) || isIPv6Literal(address)) &&
+           QHostAddress(address).isEqual(from, QHostAddress::ConvertV4MappedToIPv4);
 }
 
 } // namespace quibo

@@ -9,8 +9,9 @@ QCoro::Task<std::optional<LookupAnswer>> fetch(DirectoryClient &directory, Notic
                                                DialogOwner owner)
 {
     const DirectoryReply reply = co_await directory.lookUpContact(std::move(handle));
-    const LookupAnswer answer =
-        readLookup(reply, directory.link(), static_cast<int>(limits::AddressFieldBytes) + 1);
+    // A classic reply's first line is read as before the table's field grew for IPv6.
+    constexpr int ClassicAddressRead = 20;
+    const LookupAnswer answer = readLookup(reply, directory.link(), ClassicAddressRead);
     if (answer.kind != LookupAnswer::Kind::Failed)
         co_return answer;
     co_await notices.showSystemMessage(owner, QStringLiteral("Error Connecting - Code 1013"), QString());

@@ -71,12 +71,13 @@ QCoro::Task<> ContactManagement::AddContact(QString name)
         co_return;
     }
     m_book.AppendContactToFile(name);
-    const bool online = contact_lookup::isOnlineAddress(answer->address);
-    const std::optional<int> index =
-        m_book.table().AddContactRecord(name, online ? answer->address : QStringLiteral("0"), online);
+    const QString reachedAt = answer->reachedAt();
+    const bool online = contact_lookup::isOnlineAddress(reachedAt);
+    const std::optional<int> index = m_book.table().AddContactRecord(name, reachedAt, online);
     if (!index)
         co_return;
     m_book.table().setKey(*index, answer->secure, answer->fingerprint);
+    m_book.table().setReach(*index, answer->address6, answer->ports);
     // Positions in the window's list are table indexes.
     m_manage.items.insert(std::min<qsizetype>(*index, m_manage.items.size()), {name, online});
     if (m_manageView)

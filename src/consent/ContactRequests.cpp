@@ -65,8 +65,10 @@ QCoro::Task<> ContactRequests::AcceptRequest()
         co_await contact_lookup::fetch(m_parts.directory, m_parts.notices, handle, DialogOwner::Desktop);
     if (answer) {
         if (const std::optional<int> index =
-                m_parts.book.table().AddContactRecord(handle, answer->address, true))
+                m_parts.book.table().AddContactRecord(handle, answer->reachedAt(), true)) {
             m_parts.book.table().setKey(*index, answer->secure, answer->fingerprint);
+            m_parts.book.table().setReach(*index, answer->address6, answer->ports);
+        }
     } else
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("Invalid Contact Name"), QString());

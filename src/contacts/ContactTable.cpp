@@ -56,17 +56,45 @@ void ContactTable::load(const QStringList &handles)
     }
 }
 
-void ContactTable::applyLookup(int index, const QString &answer)
+bool ContactRecord::isAt(const QHostAddress &source) const
+{
+    for (const QString &at : {address, address6}) {
+        if (at != Offline && !at.isEmpty() && QHostAddress(at).isEqual(source, QHostAddress::ConvertV4MappedToIPv4))
+            return true;
+    }
+    return false;
+}
+
+void ContactTable::applyLookup(int index, const QString &answer, const QString &address6)
 {
     if (!isValid(index))
         return;
     ContactRecord &record = m_records[index];
-    if (answer.isEmpty() || answer == Offline) {
+    const QString reached = answer.isEmpty() || answer == Offline ? address6 : answer;
+    if (reached.isEmpty()) {
         record.online = false;
         return;
     }
     record.online = true;
-    record.address = utf8::cut(answer, limits::AddressFieldBytes);
+    record.address = utf8::cut(reached, limits::AddressFieldBytes);
+}
+
+void ContactTable::setReach(int index, const QString &address6, std::optional<ClientPorts> ports)
+{
+    if (!isValid(index))
+        return;
+    m_records[index].address6 = utf8::cut(address6, limits::AddressFieldBytes);
+    m_records[index].ports = ports;
+}
+
+QHostAddress ContactTable::knownAs(const QHostAddress &source) const
+{
+    // The last record at that address speaks for it, as the last match does for a handle.
+    for (auto it = m_records.crbegin(); it != m_records.crend(); ++it) {
+        if (!it->address6.isEmpty() && it->address != Offline && it->isAt(source))
+            return QHostAddress(it->address);
+    }
+    return source;
 }
 
 void ContactTable::setAddress(int index, const QString &address)
@@ -155,6 +183,7 @@ void ContactTable::MarkContactOffline(int index)
     record.online = false;
     record.listIndex = NotListed;
     record.address = Offline;
+    record.address6.clear(); // logging off clears it at the directory too
 }
 
 std::optional<int> ContactTable::FindContactByHandle(const QString &handle) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Config.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -16,7 +18,9 @@ struct ContactRecord {
     QString handle;        // at most 11 UTF-8 bytes
     QString displayHandle; // always the same text as handle
     bool online = false;
-    QString address = QStringLiteral("0"); // at most 19 bytes; "0" when unknown or offline
+    // Dotted IPv4, or for a secure contact without one its IPv6 address; at most 45 bytes; "0"
+    // when unknown or offline. Features reach the contact by this text.
+    QString address = QStringLiteral("0");
     int listIndex = -1; // position in the "Contacts Online" list; ContactTable::NotListed when not in it
     bool inChannel = false;
     bool deleted = false;
@@ -24,6 +28,13 @@ struct ContactRecord {
     // fingerprint (64 hex digits; empty when no key is known).
     bool secure = false;
     QByteArray keyFingerprint;
+    // What a secure account published beside its address: a global IPv6 address (empty: none),
+    // dialled first, and its ports (none: the fixed ones, as for every classic contact).
+    QString address6;
+    std::optional<ClientPorts> ports;
+
+    // True when a connection from `source` comes from this contact's client.
+    [[nodiscard]] bool isAt(const QHostAddress &source) const;
 };
 
 // The "Contacts Online" list as the table changes it.
@@ -69,8 +80,13 @@ public:
     // rest ignored), each offline with address "0". The list is not touched.
     void load(const QStringList &handles);
     // The directory's answer for record `index` at logon: online with that address unless
-    // the answer is empty or "0".
-    void applyLookup(int index, const QString &answer);
+    // the answer is empty or "0"; online at `address6` alone when that is all it has.
+    void applyLookup(int index, const QString &answer, const QString &address6 = {});
+    // What a secure look-up gave beside the address (see ContactRecord).
+    void setReach(int index, const QString &address6, std::optional<ClientPorts> ports);
+    // The address of the contact a connection from `source` came from, as the features know
+    // it: a contact's IPv6 source is named by its address; anyone else by the source's text.
+    [[nodiscard]] QHostAddress knownAs(const QHostAddress &source) const;
     void setAddress(int index, const QString &address);
     void setKey(int index, bool secure, const QByteArray &fingerprint);
     // Marks or unmarks a member of the channel this client hosts.

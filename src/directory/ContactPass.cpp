@@ -42,8 +42,9 @@ QCoro::Task<> ContactPass::ResolveContacts()
             continue; // the record stays offline
         }
         // An unknown handle is offline.
-        table.applyLookup(i, answer.kind == LookupAnswer::Kind::Found ? answer.address : QString());
+        table.applyLookup(i, answer.kind == LookupAnswer::Kind::Found ? answer.address : QString(), answer.address6);
         table.setKey(i, answer.secure, answer.fingerprint);
+        table.setReach(i, answer.address6, answer.ports);
     }
     table.FillOnlineList();
 

@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Config.h"
+#include "base/DottedAddress.h"
 #include "base/KeyValueText.h"
 #include "base/Limits.h"
 #include "base/Timings.h"
@@ -171,7 +172,11 @@ std::optional<Lookup> lookup(const QByteArray &body)
     const QByteArray fingerprint = values->value("fingerprint");
     if (secure == "1" ? !keys::isKeyFingerprint(fingerprint) : secure != "0" || !fingerprint.isEmpty())
         return std::nullopt;
-    return Lookup{QString::fromUtf8(values->value("address")), secure == "1", fingerprint};
+    Lookup found{QString::fromUtf8(values->value("address")), secure == "1", fingerprint, {}, {}};
+    if (const QString address6 = QString::fromLatin1(values->value("address6")); isIPv6Literal(address6))
+        found.address6 = QHostAddress(address6).toString();
+    found.ports = ClientPorts::parse(QString::fromLatin1(values->value("ports")));
+    return found;
 }
 
 } // namespace secure_reply
@@ -200,7 +205,16 @@ LookupAnswer readLookup(const DirectoryReply &reply, DirectoryLink link, int lim
     answer.address = reply_text::firstLine(found->address.toUtf8(), limit);
     answer.secure = found->secure;
     answer.fingerprint = found->fingerprint;
+    answer.address6 = found->address6;
+    answer.ports = found->ports;
     return answer;
+}
+
+QString LookupAnswer::reachedAt() const
+{
+    if (address.size() >= 2) // "0" is offline
+        return address;
+    return address6.isEmpty() ? QStringLiteral("0") : address6;
 }
 
 DirectoryClient::DirectoryClient(const Config &config, const Timings &timings, const WorkingDirectory &dir,

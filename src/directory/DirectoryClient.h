@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Config.h"
+
 #include <QByteArray>
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -77,9 +79,12 @@ struct Lookup {
     QString address;
     bool secure = false;
     QByteArray fingerprint; // empty for a classic account
+    QString address6;       // an IPv6 address, or empty
+    std::optional<ClientPorts> ports;
 };
 // "/secure/lookup"; nullopt unless it holds an address, "secure" 0 or 1 and a fingerprint that
-// fits it.
+// fits it. An "address6" that is no IPv6 address, or "ports" that are not four ports, are left
+// out: the contact is still reached at its address.
 std::optional<Lookup> lookup(const QByteArray &body);
 } // namespace secure_reply
 
@@ -92,6 +97,12 @@ struct LookupAnswer {
     QString address;
     bool secure = false;
     QByteArray fingerprint;
+    QString address6; // secure accounts only, as secure_reply::Lookup
+    std::optional<ClientPorts> ports;
+
+    // The address the contact is reached at: `address`, or `address6` for a contact online
+    // with IPv6 alone; "0" when offline.
+    [[nodiscard]] QString reachedAt() const;
 };
 LookupAnswer readLookup(const DirectoryReply &reply, DirectoryLink link, int limit);
 

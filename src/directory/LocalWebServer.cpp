@@ -31,10 +31,11 @@ void LocalWebServer::close()
 
 QStringList LocalWebServer::arguments(const Config &config)
 {
-    if (config.listenAddress == QHostAddress(QHostAddress::AnyIPv4) && config.webPort == 80)
+    if (config.listenAddress == QHostAddress(QHostAddress::Any) && config.webPort == 80)
         return {};
-    return {QStringLiteral("--listen"),
-            QStringLiteral("%1:%2").arg(config.listenAddress.toString()).arg(config.webPort)};
+    const QString host = config.listenAddress.toString();
+    const QString bracketed = host.contains(u':') ? u'[' + host + u']' : host;
+    return {QStringLiteral("--listen"), QStringLiteral("%1:%2").arg(bracketed).arg(config.webPort)};
 }
 
 } // namespace quibo

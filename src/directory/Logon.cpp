@@ -1,6 +1,7 @@
 #include "directory/Logon.h"
 
 #include "base/Config.h"
+#include "base/DottedAddress.h"
 #include "base/LogonState.h"
 #include "base/Tasks.h"
 #include "base/Timings.h"
@@ -100,7 +101,9 @@ QCoro::Task<bool> Logon::publishSecurely(QString storedPassword)
 {
     LogonState &session = m_parts.session;
     DirectoryClient &directory = m_parts.directory;
-    const QString address = session.publishedAddress.isEmpty() ? session.ownAddress : session.publishedAddress;
+    QString address = session.publishedAddress.isEmpty() ? session.ownAddress : session.publishedAddress;
+    if (!isDottedIPv4(address) && !m_address6.isEmpty())
+        address.clear(); // IPv6 alone
     DirectoryReply published = co_await directory.publish(session.ownHandle, address, m_address6, m_ports);
     if (published.ok && (published.status == 401 || published.status == 404)) {
         // The account does not know this key: a classic account's first secure logon, or a
@@ -132,6 +135,7 @@ QCoro::Task<> Logon::findReach()
     const Reachability::Reach reach =
         co_await m_parts.reach->reach(m_parts.session.ownAddress, m_parts.directory.observedAddress());
     m_parts.session.publishedAddress = reach.address;
+    m_parts.session.publishedAddress6 = reach.address6;
     m_address6 = reach.address6;
     m_ports = reach.ports;
     m_reachStatus = reach.status;

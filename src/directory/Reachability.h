@@ -13,7 +13,7 @@ public:
     struct Reach {
         QString address;  // the IPv4 address to publish
         QString address6; // a global IPv6 address to publish beside it, or empty
-        QString ports;    // "peer,channel,private,web" where they differ from this client's own
+        QString ports;    // "peer,channel,private,web" where they are not the fixed ones
         QString status;   // the main window's status once logged on; empty: "Ready"
     };
 

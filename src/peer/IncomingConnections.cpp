@@ -32,6 +32,16 @@ QSslSocket *secure(QTcpSocket *socket)
 
 constexpr const char *PeerKeyProperty = "quiboPeerKey";
 
+// A dual-stack port sees IPv4 peers as ::ffff:a.b.c.d; whoever judges a source by its address
+// gets the dotted text, as from an IPv4 port.
+QHostAddress sourceOf(QTcpSocket *socket)
+{
+    const QHostAddress peer = socket->peerAddress();
+    bool isV4 = false;
+    const quint32 v4 = peer.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4) : peer;
+}
+
 bool hasSentAnything(QTcpSocket *socket)
 {
     // A TLS connection has sent its hello at least.
@@ -87,8 +97,8 @@ void IncomingConnections::acceptPending()
         QTcpSocket *socket = m_server ? m_server->nextPendingConnection() : nullptr;
         if (!socket)
             break;
-        const QHostAddress source = socket->peerAddress();
-        const auto fromSource = [&](QTcpSocket *s) { return s->peerAddress() == source; };
+        const QHostAddress source = sourceOf(socket);
+        const auto fromSource = [&](QTcpSocket *s) { return sourceOf(s) == source; };
         if (std::count_if(m_reading.cbegin(), m_reading.cend(), fromSource) >= m_rule.perSource)
             makeRoom(fromSource);
         if (m_reading.size() >= m_rule.connections)
@@ -156,7 +166,7 @@ void IncomingConnections::complete(QTcpSocket *socket)
             ::recv(int(socket->socketDescriptor()), bytes.data() + had, size_t(missing), MSG_DONTWAIT);
         bytes.truncate(had + std::max<qsizetype>(got, 0));
     }
-    m_complete.append({socket->peerAddress(), bytes, peerKey});
+    m_complete.append({sourceOf(socket), bytes, peerKey});
     forget(socket);
     m_completed->wake();
     Q_EMIT read();

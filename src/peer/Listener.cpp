@@ -69,6 +69,8 @@ QCoro::Task<> Listener::run()
     Q_EMIT listening();
     for (;;) {
         Received received = co_await m_incoming->next();
+        if (m_names)
+            received.from = m_names(received.from);
         if (!m_admits || m_admits(received))
             co_await m_handler(std::move(received));
         else

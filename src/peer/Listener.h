@@ -43,6 +43,11 @@ public:
     using Admits = std::function<bool(const Received &received)>;
     void setTls(std::function<std::optional<QSslConfiguration>()> tls, Admits admits = {});
 
+    // The source a connection came from, as the handler and `admits` are to see it (a contact's
+    // IPv6 source named by its address). Set before start().
+    using SourceNames = std::function<QHostAddress(const QHostAddress &source)>;
+    void nameSources(SourceNames names) { m_names = std::move(names); }
+
     // Starts listening once; later calls do nothing.
     void start();
     [[nodiscard]] bool isListening() const;
@@ -67,6 +72,7 @@ private:
     const Timings &m_timings;
     Handler m_handler;
     Admits m_admits;
+    SourceNames m_names;
     IncomingConnections *m_incoming;
     bool m_started = false;
 };

@@ -2,6 +2,7 @@
 
 #include "base/DottedAddress.h"
 
+#include "contacts/ContactTable.h"
 #include "notices/Notices.h"
 #include "peer/PeerRecord.h"
 #include "peer/PeerTls.h"
@@ -20,16 +21,46 @@
 namespace quibo {
 
 namespace {
-// Only dotted IPv4 texts are addresses; "0" stands for offline and must never become
+// Only dotted IPv4 and IPv6 texts are addresses; "0" stands for offline and must never become
 // 0.0.0.0, which on Linux reaches this very machine.
 std::optional<QHostAddress> dialable(const QString &address)
 {
     QHostAddress host;
-    if (!isDottedIPv4(address) || !host.setAddress(address) || host == QHostAddress(QHostAddress::AnyIPv4))
+    if (!(isDottedIPv4(address) || isIPv6Literal(address)) || !host.setAddress(address) ||
+        host == QHostAddress(QHostAddress::AnyIPv4))
         return std::nullopt;
     return host;
 }
+
+// The contact's port for what `port` is on this client.
+quint16 theirs(quint16 port, const ClientPorts &own, const ClientPorts &published)
+{
+    if (port == own.peer)
+        return published.peer;
+    if (port == own.channel)
+        return published.channel;
+    if (port == own.privateChat)
+        return published.privateChat;
+    return port == own.web ? published.web : port;
+}
 } // namespace
+
+QList<DialTarget> dialPlan(const QString &address, quint16 port, const ClientPorts &own,
+                           const ContactRecord *contact)
+{
+    QList<DialTarget> plan;
+    const bool published = contact && contact->secure;
+    // No router translates IPv6, so it is tried first; IPv4 may be a mapped port on a router.
+    if (published && contact->address6 != address)
+        if (const std::optional<QHostAddress> v6 = dialable(contact->address6))
+            plan.append({*v6, port});
+    if (const std::optional<QHostAddress> host = dialable(address))
+        plan.append({*host, port});
+    if (published && contact->ports)
+        for (DialTarget &target : plan)
+            target.port = theirs(port, own, *contact->ports);
+    return plan;
+}
 
 RecordSender::RecordSender(const Config &config, const LogonState &logon, const Timings &timings,
                            QObject *parent)
@@ -37,15 +68,35 @@ RecordSender::RecordSender(const Config &config, const LogonState &logon, const 
 {
 }
 
-std::optional<QHostAddress> RecordSender::sourceAddress() const
+std::optional<QHostAddress> RecordSender::sourceAddress(QAbstractSocket::NetworkLayerProtocol family) const
 {
-    if (const std::optional<QHostAddress> published = dialable(m_logon.ownAddress))
-        return published;
+    const QString &published =
+        family == QAbstractSocket::IPv6Protocol ? m_logon.publishedAddress6 : m_logon.ownAddress;
+    if (const std::optional<QHostAddress> own = dialable(published); own && own->protocol() == family)
+        return own;
     const QHostAddress &listening = m_config.listenAddress;
-    if (listening.isNull() || listening == QHostAddress(QHostAddress::AnyIPv4) ||
-        listening == QHostAddress(QHostAddress::Any))
+    if (listening.isNull() || listening.protocol() != family || listening == QHostAddress(QHostAddress::AnyIPv4) ||
+        listening == QHostAddress(QHostAddress::AnyIPv6))
         return std::nullopt;
     return listening;
+}
+
+const ContactRecord *RecordSender::contactAt(const QString &address) const
+{
+    if (!m_contacts)
+        return nullptr;
+    // The last record at that address speaks for it, as the last match does for a handle.
+    const QList<ContactRecord> &records = m_contacts->records();
+    for (auto it = records.crbegin(); it != records.crend(); ++it) {
+        if (it->address == address && it->secure)
+            return &*it;
+    }
+    return nullptr;
+}
+
+QList<DialTarget> RecordSender::plan(const QString &address, quint16 port) const
+{
+    return dialPlan(address, port, m_config.ports(), contactAt(address));
 }
 
 QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray block)
@@ -53,7 +104,7 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
     co_return co_await sendBlock(std::move(address), m_config.peerPort, std::move(block));
 }
 
-QTcpSocket *RecordSender::boundSocket(bool tls)
+QTcpSocket *RecordSender::boundSocket(bool tls, const QHostAddress &to)
 {
     const auto make = [this, tls]() -> QTcpSocket * {
         QTcpSocket *socket = tls ? new QSslSocket(this) : new QTcpSocket(this);
@@ -62,7 +113,7 @@ QTcpSocket *RecordSender::boundSocket(bool tls)
         return socket;
     };
     QTcpSocket *socket = make();
-    const std::optional<QHostAddress> source = sourceAddress();
+    const std::optional<QHostAddress> source = sourceAddress(to.protocol());
     // Its closed ports stay free for listeners. An address that is no longer this machine's
     // cannot be bound: the connection goes out as the routes decide rather than not at all.
     if (source && !socket->bind(*source, 0, QAbstractSocket::ReuseAddressHint)) {
@@ -77,21 +128,41 @@ QCoro::Task<SendOutcome> RecordSender::sendRecordTo(QString address, QByteArray 
     const std::optional<QHostAddress> host = dialable(address);
     if (!host || key.isEmpty() || !m_tls)
         co_return co_await sendRecord(std::move(address), std::move(block));
-    co_return co_await sendSecure(std::move(address), *host, m_config.peerPort, std::move(block), std::move(key));
+    bool refused = false;
+    const DialTarget to{*host, m_config.peerPort}; // named: g++ 12 mishandles temporaries in a co_await
+    const SendOutcome outcome = co_await sendSecure(address, to, std::move(block), std::move(key), &refused);
+    if (refused)
+        Q_EMIT keyRefused(address);
+    co_return outcome;
 }
 
 QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, QByteArray block)
 {
-    const std::optional<QHostAddress> host = dialable(address);
-    if (!host)
-        co_return SendOutcome::NotConnected;
-    if (QByteArray expected = m_tls ? m_tls->expectedKey(address) : QByteArray(); !expected.isEmpty())
-        co_return co_await sendSecure(std::move(address), *host, port, std::move(block), std::move(expected));
+    const QList<DialTarget> targets = plan(address, port);
+    const QByteArray expected = m_tls ? m_tls->expectedKey(address) : QByteArray();
+    SendOutcome outcome = SendOutcome::NotConnected;
+    bool refused = false;
+    for (const DialTarget &to : targets) {
+        // Only what never connected is tried at the next address; a block half sent is not sent twice.
+        // Kept out of "?:": g++ 12 mishandles co_await there.
+        if (expected.isEmpty())
+            outcome = co_await sendClear(to, block);
+        else
+            outcome = co_await sendSecure(address, to, block, expected, &refused);
+        if (outcome != SendOutcome::NotConnected)
+            break;
+    }
+    if (refused && outcome == SendOutcome::NotConnected)
+        Q_EMIT keyRefused(address);
+    co_return outcome;
+}
 
-    FrameOwned<QTcpSocket> socket(boundSocket(false));
+QCoro::Task<SendOutcome> RecordSender::sendClear(DialTarget to, QByteArray block)
+{
+    FrameOwned<QTcpSocket> socket(boundSocket(false, to.host));
     Wakeup *changes = watchSocket(socket.get());
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
-    socket->connectToHost(*host, port);
+    socket->connectToHost(to.host, to.port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||
             !co_await nextChange(changes, connectDeadline)) {
@@ -116,15 +187,15 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
     co_return outcome;
 }
 
-QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, QHostAddress host, quint16 port,
-                                                  QByteArray block, QByteArray expectedKey)
+QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, DialTarget to, QByteArray block,
+                                                  QByteArray expectedKey, bool *refused)
 {
     const std::optional<QSslConfiguration> tls = m_tls->configuration();
     if (!tls) {
         qWarning("peer: no key of our own, so nothing goes to the secure contact at %s", qPrintable(address));
         co_return SendOutcome::NotConnected;
     }
-    FrameOwned<QSslSocket> socket(static_cast<QSslSocket *>(boundSocket(true)));
+    FrameOwned<QSslSocket> socket(static_cast<QSslSocket *>(boundSocket(true, to.host)));
     socket->setSslConfiguration(*tls);
     Wakeup *changes = watchSocket(socket.get());
     connect(socket.get(), &QSslSocket::encrypted, changes, &Wakeup::wake);
@@ -133,21 +204,21 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, QHostAddress 
         return outcome;
     };
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout + m_timings.tlsHandshake);
-    socket->connectToHostEncrypted(host.toString(), port);
+    socket->connectToHostEncrypted(to.host.toString(), to.port);
     bool reached = false;
     while (!socket->isEncrypted()) {
         reached = reached || socket->state() == QAbstractSocket::ConnectedState;
         if (socket->state() == QAbstractSocket::UnconnectedState || !co_await nextChange(changes, connectDeadline)) {
             // Something answered but spoke no TLS with us: a classic program at the address.
             if (reached)
-                Q_EMIT keyRefused(address);
+                *refused = true;
             co_return end(SendOutcome::NotConnected);
         }
     }
     // The check that makes this the contact: the key the directory gave, before a byte is sent.
     if (keyFingerprintOf(socket->peerCertificate()) != expectedKey) {
-        qWarning("peer: the secure contact at %s showed another key; nothing sent", qPrintable(address));
-        Q_EMIT keyRefused(address);
+        qWarning("peer: the secure contact at %s showed another key; nothing sent", qPrintable(to.host.toString()));
+        *refused = true;
         co_return end(SendOutcome::NotConnected);
     }
 

@@ -19,6 +19,8 @@ class QTcpSocket;
 
 namespace quibo {
 
+class ContactTable;
+struct ContactRecord;
 class Notices;
 class PeerTls;
 
@@ -28,9 +30,21 @@ enum class SendOutcome {
     SendFailed,   // connected, but the block did not go out whole
 };
 
+// Where a block meant for `address` on this client's port `port` goes, in the order tried: for a
+// secure contact there, its IPv6 address first, then `address`, each on the port the contact
+// published for that use (a port not among `own` stays as it is); for anyone else `address`
+// on `port`. Empty when `address` is no IPv4 or IPv6 address ("0", names).
+struct DialTarget {
+    QHostAddress host;
+    quint16 port = 0;
+    bool operator==(const DialTarget &) const = default;
+};
+QList<DialTarget> dialPlan(const QString &address, quint16 port, const ClientPorts &own,
+                           const ContactRecord *contact);
+
 // Sends one block on a fresh connection to `address`, then closes: the only way records and
-// chat lines leave this client. Addresses must be dotted IPv4; "0" (offline) and names are
-// never connected to. Connections go out from the address this client published (before
+// chat lines leave this client. Addresses are dotted IPv4 or IPv6; "0" (offline) and names are
+// never connected to; a secure contact is dialled where dialPlan says. Connections go out from the address this client published (before
 // logon, the one it listens on, if only one), since the chat ports take lines only from where
 // their peers looked the sender up; a machine with two interfaces, a VPN or a bridge would
 // otherwise send from whichever address its routes pick.
@@ -44,6 +58,8 @@ public:
     // once the other end has shown the contact's key; without a key of our own, or with
     // another key at the other end, nothing is sent.
     void setTls(PeerTls &tls) { m_tls = &tls; }
+    // From then on, a block to a secure contact goes where it published (see dialPlan).
+    void setContacts(const ContactTable &contacts) { m_contacts = &contacts; }
 
     // To the peer port.
     QCoro::Task<SendOutcome> sendRecord(QString address, QByteArray block);
@@ -55,21 +71,27 @@ public:
     QCoro::Task<SendOutcome> sendRecordTo(QString address, QByteArray key, QByteArray block);
     QCoro::Task<QList<SendOutcome>> sendToAll(QStringList addresses, quint16 port, QByteArray block);
     [[nodiscard]] quint16 peerPort() const { return m_config.peerPort; }
+    // dialPlan for the contact at `address`, from this client's `port`.
+    [[nodiscard]] QList<DialTarget> plan(const QString &address, quint16 port) const;
 
 Q_SIGNALS:
     // A secure contact's address answered with another key, or no TLS: nothing was sent.
     void keyRefused(QString address);
 
 private:
-    [[nodiscard]] std::optional<QHostAddress> sourceAddress() const;
-    QCoro::Task<SendOutcome> sendSecure(QString address, QHostAddress host, quint16 port, QByteArray block,
-                                        QByteArray expectedKey);
-    QTcpSocket *boundSocket(bool tls);
+    [[nodiscard]] std::optional<QHostAddress> sourceAddress(QAbstractSocket::NetworkLayerProtocol family) const;
+    [[nodiscard]] const ContactRecord *contactAt(const QString &address) const;
+    QCoro::Task<SendOutcome> sendClear(DialTarget to, QByteArray block);
+    // `refused`: something answered there without the contact's key.
+    QCoro::Task<SendOutcome> sendSecure(QString address, DialTarget to, QByteArray block, QByteArray expectedKey,
+                                        bool *refused);
+    QTcpSocket *boundSocket(bool tls, const QHostAddress &to);
 
     const Config &m_config;
     const LogonState &m_logon;
     const Timings &m_timings;
     PeerTls *m_tls = nullptr;
+    const ContactTable *m_contacts = nullptr;
 };
 
 // The two record senders of the program, with their messages.

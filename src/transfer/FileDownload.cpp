@@ -82,7 +82,7 @@ FileDownload::~FileDownload() = default;
 
 QUrl FileDownload::offeredFileUrl(const QString &address, quint16 port, const QString &name)
 {
-    if (!isDottedIPv4(address) || address == u"0.0.0.0")
+    if (!(isDottedIPv4(address) || isIPv6Literal(address)) || address == u"0.0.0.0")
         return {};
     QUrl origin;
     origin.setScheme(QStringLiteral("http"));

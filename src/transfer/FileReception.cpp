@@ -101,8 +101,11 @@ QCoro::Task<> FileReception::answer(peer::RecordCode code)
 
 QCoro::Task<> FileReception::receiveFile()
 {
-    const QUrl url =
-        FileDownload::offeredFileUrl(m_offer.from.address, m_parts.config.webPort, m_offer.fileName);
+    // Where the sender is dialled first: a secure one's IPv6 address and published web port.
+    const QList<DialTarget> at = m_parts.sender.records().plan(m_offer.from.address, m_parts.config.webPort);
+    const QUrl url = at.isEmpty() ? QUrl()
+                                  : FileDownload::offeredFileUrl(at.first().host.toString(), at.first().port,
+                                                                 m_offer.fileName);
     if (!url.isValid()) { // the sender is offline: nothing to save
         end();
         settle(FileOutcome::Failed);

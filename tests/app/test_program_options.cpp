@@ -122,9 +122,12 @@ TEST(ConfigDirectory, AcceptsHostAndHostPort)
     EXPECT_EQ(c.directoryHost, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(c.directoryPort, 8080);
     EXPECT_EQ(c.directoryAuthority(), QStringLiteral("127.0.0.1:8080"));
-    for (const char *bad : {"", ":80", "host:", "host:0", "host:99999", "host:x"})
+    EXPECT_TRUE(c.setDirectory(QStringLiteral("[2001:db8::1]:8080")));
+    EXPECT_EQ(c.directoryHost, QStringLiteral("2001:db8::1"));
+    EXPECT_EQ(c.directoryAuthority(), QStringLiteral("[2001:db8::1]:8080"));
+    for (const char *bad : {"", ":80", "host:", "host:0", "host:99999", "host:x", "[]:80"})
         EXPECT_FALSE(c.setDirectory(QString::fromLatin1(bad))) << bad;
-    EXPECT_EQ(c.directoryHost, QStringLiteral("127.0.0.1")) << "a bad value changes nothing";
+    EXPECT_EQ(c.directoryHost, QStringLiteral("2001:db8::1")) << "a bad value changes nothing";
 }
 
 TEST(ConfigDirectory, HttpsAndAPinAskForTls)

@@ -84,10 +84,10 @@ TEST_F(Table, FieldsNeverHoldMoreThanTheirBytes)
     table.load({u"abcdefghijklmnop"_s, u"ééééééé"_s});
     EXPECT_EQ(table.contact(0).handle, u"abcdefghijk"_s);
     EXPECT_EQ(table.contact(1).handle, u"ééééé"_s); // 10 bytes: a sixth would split
-    table.MarkContactOnline(0, u"1234567890.1234567890.123"_s);
-    EXPECT_EQ(table.contact(0).address.size(), 19);
-    EXPECT_EQ(table.AddContactRecord(QString(30, u'z'), QString(30, u'9'), false), 2);
-    EXPECT_EQ(table.contact(2).address.size(), 19);
+    table.MarkContactOnline(0, QString(50, u'1'));
+    EXPECT_EQ(table.contact(0).address.size(), 45); // the longest IPv6 text
+    EXPECT_EQ(table.AddContactRecord(QString(30, u'z'), QString(50, u'9'), false), 2);
+    EXPECT_EQ(table.contact(2).address.size(), 45);
 }
 
 TEST_F(Table, RandomComingsAndGoingsKeepTheListIndexInvariant)

@@ -70,7 +70,7 @@ TEST_P(SecureAccounts, AccountsTheClientMakesOrUpgradesGiveTheClassicRequestsNot
     ASSERT_TRUE(server.registerUser(u"bob"_s, u"pw"_s));
     ASSERT_TRUE(server.publish(u"bob"_s, u"10.9.9.9"_s));
 
-    auto ann = client(loopback(2));
+    auto ann = std::make_unique<UserClient>(server.authority(), loopback(2), peerPort, QString(), u"::1"_s);
     ann->connectNow();
     ASSERT_TRUE(waitFor([&] { return ann->registration.last() != nullptr; }));
     RegistrationFields &fields = *ann->registration.last()->registration;
@@ -98,6 +98,8 @@ TEST_P(SecureAccounts, AccountsTheClientMakesOrUpgradesGiveTheClassicRequestsNot
     const ContactRecord &annAsBobSees = bob->client->contacts().contact(0);
     EXPECT_TRUE(annAsBobSees.online && annAsBobSees.secure);
     EXPECT_EQ(annAsBobSees.address, loopback(2));
+    EXPECT_EQ(annAsBobSees.address6, u"::1"_s);
+    EXPECT_EQ(annAsBobSees.ports, ann->client->config().ports());
     EXPECT_EQ(annAsBobSees.keyFingerprint, keyFingerprintOf(QSslCertificate(ann->read(u"quibo32.crt"_s))));
 
     // Adding a contact asks the same way: a handle nobody holds is no contact.

@@ -520,18 +520,3 @@ TEST_F(WireTest, UnreachableAddressesAreToldOnlyBySendShortRecord)
                                                                     peer::NoPayload, channel::ChatRequest)));
     EXPECT_EQ(alice.ui.log, QStringList{u"message|Error Connecting - Error Code 1050|"_s});
 }
-
-TEST(WireFailures, OfflineAndMalformedAddressesAreNeverDialled)
-{
-    // "0" must not become 0.0.0.0, which reaches this machine's own listener.
-    PeerNetwork net;
-    TestClient &alice = net.add(u"alice"_s, u"0.0.0.0"_s);
-    ASSERT_TRUE(PeerNetwork::startListening(alice));
-    HandledCounter handled(alice);
-    for (const QString &address : {u"0"_s, u"0.0.0.0"_s, u""_s, u"localhost"_s, u"127.1"_s, u"1.2.3.4.5"_s}) {
-        EXPECT_EQ(runToEnd(alice.client->peerSender().records().sendRecord(address, QByteArray(522, 'x'))),
-                  SendOutcome::NotConnected)
-            << address.toStdString();
-    }
-    EXPECT_EQ(handled.count, 0);
-}

@@ -1,17 +1,22 @@
-// Logon behind a home router of the two-homes lab: the directory on the public host sees the
-// router's address, so the client maps its ports there, publishes the router's address and
-// gives the ports back when it ends.
+// Logon behind the home routers of the two-homes lab: the directory on the public host sees
+// each router's address, so each client maps its ports there, publishes the router's address
+// and gives the ports back when it ends; two clients in two homes then talk as at home.
 
 #include "DirectoryServer.h"
+#include "HomeClient.h"
 #include "NetLab.h"
-#include "TestClient.h"
 #include "TestFiles.h"
 
 #include "app/RouterReach.h"
+#include "base/Config.h"
+
+#include <QTemporaryDir>
 
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -44,13 +49,19 @@ TEST(ReachRules, WhatIsPublishedAndSaid)
             const quint16 port = std::array<quint16, 3>{68, 69, 80}.at(static_cast<size_t>(i));
             const QChar state = row.states[i];
             report->ports.append({{port, port, {}, {}},
-                                  state == u'M' ? PortState::Mapped : state == u'T' ? PortState::Taken : PortState::Failed,
+                                  state == u'M'   ? PortState::Mapped
+                                  : state == u'T' ? PortState::Taken
+                                                  : PortState::Failed,
                                   {}});
         }
         const Reachability::Reach reach = reach_rules::reachFrom(u"8.8.4.4"_s, report, row.address6);
         EXPECT_EQ(reach.address + u'|' + reach.address6 + u'|' + reach.status,
                   row.address + u'|' + row.address6 + u'|' + row.status);
     }
+    Config moved;
+    EXPECT_EQ(reach_rules::publishedPorts(moved), QString()) << "the fixed ports go unsaid";
+    moved.setPorts(u"6800,69,569,8080"_s);
+    EXPECT_EQ(reach_rules::publishedPorts(moved), u"6800,69,569,8080"_s);
     EXPECT_TRUE(reach_rules::isTranslated(u"192.168.1.10"_s, u"100.200.0.11"_s));
     for (const auto &[own, observed] : {std::pair{u"100.200.0.11"_s, u"100.200.0.11"_s},
                                         {u"127.0.0.2"_s, u"127.0.0.1"_s}, // clients on one machine
@@ -62,71 +73,159 @@ TEST(ReachRules, WhatIsPublishedAndSaid)
               u"2a01:4f8::2"_s);
 }
 
-// ann, logged on from home 1 with the lab's patience.
-std::unique_ptr<test::TestClient> annInHome1(const NetLab &lab, const test::DirectoryServer &server)
-{
-    Config config;
-    config.setDirectory(server.authority());
-    config.ownAddressOverride = lab.value(u"home1"_s);
-    config.listenAddress = QHostAddress(config.ownAddressOverride);
-    config.setPorts(u"40068,40069,40569,40080"_s);
-    Timings timings = test::TestClient::fastTimings();
-    timings.httpTimeout = timings.tlsHandshake = 5s;
-    timings.portMappingDiscovery = 500ms;
-    timings.portMappingAnswer = timings.portMappingFarewell = 30s;
-    auto ann = std::make_unique<test::TestClient>(config, timings);
-    test::writeFile(ann->dir.filePath(u"settings"_s), "ann\r\n");
-    test::writeFile(ann->dir.filePath(u"userinfo.dat"_s), "pw\r\nAnn\r\nSmith\r\nann@example.org\r\n");
-    ann->client->start();
-    ann->ui.connectView->clickConnect();
-    EXPECT_TRUE(test::waitFor([&] { return ann->client->logon().contactsResolved; }, 60s));
-    return ann;
-}
+const QString Ports = u"40068,40069,40569,40080"_s;
 
-// The directory on the lab's public host sees the router's address; with miniupnpd on the
-// router the client maps its ports, and gives them back when ended as SIGTERM does.
-TEST(ReachAtLogon, MapsPublishesAndGivesBackOrSaysItIsNotReachable)
+// A client in each home of the lab, each in a process of its own.
+struct Home {
+    Home(QString name, QString contact) : handle(std::move(name)), other(std::move(contact)) {}
+    QString handle, other;
+    std::unique_ptr<test::HomeClient> client;
+    QTemporaryDir inbox, keys;
+
+    // Starts it and waits until it has logged on.
+    bool start(const NetLab &lab, const test::DirectoryServer &server, int number)
+    {
+        client = std::make_unique<test::HomeClient>(
+            lab.value(u"ns_home%1"_s.arg(number)),
+            QStringList{u"--directory"_s, server.authority(), u"--address"_s,
+                        lab.value(u"home%1"_s.arg(number)), u"--ports"_s, Ports, u"--handle"_s, handle,
+                        u"--password"_s, u"pw"_s, u"--contacts"_s, other, u"--inbox"_s, inbox.path(),
+                        u"--keys"_s, keys.path()});
+        return client->waitFor(u"ready"_s);
+    }
+    // Ends it with `how` ("logoff", or a signal) and waits for its end.
+    bool end(const QString &how)
+    {
+        if (how == u"logoff")
+            client->send(how);
+        else
+            client->signal(SIGTERM);
+        return client->waitFor(u"ended"_s) && client->finish() == 0;
+    }
+    // `command`, then waits for `line` there, or in `at`'s output; a failure says what it saw.
+    bool does(const QString &command, const QString &line, Home *at = nullptr)
+    {
+        client->send(command);
+        const bool seen = (at ? at : this)->client->waitFor(line);
+        if (!seen)
+            ADD_FAILURE() << command.toStdString() << ": no " << line.toStdString() << " in\n"
+                          << (at ? at : this)->client->transcript();
+        return seen;
+    }
+    // Waits for the main window's status to read `text`, and for nothing after it.
+    bool shows(const QString &text)
+    {
+        const QStringList said =
+            client->waitFor(u"status|"_s + text) ? client->linesStarting(u"status|"_s) : QStringList();
+        return !said.isEmpty() && said.last() == u"status|"_s + text;
+    }
+};
+
+// Two homes behind two routers, the directory on the public net between them. Where the
+// routers map ports, the clients exchange everything both ways; where nothing makes them
+// reachable they say so, and what cannot go is told to its sender. The mappings are gone after
+// a SIGTERM and after a logoff, and what another device of the home mapped stays.
+TEST(ReachAtLogon, TwoHomesExchangeEverythingOrSayWhyNot)
 {
-    for (const bool upnp : {true, false}) {
-        SCOPED_TRACE(upnp ? "miniupnpd" : "no miniupnpd");
-        NetLab lab(upnp ? QStringList() : QStringList{u"--no-upnp"_s});
+    const struct {
+        QStringList lab;
+        bool reachable;
+        QString annStatus, bobStatus;
+    } rows[] = {
+        // Another device of ann's home holds the web port, so files go from bob to ann.
+        {{}, true, u"Ready - Router Port 40080 Taken"_s, u"Ready"_s},
+        {{u"--no-upnp"_s},
+         false,
+         u"Ready - Not Reachable From Outside"_s,
+         u"Ready - Not Reachable From Outside"_s},
+        // IPv6 alone between the homes, and nothing translated: each publishes its own address.
+        {{u"--ipv6-only"_s}, true, u"Ready"_s, u"Ready"_s},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.lab.join(u' ').toStdString());
+        NetLab lab(row.lab);
         if (lab.skipped())
             GTEST_SKIP() << lab.problem().toStdString();
         ASSERT_TRUE(lab.isUp()) << lab.problem().toStdString();
+        const bool upnp = lab.value(u"upnp"_s) == u"1";
         test::DirectoryServer server;
         server.placeIn(lab.value(u"ns_public"_s), lab.value(u"public"_s));
         ASSERT_TRUE(server.start()) << server.output().toStdString();
-        test::InNamespace inHome1(lab.value(u"ns_home1"_s));
-        ASSERT_TRUE(inHome1.entered() && server.registerUser(u"ann"_s, u"pw"_s));
-        const auto upnpc = [&](const QString &ns, const QStringList &arguments) {
-            return NetLab::run(ns, QStringList{u"upnpc"_s, u"-u"_s, lab.value(u"router1_upnp"_s)} + arguments).output;
+        const auto onPublicNet = [&](const auto &act) {
+            test::InNamespace there(lab.value(u"ns_public"_s));
+            return act();
         };
-        const auto listing = [&] { return upnpc(lab.value(u"ns_home1"_s), {u"-l"_s}); };
-        // Another device of the home holds the web port.
+        ASSERT_TRUE(onPublicNet([&] {
+            return server.registerUser(u"ann"_s, u"pw"_s) && server.registerUser(u"bob"_s, u"pw"_s);
+        }));
+        const auto listing = [&](int home) {
+            return NetLab::run(lab.value(u"ns_home%1"_s.arg(home)),
+                               {u"upnpc"_s, u"-u"_s, lab.value(u"router%1_upnp"_s.arg(home)), u"-l"_s})
+                .output;
+        };
         if (upnp)
-            upnpc(lab.value(u"ns_other1"_s), {u"-e"_s, u"someone else"_s, u"-a"_s, lab.value(u"other1"_s),
-                                              u"40080"_s, u"40080"_s, u"TCP"_s});
+            NetLab::run(lab.value(u"ns_other1"_s),
+                        {u"upnpc"_s, u"-u"_s, lab.value(u"router1_upnp"_s), u"-e"_s, u"someone else"_s,
+                         u"-a"_s, lab.value(u"other1"_s), u"40080"_s, u"40080"_s, u"TCP"_s});
 
-        const auto ann = annInHome1(lab, server);
-        const QString outside = lab.value(u"router1_wan"_s);
-        EXPECT_EQ(server.addressOf(u"ann"_s), outside) << "online, as the directory sees it";
-        EXPECT_EQ(ann->mainWindow.status,
-                  upnp ? u"Ready - Router Port 40080 Taken"_s : u"Ready - Not Reachable From Outside"_s);
-        EXPECT_TRUE(ann->ui.log.filter(u"message|"_s).isEmpty()) << ann->ui.log.join(u'\n').toStdString();
-        if (upnp) {
-            const QString mapped = listing();
-            for (const int port : {40068, 40069, 40569})
-                EXPECT_TRUE(mapped.contains(QRegularExpression(
-                    u"TCP +%1->%2:%1 +'quibo32"_s.arg(port).arg(lab.value(u"home1"_s)))))
-                    << port << mapped.toStdString();
-            EXPECT_EQ(NetLab::run(lab.value(u"ns_public"_s), {u"nc"_s, u"-z"_s, outside, u"40068"_s}).exitCode, 0);
+        // bob has logged on before, so ann's look-up finds his key; that run ended with SIGTERM.
+        Home ann{u"ann"_s, u"bob"_s}, bob{u"bob"_s, u"ann"_s};
+        ASSERT_TRUE(bob.start(lab, server, 2)) << bob.client->transcript();
+        EXPECT_TRUE(upnp == listing(2).contains(u"quibo32"_s));
+        ASSERT_TRUE(bob.end(u"SIGTERM"_s)) << bob.client->transcript();
+        EXPECT_FALSE(listing(2).contains(u"quibo32"_s));
+        ASSERT_TRUE(ann.start(lab, server, 1)) << ann.client->transcript();
+        ASSERT_TRUE(bob.start(lab, server, 2)) << bob.client->transcript();
+        const bool ipv6Only = row.lab.contains(u"--ipv6-only"_s); // classic look-ups then say "0"
+        for (const auto &[home, name] : {std::pair{1, u"ann"_s}, {2, u"bob"_s}})
+            EXPECT_EQ(onPublicNet([&] { return server.addressOf(name); }),
+                      ipv6Only ? u"0"_s : lab.value(u"router%1_wan"_s.arg(home)));
+        EXPECT_TRUE(ann.shows(row.annStatus)) << ann.client->transcript();
+        EXPECT_TRUE(bob.shows(row.bobStatus)) << bob.client->transcript();
+        for (const int port : {40068, 40069, 40569}) {
+            EXPECT_EQ(upnp, listing(1).contains(QRegularExpression(
+                                u"TCP +%1->%2:%1 +'quibo32"_s.arg(port).arg(lab.value(u"home1"_s)))));
         }
 
-        ann->client->requestEnd();
-        ASSERT_TRUE(test::waitFor([&] { return ann->process.ended(); }, 60s));
-        EXPECT_EQ(server.addressOf(u"ann"_s), u"0"_s);
-        const QString left = upnp ? listing() : QString();
-        EXPECT_TRUE(!left.contains(u"quibo32"_s) && left.contains(u"someone else"_s) == upnp) << left.toStdString();
+        QTemporaryDir outbox;
+        const QByteArray bytes = QByteArray("from home 2 ").repeated(100000);
+        ASSERT_TRUE(test::writeFile(outbox.filePath(u"photo.jpg"_s), bytes));
+        if (row.reachable) {
+            ASSERT_TRUE(ann.client->waitFor(u"online|bob"_s)) << ann.client->transcript();
+            ann.does(u"send bob hello from home 1"_s, u"received|ann|hello from home 1"_s, &bob);
+            bob.does(u"send ann hello from home 2"_s, u"received|bob|hello from home 2"_s, &ann);
+            ASSERT_TRUE(ann.does(u"host"_s, u"done|host"_s));
+            ASSERT_TRUE(bob.does(u"join ann"_s, u"channel|bob>  <-- Has Joined The Channel --> "_s, &ann));
+            ann.does(u"channel to the channel"_s, u"channel|ann> to the channel"_s, &bob);
+            bob.does(u"channel and back"_s, u"channel|bob> and back"_s, &ann);
+            ASSERT_TRUE(bob.does(u"private ann"_s, u"private|row|ann>  <-- Has Joined The Channel --> "_s));
+            bob.does(u"say just us"_s, u"private|row|bob> just us"_s, &ann);
+            ann.does(u"say still us"_s, u"private|row|ann> still us"_s, &bob);
+            bob.does(u"offer ann "_s + outbox.filePath(u"photo.jpg"_s),
+                     u"message|ann Has Received photo.jpg|File Transfer Complete"_s);
+            EXPECT_EQ(test::readFile(ann.inbox.filePath(u"photo.jpg"_s)), bytes);
+        } else {
+            // bob finds ann online at her router, which forwards nothing; nothing waits long.
+            bob.does(u"join ann"_s, u"message|Error Connecting - Error Code 1007|"_s);
+            bob.does(u"private ann"_s, u"message|Error Connecting - Error Code 1050|"_s);
+            bob.does(u"send ann lost"_s, u"done|send ann lost"_s);
+            bob.does(u"offer ann "_s + outbox.filePath(u"photo.jpg"_s), u"done|offer"_s);
+            // A message or an offer that finds no one says nothing, as on any network.
+            EXPECT_EQ(bob.client->linesStarting(u"message|"_s),
+                      QStringList({u"message|Error Connecting - Error Code 1007|"_s,
+                                   u"message|Error Connecting - Error Code 1050|"_s}));
+        }
+
+        for (Home *home : {&ann, &bob}) {
+            EXPECT_TRUE(home->end(u"logoff"_s)) << home->client->transcript();
+            EXPECT_EQ(onPublicNet([&] { return server.addressOf(home->handle); }), u"0"_s);
+        }
+        const QString left = upnp ? listing(1) : QString();
+        EXPECT_TRUE(!left.contains(u"quibo32"_s) && left.contains(u"someone else"_s) == upnp)
+            << left.toStdString();
+        if (!row.reachable) {
+            EXPECT_TRUE(ann.client->linesStarting(u"received|"_s).isEmpty()) << ann.client->transcript();
+        }
     }
 }
 

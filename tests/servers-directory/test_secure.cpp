@@ -113,6 +113,7 @@ TEST_P(SecureTest, IPv6AndPortsArePublishedCheckedAndClearedAtLogoff)
     for (const auto &[ip6, ports] : refused)
         EXPECT_EQ(publish6("10.2.2.2", ip6, ports).status, 400) << ip6 << ports;
     EXPECT_EQ(published(), "10.1.1.1 2001:db8::5 68,69,569,8080");
+    EXPECT_EQ(publish6("10.1.1.1", "::1", "").body, "ok") << "from this very machine";
     // A host with IPv6 alone is logged off for classic readers, which reach IPv4 only.
     EXPECT_EQ(publish6("", "2001:db8::6", "").body, "ok");
     EXPECT_EQ(published(), "0 2001:db8::6 ");

@@ -39,7 +39,7 @@ struct CommandLineCase {
 TEST(CommandLineTest, ParsesOptionsAndRejectsBadOnes)
 {
     const CommandLineCase cases[] = {
-        {{}, Action::Run, u"./html"_s, u"0.0.0.0"_s, 80, false, {}},
+        {{}, Action::Run, u"./html"_s, u"::"_s, 80, false, {}},
         {{u"--root"_s, u"/srv/pages"_s, u"--listen"_s, u"127.0.0.2:8080"_s, u"--headless"_s},
          Action::Run,
          u"/srv/pages"_s,
@@ -48,8 +48,8 @@ TEST(CommandLineTest, ParsesOptionsAndRejectsBadOnes)
          true,
          {}},
         {{u"--listen=[::1]:81"_s, u"--root=web"_s}, Action::Run, u"web"_s, u"::1"_s, 81, false, {}},
-        {{u"--help"_s}, Action::Help, u"./html"_s, u"0.0.0.0"_s, 80, false, {}},
-        {{u"--version"_s}, Action::Version, u"./html"_s, u"0.0.0.0"_s, 80, false, {}},
+        {{u"--help"_s}, Action::Help, u"./html"_s, u"::"_s, 80, false, {}},
+        {{u"--version"_s}, Action::Version, u"./html"_s, u"::"_s, 80, false, {}},
         {{u"--root"_s}, Action::Error, {}, {}, 0, false, u"--root needs a value"_s},
         {{u"--root="_s}, Action::Error, {}, {}, 0, false, u"--root needs a directory"_s},
         {{u"--listen"_s, u"localhost"_s}, Action::Error, {}, {}, 0, false, u"HOST:PORT"_s},

@@ -29,6 +29,11 @@ std::unique_ptr<QProcess> directoryProcess()
     return process;
 }
 
+QString bracketed(const QString &host)
+{
+    return host.contains(u':') ? u'[' + host + u']' : host;
+}
+
 std::string encoded(const QString &value)
 {
     return QUrl::toPercentEncoding(value).toStdString();
@@ -71,7 +76,7 @@ bool DirectoryServer::start(quint16 port, const QStringList &options)
     // The server's default thread count: each thread serves one connection, and a client's
     // contact pass keeps several open at once.
     QStringList arguments{
-        u"--listen"_s, u"%1:%2"_s.arg(m_host).arg(port), u"--database"_s, m_database, u"--threads"_s, u"16"_s};
+        u"--listen"_s, u"%1:%2"_s.arg(bracketed(m_host)).arg(port), u"--database"_s, m_database, u"--threads"_s, u"16"_s};
     if (m_database.startsWith(u"postgres"_s) && !options.contains(u"--classic"_s))
         arguments << u"--state-dir"_s << m_folder.path();
     if (!m_namespace.isEmpty()) {
@@ -141,7 +146,7 @@ void DirectoryServer::thaw()
 
 QString DirectoryServer::authority() const
 {
-    return u"%1:%2"_s.arg(m_host).arg(m_port);
+    return u"%1:%2"_s.arg(bracketed(m_host)).arg(m_port);
 }
 
 DirectoryServer::Reply DirectoryServer::get(const QByteArray &target) const

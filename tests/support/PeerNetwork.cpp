@@ -49,11 +49,10 @@ PeerNetwork::PeerNetwork()
 TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings, Config config,
                              DesktopNotifier *notifier)
 {
-    config.listenAddress = QHostAddress(address);
-    config.peerPort = m_port;
-    config.webPort = m_webPort;
-    config.channelPort = m_channelPort;
-    config.privateChatPort = m_privateChatPort;
+    if (config.listenAddress == QHostAddress(QHostAddress::Any))
+        config.listenAddress = QHostAddress(address);
+    if (config.ports() == ClientPorts{})
+        config.setPorts(ClientPorts{m_port, m_channelPort, m_privateChatPort, m_webPort}.text());
     auto client = std::make_unique<TestClient>(config, timings, notifier);
     ClientSetup::loggedOn(*client->client, handle, address);
     m_members.push_back({handle, address, std::move(client)});

@@ -19,7 +19,8 @@ public:
     PeerNetwork();
 
     // A client named `handle` at `address` (loopback(2), ...), on `config` with the network's
-    // ports. It listens once started. `notifier` replaces its fake desktop notifications.
+    // ports (unless it names a listen address or ports).
+    // It listens once started. `notifier` replaces its fake desktop notifications.
     TestClient &add(const QString &handle, const QString &address, Timings timings = peerTimings(),
                     Config config = {}, DesktopNotifier *notifier = nullptr);
     // Gives `client` these contacts, each online at the address of the client of that name

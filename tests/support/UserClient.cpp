@@ -7,9 +7,11 @@
 namespace quibo::test {
 
 namespace {
-Config configFor(const QString &directory, const QString &ownAddress, quint16 peerPort, const QString &pin)
+Config configFor(const QString &directory, const QString &ownAddress, quint16 peerPort, const QString &pin,
+                 const QString &ownAddress6)
 {
     Config config;
+    config.ownAddress6Override = ownAddress6;
     config.setDirectory(directory);
     if (!pin.isEmpty())
         config.setDirectoryPin(pin);
@@ -32,8 +34,8 @@ Timings directoryTimings()
 } // namespace
 
 UserClient::UserClient(const QString &directory, const QString &ownAddress, quint16 peerPort,
-                       const QString &directoryPin)
-    : TestClient(configFor(directory, ownAddress, peerPort, directoryPin), directoryTimings())
+                       const QString &directoryPin, const QString &ownAddress6)
+    : TestClient(configFor(directory, ownAddress, peerPort, directoryPin, ownAddress6), directoryTimings())
 {
     QObject::connect(&client->directory(), &DirectoryClient::requestSent, client.get(),
                      [this](const QByteArray &target) { requests.append(QString::fromUtf8(target)); });

@@ -7,10 +7,10 @@ namespace quibo::test {
 
 // A client of the directory at `directory` ("host:port", "https://host:port"), trusting the key
 // `directoryPin` when given, that records every request target it sends. Given `ownAddress`, it
-// logs on from there and listens on `peerPort`.
+// logs on from there and listens on `peerPort`; given `ownAddress6` too, it publishes that.
 struct UserClient : TestClient {
     explicit UserClient(const QString &directory, const QString &ownAddress = {}, quint16 peerPort = 0,
-                        const QString &directoryPin = {});
+                        const QString &directoryPin = {}, const QString &ownAddress6 = {});
 
     // A registered user's files: "settings", "userinfo.dat" (password line first) and, unless
     // empty, "contacts.dat".
