@@ -66,8 +66,10 @@ struct Transfer : ::testing::Test {
 
     void startWeb()
     {
+        // Holding alice's key, as her client starts it: classic downloads stay plain HTTP.
         aliceWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, alice.dir.filePath(u"html"_s),
-                                     u"--listen"_s, u"127.0.0.2:%1"_s.arg(net.webPort())});
+                                     u"--listen"_s, u"127.0.0.2:%1"_s.arg(net.webPort())},
+                         LocalWebServer::tlsIdentity(alice.client->workDir()));
         ASSERT_TRUE(aliceWeb->waitForOutput("Serving")) << aliceWeb->errorOutput().toStdString();
     }
     QString write(const QString &name, const QByteArray &bytes)
@@ -251,6 +253,28 @@ TEST_F(Transfer, ACutDownloadResumesRestartsOnAChangedFileAndKeepsThePartWhenGon
         EXPECT_TRUE(download->finished);
         EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
     }
+}
+
+// Between secure clients the file comes over HTTPS, and a cut download goes on from what came.
+TEST_F(Transfer, ACutHttpsDownloadResumesWhereItWas)
+{
+    net.trustKeys(alice, {u"bob"_s});
+    net.trustKeys(bob, {u"alice"_s});
+    const QByteArray bytes = randomBytes(256 << 20);
+    offer(write(u"large.bin"_s, bytes));
+    ASSERT_TRUE(waitFor([&] {
+        const auto &d = bob.transfer.downloads;
+        return !d.isEmpty() && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
+    }));
+    aliceWeb.reset(); // killed
+    const auto download = bob.transfer.downloads.last();
+    ASSERT_TRUE(waitFor([&] { return !download->retries.isEmpty(); }));
+    const qint64 held = download->progress.last();
+    const qsizetype cutAt = download->progress.size();
+    startWeb();
+    ASSERT_TRUE(saw(alice, u"bob Has Received large.bin|File Transfer Complete"_s));
+    EXPECT_TRUE(readFile(inbox.filePath(u"large.bin"_s)) == bytes);
+    EXPECT_TRUE(std::ranges::none_of(download->progress.mid(cutAt), [&](qint64 got) { return got < held; }));
 }
 
 // A new offer of a file bob holds a part of (alice restarted, say): he is asked, and goes on where
