@@ -6,6 +6,7 @@
 #include "directory/DirectorySession.h"
 #include "directory/Logoff.h"
 #include "peer/PeerRecord.h"
+#include "transfer/DownloadReply.h"
 #include "transfer/FileDownload.h"
 #include "transfer/PartRecords.h"
 #include "transfer/ResumePlan.h"
@@ -501,5 +502,31 @@ TEST(FileNames, AnOfferNeedsALessThanAfterTheCode)
             EXPECT_EQ(offer->sizeText, QString::fromUtf16(c.size));
             EXPECT_EQ(offer->fileName, QString::fromUtf16(c.name));
         }
+    }
+}
+
+// The HTTPS download frames the body itself: only a head whose length is certain is taken.
+TEST(ResponseHead, TakenOnlyWhenTheBodyCanBeFramed)
+{
+    const struct {
+        const char *head;
+        int status;      // 0: refused
+        qint64 length;
+    } cases[] = {
+        {"HTTP/1.1 206 Partial Content\r\nContent-Length: 12\r\nETag: \"a\"", 206, 12},
+        {"HTTP/1.0 200 OK\r\nServer: x", 200, -1},
+        {"HTTP/1.1 304 Not Modified\r\nContent-Length: 99", 304, 0},
+        {"HTTP/1.1 200\r\ncontent-length: 5\r\nContent-Length: 5", 200, 5},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 6", 0, 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length: -5", 0, 0},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked", 0, 0},
+        {"HTTP/1.1 200 OK\r\n folded: line", 0, 0},
+        {"HTTP/2 200", 0, 0},
+        {"ICY 200 OK", 0, 0},
+    };
+    for (const auto &c : cases) {
+        const std::optional<ResponseHead> head = parseResponseHead(c.head);
+        EXPECT_EQ(head ? head->status : 0, c.status) << c.head;
+        EXPECT_EQ(head ? head->contentLength : 0, c.length) << c.head;
     }
 }
