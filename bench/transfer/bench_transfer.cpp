@@ -7,9 +7,12 @@
 // Then the client's download goes once more through a proxy that cuts the connection half way:
 // the bytes the server sends after the cut, against the file's size, show that the download
 // resumed rather than started again (target at most 55%), and the result is compared whole.
+// Last, the same file over HTTPS from the same quiboweb (holding a key made for the run): curl
+// (--insecure) against the client's download pinned to that key, with its memory growth.
 #include "PeerNetwork.h"
 #include "QuibowebProcess.h"
 
+#include "keys/KeyMaking.h"
 #include "transfer/FileDownload.h"
 
 #include <QCoreApplication>
@@ -122,12 +125,12 @@ private:
 
 // Runs the client's download of `url` into `out`; its outcome.
 DownloadOutcome runDownload(FileDownload &download, const QUrl &url, const QString &out, qint64 bytes,
-                            FileDownload::Progress progress)
+                            FileDownload::Progress progress, std::optional<PinnedKey> pin = std::nullopt)
 {
     DownloadOutcome outcome = DownloadOutcome::Lost;
     bool done = false;
     QEventLoop loop;
-    download.run(url, out, bytes, {}, false, std::move(progress)).then([&](DownloadOutcome o) {
+    download.run(url, out, bytes, {}, false, std::move(progress), {}, std::move(pin)).then([&](DownloadOutcome o) {
         outcome = o;
         done = true;
         loop.quit();
@@ -164,8 +167,14 @@ int main(int argc, char **argv)
         return 1;
     }
     const quint16 port = freeLoopbackPort();
-    QuibowebProcess web({QStringLiteral("--headless"), QStringLiteral("--root"), root,
-                         QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port)});
+    const std::optional<keys::KeyPair> key = keys::makeSelfSigned(QStringLiteral("bench"));
+    if (!key) {
+        std::fprintf(stderr, "cannot make a key\n");
+        return 1;
+    }
+    QuibowebProcess web({QStringLiteral("--headless"), QStringLiteral("--root"), root, QStringLiteral("--listen"),
+                         QStringLiteral("127.0.0.1:%1").arg(port)},
+                        keys::certificatePem(*key) + keys::keyPem(*key));
     if (!web.waitForOutput("Serving")) {
         std::fprintf(stderr, "quiboweb did not start: %s\n", web.errorOutput().constData());
         return 1;
@@ -222,6 +231,35 @@ int main(int argc, char **argv)
         afterCut += proxy.answered[i];
     const double resumedShare = static_cast<double>(afterCut) / static_cast<double>(bytes);
 
+    // Over HTTPS: curl, then the client pinned to the server's key.
+    const QUrl secureUrl =
+        FileDownload::offeredFileUrl(QStringLiteral("127.0.0.1"), port, QStringLiteral("big file.bin"), true);
+    QFile::remove(out);
+    clock.restart();
+    const int curlTls = QProcess::execute(QStringLiteral("curl"), {QStringLiteral("-sfk"), QStringLiteral("-o"), out,
+                                                                   QString::fromUtf8(secureUrl.toEncoded())});
+    const qint64 curlTlsNs = clock.nsecsElapsed();
+    if (curlTls != 0 || QFileInfo(out).size() != bytes) {
+        std::fprintf(stderr, "curl over HTTPS failed (%d)\n", curlTls);
+        return 1;
+    }
+    QFile::remove(out);
+    FileDownload secure(timings);
+    const qint64 secureBefore = residentKiB();
+    qint64 securePeak = secureBefore;
+    clock.restart();
+    const DownloadOutcome secureOutcome = runDownload(
+        secure, secureUrl, out, bytes, [&securePeak](qint64) { securePeak = std::max(securePeak, residentKiB()); },
+        PinnedKey{keys::keyFingerprint(key->certificate.get()), QSslConfiguration::defaultConfiguration()});
+    const qint64 secureNs = clock.nsecsElapsed();
+    securePeak = std::max(securePeak, residentKiB());
+    if (secureOutcome != DownloadOutcome::Complete || checksum(out) != whole) {
+        std::fprintf(stderr, "the client's HTTPS download failed (%d)\n", static_cast<int>(secureOutcome));
+        return 1;
+    }
+    const double curlTlsRate = mibPerSecond(bytes, curlTlsNs);
+    const double secureRate = mibPerSecond(bytes, secureNs);
+
     const double curlRate = mibPerSecond(bytes, curlNs);
     const double clientRate = mibPerSecond(bytes, clientNs);
     std::printf("file               %lld MiB from quiboweb on 127.0.0.1\n",
@@ -238,5 +276,14 @@ int main(int argc, char **argv)
         static_cast<double>(afterCut) / (1 << 20), static_cast<double>(bytes) / (1 << 20), resumedShare);
     std::printf("RESULT name=transfer-memory figure=%.1f baseline=- unit=MiB ratio=- target=figure<32\n",
                 static_cast<double>(peak - before) / 1024);
+    std::printf("curl over HTTPS    %8.1f MiB/s\n", curlTlsRate);
+    std::printf("client over HTTPS  %8.1f MiB/s\n", secureRate);
+    std::printf("ratio client/curl  %8.2f over HTTPS (target >= 0.70)\n", secureRate / curlTlsRate);
+    std::printf("resident growth    %8.1f MiB over HTTPS (target < 32)\n",
+                static_cast<double>(securePeak - secureBefore) / 1024);
+    std::printf("RESULT name=transfer-https figure=%.1f baseline=%.1f unit=MiB/s ratio=%.2f target=ratio>=0.70\n",
+                secureRate, curlTlsRate, secureRate / curlTlsRate);
+    std::printf("RESULT name=transfer-https-memory figure=%.1f baseline=- unit=MiB ratio=- target=figure<32\n",
+                static_cast<double>(securePeak - secureBefore) / 1024);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "SharedPortServer.h"
 
-#include <openssl/err.h>
+#include "SharedPort.h"
+
 #include <openssl/ssl.h>
 
 #include <netdb.h>
@@ -21,12 +22,8 @@ namespace quibo::directory {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-constexpr unsigned char tlsHandshakeRecord = 0x16;
-// How often an idle connection looks whether the server is stopping.
-constexpr milliseconds stopCheck{50};
+using shared_port::awaitBytes;
 
 milliseconds toMilliseconds(time_t seconds, time_t microseconds)
 {
@@ -41,22 +38,6 @@ int pollFor(socket_t socket, short events, milliseconds timeout)
         result = ::poll(&entry, 1, static_cast<int>(timeout.count()));
     } while (result < 0 && errno == EINTR);
     return result;
-}
-
-// Waits at most `timeout` for bytes (or the end) to arrive; false on time-out, on an error,
-// or when `listening` shows the server stopping.
-bool awaitBytes(socket_t socket, milliseconds timeout, const std::atomic<socket_t> &listening)
-{
-    const auto deadline = Clock::now() + timeout;
-    while (listening != INVALID_SOCKET) {
-        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0)
-            return false;
-        const int ready = pollFor(socket, POLLIN, std::min(left, stopCheck));
-        if (ready != 0)
-            return ready > 0;
-    }
-    return false;
 }
 
 std::pair<std::string, int> addressOf(socket_t socket, bool remote)
@@ -74,16 +55,6 @@ std::pair<std::string, int> addressOf(socket_t socket, bool remote)
     return {host.data(), std::atoi(port.data())};
 }
 
-void setTimeout(socket_t socket, int option, milliseconds timeout)
-{
-    timeval value{static_cast<time_t>(timeout.count() / 1000), static_cast<suseconds_t>(timeout.count() % 1000 * 1000)};
-    ::setsockopt(socket, SOL_SOCKET, option, &value, sizeof value);
-}
-
-struct SslFree {
-    void operator()(SSL *ssl) const { SSL_free(ssl); }
-};
-
 } // namespace
 
 // One accepted connection, as httplib reads and writes it.
@@ -96,9 +67,9 @@ public:
     }
 
     // Whether a request begins within `keepAlive`.
-    bool awaitRequest(milliseconds keepAlive, const std::atomic<socket_t> &listening)
+    bool awaitRequest(milliseconds keepAlive, const std::function<bool()> &stopping)
     {
-        return hasBuffered() || awaitBytes(m_socket, keepAlive, listening);
+        return hasBuffered() || awaitBytes(m_socket, keepAlive, stopping);
     }
 
     bool is_writable() const override { return pollFor(m_socket, POLLOUT, m_writeTimeout) > 0; }
@@ -164,8 +135,8 @@ private:
 
 class TlsStream final : public ConnectionStream {
 public:
-    TlsStream(SSL *ssl, socket_t socket, milliseconds readTimeout, milliseconds writeTimeout)
-        : ConnectionStream(socket, readTimeout, writeTimeout), m_ssl(ssl)
+    TlsStream(shared_port::TlsConnection &tls, socket_t socket, milliseconds readTimeout, milliseconds writeTimeout)
+        : ConnectionStream(socket, readTimeout, writeTimeout), m_tls(tls)
     {
     }
 
@@ -175,10 +146,7 @@ public:
     {
         if (!hasBuffered() && !awaitReadable())
             return -1;
-        const int got = SSL_read(m_ssl, ptr, static_cast<int>(std::min<size_t>(size, INT_MAX)));
-        if (got > 0)
-            return got;
-        return SSL_get_error(m_ssl, got) == SSL_ERROR_ZERO_RETURN ? 0 : -1;
+        return m_tls.read(ptr, size);
     }
 
     ssize_t write(const char *ptr, size_t size) override
@@ -187,14 +155,13 @@ public:
             return 0;
         if (!is_writable())
             return -1;
-        const int sent = SSL_write(m_ssl, ptr, static_cast<int>(std::min<size_t>(size, INT_MAX)));
-        return sent > 0 ? sent : -1;
+        return m_tls.write(ptr, size);
     }
 
 private:
-    bool hasBuffered() const override { return SSL_has_pending(m_ssl) == 1; }
+    bool hasBuffered() const override { return m_tls.hasPending(); }
 
-    SSL *m_ssl;
+    shared_port::TlsConnection &m_tls;
 };
 
 } // namespace
@@ -206,10 +173,11 @@ SharedPortServer::SharedPortServer(SSL_CTX *tls, Accepts accepts) : m_tls(tls), 
 bool SharedPortServer::process_and_close_socket(socket_t socket)
 {
     bool served = false;
-    unsigned char first = 0;
-    if (awaitBytes(socket, milliseconds(keep_alive_timeout_sec_ * 1000), svr_sock_) &&
-        ::recv(socket, &first, 1, MSG_PEEK) == 1) {
-        if (first == tlsHandshakeRecord && m_accepts == Accepts::PlainOnly) {
+    const shared_port::Opening opening =
+        shared_port::awaitOpening(socket, milliseconds(keep_alive_timeout_sec_ * 1000), stopping());
+    if (opening != shared_port::Opening::Nothing) {
+        const bool tls = opening == shared_port::Opening::Tls;
+        if (tls && m_accepts == Accepts::PlainOnly) {
             static constexpr char refusal[] =
                 "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
             // The hello is read first: closing on unread bytes would reset the connection
@@ -217,7 +185,7 @@ bool SharedPortServer::process_and_close_socket(socket_t socket)
             std::array<char, 16 * 1024> hello{};
             ::recv(socket, hello.data(), hello.size(), MSG_DONTWAIT);
             ::send(socket, refusal, sizeof refusal - 1, MSG_NOSIGNAL);
-        } else if (first == tlsHandshakeRecord) {
+        } else if (tls) {
             served = serveTls(socket);
         } else if (m_accepts != Accepts::TlsOnly) {
             PlainStream stream(socket, toMilliseconds(read_timeout_sec_, read_timeout_usec_),
@@ -232,29 +200,26 @@ bool SharedPortServer::process_and_close_socket(socket_t socket)
 
 bool SharedPortServer::serveTls(socket_t socket)
 {
-    const std::unique_ptr<SSL, SslFree> ssl(SSL_new(m_tls));
     const milliseconds readTimeout = toMilliseconds(read_timeout_sec_, read_timeout_usec_);
     const milliseconds writeTimeout = toMilliseconds(write_timeout_sec_, write_timeout_usec_);
-    // Bounds each wait of the handshake, and of a record arriving in pieces.
-    setTimeout(socket, SO_RCVTIMEO, readTimeout);
-    setTimeout(socket, SO_SNDTIMEO, writeTimeout);
-    bool served = false;
-    if (ssl && SSL_set_fd(ssl.get(), socket) == 1 && SSL_accept(ssl.get()) == 1) {
-        TlsStream stream(ssl.get(), socket, readTimeout, writeTimeout);
-        SSL *session = ssl.get();
-        served = serveRequests(stream, [session](httplib::Request &request) { request.ssl = session; });
-        SSL_shutdown(ssl.get());
-    }
-    // OpenSSL keeps failures in a queue of the thread's, which the next connection would find.
-    ERR_clear_error();
-    return served;
+    const auto tls = shared_port::TlsConnection::accept(m_tls, socket, readTimeout, writeTimeout);
+    if (!tls)
+        return false;
+    TlsStream stream(*tls, socket, readTimeout, writeTimeout);
+    SSL *session = tls->session();
+    return serveRequests(stream, [session](httplib::Request &request) { request.ssl = session; });
+}
+
+std::function<bool()> SharedPortServer::stopping() const
+{
+    return [this] { return svr_sock_ == INVALID_SOCKET; };
 }
 
 bool SharedPortServer::serveRequests(ConnectionStream &stream, const std::function<void(httplib::Request &)> &setup)
 {
     bool served = false;
     for (size_t left = keep_alive_max_count_;
-         left > 0 && stream.awaitRequest(milliseconds(keep_alive_timeout_sec_ * 1000), svr_sock_); --left) {
+         left > 0 && stream.awaitRequest(milliseconds(keep_alive_timeout_sec_ * 1000), stopping()); --left) {
         bool closed = false;
         served = process_request(stream, left == 1, closed, setup);
         if (!served || closed)

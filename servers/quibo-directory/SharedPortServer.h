@@ -24,6 +24,7 @@ public:
 private:
     bool process_and_close_socket(socket_t socket) override;
     bool serveTls(socket_t socket);
+    std::function<bool()> stopping() const;
     // Answers the requests of one connection until the client, the keep-alive limits or a
     // stopping server end it.
     bool serveRequests(ConnectionStream &stream, const std::function<void(httplib::Request &)> &setup);

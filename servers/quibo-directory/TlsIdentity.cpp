@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <openssl/err.h>
-#include <openssl/ssl.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,11 +17,6 @@ using namespace Qt::StringLiterals;
 namespace quibo::directory {
 
 using keys::openSslError;
-
-void OpenSslFree::operator()(SSL_CTX *context) const
-{
-    SSL_CTX_free(context);
-}
 
 namespace {
 
@@ -48,11 +41,6 @@ std::optional<QString> writeNewFile(const QString &name, const QByteArray &conte
         return std::nullopt;
     ::unlink(temporary.constData());
     return u"cannot write %1: %2"_s.arg(name, QString::fromLocal8Bit(std::strerror(ok ? errno : error)));
-}
-
-int acceptAnyCertificate(int, X509_STORE_CTX *)
-{
-    return 1;
 }
 
 } // namespace
@@ -85,24 +73,6 @@ std::variant<TlsFiles, QString> ensureSelfMade(const QString &folder)
         return *error;
     }
     return files;
-}
-
-std::variant<TlsContext, QString> serverContext(const TlsIdentity &identity)
-{
-    TlsContext context(SSL_CTX_new(TLS_server_method()));
-    if (!context)
-        return openSslError();
-    SSL_CTX *ctx = context.get();
-    const bool ok = SSL_CTX_set_min_proto_version(ctx, TLS1_3_VERSION) == 1 &&
-                    SSL_CTX_set_max_proto_version(ctx, TLS1_3_VERSION) == 1 &&
-                    SSL_CTX_use_certificate(ctx, identity.certificate.get()) == 1 &&
-                    SSL_CTX_use_PrivateKey(ctx, identity.key.get()) == 1 && SSL_CTX_check_private_key(ctx) == 1;
-    if (!ok)
-        return openSslError();
-    SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, acceptAnyCertificate);
-    // One ticket is enough for a client to resume.
-    SSL_CTX_set_num_tickets(ctx, 1);
-    return context;
 }
 
 } // namespace quibo::directory

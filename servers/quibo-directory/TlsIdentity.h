@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SharedPort.h"
 #include "keys/KeyMaking.h"
 
 #include <QByteArray>
@@ -13,10 +14,7 @@
 
 namespace quibo::directory {
 
-struct OpenSslFree {
-    void operator()(SSL_CTX *context) const;
-};
-using TlsContext = std::unique_ptr<SSL_CTX, OpenSslFree>;
+using shared_port::TlsContext;
 
 // A key pair and the certificate that carries its public half, made, read and known as the
 // client's own are.
@@ -43,9 +41,11 @@ struct TlsFiles {
 TlsFiles selfMadeFiles(const QString &folder);
 std::variant<TlsFiles, QString> ensureSelfMade(const QString &folder);
 
-// Serves TLS 1.3 only with `identity`. Asks every client for a certificate but lets it come
-// without one, and takes any certificate: the handshake proves the client holds its key, and
-// the requests compare that key with the one registered.
-std::variant<TlsContext, QString> serverContext(const TlsIdentity &identity);
+// Serves TLS 1.3 only with `identity`, asking every client for its certificate: the requests
+// compare its key with the one registered.
+inline std::variant<TlsContext, QString> serverContext(const TlsIdentity &identity)
+{
+    return shared_port::serverContext(identity, shared_port::ClientCertificate::Asked);
+}
 
 } // namespace quibo::directory

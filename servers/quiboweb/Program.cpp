@@ -3,6 +3,7 @@
 #include "ClientLifeline.h"
 #include "CloseRequestListener.h"
 #include "CommandLine.h"
+#include "HandedIdentity.h"
 #include "ListeningSocket.h"
 #include "ServedQueue.h"
 #include "WebServer.h"
@@ -32,6 +33,16 @@ QString servingText(const WebServerOptions &options)
         .arg(QFileInfo(options.root).absoluteFilePath(), formatListenAddress(options.host, options.port));
 }
 
+// The TLS identity the client handed; a failure leaves HTTP served, and is reported: a secure
+// downloader then refuses this server, never falls back to plain.
+shared_port::TlsContext takeTls()
+{
+    HandedTls handed = tlsFromEnvironment();
+    if (!handed.error.isEmpty())
+        printLine(stderr, QStringLiteral("quiboweb: no HTTPS: %1").arg(handed.error));
+    return std::move(handed.context);
+}
+
 // Listens for close requests; a failure costs only the remote close, so it is reported, not fatal.
 void listenForClose(CloseRequestListener &listener, const WebServerOptions &options)
 {
@@ -49,13 +60,14 @@ int runHeadless(int argc, char **argv, const WebServerOptions &options)
     ClientLifeline lifeline;
     QObject::connect(&lifeline, &ClientLifeline::clientEnded, &app, &QCoreApplication::quit);
     lifeline.watchFromEnvironment();
+    shared_port::TlsContext tls = takeTls();
 
     const ListeningSocket socket = openListeningSocket(options.host, options.port);
     if (socket.fd < 0) {
         printLine(stderr, QStringLiteral("quiboweb: ") + socket.error);
         return 1;
     }
-    WebServer server(options.root, {});
+    WebServer server(options.root, {}, std::move(tls));
     server.start(socket.fd);
     printLine(stdout, QStringLiteral("quiboweb: ") + servingText(options));
     const int code = app.exec();
@@ -73,6 +85,7 @@ int runWindowed(int argc, char **argv, const WebServerOptions &options)
     ClientLifeline lifeline;
     QObject::connect(&lifeline, &ClientLifeline::clientEnded, &window, &QWidget::close);
     lifeline.watchFromEnvironment();
+    shared_port::TlsContext tls = takeTls();
 
     ServedQueue served;
     QObject::connect(&served, &ServedQueue::served, &window, &WebServerWindow::addServed);
@@ -84,7 +97,7 @@ int runWindowed(int argc, char **argv, const WebServerOptions &options)
         printLine(stderr, QStringLiteral("quiboweb: ") + socket.error);
     } else {
         server = std::make_unique<WebServer>(
-            options.root, [&served](const ServedRequest &request) { served.push(request); });
+            options.root, [&served](const ServedRequest &request) { served.push(request); }, std::move(tls));
         server->start(socket.fd);
         window.showServing(servingText(options));
         printLine(stdout, QStringLiteral("quiboweb: ") + servingText(options));

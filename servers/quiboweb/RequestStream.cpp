@@ -2,6 +2,7 @@
 
 #include "RequestHead.h"
 #include "RequestTarget.h"
+#include "SharedPort.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,11 +36,18 @@ void addressOf(const sockaddr_storage &address, socklen_t length, std::string &i
 
 } // namespace
 
-RequestStream::RequestStream(int fd, std::chrono::milliseconds timeout, const std::atomic<bool> &stopping)
+RequestStream::RequestStream(int fd, std::chrono::milliseconds timeout, const std::atomic<bool> &stopping,
+                             shared_port::TlsConnection *tls)
     : m_fd(fd)
     , m_timeout(timeout)
     , m_stopping(stopping)
+    , m_tls(tls)
 {
+}
+
+bool RequestStream::tlsPending() const
+{
+    return m_tls && m_tls->hasPending();
 }
 
 RequestStream::Wait RequestStream::waitFor(short events, std::chrono::milliseconds timeout) const
@@ -66,10 +74,12 @@ bool RequestStream::fill()
     }
     const qsizetype had = m_buffer.size();
     for (;;) {
-        if (waitFor(POLLIN, m_timeout) != Wait::Ready)
+        if (!tlsPending() && waitFor(POLLIN, m_timeout) != Wait::Ready)
             return false;
         m_buffer.resize(had + ReadChunk);
-        const ssize_t got = ::recv(m_fd, m_buffer.data() + had, static_cast<size_t>(ReadChunk), MSG_DONTWAIT);
+        // A TLS record in pieces is waited for on the socket's own timeout.
+        const ssize_t got = m_tls ? m_tls->read(m_buffer.data() + had, static_cast<size_t>(ReadChunk))
+                                  : ::recv(m_fd, m_buffer.data() + had, static_cast<size_t>(ReadChunk), MSG_DONTWAIT);
         m_buffer.resize(had + std::max<qsizetype>(got, 0));
         if (got > 0)
             return true;
@@ -77,7 +87,7 @@ bool RequestStream::fill()
             m_peerClosed = true;
             return false;
         }
-        if (errno != EINTR && errno != EAGAIN)
+        if (m_tls || (errno != EINTR && errno != EAGAIN))
             return false;
     }
 }
@@ -116,7 +126,7 @@ void RequestStream::readRequestHead()
 bool RequestStream::waitForRequest(std::chrono::milliseconds idle)
 {
     if (m_offset == m_buffer.size()) {
-        if (waitFor(POLLIN, idle) != Wait::Ready || !fill())
+        if ((!tlsPending() && waitFor(POLLIN, idle) != Wait::Ready) || !fill())
             return false;
     }
     m_atRequestStart = true;
@@ -125,7 +135,7 @@ bool RequestStream::waitForRequest(std::chrono::milliseconds idle)
 
 bool RequestStream::is_readable() const
 {
-    return m_offset < m_buffer.size() || waitFor(POLLIN, m_timeout) == Wait::Ready;
+    return m_offset < m_buffer.size() || tlsPending() || waitFor(POLLIN, m_timeout) == Wait::Ready;
 }
 
 bool RequestStream::is_writable() const
@@ -147,6 +157,8 @@ ssize_t RequestStream::read(char *ptr, size_t size)
 
 ssize_t RequestStream::write(const char *ptr, size_t size)
 {
+    if (m_tls)
+        return waitFor(POLLOUT, m_timeout) == Wait::Ready ? m_tls->write(ptr, size) : -1;
     size_t written = 0;
     while (written < size) {
         if (waitFor(POLLOUT, m_timeout) != Wait::Ready)

@@ -8,15 +8,21 @@
 #include <chrono>
 #include <optional>
 
+namespace quibo::shared_port {
+class TlsConnection;
+}
+
 namespace quibo::web {
 
 // One accepted connection as the HTTP library's stream, with three additions: it repairs each
 // request line (raw spaces in file names, see repairRequestLine) before the library parses it,
 // it takes the Range and If-Range fields out of the head for the server to handle (see
-// takeField), and its waits end early when the server stops.
+// takeField), and its waits end early when the server stops. Over TLS it reads and writes
+// through `tls`, the same way.
 class RequestStream final : public httplib::Stream {
 public:
-    RequestStream(int fd, std::chrono::milliseconds timeout, const std::atomic<bool> &stopping);
+    RequestStream(int fd, std::chrono::milliseconds timeout, const std::atomic<bool> &stopping,
+                  shared_port::TlsConnection *tls = nullptr);
 
     // Waits up to `idle` for the next request to begin; false when the peer closed, stayed idle
     // or the server stops. The request's head is then repaired as it is read.
@@ -41,10 +47,12 @@ private:
     Wait waitFor(short events, std::chrono::milliseconds timeout) const;
     bool fill(); // appends what the socket has, waiting up to the timeout; false at end or error
     void readRequestHead();
+    bool tlsPending() const;
 
     int m_fd;
     std::chrono::milliseconds m_timeout;
     const std::atomic<bool> &m_stopping;
+    shared_port::TlsConnection *m_tls;
     QByteArray m_buffer;
     qsizetype m_offset = 0;
     bool m_atRequestStart = false;

@@ -121,9 +121,10 @@ void answerFile(const httplib::Request &request, httplib::Response &response, co
 
 } // namespace
 
-WebServer::WebServer(QString root, Observer observer)
+WebServer::WebServer(QString root, Observer observer, shared_port::TlsContext tls)
     : m_root(std::move(root))
     , m_observer(std::move(observer))
+    , m_tls(std::move(tls))
 {
     new_task_queue = [] { return new httplib::ThreadPool(WorkerThreads); };
     // The accept loop polls, so that stopAndWait() ends it without closing a socket under it.
@@ -171,8 +172,20 @@ bool WebServer::process_and_close_socket(::socket_t sock)
 {
     const int on = 1;
     ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    const std::chrono::seconds timeout(read_timeout_sec_);
+    std::unique_ptr<shared_port::TlsConnection> tls;
+    if (m_tls) {
+        const auto opening = shared_port::awaitOpening(sock, std::chrono::seconds(keep_alive_timeout_sec_),
+                                                       [this] { return m_stopping.load(); });
+        if (opening == shared_port::Opening::Tls)
+            tls = shared_port::TlsConnection::accept(m_tls.get(), sock, timeout, timeout);
+        if (opening == shared_port::Opening::Nothing || (opening == shared_port::Opening::Tls && !tls)) {
+            ::close(sock);
+            return true;
+        }
+    }
     {
-        RequestStream stream(sock, std::chrono::seconds(read_timeout_sec_), m_stopping);
+        RequestStream stream(sock, timeout, m_stopping, tls.get());
         for (size_t left = keep_alive_max_count_; left > 0; --left) {
             if (!stream.waitForRequest(std::chrono::seconds(keep_alive_timeout_sec_)))
                 break;
@@ -199,6 +212,7 @@ bool WebServer::process_and_close_socket(::socket_t sock)
                 break;
         }
     }
+    tls.reset(); // its close goes out before the socket's
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ServedRequest.h"
+#include "SharedPort.h"
 
 #include <httplib.h>
 
@@ -13,13 +14,15 @@
 namespace quibo::web {
 
 // Serves the regular files below a folder over HTTP, GET and HEAD only, on a thread of its own
-// plus the library's worker threads. Large files are streamed from disk in chunks.
+// plus the library's worker threads. Large files are streamed from disk in chunks. Given a TLS
+// context, a connection that opens with a TLS handshake is served over TLS, and any other as
+// before, on the same port.
 class WebServer final : public httplib::Server {
 public:
     // Called on a worker thread after each answer; it must only hand the record on.
     using Observer = std::function<void(const ServedRequest &)>;
 
-    WebServer(QString root, Observer observer);
+    WebServer(QString root, Observer observer, shared_port::TlsContext tls = {});
     ~WebServer() override;
 
     // Serves connections accepted on `listeningFd`, which this server now owns.
@@ -34,6 +37,7 @@ private:
 
     const QString m_root;
     const Observer m_observer;
+    const shared_port::TlsContext m_tls;
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;
     int m_listeningFd = -1;

@@ -77,7 +77,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                     m_history.journal()},
                    m_dispatcher, m_directorySession->logoff(), m_mainWindowTask.handlers(), this),
       m_fileReception({m_logon, m_config, m_timings, m_workDir, m_peerSender, m_notices, *m_ports.transfer,
-                       m_history.journal(), m_attention},
+                       m_history.journal(), m_attention, m_peerTls},
                       m_dispatcher, this),
       m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config, directory(),
                           m_ports.registration, m_notices, *m_ports.shell},

@@ -3,6 +3,8 @@
 #include "base/Config.h"
 #include "base/WindowKey.h"
 #include "base/WorkingDirectory.h"
+#include "directory/WorkingFiles.h"
+#include "keys/UserKey.h"
 #include "ports/Shell.h"
 #include "ports/WindowCloser.h"
 
@@ -21,12 +23,19 @@ void LocalWebServer::start()
         qWarning("quibo32: quiboweb was not found; your pages and offered files are not served");
         return;
     }
-    m_shell.startProgram(program, arguments(m_config), m_dir.path());
+    m_shell.startProgram(program, arguments(m_config), m_dir.path(), tlsIdentity(m_dir));
 }
 
 void LocalWebServer::close()
 {
     m_closer.closeWindowTitled(WebServerWindowTitle);
+}
+
+QByteArray LocalWebServer::tlsIdentity(const WorkingDirectory &dir)
+{
+    const std::optional<UserKey> key =
+        loadOrMakeUserKey(dir.file(working_files::UserKeyFile), dir.file(working_files::UserCertificateFile));
+    return key ? key->certificate.toPem() + key->privateKey.toPem() : QByteArray();
 }
 
 QStringList LocalWebServer::arguments(const Config &config)

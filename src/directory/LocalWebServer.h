@@ -24,6 +24,9 @@ public:
     // The program's arguments: none when it serves the default address and port, else where
     // to listen, so that it and the closer agree on which server is meant.
     static QStringList arguments(const Config &config);
+    // The user's certificate and key (PEM) the program is handed, so that secure contacts
+    // download over HTTPS from that key; empty when there is no key.
+    static QByteArray tlsIdentity(const WorkingDirectory &dir);
 
 private:
     const Config &m_config;

@@ -87,6 +87,25 @@ std::optional<KeyPair> makeSelfSigned(const QString &commonName)
     return pair;
 }
 
+std::variant<KeyPair, QString> keyPairFromPem(QByteArrayView certificateText, QByteArrayView keyText,
+                                              const QString &certificateName, const QString &keyName)
+{
+    const Bio certificateBio(BIO_new_mem_buf(certificateText.data(), static_cast<int>(certificateText.size())));
+    const Bio keyBio(BIO_new_mem_buf(keyText.data(), static_cast<int>(keyText.size())));
+    KeyPair pair{PrivateKey(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr)),
+                 Certificate(PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr))};
+    if (!pair.certificate)
+        return QStringLiteral("%1 holds no PEM certificate: %2").arg(certificateName, openSslError());
+    if (!pair.key)
+        return QStringLiteral("%1 holds no PEM private key (or one protected by a passphrase): %2")
+            .arg(keyName, openSslError());
+    if (X509_check_private_key(pair.certificate.get(), pair.key.get()) != 1) {
+        ERR_clear_error();
+        return QStringLiteral("the key in %1 does not belong to the certificate in %2").arg(keyName, certificateName);
+    }
+    return pair;
+}
+
 std::variant<KeyPair, QString> readKeyPair(const QString &certificateFile, const QString &keyFile)
 {
     const auto read = [](const QString &name) -> std::variant<QByteArray, QString> {
@@ -101,25 +120,8 @@ std::variant<KeyPair, QString> readKeyPair(const QString &certificateFile, const
     const auto keyText = read(keyFile);
     if (const auto *error = std::get_if<QString>(&keyText))
         return *error;
-    const QByteArray &certificateBytes = std::get<QByteArray>(certificateText);
-    const QByteArray &keyBytes = std::get<QByteArray>(keyText);
-
-    const Bio certificateBio(
-        BIO_new_mem_buf(certificateBytes.constData(), static_cast<int>(certificateBytes.size())));
-    const Bio keyBio(BIO_new_mem_buf(keyBytes.constData(), static_cast<int>(keyBytes.size())));
-    KeyPair pair{PrivateKey(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr)),
-                 Certificate(PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr))};
-    if (!pair.certificate)
-        return QStringLiteral("%1 holds no PEM certificate: %2").arg(certificateFile, openSslError());
-    if (!pair.key)
-        return QStringLiteral("%1 holds no PEM private key (or one protected by a passphrase): %2")
-            .arg(keyFile, openSslError());
-    if (X509_check_private_key(pair.certificate.get(), pair.key.get()) != 1) {
-        ERR_clear_error();
-        return QStringLiteral("the key in %1 does not belong to the certificate in %2")
-            .arg(keyFile, certificateFile);
-    }
-    return pair;
+    return keyPairFromPem(std::get<QByteArray>(certificateText), std::get<QByteArray>(keyText), certificateFile,
+                          keyFile);
 }
 
 QByteArray keyPem(const KeyPair &pair)

@@ -32,6 +32,10 @@ std::optional<KeyPair> makeSelfSigned(const QString &commonName);
 // The pair in two PEM files (the key without a passphrase), or why it cannot be used.
 std::variant<KeyPair, QString> readKeyPair(const QString &certificateFile, const QString &keyFile);
 
+// The same from PEM texts (one text may hold both); the names say where they came from.
+std::variant<KeyPair, QString> keyPairFromPem(QByteArrayView certificateText, QByteArrayView keyText,
+                                              const QString &certificateName, const QString &keyName);
+
 // PEM texts: the key unencrypted (PKCS #8), the certificate; empty when OpenSSL fails.
 QByteArray keyPem(const KeyPair &pair);
 QByteArray certificatePem(const KeyPair &pair);

@@ -56,4 +56,39 @@ Lifeline::Inherited::~Inherited()
         setCloseOnExec(m_fd, true);
 }
 
+HandedBytes::HandedBytes(const QByteArray &bytes)
+{
+    constexpr qsizetype PipeHolds = 64 * 1024; // Linux's default: written without a reader
+    int fds[2];
+    if (bytes.isEmpty() || bytes.size() > PipeHolds || ::pipe2(fds, O_CLOEXEC) != 0)
+        return;
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fds[1], bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    ::close(fds[1]);
+    if (written != bytes.size()) {
+        ::close(fds[0]);
+        return;
+    }
+    m_read = fds[0];
+    setCloseOnExec(m_read, false);
+}
+
+HandedBytes::~HandedBytes()
+{
+    if (m_read >= 0)
+        ::close(m_read);
+}
+
+QProcessEnvironment HandedBytes::handedTo(QProcessEnvironment environment, const char *variable) const
+{
+    if (m_read >= 0)
+        environment.insert(QString::fromLatin1(variable), QString::number(m_read));
+    return environment;
+}
+
 } // namespace quibo

@@ -35,4 +35,21 @@ private:
     int m_write = -1;
 };
 
+// Bytes handed to the next program started from this process: a pipe that holds them whole,
+// its write end closed, its read end inherited while this object exists. Nothing is handed when
+// `bytes` is empty or more than a pipe holds.
+class HandedBytes {
+public:
+    explicit HandedBytes(const QByteArray &bytes);
+    ~HandedBytes();
+    HandedBytes(const HandedBytes &) = delete;
+    HandedBytes &operator=(const HandedBytes &) = delete;
+
+    // `environment` with the read end named as `variable`; unchanged when nothing is handed.
+    [[nodiscard]] QProcessEnvironment handedTo(QProcessEnvironment environment, const char *variable) const;
+
+private:
+    int m_read = -1;
+};
+
 } // namespace quibo

@@ -12,9 +12,10 @@ public:
     // Opens the file with its default program; the result is not examined.
     virtual void openDocument(const QString &absolutePath) = 0;
     // Starts a program without waiting for it. It is handed a lifeline (base/Lifeline.h) by
-    // which it can end when this program ends.
-    virtual void startProgram(const QString &program, const QStringList &arguments,
-                              const QString &workingDirectory) = 0;
+    // which it can end when this program ends, and `tlsIdentity` (PEM), when there is one,
+    // through an inherited pipe named by TlsIdentityVariable.
+    virtual void startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory,
+                              const QByteArray &tlsIdentity) = 0;
 };
 
 } // namespace quibo

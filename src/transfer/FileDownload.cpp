@@ -3,6 +3,7 @@
 #include "base/Await.h"
 #include "base/DottedAddress.h"
 #include "base/Wakeup.h"
+#include "transfer/DownloadReply.h"
 #include "transfer/ResumePlan.h"
 #include "transfer/SparseWrite.h"
 
@@ -31,7 +32,7 @@ constexpr qint64 OverlapBytes = 64 * 1024;          // compared again when a par
 // The reply and the file of one download, and what the file holds; they go with the download
 // object, never a frame.
 struct FileDownload::Transfer {
-    QPointer<QNetworkReply> reply;
+    QPointer<DownloadReply> reply;
     QFile file;
     transfer::HeldPart held;
     QByteArray tail;       // the end of a part from an earlier offer, still to be compared
@@ -80,12 +81,12 @@ FileDownload::FileDownload(const Timings &timings, QObject *parent)
 
 FileDownload::~FileDownload() = default;
 
-QUrl FileDownload::offeredFileUrl(const QString &address, quint16 port, const QString &name)
+QUrl FileDownload::offeredFileUrl(const QString &address, quint16 port, const QString &name, bool secure)
 {
     if (!(isDottedIPv4(address) || isIPv6Literal(address)) || address == u"0.0.0.0")
         return {};
     QUrl origin;
-    origin.setScheme(QStringLiteral("http"));
+    origin.setScheme(secure ? QStringLiteral("https") : QStringLiteral("http"));
     origin.setHost(address);
     origin.setPort(port);
     return QUrl::fromEncoded(origin.toEncoded() + "/tmp/" + QUrl::toPercentEncoding(name), QUrl::StrictMode);
@@ -105,7 +106,7 @@ QByteArray FileDownload::partNoteOf(const QString &path)
 
 QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 expectedSize,
                                                QByteArray partNote, bool resume, Progress progress,
-                                               Retrying retrying)
+                                               Retrying retrying, std::optional<PinnedKey> pin)
 {
     if (!url.isValid())
         co_return DownloadOutcome::Lost;
@@ -134,9 +135,13 @@ QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 ex
         std::function<void()> answered;
         if (attempt > 0 && retrying)
             answered = [retrying] { retrying(0); };
-        const Fetched fetched = co_await fetch(url, transfer, expectedSize, progress, answered);
+        const Fetched fetched = co_await fetch(url, transfer, expectedSize, progress, answered, pin);
         if (fetched == Fetched::Whole)
             break;
+        if (fetched == Fetched::KeyRefused) {
+            outcome = DownloadOutcome::KeyRefused;
+            break;
+        }
         if (fetched == Fetched::Stale)
             continue; // asked again whole at once
         if (fetched == Fetched::DiskFull) {
@@ -188,31 +193,41 @@ QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 ex
 
 QCoro::Task<FileDownload::Fetched> FileDownload::fetch(QUrl url, std::shared_ptr<Transfer> transfer,
                                                        qint64 expectedSize, Progress progress,
-                                                       std::function<void()> answered)
+                                                       std::function<void()> answered,
+                                                       const std::optional<PinnedKey> &pin)
 {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setRawHeader("Accept-Encoding", "identity");
-    for (const auto &[name, value] : transfer::resumeFields(transfer->held))
-        request.setRawHeader(name, value);
-    QNetworkReply *reply = m_network->get(request);
-    reply->setReadBufferSize(ReadBufferBytes);
+    DownloadReply *reply = nullptr;
+    if (pin) {
+        QList<QPair<QByteArray, QByteArray>> fields;
+        for (const auto &[name, value] : transfer::resumeFields(transfer->held))
+            fields.append({name, value});
+        reply = new PinnedHttpsGet(url, fields, pin->tls, pin->fingerprint, ReadBufferBytes, this);
+    } else {
+        QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        request.setRawHeader("Accept-Encoding", "identity");
+        for (const auto &[name, value] : transfer::resumeFields(transfer->held))
+            request.setRawHeader(name, value);
+        QNetworkReply *network = m_network->get(request);
+        network->setReadBufferSize(ReadBufferBytes);
+        reply = wrapNetworkReply(network, this);
+    }
     transfer->reply = reply;
     auto *wakeup = new Wakeup(reply);
-    connect(reply, &QNetworkReply::readyRead, wakeup, &Wakeup::wake);
-    connect(reply, &QNetworkReply::finished, wakeup, &Wakeup::wake);
+    connect(reply, &DownloadReply::readyRead, wakeup, &Wakeup::wake);
+    connect(reply, &DownloadReply::finished, wakeup, &Wakeup::wake);
 
     QByteArray buffer(ChunkBytes, Qt::Uninitialized);
     QElapsedTimer sinceProgress;
     sinceProgress.start();
     bool judged = false, refused = false, tooLong = false, diskFull = false;
     for (;;) {
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (status.isValid() && !judged) {
+        const int status = reply->status();
+        if (status > 0 && !judged) {
             judged = true;
             const transfer::ReplyUse use = transfer::judgeReply(
-                status.toInt(), reply->rawHeader("Content-Range"), transfer->held, expectedSize);
+                status, reply->rawHeader("Content-Range"), transfer->held, expectedSize);
             if (use == transfer::ReplyUse::Refuse) {
                 refused = true; // not the file: nothing of it is written
                 break;
@@ -262,13 +277,15 @@ QCoro::Task<FileDownload::Fetched> FileDownload::fetch(QUrl url, std::shared_ptr
             break; // silent too long: aborted below
     }
     const bool finished = reply->isFinished();
-    const QNetworkReply::NetworkError error = reply->error();
+    const DownloadReply::Failure failure = reply->failure();
     transfer->reply = nullptr;
     reply->abort();
     reply->deleteLater();
 
     if (diskFull)
         co_return Fetched::DiskFull;
+    if (failure == DownloadReply::Failure::KeyRefused)
+        co_return Fetched::KeyRefused;
     transfer->tail.clear(); // compared only in part: asked for again by the next try
     if (transfer->stale) {
         // Another file under the same name and size: nothing of the part is kept.
@@ -282,7 +299,7 @@ QCoro::Task<FileDownload::Fetched> FileDownload::fetch(QUrl url, std::shared_ptr
         co_return Fetched::Refused;
     if (tooLong)
         co_return Fetched::WrongLength;
-    if (!finished || !judged || error != QNetworkReply::NoError)
+    if (!finished || !judged || failure != DownloadReply::Failure::None)
         co_return Fetched::Broken;
     if (expectedSize >= 0 && transfer->held.size != expectedSize)
         co_return Fetched::WrongLength; // the answer ended short of the offered size: not the file

@@ -4,10 +4,12 @@
 
 #include <QCoro/QCoroTask>
 #include <QObject>
+#include <QSslConfiguration>
 #include <QUrl>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QNetworkAccessManager;
 
@@ -20,6 +22,14 @@ enum class DownloadOutcome {
     CannotCreate, // the local file could not be created or written
     Lost,         // no answer, cut off, or silent for Timings::downloadStall
     BadReply,     // an answer other than 200, or a length other than the offered size
+    KeyRefused,   // the sender's address showed another key, or no TLS: nothing was asked of it
+};
+
+// The key a download's server must show, by its fingerprint (keys::keyFingerprint), and the TLS
+// this end speaks; the request goes out only after the server showed that key.
+struct PinnedKey {
+    QByteArray fingerprint;
+    QSslConfiguration tls;
 };
 
 // One HTTP download streamed into a local file as it arrives, so memory does not grow with the
@@ -44,26 +54,28 @@ public:
     // `expectedSize` < 0: any length is accepted. `partNote` goes with "path.part" as its
     // extended attribute PartNoteAttribute, so that a later download can tell what it is part of.
     // `resume`: "path.part" is kept and goes on, once its last bytes match those served.
+    // With `pin`, every try goes over HTTPS to that key, never over plain HTTP.
     QCoro::Task<DownloadOutcome> run(QUrl url, QString path, qint64 expectedSize, QByteArray partNote,
-                                     bool resume, Progress progress, Retrying retrying = {});
+                                     bool resume, Progress progress, Retrying retrying = {},
+                                     std::optional<PinnedKey> pin = std::nullopt);
 
     static constexpr const char *PartNoteAttribute = "user.quibo32.offer";
     static QString partPath(const QString &path) { return path + QStringLiteral(".part"); }
     // The PartNoteAttribute of the file at `path`; empty when it has none.
     static QByteArray partNoteOf(const QString &path);
 
-    // "http://<address>:<port>/tmp/<name>" with the name percent-encoded; invalid unless the
-    // address is a dotted IPv4 one that reaches another machine ("0" is offline, and 0.0.0.0
-    // would reach this one's own web server).
-    static QUrl offeredFileUrl(const QString &address, quint16 port, const QString &name);
+    // "http://<address>:<port>/tmp/<name>" with the name percent-encoded ("https" when
+    // `secure`); invalid unless the address is a dotted IPv4 one that reaches another machine
+    // ("0" is offline, and 0.0.0.0 would reach this one's own web server).
+    static QUrl offeredFileUrl(const QString &address, quint16 port, const QString &name, bool secure = false);
 
 private:
     struct Transfer;
-    enum class Fetched { Whole, Broken, Refused, WrongLength, DiskFull, Stale };
+    enum class Fetched { Whole, Broken, Refused, WrongLength, DiskFull, Stale, KeyRefused };
     // One request for what `transfer` does not hold yet; `answered` is called when its answer is
     // taken.
     QCoro::Task<Fetched> fetch(QUrl url, std::shared_ptr<Transfer> transfer, qint64 expectedSize,
-                               Progress progress, std::function<void()> answered);
+                               Progress progress, std::function<void()> answered, const std::optional<PinnedKey> &pin);
 
     const Timings &m_timings;
     QNetworkAccessManager *m_network;

@@ -10,6 +10,7 @@
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
 #include "ports/Attention.h"
+#include "peer/PeerTls.h"
 #include "transfer/FileDownload.h"
 #include "transfer/TransferCodes.h"
 
@@ -103,9 +104,12 @@ QCoro::Task<> FileReception::receiveFile()
 {
     // Where the sender is dialled first: a secure one's IPv6 address and published web port.
     const QList<DialTarget> at = m_parts.sender.records().plan(m_offer.from.address, m_parts.config.webPort);
+    std::optional<PinnedKey> pin;
+    if (const QByteArray key = m_parts.tls.expectedKey(m_offer.from.address); !key.isEmpty())
+        pin = PinnedKey{key, m_parts.tls.configuration().value_or(QSslConfiguration::defaultConfiguration())};
     const QUrl url = at.isEmpty() ? QUrl()
                                   : FileDownload::offeredFileUrl(at.first().host.toString(), at.first().port,
-                                                                 m_offer.fileName);
+                                                                 m_offer.fileName, pin.has_value());
     if (!url.isValid()) { // the sender is offline: nothing to save
         end();
         settle(FileOutcome::Failed);
@@ -143,7 +147,7 @@ QCoro::Task<> FileReception::receiveFile()
     const DownloadOutcome outcome = co_await m_download->run(
         url, *path, expected, partNote(m_offer), resume,
         [view, expected](qint64 got) { view->setProgress(got, expected < 0 ? got : expected); },
-        [view](int attempt) { view->setRetrying(attempt); });
+        [view](int attempt) { view->setRetrying(attempt); }, pin);
 
     if (!QFile::exists(FileDownload::partPath(*path)))
         writePartRecords(transfer::withoutPath(readPartRecords(), *path));
@@ -157,6 +161,12 @@ QCoro::Task<> FileReception::receiveFile()
         break;
     case DownloadOutcome::Lost:
         co_await tellLostConnection();
+        break;
+    case DownloadOutcome::KeyRefused:
+        // Whoever is at the address is not the sender: it hears nothing, as with a record.
+        co_await m_parts.notices.showSystemMessage(
+            DialogOwner::Desktop, QStringLiteral("%1 Did Not Show Its Key - File Not Received").arg(m_offer.from.handle),
+            QStringLiteral("Error Code 1060"));
         break;
     case DownloadOutcome::BadReply:
     case DownloadOutcome::CannotCreate: {

@@ -24,6 +24,7 @@ class Dispatcher;
 class FileDownload;
 class Notices;
 class PeerSender;
+class PeerTls;
 
 // A file offered by a contact ("|600").
 struct FileOffer {
@@ -51,6 +52,7 @@ public:
         TransferUi &ui;
         Journal &journal;
         Attention &attention;
+        PeerTls &tls; // a secure sender's file comes over HTTPS from its key alone
     };
     FileReception(Parts parts, Dispatcher &dispatcher, QObject *parent = nullptr);
     ~FileReception() override;

@@ -2,11 +2,19 @@
 // classic contacts are spoken to and heard in clear, as before. The tests play the one on the
 // path, the impostor at a contact's address and the forger of a handle.
 #include "PeerNetwork.h"
+#include "QuibowebProcess.h"
 #include "RawPeer.h"
+#include "TestFiles.h"
 
 #include "channel/ChannelJoin.h"
+#include "directory/LocalWebServer.h"
+#include "directory/WorkingFiles.h"
+#include "keys/UserKey.h"
 #include "mainwindow/CommandHandlers.h"
 #include "peer/PeerRecord.h"
+
+#include <QSslServer>
+#include <QSslSocket>
 
 #include <gtest/gtest.h>
 
@@ -45,6 +53,16 @@ struct SecurePeers : ::testing::Test {
         from.messages.sendScript = {{Step::Send, text}};
         ASSERT_TRUE(runToEnd(from.client->messaging().sendMessageToSelected()));
     }
+    // `from` offers `to` the file at `path`; `to` takes it into `folder`.
+    static void offerFile(TestClient &from, TestClient &to, const QString &path, const QString &folder)
+    {
+        from.transfer.filesToSend = {path};
+        to.transfer.receiveAnswers = {true};
+        to.transfer.saveAnswers = {true};
+        to.transfer.saveFolder = folder;
+        selectContact(from, to.client->logon().ownHandle);
+        ASSERT_TRUE(runToEnd(from.client->fileOffers().SendFile()));
+    }
     // Points `client`'s record of `contact` at another address, as a changed look-up would.
     static void moveContact(TestClient &client, const QString &contact, const QString &address)
     {
@@ -54,10 +72,12 @@ struct SecurePeers : ::testing::Test {
 
 } // namespace
 
-// Everything alice sends bob goes through a proxy that keeps what it carried.
+// Everything alice sends bob, and the file she fetches from him, goes through a proxy that keeps
+// what it carried.
 TEST_F(SecurePeers, OnThePathNoTextIsInClear)
 {
-    RecordingProxy path(u"127.0.0.4"_s, {net.port(), net.channelPort(), net.privateChatPort()}, u"127.0.0.3"_s);
+    RecordingProxy path(u"127.0.0.4"_s, {net.port(), net.channelPort(), net.privateChatPort(), net.webPort()},
+                        u"127.0.0.3"_s);
     ASSERT_TRUE(path.isListening());
     moveContact(alice, u"bob"_s, u"127.0.0.4"_s);
 
@@ -86,8 +106,20 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     alice.privateChat.last().say(u"a private secret"_s);
     ASSERT_TRUE(waitFor([&] { return bob.privateChat.last().rows.contains(u"alice> a private secret"_s); }));
 
+    // bob offers alice a file, which she fetches from his quiboweb (holding his key).
+    ASSERT_TRUE(QDir(bob.dir.path()).mkpath(u"html/tmp"_s));
+    QuibowebProcess bobWeb({u"--headless"_s, u"--root"_s, bob.dir.filePath(u"html"_s), u"--listen"_s,
+                            u"127.0.0.3:%1"_s.arg(net.webPort())},
+                           LocalWebServer::tlsIdentity(bob.client->workDir()));
+    ASSERT_TRUE(bobWeb.waitForOutput("Serving"));
+    QTemporaryDir inbox;
+    ASSERT_TRUE(writeFile(bob.dir.filePath(u"plans.txt"_s), "the file's secret"));
+    offerFile(bob, alice, bob.dir.filePath(u"plans.txt"_s), inbox.path());
+    ASSERT_TRUE(waitFor([&] { return readFile(inbox.filePath(u"plans.txt"_s)) == "the file's secret"; }));
+
     ASSERT_FALSE(path.carried.isEmpty());
-    for (const char *text : {"meet me at noon", "|300", "alice|", "the channel's secret", "a private secret"})
+    for (const char *text :
+         {"meet me at noon", "|300", "alice|", "the channel's secret", "a private secret", "the file's secret", "GET"})
         EXPECT_FALSE(path.carried.contains(text)) << text;
 }
 
@@ -111,6 +143,33 @@ TEST_F(SecurePeers, AnotherKeyOrNoTlsAtASecureContactsAddressGetsNothing)
     ASSERT_TRUE(classic.waitForRecords(1));
     EXPECT_FALSE(classic.records.constFirst().contains("for bob only"));
     ASSERT_TRUE(waitFor([&] { return alice.ui.log.count(refused) == 2; }));
+
+    // bob fetches alice's file from mallory's web server, which shows mallory's key: it hears
+    // no request, and bob is told.
+    const WorkingDirectory &malloryDir = mallory.client->workDir();
+    QSslServer malloryWeb;
+    malloryWeb.setSslConfiguration(tlsPresenting(*loadOrMakeUserKey(malloryDir.file(working_files::UserKeyFile),
+                                                                    malloryDir.file(working_files::UserCertificateFile)),
+                                                 QSslSocket::VerifyNone));
+    ASSERT_TRUE(malloryWeb.listen(QHostAddress(u"127.0.0.6"_s), net.webPort()));
+    QByteArray heard;
+    int handshakes = 0;
+    QObject::connect(&malloryWeb, &QSslServer::startedEncryptionHandshake, [&](QSslSocket *socket) {
+        ++handshakes;
+        QObject::connect(socket, &QSslSocket::readyRead, [&heard, socket] { heard += socket->readAll(); });
+    });
+    moveContact(alice, u"bob"_s, u"127.0.0.3"_s);
+    moveContact(bob, u"alice"_s, u"127.0.0.6"_s);
+    QTemporaryDir outbox, inbox;
+    ASSERT_TRUE(QDir(alice.dir.path()).mkpath(u"html/tmp"_s));
+    ASSERT_TRUE(writeFile(outbox.filePath(u"plans.txt"_s), "for bob only"));
+    offerFile(alice, bob, outbox.filePath(u"plans.txt"_s), inbox.path());
+    ASSERT_TRUE(waitFor([&] {
+        return bob.ui.log.contains(u"message|alice Did Not Show Its Key - File Not Received|Error Code 1060"_s);
+    }));
+    EXPECT_EQ(handshakes, 1);
+    EXPECT_TRUE(heard.isEmpty()) << heard.toStdString();
+    EXPECT_TRUE(QDir(inbox.path()).isEmpty());
 }
 
 // A secure contact's handle counts only with its key; classic carol is heard and spoken to in

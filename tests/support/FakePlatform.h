@@ -43,8 +43,8 @@ private:
 class FakeShell : public Shell {
 public:
     void openDocument(const QString &absolutePath) override { opened.append(absolutePath); }
-    void startProgram(const QString &program, const QStringList &arguments,
-                      const QString &workingDirectory) override
+    void startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory,
+                      const QByteArray &) override
     {
         started.append(
             QStringLiteral("%1 %2 @ %3").arg(program, arguments.join(u' '), workingDirectory).simplified());

@@ -1,12 +1,17 @@
 #include "QuibowebProcess.h"
 
+#include "base/Lifeline.h"
+#include "platform/Lifeline.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
 namespace quibo::test {
 
-QuibowebProcess::QuibowebProcess(const QStringList &arguments)
+QuibowebProcess::QuibowebProcess(const QStringList &arguments, const QByteArray &tlsIdentity)
 {
+    const HandedBytes identity(tlsIdentity);
+    m_process.setProcessEnvironment(identity.handedTo(QProcessEnvironment::systemEnvironment(), TlsIdentityVariable));
     m_process.start(qEnvironmentVariable("QUIBO_BIN_DIR") + QStringLiteral("/quiboweb"), arguments);
     m_process.waitForStarted();
 }

@@ -12,7 +12,8 @@ namespace quibo::test {
 // Its waits block: call them between the parts of a test that run the event loop.
 class QuibowebProcess {
 public:
-    explicit QuibowebProcess(const QStringList &arguments);
+    // `tlsIdentity` (PEM) is handed as the client hands it.
+    explicit QuibowebProcess(const QStringList &arguments, const QByteArray &tlsIdentity = {});
     ~QuibowebProcess();
 
     // Waits until stdout (or stderr) holds `text`; false on time-out or exit.

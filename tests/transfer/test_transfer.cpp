@@ -6,6 +6,7 @@
 #include "directory/DirectorySession.h"
 #include "directory/Logoff.h"
 #include "peer/PeerRecord.h"
+#include "transfer/DownloadReply.h"
 #include "transfer/FileDownload.h"
 #include "transfer/PartRecords.h"
 #include "transfer/ResumePlan.h"
@@ -66,8 +67,10 @@ struct Transfer : ::testing::Test {
 
     void startWeb()
     {
+        // Holding alice's key, as her client starts it: classic downloads stay plain HTTP.
         aliceWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, alice.dir.filePath(u"html"_s),
-                                     u"--listen"_s, loopback(2) + u":%1"_s.arg(net.webPort())});
+                                     u"--listen"_s, loopback(2) + u":%1"_s.arg(net.webPort())},
+                         LocalWebServer::tlsIdentity(alice.client->workDir()));
         ASSERT_TRUE(aliceWeb->waitForOutput("Serving")) << aliceWeb->errorOutput().toStdString();
     }
     QString write(const QString &name, const QByteArray &bytes)
@@ -251,6 +254,28 @@ TEST_F(Transfer, ACutDownloadResumesRestartsOnAChangedFileAndKeepsThePartWhenGon
         EXPECT_TRUE(download->finished);
         EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
     }
+}
+
+// Between secure clients the file comes over HTTPS, and a cut download goes on from what came.
+TEST_F(Transfer, ACutHttpsDownloadResumesWhereItWas)
+{
+    net.trustKeys(alice, {u"bob"_s});
+    net.trustKeys(bob, {u"alice"_s});
+    const QByteArray bytes = randomBytes(256 << 20);
+    offer(write(u"large.bin"_s, bytes));
+    ASSERT_TRUE(waitFor([&] {
+        const auto &d = bob.transfer.downloads;
+        return !d.isEmpty() && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
+    }));
+    aliceWeb.reset(); // killed
+    const auto download = bob.transfer.downloads.last();
+    ASSERT_TRUE(waitFor([&] { return !download->retries.isEmpty(); }));
+    const qint64 held = download->progress.last();
+    const qsizetype cutAt = download->progress.size();
+    startWeb();
+    ASSERT_TRUE(saw(alice, u"bob Has Received large.bin|File Transfer Complete"_s));
+    EXPECT_TRUE(readFile(inbox.filePath(u"large.bin"_s)) == bytes);
+    EXPECT_TRUE(std::ranges::none_of(download->progress.mid(cutAt), [&](qint64 got) { return got < held; }));
 }
 
 // A new offer of a file bob holds a part of (alice restarted, say): he is asked, and goes on where
@@ -478,5 +503,31 @@ TEST(FileNames, AnOfferNeedsALessThanAfterTheCode)
             EXPECT_EQ(offer->sizeText, QString::fromUtf16(c.size));
             EXPECT_EQ(offer->fileName, QString::fromUtf16(c.name));
         }
+    }
+}
+
+// The HTTPS download frames the body itself: only a head whose length is certain is taken.
+TEST(ResponseHead, TakenOnlyWhenTheBodyCanBeFramed)
+{
+    const struct {
+        const char *head;
+        int status;      // 0: refused
+        qint64 length;
+    } cases[] = {
+        {"HTTP/1.1 206 Partial Content\r\nContent-Length: 12\r\nETag: \"a\"", 206, 12},
+        {"HTTP/1.0 200 OK\r\nServer: x", 200, -1},
+        {"HTTP/1.1 304 Not Modified\r\nContent-Length: 99", 304, 0},
+        {"HTTP/1.1 200\r\ncontent-length: 5\r\nContent-Length: 5", 200, 5},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 6", 0, 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length: -5", 0, 0},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked", 0, 0},
+        {"HTTP/1.1 200 OK\r\n folded: line", 0, 0},
+        {"HTTP/2 200", 0, 0},
+        {"ICY 200 OK", 0, 0},
+    };
+    for (const auto &c : cases) {
+        const std::optional<ResponseHead> head = parseResponseHead(c.head);
+        EXPECT_EQ(head ? head->status : 0, c.status) << c.head;
+        EXPECT_EQ(head ? head->contentLength : 0, c.length) << c.head;
     }
 }

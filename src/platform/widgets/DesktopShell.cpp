@@ -1,5 +1,7 @@
 #include "platform/widgets/DesktopShell.h"
 
+#include "base/Lifeline.h"
+
 #include <QDesktopServices>
 #include <QProcess>
 #include <QUrl>
@@ -12,13 +14,15 @@ void DesktopShell::openDocument(const QString &absolutePath)
 }
 
 void DesktopShell::startProgram(const QString &program, const QStringList &arguments,
-                                const QString &workingDirectory)
+                                const QString &workingDirectory, const QByteArray &tlsIdentity)
 {
+    const HandedBytes identity(tlsIdentity);
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
     process.setWorkingDirectory(workingDirectory);
-    process.setProcessEnvironment(m_lifeline.handedTo(QProcessEnvironment::systemEnvironment()));
+    process.setProcessEnvironment(
+        identity.handedTo(m_lifeline.handedTo(QProcessEnvironment::systemEnvironment()), TlsIdentityVariable));
     const Lifeline::Inherited inherited(m_lifeline);
     process.startDetached();
 }

@@ -10,8 +10,8 @@ namespace quibo {
 class DesktopShell : public Shell {
 public:
     void openDocument(const QString &absolutePath) override;
-    void startProgram(const QString &program, const QStringList &arguments,
-                      const QString &workingDirectory) override;
+    void startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory,
+                      const QByteArray &tlsIdentity) override;
 
 private:
     Lifeline m_lifeline;
