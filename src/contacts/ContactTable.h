@@ -24,6 +24,12 @@ struct ContactRecord {
     // fingerprint (64 hex digits; empty when no key is known).
     bool secure = false;
     QByteArray keyFingerprint;
+    // The look-up gave another key than the one the user accepted (or none): nothing is sent
+    // to this contact or taken from it until the user accepts the new one.
+    bool keyHeld = false;
+
+    // Spoken to over TLS with a key the user accepted: what the list marks.
+    [[nodiscard]] bool reachedSecurely() const { return secure && !keyHeld; }
 };
 
 // The "Contacts Online" list as the table changes it.
@@ -32,6 +38,8 @@ public:
     virtual ~OnlineList() = default;
     virtual void insertContactItem(int position, const QString &displayHandle) = 0;
     virtual void removeContactItem(int position) = 0;
+    // Marks the item of a contact reached securely, or takes the mark away.
+    virtual void markContactItem(int /*position*/, bool /*securely*/) {}
 };
 
 // The main window's list, as the table's OnlineList.
@@ -40,6 +48,7 @@ public:
     explicit MainWindowOnlineList(MainWindowView &view) : m_view(view) {}
     void insertContactItem(int position, const QString &displayHandle) override;
     void removeContactItem(int position) override;
+    void markContactItem(int position, bool securely) override;
 
 private:
     MainWindowView &m_view;
@@ -73,6 +82,7 @@ public:
     void applyLookup(int index, const QString &answer);
     void setAddress(int index, const QString &address);
     void setKey(int index, bool secure, const QByteArray &fingerprint);
+    void setKeyHeld(int index, bool held);
     // Marks or unmarks a member of the channel this client hosts.
     void setInChannel(int index, bool member = true);
     void markDeleted(int index);
@@ -96,6 +106,7 @@ public:
 
 private:
     void list(ContactRecord &record);
+    void markListed(const ContactRecord &record);
 
     OnlineList &m_list;
     QList<ContactRecord> m_records;

@@ -77,7 +77,8 @@ QCoro::Task<SendOutcome> RecordSender::sendRecordTo(QString address, QByteArray 
     const std::optional<QHostAddress> host = dialable(address);
     if (!host || key.isEmpty() || !m_tls)
         co_return co_await sendRecord(std::move(address), std::move(block));
-    co_return co_await sendSecure(std::move(address), *host, m_config.peerPort, std::move(block), std::move(key));
+    co_return co_await sendSecure(std::move(address), *host, m_config.peerPort, std::move(block),
+                                  std::move(key));
 }
 
 QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, QByteArray block)
@@ -85,7 +86,12 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
     const std::optional<QHostAddress> host = dialable(address);
     if (!host)
         co_return SendOutcome::NotConnected;
-    if (QByteArray expected = m_tls ? m_tls->expectedKey(address) : QByteArray(); !expected.isEmpty())
+    QByteArray expected = m_tls ? m_tls->expectedKey(address) : QByteArray();
+    if (expected == PeerTls::KeyHeld) {
+        Q_EMIT keyHeld(address);
+        co_return SendOutcome::NotConnected;
+    }
+    if (!expected.isEmpty())
         co_return co_await sendSecure(std::move(address), *host, port, std::move(block), std::move(expected));
 
     FrameOwned<QTcpSocket> socket(boundSocket(false));
@@ -137,7 +143,8 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, QHostAddress 
     bool reached = false;
     while (!socket->isEncrypted()) {
         reached = reached || socket->state() == QAbstractSocket::ConnectedState;
-        if (socket->state() == QAbstractSocket::UnconnectedState || !co_await nextChange(changes, connectDeadline)) {
+        if (socket->state() == QAbstractSocket::UnconnectedState ||
+            !co_await nextChange(changes, connectDeadline)) {
             // Something answered but spoke no TLS with us: a classic program at the address.
             if (reached)
                 Q_EMIT keyRefused(address);
@@ -155,7 +162,8 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, QHostAddress 
     if (socket->write(block) != block.size())
         co_return end(SendOutcome::SendFailed);
     while (socket->encryptedBytesToWrite() > 0 || socket->bytesToWrite() > 0) {
-        if (socket->state() != QAbstractSocket::ConnectedState || !co_await nextChange(changes, writeDeadline))
+        if (socket->state() != QAbstractSocket::ConnectedState ||
+            !co_await nextChange(changes, writeDeadline))
             co_return end(SendOutcome::SendFailed);
     }
     // Half-close, then wait for the receiver to close: what it sent after the handshake (its
