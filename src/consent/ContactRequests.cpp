@@ -29,14 +29,19 @@ QCoro::Task<> ContactRequests::fromStranger(QString handle, QString address, QBy
     if (m_parts.directory.link() != DirectoryLink::Secure) {
         if (peerKey.isEmpty())
             co_await OnContactRequest(std::move(handle), std::move(address));
+        else
+            qWarning("consent: dropped a request to add from %s: a classic directory vouches for no key",
+                     qPrintable(handle));
         co_return;
     }
-    // Each stranger is looked up once at a time, and a flood of them costs a bounded number.
-    if (m_vetting.contains(handle) || m_vetting.size() >= limits::AddressLookupsInFlight) {
+    // The same request is looked up once at a time (a forger's other key or clear text does not
+    // shut the real one out), and a flood of them costs a bounded number of look-ups.
+    const QString vetted = handle + u'\n' + QString::fromLatin1(peerKey);
+    if (m_vetting.contains(vetted) || m_vetting.size() >= limits::AddressLookupsInFlight) {
         qWarning("consent: dropped a request to add from %s: too many look-ups at once", qPrintable(handle));
         co_return;
     }
-    m_vetting.append(handle);
+    m_vetting.append(vetted);
     startTask(&m_parts.owner, "request to add",
               [this, handle, address, peerKey] { return believe(handle, address, peerKey); });
 }
@@ -44,7 +49,7 @@ QCoro::Task<> ContactRequests::fromStranger(QString handle, QString address, QBy
 QCoro::Task<> ContactRequests::believe(QString handle, QString address, QByteArray peerKey)
 {
     const DirectoryReply reply = co_await m_parts.directory.lookUpContact(handle);
-    m_vetting.removeOne(handle);
+    m_vetting.removeOne(handle + u'\n' + QString::fromLatin1(peerKey));
     const LookupAnswer answer =
         readLookup(reply, m_parts.directory.link(), static_cast<int>(limits::AddressFieldBytes) + 1);
     if (!contact_lookup::vouches(answer, peerKey)) {

@@ -76,7 +76,7 @@ private:
         QString handle;
         QString address;
     };
-    QStringList m_vetting;      // handles being looked up
+    QStringList m_vetting;      // the handle and key of each request being looked up
     QList<Believed> m_believed; // waiting for the request window
     bool m_asking = false;      // a task is asking them in turn
 };
