@@ -33,6 +33,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                     return loadOrMakeUserKey(m_workDir.file(working_files::UserKeyFile),
                                              m_workDir.file(working_files::UserCertificateFile));
                 }),
+      m_contactKeys(m_contacts, m_workDir, m_notices, this),
       m_recordSender(std::make_unique<RecordSender>(m_config, m_logon, m_timings, this)),
       m_peerSender(*m_recordSender, m_logon, m_notices), m_dispatcher(m_logon, m_contacts),
       m_listener(std::make_unique<Listener>(
@@ -44,14 +45,18 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_reach(std::make_unique<RouterReach>(m_config, m_timings, this)),
       m_directorySession(std::make_unique<DirectorySession>(
           DirectorySession::Inputs{m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
-                                *m_ports.process, *m_ports.shell, m_contacts, m_contactBook, *m_recordSender,
-                                *m_ports.windowCloser, m_ports.broadcast, m_ports.registration, m_reach.get()},
-                               this)),
-      m_mainWindowTask(m_logon, m_selection, *m_ports.mainWindow, m_contacts, m_notices, *m_ports.shell,
-                       m_workDir, [this] { return m_sessionLifecycle.endFromMainWindow(); }, this),
-      m_sessionLifecycle({m_logon, *m_ports.process, *m_listener, *m_directorySession, m_mainWindowTask}, this),
-      m_startup(m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
-                [this] { m_sessionLifecycle.start(); }, this),
+                                   *m_ports.process, *m_ports.shell, m_contacts, m_contactBook, m_contactKeys,
+                                   *m_recordSender, *m_ports.windowCloser, m_ports.broadcast,
+                                   m_ports.registration, m_reach.get()},
+          this)),
+      m_mainWindowTask(
+          m_logon, m_selection, *m_ports.mainWindow, m_contacts, m_notices, *m_ports.shell, m_workDir,
+          [this] { return m_sessionLifecycle.endFromMainWindow(); }, this),
+      m_sessionLifecycle({m_logon, *m_ports.process, *m_listener, *m_directorySession, m_mainWindowTask},
+                         this),
+      m_startup(
+          m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
+          [this] { m_sessionLifecycle.start(); }, this),
       m_history(
           {m_workDir, m_timings, m_selection, m_contacts, m_notices, *m_ports.mainWindow, *m_ports.history},
           m_mainWindowTask.handlers()),
@@ -64,12 +69,13 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
                          m_dispatcher, m_mainWindowTask.handlers()),
       m_contactManagement(m_contactBook, directory(), m_notices, *m_ports.consent,
                           m_mainWindowTask.handlers()),
-      m_contactRequests({m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent, m_attention},
+      m_contactRequests({m_contactBook, m_contactKeys, directory(), m_peerSender, m_notices, *m_ports.consent,
+                         m_attention, *this},
                         m_dispatcher),
-      m_channels(std::make_unique<Channels>(
-          Channels::Parts{m_config, m_timings, m_logon, m_selection, m_contacts, m_peerSender, m_notices,
-                          *m_ports.channel, m_history.journal()},
-          m_dispatcher, m_mainWindowTask.handlers(), this)),
+      m_channels(std::make_unique<Channels>(Channels::Parts{m_config, m_timings, m_logon, m_selection,
+                                                            m_contacts, m_peerSender, m_notices,
+                                                            *m_ports.channel, m_history.journal()},
+                                            m_dispatcher, m_mainWindowTask.handlers(), this)),
       m_privateChat({m_logon, m_config, m_timings, m_selection, m_contacts, m_peerSender, m_notices,
                      *m_ports.privateChat, m_history.journal(), m_attention},
                     m_dispatcher, m_mainWindowTask.handlers(), this),
@@ -82,6 +88,8 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config, directory(),
                           m_ports.registration, m_notices, *m_ports.shell},
                          m_mainWindowTask.handlers()),
+      m_keyFingerprints({m_selection, m_contacts, m_notices, [this] { return m_peerTls.ownFingerprint(); }},
+                        m_mainWindowTask.handlers()),
       m_tasks(this)
 {
     connect(m_listener.get(), &Listener::gaveUp, this, [this] {
@@ -109,30 +117,35 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
     const auto knownAs = [this](const QHostAddress &source) { return m_contacts.knownAs(source); };
     m_channels->listener().nameSources(knownAs);
     m_privateChat.window().listener().nameSources(knownAs);
-    connect(m_recordSender.get(), &RecordSender::keyRefused, this, &Client::tellKeyRefused);
+    connect(m_recordSender.get(), &RecordSender::keyRefused, this, [this](const QString &address) {
+        tellNothingSent(address, QStringLiteral(" Did Not Show Its Key - Nothing Sent"),
+                        QStringLiteral("Error Code 1060"));
+    });
+    connect(m_recordSender.get(), &RecordSender::keyHeld, this, [this](const QString &address) {
+        tellNothingSent(address, QStringLiteral(" Has A New Key Not Yet Accepted - Nothing Sent"),
+                        QStringLiteral("Error Code 1061"));
+    });
 }
 
 Client::~Client() = default;
 
-void Client::tellKeyRefused(const QString &address)
+void Client::tellNothingSent(const QString &address, const QString &why, const QString &code)
 {
-    // Once per address while its notice is open: a channel's lines must not stack them up.
     if (m_keyRefusalsShown.contains(address))
         return;
     QString who = address;
     for (const ContactRecord &contact : m_contacts.records()) {
-        if (contact.address == address && contact.secure)
+        if (contact.address == address && (contact.secure || contact.keyHeld))
             who = contact.handle;
     }
     m_keyRefusalsShown.append(address);
-    startTask(this, "key refused", [this, address, who] { return showKeyRefused(address, who); });
+    startTask(this, "nothing sent",
+              [this, address, line1 = who + why, code] { return showNothingSent(address, line1, code); });
 }
 
-QCoro::Task<> Client::showKeyRefused(QString address, QString who)
+QCoro::Task<> Client::showNothingSent(QString address, QString line1, QString line2)
 {
-    co_await m_notices.showSystemMessage(DialogOwner::Desktop,
-                                         QStringLiteral("%1 Did Not Show Its Key - Nothing Sent").arg(who),
-                                         QStringLiteral("Error Code 1060"));
+    co_await m_notices.showSystemMessage(DialogOwner::Desktop, line1, line2);
     m_keyRefusalsShown.removeOne(address);
 }
 

@@ -14,6 +14,7 @@
 #include "channel/PrivateChatPeer.h"
 #include "consent/ContactManagement.h"
 #include "consent/ContactRequests.h"
+#include "consent/KeyFingerprints.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactTable.h"
 #include "contacts/ContactsFile.h"
@@ -24,6 +25,7 @@
 #include "messaging/Messaging.h"
 #include "messaging/MessagingFeature.h"
 #include "notices/Notices.h"
+#include "peer/ContactKeys.h"
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
 #include "peer/PeerSender.h"
@@ -77,6 +79,7 @@ public:
     const ReceivedMessageFields &receivedMessageFields() const { return m_receivedFields; }
     ContactTable &contacts() { return m_contacts; }
     ContactBook &contactBook() { return m_contactBook; }
+    ContactKeys &contactKeys() { return m_contactKeys; }
     PeerSender &peerSender() { return m_peerSender; }
     Dispatcher &dispatcher() { return m_dispatcher; }
     Listener &listener() { return *m_listener; }
@@ -97,8 +100,9 @@ public:
 private:
     friend struct test::ClientSetup;
 
-    void tellKeyRefused(const QString &address);
-    QCoro::Task<> showKeyRefused(QString address, QString who);
+    // Once per address while its notice is open: a channel's lines must not stack them up.
+    void tellNothingSent(const QString &address, const QString &why, const QString &code);
+    QCoro::Task<> showNothingSent(QString address, QString line1, QString line2);
 
     Config m_config;
     Timings m_timings;
@@ -114,6 +118,7 @@ private:
     ContactsFile m_contactsFile;
     ContactBook m_contactBook;
     PeerTls m_peerTls;
+    ContactKeys m_contactKeys;
     std::unique_ptr<RecordSender> m_recordSender;
     PeerSender m_peerSender;
     Dispatcher m_dispatcher;
@@ -138,6 +143,7 @@ private:
     FileOffers m_fileOffers;
     FileReception m_fileReception;
     UserInfoCommands m_userInfoCommands;
+    KeyFingerprints m_keyFingerprints;
     QStringList m_keyRefusalsShown; // addresses whose notice is open
 
     TaskScope m_tasks; // last: see above

@@ -18,6 +18,13 @@ QCoro::Task<std::optional<LookupAnswer>> fetch(DirectoryClient &directory, Notic
     co_return std::nullopt;
 }
 
+bool vouches(const LookupAnswer &answer, const QByteArray &peerKey)
+{
+    if (answer.kind != LookupAnswer::Kind::Found)
+        return false;
+    return answer.secure ? !peerKey.isEmpty() && peerKey == answer.fingerprint : peerKey.isEmpty();
+}
+
 bool isOnlineAddress(const QString &line)
 {
     return line.size() >= 2;

@@ -6,7 +6,9 @@
 #include "ports/ConsentUi.h"
 
 #include <QCoro/QCoroTask>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -14,6 +16,7 @@ namespace quibo {
 
 class Attention;
 class ContactBook;
+class ContactKeys;
 class DirectoryClient;
 class Dispatcher;
 class Notices;
@@ -27,15 +30,21 @@ inline constexpr peer::RecordCode Accepted{u"|007", peer::MessageBlock};
 
 // What the listener does with requests to add and their answers: "|001" from strangers,
 // "|006" and "|007". Runs in the listener's task: a request window holds the next record back.
+// With a secure directory a stranger is believed only once the directory has vouched for the
+// key its connection showed (or, for a classic account, that it came in clear); that look-up
+// runs as a task of its own, so the listener goes on meanwhile, and the requests it lets
+// through are asked one after another.
 class ContactRequests {
 public:
     struct Parts {
         ContactBook &book;
+        ContactKeys &keys;
         DirectoryClient &directory;
         PeerSender &sender;
         Notices &notices;
         ConsentUi &ui;
         Attention &attention;
+        QObject &owner; // of the look-ups' tasks
     };
 
     ContactRequests(Parts parts, Dispatcher &dispatcher);
@@ -55,12 +64,21 @@ public:
     QCoro::Task<> OnRequestAccepted(QString handle);
 
 private:
+    QCoro::Task<> fromStranger(QString handle, QString address, QByteArray peerKey);
+    QCoro::Task<> believe(QString handle, QString address, QByteArray peerKey);
     QCoro::Task<> refused(Origin from);
 
     Parts m_parts;
     RequestToAddFields m_request;
     QString m_requesterAddress; // at most 23 bytes, cut by the dispatcher
     ViewSlot<DialogView> m_requestView{"Request To Add"};
+    struct Believed {
+        QString handle;
+        QString address;
+    };
+    QStringList m_vetting;      // the handle and key of each request being looked up
+    QList<Believed> m_believed; // waiting for the request window
+    bool m_asking = false;      // a task is asking them in turn
 };
 
 } // namespace quibo

@@ -30,6 +30,11 @@ void MainWindowOnlineList::removeContactItem(int position)
     m_view.removeContactItem(position);
 }
 
+void MainWindowOnlineList::markContactItem(int position, bool securely)
+{
+    m_view.markContactItem(position, securely);
+}
+
 ContactTable::ContactTable(OnlineList &list) : m_list(list)
 {
 }
@@ -109,6 +114,21 @@ void ContactTable::setKey(int index, bool secure, const QByteArray &fingerprint)
         return;
     m_records[index].secure = secure;
     m_records[index].keyFingerprint = fingerprint;
+    markListed(m_records[index]);
+}
+
+void ContactTable::setKeyHeld(int index, bool held)
+{
+    if (!isValid(index))
+        return;
+    m_records[index].keyHeld = held;
+    markListed(m_records[index]);
+}
+
+void ContactTable::markListed(const ContactRecord &record)
+{
+    if (record.listIndex != NotListed)
+        m_list.markContactItem(record.listIndex, record.reachedSecurely());
 }
 
 void ContactTable::setInChannel(int index, bool member)
@@ -144,6 +164,8 @@ void ContactTable::list(ContactRecord &record)
     record.listIndex = m_onlineCount;
     ++m_onlineCount;
     m_list.insertContactItem(record.listIndex, record.displayHandle);
+    if (record.reachedSecurely())
+        m_list.markContactItem(record.listIndex, true);
 }
 
 void ContactTable::FillOnlineList()

@@ -35,6 +35,12 @@ struct ContactRecord {
 
     // True when a connection from `source` comes from this contact's client.
     [[nodiscard]] bool isAt(const QHostAddress &source) const;
+    // The look-up gave another key than the one the user accepted (or none): nothing is sent
+    // to this contact or taken from it until the user accepts the new one.
+    bool keyHeld = false;
+
+    // Spoken to over TLS with a key the user accepted: what the list marks.
+    [[nodiscard]] bool reachedSecurely() const { return secure && !keyHeld; }
 };
 
 // The "Contacts Online" list as the table changes it.
@@ -43,6 +49,8 @@ public:
     virtual ~OnlineList() = default;
     virtual void insertContactItem(int position, const QString &displayHandle) = 0;
     virtual void removeContactItem(int position) = 0;
+    // Marks the item of a contact reached securely, or takes the mark away.
+    virtual void markContactItem(int /*position*/, bool /*securely*/) {}
 };
 
 // The main window's list, as the table's OnlineList.
@@ -51,6 +59,7 @@ public:
     explicit MainWindowOnlineList(MainWindowView &view) : m_view(view) {}
     void insertContactItem(int position, const QString &displayHandle) override;
     void removeContactItem(int position) override;
+    void markContactItem(int position, bool securely) override;
 
 private:
     MainWindowView &m_view;
@@ -89,6 +98,7 @@ public:
     [[nodiscard]] QHostAddress knownAs(const QHostAddress &source) const;
     void setAddress(int index, const QString &address);
     void setKey(int index, bool secure, const QByteArray &fingerprint);
+    void setKeyHeld(int index, bool held);
     // Marks or unmarks a member of the channel this client hosts.
     void setInChannel(int index, bool member = true);
     void markDeleted(int index);
@@ -112,6 +122,7 @@ public:
 
 private:
     void list(ContactRecord &record);
+    void markListed(const ContactRecord &record);
 
     OnlineList &m_list;
     QList<ContactRecord> m_records;

@@ -4,6 +4,7 @@
 #include "contacts/ContactBook.h"
 #include "directory/Announcer.h"
 #include "notices/Notices.h"
+#include "peer/ContactKeys.h"
 #include "peer/Presence.h"
 #include "ports/MainWindowUi.h"
 
@@ -14,10 +15,11 @@ namespace {
 constexpr int AddressRead = 16;
 } // namespace
 
-ContactPass::ContactPass(LogonState &session, ContactBook &book, DirectoryClient &directory,
-                         Announcer &announcer, Notices &notices, MainWindowView &mainWindow)
-    : m_session(session), m_book(book), m_directory(directory), m_announcer(announcer), m_notices(notices),
-      m_mainWindow(mainWindow), m_lookups(directory)
+ContactPass::ContactPass(LogonState &session, ContactBook &book, ContactKeys &keys,
+                         DirectoryClient &directory, Announcer &announcer, Notices &notices,
+                         MainWindowView &mainWindow)
+    : m_session(session), m_book(book), m_keys(keys), m_directory(directory), m_announcer(announcer),
+      m_notices(notices), m_mainWindow(mainWindow), m_lookups(directory)
 {
 }
 
@@ -43,7 +45,10 @@ QCoro::Task<> ContactPass::ResolveContacts()
         }
         // An unknown handle is offline.
         table.applyLookup(i, answer.kind == LookupAnswer::Kind::Found ? answer.address : QString(), answer.address6);
-        table.setKey(i, answer.secure, answer.fingerprint);
+        if (answer.kind == LookupAnswer::Kind::Found)
+            m_keys.learn(i, answer.secure, answer.fingerprint);
+        else
+            table.setKey(i, false, {});
         table.setReach(i, answer.address6, answer.ports);
     }
     table.FillOnlineList();

@@ -15,6 +15,7 @@ struct LogonState;
 struct Timings;
 class BroadcastUi;
 class ContactBook;
+class ContactKeys;
 class ContactTable;
 class DirectoryClient;
 class Logon;
@@ -44,6 +45,7 @@ public:
         Shell &shell;
         ContactTable &contacts;
         ContactBook &contactBook;
+        ContactKeys &contactKeys;
         RecordSender &recordSender;
         WindowCloser &windowCloser;
         BroadcastUi *broadcastUi;       // none: the broadcast is not shown

@@ -44,7 +44,8 @@ const QList<MenuItem> &mainMenuBar()
         submenu(u"&Config",
                 {item(u"&Manage Contacts", Command::ManageContacts),
                  item(u"&Change Your Info", Command::ChangeInfo), separator(),
-                 item(u"&History", Command::History), checkable(u"Start at &Login", Command::StartAtLogin)}),
+                 item(u"&History", Command::History), checkable(u"Start at &Login", Command::StartAtLogin),
+                 item(u"My Key &Fingerprint", Command::OwnKey)}),
         empty(12345),
         submenu(u"&Help", {item(u"&Contents", Command::Contents), item(u"&About Quibo32", Command::About),
                            item(u"&Quibo Web Site", Command::WebSite)}),
@@ -67,6 +68,7 @@ const QList<MenuItem> &contactMenuFrame()
         item(u"Personal Info", Command::PersonalInfo),
         separator(),
         item(u"History", Command::ContactHistory),
+        item(u"Key Fingerprint", Command::ContactKey),
     };
     return menu;
 }

@@ -31,6 +31,8 @@ enum class Command : int {
     History = 32900,
     StartAtLogin = 32901,
     ContactHistory = 32902,
+    ContactKey = 32903,
+    OwnKey = 32904,
 };
 
 // Menu 133, the menu bar: its top-level items in order.

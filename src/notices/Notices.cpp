@@ -24,6 +24,12 @@ QCoro::Task<> Notices::showSystemMessage(DialogOwner owner, QString line1, QStri
     co_await m_ui.showSystemMessage(owner, std::move(line1), std::move(line2));
 }
 
+QCoro::Task<bool> Notices::askNewKey(QString handle, QString accepted, QString shown)
+{
+    co_return co_await m_ui.askNewKey(DialogOwner::Desktop, std::move(handle), std::move(accepted),
+                                      std::move(shown));
+}
+
 QCoro::Task<> Notices::showSmiley(SmileyPopup popup, QString fromName)
 {
     m_smiley = m_ui.openSmiley(popup.look, std::move(fromName));

@@ -31,6 +31,8 @@ public:
     QCoro::Task<> showSending(DialogOwner owner);
     QCoro::Task<> showHint(DialogOwner owner);
     QCoro::Task<> showAbout(DialogOwner owner);
+    // Fingerprints in their read-aloud form; see NoticeUi::askNewKey.
+    QCoro::Task<bool> askNewKey(QString handle, QString accepted, QString shown);
     // Starts "mail.snd" and returns at once.
     void playNotificationSound();
 

@@ -80,6 +80,8 @@ bool Dispatcher::spokeFor(const Origin &from, const QByteArray &peerKey) const
     if (from.index < 0)
         return true;
     const ContactRecord &contact = m_contacts.contact(from.index);
+    if (contact.keyHeld)
+        return false;
     return !contact.secure || (!peerKey.isEmpty() && peerKey == contact.keyFingerprint);
 }
 
@@ -90,12 +92,14 @@ QCoro::Task<> Dispatcher::handle(QByteArray received, QByteArray peerKey)
         co_return;
     const std::optional<Origin> from = identify(record);
     if (!from) {
-        co_await fromStranger(record);
+        co_await fromStranger(record, std::move(peerKey));
         co_return;
     }
     if (!spokeFor(*from, peerKey)) {
         qWarning("peer: dropped a record claiming to be from secure contact %s: %s", qPrintable(from->handle),
-                 peerKey.isEmpty() ? "sent in clear" : "another key");
+                 m_contacts.contact(from->index).keyHeld ? "its new key is not accepted"
+                 : peerKey.isEmpty()                     ? "sent in clear"
+                                                         : "another key");
         co_return;
     }
     for (const SenderNoted &noted : m_senderNoted)
@@ -103,7 +107,7 @@ QCoro::Task<> Dispatcher::handle(QByteArray received, QByteArray peerKey)
     co_await dispatch(*from, record.body);
 }
 
-QCoro::Task<> Dispatcher::fromStranger(peer::PeerText record)
+QCoro::Task<> Dispatcher::fromStranger(peer::PeerText record, QByteArray peerKey)
 {
     // Only an announcement, once the contacts are resolved, is a request to add.
     if (!m_contactRequest || !m_logon.contactsResolved || !m_contactRequestCode->begins(record.body) ||
@@ -112,7 +116,7 @@ QCoro::Task<> Dispatcher::fromStranger(peer::PeerText record)
     const QString address =
         utf8::cut(m_contactRequestCode->payloadOf(record.body), limits::RequesterAddressBytes);
     const ContactRequest request = m_contactRequest;
-    co_await request(record.handle, address);
+    co_await request(record.handle, address, std::move(peerKey));
 }
 
 QCoro::Task<> Dispatcher::dispatch(Origin from, QString body)

@@ -23,9 +23,10 @@ class Dispatcher {
 public:
     // A record from a known sender whose body begins with the handler's code.
     using Handler = std::function<QCoro::Task<>(Origin from, QString body)>;
-    // "|001" from a stranger once the contacts are resolved: the sender's handle, and the
-    // address that followed the code.
-    using ContactRequest = std::function<QCoro::Task<>(QString handle, QString address)>;
+    // "|001" from a stranger once the contacts are resolved: the sender's handle, the address
+    // that followed the code, and the key the connection showed (empty in clear text). The
+    // handler decides whether to believe it: only the directory knows a stranger's key.
+    using ContactRequest = std::function<QCoro::Task<>(QString handle, QString address, QByteArray peerKey)>;
     // A body from a known sender that does not begin with "|": a message.
     using Message = std::function<QCoro::Task<>(QString body)>;
     // Told of each known sender before its record is dispatched.
@@ -55,7 +56,7 @@ public:
 private:
     [[nodiscard]] bool spokeFor(const Origin &from, const QByteArray &peerKey) const;
     QCoro::Task<> dispatch(Origin from, QString body);
-    QCoro::Task<> fromStranger(peer::PeerText record);
+    QCoro::Task<> fromStranger(peer::PeerText record, QByteArray peerKey);
 
     const LogonState &m_logon;
     const ContactTable &m_contacts;

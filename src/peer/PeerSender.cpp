@@ -140,6 +140,10 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
 {
     const QList<DialTarget> targets = plan(address, port);
     const QByteArray expected = m_tls ? m_tls->expectedKey(address) : QByteArray();
+    if (expected == PeerTls::KeyHeld) {
+        Q_EMIT keyHeld(address);
+        co_return SendOutcome::NotConnected;
+    }
     SendOutcome outcome = SendOutcome::NotConnected;
     bool refused = false;
     for (const DialTarget &to : targets) {
@@ -208,7 +212,8 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, DialTarget to
     bool reached = false;
     while (!socket->isEncrypted()) {
         reached = reached || socket->state() == QAbstractSocket::ConnectedState;
-        if (socket->state() == QAbstractSocket::UnconnectedState || !co_await nextChange(changes, connectDeadline)) {
+        if (socket->state() == QAbstractSocket::UnconnectedState ||
+            !co_await nextChange(changes, connectDeadline)) {
             // Something answered but spoke no TLS with us: a classic program at the address.
             if (reached)
                 *refused = true;
@@ -226,7 +231,8 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, DialTarget to
     if (socket->write(block) != block.size())
         co_return end(SendOutcome::SendFailed);
     while (socket->encryptedBytesToWrite() > 0 || socket->bytesToWrite() > 0) {
-        if (socket->state() != QAbstractSocket::ConnectedState || !co_await nextChange(changes, writeDeadline))
+        if (socket->state() != QAbstractSocket::ConnectedState ||
+            !co_await nextChange(changes, writeDeadline))
             co_return end(SendOutcome::SendFailed);
     }
     // Half-close, then wait for the receiver to close: what it sent after the handshake (its

@@ -77,6 +77,8 @@ public:
 Q_SIGNALS:
     // A secure contact's address answered with another key, or no TLS: nothing was sent.
     void keyRefused(QString address);
+    // The contact at the address has a new key the user has not accepted: nothing was sent.
+    void keyHeld(QString address);
 
 private:
     [[nodiscard]] std::optional<QHostAddress> sourceAddress(QAbstractSocket::NetworkLayerProtocol family) const;

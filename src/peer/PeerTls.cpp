@@ -23,6 +23,8 @@ QByteArray PeerTls::expectedKey(const QString &address) const
     // The last record at that address speaks for it, as the last match does for a handle.
     const QList<ContactRecord> &records = m_contacts.records();
     for (auto it = records.crbegin(); it != records.crend(); ++it) {
+        if (it->address == address && it->keyHeld)
+            return KeyHeld;
         if (it->address == address && it->secure)
             return required(*it);
     }
@@ -42,6 +44,12 @@ const UserKey *PeerTls::ownKey()
     if (!m_key && m_loadKey)
         m_key = m_loadKey();
     return m_key ? &*m_key : nullptr;
+}
+
+QByteArray PeerTls::ownFingerprint()
+{
+    const UserKey *key = ownKey();
+    return key ? key->fingerprint : QByteArray();
 }
 
 std::optional<QSslConfiguration> PeerTls::configuration()

@@ -25,18 +25,25 @@ public:
 
     // The fingerprint the contact at `address` must show: empty when no secure contact is
     // there (classic peers are spoken to in clear). A secure contact whose key is unknown gets
-    // a fingerprint no key has, so nothing goes to it in clear.
+    // a fingerprint no key has, so nothing goes to it in clear; one whose new key the user has
+    // not accepted gets KeyHeld.
     [[nodiscard]] QByteArray expectedKey(const QString &address) const;
 
     // Whether what came from `source` with `peerKey` may be taken where the source address
     // tells who speaks (the chat ports): a secure contact's address speaks only with its key.
     [[nodiscard]] bool admits(const QHostAddress &source, const QByteArray &peerKey) const;
 
+    // The user's own key's fingerprint; empty while there is none.
+    [[nodiscard]] QByteArray ownFingerprint();
+
     // The configuration for one end of a connection; nothing while the user has no key.
     [[nodiscard]] std::optional<QSslConfiguration> configuration();
 
     // Marks what no key's fingerprint can equal (fingerprints are hex digits).
     static inline const QByteArray NoKnownKey = QByteArrayLiteral("unknown");
+    // What expectedKey gives for a contact held until the user accepts its new key: no key
+    // equals it either, and the sender sends nothing at all.
+    static inline const QByteArray KeyHeld = QByteArrayLiteral("held");
 
 private:
     const UserKey *ownKey();

@@ -41,6 +41,8 @@ public:
     // The "Contacts Online" list: item positions are the contacts' list indexes.
     virtual void insertContactItem(int position, const QString &displayHandle) = 0;
     virtual void removeContactItem(int position) = 0;
+    // The mark of a contact reached securely (TLS with a key the user accepted), on or off.
+    virtual void markContactItem(int position, bool securely) = 0;
     virtual void setChannelButtonEnabled(bool enabled) = 0;
     virtual void setLogOffButtonEnabled(bool enabled) = 0;
     // The contact menu's items, set before the window shows.

@@ -37,6 +37,11 @@ public:
     virtual std::unique_ptr<PictureView> openSending(DialogOwner owner) = 0;
     virtual QCoro::Task<> showHint(DialogOwner owner) = 0;
     virtual QCoro::Task<> showAbout(DialogOwner owner) = 0;
+    // A contact's key is not the one the user accepted: both fingerprints, to read aloud and
+    // compare (`shown` empty when the account has no key now). True when the user accepts the
+    // new one; declining, or closing the box, keeps the contact stopped.
+    virtual QCoro::Task<bool> askNewKey(DialogOwner owner, QString handle, QString accepted,
+                                        QString shown) = 0;
 };
 
 } // namespace quibo

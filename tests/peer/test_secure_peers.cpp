@@ -7,10 +7,12 @@
 #include "TestFiles.h"
 
 #include "channel/ChannelJoin.h"
+#include "channel/PrivateChatWindow.h"
 #include "directory/LocalWebServer.h"
 #include "directory/WorkingFiles.h"
 #include "keys/UserKey.h"
 #include "mainwindow/CommandHandlers.h"
+#include "peer/Listener.h"
 #include "peer/PeerRecord.h"
 
 #include <QSslServer>
@@ -66,7 +68,8 @@ struct SecurePeers : ::testing::Test {
     // Points `client`'s record of `contact` at another address, as a changed look-up would.
     static void moveContact(TestClient &client, const QString &contact, const QString &address)
     {
-        client.client->contacts().setAddress(*client.client->contacts().FindContactByHandle(contact), address);
+        client.client->contacts().setAddress(*client.client->contacts().FindContactByHandle(contact),
+                                             address);
     }
 };
 
@@ -82,7 +85,8 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     moveContact(alice, u"bob"_s, u"127.0.0.4"_s);
 
     message(alice, u"bob"_s, u"meet me at noon"_s);
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendSmileyOrSound({u"|300"}, EntryKind::Smiley, u"Smile"_s)));
+    ASSERT_TRUE(
+        runToEnd(alice.client->messaging().sendSmileyOrSound({u"|300"}, EntryKind::Smiley, u"Smile"_s)));
     ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
     bob.ui.popups.last()->pressOk();
     ASSERT_TRUE(waitFor([&] { return bobHandled->count == 2; }));
@@ -94,7 +98,8 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     ASSERT_TRUE(waitFor([&] { return alice.channel.last() && alice.channel.last()->open; }));
     bob.client->selection().clickedItem = bob.client->contacts().contact(1).listIndex;
     runToEnd(bob.client->channels().join().RequestJoin());
-    ASSERT_TRUE(waitFor([&] { return bob.channel.last() != nullptr; })); // bob's own lines come not by the path
+    ASSERT_TRUE(
+        waitFor([&] { return bob.channel.last() != nullptr; })); // bob's own lines come not by the path
     alice.channel.last()->say(u"the channel's secret"_s);
     ASSERT_TRUE(waitFor([&] { return bob.channel.last()->rows.contains(u"alice> the channel's secret"_s); }));
 
@@ -176,7 +181,8 @@ TEST_F(SecurePeers, AnotherKeyOrNoTlsAtASecureContactsAddressGetsNothing)
 // clear, by secure clients too.
 TEST_F(SecurePeers, ARecordClaimingASecureContactCountsOnlyWithItsKey)
 {
-    ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"alice"_s, u"forged"_s, peer::MessageBlock)));
+    ASSERT_TRUE(
+        sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"alice"_s, u"forged"_s, peer::MessageBlock)));
     TestClient &mallory = net.add(u"mallory"_s, u"127.0.0.6"_s);
     net.befriend(mallory, {u"bob"_s});
     net.trustKeys(mallory, {u"bob"_s});
@@ -189,3 +195,44 @@ TEST_F(SecurePeers, ARecordClaimingASecureContactCountsOnlyWithItsKey)
     ASSERT_TRUE(waitFor([&] { return carolHandled->count == 1; }));
     EXPECT_TRUE(carol.messages.log.contains(u"received|bob|hi carol"_s));
 }
+
+// Lines on the chat ports are told apart by the address they come from. bob is in a channel
+// hosted by `speaker` and in a private chat with it; a line in clear from secure alice's address
+// (her client told bob is classic, as a forger there would send) is dropped on both ports, and
+// the same from classic carol is shown: a secure and a classic client still chat as before.
+class ChatLinesInClear : public SecurePeers, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(ChatLinesInClear, CountOnlyFromClassicContacts)
+{
+    TestClient &speaker = QByteArray(GetParam()) == "alice" ? alice : carol;
+    const bool shown = &speaker == &carol;
+    int channelLines = 0, privateLines = 0;
+    QObject::connect(&bob.client->channels().listener(), &Listener::handled, [&] { ++channelLines; });
+    QObject::connect(&bob.client->privateChat().window().listener(), &Listener::handled,
+                     [&] { ++privateLines; });
+
+    speaker.client->mainWindowTask().handlers().detached(Command::HostChannel)();
+    ASSERT_TRUE(waitFor([&] { return speaker.channel.last() && speaker.channel.last()->open; }));
+    const ContactTable &bobs = bob.client->contacts();
+    bob.client->selection().clickedItem =
+        bobs.contact(*bobs.FindContactByHandle(speaker.client->logon().ownHandle)).listIndex;
+    runToEnd(bob.client->channels().join().RequestJoin());
+    ASSERT_TRUE(waitFor([&] { return bob.channel.last() != nullptr; }));
+    bob.privateChat.answers = {true};
+    selectContact(speaker, u"bob"_s);
+    ASSERT_TRUE(runToEnd(speaker.client->privateChat().PrivateChat()));
+    ASSERT_TRUE(waitFor([&] { return bob.privateChat.windows.size() == 1; }));
+
+    ContactTable &theirs = speaker.client->contacts();
+    theirs.setKey(*theirs.FindContactByHandle(u"bob"_s), false, {});
+    const int channelBefore = channelLines, privateBefore = privateLines;
+    speaker.channel.last()->say(u"a channel line"_s);
+    speaker.privateChat.last().say(u"a private line"_s);
+    ASSERT_TRUE(waitFor([&] { return channelLines > channelBefore && privateLines > privateBefore; }));
+    const QString who = speaker.client->logon().ownHandle;
+    EXPECT_EQ(bob.channel.last()->rows.contains(who + u"> a channel line"_s), shown);
+    EXPECT_EQ(bob.privateChat.last().rows.contains(who + u"> a private line"_s), shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Speakers, ChatLinesInClear, ::testing::Values("alice", "carol"),
+                         [](const auto &param) { return std::string(param.param); });

@@ -37,6 +37,12 @@ QCoro::Task<> ScriptedUi::dialog(QString line)
         co_await nextSignal(this, &ScriptedUi::released);
 }
 
+QCoro::Task<bool> ScriptedUi::askNewKey(DialogOwner, QString handle, QString accepted, QString shown)
+{
+    co_await dialog(QStringLiteral("new-key|%1|%2|%3").arg(handle, accepted, shown));
+    co_return acceptNewKey;
+}
+
 std::unique_ptr<PictureView> ScriptedUi::openPopup(QString name)
 {
     auto record = std::make_shared<PopupRecord>();

@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -98,7 +99,14 @@ public:
     {
         items.insert(position, displayHandle);
     }
-    void removeContactItem(int position) override { items.removeAt(position); }
+    void removeContactItem(int position) override { securelyReached.remove(items.takeAt(position)); }
+    void markContactItem(int position, bool securely) override
+    {
+        if (securely)
+            securelyReached.insert(items.at(position));
+        else
+            securelyReached.remove(items.at(position));
+    }
     void setChannelButtonEnabled(bool enabled) override { channelButtonEnabled = enabled; }
     void setLogOffButtonEnabled(bool enabled) override { logOffButtonEnabled = enabled; }
     void setContactMenu(const QList<MenuItem> &menu) override { contactMenu = menu; }
@@ -123,7 +131,8 @@ public:
     QString status;
     int activateCount = 0;
     int bringForwardCount = 0;
-    QStringList items; // the "Contacts Online" list, top to bottom
+    QStringList items;             // the "Contacts Online" list, top to bottom
+    QSet<QString> securelyReached; // the items with the lock
     bool channelButtonEnabled = false;
     bool logOffButtonEnabled = false;
     int contactMenuShown = 0;
@@ -151,6 +160,8 @@ public:
     {
         return dialog(QStringLiteral("about|") + ownerName(owner));
     }
+    // Logs "new-key|handle|accepted|shown" and answers with acceptNewKey.
+    QCoro::Task<bool> askNewKey(DialogOwner owner, QString handle, QString accepted, QString shown) override;
     std::unique_ptr<ConnectView> openConnectDialog() override;
 
     // While held, message boxes, the hint and the About box stay open until releaseDialogs().
@@ -162,6 +173,7 @@ public:
     // Every popup opened, oldest first.
     QList<std::shared_ptr<PopupRecord>> popups;
     ScriptedConnectView *connectView = nullptr;
+    bool acceptNewKey = false;
 
 Q_SIGNALS:
     void released();

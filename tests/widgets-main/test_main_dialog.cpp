@@ -98,6 +98,11 @@ TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
     EXPECT_EQ(item->text(0), QStringLiteral("LoopBack"));
     EXPECT_EQ(item->foreground(0).color(), QColor(0, 0, 213));
     EXPECT_FALSE(item->icon(0).isNull());
+    // A contact reached securely carries a lock after its handle, and loses it with its key.
+    t.mainWindow.markContactItem(0, true);
+    EXPECT_EQ(item->text(0), u"LoopBack \U0001F512"_s);
+    t.mainWindow.markContactItem(0, false);
+    EXPECT_EQ(item->text(0), u"LoopBack"_s);
 
     EXPECT_EQ(w.channelButton()->text(), QStringLiteral("Ch&at Channel"));
     EXPECT_EQ(w.logOffButton()->text(), QStringLiteral("&Log Off"));
@@ -140,14 +145,14 @@ TEST(MainDialog, MenusKeepTheirItemsWithTheNewOnesAfter)
     EXPECT_EQ(texts(*bar[0]->menu()), QStringList({u"&Host Chat Channel"_s, u"-"_s, u"My Web Page"_s,
                                                    u"My User Info"_s, u"-"_s, u"E&xit"_s}));
     EXPECT_EQ(texts(*bar[2]->menu()), QStringList({u"&Manage Contacts"_s, u"&Change Your Info"_s, u"-"_s,
-                                                   u"&History"_s, u"Start at &Login"_s}));
+                                                   u"&History"_s, u"Start at &Login"_s, u"My Key &Fingerprint"_s}));
     EXPECT_EQ(texts(*bar[4]->menu()),
               QStringList({u"&Contents"_s, u"&About Quibo32"_s, u"&Quibo Web Site"_s}));
     EXPECT_EQ(texts(*w.contactMenu()),
               QStringList({u"Send Message"_s, u"Send Smiley"_s, u"Send Sound"_s, u"Send File"_s, u"-"_s,
                            u"Private Chat"_s, u"Join Chat Channel"_s, u"-"_s, u"Contact's Web Page"_s,
-                           u"Personal Info"_s, u"-"_s, u"History"_s}));
-    EXPECT_TRUE(bar[2]->menu()->actions().last()->isCheckable());
+                           u"Personal Info"_s, u"-"_s, u"History"_s, u"Key Fingerprint"_s}));
+    EXPECT_TRUE(findAction(*bar[2]->menu(), u"Start at &Login"_s)->isCheckable());
 
     findAction(*bar[2]->menu(), u"&History"_s)->trigger();
     EXPECT_TRUE(t.client->history().browser().isOpen());

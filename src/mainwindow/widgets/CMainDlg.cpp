@@ -22,6 +22,8 @@ namespace quibo {
 
 namespace {
 const QColor ItemTextColour(0, 0, 213);
+// After the handle of a contact reached securely; the handle itself is kept in Qt::UserRole.
+const QString SecureMark = QStringLiteral(" \U0001F512");
 constexpr int ImageSide = 16;
 
 QAction *commandAction(QWidget &owner, const QString &text, int id, CMainDlg &window)
@@ -135,7 +137,18 @@ void CMainDlg::insertContact(int position, const QString &displayHandle)
     item->setIcon(0, pictures::stripImage(res::OnlineOfflineImages, 0, ImageSide, devicePixelRatioF()));
     item->setForeground(0, ItemTextColour);
     item->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+    item->setData(0, Qt::UserRole, displayHandle);
     list->insertTopLevelItem(std::clamp(position, 0, list->topLevelItemCount()), item);
+}
+
+void CMainDlg::markContact(int position, bool securely)
+{
+    QTreeWidgetItem *item = m_ui->contactList->topLevelItem(position);
+    if (!item)
+        return;
+    const QString handle = item->data(0, Qt::UserRole).toString();
+    item->setText(0, securely ? handle + SecureMark : handle);
+    item->setToolTip(0, securely ? tr("Reached securely: encrypted, and its key checked") : QString());
 }
 
 void CMainDlg::removeContact(int position)

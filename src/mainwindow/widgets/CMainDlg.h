@@ -29,6 +29,8 @@ public:
 
     void insertContact(int position, const QString &displayHandle);
     void removeContact(int position);
+    // A lock after the handle: the contact is reached securely.
+    void markContact(int position, bool securely);
     void setStatusText(const QString &text);
     void setContactMenu(const QList<MenuItem> &items);
     void setCommandChecked(int commandId, bool checked);

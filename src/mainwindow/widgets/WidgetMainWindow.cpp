@@ -106,6 +106,11 @@ void WidgetMainWindow::insertContactItem(int position, const QString &displayHan
     m_window->insertContact(position, displayHandle);
 }
 
+void WidgetMainWindow::markContactItem(int position, bool securely)
+{
+    m_window->markContact(position, securely);
+}
+
 void WidgetMainWindow::removeContactItem(int position)
 {
     m_window->removeContact(position);

@@ -29,6 +29,7 @@ public:
     void dismiss() override;
     void insertContactItem(int position, const QString &displayHandle) override;
     void removeContactItem(int position) override;
+    void markContactItem(int position, bool securely) override;
     void setChannelButtonEnabled(bool enabled) override;
     void setLogOffButtonEnabled(bool enabled) override;
     void setContactMenu(const QList<MenuItem> &menu) override;

@@ -7,6 +7,11 @@
 #include "notices/widgets/CSystemMessageDlg.h"
 #include "notices/widgets/PopupPictureView.h"
 
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <memory>
+
 namespace quibo {
 
 WidgetNoticeUi::WidgetNoticeUi(QWidget *mainWindow, QObject *parent)
@@ -72,6 +77,26 @@ QCoro::Task<> WidgetNoticeUi::showHint(DialogOwner owner)
 QCoro::Task<> WidgetNoticeUi::showAbout(DialogOwner owner)
 {
     co_await showUntilClosed(new CAboutDlg, owner);
+}
+
+QCoro::Task<bool> WidgetNoticeUi::askNewKey(DialogOwner owner, QString handle, QString accepted,
+                                            QString shown)
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Quibo32 - %1 Has A New Key").arg(handle),
+                                tr("The directory now gives another key for %1 than the one you accepted. "
+                                   "Nothing is sent to %1 or taken from %1 until you accept the new key.")
+                                    .arg(handle));
+    const QString none = tr("(none: the account has no key now, and would be spoken to in clear)");
+    box->setInformativeText(tr("Accepted before:\n%1\n\nNow:\n%2\n\nAsk %3 to read their fingerprint "
+                               "aloud (Config > My Key Fingerprint) and compare.")
+                                .arg(accepted, shown.isEmpty() ? none : shown, handle));
+    QPushButton *accept = box->addButton(tr("&Accept New Key"), QMessageBox::AcceptRole);
+    box->setDefaultButton(box->addButton(tr("&Keep Stopped"), QMessageBox::RejectRole));
+    auto chosen = std::make_shared<bool>(false);
+    connect(box, &QMessageBox::buttonClicked, this,
+            [chosen, accept](QAbstractButton *button) { *chosen = button == accept; });
+    co_await showUntilClosed(box, owner);
+    co_return *chosen;
 }
 
 QCoro::Task<> WidgetNoticeUi::showUntilClosed(QDialog *dialog, DialogOwner owner)

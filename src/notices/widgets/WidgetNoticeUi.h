@@ -31,6 +31,7 @@ public:
     std::unique_ptr<PictureView> openSending(DialogOwner owner) override;
     QCoro::Task<> showHint(DialogOwner owner) override;
     QCoro::Task<> showAbout(DialogOwner owner) override;
+    QCoro::Task<bool> askNewKey(DialogOwner owner, QString handle, QString accepted, QString shown) override;
 
     // The global popups; a smiley's by its dialog id.
     CSmileyDlg &smileyPopup(int dialogId);
