@@ -54,6 +54,10 @@ std::optional<QSslConfiguration> PeerTls::configuration()
         // record goes either way.
         m_server = tlsPresenting(*key, QSslSocket::QueryPeer);
         m_server->setCaCertificates({}); // no authority has a say, and none is loaded from the system
+        // Qt 6.4 makes an OpenSSL context per socket, each sealing tickets with keys of its own
+        // and none able to share them, so no ticket could ever be taken back: sealing them only
+        // costs.
+        m_server->setSslOption(QSsl::SslOptionDisableSessionTickets, true);
         m_client = *m_server;
         // Checking a self-signed certificate against no authorities only fails, costing a chain
         // built and its errors turned into Qt's; the handshake's signature is checked either way.
