@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <vector>
 
 using namespace quibo;
@@ -122,20 +123,29 @@ int main(int argc, char **argv)
     const QByteArray block = channel::lineBlock(QStringLiteral("m0> hello everybody"));
     const qint64 perRound = qint64(Members - 1) * channel::LineBytes;
 
-    std::vector<double> relayMs, bareMs;
-    for (int round = 0; round < rounds; ++round) {
+    // One line from `sender` to the host, until the 99 others have it: its milliseconds, or
+    // nothing when it does not arrive.
+    const auto relay = [&](RecordSender &sender) -> std::optional<double> {
         received = 0;
         QElapsedTimer clock;
         clock.start();
-        auto send = member.sendBlock(QStringLiteral("127.0.0.2"), net.channelPort(), block);
+        auto send = sender.sendBlock(QStringLiteral("127.0.0.2"), net.channelPort(), block);
         if (!runUntil([&] { return received >= perRound; })) {
-            std::fprintf(stderr, "round %d: the relay did not arrive (%lld bytes)\n", round, received);
-            return 1;
+            std::fprintf(stderr, "the relay did not arrive (%lld bytes)\n", received);
+            return std::nullopt;
         }
-        relayMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    };
+    std::vector<double> relayMs, bareMs;
+    for (int round = 0; round < rounds; ++round) {
+        const std::optional<double> relayed = relay(member);
+        if (!relayed)
+            return 1;
+        relayMs.push_back(*relayed);
 
         received = 0;
-        clock.restart();
+        QElapsedTimer clock;
+        clock.start();
         for (int i = 1; i < Members; ++i) {
             auto *socket = new QTcpSocket(&app);
             socket->setProxy(QNetworkProxy::NoProxy);
@@ -170,15 +180,10 @@ int main(int argc, char **argv)
     secureMember.setTls(memberPeerTls);
     std::vector<double> secureMs;
     for (int round = 0; round < rounds; ++round) {
-        received = 0;
-        QElapsedTimer clock;
-        clock.start();
-        auto send = secureMember.sendBlock(QStringLiteral("127.0.0.2"), net.channelPort(), block);
-        if (!runUntil([&] { return received >= perRound; })) {
-            std::fprintf(stderr, "round %d: the secure relay did not arrive (%lld bytes)\n", round, received);
+        const std::optional<double> relayed = relay(secureMember);
+        if (!relayed)
             return 1;
-        }
-        secureMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        secureMs.push_back(*relayed);
     }
 
     const double figure = median(relayMs);
