@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace quibo;
@@ -35,7 +36,16 @@ namespace {
 struct Figures {
     double recordsPerSecond = 0;
     double medianMs = 0;
+    double cpuMsPerRecord = 0; // this process's, both ends: what a loaded machine's clock hides
 };
+
+double cpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval &t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
 
 // What the senders share: a clock, start times of the record each has in flight, and a
 // Wakeup each to hear that its record was handled.
@@ -77,6 +87,7 @@ Figures measure(Run &run, const std::vector<RecordSender *> &senders, const QStr
         run.handled.push_back(new Wakeup(senders[run.handled.size()]));
     run.finishedSenders = 0;
     const auto before = run.latenciesMs.size();
+    const double cpuBefore = cpuMs();
     run.clock.start();
     for (std::size_t i = 0; i < n; ++i)
         sendLoop(senders[i], address, blocks[i], perSender, &run, static_cast<int>(i));
@@ -93,6 +104,7 @@ Figures measure(Run &run, const std::vector<RecordSender *> &senders, const QStr
     Figures f;
     f.recordsPerSecond = static_cast<double>(run.latenciesMs.size() - before) / seconds;
     f.medianMs = run.latenciesMs.empty() ? 0 : run.latenciesMs.at(run.latenciesMs.size() / 2);
+    f.cpuMsPerRecord = (cpuMs() - cpuBefore) / static_cast<double>(std::max<std::size_t>(1, run.latenciesMs.size() - before));
     return f;
 }
 
@@ -208,8 +220,8 @@ int main(int argc, char **argv)
 
     std::printf("peer records: %d senders x %d records of %lld bytes\n", senderCount, perSender,
                 static_cast<long long>(peer::MessageBlock));
-    std::printf("  client listener : %8.0f records/s, median latency %.3f ms (%zu handled)\n",
-                ours.recordsPerSecond, ours.medianMs, client.latenciesMs.size());
+    std::printf("  client listener : %8.0f records/s, median latency %.3f ms, %.3f ms CPU each (%zu handled)\n",
+                ours.recordsPerSecond, ours.medianMs, ours.cpuMsPerRecord, client.latenciesMs.size());
     std::printf("  bare loopback   : %8.0f records/s, median latency %.3f ms\n", bareFigures.recordsPerSecond,
                 bareFigures.medianMs);
     std::printf("  ratios          : rate %.2f of bare (target >= 500 records/s), latency %.2f x bare "
@@ -228,8 +240,8 @@ int main(int argc, char **argv)
     std::printf(
         "RESULT name=peer-history-latency figure=%.3f baseline=%.3f unit=ms ratio=%.2f target=ratio<=1.1\n",
         on.medianMs, off.medianMs, on.medianMs / off.medianMs);
-    std::printf("  secure (TLS 1.3): %8.0f records/s, median latency %.3f ms (%zu handled)\n",
-                secure.recordsPerSecond, secure.medianMs, secureRun.latenciesMs.size());
+    std::printf("  secure (TLS 1.3): %8.0f records/s, median latency %.3f ms, %.3f ms CPU each (%zu handled)\n",
+                secure.recordsPerSecond, secure.medianMs, secure.cpuMsPerRecord, secureRun.latenciesMs.size());
     std::printf("RESULT name=secure-latency figure=%.3f baseline=%.3f unit=ms ratio=%.2f target=ratio<=3\n",
                 secure.medianMs, ours.medianMs, secure.medianMs / ours.medianMs);
     std::printf("RESULT name=secure-rate figure=%.0f baseline=%.0f unit=records/s ratio=%.2f target=ratio>=0.3\n",

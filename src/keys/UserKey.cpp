@@ -73,7 +73,13 @@ std::optional<UserKey> loadOrMakeUserKey(const QString &keyFile, const QString &
 
 QByteArray keyFingerprintOf(const QSslCertificate &certificate)
 {
-    return certificate.isNull() ? QByteArray() : keys::keyFingerprintOfDer(certificate.toDer());
+    if (certificate.isNull())
+        return {};
+    // The OpenSSL backend's handle is the parsed certificate: parsing its DER again would decode
+    // the key once more, which costs more than the rest of a resumed handshake.
+    if (QSslSocket::activeBackend() == u"openssl")
+        return keys::keyFingerprint(static_cast<const X509 *>(certificate.handle()));
+    return keys::keyFingerprintOfDer(certificate.toDer());
 }
 
 } // namespace quibo

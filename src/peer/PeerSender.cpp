@@ -194,7 +194,7 @@ QCoro::Task<SendOutcome> RecordSender::sendClear(DialTarget to, QByteArray block
 QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, DialTarget to, QByteArray block,
                                                   QByteArray expectedKey, bool *refused)
 {
-    const std::optional<QSslConfiguration> tls = m_tls->configuration();
+    const std::optional<QSslConfiguration> tls = m_tls->clientConfiguration();
     if (!tls) {
         qWarning("peer: no key of our own, so nothing goes to the secure contact at %s", qPrintable(address));
         co_return SendOutcome::NotConnected;
@@ -211,7 +211,11 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, DialTarget to
     socket->connectToHostEncrypted(to.host.toString(), to.port);
     bool reached = false;
     while (!socket->isEncrypted()) {
-        reached = reached || socket->state() == QAbstractSocket::ConnectedState;
+        if (!reached && socket->state() == QAbstractSocket::ConnectedState) {
+            reached = true;
+            // The record follows the last handshake flight at once, unacknowledged.
+            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        }
         if (socket->state() == QAbstractSocket::UnconnectedState ||
             !co_await nextChange(changes, connectDeadline)) {
             // Something answered but spoke no TLS with us: a classic program at the address.

@@ -54,14 +54,29 @@ QByteArray PeerTls::ownFingerprint()
 
 std::optional<QSslConfiguration> PeerTls::configuration()
 {
-    const UserKey *key = ownKey();
-    if (!key)
-        return std::nullopt;
-    // Both ends ask for the other's certificate; its key is judged by fingerprint, by the
-    // caller, before a byte of a record goes either way.
-    QSslConfiguration tls = tlsPresenting(*key, QSslSocket::QueryPeer);
-    tls.setCaCertificates({}); // no authority has a say, and none is loaded from the system
-    return tls;
+    if (!m_server) {
+        const UserKey *key = ownKey();
+        if (!key)
+            return std::nullopt;
+        // The other end's key is judged by fingerprint, by the caller, before a byte of a
+        // record goes either way.
+        m_server = tlsPresenting(*key, QSslSocket::QueryPeer);
+        m_server->setCaCertificates({}); // no authority has a say, and none is loaded from the system
+        // Qt 6.4 makes an OpenSSL context per socket, each sealing tickets with keys of its own
+        // and none able to share them, so no ticket could ever be taken back: sealing them only
+        // costs.
+        m_server->setSslOption(QSsl::SslOptionDisableSessionTickets, true);
+        m_client = *m_server;
+        // Checking a self-signed certificate against no authorities only fails, costing a chain
+        // built and its errors turned into Qt's; the handshake's signature is checked either way.
+        m_client->setPeerVerifyMode(QSslSocket::VerifyNone);
+    }
+    return m_server;
+}
+
+std::optional<QSslConfiguration> PeerTls::clientConfiguration()
+{
+    return configuration() ? m_client : std::nullopt;
 }
 
 } // namespace quibo

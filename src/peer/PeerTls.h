@@ -36,8 +36,12 @@ public:
     // The user's own key's fingerprint; empty while there is none.
     [[nodiscard]] QByteArray ownFingerprint();
 
-    // The configuration for one end of a connection; nothing while the user has no key.
+    // The configuration for the listening end of a connection, which asks for the other's
+    // certificate; nothing while the user has no key.
     [[nodiscard]] std::optional<QSslConfiguration> configuration();
+    // The sending end's. The listener's certificate is judged by fingerprint alone, so no
+    // chain is built for it (the handshake still proves the listener holds its key).
+    [[nodiscard]] std::optional<QSslConfiguration> clientConfiguration();
 
     // Marks what no key's fingerprint can equal (fingerprints are hex digits).
     static inline const QByteArray NoKnownKey = QByteArrayLiteral("unknown");
@@ -51,6 +55,9 @@ private:
     const ContactTable &m_contacts;
     KeyLoader m_loadKey;
     std::optional<UserKey> m_key;
+    // Made once: Qt copies them per socket.
+    std::optional<QSslConfiguration> m_server;
+    std::optional<QSslConfiguration> m_client;
 };
 
 } // namespace quibo

@@ -69,8 +69,12 @@ bool SniffingServer::tryToClassify(qintptr descriptor, bool announce)
         ::close(int(descriptor));
         return true;
     }
-    if (tls)
+    if (tls) {
+        // The handshake's flights and the record after them are small writes that must not wait
+        // for each other's acknowledgement.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         static_cast<QSslSocket *>(socket)->startServerEncryption();
+    }
     addPendingConnection(socket);
     if (announce) // QTcpServer announces those it accepted itself
         Q_EMIT newConnection();
