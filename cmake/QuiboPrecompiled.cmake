@@ -3,8 +3,9 @@
 # reach every layer and undo the header trees of cmake/QuiboLayers.cmake.
 #
 # GCC uses a precompiled header only when the flags that shape it match (-fPIC against -fPIE,
-# the Qt casting macros, QT_GUI_LIB for QtTest), so there is one host target per kind, built
-# with the flags of its users, and every project target reuses its kind's header (REUSE_FROM).
+# the Qt casting macros, GoogleTest's GTEST_HAS_PTHREAD), so there is one host target per kind,
+# built with the flags of its users, and every project target reuses its kind's header
+# (REUSE_FROM).
 # -Winvalid-pch, which CMake adds, turns a mismatch into a warning, so -Werror builds refuse it.
 #
 #   core            behaviour libraries, the servers' libraries, the test kits
@@ -34,7 +35,8 @@ set(_quibo_pch_core ${_quibo_pch_std} <QByteArray> <QCoreApplication> <QDir> <QF
                     <QHostAddress> <QList> <QObject> <QPointer> <QString> <QStringList> <QTcpServer>
                     <QTcpSocket> <QTimer> <QUrl> <QCoro/QCoroTask>)
 set(_quibo_pch_widgets <QApplication> <QDialog> <QLabel> <QLineEdit> <QPushButton> <QWidget>)
-set(_quibo_pch_tests <gtest/gtest.h> <QSignalSpy> <QTemporaryDir> <QTest>)
+# Not QtTest: its headers test QT_TESTCASE_BUILDDIR, which every test folder defines its own way.
+set(_quibo_pch_tests <gtest/gtest.h> <QTemporaryDir>)
 
 # _quibo_pch_host(kind EXECUTABLE|STATIC LINKS... SEES... HEADERS...)
 # GCC refuses a precompiled header made with a macro its user lacks, so the host links only the
@@ -68,10 +70,9 @@ if(QUIBO_PRECOMPILE)
                   HEADERS ${_quibo_pch_core} ${_quibo_pch_widgets})
   if(QUIBO_BUILD_TESTS OR QUIBO_BUILD_BENCH)
     find_package(GTest REQUIRED)
-    find_package(Qt6 REQUIRED COMPONENTS Test)
-    _quibo_pch_host(tests EXECUTABLE LINKS Qt6::Core SEES ${_quibo_core_sees} Qt6::Test GTest::gtest
+    _quibo_pch_host(tests EXECUTABLE LINKS Qt6::Core GTest::gtest SEES ${_quibo_core_sees}
                     HEADERS ${_quibo_pch_core} ${_quibo_pch_tests})
-    _quibo_pch_host(widget_tests EXECUTABLE LINKS Qt6::Core Qt6::Widgets SEES ${_quibo_core_sees} Qt6::Test GTest::gtest
+    _quibo_pch_host(widget_tests EXECUTABLE LINKS Qt6::Core Qt6::Widgets GTest::gtest SEES ${_quibo_core_sees}
                     HEADERS ${_quibo_pch_core} ${_quibo_pch_widgets} ${_quibo_pch_tests})
   endif()
 endif()
