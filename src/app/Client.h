@@ -1,9 +1,13 @@
 #pragma once
 
+#include "app/DesktopAttention.h"
+#include "app/HistoryCommands.h"
+#include "app/RouterReach.h"
 #include "app/SessionLifecycle.h"
 #include "app/Startup.h"
 #include "base/Config.h"
 #include "base/LogonState.h"
+#include "base/Tasks.h"
 #include "base/Timings.h"
 #include "base/WorkingDirectory.h"
 #include "channel/Channels.h"
@@ -23,6 +27,7 @@
 #include "peer/Dispatcher.h"
 #include "peer/Listener.h"
 #include "peer/PeerSender.h"
+#include "peer/PeerTls.h"
 #include "peer/Presence.h"
 #include "ports/Ports.h"
 #include "transfer/FileOffers.h"
@@ -30,11 +35,17 @@
 
 #include <QObject>
 
+#include <memory>
+
 namespace quibo {
 
 // One client: its configuration, state and tasks, wired to the ports it was given. The
 // program makes one; tests make two or three in one process. This is where the layers meet:
 // each feature is a member that registers its record handlers and commands as it is made.
+// The members are declared in the order they depend on each other, so each dies before what it
+// uses; the task scope comes last and so goes first, cancelling every task while all it uses
+// still exists. QObject parts are owned here and have the client as parent only so that
+// startTask finds the scope.
 class Client : public QObject {
     Q_OBJECT
 public:
@@ -55,7 +66,6 @@ public:
     Selection &selection() { return m_selection; }
 
     Notices &notices() { return m_notices; }
-    const Startup &startup() const { return m_startup; }
     const Config &config() const { return m_config; }
     const Timings &timings() const { return m_timings; }
     const WorkingDirectory &workDir() const { return m_workDir; }
@@ -78,9 +88,13 @@ public:
     FileReception &fileReception() { return m_fileReception; }
     // "&Change Your Info"; none without a registration port.
     ChangeInfo *changeInfo() { return m_userInfoCommands.changeInfo(); }
-    ContactPages &contactPages() { return m_userInfoCommands.contactPages(); }
+    HistoryCommands &history() { return m_history; }
+    DesktopAttention &attention() { return m_attention; }
 
 private:
+    void tellKeyRefused(const QString &address);
+    QCoro::Task<> showKeyRefused(QString address, QString who);
+
     Config m_config;
     Timings m_timings;
     WorkingDirectory m_workDir;
@@ -94,14 +108,19 @@ private:
     ContactTable m_contacts;
     ContactsFile m_contactsFile;
     ContactBook m_contactBook;
-    RecordSender *m_recordSender;
+    PeerTls m_peerTls;
+    std::unique_ptr<RecordSender> m_recordSender;
     PeerSender m_peerSender;
     Dispatcher m_dispatcher;
-    Listener *m_listener;
-    DirectorySession *m_directorySession;
+    std::unique_ptr<Listener> m_listener;
+    std::unique_ptr<RouterReach> m_reach;
+    std::unique_ptr<DirectorySession> m_directorySession;
     MainWindowTask m_mainWindowTask;
     SessionLifecycle m_sessionLifecycle;
     Startup m_startup;
+    // What the features record and tell the desktop of.
+    HistoryCommands m_history;
+    DesktopAttention m_attention;
 
     // The features, plugged into the listener's dispatcher and the main window's commands.
     Presence m_presence;
@@ -109,11 +128,14 @@ private:
     MessagingFeature m_messagingFeature;
     ContactManagement m_contactManagement;
     ContactRequests m_contactRequests;
-    Channels *m_channels;
+    std::unique_ptr<Channels> m_channels;
     PrivateChatPeer m_privateChat;
     FileOffers m_fileOffers;
     FileReception m_fileReception;
     UserInfoCommands m_userInfoCommands;
+    QStringList m_keyRefusalsShown; // addresses whose notice is open
+
+    TaskScope m_tasks; // last: see above
 };
 
 } // namespace quibo

@@ -9,28 +9,15 @@
 
 namespace quibo {
 
-SessionLifecycle::SessionLifecycle(LogonState &session, MainWindowView &mainWindow, ProcessControl &process,
-                                   QObject *parent)
-    : QObject(parent), m_session(session), m_mainWindow(mainWindow), m_process(process)
-{
-}
+SessionLifecycle::SessionLifecycle(Parts parts, QObject *parent) : QObject(parent), m_parts(parts) {}
 
 void SessionLifecycle::start()
 {
-    runMainWindow();
-    if (m_directory)
-        m_directory->logon().start();
-    if (m_listener)
-        m_listener->start();
-    if (m_directory)
-        m_directory->webServer().start();
-}
-
-void SessionLifecycle::runMainWindow()
-{
-    // Its commands, the close box included, run one at a time in the main window's task.
-    if (m_mainWindowTask)
-        m_mainWindowTask->open();
+    // The main window's commands, the close box included, run one at a time in its task.
+    m_parts.mainWindowTask.open();
+    m_parts.directory.logon().start();
+    m_parts.listener.start();
+    m_parts.directory.webServer().start();
 }
 
 QCoro::Task<> SessionLifecycle::endFromMainWindow()
@@ -40,8 +27,8 @@ QCoro::Task<> SessionLifecycle::endFromMainWindow()
     m_ending = true;
     co_await logOff();
     m_ending = false;
-    if (!m_session.logoffFailed || m_endRequested)
-        m_process.exitProcess(0);
+    if (!m_parts.session.logoffFailed || m_endRequested)
+        m_parts.process.exitProcess(0);
 }
 
 QCoro::Task<> SessionLifecycle::endOnRequest()
@@ -51,20 +38,12 @@ QCoro::Task<> SessionLifecycle::endOnRequest()
         co_return; // the logoff under way ends the program now, whatever its outcome
     m_ending = true;
     co_await logOff();
-    m_process.exitProcess(0);
+    m_parts.process.exitProcess(0);
 }
 
 QCoro::Task<> SessionLifecycle::logOff()
 {
-    if (m_directory) {
-        co_await m_directory->logoff().LogOff(DialogOwner::MainWindow);
-        co_return;
-    }
-    m_session.logoffFailed = false;
-    if (m_session.notLoggedOn) {
-        m_process.exitProcess(0);
-        co_return;
-    }
+    co_await m_parts.directory.logoff().LogOff(DialogOwner::MainWindow);
 }
 
 } // namespace quibo

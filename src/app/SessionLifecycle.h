@@ -10,7 +10,6 @@ namespace quibo {
 class DirectorySession;
 class Listener;
 class MainWindowTask;
-class MainWindowView;
 class ProcessControl;
 
 // The session's life: the tasks that Connect starts (`StartSession`), and the ways it ends,
@@ -18,14 +17,17 @@ class ProcessControl;
 class SessionLifecycle : public QObject {
     Q_OBJECT
 public:
-    SessionLifecycle(LogonState &session, MainWindowView &mainWindow, ProcessControl &process,
-                     QObject *parent = nullptr);
+    struct Parts {
+        LogonState &session;
+        ProcessControl &process;
+        Listener &listener;
+        DirectorySession &directory;
+        MainWindowTask &mainWindowTask;
+    };
+    explicit SessionLifecycle(Parts parts, QObject *parent = nullptr);
 
     // Starts the main window's task, logon and the listener, then the local web server.
     void start();
-    void setListener(Listener &listener) { m_listener = &listener; }
-    void setDirectorySession(DirectorySession &directory) { m_directory = &directory; }
-    void setMainWindowTask(MainWindowTask &mainWindow) { m_mainWindowTask = &mainWindow; }
 
     // Log Off, Exit and the close box: log off, then end unless the logoff failed.
     QCoro::Task<> endFromMainWindow();
@@ -34,14 +36,7 @@ public:
     QCoro::Task<> logOff();
 
 private:
-    void runMainWindow();
-
-    LogonState &m_session;
-    MainWindowView &m_mainWindow;
-    ProcessControl &m_process;
-    Listener *m_listener = nullptr;
-    DirectorySession *m_directory = nullptr;
-    MainWindowTask *m_mainWindowTask = nullptr;
+    Parts m_parts;
     bool m_ending = false;
     bool m_endRequested = false;
 };

@@ -8,11 +8,10 @@ namespace quibo {
 
 QCoro::Task<> sleepFor(QObject *context, std::chrono::milliseconds duration)
 {
-    auto *timer = new QTimer(context);
+    const FrameOwned<QTimer> timer(new QTimer(context));
     timer->setSingleShot(true);
     timer->start(duration);
-    co_await nextSignal(timer, &QTimer::timeout);
-    timer->deleteLater();
+    co_await nextSignal(timer.get(), &QTimer::timeout);
 }
 
 } // namespace quibo

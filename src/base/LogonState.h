@@ -9,6 +9,9 @@ namespace quibo {
 struct LogonState {
     QString ownHandle;
     QString ownAddress;
+    // What contacts were given to reach this client at (behind a home router, its outside
+    // address); empty: ownAddress.
+    QString publishedAddress;
     bool notLoggedOn = true;
     bool contactsResolved = false;
     bool logoffFailed = false;

@@ -12,7 +12,8 @@ Timings Timings::scaledDown(int factor) const
                   &t.sendingTick, &t.peerReadWindow, &t.listenerQuiet, &t.peerConnectTimeout, &t.listenRetry,
                   &t.channelListenRetry, &t.receiveStartDelay, &t.httpTimeout, &t.tlsHandshake,
                   &t.downloadStall, &t.progressInterval, &t.historyIndexDelay, &t.portMappingDiscovery,
-                  &t.portMappingLease, &t.portMappingFarewell})
+                  &t.portMappingLease, &t.portMappingFarewell, &t.portMappingAnswer, &t.downloadRetryWindow,
+                  &t.downloadRetryPause, &t.downloadRetryLongestPause})
         *d = scale(*d);
     return t;
 }

@@ -2,7 +2,35 @@
 
 #include <QDebug>
 
+#include <algorithm>
+#include <vector>
+
 namespace quibo {
+
+namespace {
+// The Wakeups that a task waits on now, so that a scope that ends can unwind its tasks.
+thread_local std::vector<Wakeup *> waiting;
+
+void forget(Wakeup *wakeup)
+{
+    std::erase(waiting, wakeup);
+}
+} // namespace
+
+namespace task_detail {
+void unwindWaitsOf(const ScopeState *scope)
+{
+    // Unwinding one task may end or start other waits: look again after each.
+    for (;;) {
+        const auto found = std::find_if(waiting.begin(), waiting.end(), [scope](const Wakeup *wakeup) {
+            return wakeup->waiterScope() == scope;
+        });
+        if (found == waiting.end())
+            return;
+        (*found)->unwindWaiter();
+    }
+}
+} // namespace task_detail
 
 Wakeup::Wakeup(QObject *parent) : QObject(parent)
 {
@@ -13,9 +41,20 @@ Wakeup::Wakeup(QObject *parent) : QObject(parent)
 Wakeup::~Wakeup()
 {
     m_destroying = true;
+    // Unwinds the task now, while what its frames point to still exists.
+    unwindWaiter();
+}
+
+const task_detail::ScopeState *Wakeup::waiterScope() const
+{
+    return m_waiterTask ? m_waiterTask->scope.get() : nullptr;
+}
+
+void Wakeup::unwindWaiter()
+{
     m_timeout.stop();
     if (const std::coroutine_handle<> waiter = std::exchange(m_waiter, {})) {
-        // Unwinds the task now, while what its frames point to still exists.
+        forget(this);
         const task_detail::RunningTaskScope scope(std::move(m_waiterTask));
         m_unwind = true;
         waiter.resume();
@@ -49,6 +88,7 @@ void Wakeup::Awaiter::await_suspend(std::coroutine_handle<> waiter)
 {
     ++wakeup->m_wait;
     wakeup->m_waiter = waiter;
+    waiting.push_back(wakeup);
     wakeup->m_waiterTask = task_detail::runningTask();
     if (timeout.count() >= 0)
         wakeup->m_timeout.start(timeout);
@@ -69,8 +109,9 @@ void Wakeup::resumeWaiter(quint64 wait)
         return; // meant for a wait that has ended already
     m_timeout.stop();
     const std::coroutine_handle<> waiter = std::exchange(m_waiter, {});
+    forget(this);
     std::shared_ptr<task_detail::TaskTag> task = std::move(m_waiterTask);
-    m_unwind = task && !task->owner; // the task's owner has gone: unwind it instead
+    m_unwind = task && task_detail::isCancelled(*task); // its owner or its scope has gone
     const task_detail::RunningTaskScope scope(std::move(task));
     // The resumed task may delete this object: touch no member from here on.
     waiter.resume();

@@ -26,6 +26,10 @@ public:
     // Wakes the waiting task, or the next one to wait.
     void wake();
     [[nodiscard]] bool isPending() const { return m_pending; }
+    // The scope of the task waiting now; null without one.
+    [[nodiscard]] const task_detail::ScopeState *waiterScope() const;
+    // Unwinds the waiting task now (TaskCancelled), if one waits.
+    void unwindWaiter();
 
     struct Awaiter {
         Wakeup *wakeup;
@@ -63,12 +67,9 @@ template <typename Sender, typename Signal>
 QCoro::Task<bool> nextSignal(Sender *sender, Signal signal,
                              std::chrono::milliseconds timeout = std::chrono::milliseconds(-1))
 {
-    auto *wakeup = new Wakeup(sender);
-    const QMetaObject::Connection connection = QObject::connect(sender, signal, wakeup, &Wakeup::wake);
-    const bool woken = co_await wakeup->next(timeout);
-    QObject::disconnect(connection);
-    wakeup->deleteLater();
-    co_return woken;
+    const FrameOwned<Wakeup> wakeup(new Wakeup(sender));
+    QObject::connect(sender, signal, wakeup.get(), &Wakeup::wake);
+    co_return co_await wakeup->next(timeout);
 }
 
 } // namespace quibo

@@ -16,6 +16,7 @@ ChannelWindow::~ChannelWindow() = default;
 QCoro::Task<> ChannelWindow::run(QString hostLabel)
 {
     m_fields = {};
+    m_party = Party::channel(hostLabel);
     m_view = m_parts.ui.openChannelWindow(std::move(hostLabel), m_fields);
     for (;;) {
         const int action = co_await nextAction(*m_view);
@@ -35,6 +36,12 @@ void ChannelWindow::ShowChannelLine(const QString &line)
 {
     if (!isOpen())
         return;
+    m_parts.journal.record({{}, Direction::In, EntryKind::ChannelLine, m_party, line});
+    showRows(line);
+}
+
+void ChannelWindow::showRows(const QString &line)
+{
     for (const QString &row : channel::channelRows(line))
         m_view->appendRow(row);
 }
@@ -44,7 +51,8 @@ void ChannelWindow::SendTypedLine()
     const QString line = channel::composeLine(m_parts.logon.ownHandle, m_fields.m_message);
     m_fields.m_message.clear();
     m_view->refresh();
-    ShowChannelLine(line);
+    m_parts.journal.record({{}, Direction::Out, EntryKind::ChannelLine, m_party, line});
+    showRows(line);
     const ChannelSession &session = m_parts.session;
     const bool hosting = session.phase() == ChannelPhase::Hosting;
     ChannelOutbox::Line out{channel::lineBlock(line),

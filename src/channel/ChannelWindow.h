@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ports/ChatUi.h"
+#include "ports/Journal.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -26,6 +27,7 @@ public:
         const ContactTable &contacts;
         ChannelOutbox &outbox;
         ChannelUi &ui;
+        Journal &journal;
     };
     explicit ChannelWindow(Parts parts, QObject *parent = nullptr);
     ~ChannelWindow() override;
@@ -39,10 +41,12 @@ public:
 private:
     void SendTypedLine();
     void LeaveChannel();
+    void showRows(const QString &line);
 
     Parts m_parts;
     ChatFields m_fields;
     std::unique_ptr<ChatView> m_view;
+    Party m_party; // the channel open, by its host
 };
 
 } // namespace quibo

@@ -12,7 +12,8 @@ Channels::Channels(Parts parts, Dispatcher &dispatcher, CommandHandlers &command
     : QObject(parent), m_notices(parts.notices),
       m_outbox(new ChannelOutbox(parts.sender.records(), parts.config.channelPort, parts.contacts,
                                  parts.notices, this)),
-      m_window(new ChannelWindow({m_session, parts.logon, parts.contacts, *m_outbox, parts.ui}, this)),
+      m_window(new ChannelWindow({m_session, parts.logon, parts.contacts, *m_outbox, parts.ui, parts.journal},
+                                 this)),
       m_listener(new Listener(
           parts.config.listenAddress, parts.config.channelPort, channel::chatPortRule(), parts.timings,
           [this](Received line) { return received(line.from, channel::receivedLine(line.bytes)); }, this)),

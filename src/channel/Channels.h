@@ -28,6 +28,7 @@ public:
         PeerSender &sender;
         Notices &notices;
         ChannelUi &ui;
+        Journal &journal;
     };
     Channels(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands, QObject *parent = nullptr);
 

@@ -10,14 +10,16 @@
 #include "peer/Dispatcher.h"
 #include "peer/ListenerMessage.h"
 #include "peer/PeerSender.h"
+#include "ports/Attention.h"
 
 namespace quibo {
 
 PrivateChatPeer::PrivateChatPeer(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands,
                                  QObject *parent)
     : QObject(parent), m_parts(parts),
-      m_window(new PrivateChatWindow(
-          {m_session, parts.logon, parts.config, parts.timings, parts.sender, parts.notices, parts.ui}, this))
+      m_window(new PrivateChatWindow({m_session, parts.logon, parts.config, parts.timings, parts.sender,
+                                      parts.notices, parts.ui, parts.journal},
+                                     this))
 {
     dispatcher.on(channel::ChatRequest, [this](Origin from, QString) { return requested(std::move(from)); });
     dispatcher.on(channel::ChatClosed, [this](Origin, QString) { return closedByPeer(); });
@@ -58,6 +60,7 @@ QCoro::Task<> PrivateChatPeer::requested(Origin from)
         co_return;
     }
     m_parts.notices.playNotificationSound();
+    m_parts.attention.arrived(from.name, QStringLiteral("asks you to a private chat"), {});
     co_await onChatRequest(std::move(from));
 }
 

@@ -13,7 +13,9 @@ struct Config;
 struct LogonState;
 struct Selection;
 struct Timings;
+class Attention;
 class CommandHandlers;
+class Journal;
 class ContactTable;
 class Dispatcher;
 class Notices;
@@ -43,6 +45,8 @@ public:
         PeerSender &sender;
         Notices &notices;
         PrivateChatUi &ui;
+        Journal &journal;
+        Attention &attention;
     };
     PrivateChatPeer(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands,
                     QObject *parent = nullptr);

@@ -87,7 +87,7 @@ QCoro::Task<> PrivateChatWindow::sendTyped()
         channel::composeLine(m_parts.logon.ownHandle, m_fields.m_message.left(ChatFields::MaxTyped));
     m_fields.m_message.clear();
     m_view->refresh();
-    showLine(line);
+    showLine(line, Direction::Out);
     const SendOutcome outcome = co_await m_parts.sender.records().sendBlock(
         m_parts.session.peerAddress(), m_parts.config.privateChatPort, channel::lineBlock(line));
     co_await tell(outcome, QStringLiteral("Host Closed Channel"),
@@ -121,11 +121,13 @@ QCoro::Task<> PrivateChatWindow::lineArrived(QHostAddress from, QString line)
         !from.isEqual(QHostAddress(s.peerAddress()), QHostAddress::ConvertV4MappedToIPv4))
         co_return;
     s.partnerSpoke();
-    showLine(line);
+    showLine(line, Direction::In);
 }
 
-void PrivateChatWindow::showLine(const QString &line)
+void PrivateChatWindow::showLine(const QString &line, Direction direction)
 {
+    m_parts.journal.record(
+        {{}, direction, EntryKind::PrivateChatLine, Party::contact(m_parts.session.partner()), line});
     for (const QString &row : channel::channelRows(line)) {
         m_view->appendRow(row);
         m_parts.session.rowsShown(1);

@@ -2,6 +2,7 @@
 
 #include "peer/PeerSender.h"
 #include "ports/ChatUi.h"
+#include "ports/Journal.h"
 
 #include <QCoro/QCoroTask>
 #include <QHostAddress>
@@ -27,6 +28,7 @@ public:
         PeerSender &sender;
         Notices &notices;
         PrivateChatUi &ui;
+        Journal &journal;
     };
     explicit PrivateChatWindow(Parts parts, QObject *parent = nullptr);
     ~PrivateChatWindow() override;
@@ -45,7 +47,7 @@ private:
     QCoro::Task<> sendTyped();
     QCoro::Task<> sayClosed(QString address);
     QCoro::Task<> lineArrived(QHostAddress from, QString line);
-    void showLine(const QString &line);
+    void showLine(const QString &line, Direction direction);
     QCoro::Task<> tell(SendOutcome outcome, QString notConnected, QString sendFailed);
 
     Parts m_parts;

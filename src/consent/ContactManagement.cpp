@@ -16,12 +16,15 @@ ContactManagement::ContactManagement(ContactBook &book, DirectoryClient &directo
 
 QCoro::Task<> ContactManagement::OpenManageContacts()
 {
-    m_manage.items.clear();
-    for (const ContactRecord &record : m_book.table().records())
-        m_manage.items.append({record.displayHandle, record.online});
-    m_manageView = m_ui.openManageContacts(m_manage);
+    if (!m_manageView.open([this] {
+            m_manage.items.clear();
+            for (const ContactRecord &record : m_book.table().records())
+                m_manage.items.append({record.displayHandle, record.online});
+            return m_ui.openManageContacts(m_manage);
+        }))
+        co_return;
     for (;;) {
-        const int action = co_await nextAction(*m_manageView);
+        const int action = co_await nextAction(*m_manageView.get());
         if (action == ConsentUi::DeleteButton) {
             if (m_manage.selection != -1)
                 co_await m_book.DeleteContact(m_manage.selection, DialogOwner::MainWindow);
@@ -39,9 +42,10 @@ QCoro::Task<> ContactManagement::OpenManageContacts()
 
 QCoro::Task<> ContactManagement::runAddDialog()
 {
-    m_addView = m_ui.openAddContact(m_add);
+    if (!m_addView.open([this] { return m_ui.openAddContact(m_add); }))
+        co_return;
     for (;;) {
-        const int action = co_await nextAction(*m_addView);
+        const int action = co_await nextAction(*m_addView.get());
         if (action == ConsentUi::OkButton) {
             m_addView->setButtonsEnabled(false);
             co_await AddContact(m_add.m_contactName);

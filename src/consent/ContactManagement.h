@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ViewSlot.h"
 #include "ports/ConsentUi.h"
 
 #include <QCoro/QCoroTask>
@@ -36,8 +37,8 @@ private:
     ConsentUi &m_ui;
     ManageContactsFields m_manage;
     AddContactFields m_add;
-    std::unique_ptr<DialogView> m_manageView;
-    std::unique_ptr<DialogView> m_addView;
+    ViewSlot<DialogView> m_manageView{"Manage Contacts"};
+    ViewSlot<DialogView> m_addView{"Add Contact"};
 };
 
 } // namespace quibo

@@ -6,6 +6,7 @@
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
 #include "peer/Presence.h"
+#include "ports/Attention.h"
 
 namespace quibo {
 
@@ -28,12 +29,20 @@ QCoro::Task<> ContactRequests::refused(Origin from)
 
 QCoro::Task<> ContactRequests::OnContactRequest(QString handle, QString address)
 {
-    m_request.m_from = std::move(handle);
-    m_requesterAddress = std::move(address);
-    m_requestView = m_parts.ui.openRequestToAdd(m_request);
+    if (!m_requestView.open([&] {
+            m_request.m_from = std::move(handle);
+            m_requesterAddress = std::move(address);
+            return m_parts.ui.openRequestToAdd(m_request);
+        }))
+        co_return;
+    m_parts.attention.arrived(m_request.m_from, QStringLiteral("asks to add you to their contacts"), [this] {
+        if (m_requestView)
+            m_requestView->bringForward();
+        return static_cast<bool>(m_requestView);
+    });
     int action = 0;
     do
-        action = co_await nextAction(*m_requestView);
+        action = co_await nextAction(*m_requestView.get());
     while (action != ConsentUi::YesButton && action != ConsentUi::NoButton && action != DialogView::Closed);
     if (action == ConsentUi::YesButton) {
         m_requestView->setButtonsEnabled(false);
@@ -67,8 +76,12 @@ QCoro::Task<> ContactRequests::AcceptRequest()
 
 QCoro::Task<> ContactRequests::RefuseRequest()
 {
+    // A secure requester takes the answer only over TLS with its key, which the directory gives.
+    const std::optional<LookupAnswer> requester =
+        co_await contact_lookup::fetch(m_parts.directory, m_parts.notices, m_request.m_from, DialogOwner::Desktop);
+    const QByteArray key = requester && requester->secure ? requester->fingerprint : QByteArray();
     // Named, not compared inside the condition: g++ 12 mishandles the temporaries there.
-    const SendOutcome outcome = co_await m_parts.sender.sendCode(m_requesterAddress, consent::Refused);
+    const SendOutcome outcome = co_await m_parts.sender.sendCodeTo(m_requesterAddress, key, consent::Refused);
     if (outcome == SendOutcome::SendFailed)
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("send error - error code 1030"), QString());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ViewSlot.h"
 #include "peer/Origin.h"
 #include "peer/PeerRecord.h"
 #include "ports/ConsentUi.h"
@@ -11,6 +12,7 @@
 
 namespace quibo {
 
+class Attention;
 class ContactBook;
 class DirectoryClient;
 class Dispatcher;
@@ -33,6 +35,7 @@ public:
         PeerSender &sender;
         Notices &notices;
         ConsentUi &ui;
+        Attention &attention;
     };
 
     ContactRequests(Parts parts, Dispatcher &dispatcher);
@@ -57,7 +60,7 @@ private:
     Parts m_parts;
     RequestToAddFields m_request;
     QString m_requesterAddress; // at most 23 bytes, cut by the dispatcher
-    std::unique_ptr<DialogView> m_requestView;
+    ViewSlot<DialogView> m_requestView{"Request To Add"};
 };
 
 } // namespace quibo

@@ -24,7 +24,9 @@ QCoro::Task<> Announcer::announce(peer::RecordCode code, DialogOwner owner)
             if (m_contacts.contact(told).online)
                 addresses.append(m_contacts.contact(told).address);
         }
-        const QByteArray block = peer::buildRecord(m_session.ownHandle, code, m_session.ownAddress);
+        const QString reachedAt =
+            m_session.publishedAddress.isEmpty() ? m_session.ownAddress : m_session.publishedAddress;
+        const QByteArray block = peer::buildRecord(m_session.ownHandle, code, reachedAt);
         const QList<SendOutcome> outcomes =
             co_await m_sender.sendToAll(std::move(addresses), m_sender.peerPort(), block);
         for (const SendOutcome outcome : outcomes) {

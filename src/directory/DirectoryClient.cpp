@@ -113,9 +113,14 @@ QByteArray registerForm(const QString &handle, const UserInfoFields &fields)
     return recordForm(handle, fields, 0);
 }
 
-QByteArray publishForm(const QString &handle, const QString &address)
+QByteArray publishForm(const QString &handle, const QString &address, const QString &address6, const QString &ports)
 {
-    return form({{"id", handle}, {"ip", address}});
+    QByteArray text = form({{"id", handle}, {"ip", address}});
+    if (!address6.isEmpty())
+        text += '&' + form({{"ip6", address6}});
+    if (!ports.isEmpty())
+        text += '&' + form({{"ports", ports}});
+    return text;
 }
 
 QByteArray infoForm(const QString &handle, const UserInfoFields &fields)
@@ -149,6 +154,12 @@ bool isHello(const QByteArray &body)
 {
     const auto values = pairs(body);
     return values && values->value("service") == "quibo-directory";
+}
+
+QString observed(const QByteArray &body)
+{
+    const auto values = pairs(body);
+    return values ? QString::fromUtf8(values->value("observed")) : QString();
 }
 
 std::optional<Lookup> lookup(const QByteArray &body)
@@ -254,13 +265,10 @@ QCoro::Task<LinkProblem> DirectoryClient::probe()
                                                              m_dir.file(working_files::UserCertificateFile));
         if (!key)
             co_return LinkProblem::NoKey;
-        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setProtocol(QSsl::TlsV1_3OrLater);
-        tls.setLocalCertificate(key->certificate);
-        tls.setPrivateKey(key->privateKey);
         // Without a pin, an https:// directory is judged by the system's authorities and its name.
         const bool byAuthorities = m_config.directoryHttps && m_config.directoryPin.isEmpty();
-        tls.setPeerVerifyMode(byAuthorities ? QSslSocket::VerifyPeer : QSslSocket::VerifyNone);
+        const QSslConfiguration tls =
+            tlsPresenting(*key, byAuthorities ? QSslSocket::VerifyPeer : QSslSocket::VerifyNone);
         m_connections->setTls({tls, [this](const QByteArray &serverKey) { return acceptKey(serverKey); }});
         m_tlsReady = true;
     }
@@ -284,6 +292,7 @@ QCoro::Task<LinkProblem> DirectoryClient::probe()
     if (hello.ok && hello.status == 200 && secure_reply::isHello(hello.body)) {
         if (m_pinned.isEmpty() && !m_config.directoryHttps)
             pin(serverKey);
+        m_observed = secure_reply::observed(hello.body);
         m_link = DirectoryLink::Secure;
         co_return LinkProblem::None;
     }
@@ -390,6 +399,7 @@ QCoro::Task<DirectoryReply> DirectoryClient::await(DirectoryRequest *request)
 {
     if (request == nullptr)
         co_return DirectoryReply{};
+    const FrameOwned<DirectoryRequest> held(request); // a cancelled task cancels its request
     if (!request->isFinished())
         co_await nextSignal(request, &DirectoryRequest::finished);
     co_return take(request);
@@ -450,9 +460,10 @@ QCoro::Task<DirectoryReply> DirectoryClient::registerAccount(QString handle, Use
                   directory_target::registerUser(handle, fields));
 }
 
-QCoro::Task<DirectoryReply> DirectoryClient::publish(QString handle, QString address)
+QCoro::Task<DirectoryReply> DirectoryClient::publish(QString handle, QString address, QString address6,
+                                                     QString ports)
 {
-    return byLink(QByteArrayLiteral("/secure/publish"), directory_target::publishForm(handle, address),
+    return byLink(QByteArrayLiteral("/secure/publish"), directory_target::publishForm(handle, address, address6, ports),
                   directory_target::publishAddress(handle, address));
 }
 

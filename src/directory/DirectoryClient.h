@@ -60,7 +60,9 @@ QByteArray registerUser(const QString &handle, const UserInfoFields &fields);
 QByteArray secureHello();
 QByteArray secureLookup(const QString &handle);
 QByteArray registerForm(const QString &handle, const UserInfoFields &fields);
-QByteArray publishForm(const QString &handle, const QString &address);
+// `address6` (a global IPv6 address) and `ports` ("peer,channel,private,web") go only where given.
+QByteArray publishForm(const QString &handle, const QString &address, const QString &address6 = {},
+                       const QString &ports = {});
 QByteArray infoForm(const QString &handle, const UserInfoFields &fields); // all but the password
 QByteArray keyForm(const QString &handle, const QString &password);
 } // namespace directory_target
@@ -69,6 +71,8 @@ QByteArray keyForm(const QString &handle, const QString &password);
 namespace secure_reply {
 // "/secure/hello" of a directory that offers the secure requests.
 bool isHello(const QByteArray &body);
+// The address the directory saw the hello come from; empty when it did not say.
+QString observed(const QByteArray &body);
 struct Lookup {
     QString address;
     bool secure = false;
@@ -109,6 +113,8 @@ public:
     QCoro::Task<LinkProblem> settleLink();
     [[nodiscard]] DirectoryLink link() const { return m_link; }
     [[nodiscard]] bool isSecure() const { return m_link == DirectoryLink::Secure; }
+    // Where a secure directory saw this client's requests come from; empty otherwise.
+    [[nodiscard]] const QString &observedAddress() const { return m_observed; }
     // True once, when the link has settled classic: the user is to be told.
     bool takeClassicNotice();
 
@@ -131,7 +137,9 @@ public:
     // /secure/publish, /secure/info), whose status tells: 200 done, 401 not this key, 404 no
     // such handle, 409 taken.
     QCoro::Task<DirectoryReply> registerAccount(QString handle, UserInfoFields fields);
-    QCoro::Task<DirectoryReply> publish(QString handle, QString address);
+    // A secure link also publishes `address6` and `ports` where given; a classic one ignores them.
+    QCoro::Task<DirectoryReply> publish(QString handle, QString address, QString address6 = {},
+                                        QString ports = {});
     QCoro::Task<DirectoryReply> changeInfo(QString handle, UserInfoFields fields);
     // A secure link only (else no answer): proves the account's password, which binds this
     // client's key to it. 401 for a wrong password, 429 wait retryAfter seconds.
@@ -177,6 +185,7 @@ private:
     bool m_settling = false;
     bool m_classicNotice = false;
     bool m_probing = false;  // any key may answer the probe of a directory never pinned
+    QString m_observed;
     QByteArray m_pinned;     // the key the directory must show; empty: the authorities judge
     bool m_tlsReady = false; // the user's key is loaded into the TLS configuration
 };

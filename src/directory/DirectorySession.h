@@ -21,6 +21,7 @@ class Logon;
 class MainWindowView;
 class Notices;
 class ProcessControl;
+class Reachability;
 class RecordSender;
 class RegistrationUi;
 class Shell;
@@ -47,6 +48,7 @@ public:
         WindowCloser &windowCloser;
         BroadcastUi *broadcastUi;       // none: the broadcast is not shown
         RegistrationUi *registrationUi; // none: a first run cannot register and ends
+        Reachability *reach = nullptr;  // none: the address is published as found
     };
 
     explicit DirectorySession(Inputs in, QObject *parent = nullptr);

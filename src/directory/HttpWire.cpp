@@ -126,12 +126,12 @@ bool ResponseReader::step()
         return true;
     }
     case Part::ChunkEnd: {
-        const auto lf = lineEnd(m_pending);
-        if (!lf)
-            return needMore(2);
-        if (!m_pending.first(*lf).trimmed().isEmpty())
-            return fail();
-        m_pending.remove(0, *lf + 1);
+        // Exactly a line end: judged byte by byte, so that a reply read in pieces is judged as
+        // it is read whole.
+        const qsizetype end = m_pending.startsWith("\r\n") ? 2 : m_pending.startsWith('\n') ? 1 : 0;
+        if (end == 0)
+            return m_pending.isEmpty() || m_pending == "\r" ? false : fail();
+        m_pending.remove(0, end);
         m_part = Part::ChunkSize;
         return true;
     }

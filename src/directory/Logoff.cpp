@@ -4,6 +4,7 @@
 #include "directory/Announcer.h"
 #include "directory/DirectoryClient.h"
 #include "directory/LocalWebServer.h"
+#include "directory/Reachability.h"
 #include "directory/WorkingFiles.h"
 #include "notices/Notices.h"
 #include "peer/Presence.h"
@@ -14,9 +15,9 @@ namespace quibo {
 
 Logoff::Logoff(LogonState &session, const WorkingDirectory &dir, DirectoryClient &directory,
                LocalWebServer &web, Announcer &announcer, Notices &notices, MainWindowView &mainWindow,
-               ProcessControl &process)
+               ProcessControl &process, Reachability *reach)
     : m_session(session), m_dir(dir), m_directory(directory), m_web(web), m_announcer(announcer),
-      m_notices(notices), m_mainWindow(mainWindow), m_process(process)
+      m_notices(notices), m_mainWindow(mainWindow), m_process(process), m_reach(reach)
 {
 }
 
@@ -42,8 +43,12 @@ QCoro::Task<> Logoff::LogOff(DialogOwner owner)
     const DirectoryReply reply = co_await m_directory.publish(handle, QStringLiteral("0"));
     // A secure directory that refuses this key has nothing of ours to clear: another machine
     // has taken the account over. Only its own failure is one.
-    if (reply.ok && (!m_directory.isSecure() || reply.status < 500))
+    if (reply.ok && (!m_directory.isSecure() || reply.status < 500)) {
+        // Only now: a contact that looked the address up meanwhile finds a port still open.
+        if (m_reach)
+            co_await m_reach->release();
         co_return;
+    }
 
     co_await m_notices.showSystemMessage(owner, QStringLiteral("Not Able To Logoff, Make Sure"),
                                          QStringLiteral("You Are Logged On To Internet"));

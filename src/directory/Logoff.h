@@ -16,6 +16,7 @@ class LocalWebServer;
 class MainWindowView;
 class Notices;
 class ProcessControl;
+class Reachability;
 class WorkingDirectory;
 
 // LogOff: closes the local web server, lets the features clean up (the files offered during
@@ -25,7 +26,8 @@ class WorkingDirectory;
 class Logoff {
 public:
     Logoff(LogonState &session, const WorkingDirectory &dir, DirectoryClient &directory, LocalWebServer &web,
-           Announcer &announcer, Notices &notices, MainWindowView &mainWindow, ProcessControl &process);
+           Announcer &announcer, Notices &notices, MainWindowView &mainWindow, ProcessControl &process,
+           Reachability *reach = nullptr);
 
     // `owner`: the window whose task logs off (the main window, or logon on a failure).
     QCoro::Task<> LogOff(DialogOwner owner);
@@ -43,6 +45,7 @@ private:
     Notices &m_notices;
     MainWindowView &m_mainWindow;
     ProcessControl &m_process;
+    Reachability *m_reach;
     std::vector<std::function<void()>> m_cleanUps;
 };
 

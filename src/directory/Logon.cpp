@@ -9,6 +9,7 @@
 #include "directory/DirectoryClient.h"
 #include "directory/Logoff.h"
 #include "directory/OwnAddress.h"
+#include "directory/Reachability.h"
 #include "directory/WorkingFiles.h"
 #include "notices/Notices.h"
 #include "ports/MainWindowUi.h"
@@ -57,8 +58,10 @@ QCoro::Task<> Logon::LogonThread()
 
     // Kept out of "?:": g++ 12 mishandles co_await there.
     bool published = false;
-    if (m_parts.directory.isSecure())
+    if (m_parts.directory.isSecure()) {
+        co_await findReach();
         published = co_await publishSecurely(storedPassword);
+    }
     else
         published = co_await publishClassic(storedPassword);
     if (!published)
@@ -68,6 +71,8 @@ QCoro::Task<> Logon::LogonThread()
     m_parts.mainWindow.activate();
 
     co_await m_parts.contactPass.ResolveContacts();
+    if (!m_reachStatus.isEmpty())
+        m_parts.mainWindow.setStatusText(m_reachStatus);
     Q_EMIT finished();
 }
 
@@ -95,7 +100,8 @@ QCoro::Task<bool> Logon::publishSecurely(QString storedPassword)
 {
     LogonState &session = m_parts.session;
     DirectoryClient &directory = m_parts.directory;
-    DirectoryReply published = co_await directory.publish(session.ownHandle, session.ownAddress);
+    const QString address = session.publishedAddress.isEmpty() ? session.ownAddress : session.publishedAddress;
+    DirectoryReply published = co_await directory.publish(session.ownHandle, address, m_address6, m_ports);
     if (published.ok && (published.status == 401 || published.status == 404)) {
         // The account does not know this key: a classic account's first secure logon, or a
         // new key. The password proves the account and binds the key; nothing else sends it.
@@ -111,12 +117,24 @@ QCoro::Task<bool> Logon::publishSecurely(QString storedPassword)
             co_await fail(refused->first, refused->second);
             co_return false;
         }
-        published = co_await directory.publish(session.ownHandle, session.ownAddress);
+        published = co_await directory.publish(session.ownHandle, address, m_address6, m_ports);
     }
     if (!published.ok || published.status != 200)
         co_await m_parts.notices.showSystemMessage(DialogOwner::Desktop,
                                                    QStringLiteral("Error writing IP address"), QString());
     co_return true;
+}
+
+QCoro::Task<> Logon::findReach()
+{
+    if (!m_parts.reach)
+        co_return;
+    const Reachability::Reach reach =
+        co_await m_parts.reach->reach(m_parts.session.ownAddress, m_parts.directory.observedAddress());
+    m_parts.session.publishedAddress = reach.address;
+    m_address6 = reach.address6;
+    m_ports = reach.ports;
+    m_reachStatus = reach.status;
 }
 
 MessageLines Logon::notConnected()

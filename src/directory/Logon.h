@@ -19,6 +19,7 @@ class Logoff;
 class MainWindowView;
 class Notices;
 class ProcessControl;
+class Reachability;
 class WorkingDirectory;
 
 // LogonThread, once per run after Connect: the own address, the first run's registration, the
@@ -44,6 +45,7 @@ public:
         ContactPass &contactPass;
         Logoff &logoff;
         Register registerUser;
+        Reachability *reach = nullptr; // none: the address is published as found
     };
 
     explicit Logon(Parts parts, QObject *parent = nullptr);
@@ -65,6 +67,8 @@ private:
     QCoro::Task<bool> publishClassic(QString storedPassword);
     // Publishes with the user's key, which the stored password binds first where it must.
     QCoro::Task<bool> publishSecurely(QString storedPassword);
+    // Where contacts reach this client, behind a home router too; sets publishedAddress.
+    QCoro::Task<> findReach();
     static MessageLines notConnected();
     static MessageLines invalidPassword();
     // False when the user cancelled the registration.
@@ -74,6 +78,9 @@ private:
 
     Parts m_parts;
     BroadcastMessageFields m_broadcast;
+    QString m_address6; // published beside the address
+    QString m_ports;    // published where they are not this client's own
+    QString m_reachStatus;
 };
 
 } // namespace quibo

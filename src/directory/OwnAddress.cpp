@@ -60,18 +60,17 @@ QList<InterfaceAddresses> localInterfaces()
 
 QCoro::Task<QString> findOwnAddress(QObject *context, std::chrono::milliseconds limit)
 {
-    auto *answered = new Wakeup(context);
+    const FrameOwned<Wakeup> answered(new Wakeup(context));
     // The look-up may answer after the wait has gone. It gets no context object: Qt 6.4 would
     // leak its callback when the context is destroyed before the answer.
     auto found = std::make_shared<QList<QHostAddress>>();
     QHostInfo::lookupHost(QHostInfo::localHostName(),
-                          [target = QPointer<Wakeup>(answered), found](const QHostInfo &info) {
+                          [target = QPointer<Wakeup>(answered.get()), found](const QHostInfo &info) {
                               *found = info.addresses();
                               if (target)
                                   target->wake();
                           });
     const bool inTime = co_await answered->next(limit);
-    answered->deleteLater();
     co_return chooseOwnAddress(inTime ? *found : QList<QHostAddress>{}, localInterfaces());
 }
 

@@ -49,9 +49,13 @@ Registration::Registration(const WorkingDirectory &dir, const Config &config, Di
 
 QCoro::Task<RegistrationOutcome> Registration::run()
 {
-    m_fields = {};
-    m_view = m_ui.openRegistration(m_fields);
-    DialogView &view = *m_view;
+    DialogView *opened = m_view.open([this] {
+        m_fields = {};
+        return m_ui.openRegistration(m_fields);
+    });
+    if (!opened)
+        co_return RegistrationOutcome::Cancelled;
+    DialogView &view = *opened;
     RegistrationOutcome outcome = RegistrationOutcome::Cancelled;
     for (;;) {
         const int action = co_await nextAction(view);
@@ -154,9 +158,13 @@ QCoro::Task<> ChangeInfo::run()
                       QStringLiteral("userinfo.dat Is Missing"));
         co_return;
     }
-    m_fields = {m_session.ownHandle, m_session.ownAddress, *stored};
-    m_view = m_ui.openChangeInfo(m_fields);
-    DialogView &view = *m_view;
+    DialogView *opened = m_view.open([&] {
+        m_fields = {m_session.ownHandle, m_session.ownAddress, *stored};
+        return m_ui.openChangeInfo(m_fields);
+    });
+    if (!opened)
+        co_return;
+    DialogView &view = *opened;
     for (;;) {
         const int action = co_await nextAction(view);
         if (action == DialogView::Closed || action == RegistrationUi::CancelButton)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ViewSlot.h"
 #include "directory/DirectoryAccess.h"
 #include "ports/RegistrationUi.h"
 
@@ -51,7 +52,7 @@ private:
     Notices &m_notices;
     RegistrationFields m_fields;
     // Owned here, not by the task, so a task is never resumed once this object has gone.
-    std::unique_ptr<DialogView> m_view;
+    ViewSlot<DialogView> m_view{"Registration"};
 };
 
 // "&Change Your Info": edit the record except the handle and the password, then save and
@@ -77,7 +78,7 @@ private:
     RegistrationUi &m_ui;
     Notices &m_notices;
     ChangeInfoFields m_fields;
-    std::unique_ptr<DialogView> m_view;
+    ViewSlot<DialogView> m_view{"Change Your Info"};
 };
 
 } // namespace quibo

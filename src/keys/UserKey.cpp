@@ -34,6 +34,16 @@ void moveAside(const QString &file)
 
 } // namespace
 
+QSslConfiguration tlsPresenting(const UserKey &key, QSslSocket::PeerVerifyMode verify)
+{
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setProtocol(QSsl::TlsV1_3OrLater);
+    tls.setLocalCertificate(key.certificate);
+    tls.setPrivateKey(key.privateKey);
+    tls.setPeerVerifyMode(verify);
+    return tls;
+}
+
 std::optional<UserKey> loadOrMakeUserKey(const QString &keyFile, const QString &certificateFile)
 {
     const bool haveKey = QFile::exists(keyFile);

@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QSslKey>
+#include <QSslSocket>
 #include <QString>
 
 #include <optional>
@@ -22,6 +24,9 @@ struct UserKey {
 // and replaced: the account takes the new key at the next logon, on the password's proof.
 // nullopt when no key could be made or written.
 std::optional<UserKey> loadOrMakeUserKey(const QString &keyFile, const QString &certificateFile);
+
+// TLS 1.3 presenting `key`, the other end's certificate checked as `verify` says.
+QSslConfiguration tlsPresenting(const UserKey &key, QSslSocket::PeerVerifyMode verify);
 
 // The fingerprint of the key a certificate carries; empty for a null certificate.
 QByteArray keyFingerprintOf(const QSslCertificate &certificate);

@@ -3,9 +3,11 @@
 #include "mainwindow/Commands.h"
 
 #include <QCoro/QCoroTask>
+#include <QStringList>
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace quibo {
@@ -32,6 +34,10 @@ public:
     void addMenuOpening(std::function<void()> opening);
     // A double-click on a listed contact, once it is selected.
     void setDoubleClick(Handler handler);
+    // Files dropped on the list: onto the contact at `contact` (selected by then), or onto no
+    // contact at all.
+    using DropHandler = std::function<QCoro::Task<>(std::optional<int> contact, QStringList paths)>;
+    void setDrop(DropHandler handler) { m_drop = std::move(handler); }
 
     // The main window's side. Empty functions when nothing was registered.
     [[nodiscard]] Handler handler(Command command) const;
@@ -39,6 +45,7 @@ public:
     [[nodiscard]] bool listHeld() const;
     void menuOpening() const;
     [[nodiscard]] Handler doubleClick() const { return m_doubleClick; }
+    [[nodiscard]] DropHandler drop() const { return m_drop; }
     // The contact menu with the features' items.
     [[nodiscard]] QList<MenuItem> contactMenu() const;
 
@@ -48,6 +55,7 @@ private:
     std::vector<std::function<bool()>> m_listGuards;
     std::vector<std::function<void()>> m_menuOpening;
     Handler m_doubleClick;
+    DropHandler m_drop;
     std::map<QString, QList<MenuItem>> m_menuItems; // by sub-menu
 };
 

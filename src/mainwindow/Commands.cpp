@@ -7,6 +7,13 @@ MenuItem item(const char16_t *text, Command command)
 {
     return MenuItem{QString::fromUtf16(text), static_cast<int>(command), {}};
 }
+MenuItem checkable(const char16_t *text, Command command)
+{
+    MenuItem made = item(text, command);
+    made.checkable = true;
+    return made;
+}
+
 MenuItem separator()
 {
     return {};
@@ -34,8 +41,10 @@ const QList<MenuItem> &mainMenuBar()
                  item(u"My Web Page", Command::MyWebPage), item(u"My User Info", Command::MyUserInfo),
                  separator(), item(u"E&xit", Command::Exit)}),
         empty(15421),
-        submenu(u"&Config", {item(u"&Manage Contacts", Command::ManageContacts),
-                             item(u"&Change Your Info", Command::ChangeInfo)}),
+        submenu(u"&Config",
+                {item(u"&Manage Contacts", Command::ManageContacts),
+                 item(u"&Change Your Info", Command::ChangeInfo), separator(),
+                 item(u"&History", Command::History), checkable(u"Start at &Login", Command::StartAtLogin)}),
         empty(12345),
         submenu(u"&Help", {item(u"&Contents", Command::Contents), item(u"&About Quibo32", Command::About),
                            item(u"&Quibo Web Site", Command::WebSite)}),
@@ -56,6 +65,8 @@ const QList<MenuItem> &contactMenuFrame()
         separator(),
         item(u"Contact's Web Page", Command::ContactWebPage),
         item(u"Personal Info", Command::PersonalInfo),
+        separator(),
+        item(u"History", Command::ContactHistory),
     };
     return menu;
 }

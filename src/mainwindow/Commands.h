@@ -27,6 +27,10 @@ enum class Command : int {
     PersonalInfo = 32826,
     MyWebPage = 32827,
     MyUserInfo = 32828,
+    // Ours, after the classic ones.
+    History = 32900,
+    StartAtLogin = 32901,
+    ContactHistory = 32902,
 };
 
 // Menu 133, the menu bar: its top-level items in order.

@@ -29,6 +29,9 @@ MainWindowTask::MainWindowTask(const LogonState &logon, Selection &selection, Ma
     connect(&m_view, &MainWindowView::itemDoubleClicked, this, [this](int position) {
         post({Kind::DoubleClick, position});
     });
+    connect(&m_view, &MainWindowView::filesDropped, this, [this](int position, const QStringList &paths) {
+        post({Kind::Drop, position, paths});
+    });
     connect(&m_view, &MainWindowView::closeRequested, this, [this] { post({Kind::Close}); });
     connect(&m_view, &MainWindowView::dismissed, this, &MainWindowTask::onDismissed);
 }
@@ -91,6 +94,9 @@ QCoro::Task<> MainWindowTask::run(Input input)
     case Kind::DoubleClick:
         if (select(input.kind, input.value))
             co_await runHandler(m_handlers.doubleClick());
+        break;
+    case Kind::Drop:
+        co_await drop(input.value, std::move(input.paths));
         break;
     }
 }
@@ -166,6 +172,22 @@ QCoro::Task<> MainWindowTask::runHandler(CommandHandlers::Handler handler)
 {
     if (handler)
         co_await handler();
+}
+
+// A drop selects the contact it lands on, as a click would, and the feature decides the rest.
+QCoro::Task<> MainWindowTask::drop(int position, QStringList paths)
+{
+    const CommandHandlers::DropHandler handler = m_handlers.drop();
+    if (!handler)
+        co_return;
+    const std::optional<int> contact = position < 0 ? std::nullopt : m_contacts.ContactFromListItem(position);
+    if (contact && m_handlers.listHeld())
+        co_return;
+    if (contact) {
+        m_selection.clickedItem = position;
+        m_selection.selectedContact = *contact;
+    }
+    co_await handler(contact, std::move(paths));
 }
 
 void MainWindowTask::openDocument(const QString &path)

@@ -5,6 +5,7 @@
 #include <QCoro/QCoroTask>
 #include <QObject>
 #include <QQueue>
+#include <QStringList>
 
 #include <functional>
 
@@ -41,10 +42,11 @@ public:
     [[nodiscard]] bool isBusy() const { return m_running; }
 
 private:
-    enum class Kind { Command, Click, RightClick, DoubleClick, Close };
+    enum class Kind { Command, Click, RightClick, DoubleClick, Drop, Close };
     struct Input {
         Kind kind;
         int value = 0;
+        QStringList paths = {}; // of a drop
     };
 
     void post(Input input);
@@ -53,6 +55,7 @@ private:
     QCoro::Task<> run(Input input);
     QCoro::Task<> runCommand(int id);
     QCoro::Task<> runHandler(CommandHandlers::Handler handler);
+    QCoro::Task<> drop(int position, QStringList paths);
     QCoro::Task<> manageContacts();
     bool select(Kind kind, int position);
     void showContactMenu();

@@ -3,14 +3,15 @@
 #include "contacts/ContactTable.h"
 #include "notices/Notices.h"
 #include "peer/PeerSender.h"
+#include "ports/Attention.h"
 
 namespace quibo {
 
 Messaging::Messaging(const Selection &selection, const ContactTable &contacts, PeerSender &sender,
                      Notices &notices, MessageUi &ui, SendMessageFields &sendFields,
-                     ReceivedMessageFields &receivedFields)
+                     ReceivedMessageFields &receivedFields, Journal &journal, Attention &attention)
     : m_selection(selection), m_contacts(contacts), m_sender(sender), m_notices(notices), m_ui(ui),
-      m_send(sendFields), m_received(receivedFields)
+      m_send(sendFields), m_received(receivedFields), m_journal(journal), m_attention(attention)
 {
 }
 
@@ -31,10 +32,10 @@ QCoro::Task<> Messaging::sendMessageToSelected()
     co_await sendMessageCommand();
 }
 
-QCoro::Task<> Messaging::sendSmileyOrSound(peer::RecordCode code)
+QCoro::Task<> Messaging::sendSmileyOrSound(peer::RecordCode code, EntryKind kind, QString name)
 {
     co_await m_notices.showSending(DialogOwner::MainWindow);
-    co_await sendAndEmpty(code.toString(), DialogOwner::MainWindow);
+    co_await sendAndEmpty(code.toString(), DialogOwner::MainWindow, kind, std::move(name));
 }
 
 void Messaging::noteSender(const QString &from, const QString &replyAddress)
@@ -48,10 +49,22 @@ void Messaging::noteSender(const QString &from, const QString &replyAddress)
 
 QCoro::Task<> Messaging::showReceivedMessage(QString message)
 {
-    m_received.m_message = std::move(message);
-    m_notices.playNotificationSound();
-    m_receivedView = m_ui.openReceivedMessage(m_received);
-    DialogView &view = *m_receivedView;
+    // Kept even if the window is refused: the history holds what arrived.
+    m_journal.record({{}, Direction::In, EntryKind::Message, Party::contact(m_received.m_from), message});
+    DialogView *opened = m_receivedView.open([&] {
+        m_received.m_message = std::move(message);
+        m_notices.playNotificationSound();
+        return m_ui.openReceivedMessage(m_received);
+    });
+    if (!opened)
+        co_return;
+    m_attention.messageShown();
+    m_attention.arrived(m_received.m_from, m_received.m_message, [this] {
+        if (m_receivedView)
+            m_receivedView->bringForward();
+        return static_cast<bool>(m_receivedView);
+    });
+    DialogView &view = *opened;
     for (;;) {
         const int action = co_await nextAction(view);
         if (action == MessageUi::ReplyButton) {
@@ -65,6 +78,7 @@ QCoro::Task<> Messaging::showReceivedMessage(QString message)
     view.close();
     m_receivedView.reset();
     m_received.m_message.clear();
+    m_attention.messageRead();
 }
 
 QCoro::Task<> Messaging::reply()
@@ -80,8 +94,10 @@ QCoro::Task<> Messaging::reply()
 
 QCoro::Task<> Messaging::runSendDialog(DialogOwner owner)
 {
-    m_sendView = m_ui.openSendMessage(owner, m_send);
-    DialogView &view = *m_sendView;
+    DialogView *opened = m_sendView.open([&] { return m_ui.openSendMessage(owner, m_send); });
+    if (!opened)
+        co_return;
+    DialogView &view = *opened;
     for (;;) {
         const int action = co_await nextAction(view);
         if (action == MessageUi::SendButton) {
@@ -106,9 +122,20 @@ QString Messaging::destination() const
 
 // Any send from the main window or the send dialog empties the dialog's text, sent or not,
 // before a failure is shown; only Cancel keeps it.
-QCoro::Task<> Messaging::sendAndEmpty(QString message, DialogOwner owner)
+// Whom destination() is: the sender replied to, or the selected contact.
+QString Messaging::addressee() const
 {
-    const SendOutcome outcome = co_await m_sender.sendMessageRecord(destination(), std::move(message));
+    if (m_send.m_replyMode != ReplyMode::Replying && m_contacts.isValid(m_selection.selectedContact))
+        return m_contacts.contact(m_selection.selectedContact).displayHandle;
+    return m_send.m_to;
+}
+
+QCoro::Task<> Messaging::sendAndEmpty(QString message, DialogOwner owner, EntryKind kind, QString name)
+{
+    const Party to = Party::contact(addressee());
+    const SendOutcome outcome = co_await m_sender.sendMessageRecord(destination(), message);
+    if (outcome == SendOutcome::Sent)
+        m_journal.record({{}, Direction::Out, kind, to, kind == EntryKind::Message ? message : name});
     m_send.m_message.clear();
     co_await m_sender.reportMessageOutcome(outcome, owner);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/ViewSlot.h"
 #include "mainwindow/Selection.h"
 #include "messaging/MessagingState.h"
 #include "peer/PeerRecord.h"
+#include "ports/Journal.h"
 #include "ports/MessageUi.h"
 
 #include <QCoro/QCoroTask>
@@ -11,6 +13,7 @@
 
 namespace quibo {
 
+class Attention;
 class ContactTable;
 class Notices;
 class PeerSender;
@@ -19,7 +22,8 @@ class PeerSender;
 class Messaging {
 public:
     Messaging(const Selection &selection, const ContactTable &contacts, PeerSender &sender, Notices &notices,
-              MessageUi &ui, SendMessageFields &sendFields, ReceivedMessageFields &receivedFields);
+              MessageUi &ui, SendMessageFields &sendFields, ReceivedMessageFields &receivedFields,
+              Journal &journal, Attention &attention);
 
     [[nodiscard]] const MessagingState &state() const { return m_state; }
     SendMessageFields &sendFields() { return m_send; }
@@ -32,8 +36,8 @@ public:
     // written, addresses the send dialog to the selected contact and shows it.
     QCoro::Task<> sendMessageToSelected();
     // A smiley or sound command: "Sending ..." first, then the code goes out as a message
-    // record.
-    QCoro::Task<> sendSmileyOrSound(peer::RecordCode code);
+    // record; the history keeps `name`.
+    QCoro::Task<> sendSmileyOrSound(peer::RecordCode code, EntryKind kind, QString name);
 
     // The listener identified a sender: the received dialog's m_from, and the send dialog's
     // m_to and m_replyAddress (an open send dialog shows the change).
@@ -45,8 +49,10 @@ public:
 private:
     QCoro::Task<> runSendDialog(DialogOwner owner);
     QCoro::Task<> reply();
-    QCoro::Task<> sendAndEmpty(QString message, DialogOwner owner);
+    QCoro::Task<> sendAndEmpty(QString message, DialogOwner owner, EntryKind kind = EntryKind::Message,
+                               QString name = {});
     [[nodiscard]] QString destination() const;
+    [[nodiscard]] QString addressee() const;
 
     MessagingState m_state;
     const Selection &m_selection;
@@ -56,9 +62,11 @@ private:
     MessageUi &m_ui;
     SendMessageFields &m_send;
     ReceivedMessageFields &m_received;
+    Journal &m_journal;
+    Attention &m_attention;
     // The open dialogs live here, not in the tasks showing them, so they close with the client.
-    std::unique_ptr<DialogView> m_sendView;
-    std::unique_ptr<DialogView> m_receivedView;
+    ViewSlot<DialogView> m_sendView{"The send message dialog"};
+    ViewSlot<DialogView> m_receivedView{"The received message"};
 };
 
 } // namespace quibo

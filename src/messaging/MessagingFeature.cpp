@@ -7,6 +7,7 @@
 #include "messaging/Smileys.h"
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
+#include "ports/Journal.h"
 #include "ports/SoundPlayer.h"
 
 namespace quibo {
@@ -23,11 +24,16 @@ void MessagingFeature::plugRecords(Dispatcher &dispatcher)
     dispatcher.onSender([this](const Origin &from) { noteSender(from); });
     for (const messaging::SmileyRow &row : messaging::smileys()) {
         dispatcher.on(row.code, [this, &popup = row.popup](Origin from, QString) {
+            recordReceived(from, true, popup.look.name);
             return showSmiley(popup, std::move(from));
         });
     }
-    for (const messaging::SoundRow &row : messaging::sounds())
-        dispatcher.on(row.code, [this, clips = row.clips](Origin, QString) { return playClips(clips); });
+    for (const messaging::SoundRow &row : messaging::sounds()) {
+        dispatcher.on(row.code, [this, &row](Origin from, QString) {
+            recordReceived(from, false, messaging::soundName(row));
+            return playClips(row.clips);
+        });
+    }
     dispatcher.onMessage(
         [this](QString body) { return m_parts.messaging.showReceivedMessage(std::move(body)); });
 }
@@ -37,13 +43,15 @@ void MessagingFeature::plugCommands(CommandHandlers &commands)
     Messaging &messaging = m_parts.messaging;
     commands.add(Command::SendMessage, [&messaging] { return messaging.sendMessageCommand(); });
     for (const messaging::SmileyRow &row : messaging::smileys()) {
-        commands.addMenuItem(SendSmileyMenu, row.popup.look.name, row.command,
-                             [&messaging, code = row.code] { return messaging.sendSmileyOrSound(code); });
+        commands.addMenuItem(SendSmileyMenu, row.popup.look.name, row.command, [&messaging, &row] {
+            return messaging.sendSmileyOrSound(row.code, EntryKind::Smiley, row.popup.look.name);
+        });
     }
     for (const messaging::SoundRow &row : messaging::sounds()) {
         if (row.command) {
-            commands.addMenuItem(SendSoundMenu, row.menuText, *row.command,
-                                 [&messaging, code = row.code] { return messaging.sendSmileyOrSound(code); });
+            commands.addMenuItem(SendSoundMenu, row.menuText, *row.command, [&messaging, &row] {
+                return messaging.sendSmileyOrSound(row.code, EntryKind::Sound, messaging::soundName(row));
+            });
         }
     }
     // While a reply is being written, the list only selects.
@@ -61,6 +69,12 @@ QCoro::Task<> MessagingFeature::playClips(QStringList clips)
 {
     for (const QString &clip : clips)
         co_await m_parts.sound.play(clip);
+}
+
+void MessagingFeature::recordReceived(const Origin &from, bool smiley, const QString &name)
+{
+    m_parts.journal.record(
+        {{}, Direction::In, smiley ? EntryKind::Smiley : EntryKind::Sound, Party::contact(from.name), name});
 }
 
 void MessagingFeature::noteSender(const Origin &from)

@@ -13,6 +13,7 @@ struct SendMessageFields;
 class CommandHandlers;
 class ContactTable;
 class Dispatcher;
+class Journal;
 class Messaging;
 class Notices;
 class SoundPlayer;
@@ -28,6 +29,7 @@ public:
         SendMessageFields &sendFields;
         Notices &notices;
         SoundPlayer &sound;
+        Journal &journal;
     };
 
     MessagingFeature(Parts parts, Dispatcher &dispatcher, CommandHandlers &commands);
@@ -37,6 +39,7 @@ private:
     void plugCommands(CommandHandlers &commands);
     QCoro::Task<> showSmiley(SmileyPopup popup, Origin from);
     QCoro::Task<> playClips(QStringList clips);
+    void recordReceived(const Origin &from, bool smiley, const QString &name);
     void noteSender(const Origin &from);
     void addressToSelected();
 

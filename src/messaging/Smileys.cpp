@@ -67,4 +67,12 @@ const QList<SoundRow> &sounds()
     return rows;
 }
 
+QString soundName(const SoundRow &row)
+{
+    if (row.menuText.isEmpty())
+        return row.clips.value(0);
+    QString name = row.menuText;
+    return name.remove(u'&');
+}
+
 } // namespace quibo::messaging

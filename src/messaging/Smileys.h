@@ -32,5 +32,7 @@ struct SoundRow {
 // dispatcher, the menus and the sender take everything from them.
 const QList<SmileyRow> &smileys();
 const QList<SoundRow> &sounds();
+// A sound as the history names it: its menu text, or its first clip when it has no menu item.
+QString soundName(const SoundRow &row);
 
 } // namespace quibo::messaging

@@ -75,7 +75,15 @@ std::optional<Origin> Dispatcher::identify(const peer::PeerText &record) const
     return from;
 }
 
-QCoro::Task<> Dispatcher::handle(QByteArray received)
+bool Dispatcher::spokeFor(const Origin &from, const QByteArray &peerKey) const
+{
+    if (from.index < 0)
+        return true;
+    const ContactRecord &contact = m_contacts.contact(from.index);
+    return !contact.secure || (!peerKey.isEmpty() && peerKey == contact.keyFingerprint);
+}
+
+QCoro::Task<> Dispatcher::handle(QByteArray received, QByteArray peerKey)
 {
     const peer::PeerText record = peer::parseRecord(received);
     if (!record.hasSeparator())
@@ -83,6 +91,11 @@ QCoro::Task<> Dispatcher::handle(QByteArray received)
     const std::optional<Origin> from = identify(record);
     if (!from) {
         co_await fromStranger(record);
+        co_return;
+    }
+    if (!spokeFor(*from, peerKey)) {
+        qWarning("peer: dropped a record claiming to be from secure contact %s: %s", qPrintable(from->handle),
+                 peerKey.isEmpty() ? "sent in clear" : "another key");
         co_return;
     }
     for (const SenderNoted &noted : m_senderNoted)

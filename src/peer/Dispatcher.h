@@ -43,13 +43,17 @@ public:
     void onMessage(Message handler);
     void onSender(SenderNoted noted);
 
-    QCoro::Task<> handle(QByteArray received);
+    // `peerKey` is the fingerprint of the key the connection showed (TLS), empty in clear text.
+    // A record that claims a secure contact's handle is dropped (logged) unless it came with
+    // the key the directory gave for that contact.
+    QCoro::Task<> handle(QByteArray received, QByteArray peerKey = {});
 
     // The sender of `record`: a contact (the last match) or the user's own handle; nothing
     // for strangers. Pure: writes no dialog fields.
     [[nodiscard]] std::optional<Origin> identify(const peer::PeerText &record) const;
 
 private:
+    [[nodiscard]] bool spokeFor(const Origin &from, const QByteArray &peerKey) const;
     QCoro::Task<> dispatch(Origin from, QString body);
     QCoro::Task<> fromStranger(peer::PeerText record);
 

@@ -2,7 +2,10 @@
 
 #include "base/Memory.h"
 #include "base/Wakeup.h"
+#include "keys/UserKey.h"
+#include "peer/SniffingServer.h"
 
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -21,9 +24,18 @@ int unreadBytes(QTcpSocket *socket)
     return ::ioctl(int(socket->socketDescriptor()), FIONREAD, &unread) == 0 ? unread : 0;
 }
 
+// TLS connections: the bytes on the descriptor are the handshake's, not the record's.
+QSslSocket *secure(QTcpSocket *socket)
+{
+    return qobject_cast<QSslSocket *>(socket);
+}
+
+constexpr const char *PeerKeyProperty = "quiboPeerKey";
+
 bool hasSentAnything(QTcpSocket *socket)
 {
-    return socket->bytesAvailable() > 0 || unreadBytes(socket) > 0;
+    // A TLS connection has sent its hello at least.
+    return secure(socket) || socket->bytesAvailable() > 0 || unreadBytes(socket) > 0;
 }
 
 } // namespace
@@ -41,7 +53,8 @@ IncomingConnections::~IncomingConnections() = default;
 
 bool IncomingConnections::listen(const QHostAddress &address, quint16 port)
 {
-    auto *server = new QTcpServer(this);
+    auto *server = new SniffingServer(m_rule.window + m_rule.handshake, m_rule.connections, this);
+    server->setTls(m_tls);
     server->setListenBacklogSize(m_rule.backlog);
     if (!server->listen(address, port)) {
         delete server;
@@ -82,10 +95,17 @@ void IncomingConnections::acceptPending()
             makeRoom([](QTcpSocket *) { return true; });
         m_reading.append(socket);
         m_quiet->stop();
-        socket->setReadBufferSize(m_rule.bytes);
+        if (QSslSocket *tls = secure(socket)) {
+            connect(tls, &QSslSocket::encrypted, this, [tls] {
+                tls->setProperty(PeerKeyProperty, keyFingerprintOf(tls->peerCertificate()));
+            });
+        } else { // the handshake's records are longer than the block
+            socket->setReadBufferSize(m_rule.bytes);
+        }
         connect(socket, &QIODevice::readyRead, this, [this, socket] { check(socket); });
         connect(socket, &QAbstractSocket::disconnected, this, [this, socket] { complete(socket); });
-        QTimer::singleShot(m_rule.window, socket, [this, socket] { complete(socket); });
+        QTimer::singleShot(secure(socket) ? m_rule.window + m_rule.handshake : m_rule.window, socket,
+                           [this, socket] { complete(socket); });
         check(socket); // bytes may have come with the connection
     }
 }
@@ -121,15 +141,22 @@ void IncomingConnections::complete(QTcpSocket *socket)
     if (!m_reading.contains(socket))
         return;
     QByteArray bytes = socket->read(m_rule.bytes);
-    if (const qsizetype missing = std::min<qsizetype>(m_rule.bytes - bytes.size(), unreadBytes(socket));
-        missing > 0) {
+    QByteArray peerKey;
+    if (secure(socket)) {
+        // Noted when the handshake ended: a closed TLS socket forgets it.
+        peerKey = socket->property(PeerKeyProperty).toByteArray();
+        if (peerKey.isEmpty())
+            bytes.clear();
+    } else if (const qsizetype missing =
+                   std::min<qsizetype>(m_rule.bytes - bytes.size(), unreadBytes(socket));
+               missing > 0) {
         const qsizetype had = bytes.size();
         bytes.resize(had + missing);
         const auto got =
             ::recv(int(socket->socketDescriptor()), bytes.data() + had, size_t(missing), MSG_DONTWAIT);
         bytes.truncate(had + std::max<qsizetype>(got, 0));
     }
-    m_complete.append({socket->peerAddress(), bytes});
+    m_complete.append({socket->peerAddress(), bytes, peerKey});
     forget(socket);
     m_completed->wake();
 }

@@ -5,9 +5,11 @@
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QSslConfiguration>
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class QTcpServer;
 class QTcpSocket;
@@ -21,6 +23,7 @@ class Wakeup;
 struct Received {
     QHostAddress from;
     QByteArray bytes;
+    QByteArray peerKey; // the fingerprint of the key a TLS peer showed; empty in clear text
 };
 
 struct ReadRule {
@@ -31,6 +34,7 @@ struct ReadRule {
     int perSource = 8;                      // read at once from one address
     int backlog = 4096;                     // bursts wait here, not in SYN retries a second apart
     int waiting = 256; // complete reads waiting for the consumer; past it, nobody new is read
+    std::chrono::milliseconds handshake{0}; // a TLS connection's window is longer by this
 };
 
 // A listening port whose connections are read side by side: one that sends nothing, or sends
@@ -42,6 +46,10 @@ class IncomingConnections : public QObject {
 public:
     explicit IncomingConnections(ReadRule rule, QObject *parent = nullptr);
     ~IncomingConnections() override;
+
+    // Connections that open with a TLS hello are served with this configuration (see
+    // SniffingServer); set before listen().
+    void setTls(std::function<std::optional<QSslConfiguration>()> tls) { m_tls = std::move(tls); }
 
     bool listen(const QHostAddress &address, quint16 port);
     [[nodiscard]] bool isListening() const;
@@ -58,6 +66,7 @@ private:
     void forget(QTcpSocket *socket);
 
     const ReadRule m_rule;
+    std::function<std::optional<QSslConfiguration>()> m_tls;
     QTcpServer *m_server = nullptr;
     QList<QTcpSocket *> m_reading; // in the order accepted
     QList<Received> m_complete;

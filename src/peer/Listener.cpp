@@ -6,6 +6,15 @@
 
 namespace quibo {
 
+namespace {
+ReadRule readRule(const ListenRule &rule, const Timings &timings)
+{
+    ReadRule read{rule.bytes, timings.peerReadWindow, timings.listenerQuiet};
+    read.handshake = timings.tlsHandshake;
+    return read;
+}
+} // namespace
+
 ListenRule peerPortRule()
 {
     return {3, &Timings::listenRetry, true, peer::ReadLimit};
@@ -15,11 +24,17 @@ Listener::Listener(QHostAddress address, quint16 port, ListenRule rule, const Ti
                    Handler handler, QObject *parent)
     : QObject(parent), m_address(std::move(address)), m_port(port), m_rule(rule), m_timings(timings),
       m_handler(std::move(handler)),
-      m_incoming(new IncomingConnections({rule.bytes, timings.peerReadWindow, timings.listenerQuiet}, this))
+      m_incoming(new IncomingConnections(readRule(rule, timings), this))
 {
 }
 
 Listener::~Listener() = default;
+
+void Listener::setTls(std::function<std::optional<QSslConfiguration>()> tls, Admits admits)
+{
+    m_incoming->setTls(std::move(tls));
+    m_admits = std::move(admits);
+}
 
 void Listener::start()
 {
@@ -48,7 +63,11 @@ QCoro::Task<> Listener::run()
     Q_EMIT listening();
     for (;;) {
         Received received = co_await m_incoming->next();
-        co_await m_handler(std::move(received));
+        if (!m_admits || m_admits(received))
+            co_await m_handler(std::move(received));
+        else
+            qWarning("peer: dropped what came to port %u from %s without the key of the secure contact there",
+                     unsigned(m_port), qPrintable(received.from.toString()));
         Q_EMIT handled();
     }
 }

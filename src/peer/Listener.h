@@ -38,6 +38,11 @@ public:
              QObject *parent = nullptr);
     ~Listener() override;
 
+    // Connections that open with a TLS hello are served with `tls` (see SniffingServer); what
+    // `admits` refuses is dropped (logged) before the handler sees it. Set before start().
+    using Admits = std::function<bool(const Received &received)>;
+    void setTls(std::function<std::optional<QSslConfiguration>()> tls, Admits admits = {});
+
     // Starts listening once; later calls do nothing.
     void start();
     [[nodiscard]] bool isListening() const;
@@ -57,6 +62,7 @@ private:
     const ListenRule m_rule;
     const Timings &m_timings;
     Handler m_handler;
+    Admits m_admits;
     IncomingConnections *m_incoming;
     bool m_started = false;
 };

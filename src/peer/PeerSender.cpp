@@ -4,12 +4,16 @@
 
 #include "notices/Notices.h"
 #include "peer/PeerRecord.h"
+#include "peer/PeerTls.h"
 #include "peer/SocketEvents.h"
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QNetworkProxy>
+#include <QSslSocket>
 #include <QTcpSocket>
+
+#include <sys/socket.h>
 
 #include <vector>
 
@@ -49,31 +53,49 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
     co_return co_await sendBlock(std::move(address), m_config.peerPort, std::move(block));
 }
 
-QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, QByteArray block)
+QTcpSocket *RecordSender::boundSocket(bool tls)
 {
-    const std::optional<QHostAddress> host = dialable(address);
-    if (!host)
-        co_return SendOutcome::NotConnected;
-
-    auto *socket = new QTcpSocket(this);
-    // Peers are reached directly; asking for a proxy costs more than a loopback delivery.
-    socket->setProxy(QNetworkProxy::NoProxy);
+    const auto make = [this, tls]() -> QTcpSocket * {
+        QTcpSocket *socket = tls ? new QSslSocket(this) : new QTcpSocket(this);
+        // Peers are reached directly; asking for a proxy costs more than a loopback delivery.
+        socket->setProxy(QNetworkProxy::NoProxy);
+        return socket;
+    };
+    QTcpSocket *socket = make();
     const std::optional<QHostAddress> source = sourceAddress();
     // Its closed ports stay free for listeners. An address that is no longer this machine's
     // cannot be bound: the connection goes out as the routes decide rather than not at all.
     if (source && !socket->bind(*source, 0, QAbstractSocket::ReuseAddressHint)) {
         socket->deleteLater();
-        socket = new QTcpSocket(this);
-        socket->setProxy(QNetworkProxy::NoProxy);
+        socket = make();
     }
-    Wakeup *changes = watchSocket(socket);
+    return socket;
+}
+
+QCoro::Task<SendOutcome> RecordSender::sendRecordTo(QString address, QByteArray key, QByteArray block)
+{
+    const std::optional<QHostAddress> host = dialable(address);
+    if (!host || key.isEmpty() || !m_tls)
+        co_return co_await sendRecord(std::move(address), std::move(block));
+    co_return co_await sendSecure(std::move(address), *host, m_config.peerPort, std::move(block), std::move(key));
+}
+
+QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, QByteArray block)
+{
+    const std::optional<QHostAddress> host = dialable(address);
+    if (!host)
+        co_return SendOutcome::NotConnected;
+    if (QByteArray expected = m_tls ? m_tls->expectedKey(address) : QByteArray(); !expected.isEmpty())
+        co_return co_await sendSecure(std::move(address), *host, port, std::move(block), std::move(expected));
+
+    FrameOwned<QTcpSocket> socket(boundSocket(false));
+    Wakeup *changes = watchSocket(socket.get());
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout);
     socket->connectToHost(*host, port);
     while (socket->state() != QAbstractSocket::ConnectedState) {
         if (socket->state() == QAbstractSocket::UnconnectedState ||
             !co_await nextChange(changes, connectDeadline)) {
             socket->abort();
-            socket->deleteLater();
             co_return SendOutcome::NotConnected;
         }
     }
@@ -91,8 +113,59 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
         socket->disconnectFromHost();
     else
         socket->abort();
-    socket->deleteLater();
     co_return outcome;
+}
+
+QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, QHostAddress host, quint16 port,
+                                                  QByteArray block, QByteArray expectedKey)
+{
+    const std::optional<QSslConfiguration> tls = m_tls->configuration();
+    if (!tls) {
+        qWarning("peer: no key of our own, so nothing goes to the secure contact at %s", qPrintable(address));
+        co_return SendOutcome::NotConnected;
+    }
+    FrameOwned<QSslSocket> socket(static_cast<QSslSocket *>(boundSocket(true)));
+    socket->setSslConfiguration(*tls);
+    Wakeup *changes = watchSocket(socket.get());
+    connect(socket.get(), &QSslSocket::encrypted, changes, &Wakeup::wake);
+    const auto end = [&socket](SendOutcome outcome) {
+        socket->abort();
+        return outcome;
+    };
+    const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout + m_timings.tlsHandshake);
+    socket->connectToHostEncrypted(host.toString(), port);
+    bool reached = false;
+    while (!socket->isEncrypted()) {
+        reached = reached || socket->state() == QAbstractSocket::ConnectedState;
+        if (socket->state() == QAbstractSocket::UnconnectedState || !co_await nextChange(changes, connectDeadline)) {
+            // Something answered but spoke no TLS with us: a classic program at the address.
+            if (reached)
+                Q_EMIT keyRefused(address);
+            co_return end(SendOutcome::NotConnected);
+        }
+    }
+    // The check that makes this the contact: the key the directory gave, before a byte is sent.
+    if (keyFingerprintOf(socket->peerCertificate()) != expectedKey) {
+        qWarning("peer: the secure contact at %s showed another key; nothing sent", qPrintable(address));
+        Q_EMIT keyRefused(address);
+        co_return end(SendOutcome::NotConnected);
+    }
+
+    const QDeadlineTimer writeDeadline(m_timings.peerConnectTimeout);
+    if (socket->write(block) != block.size())
+        co_return end(SendOutcome::SendFailed);
+    while (socket->encryptedBytesToWrite() > 0 || socket->bytesToWrite() > 0) {
+        if (socket->state() != QAbstractSocket::ConnectedState || !co_await nextChange(changes, writeDeadline))
+            co_return end(SendOutcome::SendFailed);
+    }
+    // Half-close, then wait for the receiver to close: what it sent after the handshake (its
+    // session tickets) is read, so closing never resets a connection whose record is unread.
+    ::shutdown(int(socket->socketDescriptor()), SHUT_WR);
+    while (socket->state() == QAbstractSocket::ConnectedState) {
+        if (!co_await nextChange(changes, writeDeadline))
+            break;
+    }
+    co_return end(SendOutcome::Sent);
 }
 
 QCoro::Task<QList<SendOutcome>> RecordSender::sendToAll(QStringList addresses, quint16 port, QByteArray block)
@@ -136,6 +209,12 @@ QCoro::Task<SendOutcome> PeerSender::sendCode(QString address, peer::RecordCode 
 {
     co_return co_await m_sender.sendRecord(std::move(address),
                                            peer::buildRecord(m_session.ownHandle, code, payload));
+}
+
+QCoro::Task<SendOutcome> PeerSender::sendCodeTo(QString address, QByteArray key, peer::RecordCode code)
+{
+    co_return co_await m_sender.sendRecordTo(std::move(address), std::move(key),
+                                             peer::buildRecord(m_session.ownHandle, code));
 }
 
 QCoro::Task<> PeerSender::SendShortRecord(QString handle, QString address, QString payload,

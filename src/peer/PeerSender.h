@@ -15,9 +15,12 @@
 
 #include <optional>
 
+class QTcpSocket;
+
 namespace quibo {
 
 class Notices;
+class PeerTls;
 
 enum class SendOutcome {
     Sent,
@@ -37,20 +40,36 @@ public:
     RecordSender(const Config &config, const LogonState &logon, const Timings &timings,
                  QObject *parent = nullptr);
 
+    // From then on, a block to a secure contact's address goes over TLS 1.3 only, and only
+    // once the other end has shown the contact's key; without a key of our own, or with
+    // another key at the other end, nothing is sent.
+    void setTls(PeerTls &tls) { m_tls = &tls; }
+
     // To the peer port.
     QCoro::Task<SendOutcome> sendRecord(QString address, QByteArray block);
     QCoro::Task<SendOutcome> sendBlock(QString address, quint16 port, QByteArray block);
     // One block to every address side by side: every connection is started before any is
     // awaited. The outcomes come in the order of `addresses`.
+    // To the peer port of someone not in the contact table whose key the directory gave: over
+    // TLS to that key when there is one, else in clear.
+    QCoro::Task<SendOutcome> sendRecordTo(QString address, QByteArray key, QByteArray block);
     QCoro::Task<QList<SendOutcome>> sendToAll(QStringList addresses, quint16 port, QByteArray block);
     [[nodiscard]] quint16 peerPort() const { return m_config.peerPort; }
 
+Q_SIGNALS:
+    // A secure contact's address answered with another key, or no TLS: nothing was sent.
+    void keyRefused(QString address);
+
 private:
     [[nodiscard]] std::optional<QHostAddress> sourceAddress() const;
+    QCoro::Task<SendOutcome> sendSecure(QString address, QHostAddress host, quint16 port, QByteArray block,
+                                        QByteArray expectedKey);
+    QTcpSocket *boundSocket(bool tls);
 
     const Config &m_config;
     const LogonState &m_logon;
     const Timings &m_timings;
+    PeerTls *m_tls = nullptr;
 };
 
 // The two record senders of the program, with their messages.
@@ -68,6 +87,8 @@ public:
     QCoro::Task<> reportMessageOutcome(SendOutcome outcome, DialogOwner owner);
     // Sends ownHandle + "|" + code + payload in the code's block; the caller tells failures.
     QCoro::Task<SendOutcome> sendCode(QString address, peer::RecordCode code, QString payload = {});
+    // sendCode to someone not in the contact table, over TLS to `key` when it is not empty.
+    QCoro::Task<SendOutcome> sendCodeTo(QString address, QByteArray key, peer::RecordCode code);
     // Sends handle + "|" + code + payload in 75 bytes. Failures: "Error Connecting - Error Code
     // 1050" or "Error Sending Request - Error Code 1010".
     QCoro::Task<> SendShortRecord(QString handle, QString address, QString payload, peer::RecordCode code,

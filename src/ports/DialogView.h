@@ -18,6 +18,8 @@ public:
     // Shows the current values of the fields the dialog was opened over.
     virtual void refresh() = 0;
     virtual void setButtonsEnabled(bool enabled) = 0;
+    // Raises the open dialog over the user's other windows (a desktop notification's click).
+    virtual void bringForward() {}
 
 Q_SIGNALS:
     // A button's control id, or Closed once when the dialog has closed by any means.

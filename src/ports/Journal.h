@@ -38,6 +38,12 @@ struct HistoryEntry {
     friend bool operator==(const HistoryEntry &, const HistoryEntry &) = default;
 };
 
+inline HistoryEntry fileEntry(Direction direction, Party party, QString name, qint64 size,
+                              FileOutcome outcome)
+{
+    return {{}, direction, EntryKind::File, std::move(party), std::move(name), size, outcome};
+}
+
 // Where the features write what happened. Writing never fails the caller and never waits
 // for the disk to flush; when history is off nothing is kept.
 class Journal {

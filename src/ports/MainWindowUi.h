@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace quibo {
 
@@ -11,6 +12,7 @@ struct MenuItem {
     QString text; // empty with id 0 and no children: a separator
     int id = 0;   // 0 for a sub-menu, a separator, or an item with no command
     QList<MenuItem> children;
+    bool checkable = false;
 
     [[nodiscard]] bool isSeparator() const { return text.isEmpty() && id == 0 && children.isEmpty(); }
 };
@@ -29,6 +31,10 @@ public:
     virtual void activate() = 0;
     // Hide, minimise, restore and raise: brings the window forward from the task bar.
     virtual void bringForward() = 0;
+    // Whether the user is working in the main window now, not in another program.
+    [[nodiscard]] virtual bool isActive() const = 0;
+    // Shows a checkable menu item of the menu bar checked or not.
+    virtual void setCommandChecked(int commandId, bool checked) = 0;
     // Ends the window without ending the program (Esc).
     virtual void dismiss() = 0;
 
@@ -50,6 +56,8 @@ Q_SIGNALS:
     void itemClicked(int position);
     void itemRightClicked(int position);
     void itemDoubleClicked(int position);
+    // Files dropped on the list from the desktop: onto the item at `position`, or -1 for no item.
+    void filesDropped(int position, QStringList paths);
     // The user asked to close the window (close box).
     void closeRequested();
     // Esc: the window ends; the program goes on.

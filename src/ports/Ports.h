@@ -16,6 +16,9 @@ class ConsentUi;
 class TransferUi;
 class ChannelUi;
 class PrivateChatUi;
+class HistoryUi;
+class DesktopNotifier;
+class TrayView;
 
 // Everything through which the client reaches the user and the desktop; every port is
 // needed. The real program plugs in widgets and the desktop (app/widgets/WidgetPorts); tests
@@ -35,6 +38,9 @@ struct Ports {
     TransferUi *transfer = nullptr;
     ChannelUi *channel = nullptr;
     PrivateChatUi *privateChat = nullptr;
+    HistoryUi *history = nullptr;
+    DesktopNotifier *notifier = nullptr;
+    TrayView *tray = nullptr;
 };
 
 } // namespace quibo

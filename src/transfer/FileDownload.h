@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 class QNetworkAccessManager;
 
@@ -21,27 +22,35 @@ enum class DownloadOutcome {
     BadReply,     // an answer other than 200, or a length other than the offered size
 };
 
-// One HTTP GET streamed into a local file as it arrives, so memory does not grow with the
+// One HTTP download streamed into a local file as it arrives, so memory does not grow with the
 // file. The bytes go into "path.part", renamed to `path` only when Complete: nothing
-// half-received ever carries the chosen name. Any other end keeps what arrived in "path.part"
-// (never more than `expectedSize`), or nothing when no byte came.
+// half-received ever carries the chosen name. A connection that breaks is tried again from what
+// arrived, checked by the file's ETag (transfer/ResumePlan), while transfer::retryPause allows.
+// Any other end keeps what arrived in "path.part" (never more than `expectedSize`), or nothing
+// when no byte came.
 class FileDownload : public QObject {
     Q_OBJECT
 public:
     // Called with the bytes received so far, at most once per Timings::progressInterval and
     // once at the end.
     using Progress = std::function<void(qint64 received)>;
+    // Called before each try again (1 for the first) after the connection broke, and with 0 when
+    // a try is answered.
+    using Retrying = std::function<void(int attempt)>;
 
     FileDownload(const Timings &timings, QObject *parent = nullptr);
     ~FileDownload() override;
 
     // `expectedSize` < 0: any length is accepted. `partNote` goes with "path.part" as its
     // extended attribute PartNoteAttribute, so that a later download can tell what it is part of.
+    // `resume`: "path.part" is kept and goes on, once its last bytes match those served.
     QCoro::Task<DownloadOutcome> run(QUrl url, QString path, qint64 expectedSize, QByteArray partNote,
-                                     Progress progress);
+                                     bool resume, Progress progress, Retrying retrying = {});
 
     static constexpr const char *PartNoteAttribute = "user.quibo32.offer";
     static QString partPath(const QString &path) { return path + QStringLiteral(".part"); }
+    // The PartNoteAttribute of the file at `path`; empty when it has none.
+    static QByteArray partNoteOf(const QString &path);
 
     // "http://<address>:<port>/tmp/<name>" with the name percent-encoded; invalid unless the
     // address is a dotted IPv4 one that reaches another machine ("0" is offline, and 0.0.0.0
@@ -49,6 +58,13 @@ public:
     static QUrl offeredFileUrl(const QString &address, quint16 port, const QString &name);
 
 private:
+    struct Transfer;
+    enum class Fetched { Whole, Broken, Refused, WrongLength, DiskFull, Stale };
+    // One request for what `transfer` does not hold yet; `answered` is called when its answer is
+    // taken.
+    QCoro::Task<Fetched> fetch(QUrl url, std::shared_ptr<Transfer> transfer, qint64 expectedSize,
+                               Progress progress, std::function<void()> answered);
+
     const Timings &m_timings;
     QNetworkAccessManager *m_network;
 };

@@ -2,19 +2,24 @@
 
 #include "peer/Origin.h"
 #include "peer/PeerRecord.h"
+#include "ports/Journal.h"
 #include "ports/TransferUi.h"
+#include "transfer/PartRecords.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace quibo {
 
 struct Config;
 struct LogonState;
 struct Timings;
+class Attention;
+class WorkingDirectory;
 class Dispatcher;
 class FileDownload;
 class Notices;
@@ -40,9 +45,12 @@ public:
         const LogonState &logon;
         const Config &config;
         const Timings &timings;
+        const WorkingDirectory &dir;
         PeerSender &sender;
         Notices &notices;
         TransferUi &ui;
+        Journal &journal;
+        Attention &attention;
     };
     FileReception(Parts parts, Dispatcher &dispatcher, QObject *parent = nullptr);
     ~FileReception() override;
@@ -65,6 +73,13 @@ private:
     QCoro::Task<> receiveFile();
     QCoro::Task<> answer(peer::RecordCode code);
     QCoro::Task<> tellLostConnection();
+    // How the offer being answered ended, for the history.
+    void settle(FileOutcome outcome);
+    // Where the part of this offer was being saved, when it is on disk, labelled with the same
+    // offer (or not labelled at all) and shorter than the file.
+    std::optional<QString> earlierPart() const;
+    QList<transfer::PartRecord> readPartRecords() const;
+    void writePartRecords(const QList<transfer::PartRecord> &records) const;
 
     // The phase's only writers, in the order of an offer; any phase may end.
     void ask() { enter(ReceptionPhase::Idle, ReceptionPhase::Asking); }

@@ -41,6 +41,12 @@ void FormDialogView::setButtonsEnabled(bool enabled)
         m_dialog->setButtonsEnabled(enabled);
 }
 
+void FormDialogView::bringForward()
+{
+    if (m_dialog)
+        m_dialog->bringForward();
+}
+
 void FormDialogView::reportClosed()
 {
     if (m_closedReported)

@@ -35,6 +35,7 @@ public:
     [[nodiscard]] bool isOpen() const override;
     void refresh() override;
     void setButtonsEnabled(bool enabled) override;
+    void bringForward() override;
 
     [[nodiscard]] FormDialog *dialog() const { return m_dialog; }
 

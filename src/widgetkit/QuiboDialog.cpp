@@ -38,11 +38,19 @@ QCoro::Task<> untilClosed(QObject *context, QDialog *dialog)
     if (!dialog || !dialog->isVisible())
         co_return;
     // Owned by `context`, not the dialog: the wait must outlive a dialog deleted on close.
-    auto *closed = new Wakeup(context);
-    QObject::connect(dialog, &QDialog::finished, closed, &Wakeup::wake);
-    QObject::connect(dialog, &QObject::destroyed, closed, &Wakeup::wake);
+    const FrameOwned<Wakeup> closed(new Wakeup(context));
+    QObject::connect(dialog, &QDialog::finished, closed.get(), &Wakeup::wake);
+    QObject::connect(dialog, &QObject::destroyed, closed.get(), &Wakeup::wake);
     co_await closed->next();
-    closed->deleteLater();
+}
+
+void QuiboDialog::bringForward()
+{
+    if (!isVisible())
+        return;
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 } // namespace quibo

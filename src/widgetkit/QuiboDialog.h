@@ -14,6 +14,9 @@ class QuiboDialog : public QDialog {
 public:
     explicit QuiboDialog(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
+    // Restores, raises and activates the dialog: the user asked for it from outside.
+    void bringForward();
+
 protected:
     void setFocusStepsOnShow(int steps) { m_focusSteps = steps; }
     void showEvent(QShowEvent *event) override;

@@ -1,11 +1,16 @@
 // How tasks wait, end and go away: Wakeup, startTask and the main window's task.
 #include "TestClient.h"
 
+#include "base/Await.h"
 #include "base/Tasks.h"
+#include "base/ViewSlot.h"
 #include "base/Wakeup.h"
 #include "mainwindow/MainWindowTask.h"
+#include "peer/PeerSender.h"
 
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -62,6 +67,21 @@ QCoro::Task<> waitOnce(Wakeup *wakeup, Waits *waits)
 {
     const UnwindMark mark{waits};
     waits->first = co_await wakeup->next();
+}
+
+QCoro::Task<> sendBig(RecordSender *sender, quint16 port, Waits *waits)
+{
+    const UnwindMark mark{waits};
+    // More than the loopback's buffers take: the send waits while the peer does not read.
+    co_await sender->sendBlock(QStringLiteral("127.0.0.1"), port, QByteArray(32 << 20, 'x'));
+    waits->first = true;
+}
+
+QCoro::Task<> sleepLong(QObject *context, Waits *waits)
+{
+    const UnwindMark mark{waits};
+    co_await sleepFor(context, 1h);
+    waits->first = true;
 }
 
 } // namespace
@@ -127,6 +147,52 @@ TEST(Wakeup, ATaskIsUnwoundWhenItsWaitOrItsOwnerGoes)
         ASSERT_TRUE(waitFor([&] { return waits.unwound; }));
         EXPECT_FALSE(waits.first.has_value());
     }
+}
+
+// The scope's end unwinds its tasks there and then, and what their frames made (a socket, a
+// timer, their Wakeups) is deleted with the next pass of the event loop, not with its parent.
+TEST(TaskScope, ItsEndCancelsItsTasksAndTheirFramesLeaveNothing)
+{
+    QTcpServer peer; // accepts and never reads
+    ASSERT_TRUE(peer.listen(QHostAddress::LocalHost));
+    const Config config;
+    const LogonState logon;
+    const Timings timings;
+    QObject root;
+    RecordSender sender(config, logon, timings, &root);
+    auto *owner = new QObject(&root);
+    auto scope = std::make_unique<TaskScope>(&root);
+    Waits sending, sleeping;
+    startTask(owner, "send", [&] { return sendBig(&sender, peer.serverPort(), &sending); });
+    startTask(&sender, "sleep", [&] { return sleepLong(&root, &sleeping); });
+    ASSERT_TRUE(waitFor([&] { return peer.hasPendingConnections(); }));
+    ASSERT_EQ(sender.findChildren<QTcpSocket *>().size(), 1);
+    ASSERT_EQ(root.findChildren<QTimer *>(Qt::FindDirectChildrenOnly).size(), 1);
+
+    scope.reset();
+    EXPECT_TRUE(sending.unwound && sleeping.unwound);
+    EXPECT_FALSE(sending.first || sleeping.first);
+    startTask(owner, "late", [&] { return sleepLong(&root, &sleeping); });
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(sender.findChildren<QObject *>().isEmpty());
+    EXPECT_TRUE(root.findChildren<QTimer *>().isEmpty()) << "a task started after the scope ended";
+}
+
+// Replacing an open view would destroy it under the task that runs it.
+TEST(ViewSlot, ASecondOpenIsRefusedLoudlyAndTheFirstStays)
+{
+    const CriticalLog log;
+    ViewSlot<QObject> slot("The view");
+    QObject *first = slot.open([] { return std::make_unique<QObject>(); });
+    bool opened = false;
+    EXPECT_EQ(slot.open([&] {
+        opened = true;
+        return std::make_unique<QObject>();
+    }),
+              nullptr);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(slot.get(), first);
+    EXPECT_EQ(log.lines(), QStringList{QStringLiteral("The view is open already: a second one is refused")});
 }
 
 TEST(StartTask, AnExceptionInTheMainWindowsTaskLeavesTheWindowWorking)

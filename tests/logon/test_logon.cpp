@@ -219,9 +219,12 @@ TEST_F(LogonTest, AnnouncementsReachTheOtherClientAndLogoffLeavesZeroBehind)
         << "\"|001\" did not arrive";
     EXPECT_EQ(bob->client->contacts().contact(0).address, u"127.0.0.2"_s);
 
-    alice->client->fileOffers().sentFiles = {u"offer.txt"_s, u"../keep.txt"_s};
     alice->write(u"html/tmp/offer.txt"_s, "offered");
-    alice->write(u"html/keep.txt"_s, "not offered");
+    alice->write(u"html/tmp/kept.txt"_s, "not offered");
+    alice->transfer.filesToSend = {alice->dir.filePath(u"html/tmp/offer.txt"_s)};
+    alice->mainWindow.click(0);
+    alice->mainWindow.choose(Command::SendFile);
+    ASSERT_TRUE(waitFor([&] { return bob->transfer.log.contains(u"receive?|alice|offer.txt|7 Bytes"_s); }));
     alice->mainWindow.closeBox();
     ASSERT_TRUE(alice->waitUntilEnded());
     EXPECT_EQ(alice->process.exitCodes.value(0), 0);
@@ -229,7 +232,7 @@ TEST_F(LogonTest, AnnouncementsReachTheOtherClientAndLogoffLeavesZeroBehind)
     EXPECT_EQ(server.addressOf(u"alice"_s), u"0"_s);
     EXPECT_EQ(alice->windowCloser.closed, QStringList{WebServerWindowTitle});
     EXPECT_FALSE(alice->exists(u"html/tmp/offer.txt"_s));
-    EXPECT_TRUE(alice->exists(u"html/keep.txt"_s)) << "a name leaving html/tmp is not deleted";
+    EXPECT_TRUE(alice->exists(u"html/tmp/kept.txt"_s)) << "only what was offered is deleted";
     EXPECT_FALSE(alice->mainWindow.logOffButtonEnabled);
     ASSERT_TRUE(waitFor([&] { return bob->mainWindow.items.isEmpty(); })) << "\"|002\" did not arrive";
     EXPECT_FALSE(bob->client->contacts().contact(0).online);

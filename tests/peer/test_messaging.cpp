@@ -61,7 +61,7 @@ struct TwoClients : ::testing::Test {
     // The smiley or sound command that sends `code`.
     void command(TestClient &from, const char16_t *code)
     {
-        ASSERT_TRUE(runToEnd(from.client->messaging().sendSmileyOrSound({code})));
+        ASSERT_TRUE(runToEnd(from.client->messaging().sendSmileyOrSound({code}, EntryKind::Smiley, {})));
     }
 };
 

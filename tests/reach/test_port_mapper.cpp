@@ -100,16 +100,4 @@ TEST(PortMapper, MapsRenewsAndRemovesOnTheRealRouter)
     EXPECT_FALSE(listing().contains(u"quibo"_s));
 }
 
-TEST(PortMapper, WithoutARouterARoundFailsSoonAndEndsAtOnce)
-{
-    IN_HOME_1_OF_A_LAB(lab, u"--no-upnp"_s);
-    Mapper home1;
-    home1.mapper->mapPorts({{40000, 40000, {}, u"quibo 0"_s}});
-    ASSERT_TRUE(home1.waitForRounds(1));
-    const MappingReport &report = home1.mapper->report();
-    EXPECT_FALSE(report.gatewayFound || report.problem.isEmpty());
-    ASSERT_EQ(report.ports.size(), 1);
-    EXPECT_EQ(report.ports[0].state, PortState::Failed);
-}
-
 } // namespace

@@ -71,16 +71,21 @@ bool DirectoryServer::start(quint16 port, const QStringList &options)
     // The server's default thread count: each thread serves one connection, and a client's
     // contact pass keeps several open at once.
     QStringList arguments{
-        u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--database"_s, m_database, u"--threads"_s, u"16"_s};
+        u"--listen"_s, u"%1:%2"_s.arg(m_host).arg(port), u"--database"_s, m_database, u"--threads"_s, u"16"_s};
     if (m_database.startsWith(u"postgres"_s) && !options.contains(u"--classic"_s))
         arguments << u"--state-dir"_s << m_folder.path();
+    if (!m_namespace.isEmpty()) {
+        arguments.prepend(m_process->program());
+        arguments = QStringList{u"netns"_s, u"exec"_s, m_namespace} + arguments;
+        m_process->setProgram(u"ip"_s);
+    }
     m_process->setArguments(arguments + options);
     m_process->start();
     if (!m_process->waitForStarted(ProcessWaitMs)) {
         m_output = m_process->errorString();
         return false;
     }
-    static const QRegularExpression listening(u"listening on 127\\.0\\.0\\.1:(\\d+)"_s);
+    const QRegularExpression listening(u"listening on %1:(\\d+)"_s.arg(QRegularExpression::escape(m_host)));
     while (m_process->waitForReadyRead(ProcessWaitMs)) {
         m_output += QString::fromUtf8(m_process->readAll());
         if (const QRegularExpressionMatch match = listening.match(m_output); match.hasMatch()) {
@@ -136,12 +141,12 @@ void DirectoryServer::thaw()
 
 QString DirectoryServer::authority() const
 {
-    return u"127.0.0.1:%1"_s.arg(m_port);
+    return u"%1:%2"_s.arg(m_host).arg(m_port);
 }
 
 DirectoryServer::Reply DirectoryServer::get(const QByteArray &target) const
 {
-    httplib::Client client("127.0.0.1", m_port);
+    httplib::Client client(m_host.toStdString(), m_port);
     client.set_connection_timeout(std::chrono::seconds(5));
     client.set_read_timeout(std::chrono::seconds(10));
     const httplib::Result result = client.Get(target.toStdString());

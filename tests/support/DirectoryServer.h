@@ -38,6 +38,12 @@ public:
     DirectoryServer(const DirectoryServer &) = delete;
     DirectoryServer &operator=(const DirectoryServer &) = delete;
 
+    // From the next start() on, in network namespace `ns` on `host` (an IPv4 address there).
+    void placeIn(QString ns, QString host)
+    {
+        m_namespace = std::move(ns);
+        m_host = std::move(host);
+    }
     // Another database for the next start().
     void setDatabase(QString database) { m_database = std::move(database); }
     // Starts the server on `port` (0: a free one), with `options` added, and waits until it
@@ -57,7 +63,7 @@ public:
 
     [[nodiscard]] quint16 port() const { return m_port; }
     [[nodiscard]] qint64 processId() const { return m_process ? m_process->processId() : 0; }
-    // "127.0.0.1:port", what Config::setDirectory takes.
+    // "host:port" (127.0.0.1 unless placed elsewhere), what Config::setDirectory takes.
     [[nodiscard]] QString authority() const;
     [[nodiscard]] QString output() const { return m_output; }
     // What --database names.
@@ -80,6 +86,8 @@ private:
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
     QString m_output;
+    QString m_namespace;
+    QString m_host = QStringLiteral("127.0.0.1");
 };
 
 } // namespace quibo::test

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "base/Wakeup.h"
+#include "ports/DesktopNotifier.h"
+#include "ports/HistoryUi.h"
 #include "ports/ProcessControl.h"
 #include "ports/Shell.h"
 #include "ports/SoundPlayer.h"
+#include "ports/TrayView.h"
 #include "ports/WindowCloser.h"
 
 #include <QObject>
@@ -63,6 +66,33 @@ class FakeWindowCloser : public WindowCloser {
 public:
     void closeWindowTitled(const QString &title) override { closed.append(title); }
     QStringList closed;
+};
+
+// Notifications nobody sees (tests/desktop has a real bus); the tray icon's tooltip.
+class FakeNotifier : public DesktopNotifier {
+public:
+    quint32 notify(const QString &, const QString &) override { return 0; }
+};
+class FakeTray : public TrayView {
+public:
+    void setToolTip(const QString &text) override { toolTip = text; }
+    QString toolTip;
+};
+
+// The history window, unseen: tests read the store itself.
+class ScriptedHistory : public HistoryUi {
+    struct View : HistoryView {
+        void setHeading(const QString &) override {}
+        void setKeeping(bool) override {}
+        void showRows(const QList<HistoryRow> &, bool) override {}
+        void addEarlierRows(const QList<HistoryRow> &, bool) override {}
+        void appendRow(const HistoryRow &) override {}
+        void bringForward() override {}
+        [[nodiscard]] bool isOpen() const override { return true; }
+    };
+
+public:
+    std::unique_ptr<HistoryView> openHistory() override { return std::make_unique<View>(); }
 };
 
 } // namespace quibo::test

@@ -1,5 +1,8 @@
 #include "PeerNetwork.h"
 
+#include "directory/WorkingFiles.h"
+#include "keys/UserKey.h"
+
 #include <QTcpServer>
 
 using namespace std::chrono_literals;
@@ -38,14 +41,15 @@ PeerNetwork::PeerNetwork()
     m_privateChatPort = ports.at(3);
 }
 
-TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings, Config config)
+TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timings timings, Config config,
+                             DesktopNotifier *notifier)
 {
     config.listenAddress = QHostAddress(address);
     config.peerPort = m_port;
     config.webPort = m_webPort;
     config.channelPort = m_channelPort;
     config.privateChatPort = m_privateChatPort;
-    auto client = std::make_unique<TestClient>(config, timings);
+    auto client = std::make_unique<TestClient>(config, timings, notifier);
     LogonState &logon = client->client->logon();
     logon.ownHandle = handle;
     logon.ownAddress = address;
@@ -62,6 +66,32 @@ void PeerNetwork::befriend(TestClient &client, const QStringList &handles)
     for (int i = 0; i < handles.size(); ++i)
         table.applyLookup(i, addressOf(handles.at(i)));
     table.FillOnlineList();
+}
+
+void PeerNetwork::trustKeys(TestClient &client, const QStringList &handles)
+{
+    ContactTable &table = client.client->contacts();
+    for (const QString &handle : handles)
+        table.setKey(*table.FindContactByHandle(handle), true, keyOf(handle));
+}
+
+QByteArray PeerNetwork::keyOf(const QString &handle) const
+{
+    const TestClient *c = member(handle);
+    if (!c)
+        return {};
+    const WorkingDirectory &dir = c->client->workDir();
+    return loadOrMakeUserKey(dir.file(working_files::UserKeyFile), dir.file(working_files::UserCertificateFile))
+        ->fingerprint;
+}
+
+TestClient *PeerNetwork::member(const QString &handle) const
+{
+    for (const Member &m : m_members) {
+        if (m.handle == handle)
+            return m.client.get();
+    }
+    return nullptr;
 }
 
 bool PeerNetwork::startListening(TestClient &client)

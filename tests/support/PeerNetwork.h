@@ -19,16 +19,23 @@ public:
     PeerNetwork();
 
     // A client named `handle` at `address` ("127.0.0.2", ...), on `config` with the network's
-    // ports. It listens once started.
+    // ports. It listens once started. `notifier` replaces its fake desktop notifications.
     TestClient &add(const QString &handle, const QString &address, Timings timings = peerTimings(),
-                    Config config = {});
+                    Config config = {}, DesktopNotifier *notifier = nullptr);
     // Gives `client` these contacts, each online at the address of the client of that name
     // (or "0" when there is none), and lists them.
     void befriend(TestClient &client, const QStringList &handles);
+    // Marks these contacts of `client` secure, each with the key of the client of that name, as
+    // the directory's secure look-up does.
+    void trustKeys(TestClient &client, const QStringList &handles);
+    // The fingerprint of the key of the client named `handle` (made on first use).
+    QByteArray keyOf(const QString &handle) const;
     // Starts the client's listener and waits until it listens.
     static bool startListening(TestClient &client);
 
     QString addressOf(const QString &handle) const;
+    // The client named `handle`; null when there is none.
+    TestClient *member(const QString &handle) const;
     [[nodiscard]] quint16 port() const { return m_port; }
     // The port every client's local web server uses, on the client's own address.
     [[nodiscard]] quint16 webPort() const { return m_webPort; }

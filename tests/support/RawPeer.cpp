@@ -63,4 +63,40 @@ bool CaptureServer::waitForRecords(int n)
     return waitFor([this, n] { return records.size() >= n; });
 }
 
+RecordingProxy::RecordingProxy(const QString &address, const QList<quint16> &ports, QString target)
+    : m_target(std::move(target))
+{
+    for (const quint16 port : ports) {
+        auto *server = m_servers.emplace_back(std::make_unique<QTcpServer>()).get();
+        server->listen(QHostAddress(address), port);
+        connect(server, &QTcpServer::newConnection, this, [this, server] { accept(server); });
+    }
+}
+
+bool RecordingProxy::isListening() const
+{
+    return std::all_of(m_servers.cbegin(), m_servers.cend(), [](const auto &s) { return s->isListening(); });
+}
+
+void RecordingProxy::accept(QTcpServer *server)
+{
+    while (QTcpSocket *in = server->nextPendingConnection()) {
+        auto *out = new QTcpSocket(this); // each end closes when it has passed on all it got
+        const auto pipe = [this](QTcpSocket *from, QTcpSocket *to) {
+            connect(from, &QIODevice::readyRead, to, [this, from, to] {
+                const QByteArray bytes = from->readAll();
+                carried += bytes;
+                to->write(bytes);
+            });
+            connect(from, &QAbstractSocket::disconnected, to, [to] { to->disconnectFromHost(); });
+        };
+        pipe(in, out);
+        pipe(out, in);
+        for (QTcpSocket *end : {in, out})
+            connect(end, &QAbstractSocket::disconnected, end, &QObject::deleteLater);
+        out->bind(in->peerAddress());
+        out->connectToHost(QHostAddress(m_target), server->serverPort());
+    }
+}
+
 } // namespace quibo::test

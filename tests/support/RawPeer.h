@@ -7,6 +7,7 @@
 #include <QTcpServer>
 
 #include <memory>
+#include <vector>
 
 class QTcpSocket;
 
@@ -41,6 +42,24 @@ public:
 
 private:
     QTcpServer m_server;
+};
+
+// A proxy between two peers that keeps every byte it carried, both ways: what anyone on the
+// path would see. It listens on `ports` of `address` and goes on to the same port of `target`,
+// from the address the connection came from (loopback lets it), as chat ports want.
+class RecordingProxy : public QObject {
+    Q_OBJECT
+public:
+    RecordingProxy(const QString &address, const QList<quint16> &ports, QString target);
+    [[nodiscard]] bool isListening() const;
+
+    QByteArray carried;
+
+private:
+    void accept(QTcpServer *server);
+
+    std::vector<std::unique_ptr<QTcpServer>> m_servers;
+    QString m_target;
 };
 
 } // namespace quibo::test

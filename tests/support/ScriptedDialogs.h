@@ -21,7 +21,8 @@ struct HeldDialog {
     QString kind; // "send", "manage-contacts", "registration", ...
     bool open = true;
     bool buttonsEnabled = true;
-    int enableCount = 0; // times the behaviour turned the buttons back on
+    int enableCount = 0;  // times the behaviour turned the buttons back on
+    int forwardCount = 0; // times it was brought forward
     QPointer<DialogView> view;
 
     // The user's hands: a click, delivered from the event loop (ignored once closed or while
@@ -54,6 +55,7 @@ public:
         if (enabled)
             ++m_record->enableCount;
     }
+    void bringForward() override { ++m_record->forwardCount; }
 
 private:
     std::shared_ptr<HeldDialog> m_record;

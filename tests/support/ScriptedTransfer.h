@@ -14,6 +14,7 @@ namespace quibo::test {
 struct ReceivingRecord {
     QString totalText;
     QList<qint64> progress; // every received count shown
+    QList<int> retries;     // every setRetrying
     bool finished = false;
     bool open = true;
 };
@@ -26,6 +27,7 @@ public:
 
     void setFile(QString, QString totalText) override { m_record->totalText = std::move(totalText); }
     void setProgress(qint64 received, qint64) override { m_record->progress.append(received); }
+    void setRetrying(int attempt) override { m_record->retries.append(attempt); }
     void finish() override { m_record->finished = true; }
     [[nodiscard]] bool isOpen() const override { return m_record->open; }
 
@@ -60,6 +62,12 @@ public:
         log.append(QStringList{QStringLiteral("receive?"), from, fileName, sizeText}.join(u'|'));
         co_return !receiveAnswers.isEmpty() && receiveAnswers.takeFirst();
     }
+    QCoro::Task<bool> askResumeFile(QString fileName, QString partPath, QString heldText,
+                                    QString sizeText) override
+    {
+        log.append(QStringList{QStringLiteral("resume?"), fileName, partPath, heldText, sizeText}.join(u'|'));
+        co_return !resumeAnswers.isEmpty() && resumeAnswers.takeFirst();
+    }
     std::unique_ptr<ReceivingView> openReceivingFile() override
     {
         downloads.append(std::make_shared<ReceivingRecord>());
@@ -70,6 +78,7 @@ public:
     QString saveFolder;                        // where the save chooser saves, under the suggested name
     QList<bool> saveAnswers;                   // false: cancel
     QList<bool> receiveAnswers;                // true: "&Yes"
+    QList<bool> resumeAnswers;                 // true: "&Yes"
     QStringList log;
     QList<std::shared_ptr<ReceivingRecord>> downloads;
 };

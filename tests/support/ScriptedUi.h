@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -90,6 +91,8 @@ public:
     void setStatusText(const QString &text) override { status = text; }
     void activate() override { ++activateCount; }
     void bringForward() override { ++bringForwardCount; }
+    [[nodiscard]] bool isActive() const override { return active; }
+    void setCommandChecked(int commandId, bool on) override { checked[commandId] = on; }
     void dismiss() override { shown = false; }
     void insertContactItem(int position, const QString &displayHandle) override
     {
@@ -125,6 +128,8 @@ public:
     bool logOffButtonEnabled = false;
     int contactMenuShown = 0;
     QList<MenuItem> contactMenu;
+    bool active = true; // the user works in the main window
+    QMap<int, bool> checked;
 };
 
 // The user's eyes and hands for dialogs: records each dialog as a line of the log and

@@ -17,8 +17,10 @@ namespace quibo::test {
 
 // One client with a scripted user, a fake desktop and a working directory of its own.
 struct TestClient {
-    explicit TestClient(Config config = {}, Timings timings = fastTimings())
-        : client(std::make_unique<Client>(std::move(config), timings, WorkingDirectory(QDir(dir.path())),
+    explicit TestClient(Config config = {}, Timings timings = fastTimings(),
+                        DesktopNotifier *desktopNotifier = nullptr)
+        : notifierPort(desktopNotifier ? desktopNotifier : &notifier),
+          client(std::make_unique<Client>(std::move(config), timings, WorkingDirectory(QDir(dir.path())),
                                           ports()))
     {
     }
@@ -41,6 +43,9 @@ struct TestClient {
         p.transfer = &transfer;
         p.channel = &channel;
         p.privateChat = &privateChat;
+        p.history = &history;
+        p.notifier = notifierPort;
+        p.tray = &tray;
         return p;
     }
     static Timings fastTimings() { return Timings{}.scaledDown(20); }
@@ -59,6 +64,10 @@ struct TestClient {
     ScriptedTransfer transfer;
     ScriptedChannel channel;
     ScriptedPrivateChat privateChat;
+    ScriptedHistory history;
+    FakeNotifier notifier;
+    FakeTray tray;
+    DesktopNotifier *notifierPort;
     std::unique_ptr<Client> client;
 };
 

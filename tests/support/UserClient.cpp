@@ -53,6 +53,8 @@ QStringList UserClient::files() const
     QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
         names.append(QDir(dir.path()).relativeFilePath(it.next()));
+    // The history's databases are there from the start, whatever the user did.
+    names.removeIf([](const QString &name) { return name.startsWith(QStringLiteral("history")); });
     names.sort();
     return names;
 }

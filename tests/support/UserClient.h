@@ -18,7 +18,7 @@ struct UserClient : TestClient {
     void write(const QString &name, const QByteArray &bytes) { writeFile(dir.filePath(name), bytes); }
     [[nodiscard]] QByteArray read(const QString &name) const { return readFile(dir.filePath(name)); }
     [[nodiscard]] bool exists(const QString &name) const { return QFile::exists(dir.filePath(name)); }
-    // Every file under the working directory, relative names, sorted.
+    // Every file under the working directory but the history's, relative names, sorted.
     [[nodiscard]] QStringList files() const;
     // Message boxes as "line1|line2", in order.
     [[nodiscard]] QStringList messages() const;

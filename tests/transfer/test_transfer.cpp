@@ -7,12 +7,18 @@
 #include "directory/Logoff.h"
 #include "peer/PeerRecord.h"
 #include "transfer/FileDownload.h"
+#include "transfer/PartRecords.h"
+#include "transfer/ResumePlan.h"
 #include "transfer/TransferCodes.h"
 
+#include <QCryptographicHash>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
 using namespace quibo;
@@ -43,6 +49,7 @@ struct Transfer : ::testing::Test {
     {
         Timings t = peerTimings();
         t.receiveStartDelay = std::chrono::milliseconds(300);
+        t.downloadRetryWindow = std::chrono::seconds(20); // outlasts a restart of quiboweb
         return t;
     }
 
@@ -52,13 +59,17 @@ struct Transfer : ::testing::Test {
         net.befriend(bob, {u"LoopBack"_s, u"alice"_s});
         ASSERT_TRUE(PeerNetwork::startListening(alice) && PeerNetwork::startListening(bob));
         ASSERT_TRUE(QDir(alice.dir.path()).mkpath(u"html/tmp"_s));
-        aliceWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, alice.dir.filePath(u"html"_s),
-                                     u"--listen"_s, u"127.0.0.2:%1"_s.arg(net.webPort())});
-        ASSERT_TRUE(aliceWeb->waitForOutput("Serving")) << aliceWeb->errorOutput().toStdString();
+        startWeb();
         selectContact(alice, u"bob"_s);
         bob.transfer.saveFolder = inbox.path();
     }
 
+    void startWeb()
+    {
+        aliceWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, alice.dir.filePath(u"html"_s),
+                                     u"--listen"_s, u"127.0.0.2:%1"_s.arg(net.webPort())});
+        ASSERT_TRUE(aliceWeb->waitForOutput("Serving")) << aliceWeb->errorOutput().toStdString();
+    }
     QString write(const QString &name, const QByteArray &bytes)
     {
         EXPECT_TRUE(writeFile(outbox.filePath(name), bytes));
@@ -135,6 +146,43 @@ TEST_F(Transfer, DeclineCancelAndUnwritableTargetAnswerNotWanted)
     ASSERT_TRUE(saw(alice, u"bob Has Received d.txt|File Transfer Complete"_s));
 }
 
+// Past 4 GiB: the offer's digits, the progress and the file keep 64 bits, and the holes stay holes.
+TEST_F(Transfer, ASparseFileOverFourGiBArrivesWithTheSameChecksum)
+{
+    const qint64 size = (qint64{1} << 32) + 12345;
+    const QString path = outbox.filePath(u"huge.img"_s);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+    for (const qint64 at : {qint64{0}, (qint64{1} << 32) - 5, size - 100}) {
+        ASSERT_TRUE(file.seek(at));
+        ASSERT_EQ(file.write(randomBytes(100)), 100);
+    }
+    file.close();
+    alice.transfer.filesToSend.append(path);
+    bob.transfer.receiveAnswers = {true};
+    bob.transfer.saveAnswers = {true};
+    // The copy into "html/tmp" reads 4 GiB of holes: longer than an offer usually takes.
+    ASSERT_TRUE(runToEnd(alice.client->fileOffers().SendFile(), std::chrono::minutes(5)));
+    ASSERT_TRUE(waitFor(
+        [&] { return alice.ui.log.contains(u"message|bob Has Received huge.img|File Transfer Complete"_s); },
+        std::chrono::minutes(5)));
+    EXPECT_TRUE(bob.transfer.log.contains(u"receive?|alice|huge.img|4294979641 Bytes"_s));
+    EXPECT_EQ(bob.transfer.downloads.last()->progress.last(), size);
+    const auto checksum = [](const QString &at) {
+        QFile f(at);
+        QCryptographicHash hash(QCryptographicHash::Md4); // a checksum, not a signature: the quickest Qt has
+        return f.open(QIODevice::ReadOnly) && hash.addData(&f) ? hash.result() : QByteArray();
+    };
+    const QString received = inbox.filePath(u"huge.img"_s);
+    EXPECT_EQ(QFileInfo(received).size(), size);
+    EXPECT_EQ(checksum(received), checksum(path));
+    for (const QString &at : {received, alice.dir.filePath(u"html/tmp/huge.img"_s)}) {
+        struct stat st = {};
+        ASSERT_EQ(::stat(QFile::encodeName(at).constData(), &st), 0);
+        EXPECT_LT(st.st_blocks * 512, 64 << 20) << at.toStdString() << " is not sparse";
+    }
+}
+
 // carol's offer meets bob downloading alice's: "|601" with her file's name, in 75 bytes.
 TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
 {
@@ -153,27 +201,146 @@ TEST_F(Transfer, AnOfferDuringADownloadIsAnsweredBusyAndTheDownloadGoesOn)
     EXPECT_EQ(bob.transfer.log.filter(u"receive?"_s).size(), 1) << "bob was not asked twice";
 }
 
-// What arrived stays as "large.bin.part", with the offer it belongs to; "large.bin" never exists.
-TEST_F(Transfer, ASenderServerStoppedMidTransferIsALostConnectionThatKeepsWhatArrived)
+// quiboweb killed mid-file: bob tries again until it is back, and asks only for the rest; a file
+// changed meanwhile comes whole again, and one no longer served leaves the part with its offer.
+TEST_F(Transfer, ACutDownloadResumesRestartsOnAChangedFileAndKeepsThePartWhenGone)
 {
-    const QByteArray bytes = randomBytes(256 << 20);
-    offer(write(u"large.bin"_s, bytes));
-    ASSERT_TRUE(waitFor([&] {
-        const auto &d = bob.transfer.downloads;
-        return !d.isEmpty() && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
-    }));
-    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList{u"large.bin.part"_s});
-    aliceWeb.reset(); // killed
-    ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
-    EXPECT_TRUE(bob.transfer.downloads.last()->finished);
-    EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
-    const QString part = inbox.filePath(u"large.bin.part"_s);
-    EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList{u"large.bin.part"_s});
-    const qint64 arrived = bob.transfer.downloads.last()->progress.last();
-    EXPECT_TRUE(readFile(part) == bytes.left(arrived)) << arrived << " bytes arrived";
-    char note[100] = {};
-    ::getxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute, note, sizeof note - 1);
-    EXPECT_STREQ(note, "alice\n127.0.0.2\n268435456\nlarge.bin");
+    enum Meanwhile { Nothing, Changed, Removed };
+    for (const Meanwhile meanwhile : {Nothing, Changed, Removed}) {
+        alice.ui.log.clear();
+        bob.ui.log.clear();
+        const QByteArray bytes = randomBytes(256 << 20);
+        offer(write(u"large.bin"_s, bytes));
+        ASSERT_TRUE(waitFor([&] {
+            const auto &d = bob.transfer.downloads;
+            return d.size() > meanwhile && !d.last()->progress.isEmpty() && d.last()->progress.last() > 0;
+        }));
+        aliceWeb.reset(); // killed
+        const auto download = bob.transfer.downloads.last();
+        ASSERT_TRUE(waitFor([&] { return !download->retries.isEmpty(); }));
+        const qint64 held = download->progress.last();
+        const qsizetype cutAt = download->progress.size();
+        const QString served = alice.dir.filePath(u"html/tmp/large.bin"_s);
+        QByteArray other = bytes;
+        other[0] = char(~other[0]);
+        if (meanwhile == Changed) {
+            ASSERT_TRUE(writeFile(served, other));
+        } else if (meanwhile == Removed) {
+            ASSERT_TRUE(QFile::remove(served));
+        }
+        startWeb();
+        const QString part = inbox.filePath(u"large.bin.part"_s);
+        if (meanwhile == Removed) {
+            ASSERT_TRUE(saw(bob, u"Lost Connection - Code 1051|Sender May Have Logged Off"_s));
+            EXPECT_TRUE(readFile(part) == bytes.left(download->progress.last()));
+            char note[100] = {};
+            ::getxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute, note,
+                       sizeof note - 1);
+            EXPECT_STREQ(note, "alice\n127.0.0.2\n268435456\nlarge.bin");
+        } else {
+            ASSERT_TRUE(saw(alice, u"bob Has Received large.bin|File Transfer Complete"_s)) << meanwhile;
+            EXPECT_TRUE(readFile(inbox.filePath(u"large.bin"_s)) == (meanwhile == Changed ? other : bytes));
+            // Only a changed file is fetched from zero again.
+            const QList<qint64> after = download->progress.mid(cutAt);
+            EXPECT_EQ(std::ranges::any_of(after, [&](qint64 got) { return got < held; }),
+                      meanwhile == Changed)
+                << held;
+            EXPECT_EQ(download->retries.last(), 0) << "the window said it was going again";
+            EXPECT_FALSE(QFile::exists(part));
+        }
+        EXPECT_TRUE(download->finished);
+        EXPECT_EQ(bob.client->fileReception().phase(), ReceptionPhase::Idle);
+    }
+}
+
+// A new offer of a file bob holds a part of (alice restarted, say): he is asked, and goes on where
+// the part is when its last bytes are those served; a part of another file, or one labelled with
+// another offer, is never joined.
+TEST_F(Transfer, ANewOfferOfAPartlyReceivedFileResumesIntoTheSamePlace)
+{
+    const QByteArray bytes = randomBytes(4 << 20);
+    const QString target = inbox.filePath(u"again.bin"_s), part = target + u".part"_s;
+    const struct {
+        QByteArray part;
+        const char *label;
+        bool asked, resumed;
+    } cases[] = {
+        {bytes.left(1 << 20), "alice\n127.0.0.9\n4194304\nagain.bin", true, true},
+        {bytes.left(3 << 20), "", true, true}, // a file system without labels
+        {randomBytes(1 << 20), "alice\n127.0.0.2\n4194304\nagain.bin", true, false},
+        {bytes.left(1 << 20), "carol\n127.0.0.2\n4194304\nagain.bin", false, false}, // another sender's
+    };
+    for (const auto &c : cases) {
+        ASSERT_TRUE(writeFile(part, c.part));
+        if (*c.label) {
+            ASSERT_EQ(::setxattr(QFile::encodeName(part).constData(), FileDownload::PartNoteAttribute,
+                                 c.label, std::strlen(c.label), 0),
+                      0);
+        }
+        const QList<transfer::PartRecord> records{{u"alice"_s, u"4194304"_s, u"again.bin"_s, target}};
+        ASSERT_TRUE(writeFile(bob.dir.filePath(u"parts.json"_s), transfer::writePartRecords(records)));
+        bob.transfer.log.clear();
+        alice.ui.log.clear();
+        bob.transfer.resumeAnswers = {true};
+        offer(write(u"again.bin"_s, bytes));
+        ASSERT_TRUE(saw(alice, u"bob Has Received again.bin|File Transfer Complete"_s)) << c.label;
+        EXPECT_TRUE(readFile(target) == bytes) << c.label;
+        EXPECT_FALSE(QFile::exists(part));
+        const QString asked = u"resume?|again.bin|%1|%2|4194304"_s.arg(part).arg(c.part.size());
+        EXPECT_EQ(bob.transfer.log.mid(1, 1), QStringList{c.asked ? asked : u"save as|again.bin"_s})
+            << c.label;
+        const QList<qint64> progress = bob.transfer.downloads.last()->progress;
+        if (c.asked) { // from zero again when the part's end is not the file's
+            EXPECT_EQ(std::ranges::all_of(progress, [&](qint64 got) { return got >= c.part.size(); }),
+                      c.resumed);
+        }
+        QFile::remove(target);
+    }
+    EXPECT_TRUE(transfer::readPartRecords(readFile(bob.dir.filePath(u"parts.json"_s))).isEmpty())
+        << "a whole file is part of nothing";
+}
+
+TEST(ResumePlan, RangesFollowTheValidatorAndRetriesGrowWithinTheWindow)
+{
+    using transfer::ReplyUse;
+    const transfer::HeldPart held{100, "\"v1\""};
+    EXPECT_EQ(transfer::resumeFields(held),
+              (transfer::HeaderFields{{"Range", "bytes=100-"}, {"If-Range", "\"v1\""}}));
+    EXPECT_TRUE(transfer::resumeFields({0, "\"v1\""}).isEmpty()) << "nothing held";
+    EXPECT_TRUE(transfer::resumeFields({100, "W/\"v1\""}).isEmpty()) << "a weak tag checks nothing";
+    EXPECT_EQ(transfer::strongTag(" \"a\" "), "\"a\"");
+    const struct {
+        int status;
+        const char *contentRange;
+        transfer::HeldPart held;
+        ReplyUse use;
+    } cases[] = {
+        {206, "bytes 100-999/1000", held, ReplyUse::Append},
+        {200, "", held, ReplyUse::FromStart}, // another version: never joined
+        {206, "bytes 0-999/1000", held, ReplyUse::Refuse},
+        {206, "bytes 100-500/1000", held, ReplyUse::Refuse},
+        {206, "bytes 100-1999/2000", held, ReplyUse::Refuse}, // not the offered size
+        {206, "bytes */1000", held, ReplyUse::Refuse},
+        {206, "bytes 100-999/1000", {100, ""}, ReplyUse::Refuse}, // never asked for
+        {416, "bytes */1000", held, ReplyUse::Refuse},
+        {404, "", held, ReplyUse::Refuse},
+        {206, "bytes 4294967296-8589934591/8589934592", {4294967296, "\"v\""}, ReplyUse::Refuse},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(transfer::judgeReply(c.status, c.contentRange, c.held, 1000), c.use) << c.contentRange;
+    EXPECT_EQ(transfer::judgeReply(206, "bytes 4294967296-8589934591/8589934592", {4294967296, "\"v\""},
+                                   8589934592),
+              ReplyUse::Append);
+
+    using std::chrono::milliseconds;
+    const Timings t; // 0.5 s doubled up to 8 s, within a minute
+    QList<qint64> pauses;
+    milliseconds since{0};
+    for (int attempt = 1; const auto pause = transfer::retryPause(attempt, since, t); ++attempt) {
+        pauses.append(pause->count());
+        since += *pause;
+    }
+    EXPECT_EQ(pauses, (QList<qint64>{500, 1000, 2000, 4000, 8000, 8000, 8000, 8000, 8000, 8000}));
 }
 
 // "0" is an offline contact; as 0.0.0.0 it would reach bob's own web server and its "html/tmp".
@@ -221,6 +388,38 @@ TEST_F(Transfer, AWrongLengthKeepsAPartAnErrorPageOrAHostileNameNothing)
     }
     EXPECT_EQ(QDir(inbox.path()).entryList(QDir::Files), QStringList()) << "nothing escaped the folder";
     EXPECT_EQ(bob.ui.log.filter(u"Was Not Received Whole|File Transfer Cancelled"_s).size(), 4);
+}
+
+// A file dropped on bob in alice's list is offered as Send File offers it; dropped on no contact,
+// as a folder or several files, or on a contact gone offline, alice is told why and nothing goes.
+TEST_F(Transfer, AFileDroppedOnAContactIsOfferedAnythingElseSaysWhy)
+{
+    ContactTable &contacts = alice.client->contacts();
+    const int bobIndex = *contacts.FindContactByHandle(u"bob"_s);
+    const int bobAt = contacts.contact(bobIndex).listIndex;
+    const QString file = write(u"dropped.txt"_s, "dropped");
+    const struct {
+        int position;
+        QStringList paths;
+        const char16_t *told;
+    } refused[] = {
+        {-1, {file}, u"Drop The File On A Contact|No File Was Sent"},
+        {bobAt, {outbox.path()}, u"Only Files Can Be Sent|No File Was Sent"},
+        {bobAt, {file, file}, u"Drop One File At A Time|No File Was Sent"},
+    };
+    for (const auto &c : refused) {
+        Q_EMIT alice.mainWindow.filesDropped(c.position, c.paths);
+        ASSERT_TRUE(saw(alice, QString::fromUtf16(c.told)));
+    }
+    bob.transfer.receiveAnswers = {true};
+    bob.transfer.saveAnswers = {true};
+    Q_EMIT alice.mainWindow.filesDropped(bobAt, {file});
+    ASSERT_TRUE(saw(alice, u"bob Has Received dropped.txt|File Transfer Complete"_s));
+    EXPECT_EQ(readFile(inbox.filePath(u"dropped.txt"_s)), "dropped");
+    EXPECT_EQ(bob.transfer.log.filter(u"receive?"_s), QStringList{u"receive?|alice|dropped.txt|7 Bytes"_s});
+    contacts.setAddress(bobIndex, u"0"_s);
+    Q_EMIT alice.mainWindow.filesDropped(bobAt, {file});
+    ASSERT_TRUE(saw(alice, u"bob Is Offline|No File Was Sent"_s));
 }
 
 TEST(FileNames, OfferedNamesBecomePlainFileNames)

@@ -16,17 +16,20 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -45,6 +48,7 @@ struct WidgetClient {
         ports.shell = &shell;
         ports.process = &process;
         ports.windowCloser = &windowCloser;
+        ports.notifier = &notifier;
         client = std::make_unique<Client>(config, peerTimings(), WorkingDirectory(QDir(dir.path())), ports);
         LogonState &logon = client->logon();
         logon.ownHandle = QStringLiteral("alice");
@@ -65,6 +69,7 @@ struct WidgetClient {
     FakeShell shell;
     FakeProcess process;
     FakeWindowCloser windowCloser;
+    FakeNotifier notifier;
     std::unique_ptr<Client> client;
 };
 
@@ -122,6 +127,36 @@ TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
     EXPECT_EQ(firstArguments(chosen), (QList<int>{32799, 32813, 1011, 1000}));
 }
 
+// The menus keep their items in their order; ours come after them. History opens its window.
+TEST(MainDialog, MenusKeepTheirItemsWithTheNewOnesAfter)
+{
+    WidgetClient t;
+    t.client->mainWindowTask().open();
+    CMainDlg &w = t.window();
+    const auto texts = [](const QMenu &menu) {
+        QStringList list;
+        for (const QAction *action : menu.actions())
+            list.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        return list;
+    };
+    const QList<QAction *> bar = w.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 5);
+    EXPECT_EQ(texts(*bar[0]->menu()), QStringList({u"&Host Chat Channel"_s, u"-"_s, u"My Web Page"_s,
+                                                   u"My User Info"_s, u"-"_s, u"E&xit"_s}));
+    EXPECT_EQ(texts(*bar[2]->menu()), QStringList({u"&Manage Contacts"_s, u"&Change Your Info"_s, u"-"_s,
+                                                   u"&History"_s, u"Start at &Login"_s}));
+    EXPECT_EQ(texts(*bar[4]->menu()),
+              QStringList({u"&Contents"_s, u"&About Quibo32"_s, u"&Quibo Web Site"_s}));
+    EXPECT_EQ(texts(*w.contactMenu()),
+              QStringList({u"Send Message"_s, u"Send Smiley"_s, u"Send Sound"_s, u"Send File"_s, u"-"_s,
+                           u"Private Chat"_s, u"Join Chat Channel"_s, u"-"_s, u"Contact's Web Page"_s,
+                           u"Personal Info"_s, u"-"_s, u"History"_s}));
+    EXPECT_TRUE(bar[2]->menu()->actions().last()->isCheckable());
+
+    findAction(*bar[2]->menu(), u"&History"_s)->trigger();
+    EXPECT_TRUE(t.client->history().browser().isOpen());
+}
+
 TEST(MainDialog, CloseBoxAsksAndEscEndsOnlyTheWindow)
 {
     WidgetClient t;
@@ -166,6 +201,21 @@ TEST(MainDialog, ListClicksReportTheSelectedPosition)
     EXPECT_EQ(firstArguments(clicked), (QList<int>{1, -1}));
     EXPECT_EQ(firstArguments(rightClicked), QList<int>{1});
     EXPECT_TRUE(list->selectedItems().isEmpty());
+
+    // Files from the desktop: taken as a copy wherever they land, reported with the item under them.
+    QSignalSpy dropped(&t.mainWindow, &MainWindowView::filesDropped);
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt"))});
+    for (const QPoint at : {bob, empty}) {
+        QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(list->viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(list->viewport(), &drop);
+        EXPECT_TRUE(enter.isAccepted() && drop.isAccepted());
+    }
+    ASSERT_EQ(dropped.size(), 2);
+    EXPECT_EQ(dropped[0], (QVariantList{1, QStringList{QStringLiteral("/tmp/a b.txt")}}));
+    EXPECT_EQ(dropped[1][0], -1);
     t.window().contactMenu()->hide();
 }
 

@@ -17,6 +17,8 @@ void WidgetPorts::fill(Ports &ports)
     ports.transfer = &transfer;
     ports.channel = &channel;
     ports.privateChat = &privateChat;
+    ports.history = &history;
+    ports.tray = &tray;
 }
 
 DesktopPorts::DesktopPorts(const WorkingDirectory &workDir, const Config &config)
@@ -30,6 +32,7 @@ void DesktopPorts::fill(Ports &ports)
     ports.shell = &shell;
     ports.process = &process;
     ports.windowCloser = &windowCloser;
+    ports.notifier = &notifier;
 }
 
 } // namespace quibo

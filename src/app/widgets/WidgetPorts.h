@@ -5,14 +5,17 @@
 #include "consent/widgets/WidgetConsentUi.h"
 #include "directory/widgets/WidgetBroadcastUi.h"
 #include "directory/widgets/WidgetRegistrationUi.h"
+#include "history/widgets/WidgetHistoryUi.h"
 #include "mainwindow/widgets/CMainDlg.h"
 #include "mainwindow/widgets/WidgetMainWindow.h"
 #include "messaging/widgets/WidgetMessageUi.h"
 #include "notices/widgets/WidgetNoticeUi.h"
+#include "platform/FreedesktopNotifier.h"
 #include "platform/LocalSocketWindowCloser.h"
 #include "platform/widgets/DesktopShell.h"
 #include "platform/widgets/QtProcessControl.h"
 #include "platform/widgets/QtSoundPlayer.h"
+#include "platform/widgets/SystemTray.h"
 #include "ports/Ports.h"
 #include "transfer/widgets/WidgetTransferUi.h"
 
@@ -26,7 +29,7 @@ class WorkingDirectory;
 class WidgetPorts {
 public:
     // Fills the ports of the user interface: connect, main window, notices, messages,
-    // registration, broadcast, consent, file transfer and chat.
+    // registration, broadcast, consent, file transfer, chat, history and the tray icon.
     void fill(Ports &ports);
     CMainDlg &mainDialog() { return *mainWindow.widget(); }
 
@@ -40,6 +43,8 @@ public:
     WidgetTransferUi transfer{mainWindow.widget()};
     WidgetChannelUi channel;
     WidgetPrivateChatUi privateChat;
+    WidgetHistoryUi history;
+    SystemTray tray;
 };
 
 // The desktop around the windows: sound, shell, the end of the process, and the local web
@@ -47,13 +52,14 @@ public:
 class DesktopPorts {
 public:
     DesktopPorts(const WorkingDirectory &workDir, const Config &config);
-    // Fills the ports of the desktop: sound, shell, process and window closer.
+    // Fills the ports of the desktop: sound, shell, process, window closer and notifications.
     void fill(Ports &ports);
 
     QtSoundPlayer sound;
     DesktopShell shell;
     QtProcessControl process;
     LocalSocketWindowCloser windowCloser;
+    FreedesktopNotifier notifier;
 };
 
 } // namespace quibo

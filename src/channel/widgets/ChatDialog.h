@@ -51,6 +51,7 @@ public:
     [[nodiscard]] bool isOpen() const override { return m_form.isOpen(); }
     void refresh() override { m_form.refresh(); }
     void setButtonsEnabled(bool enabled) override { m_form.setButtonsEnabled(enabled); }
+    void bringForward() override { m_form.bringForward(); }
 
 private:
     FormDialogView m_form;

@@ -61,6 +61,11 @@ void HistoryWindowView::bringForward()
     m_dialog->activateWindow();
 }
 
+bool HistoryWindowView::isOpen() const
+{
+    return m_dialog != nullptr;
+}
+
 std::unique_ptr<HistoryView> WidgetHistoryUi::openHistory()
 {
     auto *dialog = new CHistoryDlg;

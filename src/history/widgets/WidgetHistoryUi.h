@@ -21,7 +21,7 @@ public:
     void addEarlierRows(const QList<HistoryRow> &rows, bool hasEarlier) override;
     void appendRow(const HistoryRow &row) override;
     void bringForward() override;
-    [[nodiscard]] bool isOpen() const override { return m_dialog != nullptr; }
+    [[nodiscard]] bool isOpen() const override;
 
 private:
     QPointer<CHistoryDlg> m_dialog;

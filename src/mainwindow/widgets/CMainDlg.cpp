@@ -8,12 +8,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 
 namespace quibo {
 
@@ -38,8 +41,11 @@ void fillMenu(QMenu &menu, const QList<MenuItem> &items, CMainDlg &window)
             menu.addSeparator();
         else if (!item.children.isEmpty())
             fillMenu(*menu.addMenu(item.text), item.children, window);
-        else
-            menu.addAction(commandAction(menu, item.text, item.id, window));
+        else {
+            QAction *action = commandAction(menu, item.text, item.id, window);
+            action->setCheckable(item.checkable);
+            menu.addAction(action);
+        }
     }
 }
 } // namespace
@@ -60,6 +66,8 @@ CMainDlg::CMainDlg(QWidget *parent)
     list->header()->setSectionsClickable(false);
     list->setColumnWidth(0, 105);
     list->viewport()->installEventFilter(this);
+    list->setAcceptDrops(true);
+    list->viewport()->setAcceptDrops(true);
 
     connect(m_ui->channelButton, &QPushButton::clicked, this,
             [this] { Q_EMIT commandChosen(static_cast<int>(Command::ChatChannel)); });
@@ -85,6 +93,14 @@ void CMainDlg::buildMenuBar()
             // The empty top-level entries: present, but they carry no command.
             m_menuBar->addAction(commandAction(*m_menuBar, item.text, item.id, *this));
         }
+    }
+}
+
+void CMainDlg::setCommandChecked(int commandId, bool checked)
+{
+    for (QAction *action : m_menuBar->findChildren<QAction *>()) {
+        if (action->isCheckable() && action->data().toInt() == commandId)
+            action->setChecked(checked);
     }
 }
 
@@ -149,8 +165,11 @@ void CMainDlg::popUpContactMenu()
 
 bool CMainDlg::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_ui->contactList->viewport())
+    if (watched == m_ui->contactList->viewport()) {
+        if (onListDrag(event))
+            return true;
         onListMouse(event);
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -194,6 +213,31 @@ void CMainDlg::onListMouse(QEvent *event)
         m_lastClickLeft = button == Qt::LeftButton;
         report(button == Qt::LeftButton ? &CMainDlg::itemClicked : &CMainDlg::itemRightClicked);
     }
+}
+
+bool CMainDlg::onListDrag(QEvent *event)
+{
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto *drop = static_cast<QDropEvent *>(event);
+    QStringList paths;
+    for (const QUrl &url : drop->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    if (paths.isEmpty()) {
+        drop->ignore();
+        return true;
+    }
+    drop->setDropAction(Qt::CopyAction); // the file stays where it is
+    drop->accept();
+    if (type == QEvent::Drop) {
+        QTreeWidget *list = m_ui->contactList;
+        QTreeWidgetItem *item = list->itemAt(drop->position().toPoint());
+        Q_EMIT filesDropped(item ? list->indexOfTopLevelItem(item) : -1, paths);
+    }
+    return true;
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent *event)

@@ -31,6 +31,7 @@ public:
     void removeContact(int position);
     void setStatusText(const QString &text);
     void setContactMenu(const QList<MenuItem> &items);
+    void setCommandChecked(int commandId, bool checked);
     // Pops up the contact menu at the window's right edge - 120, bottom edge - 230, once it is
     // clear that the click that asked for it is not the first half of a double-click.
     void popUpContactMenu();
@@ -49,6 +50,7 @@ Q_SIGNALS:
     void itemClicked(int position);
     void itemRightClicked(int position);
     void itemDoubleClicked(int position);
+    void filesDropped(int position, QStringList paths);
     void closeBoxPressed();
     void escapePressed();
 
@@ -61,6 +63,8 @@ protected:
 private:
     void buildMenuBar();
     void onListMouse(QEvent *event);
+    // Takes files dragged from the desktop onto the list; true when the event was one of them.
+    bool onListDrag(QEvent *event);
 
     std::unique_ptr<Ui::CMainDlg> m_ui;
     QMenuBar *m_menuBar = nullptr;

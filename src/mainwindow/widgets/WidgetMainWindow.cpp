@@ -15,6 +15,7 @@ WidgetMainWindow::WidgetMainWindow(QObject *parent) : MainWindowView(parent), m_
     connect(m_window, &CMainDlg::itemClicked, this, &MainWindowView::itemClicked);
     connect(m_window, &CMainDlg::itemRightClicked, this, &MainWindowView::itemRightClicked);
     connect(m_window, &CMainDlg::itemDoubleClicked, this, &MainWindowView::itemDoubleClicked);
+    connect(m_window, &CMainDlg::filesDropped, this, &MainWindowView::filesDropped);
     connect(m_window, &CMainDlg::closeBoxPressed, this, &MainWindowView::closeRequested);
     connect(m_window, &CMainDlg::escapePressed, this, [this] {
         dismiss();
@@ -70,6 +71,16 @@ void WidgetMainWindow::activate()
         return;
     m_window->raise();
     m_window->activateWindow();
+}
+
+bool WidgetMainWindow::isActive() const
+{
+    return !m_dismissed && m_window->isActiveWindow();
+}
+
+void WidgetMainWindow::setCommandChecked(int commandId, bool checked)
+{
+    m_window->setCommandChecked(commandId, checked);
 }
 
 void WidgetMainWindow::bringForward()

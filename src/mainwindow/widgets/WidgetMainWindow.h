@@ -23,6 +23,8 @@ public:
     void setTitle(const QString &title) override;
     void setStatusText(const QString &text) override;
     void activate() override;
+    [[nodiscard]] bool isActive() const override;
+    void setCommandChecked(int commandId, bool checked) override;
     void bringForward() override;
     void dismiss() override;
     void insertContactItem(int position, const QString &displayHandle) override;

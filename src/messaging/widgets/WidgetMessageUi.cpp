@@ -50,6 +50,12 @@ void MessageDialogView::setButtonsEnabled(bool enabled)
         m_dialog->setButtonsEnabled(enabled);
 }
 
+void MessageDialogView::bringForward()
+{
+    if (isOpen())
+        m_dialog->bringForward();
+}
+
 void MessageDialogView::reportClosed()
 {
     if (m_closedReported)

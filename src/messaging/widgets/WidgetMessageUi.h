@@ -24,6 +24,7 @@ public:
     [[nodiscard]] bool isOpen() const override;
     void refresh() override;
     void setButtonsEnabled(bool enabled) override;
+    void bringForward() override;
 
 private:
     void reportClosed();

@@ -79,7 +79,7 @@ CReceivingFileDlg::~CReceivingFileDlg() = default;
 void CReceivingFileDlg::reset()
 {
     m_finished = false;
-    setWindowTitle(QStringLiteral("Quibo32 - Receiving File "));
+    setRetrying(0);
     m_ui->okButton->setText(QStringLiteral("OK"));
     m_ui->okButton->setEnabled(false);
     m_ui->fileName->clear();
@@ -100,6 +100,17 @@ void CReceivingFileDlg::setProgress(qint64 received, qint64 total)
     // Per mille of the total, so files of any size (and under one block) move the bar.
     const qint64 steps = total <= 0 ? BarSteps : std::min<qint64>(BarSteps, received * BarSteps / total);
     m_ui->progress->setValue(static_cast<int>(steps));
+}
+
+void CReceivingFileDlg::setRetrying(int attempt)
+{
+    if (attempt <= 0) {
+        setWindowTitle(QStringLiteral("Quibo32 - Receiving File "));
+        m_ui->fromCaption->setText(QStringLiteral("Receiving File From Contact"));
+        return;
+    }
+    setWindowTitle(QStringLiteral("Quibo32 - Receiving File - Retrying"));
+    m_ui->fromCaption->setText(QStringLiteral("Connection Lost - Retrying (%1)").arg(attempt));
 }
 
 void CReceivingFileDlg::finish()

@@ -58,6 +58,9 @@ public:
     void reset();
     void setFile(const QString &fileName, const QString &totalText);
     void setProgress(qint64 received, qint64 total);
+    // The connection is tried again (`attempt` from 1), said in the title and the caption; 0
+    // puts them back.
+    void setRetrying(int attempt);
     void finish();
     [[nodiscard]] bool isFinished() const { return m_finished; }
     [[nodiscard]] QProgressBar *progressBar() const;

@@ -1,6 +1,7 @@
 #include "transfer/widgets/WidgetTransferUi.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
 
 namespace quibo {
 
@@ -19,6 +20,12 @@ void WidgetReceivingView::setProgress(qint64 received, qint64 total)
 {
     if (m_dialog)
         m_dialog->setProgress(received, total);
+}
+
+void WidgetReceivingView::setRetrying(int attempt)
+{
+    if (m_dialog)
+        m_dialog->setRetrying(attempt);
 }
 
 void WidgetReceivingView::finish()
@@ -88,6 +95,28 @@ QCoro::Task<bool> WidgetTransferUi::askReceiveFile(QString from, QString fileNam
 {
     m_receive->setTexts(from, fileName, sizeText);
     co_return co_await showUntilClosed(*m_receive, DialogOwner::Desktop);
+}
+
+QCoro::Task<bool> WidgetTransferUi::askResumeFile(QString fileName, QString partPath, QString heldText,
+                                                  QString sizeText)
+{
+    // Made for each question: it is rare, and nothing of it outlives the answer.
+    QPointer<QMessageBox> box = new QMessageBox(
+        QMessageBox::Question, QStringLiteral("Quibo32 Resume File"),
+        QStringLiteral("Part Of %1 Was Received Before\n%2 Of %3 Bytes Are In %4\n\nResume It?")
+            .arg(fileName, heldText, sizeText, partPath),
+        QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setAttribute(Qt::WA_DeleteOnClose, false);
+    placeDialog(*box, DialogOwner::Desktop, m_mainWindow);
+    box->open();
+    box->raise();
+    box->activateWindow();
+    co_await untilClosed(this, box.data());
+    const bool yes = box && box->clickedButton() == box->button(QMessageBox::Yes);
+    if (box)
+        box->deleteLater();
+    co_return yes;
 }
 
 std::unique_ptr<ReceivingView> WidgetTransferUi::openReceivingFile()

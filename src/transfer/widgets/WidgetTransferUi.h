@@ -17,6 +17,7 @@ public:
     explicit WidgetReceivingView(CReceivingFileDlg &dialog);
     void setFile(QString fileName, QString totalText) override;
     void setProgress(qint64 received, qint64 total) override;
+    void setRetrying(int attempt) override;
     void finish() override;
     [[nodiscard]] bool isOpen() const override { return m_dialog && m_dialog->isVisible(); }
 
@@ -36,6 +37,8 @@ public:
     QCoro::Task<std::optional<QString>> chooseSaveFile(QString suggestedName) override;
     QCoro::Task<> showFileBeingSent(DialogOwner owner, QString notice) override;
     QCoro::Task<bool> askReceiveFile(QString from, QString fileName, QString sizeText) override;
+    QCoro::Task<bool> askResumeFile(QString fileName, QString partPath, QString heldText,
+                                    QString sizeText) override;
     std::unique_ptr<ReceivingView> openReceivingFile() override;
 
     CSendFileDlg &sendDialog() { return *m_send; }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QString>
+
+namespace quibo {
+
+// How contacts reach this client from outside its home. Logon asks once a secure directory has
+// said where it saw the client come from; logoff gives back what was taken, after the directory
+// has been told "0". The app puts the home router behind it.
+class Reachability {
+public:
+    struct Reach {
+        QString address;  // the IPv4 address to publish
+        QString address6; // a global IPv6 address to publish beside it, or empty
+        QString ports;    // "peer,channel,private,web" where they differ from this client's own
+        QString status;   // the main window's status once logged on; empty: "Ready"
+    };
+
+    virtual ~Reachability() = default;
+    // `own`: the address this host found for itself; `observed`: where the directory saw it.
+    virtual QCoro::Task<Reach> reach(QString own, QString observed) = 0;
+    // Removes what reach() took, waiting for it a bounded time.
+    virtual QCoro::Task<> release() = 0;
+};
+
+} // namespace quibo
