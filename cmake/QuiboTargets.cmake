@@ -13,8 +13,14 @@ if(QUIBO_BUILD_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# quibo_strict(target): the warning level and Qt strictness every project target is built with.
+# quibo_strict(target): the warning level and Qt strictness every project target is built with,
+# and its precompiled header (cmake/QuiboPrecompiled.cmake), chosen once its links are known.
 function(quibo_strict target)
+  _quibo_strict_flags(${target})
+  set_property(GLOBAL APPEND PROPERTY QUIBO_STRICT_TARGETS ${target})
+endfunction()
+
+function(_quibo_strict_flags target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
                                            -Wold-style-cast -Wcast-align -Woverloaded-virtual)
   if(QUIBO_WERROR)

@@ -20,9 +20,18 @@ export QUIBO_TEST_POSTGRES_URL QUIBO_REQUIRE_POSTGRES=1
 trap 'bash scripts/start-postgres.sh --stop >/dev/null 2>&1 || true' EXIT
 
 # The build folders are kept, and ccache (when installed) keeps the objects, so that a rerun
-# rebuilds only what changed.
+# rebuilds only what changed. Paths are hashed relative to the clone, and the build folder's
+# path not at all, so that a fresh clone anywhere finds what an earlier one compiled (the
+# sloppiness precompiled headers need is set by the build itself).
 launcher=()
-if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+fi
+ccache_counts() { # hits and misses so far
+  ccache --print-stats 2>/dev/null |
+    awk '$1 ~ /^(direct|preprocessed)_cache_hit$/ {h += $2} $1 == "cache_miss" {m += $2} END {print h + 0, m + 0}'
+}
 
 run_suite() { # name, extra cmake args...
   local name=$1
@@ -31,7 +40,12 @@ run_suite() { # name, extra cmake args...
   echo "== $name build =="
   cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIBO_WERROR=ON "${launcher[@]}" "$@" \
     >/dev/null
+  local hits misses h m start=$SECONDS
+  read -r hits misses < <(ccache_counts)
   cmake --build "$dir" -j"$jobs" ${targets:+--target $targets}
+  read -r h m < <(ccache_counts)
+  # Counted over the whole cache: on a shared machine, others' compiles count too.
+  echo "$name build: $((SECONDS - start)) s, ccache $((h - hits)) hits, $((m - misses)) misses"
   echo "== $name tests =="
   (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600 ${tests:+-R "$tests"} ${skip:+-E "$skip"})
 }

@@ -151,7 +151,9 @@ TEST_P(DirectoryTest, OverlongFieldsAreCutAndOverlongPasswordsRefused)
     EXPECT_TRUE(startsWithAngle(get("/ipinfo/longpw")));
 
     // "é" is two bytes: 29 "a" and a cut that never splits it leave 29 bytes.
-    const std::string city = std::string(29, 'a') + "\xc3\xa9" + "zzz";
+    // Appended, not added: g++ 12 warns falsely on the moves of a chain of + (-Warray-bounds).
+    std::string city(29, 'a');
+    city.append("\xc3\xa9").append("zzz");
     ASSERT_EQ(
         registerUser("cut", "pw", {{"city", city}, {"age", "12345"}, {"persinfo", "one\r\ntwo"}}).status,
         200);
