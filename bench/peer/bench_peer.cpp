@@ -104,7 +104,8 @@ Figures measure(Run &run, const std::vector<RecordSender *> &senders, const QStr
     Figures f;
     f.recordsPerSecond = static_cast<double>(run.latenciesMs.size() - before) / seconds;
     f.medianMs = run.latenciesMs.empty() ? 0 : run.latenciesMs.at(run.latenciesMs.size() / 2);
-    f.cpuMsPerRecord = (cpuMs() - cpuBefore) / static_cast<double>(std::max<std::size_t>(1, run.latenciesMs.size() - before));
+    const auto records = std::max<std::size_t>(1, run.latenciesMs.size() - before);
+    f.cpuMsPerRecord = (cpuMs() - cpuBefore) / static_cast<double>(records);
     return f;
 }
 
