@@ -3,6 +3,7 @@
 #include "PeerNetwork.h"
 #include "QuibowebProcess.h"
 
+#include "directory/LocalWebServer.h"
 #include "peer/IncomingConnections.h"
 #include "peer/PeerSender.h"
 
@@ -118,7 +119,8 @@ TEST_F(Ipv6Peers, MessagesAChatLineAndAFileCrossOverIPv6OnThePublishedPorts)
     // A file bob offers comes from his web server on ::1 and his web port.
     ASSERT_TRUE(QDir(bob.dir.path()).mkpath(u"html/tmp"_s));
     QuibowebProcess bobWeb({u"--headless"_s, u"--root"_s, bob.dir.filePath(u"html"_s), u"--listen"_s,
-                            u"[::1]:%1"_s.arg(bobPorts.web)});
+                            u"[::1]:%1"_s.arg(bobPorts.web)},
+                           LocalWebServer::tlsIdentity(bob.client->workDir()));
     ASSERT_TRUE(bobWeb.waitForOutput("Serving")) << bobWeb.errorOutput().toStdString();
     QTemporaryDir outbox, inbox;
     const QByteArray bytes(100000, 'q');

@@ -20,7 +20,10 @@
 
 #include "PeerNetwork.h"
 
+#include "base/Lifeline.h"
+#include "directory/LocalWebServer.h"
 #include "platform/EndSignals.h"
+#include "platform/Lifeline.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCommandLineParser>
@@ -50,9 +53,13 @@ void say(const QString &line)
     std::fflush(stdout);
 }
 
-// The client's local web server, serving its "html" in this namespace; it dies with us.
-pid_t startWeb(const QString &root, const QString &listen)
+// The client's local web server, serving its "html" in this namespace with the user's key, as
+// the client starts it; it dies with us.
+pid_t startWeb(const QString &root, const QString &listen, const QByteArray &tlsIdentity)
 {
+    const HandedBytes identity(tlsIdentity);
+    const QString variable = QString::fromLatin1(TlsIdentityVariable);
+    const QByteArray identityFd = identity.handedTo({}, TlsIdentityVariable).value(variable).toLatin1();
     const QByteArray program = qgetenv("QUIBO_BIN_DIR") + "/quiboweb";
     const QByteArray rootArg = QFile::encodeName(root), listenArg = listen.toLatin1();
     std::vector<const char *> argv{program.constData(), "--headless",          "--root", rootArg.constData(),
@@ -60,6 +67,8 @@ pid_t startWeb(const QString &root, const QString &listen)
     const pid_t child = ::fork();
     if (child == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (!identityFd.isEmpty())
+            ::setenv(TlsIdentityVariable, identityFd.constData(), 1);
         const int quiet = ::open("/dev/null", O_WRONLY);
         ::dup2(quiet, STDOUT_FILENO);
         ::dup2(quiet, STDERR_FILENO);
@@ -213,7 +222,8 @@ int main(int argc, char *argv[])
     }
     const QString &own = config.ownAddressOverride;
     startWeb(c.dir.filePath(u"html"_s),
-             u"%1:%2"_s.arg(own.contains(u':') ? u'[' + own + u']' : own).arg(config.webPort));
+             u"%1:%2"_s.arg(own.contains(u':') ? u'[' + own + u']' : own).arg(config.webPort),
+             LocalWebServer::tlsIdentity(c.client->workDir()));
 
     Watcher watcher(c, [&] { keep(work, keys); });
     QObject::connect(QCoreApplication::eventDispatcher(), &QAbstractEventDispatcher::aboutToBlock, &app, [&] {
