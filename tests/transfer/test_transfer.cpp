@@ -522,6 +522,9 @@ TEST(ResponseHead, TakenOnlyWhenTheBodyCanBeFramed)
         {"HTTP/1.1 200 OK\r\nContent-Length: -5", 0, 0},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked", 0, 0},
         {"HTTP/1.1 200 OK\r\n folded: line", 0, 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length : 5\r\nContent-Length: 6", 0, 0},
+        {"HTTP/1.1 200 OK\r\n\r: x", 0, 0}, // no name
+        {"HTTP/1.1 000 None yet", 0, 0},
         {"HTTP/2 200", 0, 0},
         {"ICY 200 OK", 0, 0},
     };
