@@ -196,6 +196,33 @@ TEST_F(SecurePeers, ARecordClaimingASecureContactCountsOnlyWithItsKey)
     EXPECT_TRUE(carol.messages.log.contains(u"received|bob|hi carol"_s));
 }
 
+// Between secure bob and classic carol a file goes in clear both ways, from a quiboweb that holds
+// its client's key and so serves both.
+TEST_F(SecurePeers, AFileBetweenASecureAndAClassicClientGoesAsBefore)
+{
+    const struct {
+        TestClient *from, *to;
+        const char *text;
+    } cases[] = {{&carol, &bob, "carol's file"}, {&bob, &carol, "bob's file"}};
+    for (const auto &c : cases) {
+        const QString address = c.from->client->logon().ownAddress;
+        ASSERT_TRUE(QDir(c.from->dir.path()).mkpath(u"html/tmp"_s));
+        QuibowebProcess web({u"--headless"_s, u"--root"_s, c.from->dir.filePath(u"html"_s), u"--listen"_s,
+                             address + u":%1"_s.arg(net.webPort())},
+                            LocalWebServer::tlsIdentity(c.from->client->workDir()));
+        ASSERT_TRUE(web.waitForOutput("Serving"));
+        RecordingProxy path(u"127.0.0.4"_s, {net.port(), net.webPort()}, address);
+        ASSERT_TRUE(path.isListening());
+        moveContact(*c.to, c.from->client->logon().ownHandle, u"127.0.0.4"_s);
+        QTemporaryDir outbox, inbox;
+        ASSERT_TRUE(writeFile(outbox.filePath(u"note.txt"_s), c.text));
+        offerFile(*c.from, *c.to, outbox.filePath(u"note.txt"_s), inbox.path());
+        ASSERT_TRUE(waitFor([&] { return readFile(inbox.filePath(u"note.txt"_s)) == c.text; })) << c.text;
+        EXPECT_TRUE(path.carried.contains(c.text)) << c.text; // in clear, as before
+        moveContact(*c.to, c.from->client->logon().ownHandle, address);
+    }
+}
+
 // Lines on the chat ports are told apart by the address they come from. bob is in a channel
 // hosted by `speaker` and in a private chat with it; a line in clear from secure alice's address
 // (her client told bob is classic, as a forger there would send) is dropped on both ports, and
