@@ -32,7 +32,7 @@ QByteArray record(const char *handle, const QString &body, qsizetype block = pee
     return peer::buildRecord(QString::fromLatin1(handle), body, block);
 }
 
-// alice (127.0.0.2) and bob (127.0.0.3) have each other as contacts and listen.
+// alice (loopback(2)) and bob (loopback(3)) have each other as contacts and listen.
 struct TwoClients : ::testing::Test {
     PeerNetwork net;
     TestClient &alice = net.add(u"alice"_s, loopback(2));
@@ -97,7 +97,7 @@ QByteArray padded(const QByteArray &text, qsizetype block)
     return text + QByteArray(block - text.size(), '\0');
 }
 
-// alice at 127.0.0.2 with bob (127.0.0.3) as contact; bob is a capture server.
+// alice at loopback(2) with bob (loopback(3)) as contact; bob is a capture server.
 struct WireTest : ::testing::Test {
     PeerNetwork net;
     TestClient &alice = net.add(u"alice"_s, loopback(2));

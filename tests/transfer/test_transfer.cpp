@@ -38,7 +38,7 @@ QByteArray randomBytes(qsizetype size)
 
 const QString NotWanted = u"bob Does Not Want The File|File Transfer Cancelled"_s;
 
-// alice (127.0.0.2) offers, bob (127.0.0.3) receives from her quiboweb, serving her "html".
+// alice (loopback(2)) offers, bob (loopback(3)) receives from her quiboweb, serving her "html".
 struct Transfer : ::testing::Test {
     PeerNetwork net;
     TestClient &alice = net.add(u"alice"_s, loopback(2), slowStart());
