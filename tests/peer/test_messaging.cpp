@@ -150,27 +150,17 @@ TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
     EXPECT_TRUE(bob.messages.log.isEmpty()) << "the draft never went out";
 }
 
-TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
+// A Send Message while a reply is open does nothing (the main window's tests); the other way
+// round, a Reply while a new message is open only closes the received message.
+TEST_F(TwoClients, WhileASendDialogIsOpenAReplyOnlyClosesTheReceivedMessage)
 {
-    // bob holds a reply dialog open: his Send Message does nothing.
-    bob.messages.receivedScript = {Step::Reply};
-    alice.messages.sendScript = {{Step::Send, u"ping"_s}};
-    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
-    ASSERT_TRUE(waitFor([&] { return bob.client->messaging().state().replyPending(); }));
-    ASSERT_TRUE(choose(bob, Command::SendMessage)) << "it does nothing";
-    EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
-    bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
-    ASSERT_TRUE(bobHandledAll(1));
-    EXPECT_FALSE(bob.client->messaging().state().replyPending());
-
-    // bob holds a new message open: a Reply only closes the received message.
     bob.mainWindow.choose(Command::SendMessage);
     EXPECT_TRUE(bob.client->messaging().state().sendDialogOpen());
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"pong?"_s}};
     ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
-    ASSERT_TRUE(bobHandledAll(2));
-    EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 2);
+    ASSERT_TRUE(bobHandledAll(1));
+    EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
     EXPECT_EQ(bob.messages.openCount(), 1);
     EXPECT_FALSE(bob.client->messaging().state().replyPending());
     bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
