@@ -30,30 +30,6 @@ protected:
             ASSERT_TRUE(server.registerUser(handle, u"pw"_s));
     }
 
-    // The open dialog of `kind` once it has opened.
-    static std::shared_ptr<HeldDialog> opened(UserClient &client, const QString &kind)
-    {
-        EXPECT_TRUE(waitFor([&] { return client.consent.open(kind) != nullptr; })) << kind.toStdString();
-        return client.consent.open(kind);
-    }
-    // Presses `button` of the open dialog of `kind` and waits until the dialog has closed.
-    static void pressToClose(UserClient &client, const QString &kind, int button)
-    {
-        if (const auto dialog = client.consent.open(kind))
-            dialog->press(button);
-        EXPECT_TRUE(waitFor([&] { return client.consent.open(kind) == nullptr; })) << kind.toStdString();
-    }
-    // Manage Contacts, "&Add Contact", `name`, "&OK", then "&Exit" once the add is done.
-    static void addContact(UserClient &client, const QString &name)
-    {
-        client.mainWindow.choose(Command::ManageContacts);
-        opened(client, u"manage-contacts"_s)->press(ConsentUi::AddButton);
-        opened(client, u"add-contact"_s);
-        client.client->contactManagement().addFields().m_contactName = name;
-        pressToClose(client, u"add-contact"_s, ConsentUi::OkButton);
-        EXPECT_TRUE(client.client->contactManagement().addFields().m_contactName.isEmpty());
-        pressToClose(client, u"manage-contacts"_s, ConsentUi::ExitButton);
-    }
     static QStringList contactsFile(UserClient &client)
     {
         return contacts_file::parse(client.read(contacts_file::FileName));
@@ -110,10 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ConsentTest, DeleteUsesTheSelectionOfAnEarlierOpeningAndTheListKeepsTheContact)
 {
     auto alice = loggedOn(u"alice"_s, loopback(2), {u"carol"_s, u"bob"_s, u"dave"_s});
-    ManageContactsFields &fields = alice->client->contactManagement().manageFields();
+    const ManageContactsFields &fields = alice->client->contactManagement().manageFields();
     alice->mainWindow.choose(Command::ManageContacts);
     opened(*alice, u"manage-contacts"_s);
-    fields.selection = 1; // the user's click
+    alice->consent.openContacts(u"manage-contacts"_s)->manage->selection = 1; // the user's click
     pressToClose(*alice, u"manage-contacts"_s, ConsentUi::ExitButton);
 
     alice->mainWindow.choose(Command::ManageContacts);

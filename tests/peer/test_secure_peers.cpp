@@ -96,8 +96,7 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     // alice hosts a channel that bob joins, and says a line in it.
     alice.client->mainWindowTask().handlers().detached(Command::HostChannel)();
     ASSERT_TRUE(waitFor([&] { return alice.channel.last() && alice.channel.last()->open; }));
-    bob.client->selection().clickedItem = bob.client->contacts().contact(1).listIndex;
-    runToEnd(bob.client->channels().join().RequestJoin());
+    ASSERT_TRUE(chooseFromMenu(bob, u"alice"_s, Command::JoinChannel));
     ASSERT_TRUE(
         waitFor([&] { return bob.channel.last() != nullptr; })); // bob's own lines come not by the path
     alice.channel.last()->say(u"the channel's secret"_s);
@@ -213,10 +212,7 @@ TEST_P(ChatLinesInClear, CountOnlyFromClassicContacts)
 
     speaker.client->mainWindowTask().handlers().detached(Command::HostChannel)();
     ASSERT_TRUE(waitFor([&] { return speaker.channel.last() && speaker.channel.last()->open; }));
-    const ContactTable &bobs = bob.client->contacts();
-    bob.client->selection().clickedItem =
-        bobs.contact(*bobs.FindContactByHandle(speaker.client->logon().ownHandle)).listIndex;
-    runToEnd(bob.client->channels().join().RequestJoin());
+    ASSERT_TRUE(chooseFromMenu(bob, speaker.client->logon().ownHandle, Command::JoinChannel));
     ASSERT_TRUE(waitFor([&] { return bob.channel.last() != nullptr; }));
     bob.privateChat.answers = {true};
     selectContact(speaker, u"bob"_s);

@@ -475,7 +475,8 @@ TEST_F(Transfer, LogoffRemovesEveryOfferedCopyBeyondAHundred)
     const QDir tmp(alice.dir.filePath(u"html/tmp"_s));
     ASSERT_EQ(tmp.entryList(QDir::Files).size(), 105);
     ClientSetup::loggedOff(*alice.client); // logoff then only cleans up and ends
-    ASSERT_TRUE(runToEnd(alice.client->directorySession().logoff().LogOff(DialogOwner::MainWindow)));
+    alice.mainWindow.choose(Command::LogOff);
+    ASSERT_TRUE(waitFor([&] { return alice.process.ended(); }));
     EXPECT_TRUE(tmp.entryList(QDir::Files).isEmpty());
     EXPECT_EQ(QDir(outbox.path()).entryList(QDir::Files).size(), 105) << "the originals stay";
 }
