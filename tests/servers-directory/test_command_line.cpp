@@ -128,6 +128,7 @@ TEST(DirectoryCommandLine, AnUnusableDatabaseKeyOrPortStopsTheStartWithTheReason
     const QString garbage = fileWith(folder.path(), QByteArray(4096, 'x'));
     const QString fresh = folder.filePath(u"d.sqlite"_s);
     quibo::test::writeFile(folder.filePath(u"quibo-directory.crt"_s), "left alone");
+    QTemporaryDir elsewhere; // without the stray certificate
     QTcpServer holder;
     ASSERT_TRUE(holder.listen(QHostAddress::LocalHost));
     const struct {
@@ -146,7 +147,8 @@ TEST(DirectoryCommandLine, AnUnusableDatabaseKeyOrPortStopsTheStartWithTheReason
          "holds no PEM certificate"},
         {fresh, {u"--tls-cert"_s, folder.filePath(u"none"_s), u"--tls-key"_s, garbage}, 0, "cannot serve TLS",
          "cannot read"},
-        {fresh, {}, holder.serverPort(), "the port is already in use", "the port is already in use"},
+        {elsewhere.filePath(u"d.sqlite"_s), {}, holder.serverPort(), "the port is already in use",
+         "the port is already in use"},
     };
     for (const auto &c : cases) {
         DirectoryServer server(c.database);
