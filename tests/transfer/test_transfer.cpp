@@ -38,7 +38,7 @@ QByteArray randomBytes(qsizetype size)
 
 const QString NotWanted = u"bob Does Not Want The File|File Transfer Cancelled"_s;
 
-// alice (127.0.0.2) offers, bob (127.0.0.3) receives from her quiboweb, serving her "html".
+// alice (loopback(2)) offers, bob (loopback(3)) receives from her quiboweb, serving her "html".
 struct Transfer : ::testing::Test {
     PeerNetwork net;
     TestClient &alice = net.add(u"alice"_s, loopback(2), slowStart());
@@ -475,7 +475,8 @@ TEST_F(Transfer, LogoffRemovesEveryOfferedCopyBeyondAHundred)
     const QDir tmp(alice.dir.filePath(u"html/tmp"_s));
     ASSERT_EQ(tmp.entryList(QDir::Files).size(), 105);
     ClientSetup::loggedOff(*alice.client); // logoff then only cleans up and ends
-    ASSERT_TRUE(runToEnd(alice.client->directorySession().logoff().LogOff(DialogOwner::MainWindow)));
+    alice.mainWindow.choose(Command::LogOff);
+    ASSERT_TRUE(waitFor([&] { return alice.process.ended(); }));
     EXPECT_TRUE(tmp.entryList(QDir::Files).isEmpty());
     EXPECT_EQ(QDir(outbox.path()).entryList(QDir::Files).size(), 105) << "the originals stay";
 }
