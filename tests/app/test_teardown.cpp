@@ -48,7 +48,7 @@ struct Teardown {
     {
         return peer::buildRecord(QStringLiteral("bob"), body, peer::MessageBlock);
     }
-    void openMainWindow() { bob->client->mainWindowTask().open(); }
+    void openMainWindow() { ClientSetup::mainWindowOpen(*bob->client); }
 
     QTcpServer directory;
     PeerNetwork net;

@@ -162,12 +162,12 @@ INSTANTIATE_TEST_SUITE_P(Answers, HandshakeTest, ::testing::Values(Answer::Yes, 
 TEST_F(ConsentTest, ARefusalInTheOwnNameDeletesNothing)
 {
     auto alice = loggedOn(u"alice"_s, loopback(2), {u"carol"_s, u"alice"_s});
-    RecordSender &sender = alice->client->peerSender().records();
+    SentAs sender(*alice);
     // The acceptance behind it marks when the refusal has been handled.
     for (const char *code : {"|006", "|007"}) {
         const QByteArray record =
             peer::buildRecord(u"alice"_s, QString::fromLatin1(code), peer::RefusalBlock);
-        const auto sent = sender.sendRecord(loopback(2), record);
+        const auto sent = sender->sendRecord(loopback(2), record);
         ASSERT_TRUE(waitFor([&] { return sent.isReady(); }));
     }
     ASSERT_TRUE(waitFor([&] { return !alice->messages().isEmpty(); }));
@@ -185,7 +185,7 @@ void keepDrops(QtMsgType type, const QMessageLogContext &, const QString &messag
 
 QByteArray keyOf(const UserClient &c)
 {
-    const WorkingDirectory &dir = c.client->workDir();
+    const WorkingDirectory &dir = c.workDir();
     return loadOrMakeUserKey(dir.file(working_files::UserKeyFile),
                              dir.file(working_files::UserCertificateFile))
         ->fingerprint;
@@ -222,8 +222,7 @@ TEST_F(ConsentTest, AStrangerIsBelievedOnlyWithTheKeyTheDirectoryGives)
         SCOPED_TRACE(row.name);
         const QByteArray record = peer::buildRecord(row.handle, u"|001127.0.0.9"_s, peer::MessageBlock);
         if (row.sender)
-            ASSERT_TRUE(runToEnd(
-                row.sender->client->peerSender().records().sendRecordTo(loopback(3), bobKey, record)));
+            ASSERT_TRUE(runToEnd(SentAs(*row.sender)->sendRecordTo(loopback(3), bobKey, record)));
         else
             ASSERT_TRUE(sendRaw(loopback(3), peerPort, record));
         if (row.why) {
@@ -280,12 +279,10 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
     HandledCounter aliceHandled(*alice);
     const auto exchange = [&](const QString &text) {
         auto bobHandled = std::make_unique<HandledCounter>(*bob);
-        selectContact(*alice, u"bob"_s);
         alice->TestClient::messages.sendScript = {{ScriptedMessages::Step::Send, u"from alice: "_s + text}};
-        EXPECT_TRUE(runToEnd(alice->client->messaging().sendMessageToSelected()));
-        selectContact(*bob, u"alice"_s);
+        EXPECT_TRUE(doubleClickContact(*alice, u"bob"_s));
         bob->TestClient::messages.sendScript = {{ScriptedMessages::Step::Send, u"from bob: "_s + text}};
-        EXPECT_TRUE(runToEnd(bob->client->messaging().sendMessageToSelected()));
+        EXPECT_TRUE(doubleClickContact(*bob, u"alice"_s));
         EXPECT_TRUE(waitFor([&] { return bobHandled->count >= 1; }));
     };
 

@@ -18,11 +18,10 @@ namespace quibo::test {
 
 // One client with a scripted user, a fake desktop and a working directory of its own.
 struct TestClient {
-    explicit TestClient(Config config = {}, Timings timings = fastTimings(),
+    explicit TestClient(Config config = {}, Timings clientTimings = fastTimings(),
                         DesktopNotifier *desktopNotifier = nullptr)
-        : notifierPort(desktopNotifier ? desktopNotifier : &notifier),
-          client(std::make_unique<Client>(std::move(config), timings, WorkingDirectory(QDir(dir.path())),
-                                          ports()))
+        : notifierPort(desktopNotifier ? desktopNotifier : &notifier), timings(clientTimings),
+          client(std::make_unique<Client>(std::move(config), clientTimings, workDir(), ports()))
     {
     }
 
@@ -50,6 +49,7 @@ struct TestClient {
         return p;
     }
     static Timings fastTimings() { return Timings{}.scaledDown(20); }
+    [[nodiscard]] WorkingDirectory workDir() const { return WorkingDirectory(QDir(dir.path())); }
 
     QTemporaryDir dir;
     ScriptedUi ui;
@@ -69,6 +69,7 @@ struct TestClient {
     FakeNotifier notifier;
     FakeTray tray;
     DesktopNotifier *notifierPort;
+    Timings timings; // the client's
     std::unique_ptr<Client> client;
 };
 
