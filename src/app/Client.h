@@ -71,22 +71,14 @@ public:
     enum class Port { Peer, Channel, PrivateChat };
 
     const LogonState &logon() const { return m_logon; }
-    const Selection &selection() const { return m_selection; }
-    const Config &config() const { return m_config; }
     const ContactTable &contacts() const { return m_contacts; }
     const Listener &listener(Port port = Port::Peer) const;
     const DirectorySession &directorySession() const { return *m_directorySession; }
     const MainWindowTask &mainWindowTask() const { return m_mainWindowTask; }
-    const SendMessageFields &sendMessageFields() const { return m_sendFields; }
-    const ReceivedMessageFields &receivedMessageFields() const { return m_receivedFields; }
-    const MessagingState &messaging() const { return m_messaging.state(); }
-    const ContactKeys &contactKeys() const { return m_contactKeys; }
-    const ContactManagement &contactManagement() const { return m_contactManagement; }
-    const ContactRequests &contactRequests() const { return m_contactRequests; }
+    const Messaging &messaging() const { return m_messaging; }
     const PrivateChatSession &privateChat() const { return m_privateChat.session(); }
     const FileReception &fileReception() const { return m_fileReception; }
     const HistoryStore &historyStore() const { return m_history.store(); }
-    bool historyBrowserOpen() const { return m_history.browser().isOpen(); }
 
 private:
     friend struct test::ClientSetup;

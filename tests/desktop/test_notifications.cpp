@@ -262,7 +262,7 @@ TEST_F(TwoClients, EachHistoryKeepsEverythingInOrderAcrossARestartAndFindsEachWo
     // Restarted, each index catches up with the entries on its own thread and says so.
     std::map<const HistoryStore *, qint64> indexedUpTo;
     for (TestClient *c : {&anna, &bob}) {
-        const Config config = c->client->config();
+        const Config config = c->config;
         const Timings timings = c->timings;
         c->client.reset();
         c->client =

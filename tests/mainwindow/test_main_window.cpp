@@ -18,15 +18,15 @@ namespace {
 // A client whose main window is open, with "carol" offline and "LoopBack" and "bob" listed at
 // positions 0 and 1 (table indexes 1 and 2).
 struct Window : TestClient {
-    explicit Window(Config config = {}) : TestClient(std::move(config))
+    explicit Window(Config windowConfig = {}) : TestClient(std::move(windowConfig))
     {
         ClientSetup::added(*client, QStringLiteral("carol"), QStringLiteral("0"), false);
         ClientSetup::added(*client, QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
         ClientSetup::added(*client, QStringLiteral("bob"), QStringLiteral("0"), true);
         ClientSetup::mainWindowOpen(*client);
     }
-    const Selection &selection() const { return client->selection(); }
-    const SendMessageFields &fields() const { return client->sendMessageFields(); }
+    const Selection &selection() const { return client->mainWindowTask().selection(); }
+    const SendMessageFields &fields() const { return client->messaging().sendFields(); }
     const MainWindowTask &task() const { return client->mainWindowTask(); }
 };
 
@@ -74,7 +74,7 @@ TEST(Selection, WhileAReplyIsWrittenTheListAndSendMessageDoNothing)
     ASSERT_TRUE(waitFor([&] { return t.client->listener().isListening(); }));
     ASSERT_TRUE(
         sendRaw(loopback(2), config.peerPort, peer::buildRecord(u"LoopBack"_s, u"hi"_s, peer::MessageBlock)));
-    ASSERT_TRUE(waitFor([&] { return t.client->messaging().replyPending(); }));
+    ASSERT_TRUE(waitFor([&] { return t.client->messaging().state().replyPending(); }));
     const qsizetype dialogs = t.messages.dialogs.size();
     const QString to = t.fields().m_to;
     t.mainWindow.click(1);

@@ -89,7 +89,7 @@ struct Ipv6Peers : ::testing::Test {
         net.trustKeys(alice, {u"bob"_s});
         net.trustKeys(bob, {u"alice"_s});
         ClientSetup::reach(*alice.client, u"bob"_s, u"::1"_s, bobPorts);
-        ClientSetup::reach(*bob.client, u"alice"_s, u"::1"_s, alice.client->config().ports());
+        ClientSetup::reach(*bob.client, u"alice"_s, u"::1"_s, alice.config.ports());
         ASSERT_TRUE(PeerNetwork::startListening(alice) && PeerNetwork::startListening(bob));
     }
 };

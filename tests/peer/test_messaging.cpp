@@ -133,9 +133,9 @@ TEST_F(TwoClients, MessageAndReplyGoBackToTheAddressStoredForTheSender)
     EXPECT_EQ(alice.messages.log, (QStringList{u"send|main|bob|"_s, u"received|bob|hi alice"_s}));
     EXPECT_EQ(bob.messages.log, (QStringList{u"received|alice|hi bob"_s, u"send|desktop|alice|"_s}));
     EXPECT_TRUE(bob.sound.played.contains(u"async:mail.snd"_s));
-    EXPECT_EQ(bob.client->sendMessageFields().m_replyMode, ReplyMode::Replied);
-    EXPECT_FALSE(bob.client->messaging().replyPending());
-    EXPECT_TRUE(bob.client->receivedMessageFields().m_message.isEmpty());
+    EXPECT_EQ(bob.client->messaging().sendFields().m_replyMode, ReplyMode::Replied);
+    EXPECT_FALSE(bob.client->messaging().state().replyPending());
+    EXPECT_TRUE(bob.client->messaging().receivedFields().m_message.isEmpty());
     EXPECT_EQ(bob.messages.openCount(), 0);
 }
 
@@ -145,13 +145,13 @@ TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
     ASSERT_TRUE(choose(alice, Command::SendMessage));
     ASSERT_TRUE(choose(alice, Command::SendMessage));
     EXPECT_EQ(alice.messages.dialogs.at(1)->shownMessage, u"draft"_s);
-    EXPECT_FALSE(alice.client->messaging().sendDialogOpen());
+    EXPECT_FALSE(alice.client->messaging().state().sendDialogOpen());
 
     command(alice, u"|300"); // replaces the draft, then empties it
     ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
     bob.ui.popups.last()->pressOk();
     ASSERT_TRUE(bobHandledAll(1));
-    EXPECT_TRUE(alice.client->sendMessageFields().m_message.isEmpty());
+    EXPECT_TRUE(alice.client->messaging().sendFields().m_message.isEmpty());
     EXPECT_EQ(bob.ui.log.filter(u"smiley"_s), QStringList{u"smiley|Smile|alice"_s});
     EXPECT_TRUE(bob.messages.log.isEmpty()) << "the draft never went out";
 }
@@ -161,16 +161,16 @@ TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
 TEST_F(TwoClients, WhileASendDialogIsOpenAReplyOnlyClosesTheReceivedMessage)
 {
     bob.mainWindow.choose(Command::SendMessage);
-    EXPECT_TRUE(bob.client->messaging().sendDialogOpen());
+    EXPECT_TRUE(bob.client->messaging().state().sendDialogOpen());
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"pong?"_s}};
     ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
     ASSERT_TRUE(bobHandledAll(1));
     EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
     EXPECT_EQ(bob.messages.openCount(), 1);
-    EXPECT_FALSE(bob.client->messaging().replyPending());
+    EXPECT_FALSE(bob.client->messaging().state().replyPending());
     bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
-    ASSERT_TRUE(waitFor([&] { return !bob.client->messaging().sendDialogOpen(); }));
+    ASSERT_TRUE(waitFor([&] { return !bob.client->messaging().state().sendDialogOpen(); }));
 }
 
 TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
@@ -179,11 +179,11 @@ TEST_F(TwoClients, ARecordArrivingWhileComposingReaddressesTheOpenSendDialog)
     const auto dialog = bob.messages.lastOf(u"send"_s);
     command(alice, u"|400");
     ASSERT_TRUE(bobHandledAll(1));
-    EXPECT_EQ(bob.client->sendMessageFields().m_to, u"alice"_s);
-    EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, loopback(2));
+    EXPECT_EQ(bob.client->messaging().sendFields().m_to, u"alice"_s);
+    EXPECT_EQ(bob.client->messaging().sendFields().m_replyAddress, loopback(2));
     EXPECT_EQ(dialog->shownTo, u"alice"_s);
     dialog->press(MessageUi::CancelButton);
-    ASSERT_TRUE(waitFor([&] { return !bob.client->messaging().sendDialogOpen(); }));
+    ASSERT_TRUE(waitFor([&] { return !bob.client->messaging().state().sendDialogOpen(); }));
 }
 
 // The one walk through the items of "Send Smiley" and "Send Sound", in menu order, from the
@@ -313,7 +313,7 @@ TEST_F(TwoClients, OwnRecordsComeFromLoopBack)
     ASSERT_TRUE(bobHandledAll(2));
     EXPECT_EQ(bob.mainWindow.items, itemsBefore);
     EXPECT_EQ(bob.messages.log, QStringList{u"received|LoopBack|me again"_s});
-    EXPECT_EQ(bob.client->sendMessageFields().m_replyAddress, u"127.0.0.1"_s);
+    EXPECT_EQ(bob.client->messaging().sendFields().m_replyAddress, u"127.0.0.1"_s);
 }
 
 TEST_F(TwoClients, MalformedRecordsAreDroppedWithoutHarm)

@@ -51,8 +51,7 @@ struct FormRun {
 struct RegistrationRun : FormRun {
     explicit RegistrationRun(UserClient &c)
         : FormRun(c), dir(c.workDir()), notices(*c.client, c.ui, c.sound, c.timings),
-          directory(c.client->config(), c.timings, dir),
-          registration(dir, c.client->config(), directory, c.registration, notices)
+          directory(c.config, c.timings, dir), registration(dir, c.config, directory, c.registration, notices)
     {
         QObject::connect(&directory, &DirectoryClient::requestSent, c.client.get(),
                          [&c](const QByteArray &target) { c.requests.append(QString::fromUtf8(target)); });

@@ -124,7 +124,7 @@ SentAs::SentAs(TestClient &client)
                 return loadOrMakeUserKey(dir.file(working_files::UserKeyFile),
                                          dir.file(working_files::UserCertificateFile));
             }),
-      m_sender(client.client->config(), m_logon, client.timings)
+      m_sender(client.config, m_logon, client.timings)
 {
     m_sender.setTls(m_tls);
     m_sender.setContacts(client.client->contacts());
@@ -133,7 +133,7 @@ SentAs::SentAs(TestClient &client)
 bool drained(TestClient &client)
 {
     const HandledCounter handled(client);
-    const Config &config = client.client->config();
+    const Config &config = client.config;
     return sendRaw(config.listenAddress.toString(), config.peerPort,
                    peer::buildRecord(u"nobody"_s, u"nothing"_s, peer::MessageBlock)) &&
            waitFor([&handled] { return handled.count > 0; });

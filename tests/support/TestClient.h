@@ -18,10 +18,10 @@ namespace quibo::test {
 
 // One client with a scripted user, a fake desktop and a working directory of its own.
 struct TestClient {
-    explicit TestClient(Config config = {}, Timings clientTimings = fastTimings(),
+    explicit TestClient(Config clientConfig = {}, Timings clientTimings = fastTimings(),
                         DesktopNotifier *desktopNotifier = nullptr)
-        : notifierPort(desktopNotifier ? desktopNotifier : &notifier), timings(clientTimings),
-          client(std::make_unique<Client>(std::move(config), clientTimings, workDir(), ports()))
+        : notifierPort(desktopNotifier ? desktopNotifier : &notifier), config(std::move(clientConfig)),
+          timings(clientTimings), client(std::make_unique<Client>(config, timings, workDir(), ports()))
     {
     }
 
@@ -69,7 +69,9 @@ struct TestClient {
     FakeNotifier notifier;
     FakeTray tray;
     DesktopNotifier *notifierPort;
-    Timings timings; // the client's
+    // What the client was made with.
+    Config config;
+    Timings timings;
     std::unique_ptr<Client> client;
 };
 

@@ -155,7 +155,14 @@ TEST(MainDialog, MenusKeepTheirItemsWithTheNewOnesAfter)
     EXPECT_TRUE(findAction(*bar[2]->menu(), u"Start at &Login"_s)->isCheckable());
 
     findAction(*bar[2]->menu(), u"&History"_s)->trigger();
-    EXPECT_TRUE(t.client->historyBrowserOpen());
+    const auto historyShown = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(), [](const QWidget *window) {
+            return window->isVisible() &&
+                   QByteArray(window->metaObject()->className()).endsWith("CHistoryDlg");
+        });
+    };
+    EXPECT_TRUE(waitFor(historyShown));
 }
 
 TEST(MainDialog, CloseBoxAsksAndEscEndsOnlyTheWindow)
