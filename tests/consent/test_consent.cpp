@@ -182,14 +182,6 @@ void keepDrops(QtMsgType type, const QMessageLogContext &, const QString &messag
         dropped.append(message);
 }
 
-QByteArray keyOf(const UserClient &c)
-{
-    const WorkingDirectory &dir = c.workDir();
-    return loadOrMakeUserKey(dir.file(working_files::UserKeyFile),
-                             dir.file(working_files::UserCertificateFile))
-        ->fingerprint;
-}
-
 // A stranger's "|001" is believed once the directory vouches for the key its connection showed:
 // alice's and bob's accounts are secure (upgraded at logon), carol's is classic, nobody's unknown.
 TEST_F(ConsentTest, AStrangerIsBelievedOnlyWithTheKeyTheDirectoryGives)
@@ -200,7 +192,7 @@ TEST_F(ConsentTest, AStrangerIsBelievedOnlyWithTheKeyTheDirectoryGives)
     auto twin = client(loopback(7));    // alice's key
     for (const QString &name : {working_files::UserKeyFile, working_files::UserCertificateFile})
         twin->write(name, alice->read(name));
-    const QByteArray bobKey = keyOf(*bob);
+    const QByteArray bobKey = bob->userKey()->fingerprint;
     qInstallMessageHandler(keepDrops);
 
     struct Row {
@@ -263,14 +255,14 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
 {
     auto alice = loggedOn(u"alice"_s, loopback(2), {u"bob"_s});
     auto bob = loggedOn(u"bob"_s, loopback(3), {u"alice"_s});
-    const QByteArray first = keyOf(*alice);
+    const QByteArray first = alice->userKey()->fingerprint;
     ASSERT_EQ(bob->read(contact_keys::FileName), "alice " + first + '\n');
     EXPECT_TRUE(bob->mainWindow.securelyReached.contains(u"alice"_s));
     EXPECT_FALSE(QFile::permissions(bob->dir.filePath(contact_keys::FileName)) &
                  (QFileDevice::ReadGroup | QFileDevice::ReadOther));
 
     alice = loggedOn(u"alice"_s, loopback(2), {}, std::move(alice));
-    const QByteArray second = keyOf(*alice);
+    const QByteArray second = alice->userKey()->fingerprint;
     ASSERT_NE(second, first);
     const QString asked =
         u"new-key|alice|"_s + keys::readableFingerprint(first) + u'|' + keys::readableFingerprint(second);
@@ -317,7 +309,8 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
     ASSERT_TRUE(waitFor([&] { return bob->ui.log.size() >= 2; }));
     EXPECT_EQ(bob->ui.log.filter(u"Key Fingerprint"_s),
               (QStringList{u"message|alice's Key Fingerprint|"_s + keys::readableFingerprint(second),
-                           u"message|Your Key Fingerprint|"_s + keys::readableFingerprint(keyOf(*bob))}));
+                           u"message|Your Key Fingerprint|"_s +
+                               keys::readableFingerprint(bob->userKey()->fingerprint)}));
 }
 
 } // namespace

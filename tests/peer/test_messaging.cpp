@@ -81,23 +81,6 @@ QByteArray randomBlock(QRandomGenerator &random)
     return block;
 }
 
-QCoro::Task<> counted(int *n)
-{
-    ++*n;
-    co_return;
-}
-
-// Hands `count` random blocks, a third of them from "alice", straight to `dispatcher`.
-QCoro::Task<> handleRandom(Dispatcher *dispatcher, QRandomGenerator *random, int count, int *done)
-{
-    for (; *done < count; ++*done) {
-        QByteArray block = randomBlock(*random);
-        if (*done % 3 == 0)
-            block.replace(0, 6, "alice|");
-        co_await dispatcher->handle(block);
-    }
-}
-
 QByteArray padded(const QByteArray &text, qsizetype block)
 {
     return text + QByteArray(block - text.size(), '\0');
@@ -343,27 +326,19 @@ TEST_F(TwoClients, MalformedRecordsAreDroppedWithoutHarm)
     EXPECT_EQ(bob.messages.log.last(), u"received|alice|still here"_s);
 }
 
-TEST_F(TwoClients, TenThousandRandomBlocksAreHandledWithoutHarm)
+// Random blocks through bob's port to his own handlers, a third of them from "alice": none
+// harms him, and the record after them is shown. (The parser itself is fuzzed.)
+TEST_F(TwoClients, RandomBlocksAreHandledWithoutHarm)
 {
-    // A dispatcher of the test's own on bob's contacts, with the smileys' and sounds' codes.
-    Dispatcher dispatcher(bob.client->logon(), bob.client->contacts());
-    int messages = 0, coded = 0;
-    dispatcher.onMessage([&messages](QString) { return counted(&messages); });
-    for (const messaging::SmileyRow &row : messaging::smileys())
-        dispatcher.on(row.code, [&coded](Origin, QString) { return counted(&coded); });
-    for (const messaging::SoundRow &row : messaging::sounds())
-        dispatcher.on(row.code, [&coded](Origin, QString) { return counted(&coded); });
     QRandomGenerator random(1234);
-    int done = 0;
-    EXPECT_TRUE(runToEnd(handleRandom(&dispatcher, &random, 10000, &done), 60s)) << "stuck at block " << done;
-    EXPECT_GT(messages, 1000) << "many were taken as messages from alice";
-
-    // And bob's own, from the wire.
-
-    for (int i = 0; i < 30; ++i)
-        deliverBytes(randomBlock(random));
+    for (int i = 0; i < 300; ++i) {
+        QByteArray block = randomBlock(random);
+        deliverBytes(i % 3 == 0 ? block.replace(0, 6, "alice|") : block);
+    }
     deliverBytes(record("alice", u"after the noise"_s));
-    ASSERT_TRUE(bobHandledAll(31));
+    ASSERT_TRUE(bobHandledAll(301));
+    EXPECT_GT(bob.messages.log.size(), 50) << "many were shown as messages from alice";
+    EXPECT_EQ(bob.messages.openCount(), 0);
     EXPECT_EQ(bob.messages.log.last(), u"received|alice|after the noise"_s);
 }
 

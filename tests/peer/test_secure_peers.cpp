@@ -148,11 +148,8 @@ TEST_F(SecurePeers, AnotherKeyOrNoTlsAtASecureContactsAddressGetsNothing)
 
     // bob fetches alice's file from mallory's web server, which shows mallory's key: it hears
     // no request, and bob is told.
-    const WorkingDirectory &malloryDir = mallory.workDir();
     QSslServer malloryWeb;
-    malloryWeb.setSslConfiguration(tlsPresenting(*loadOrMakeUserKey(malloryDir.file(working_files::UserKeyFile),
-                                                                    malloryDir.file(working_files::UserCertificateFile)),
-                                                 QSslSocket::VerifyNone));
+    malloryWeb.setSslConfiguration(tlsPresenting(*mallory.userKey(), QSslSocket::VerifyNone));
     ASSERT_TRUE(malloryWeb.listen(QHostAddress(loopback(6)), net.webPort()));
     QByteArray heard;
     int handshakes = 0;

@@ -24,17 +24,10 @@ struct ClientSetup {
     // A listener started: the peer port's as logon starts it, a chat port's as its first use does.
     static void listening(Client &client, Client::Port port = Client::Port::Peer)
     {
-        switch (port) {
-        case Client::Port::Peer:
-            client.m_listener->start();
-            break;
-        case Client::Port::Channel:
-            client.m_channels->listener().start();
-            break;
-        case Client::Port::PrivateChat:
-            client.m_privateChat.window().listener().start();
-            break;
-        }
+        (port == Client::Port::Peer      ? *client.m_listener
+         : port == Client::Port::Channel ? client.m_channels->listener()
+                                         : client.m_privateChat.window().listener())
+            .start();
     }
     // The main window shown, as logon shows it.
     static void mainWindowOpen(Client &client) { client.m_mainWindowTask.open(); }
@@ -44,34 +37,31 @@ struct ClientSetup {
     // contacts.dat held `handles`, each looked up at the address beside it ("0": offline), listed.
     static void contactsFound(Client &client, const QStringList &handles, const QStringList &addresses)
     {
-        ContactTable &table = client.m_contacts;
-        table.load(handles);
+        client.m_contacts.load(handles);
         for (int i = 0; i < handles.size(); ++i)
-            table.applyLookup(i, addresses.at(i));
-        table.FillOnlineList();
+            client.m_contacts.applyLookup(i, addresses.at(i));
+        client.m_contacts.FillOnlineList();
     }
     // A contact the table takes after those loaded, as Add Contact would.
     static void added(Client &client, const QString &handle, const QString &address, bool online)
     {
         client.m_contacts.AddContactRecord(handle, address, online);
     }
-    // A later look-up (or a record from there) puts `handle` at `address`.
+    // A later look-up puts `handle` at `address`; a record from there marks it online.
     static void movedTo(Client &client, const QString &handle, const QString &address)
     {
         client.m_contacts.setAddress(indexOf(client, handle), address);
     }
-    // A contact's record came from `address`: online there and listed.
     static void online(Client &client, const QString &handle, const QString &address)
     {
         client.m_contacts.MarkContactOnline(indexOf(client, handle), address);
     }
-    // The secure look-up's answer: the contact's IPv6 address and ports.
+    // The secure look-up's answer: the contact's IPv6 address and ports; its key (none: classic).
     static void reach(Client &client, const QString &handle, const QString &address6,
                       const ClientPorts &ports)
     {
         client.m_contacts.setReach(indexOf(client, handle), address6, ports);
     }
-    // The directory's key for `handle`: secure with `fingerprint`, or classic (empty).
     static void key(Client &client, const QString &handle, const QByteArray &fingerprint)
     {
         client.m_contacts.setKey(indexOf(client, handle), !fingerprint.isEmpty(), fingerprint);

@@ -78,9 +78,7 @@ QByteArray PeerNetwork::keyOf(const QString &handle) const
     const TestClient *c = member(handle);
     if (!c)
         return {};
-    const WorkingDirectory dir = c->workDir();
-    return loadOrMakeUserKey(dir.file(working_files::UserKeyFile), dir.file(working_files::UserCertificateFile))
-        ->fingerprint;
+    return c->userKey()->fingerprint;
 }
 
 TestClient *PeerNetwork::member(const QString &handle) const
@@ -119,11 +117,7 @@ HandledCounter::HandledCounter(const Listener &listener)
 
 SentAs::SentAs(TestClient &client)
     : m_logon(client.client->logon()),
-      m_tls(client.client->contacts(),
-            [dir = client.workDir()] {
-                return loadOrMakeUserKey(dir.file(working_files::UserKeyFile),
-                                         dir.file(working_files::UserCertificateFile));
-            }),
+      m_tls(client.client->contacts(), [&client] { return client.userKey(); }),
       m_sender(client.config, m_logon, client.timings)
 {
     m_sender.setTls(m_tls);

@@ -9,6 +9,8 @@
 #include "ScriptedUi.h"
 
 #include "app/Client.h"
+#include "directory/WorkingFiles.h"
+#include "keys/UserKey.h"
 
 #include <QTemporaryDir>
 
@@ -50,6 +52,13 @@ struct TestClient {
     }
     static Timings fastTimings() { return Timings{}.scaledDown(20); }
     [[nodiscard]] WorkingDirectory workDir() const { return WorkingDirectory(QDir(dir.path())); }
+    // The user's key in the working directory, made on first use as the client makes it.
+    [[nodiscard]] std::optional<UserKey> userKey() const
+    {
+        const WorkingDirectory d = workDir();
+        return loadOrMakeUserKey(d.file(working_files::UserKeyFile),
+                                 d.file(working_files::UserCertificateFile));
+    }
 
     QTemporaryDir dir;
     ScriptedUi ui;
