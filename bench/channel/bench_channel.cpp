@@ -101,14 +101,14 @@ int main(int argc, char **argv)
         });
         handles.append(QStringLiteral("m%1").arg(i));
     }
-    ContactTable &table = host.client->contacts();
-    table.load(handles);
-    for (int i = 0; i < Members; ++i) {
-        table.applyLookup(i, memberAddress(i));
-        table.setInChannel(i);
-    }
-    host.client->mainWindowTask().handlers().detached(Command::HostChannel)();
-    if (!waitFor([&] { return host.client->channels().listener().isListening(); })) {
+    QStringList addresses;
+    for (int i = 0; i < Members; ++i)
+        addresses.append(memberAddress(i));
+    ClientSetup::contactsFound(*host.client, handles, addresses);
+    for (const QString &handle : handles)
+        ClientSetup::inChannel(*host.client, handle);
+    host.mainWindow.choose(Command::HostChannel);
+    if (!waitFor([&] { return host.client->listener(Client::Port::Channel).isListening(); })) {
         std::fprintf(stderr, "the host cannot listen\n");
         return 1;
     }
@@ -165,8 +165,8 @@ int main(int argc, char **argv)
 
     // The same relay, secure: every member is a secure contact of the host with the members'
     // key, and the first member sends its line over TLS to the host's key.
-    for (int i = 0; i < Members; ++i)
-        table.setKey(i, true, memberKey->fingerprint);
+    for (const QString &handle : handles)
+        ClientSetup::key(*host.client, handle, memberKey->fingerprint);
     struct NoList final : OnlineList {
         void insertContactItem(int, const QString &) override {}
         void removeContactItem(int) override {}

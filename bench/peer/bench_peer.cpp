@@ -122,6 +122,7 @@ int main(int argc, char **argv)
     PeerNetwork net;
     TestClient &hub = net.add(QStringLiteral("hub"), QStringLiteral("127.0.0.2"), Timings{});
     QStringList names;
+    std::vector<std::unique_ptr<SentAs>> ownSenders; // each client's own, from its address
     std::vector<RecordSender *> senders;
     std::vector<QByteArray> blocks;
     QList<messaging::SoundRow> codes = messaging::sounds(); // one clip each
@@ -130,7 +131,7 @@ int main(int argc, char **argv)
         const QString name = QStringLiteral("s%1").arg(i);
         TestClient &c = net.add(name, QStringLiteral("127.0.0.%1").arg(3 + i), Timings{});
         names.append(name);
-        senders.push_back(&c.client->peerSender().records());
+        senders.push_back(&ownSenders.emplace_back(std::make_unique<SentAs>(c))->sender());
         // The code names the sender (the clip played tells who); the rest is padding text.
         blocks.push_back(peer::buildRecord(name, codes.at(i % codes.size()).code, QString::number(i)));
     }
@@ -161,18 +162,18 @@ int main(int argc, char **argv)
     // The history's cost, once warm: the same records with it off and on, in rounds off, on, on,
     // off, ..., since each run is a little slower than the one before it (with nothing kept in
     // either, a second run took 1.1 times the first).
-    HistoryStore &history = hub.client->history().store();
+    const HistoryStore &history = hub.client->historyStore();
     Run withoutHistory, withHistory;
     constexpr int Rounds = 8;
     Figures off, on;
     for (int round = 0; round < Rounds; ++round) {
         const bool keeping = round % 4 == 1 || round % 4 == 2;
-        history.setKeeping(keeping);
+        ClientSetup::historyKept(*hub.client, keeping);
         current = keeping ? &withHistory : &withoutHistory;
         (keeping ? on : off) = measure(*current, senders, QStringLiteral("127.0.0.2"), blocks,
                                        std::max(1, perSender * 2 / Rounds));
     }
-    history.setKeeping(true);
+    ClientSetup::historyKept(*hub.client, true);
 
     // The same, secure: the hub and each sender know each other's keys, as from the directory.
     net.trustKeys(hub, names);

@@ -48,10 +48,10 @@ int runTarget()
     net.befriend(bob, {QStringLiteral("alice")});
     if (!PeerNetwork::startListening(bob))
         return 1;
-    Listener &channel = bob.client->channels().listener();
-    Listener &privateChat = bob.client->privateChat().window().listener();
-    channel.start();
-    privateChat.start();
+    const Listener &channel = bob.client->listener(Client::Port::Channel);
+    const Listener &privateChat = bob.client->listener(Client::Port::PrivateChat);
+    ClientSetup::listening(*bob.client, Client::Port::Channel);
+    ClientSetup::listening(*bob.client, Client::Port::PrivateChat);
     if (!waitFor([&] { return channel.isListening() && privateChat.isListening(); }))
         return 1;
     qsizetype seen = 0;

@@ -10,6 +10,8 @@
 #include "ports/ProcessControl.h"
 #include "ports/TrayView.h"
 
+#include <utility>
+
 namespace quibo {
 
 namespace {
@@ -67,10 +69,10 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_messagingFeature({m_messaging, m_selection, m_contacts, m_sendFields, m_notices, *m_ports.sound,
                           m_history.journal()},
                          m_dispatcher, m_mainWindowTask.handlers()),
-      m_contactManagement(m_contactBook, directory(), m_notices, *m_ports.consent,
+      m_contactManagement(m_contactBook, m_directorySession->directory(), m_notices, *m_ports.consent,
                           m_mainWindowTask.handlers()),
-      m_contactRequests({m_contactBook, m_contactKeys, directory(), m_peerSender, m_notices, *m_ports.consent,
-                         m_attention, *this},
+      m_contactRequests({m_contactBook, m_contactKeys, m_directorySession->directory(), m_peerSender,
+                         m_notices, *m_ports.consent, m_attention, *this},
                         m_dispatcher),
       m_channels(std::make_unique<Channels>(Channels::Parts{m_config, m_timings, m_logon, m_selection,
                                                             m_contacts, m_peerSender, m_notices,
@@ -85,8 +87,8 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_fileReception({m_logon, m_config, m_timings, m_workDir, m_peerSender, m_notices, *m_ports.transfer,
                        m_history.journal(), m_attention, m_peerTls},
                       m_dispatcher, this),
-      m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config, directory(),
-                          m_ports.registration, m_notices, *m_ports.shell},
+      m_userInfoCommands({m_logon, m_selection, m_contacts, m_workDir, m_config,
+                          m_directorySession->directory(), m_ports.registration, m_notices, *m_ports.shell},
                          m_mainWindowTask.handlers()),
       m_keyFingerprints({m_selection, m_contacts, m_notices, [this] { return m_peerTls.ownFingerprint(); }},
                         m_mainWindowTask.handlers()),
@@ -128,6 +130,19 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
 }
 
 Client::~Client() = default;
+
+const Listener &Client::listener(Port port) const
+{
+    switch (port) {
+    case Port::Channel:
+        return std::as_const(*m_channels).listener();
+    case Port::PrivateChat:
+        return m_privateChat.window().listener();
+    case Port::Peer:
+        break;
+    }
+    return *m_listener;
+}
 
 void Client::tellNothingSent(const QString &address, const QString &why, const QString &code)
 {

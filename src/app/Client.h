@@ -66,34 +66,19 @@ public:
     // after it the user logs off as with Exit, and the program ends even if the logoff failed.
     void requestEnd();
 
-    // What tests observe. The state a logon leaves is set by test::ClientSetup (tests/support),
-    // the rest through the ports, as a user and peers would.
-    const LogonState &logon() const { return m_logon; }
-    const Selection &selection() const { return m_selection; }
+    // What tests observe, read-only. The state a logon leaves is set by test::ClientSetup
+    // (tests/support); the rest goes through the ports, as a user and peers would.
+    enum class Port { Peer, Channel, PrivateChat };
 
-    Notices &notices() { return m_notices; }
-    const Config &config() const { return m_config; }
-    const Timings &timings() const { return m_timings; }
-    const WorkingDirectory &workDir() const { return m_workDir; }
-    const SendMessageFields &sendMessageFields() const { return m_sendFields; }
-    const ReceivedMessageFields &receivedMessageFields() const { return m_receivedFields; }
-    ContactTable &contacts() { return m_contacts; }
-    ContactBook &contactBook() { return m_contactBook; }
-    const ContactKeys &contactKeys() const { return m_contactKeys; }
-    PeerSender &peerSender() { return m_peerSender; }
-    Dispatcher &dispatcher() { return m_dispatcher; }
-    Listener &listener() { return *m_listener; }
+    const LogonState &logon() const { return m_logon; }
+    const ContactTable &contacts() const { return m_contacts; }
+    const Listener &listener(Port port = Port::Peer) const;
     const DirectorySession &directorySession() const { return *m_directorySession; }
-    DirectoryClient &directory() { return m_directorySession->directory(); }
-    MainWindowTask &mainWindowTask() { return m_mainWindowTask; }
-    Messaging &messaging() { return m_messaging; }
-    const ContactManagement &contactManagement() const { return m_contactManagement; }
-    const ContactRequests &contactRequests() const { return m_contactRequests; }
-    Channels &channels() { return *m_channels; }
-    PrivateChatPeer &privateChat() { return m_privateChat; }
-    FileOffers &fileOffers() { return m_fileOffers; }
+    const MainWindowTask &mainWindowTask() const { return m_mainWindowTask; }
+    const Messaging &messaging() const { return m_messaging; }
+    const PrivateChatSession &privateChat() const { return m_privateChat.session(); }
     const FileReception &fileReception() const { return m_fileReception; }
-    HistoryCommands &history() { return m_history; }
+    const HistoryStore &historyStore() const { return m_history.store(); }
 
 private:
     friend struct test::ClientSetup;

@@ -34,7 +34,9 @@ public:
 
     [[nodiscard]] Journal &journal() { return m_store; }
     [[nodiscard]] HistoryStore &store() { return m_store; }
+    [[nodiscard]] const HistoryStore &store() const { return m_store; }
     [[nodiscard]] HistoryBrowser &browser() { return m_browser; }
+    [[nodiscard]] const HistoryBrowser &browser() const { return m_browser; }
 
 private:
     void openContactHistory();

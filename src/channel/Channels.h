@@ -34,6 +34,7 @@ public:
 
     const ChannelSession &session() const { return m_session; }
     Listener &listener() { return *m_listener; }
+    const Listener &listener() const { return *m_listener; }
     ChannelOutbox &outbox() { return *m_outbox; }
     HostedChannel &hosted() { return *m_hosted; }
     ChannelJoin &join() { return *m_join; }

@@ -61,6 +61,7 @@ public:
 
     const PrivateChatSession &session() const { return m_session; }
     PrivateChatWindow &window() { return *m_window; }
+    const PrivateChatWindow &window() const { return *m_window; }
 
 private:
     QCoro::Task<> requested(Origin from);

@@ -41,6 +41,7 @@ public:
     QCoro::Task<> sendNotice(QString address, QString notice);
 
     Listener &listener() { return *m_listener; }
+    const Listener &listener() const { return *m_listener; }
 
 private:
     QCoro::Task<> run();

@@ -57,6 +57,7 @@ public:
     ~DirectorySession() override;
 
     DirectoryClient &directory() { return *m_directory; }
+    const DirectoryClient &directory() const { return *m_directory; }
     Logon &logon() { return *m_logon; }
     const Logon &logon() const { return *m_logon; }
     Logoff &logoff() { return m_logoff; }

@@ -42,6 +42,7 @@ public:
     // Inputs waiting behind the one being run.
     [[nodiscard]] qsizetype pendingCount() const { return m_pending.size(); }
     [[nodiscard]] bool isBusy() const { return m_running; }
+    [[nodiscard]] const Selection &selection() const { return m_selection; }
 
 private:
     enum class Kind { Command, Click, RightClick, DoubleClick, Drop, Close };

@@ -28,6 +28,8 @@ public:
     [[nodiscard]] const MessagingState &state() const { return m_state; }
     SendMessageFields &sendFields() { return m_send; }
     ReceivedMessageFields &receivedFields() { return m_received; }
+    const SendMessageFields &sendFields() const { return m_send; }
+    const ReceivedMessageFields &receivedFields() const { return m_received; }
 
     // "Send Message": unless a reply is being written, shows the send dialog (window-modal to
     // the main window) with the addressee already chosen by the click that opened the menu.

@@ -188,7 +188,7 @@ TEST(Startup, ConnectShowsTheMainWindowOnceWhichThenStandsInForTheMinimisedDialo
     EXPECT_EQ(t.mainWindow.showCount, 1);
     // As long as timer five and started after it: a timer the second click started ends first.
     bool laterTimer = false;
-    QTimer::singleShot(t.client->timings().connectFocusDelay, [&laterTimer] { laterTimer = true; });
+    QTimer::singleShot(t.timings.connectFocusDelay, [&laterTimer] { laterTimer = true; });
 
     ASSERT_TRUE(waitFor([&] { return laterTimer; }));
     EXPECT_EQ(t.view->activateCount, 1);

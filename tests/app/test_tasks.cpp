@@ -202,8 +202,9 @@ TEST(StartTask, AnExceptionInTheMainWindowsTaskLeavesTheWindowWorking)
     TestClient t;
     ScriptedMainWindow view;
     Selection selection;
-    MainWindowTask window(t.client->logon(), selection, view, t.client->contacts(),
-                          t.client->notices(), t.shell, t.client->workDir(),
+    Notices notices(*t.client, t.ui, t.sound, t.timings);
+    const WorkingDirectory workDir = t.workDir();
+    MainWindowTask window(t.client->logon(), selection, view, t.client->contacts(), notices, t.shell, workDir,
                           []() -> QCoro::Task<> { throw std::runtime_error("no session"); });
     window.open();
     view.closeBox();

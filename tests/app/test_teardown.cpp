@@ -40,15 +40,12 @@ struct Teardown {
 
     bool listen() { return PeerNetwork::startListening(*bob); }
     // Opens a connection to bob's listener and writes `bytes` on it.
-    bool send(const QByteArray &bytes)
-    {
-        return peer.emplace(OwnAddress, bob->client->config().peerPort).write(bytes);
-    }
+    bool send(const QByteArray &bytes) { return peer.emplace(OwnAddress, bob->config.peerPort).write(bytes); }
     static QByteArray record(const QString &body)
     {
         return peer::buildRecord(QStringLiteral("bob"), body, peer::MessageBlock);
     }
-    void openMainWindow() { bob->client->mainWindowTask().open(); }
+    void openMainWindow() { ClientSetup::mainWindowOpen(*bob->client); }
 
     QTcpServer directory;
     PeerNetwork net;

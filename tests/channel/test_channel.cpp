@@ -142,7 +142,7 @@ TEST_F(Channel, JoinAnswersAndFailures)
     requestJoin(anna, u"bob"_s);
     requestJoin(carl, u"dave"_s);
     ASSERT_TRUE(waitFor([&] { return !carl.ui.log.isEmpty(); }));
-    carl.client->contacts().setAddress(*carl.client->contacts().FindContactByHandle(u"bob"_s), u"0"_s);
+    ClientSetup::movedTo(*carl.client, u"bob"_s, u"0"_s);
     requestJoin(carl, u"bob"_s);
     EXPECT_EQ(anna.ui.log, QStringList{u"message|You Are Already In A Channel|"_s});
     EXPECT_EQ(carl.ui.log, (QStringList{u"message|Contact Is Not Hosting A Chat Channel|"_s,
@@ -156,18 +156,14 @@ TEST_F(Channel, OneWindowPerClientAndTheSecondHostHearsItLeave)
     host(carl);
     join(bob, u"anna"_s);
     // carl accepts a request bob sent before anna's answer came.
-    const ContactTable &table = carl.client->contacts();
-    const int bobAtCarl = *table.FindContactByHandle(u"bob"_s);
-    Origin asker{u"bob"_s, u"bob"_s, table.contact(bobAtCarl).address, bobAtCarl};
-    runToEnd(carl.client->channels().join().AnswerJoin(asker));
+    SentAs fromBob(bob);
+    const QByteArray ask = peer::buildRecord(u"bob"_s, channel::JoinAsk);
+    ASSERT_EQ(runToEnd(fromBob->sendRecord(loopback(4), ask)), SendOutcome::Sent);
     ASSERT_TRUE(shows(carl, leftRow("bob")));
     EXPECT_FALSE(marked(carl, u"bob"_s));
     // A repeated answer from his own host leaves bob where he is.
     HandledCounter bobHandled(bob);
-    const ContactTable &annaTable = anna.client->contacts();
-    const int bobAtAnna = *annaTable.FindContactByHandle(u"bob"_s);
-    runToEnd(anna.client->channels().join().AnswerJoin(
-        {u"bob"_s, u"bob"_s, annaTable.contact(bobAtAnna).address, bobAtAnna}));
+    ASSERT_EQ(runToEnd(fromBob->sendRecord(loopback(2), ask)), SendOutcome::Sent);
     ASSERT_TRUE(waitFor([&] { return bobHandled.count == 1; }));
     EXPECT_TRUE(marked(anna, u"bob"_s));
     EXPECT_EQ(bob.channel.windows.size(), 1);
@@ -182,22 +178,21 @@ TEST_F(Channel, StrangersAreNotHeardAndUnreachableMembersStayAndCostOneMessage)
     host(anna);
     join(bob, u"anna"_s);
     ASSERT_TRUE(shows(anna, joinedRow("bob")));
-    const HandledCounter annaLines(anna.client->channels().listener()), bobLines(bob.client->channels().listener());
-    RecordSender &daveSends = dave.client->peerSender().records();
+    const HandledCounter annaLines(anna.client->listener(Client::Port::Channel)),
+        bobLines(bob.client->listener(Client::Port::Channel));
+    SentAs daveSends(dave);
     const QByteArray forged = channel::lineBlock(u"bob> forged"_s);
-    EXPECT_EQ(runToEnd(daveSends.sendBlock(loopback(2), net.channelPort(), forged)), SendOutcome::Sent);
-    EXPECT_EQ(runToEnd(daveSends.sendBlock(loopback(3), net.channelPort(), forged)), SendOutcome::Sent);
+    EXPECT_EQ(runToEnd(daveSends->sendBlock(loopback(2), net.channelPort(), forged)), SendOutcome::Sent);
+    EXPECT_EQ(runToEnd(daveSends->sendBlock(loopback(3), net.channelPort(), forged)), SendOutcome::Sent);
     ASSERT_TRUE(waitFor([&] { return annaLines.count == 1 && bobLines.count == 1; }));
     EXPECT_EQ(window(anna)->rows, QStringList{joinedRow("bob")});
     EXPECT_TRUE(window(bob)->rows.isEmpty());
 
     // carl was accepted but his chat listener is not up yet; dave's client has gone. Each costs
     // one message in this channel, and both stay members.
-    ContactTable &table = anna.client->contacts();
-    const int daveIndex = *table.FindContactByHandle(u"dave"_s);
-    table.setAddress(daveIndex, loopback(9));
-    table.setInChannel(*table.FindContactByHandle(u"carl"_s));
-    table.setInChannel(daveIndex);
+    ClientSetup::movedTo(*anna.client, u"dave"_s, loopback(9));
+    ClientSetup::inChannel(*anna.client, u"carl"_s);
+    ClientSetup::inChannel(*anna.client, u"dave"_s);
     say(anna, u"one"_s);
     ASSERT_TRUE(waitFor([&] { return anna.ui.log.size() == 2; }));
     // carl hears anna's "|004" now: his window opens, and the host hears him and reaches him.
@@ -219,12 +214,10 @@ TEST_F(Channel, LinesGoOutFromThePublishedAddress)
     TestClient &erin = net.add(u"erin"_s, u"0.0.0.0"_s);
     ClientSetup::loggedOn(*erin.client, u"erin"_s, loopback(6));
     host(anna);
-    ContactTable &table = anna.client->contacts();
-    table.AddContactRecord(u"erin"_s, loopback(6), true);
-    table.setInChannel(*table.FindContactByHandle(u"erin"_s));
+    ClientSetup::added(*anna.client, u"erin"_s, loopback(6), true);
+    ClientSetup::inChannel(*anna.client, u"erin"_s);
     const QByteArray line = channel::lineBlock(u"erin> from where I said I am"_s);
-    RecordSender &erinSends = erin.client->peerSender().records();
-    ASSERT_EQ(runToEnd(erinSends.sendBlock(loopback(2), net.channelPort(), line)), SendOutcome::Sent);
+    ASSERT_EQ(runToEnd(SentAs(erin)->sendBlock(loopback(2), net.channelPort(), line)), SendOutcome::Sent);
     EXPECT_TRUE(shows(anna, u"erin> from where I said I am"_s));
 }
 
@@ -237,7 +230,7 @@ const QString Closing = row(u"<-- Chat Session Closed - Please Exit -->"_s);
 
 // Private chat between the same clients: the request, its answers, the lines and the end.
 struct PrivateChat : Channel {
-    static const PrivateChatSession &session(TestClient &c) { return c.client->privateChat().session(); }
+    static const PrivateChatSession &session(TestClient &c) { return c.client->privateChat(); }
     static QStringList messages(TestClient &c) { return c.ui.log.filter(u"message|"_s); }
     static bool ask(TestClient &from, const QString &to)
     {
@@ -259,11 +252,10 @@ TEST_F(PrivateChat, AcceptedChatShowsEachLineOnBothSides)
     ASSERT_TRUE(talking());
     EXPECT_EQ(bob.privateChat.log, QStringList({u"request|anna"_s, u"window|anna <--> bob"_s}));
     EXPECT_TRUE(bob.sound.played.contains(u"async:mail.snd"_s));
-    const HandledCounter bobLines(bob.client->privateChat().window().listener());
+    const HandledCounter bobLines(bob.client->listener(Client::Port::PrivateChat));
 
     const QByteArray fromCarl = channel::lineBlock(u"anna> from carl"_s);
-    ASSERT_EQ(runToEnd(carl.client->peerSender().records().sendBlock(loopback(3), net.privateChatPort(),
-                                                                     fromCarl)),
+    ASSERT_EQ(runToEnd(SentAs(carl)->sendBlock(loopback(3), net.privateChatPort(), fromCarl)),
               SendOutcome::Sent);
     const QString text = u"the quick brown fox jumps over the lazy dog "_s.repeated(3).left(100);
     anna.privateChat.last().say(text);

@@ -56,7 +56,7 @@ TEST_P(AddContactTest, ChecksTheDirectoryThenWritesFileTableAndLists)
     addContact(*alice, c.handle);
 
     EXPECT_EQ(alice->messages(), c.messages);
-    const ManageContactsFields &list = alice->client->contactManagement().manageFields();
+    const ManageContactsFields &list = *alice->consent.contacts(u"manage-contacts"_s)->manage;
     const ContactTable &table = alice->client->contacts();
     if (!c.added) {
         EXPECT_EQ(contactsFile(*alice), QStringList{u"carol"_s});
@@ -86,9 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ConsentTest, DeleteUsesTheSelectionOfAnEarlierOpeningAndTheListKeepsTheContact)
 {
     auto alice = loggedOn(u"alice"_s, loopback(2), {u"carol"_s, u"bob"_s, u"dave"_s});
-    const ManageContactsFields &fields = alice->client->contactManagement().manageFields();
     alice->mainWindow.choose(Command::ManageContacts);
     opened(*alice, u"manage-contacts"_s);
+    const ManageContactsFields &fields = *alice->consent.contacts(u"manage-contacts"_s)->manage;
     alice->consent.openContacts(u"manage-contacts"_s)->manage->selection = 1; // the user's click
     pressToClose(*alice, u"manage-contacts"_s, ConsentUi::ExitButton);
 
@@ -121,7 +121,6 @@ TEST_P(HandshakeTest, TheAnswerReachesTheAsker)
     const auto request = opened(*bob, u"request-to-add"_s);
     ASSERT_TRUE(request);
     EXPECT_EQ(bob->consent.log, QStringList{u"request-to-add alice"_s});
-    EXPECT_EQ(bob->client->contactRequests().requesterAddress(), loopback(2));
 
     if (answer == Answer::CloseBox)
         request->closeBox();
@@ -162,12 +161,12 @@ INSTANTIATE_TEST_SUITE_P(Answers, HandshakeTest, ::testing::Values(Answer::Yes, 
 TEST_F(ConsentTest, ARefusalInTheOwnNameDeletesNothing)
 {
     auto alice = loggedOn(u"alice"_s, loopback(2), {u"carol"_s, u"alice"_s});
-    RecordSender &sender = alice->client->peerSender().records();
+    SentAs sender(*alice);
     // The acceptance behind it marks when the refusal has been handled.
     for (const char *code : {"|006", "|007"}) {
         const QByteArray record =
             peer::buildRecord(u"alice"_s, QString::fromLatin1(code), peer::RefusalBlock);
-        const auto sent = sender.sendRecord(loopback(2), record);
+        const auto sent = sender->sendRecord(loopback(2), record);
         ASSERT_TRUE(waitFor([&] { return sent.isReady(); }));
     }
     ASSERT_TRUE(waitFor([&] { return !alice->messages().isEmpty(); }));
@@ -183,14 +182,6 @@ void keepDrops(QtMsgType type, const QMessageLogContext &, const QString &messag
         dropped.append(message);
 }
 
-QByteArray keyOf(const UserClient &c)
-{
-    const WorkingDirectory &dir = c.client->workDir();
-    return loadOrMakeUserKey(dir.file(working_files::UserKeyFile),
-                             dir.file(working_files::UserCertificateFile))
-        ->fingerprint;
-}
-
 // A stranger's "|001" is believed once the directory vouches for the key its connection showed:
 // alice's and bob's accounts are secure (upgraded at logon), carol's is classic, nobody's unknown.
 TEST_F(ConsentTest, AStrangerIsBelievedOnlyWithTheKeyTheDirectoryGives)
@@ -201,7 +192,7 @@ TEST_F(ConsentTest, AStrangerIsBelievedOnlyWithTheKeyTheDirectoryGives)
     auto twin = client(loopback(7));    // alice's key
     for (const QString &name : {working_files::UserKeyFile, working_files::UserCertificateFile})
         twin->write(name, alice->read(name));
-    const QByteArray bobKey = keyOf(*bob);
+    const QByteArray bobKey = bob->userKey()->fingerprint;
     qInstallMessageHandler(keepDrops);
 
     struct Row {
@@ -222,8 +213,7 @@ TEST_F(ConsentTest, AStrangerIsBelievedOnlyWithTheKeyTheDirectoryGives)
         SCOPED_TRACE(row.name);
         const QByteArray record = peer::buildRecord(row.handle, u"|001127.0.0.9"_s, peer::MessageBlock);
         if (row.sender)
-            ASSERT_TRUE(runToEnd(
-                row.sender->client->peerSender().records().sendRecordTo(loopback(3), bobKey, record)));
+            ASSERT_TRUE(runToEnd(SentAs(*row.sender)->sendRecordTo(loopback(3), bobKey, record)));
         else
             ASSERT_TRUE(sendRaw(loopback(3), peerPort, record));
         if (row.why) {
@@ -265,27 +255,24 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
 {
     auto alice = loggedOn(u"alice"_s, loopback(2), {u"bob"_s});
     auto bob = loggedOn(u"bob"_s, loopback(3), {u"alice"_s});
-    const QByteArray first = keyOf(*alice);
-    ASSERT_EQ(bob->client->contactKeys().pinned(u"alice"_s), first);
+    const QByteArray first = alice->userKey()->fingerprint;
+    ASSERT_EQ(bob->read(contact_keys::FileName), "alice " + first + '\n');
     EXPECT_TRUE(bob->mainWindow.securelyReached.contains(u"alice"_s));
-    EXPECT_EQ(bob->read(contact_keys::FileName), "alice " + first + '\n');
     EXPECT_FALSE(QFile::permissions(bob->dir.filePath(contact_keys::FileName)) &
                  (QFileDevice::ReadGroup | QFileDevice::ReadOther));
 
     alice = loggedOn(u"alice"_s, loopback(2), {}, std::move(alice));
-    const QByteArray second = keyOf(*alice);
+    const QByteArray second = alice->userKey()->fingerprint;
     ASSERT_NE(second, first);
     const QString asked =
         u"new-key|alice|"_s + keys::readableFingerprint(first) + u'|' + keys::readableFingerprint(second);
     HandledCounter aliceHandled(*alice);
     const auto exchange = [&](const QString &text) {
         auto bobHandled = std::make_unique<HandledCounter>(*bob);
-        selectContact(*alice, u"bob"_s);
         alice->TestClient::messages.sendScript = {{ScriptedMessages::Step::Send, u"from alice: "_s + text}};
-        EXPECT_TRUE(runToEnd(alice->client->messaging().sendMessageToSelected()));
-        selectContact(*bob, u"alice"_s);
+        EXPECT_TRUE(doubleClickContact(*alice, u"bob"_s));
         bob->TestClient::messages.sendScript = {{ScriptedMessages::Step::Send, u"from bob: "_s + text}};
-        EXPECT_TRUE(runToEnd(bob->client->messaging().sendMessageToSelected()));
+        EXPECT_TRUE(doubleClickContact(*bob, u"alice"_s));
         EXPECT_TRUE(waitFor([&] { return bobHandled->count >= 1; }));
     };
 
@@ -297,7 +284,7 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
             << bob->ui.log.join(u',').toStdString();
         ASSERT_TRUE(waitFor([&] { return bob->client->contacts().records().constLast().keyHeld != accept; }));
         EXPECT_EQ(bob->mainWindow.securelyReached.contains(u"alice"_s), accept);
-        EXPECT_EQ(bob->client->contactKeys().pinned(u"alice"_s), accept ? second : first);
+        EXPECT_EQ(bob->read(contact_keys::FileName), "alice " + (accept ? second : first) + '\n');
         // The logon's own notices to alice are no sends of the user's: no message covers the question.
         EXPECT_TRUE(bob->ui.log.filter(u"Nothing Sent"_s).isEmpty()) << bob->ui.log.join(u',').toStdString();
         exchange(accept ? u"accepted"_s : u"declined"_s);
@@ -324,7 +311,8 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
     ASSERT_TRUE(waitFor([&] { return bob->ui.log.size() >= 2; }));
     EXPECT_EQ(bob->ui.log.filter(u"Key Fingerprint"_s),
               (QStringList{u"message|alice's Key Fingerprint|"_s + keys::readableFingerprint(second),
-                           u"message|Your Key Fingerprint|"_s + keys::readableFingerprint(keyOf(*bob))}));
+                           u"message|Your Key Fingerprint|"_s +
+                               keys::readableFingerprint(bob->userKey()->fingerprint)}));
 }
 
 } // namespace

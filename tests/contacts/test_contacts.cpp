@@ -120,11 +120,24 @@ TEST_F(Table, RandomComingsAndGoingsKeepTheListIndexInvariant)
 
 namespace {
 
-struct ContactsFileTest : ::testing::Test {
+// A contact book of the test's own on the scripted user's main window and message box, over
+// `workDir` (the client's own by default).
+struct OwnBook {
+    explicit OwnBook(std::optional<WorkingDirectory> workDir = std::nullopt)
+        : dir(workDir.value_or(t.workDir())), file(dir), table(list)
+    {
+    }
     TestClient t;
-    ContactBook &book = t.client->contactBook();
-    ContactTable &table = t.client->contacts();
-    QString path = t.client->workDir().file(u"contacts.dat"_s);
+    WorkingDirectory dir;
+    Notices notices{*t.client, t.ui, t.sound, t.timings};
+    ContactsFile file;
+    MainWindowOnlineList list{t.mainWindow};
+    ContactTable table;
+    ContactBook book{table, file, notices};
+};
+
+struct ContactsFileTest : ::testing::Test, OwnBook {
+    QString path = dir.file(u"contacts.dat"_s);
 
     void remove(int index) { ASSERT_TRUE(runToEnd(book.DeleteContact(index, DialogOwner::MainWindow))); }
 };
@@ -192,16 +205,14 @@ TEST_F(ContactsFileTest, DeletingRewritesTheFileButNeverLeavesNoContactAndSaysWh
 
 TEST(ContactsFileUnwritable, NothingFailsHardAndNoDeletionIsClaimed)
 {
-    TestClient t;
-    QFile blocker(t.dir.filePath(u"not-a-folder"_s));
+    QTemporaryDir root;
+    QFile blocker(root.filePath(u"not-a-folder"_s));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     // A working directory below a plain file: nothing can be read or written there, even as root.
-    const WorkingDirectory unusable(QDir(blocker.fileName() + u"/work"_s));
-    ContactsFile file(unusable);
-    MainWindowOnlineList list(t.mainWindow);
-    ContactTable table(list);
-    ContactBook book(table, file, t.client->notices());
+    OwnBook b(WorkingDirectory(QDir(blocker.fileName() + u"/work"_s)));
+    ContactTable &table = b.table;
+    ContactBook &book = b.book;
 
     book.LoadContacts();
     ASSERT_EQ(table.contactCount(), 1);
@@ -210,6 +221,25 @@ TEST(ContactsFileUnwritable, NothingFailsHardAndNoDeletionIsClaimed)
     ASSERT_TRUE(table.AddContactRecord(u"alice"_s, u"0"_s, false));
 
     ASSERT_TRUE(runToEnd(book.DeleteContact(1, DialogOwner::MainWindow)));
-    EXPECT_EQ(t.ui.log, QStringList{u"message|Contact Not Deleted|Can't Write contacts.dat"_s});
+    EXPECT_EQ(b.t.ui.log, QStringList{u"message|Contact Not Deleted|Can't Write contacts.dat"_s});
     EXPECT_FALSE(table.contact(1).deleted);
+}
+
+// The book keeps every line beyond the table's capacity byte for byte through a later rewrite.
+TEST_F(ContactsFileTest, LinesBeyondTheTableSurviveADeletionAsTheyWere)
+{
+    QStringList held;
+    for (int i = 0; i < ContactTable::Capacity; ++i)
+        held.append(u"u%1"_s.arg(i));
+    // Kept whatever their shape: LF, a blank line, a handle too long for the table, no last line end.
+    const QByteArray beyond = "u100\nu101\r\n\r\nfartoolongahandle\nu103";
+    writeFile(path, contacts_file::format(held) + beyond);
+    book.LoadContacts();
+    ASSERT_EQ(table.contactCount(), ContactTable::Capacity);
+
+    ASSERT_TRUE(book.AppendContactToFile(u"zed"_s)); // the full table cannot take it
+    remove(5);
+    held.removeAt(5);
+    EXPECT_EQ(readFile(path).toStdString(),
+              (contacts_file::format(held) + beyond + "\r\nzed\r\n").toStdString());
 }

@@ -198,7 +198,7 @@ struct TwoClients : ::testing::Test {
         selectContact(anna, u"bob"_s);
     }
 
-    static QList<StoredEntry> history(TestClient &c) { return c.client->history().store().page({}, 0, 1000); }
+    static QList<StoredEntry> history(TestClient &c) { return c.client->historyStore().page({}, 0, 1000); }
     // "out|ChannelLine|bob> cherry" for each entry whose text holds one of `words`.
     static QStringList journal(TestClient &c, const QStringList &words)
     {
@@ -225,11 +225,11 @@ TEST_F(TwoClients, EachHistoryKeepsEverythingInOrderAcrossARestartAndFindsEachWo
     anna.messages.sendScript = {{Step::Send, u"hello apple"_s}};
     bob.messages.receivedScript = {Step::Reply};
     bob.messages.sendScript = {{Step::Send, u"hi banana"_s}};
-    ASSERT_TRUE(runToEnd(anna.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(doubleClickContact(anna, u"bob"_s));
     ASSERT_TRUE(waitFor([&] { return anna.messages.log.contains(u"received|bob|hi banana"_s); }));
 
     // A channel line: anna hosts, bob joins and talks.
-    anna.client->mainWindowTask().handlers().detached(Command::HostChannel)();
+    ASSERT_TRUE(choose(anna, Command::HostChannel));
     ASSERT_TRUE(waitFor([&] { return anna.channel.last() && anna.channel.last()->open; }));
     ASSERT_TRUE(chooseFromMenu(bob, u"anna"_s, Command::JoinChannel));
     ASSERT_TRUE(waitFor([&] { return bob.channel.last() != nullptr; }));
@@ -238,7 +238,7 @@ TEST_F(TwoClients, EachHistoryKeepsEverythingInOrderAcrossARestartAndFindsEachWo
 
     // A private chat line.
     bob.privateChat.answers = {true};
-    ASSERT_TRUE(runToEnd(anna.client->privateChat().PrivateChat()));
+    ASSERT_TRUE(choose(anna, Command::PrivateChat));
     ASSERT_TRUE(waitFor(
         [&] { return anna.privateChat.log.contains(u"row|bob>  <-- Has Joined The Channel --> "_s); }));
     anna.privateChat.last().say(u"damson"_s);
@@ -253,21 +253,21 @@ TEST_F(TwoClients, EachHistoryKeepsEverythingInOrderAcrossARestartAndFindsEachWo
     anna.transfer.filesToSend.append(outbox.filePath(u"elder.txt"_s));
     bob.transfer.saveFolder = inbox.path();
     bob.transfer.receiveAnswers = bob.transfer.saveAnswers = {true};
-    ASSERT_TRUE(runToEnd(anna.client->fileOffers().SendFile()));
+    ASSERT_TRUE(choose(anna, Command::SendFile));
     const auto settled = [](TestClient &c) {
         return history(c).last().entry.outcome == FileOutcome::Received;
     };
     ASSERT_TRUE(waitFor([&] { return settled(anna) && settled(bob); }));
 
     // Restarted, each index catches up with the entries on its own thread and says so.
-    std::map<HistoryStore *, qint64> indexedUpTo;
+    std::map<const HistoryStore *, qint64> indexedUpTo;
     for (TestClient *c : {&anna, &bob}) {
-        const Config config = c->client->config();
-        const Timings timings = c->client->timings();
+        const Config config = c->config;
+        const Timings timings = c->timings;
         c->client.reset();
         c->client =
             std::make_unique<Client>(config, timings, WorkingDirectory(QDir(c->dir.path())), c->ports());
-        HistoryStore *store = &c->client->history().store();
+        const HistoryStore *store = &c->client->historyStore();
         QObject::connect(store, &HistoryStore::indexed,
                          [&indexedUpTo, store](qint64 last) { indexedUpTo[store] = last; });
     }
@@ -283,7 +283,7 @@ TEST_F(TwoClients, EachHistoryKeepsEverythingInOrderAcrossARestartAndFindsEachWo
                            u"in|File|anna|elder.txt|"_s + received}));
 
     for (TestClient *c : {&anna, &bob}) {
-        HistoryStore &store = c->client->history().store();
+        const HistoryStore &store = c->client->historyStore();
         ASSERT_TRUE(QTest::qWaitFor([&] { return indexedUpTo[&store] >= store.lastId(); }, 20000));
         for (const QString &word : words)
             EXPECT_EQ(store.search(word).size(), 1) << word.toStdString();
@@ -298,7 +298,7 @@ TEST_F(TwoClients, AMessageNotifiesOnlyWhileTheMainWindowIsInactive)
     for (const bool active : {true, false}) {
         bob.mainWindow.active = active;
         anna.messages.sendScript = {{Step::Send, active ? u"seen here"_s : u"while away"_s}};
-        ASSERT_TRUE(runToEnd(anna.client->messaging().sendMessageToSelected()));
+        ASSERT_TRUE(doubleClickContact(anna, u"bob"_s));
         ASSERT_TRUE(waitFor([&, n = active ? 1 : 2] { return bob.messages.dialogs.size() == n; }));
     }
     ASSERT_TRUE(waitFor([&] { return service.calls.size() == 1; }));
@@ -325,25 +325,26 @@ TEST_F(TwoClients, RequestsInvitationsAndOffersNotifyWhileTheMainWindowIsInactiv
     bob.privateChat.answers = {true};
     bob.transfer.receiveAnswers = {false};
     const struct {
-        std::function<QCoro::Task<>()> arrive;
+        std::function<bool()> arrive;
         QString summary, body;
     } cases[] = {
         {[&] {
              anna.transfer.filesToSend.append(outbox.filePath(u"fig.txt"_s));
-             return anna.client->fileOffers().SendFile();
+             return choose(anna, Command::SendFile);
          },
          u"anna"_s, u"offers you the file fig.txt"_s},
-        {[&] { return anna.client->privateChat().PrivateChat(); }, u"anna"_s, u"asks you to a private chat"_s},
+        {[&] { return choose(anna, Command::PrivateChat); }, u"anna"_s, u"asks you to a private chat"_s},
         // Last: bob's listener waits on the question it asks.
-        {[&]() -> QCoro::Task<> {
-             co_await carol.client->peerSender().records().sendRecord(
-                 loopback(3), peer::buildRecord(u"carol"_s, presence::Online, loopback(4)));
+        {[&] {
+             return runToEnd(SentAs(carol)->sendRecord(
+                        loopback(3), peer::buildRecord(u"carol"_s, presence::Online, loopback(4)))) ==
+                    SendOutcome::Sent;
          },
          u"carol"_s, u"asks to add you to their contacts"_s},
     };
     for (const auto &c : cases) {
         const qsizetype before = service.calls.size();
-        ASSERT_TRUE(runToEnd(c.arrive())) << c.body.toStdString();
+        ASSERT_TRUE(c.arrive()) << c.body.toStdString();
         ASSERT_TRUE(waitFor([&] { return service.calls.size() == before + 1; })) << c.body.toStdString();
         EXPECT_EQ(service.calls.last().summary, c.summary);
         EXPECT_EQ(service.calls.last().body, c.body);

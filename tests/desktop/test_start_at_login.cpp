@@ -65,7 +65,7 @@ TEST(StartAtLogin, TheMenuToggleWritesAndRemovesTheEntry)
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     test::TestClient c;
-    c.client->mainWindowTask().open();
+    test::ClientSetup::mainWindowOpen(*c.client);
     for (const bool on : {true, false}) {
         c.mainWindow.choose(Command::StartAtLogin);
         ASSERT_TRUE(test::waitFor([&] { return QFile::exists(autostart::entryPath()) == on; })) << on;

@@ -48,8 +48,8 @@ TEST_F(LogonTest, FirstRunRegistersAndHintsBeforeLogonWhicheverWayTheDirectoryOf
     for (const auto &k : cases) {
         UserClient c(k.server.authority(), loopback(2), peerPort);
         QStringList beforeHint;
-        QObject::connect(&c.client->directory(), &DirectoryClient::requestSent, c.client.get(),
-                         [&](const QByteArray &target) {
+        QObject::connect(&c.client->directorySession().directory(), &DirectoryClient::requestSent,
+                         c.client.get(), [&](const QByteArray &target) {
                              if (!c.ui.log.contains(u"hint|desktop"_s))
                                  beforeHint.append(QString::fromUtf8(target));
                          });
@@ -149,8 +149,8 @@ TEST_F(LogonTest, FailedRequestsAreToldOneByOneAndLogonGoesOn)
     auto c = client();
     c->setUpUser(u"bill"_s, "pw\r\n", {u"ann"_s, u"LoopBack"_s});
     // The server hangs just as the address is published: every request from then on times out.
-    QObject::connect(&c->client->directory(), &DirectoryClient::requestSent, c->client.get(),
-                     [this](const QByteArray &target) {
+    QObject::connect(&c->client->directorySession().directory(), &DirectoryClient::requestSent,
+                     c->client.get(), [this](const QByteArray &target) {
                          if (target.startsWith("/secure/publish"))
                              server.freeze();
                      });
@@ -260,29 +260,4 @@ TEST_F(LogonTest, AFailedLogoffKeepsTheUserOnAndASecondTryRepeatsIt)
     ASSERT_TRUE(alice->waitUntilEnded());
     EXPECT_EQ(server.addressOf(u"alice"_s), u"0"_s);
     EXPECT_EQ(alice->windowCloser.closed.size(), 2) << "every step is repeated";
-}
-
-// Logon loads contacts.dat through the contact book, which keeps every line beyond the table's
-// capacity byte for byte through a later rewrite.
-TEST_F(LogonTest, LinesBeyondTheTableSurviveADeletionAfterLogonAsTheyWere)
-{
-    QStringList held;
-    for (int i = 0; i < ContactTable::Capacity; ++i)
-        held.append(u"u%1"_s.arg(i));
-    // Kept whatever their shape: LF, a blank line, a handle too long for the table, no last line end.
-    const QByteArray beyond = "u100\nu101\r\n\r\nfartoolongahandle\nu103";
-    ASSERT_TRUE(server.registerUser(u"bill"_s, u"pw"_s));
-    auto c = client();
-    c->setUpUser(u"bill"_s, "pw\r\n", {});
-    c->write(u"contacts.dat"_s, contacts_file::format(held) + beyond);
-    c->connectNow();
-    ASSERT_TRUE(c->waitUntilReady());
-    ContactBook &book = c->client->contactBook();
-    ASSERT_EQ(book.table().contactCount(), ContactTable::Capacity);
-
-    ASSERT_TRUE(book.AppendContactToFile(u"zed"_s)); // the full table cannot take it
-    ASSERT_TRUE(runToEnd(book.DeleteContact(5, DialogOwner::MainWindow)));
-    held.removeAt(5);
-    EXPECT_EQ(c->read(u"contacts.dat"_s).toStdString(),
-              (contacts_file::format(held) + beyond + "\r\nzed\r\n").toStdString());
 }

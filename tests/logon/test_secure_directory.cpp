@@ -99,7 +99,7 @@ TEST_P(SecureAccounts, AccountsTheClientMakesOrUpgradesGiveTheClassicRequestsNot
     EXPECT_TRUE(annAsBobSees.online && annAsBobSees.secure);
     EXPECT_EQ(annAsBobSees.address, loopback(2));
     EXPECT_EQ(annAsBobSees.address6, u"::1"_s);
-    EXPECT_EQ(annAsBobSees.ports, ann->client->config().ports());
+    EXPECT_EQ(annAsBobSees.ports, ann->config.ports());
     EXPECT_EQ(annAsBobSees.keyFingerprint, keyFingerprintOf(QSslCertificate(ann->read(u"quibo32.crt"_s))));
 
     // Adding a contact asks the same way: a handle nobody holds is no contact.

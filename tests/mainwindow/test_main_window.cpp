@@ -1,7 +1,10 @@
+#include "Loopback.h"
+#include "RawPeer.h"
 #include "TestClient.h"
 #include "TestFiles.h"
 
 #include "mainwindow/MainWindowTask.h"
+#include "peer/PeerRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -9,21 +12,22 @@
 
 using namespace quibo;
 using namespace quibo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 // A client whose main window is open, with "carol" offline and "LoopBack" and "bob" listed at
 // positions 0 and 1 (table indexes 1 and 2).
 struct Window : TestClient {
-    Window()
+    explicit Window(Config windowConfig = {}) : TestClient(std::move(windowConfig))
     {
-        client->contacts().AddContactRecord(QStringLiteral("carol"), QStringLiteral("0"), false);
-        client->contacts().AddContactRecord(QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
-        client->contacts().AddContactRecord(QStringLiteral("bob"), QStringLiteral("0"), true);
-        client->mainWindowTask().open();
+        ClientSetup::added(*client, QStringLiteral("carol"), QStringLiteral("0"), false);
+        ClientSetup::added(*client, QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
+        ClientSetup::added(*client, QStringLiteral("bob"), QStringLiteral("0"), true);
+        ClientSetup::mainWindowOpen(*client);
     }
-    const Selection &selection() const { return client->selection(); }
-    const SendMessageFields &fields() const { return client->sendMessageFields(); }
-    MainWindowTask &task() { return client->mainWindowTask(); }
+    const Selection &selection() const { return client->mainWindowTask().selection(); }
+    const SendMessageFields &fields() const { return client->messaging().sendFields(); }
+    const MainWindowTask &task() const { return client->mainWindowTask(); }
 };
 
 } // namespace
@@ -61,9 +65,15 @@ TEST(Selection, ClicksSelectTheContactOfTheItemAndShowTheMenu)
 
 TEST(Selection, WhileAReplyIsWrittenTheListAndSendMessageDoNothing)
 {
-    Window t;
+    Config config;
+    config.listenAddress = QHostAddress(loopback(2));
+    config.peerPort = freeLoopbackPort(loopback(2));
+    Window t(config);
+    ClientSetup::listening(*t.client);
     t.messages.receivedScript = {ScriptedMessages::Step::Reply}; // the reply's dialog stays open
-    t.client->messaging().showReceivedMessage(QStringLiteral("hi"));
+    ASSERT_TRUE(waitFor([&] { return t.client->listener().isListening(); }));
+    ASSERT_TRUE(
+        sendRaw(loopback(2), config.peerPort, peer::buildRecord(u"LoopBack"_s, u"hi"_s, peer::MessageBlock)));
     ASSERT_TRUE(waitFor([&] { return t.client->messaging().state().replyPending(); }));
     const qsizetype dialogs = t.messages.dialogs.size();
     const QString to = t.fields().m_to;
@@ -205,5 +215,5 @@ TEST(Commands, RegisteredHandlers)
         t.ui.log.contains(QStringLiteral("message|You Can't Change Your Info|You Are Not Logged On Yet")));
     EXPECT_TRUE(t.channel.windows.isEmpty() && t.privateChat.windows.isEmpty() &&
                 t.registration.log.isEmpty());
-    EXPECT_FALSE(t.client->privateChat().session().busy());
+    EXPECT_FALSE(t.client->privateChat().busy());
 }

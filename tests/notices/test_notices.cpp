@@ -39,11 +39,19 @@ SmileyPopup popupOf(const char16_t *code)
     return {};
 }
 
+// A client's scripted user and desktop, with notices of the test's own on them.
+struct NoticesTest {
+    explicit NoticesTest(Timings timings = TestClient::fastTimings()) : t({}, timings) {}
+    TestClient t;
+    Notices notices{*t.client, t.ui, t.sound, t.timings};
+};
+
 // Shows `popup` from "LoopBack" until it has shown `pictures` pictures, then closes it the way
 // the user does and waits for the task to finish.
-void showUntil(TestClient &t, const SmileyPopup &popup, qsizetype pictures)
+void showUntil(NoticesTest &n, const SmileyPopup &popup, qsizetype pictures)
 {
-    auto task = t.client->notices().showSmiley(popup, QStringLiteral("LoopBack"));
+    TestClient &t = n.t;
+    auto task = n.notices.showSmiley(popup, QStringLiteral("LoopBack"));
     auto shown = t.ui.popups.constLast();
     ASSERT_TRUE(waitFor([&] { return shown->pictures.size() >= pictures; }));
     shown->pressOk();
@@ -76,18 +84,19 @@ TEST(Notices, EachPopupKeepsItsTickAndPossessedHoldsStillBeforeItsSecondFrame)
 {
     Timings timings = TestClient::fastTimings();
     timings.possessedFreeze = 300ms;
-    TestClient t({}, timings);
+    NoticesTest n(timings);
+    TestClient &t = n.t;
     const SmileyPopup kiss = popupOf(u"|304");
-    showUntil(t, kiss, 3);
+    showUntil(n, kiss, 3);
     const qsizetype ticked = t.ui.popups.constLast()->pictures.size() - 1;
-    showUntil(t, kiss, 2);
+    showUntil(n, kiss, 2);
     EXPECT_EQ(t.ui.popups.constLast()->pictures.mid(0, 2),
               (QList<int>{res::KissRestPicture, kiss.animation.ticks.at(ticked % 22).picture}))
         << "the opening picture, then the tick the first showing would have shown next";
-    showUntil(t, popupOf(u"|302"), 2);
+    showUntil(n, popupOf(u"|302"), 2);
     EXPECT_EQ(t.ui.popups.constLast()->pictures.at(1), res::WinkClosedPicture) << "the wink's own first tick";
 
-    showUntil(t, popupOf(u"|303"), 10);
+    showUntil(n, popupOf(u"|303"), 10);
     const auto &popup = *t.ui.popups.constLast();
     ASSERT_EQ(popup.pictures.mid(1, 2), (QList<int>{177, 179}));
     EXPECT_GE(popup.shownAtMs.at(2) - popup.shownAtMs.at(1), 300);
@@ -96,13 +105,14 @@ TEST(Notices, EachPopupKeepsItsTickAndPossessedHoldsStillBeforeItsSecondFrame)
 
 TEST(Notices, SendingClosesByItselfAndTheMailClipIsNotAwaited)
 {
-    TestClient t;
-    ASSERT_TRUE(runToEnd(t.client->notices().showSending(DialogOwner::MainWindow)));
+    NoticesTest n;
+    TestClient &t = n.t;
+    ASSERT_TRUE(runToEnd(n.notices.showSending(DialogOwner::MainWindow)));
     EXPECT_FALSE(t.ui.popups.constLast()->open);
     EXPECT_EQ(t.ui.popups.constLast()->pictures.size(), 6);
     EXPECT_EQ(t.ui.log, QStringList{QStringLiteral("sending|main")});
 
     t.sound.holdClips(true);
-    t.client->notices().playNotificationSound();
+    n.notices.playNotificationSound();
     EXPECT_EQ(t.sound.played, QStringList{QStringLiteral("async:mail.snd")});
 }

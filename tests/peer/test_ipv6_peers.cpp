@@ -88,8 +88,8 @@ struct Ipv6Peers : ::testing::Test {
         net.befriend(bob, {u"LoopBack"_s, u"alice"_s});
         net.trustKeys(alice, {u"bob"_s});
         net.trustKeys(bob, {u"alice"_s});
-        alice.client->contacts().setReach(1, u"::1"_s, bobPorts);
-        bob.client->contacts().setReach(1, u"::1"_s, alice.client->config().ports());
+        ClientSetup::reach(*alice.client, u"bob"_s, u"::1"_s, bobPorts);
+        ClientSetup::reach(*bob.client, u"alice"_s, u"::1"_s, alice.config.ports());
         ASSERT_TRUE(PeerNetwork::startListening(alice) && PeerNetwork::startListening(bob));
     }
 };
@@ -99,19 +99,17 @@ struct Ipv6Peers : ::testing::Test {
 TEST_F(Ipv6Peers, MessagesAChatLineAndAFileCrossOverIPv6OnThePublishedPorts)
 {
     HandledCounter bobHandled(bob), aliceHandled(alice);
-    selectContact(alice, u"bob"_s);
     alice.messages.sendScript = {{Step::Send, u"over six"_s}};
-    ASSERT_TRUE(runToEnd(alice.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
     ASSERT_TRUE(waitFor([&] { return bobHandled.count == 1; }));
     EXPECT_EQ(bob.messages.log, QStringList{u"received|alice|over six"_s});
-    selectContact(bob, u"alice"_s);
     bob.messages.sendScript = {{Step::Send, u"back over four"_s}};
-    ASSERT_TRUE(runToEnd(bob.client->messaging().sendMessageToSelected()));
+    ASSERT_TRUE(doubleClickContact(bob, u"alice"_s));
     ASSERT_TRUE(waitFor([&] { return aliceHandled.count == 1; }));
     EXPECT_TRUE(alice.messages.log.contains(u"received|bob|back over four"_s));
 
     bob.privateChat.answers = {true};
-    ASSERT_TRUE(runToEnd(alice.client->privateChat().PrivateChat()));
+    ASSERT_TRUE(choose(alice, Command::PrivateChat));
     ASSERT_TRUE(waitFor([&] { return bob.privateChat.windows.size() == 1 && alice.privateChat.windows.size() == 1; }));
     alice.privateChat.last().say(u"a line over six"_s);
     ASSERT_TRUE(waitFor([&] { return bob.privateChat.last().rows.contains(u"alice> a line over six"_s); }));
@@ -120,7 +118,7 @@ TEST_F(Ipv6Peers, MessagesAChatLineAndAFileCrossOverIPv6OnThePublishedPorts)
     ASSERT_TRUE(QDir(bob.dir.path()).mkpath(u"html/tmp"_s));
     QuibowebProcess bobWeb({u"--headless"_s, u"--root"_s, bob.dir.filePath(u"html"_s), u"--listen"_s,
                             u"[::1]:%1"_s.arg(bobPorts.web)},
-                           LocalWebServer::tlsIdentity(bob.client->workDir()));
+                           LocalWebServer::tlsIdentity(bob.workDir()));
     ASSERT_TRUE(bobWeb.waitForOutput("Serving")) << bobWeb.errorOutput().toStdString();
     QTemporaryDir outbox, inbox;
     const QByteArray bytes(100000, 'q');
@@ -129,7 +127,7 @@ TEST_F(Ipv6Peers, MessagesAChatLineAndAFileCrossOverIPv6OnThePublishedPorts)
     alice.transfer.saveAnswers = {true};
     alice.transfer.saveFolder = inbox.path();
     bob.transfer.filesToSend = {outbox.filePath(u"six.bin"_s)};
-    ASSERT_TRUE(runToEnd(bob.client->fileOffers().SendFile()));
+    ASSERT_TRUE(choose(bob, Command::SendFile));
     ASSERT_TRUE(waitFor([&] { return bob.ui.log.contains(u"message|alice Has Received six.bin|File Transfer Complete"_s); },
                         std::chrono::seconds(30)));
     EXPECT_EQ(readFile(inbox.filePath(u"six.bin"_s)), bytes);

@@ -1,5 +1,8 @@
 #include "TestClient.h"
 
+#include "base/LogonState.h"
+#include "contacts/ContactTable.h"
+#include "peer/Dispatcher.h"
 #include "peer/PeerRecord.h"
 
 #include <stdexcept>
@@ -19,14 +22,19 @@ QString s(const char16_t *text)
 
 } // namespace
 
-// Codes are told apart by their start alone: a code that begins one a feature registered, or
-// is begun by one, is refused as the client is put together.
+// Codes are told apart by their start alone: a code that begins a registered one, or is begun
+// by one, is refused as the client is put together.
 TEST(Dispatcher, RefusesACodeThatBeginsOrIsBegunByAnother)
 {
-    test::TestClient t;
-    Dispatcher &dispatcher = t.client->dispatcher();
+    const LogonState logon;
+    test::ScriptedMainWindow view;
+    MainWindowOnlineList list(view);
+    const ContactTable contacts(list);
+    Dispatcher dispatcher(logon, contacts);
     const auto nothing = [](Origin, QString) -> QCoro::Task<> { co_return; };
-    for (const char16_t *clash : {u"|30", u"|3001", u"|JAMS", u"|FAR", u"|600", u"|"})
+    for (const char16_t *code : {u"|300", u"|JAM", u"|600"})
+        dispatcher.on({code}, nothing);
+    for (const char16_t *clash : {u"|30", u"|3001", u"|JAMS", u"|60", u"|600", u"|"})
         EXPECT_THROW(dispatcher.on({clash}, nothing), std::logic_error) << s(clash).toStdString();
     EXPECT_NO_THROW(dispatcher.on({u"|310"}, nothing));
 }

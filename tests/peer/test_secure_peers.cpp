@@ -12,6 +12,7 @@
 #include "directory/WorkingFiles.h"
 #include "keys/UserKey.h"
 #include "mainwindow/CommandHandlers.h"
+#include "messaging/Smileys.h"
 #include "peer/Listener.h"
 #include "peer/PeerRecord.h"
 
@@ -51,9 +52,8 @@ struct SecurePeers : ::testing::Test {
     // `from` sends `text` to its contact `to`.
     static void message(TestClient &from, const QString &to, const QString &text)
     {
-        selectContact(from, to);
         from.messages.sendScript = {{Step::Send, text}};
-        ASSERT_TRUE(runToEnd(from.client->messaging().sendMessageToSelected()));
+        ASSERT_TRUE(doubleClickContact(from, to));
     }
     // `from` offers `to` the file at `path`; `to` takes it into `folder`.
     static void offerFile(TestClient &from, TestClient &to, const QString &path, const QString &folder)
@@ -63,13 +63,12 @@ struct SecurePeers : ::testing::Test {
         to.transfer.saveAnswers = {true};
         to.transfer.saveFolder = folder;
         selectContact(from, to.client->logon().ownHandle);
-        ASSERT_TRUE(runToEnd(from.client->fileOffers().SendFile()));
+        ASSERT_TRUE(choose(from, Command::SendFile));
     }
     // Points `client`'s record of `contact` at another address, as a changed look-up would.
     static void moveContact(TestClient &client, const QString &contact, const QString &address)
     {
-        client.client->contacts().setAddress(*client.client->contacts().FindContactByHandle(contact),
-                                             address);
+        ClientSetup::movedTo(*client.client, contact, address);
     }
 };
 
@@ -85,8 +84,7 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     moveContact(alice, u"bob"_s, loopback(4));
 
     message(alice, u"bob"_s, u"meet me at noon"_s);
-    ASSERT_TRUE(
-        runToEnd(alice.client->messaging().sendSmileyOrSound({u"|300"}, EntryKind::Smiley, u"Smile"_s)));
+    ASSERT_TRUE(chooseFromMenu(alice, u"bob"_s, messaging::smileys().front().command)); // Smile, "|300"
     ASSERT_TRUE(waitFor([&] { return !bob.ui.popups.isEmpty(); }));
     bob.ui.popups.last()->pressOk();
     ASSERT_TRUE(waitFor([&] { return bobHandled->count == 2; }));
@@ -94,7 +92,7 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     EXPECT_EQ(bob.ui.log.filter(u"smiley"_s), QStringList{u"smiley|Smile|alice"_s});
 
     // alice hosts a channel that bob joins, and says a line in it.
-    alice.client->mainWindowTask().handlers().detached(Command::HostChannel)();
+    ASSERT_TRUE(choose(alice, Command::HostChannel));
     ASSERT_TRUE(waitFor([&] { return alice.channel.last() && alice.channel.last()->open; }));
     ASSERT_TRUE(chooseFromMenu(bob, u"alice"_s, Command::JoinChannel));
     ASSERT_TRUE(
@@ -105,7 +103,7 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     // alice asks bob to a private chat and says a line.
     bob.privateChat.answers = {true};
     selectContact(alice, u"bob"_s);
-    ASSERT_TRUE(runToEnd(alice.client->privateChat().PrivateChat()));
+    ASSERT_TRUE(choose(alice, Command::PrivateChat));
     ASSERT_TRUE(waitFor([&] { return bob.privateChat.windows.size() == 1; }));
     alice.privateChat.last().say(u"a private secret"_s);
     ASSERT_TRUE(waitFor([&] { return bob.privateChat.last().rows.contains(u"alice> a private secret"_s); }));
@@ -114,7 +112,7 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     ASSERT_TRUE(QDir(bob.dir.path()).mkpath(u"html/tmp"_s));
     QuibowebProcess bobWeb({u"--headless"_s, u"--root"_s, bob.dir.filePath(u"html"_s), u"--listen"_s,
                             u"%1:%2"_s.arg(loopback(3)).arg(net.webPort())},
-                           LocalWebServer::tlsIdentity(bob.client->workDir()));
+                           LocalWebServer::tlsIdentity(bob.workDir()));
     ASSERT_TRUE(bobWeb.waitForOutput("Serving"));
     QTemporaryDir inbox;
     ASSERT_TRUE(writeFile(bob.dir.filePath(u"plans.txt"_s), "the file's secret"));
@@ -150,11 +148,8 @@ TEST_F(SecurePeers, AnotherKeyOrNoTlsAtASecureContactsAddressGetsNothing)
 
     // bob fetches alice's file from mallory's web server, which shows mallory's key: it hears
     // no request, and bob is told.
-    const WorkingDirectory &malloryDir = mallory.client->workDir();
     QSslServer malloryWeb;
-    malloryWeb.setSslConfiguration(tlsPresenting(*loadOrMakeUserKey(malloryDir.file(working_files::UserKeyFile),
-                                                                    malloryDir.file(working_files::UserCertificateFile)),
-                                                 QSslSocket::VerifyNone));
+    malloryWeb.setSslConfiguration(tlsPresenting(*mallory.userKey(), QSslSocket::VerifyNone));
     ASSERT_TRUE(malloryWeb.listen(QHostAddress(loopback(6)), net.webPort()));
     QByteArray heard;
     int handshakes = 0;
@@ -208,7 +203,7 @@ TEST_F(SecurePeers, AFileBetweenASecureAndAClassicClientGoesAsBefore)
         ASSERT_TRUE(QDir(c.from->dir.path()).mkpath(u"html/tmp"_s));
         QuibowebProcess web({u"--headless"_s, u"--root"_s, c.from->dir.filePath(u"html"_s), u"--listen"_s,
                              address + u":%1"_s.arg(net.webPort())},
-                            LocalWebServer::tlsIdentity(c.from->client->workDir()));
+                            LocalWebServer::tlsIdentity(c.from->workDir()));
         ASSERT_TRUE(web.waitForOutput("Serving"));
         RecordingProxy path(u"127.0.0.4"_s, {net.port(), net.webPort()}, address);
         ASSERT_TRUE(path.isListening());
@@ -233,21 +228,21 @@ TEST_P(ChatLinesInClear, CountOnlyFromClassicContacts)
     TestClient &speaker = QByteArray(GetParam()) == "alice" ? alice : carol;
     const bool shown = &speaker == &carol;
     int channelLines = 0, privateLines = 0;
-    QObject::connect(&bob.client->channels().listener(), &Listener::handled, [&] { ++channelLines; });
-    QObject::connect(&bob.client->privateChat().window().listener(), &Listener::handled,
+    QObject::connect(&bob.client->listener(Client::Port::Channel), &Listener::handled,
+                     [&] { ++channelLines; });
+    QObject::connect(&bob.client->listener(Client::Port::PrivateChat), &Listener::handled,
                      [&] { ++privateLines; });
 
-    speaker.client->mainWindowTask().handlers().detached(Command::HostChannel)();
+    ASSERT_TRUE(choose(speaker, Command::HostChannel));
     ASSERT_TRUE(waitFor([&] { return speaker.channel.last() && speaker.channel.last()->open; }));
     ASSERT_TRUE(chooseFromMenu(bob, speaker.client->logon().ownHandle, Command::JoinChannel));
     ASSERT_TRUE(waitFor([&] { return bob.channel.last() != nullptr; }));
     bob.privateChat.answers = {true};
     selectContact(speaker, u"bob"_s);
-    ASSERT_TRUE(runToEnd(speaker.client->privateChat().PrivateChat()));
+    ASSERT_TRUE(choose(speaker, Command::PrivateChat));
     ASSERT_TRUE(waitFor([&] { return bob.privateChat.windows.size() == 1; }));
 
-    ContactTable &theirs = speaker.client->contacts();
-    theirs.setKey(*theirs.FindContactByHandle(u"bob"_s), false, {});
+    ClientSetup::key(*speaker.client, u"bob"_s, {});
     const int channelBefore = channelLines, privateBefore = privateLines;
     speaker.channel.last()->say(u"a channel line"_s);
     speaker.privateChat.last().say(u"a private line"_s);

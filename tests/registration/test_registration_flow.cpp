@@ -50,9 +50,11 @@ struct FormRun {
 // One registration, run the way logon runs it, driven through the scripted dialog.
 struct RegistrationRun : FormRun {
     explicit RegistrationRun(UserClient &c)
-        : FormRun(c), registration(c.client->workDir(), c.client->config(), c.client->directory(),
-                                   c.registration, c.client->notices())
+        : FormRun(c), dir(c.workDir()), notices(*c.client, c.ui, c.sound, c.timings),
+          directory(c.config, c.timings, dir), registration(dir, c.config, directory, c.registration, notices)
     {
+        QObject::connect(&directory, &DirectoryClient::requestSent, c.client.get(),
+                         [&c](const QByteArray &target) { c.requests.append(QString::fromUtf8(target)); });
         registration.run().then([this](RegistrationOutcome result) {
             outcome = result;
             done = true;
@@ -68,6 +70,10 @@ struct RegistrationRun : FormRun {
     }
     bool pressRegister() { return press(RegistrationUi::RegisterButton); }
 
+    // The parts logon would hand it, the test's own.
+    WorkingDirectory dir;
+    Notices notices;
+    DirectoryClient directory;
     Registration registration;
     std::optional<RegistrationOutcome> outcome;
 };
@@ -221,13 +227,13 @@ TEST_F(RegistrationTest, AServerThatIsDownKeepsTheDialogOpenAndWritesNothing)
 TEST_F(RegistrationTest, AFailedRegisterRequestStillCompletesRegistrationLocally)
 {
     UserClient c(server.authority());
+    RegistrationRun run(c);
     // The server stops answering once the handle check is through.
-    QObject::connect(&c.client->directory(), &DirectoryClient::requestSent, c.client.get(),
+    QObject::connect(&run.directory, &DirectoryClient::requestSent, c.client.get(),
                      [this](const QByteArray &target) {
                          if (target.startsWith("/ipinfo/register.cgi"))
                              server.freeze();
                      });
-    RegistrationRun run(c);
     run.fill(u"bill"_s, u"pw"_s, u"b@x.org"_s);
     ASSERT_TRUE(run.pressRegister());
     server.thaw();
@@ -300,9 +306,8 @@ TEST_F(ChangeInfoTest, AFailedRequestKeepsTheNewValuesAndCancelKeepsNone)
 TEST(ContactPageCommands, OpenTheSelectedContactsPageThroughTheRedirectPage)
 {
     UserClient c(loopback(1) + u":%1"_s.arg(freeLoopbackPort()));
-    c.client->mainWindowTask().open();
-    ContactTable &contacts = c.client->contacts();
-    ASSERT_TRUE(contacts.AddContactRecord(u"bob"_s, u"10.0.0.7"_s, true));
+    ClientSetup::mainWindowOpen(*c.client);
+    ClientSetup::added(*c.client, u"bob"_s, u"10.0.0.7"_s, true);
     const QString redirect = c.dir.filePath(u"webpage.htm"_s);
 
     selectContact(c, u"bob"_s);

@@ -61,7 +61,7 @@ protected:
         opened(client, add);
         client.consent.openContacts(add)->add->m_contactName = name;
         pressToClose(client, add, ConsentUi::OkButton);
-        EXPECT_TRUE(client.client->contactManagement().addFields().m_contactName.isEmpty());
+        EXPECT_TRUE(client.consent.contacts(add)->add->m_contactName.isEmpty());
         pressToClose(client, manage, ConsentUi::ExitButton);
     }
 

@@ -61,18 +61,16 @@ TestClient &PeerNetwork::add(const QString &handle, const QString &address, Timi
 
 void PeerNetwork::befriend(TestClient &client, const QStringList &handles)
 {
-    ContactTable &table = client.client->contacts();
-    table.load(handles);
-    for (int i = 0; i < handles.size(); ++i)
-        table.applyLookup(i, addressOf(handles.at(i)));
-    table.FillOnlineList();
+    QStringList addresses;
+    for (const QString &handle : handles)
+        addresses.append(addressOf(handle));
+    ClientSetup::contactsFound(*client.client, handles, addresses);
 }
 
 void PeerNetwork::trustKeys(TestClient &client, const QStringList &handles)
 {
-    ContactTable &table = client.client->contacts();
     for (const QString &handle : handles)
-        table.setKey(*table.FindContactByHandle(handle), true, keyOf(handle));
+        ClientSetup::key(*client.client, handle, keyOf(handle));
 }
 
 QByteArray PeerNetwork::keyOf(const QString &handle) const
@@ -80,9 +78,7 @@ QByteArray PeerNetwork::keyOf(const QString &handle) const
     const TestClient *c = member(handle);
     if (!c)
         return {};
-    const WorkingDirectory &dir = c->client->workDir();
-    return loadOrMakeUserKey(dir.file(working_files::UserKeyFile), dir.file(working_files::UserCertificateFile))
-        ->fingerprint;
+    return c->userKey()->fingerprint;
 }
 
 TestClient *PeerNetwork::member(const QString &handle) const
@@ -96,7 +92,7 @@ TestClient *PeerNetwork::member(const QString &handle) const
 
 bool PeerNetwork::startListening(TestClient &client)
 {
-    client.client->listener().start();
+    ClientSetup::listening(*client.client);
     return waitFor([&client] { return client.client->listener().isListening(); });
 }
 
@@ -113,16 +109,25 @@ QString PeerNetwork::addressOf(const QString &handle) const
 
 HandledCounter::HandledCounter(TestClient &client) : HandledCounter(client.client->listener()) {}
 
-HandledCounter::HandledCounter(Listener &listener)
+HandledCounter::HandledCounter(const Listener &listener)
 {
     connect(&listener, &Listener::handled, this, [this] { ++count; });
     connect(&listener, &Listener::connectionRead, this, [this] { ++read; });
 }
 
+SentAs::SentAs(TestClient &client)
+    : m_logon(client.client->logon()),
+      m_tls(client.client->contacts(), [&client] { return client.userKey(); }),
+      m_sender(client.config, m_logon, client.timings)
+{
+    m_sender.setTls(m_tls);
+    m_sender.setContacts(client.client->contacts());
+}
+
 bool drained(TestClient &client)
 {
     const HandledCounter handled(client);
-    const Config &config = client.client->config();
+    const Config &config = client.config;
     return sendRaw(config.listenAddress.toString(), config.peerPort,
                    peer::buildRecord(u"nobody"_s, u"nothing"_s, peer::MessageBlock)) &&
            waitFor([&handled] { return handled.count > 0; });

@@ -3,6 +3,9 @@
 #include "TestClient.h"
 #include "TestFiles.h"
 
+#include "peer/PeerSender.h"
+#include "peer/PeerTls.h"
+
 #include <memory>
 #include <vector>
 
@@ -63,9 +66,24 @@ class HandledCounter : public QObject {
     Q_OBJECT
 public:
     explicit HandledCounter(TestClient &client);
-    explicit HandledCounter(Listener &listener);
+    explicit HandledCounter(const Listener &listener);
     int count = 0;
     int read = 0;
+};
+
+// Records and chat lines sent as `client` would send them, on connections of the test's own:
+// from the address it published, over TLS with its key to a contact it holds as secure. What a
+// peer program or a forger at that address puts on the wire.
+class SentAs {
+public:
+    explicit SentAs(TestClient &client);
+    RecordSender *operator->() { return &m_sender; }
+    RecordSender &sender() { return m_sender; }
+
+private:
+    LogonState m_logon;
+    PeerTls m_tls;
+    RecordSender m_sender;
 };
 
 // Sends a record nobody acts on (from a stranger) to `client`'s peer port and waits until it has

@@ -180,6 +180,11 @@ public:
     {
         return std::static_pointer_cast<ContactsDialog>(open(kind));
     }
+    // The last one of a kind, open or closed: its fields are the behaviour's.
+    [[nodiscard]] std::shared_ptr<ContactsDialog> contacts(const QString &kind) const
+    {
+        return std::static_pointer_cast<ContactsDialog>(lastOf(kind));
+    }
 };
 
 // The registration or change-info dialog as the scripted user saw it.

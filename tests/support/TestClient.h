@@ -9,6 +9,8 @@
 #include "ScriptedUi.h"
 
 #include "app/Client.h"
+#include "directory/WorkingFiles.h"
+#include "keys/UserKey.h"
 
 #include <QTemporaryDir>
 
@@ -18,11 +20,10 @@ namespace quibo::test {
 
 // One client with a scripted user, a fake desktop and a working directory of its own.
 struct TestClient {
-    explicit TestClient(Config config = {}, Timings timings = fastTimings(),
+    explicit TestClient(Config clientConfig = {}, Timings clientTimings = fastTimings(),
                         DesktopNotifier *desktopNotifier = nullptr)
-        : notifierPort(desktopNotifier ? desktopNotifier : &notifier),
-          client(std::make_unique<Client>(std::move(config), timings, WorkingDirectory(QDir(dir.path())),
-                                          ports()))
+        : notifierPort(desktopNotifier ? desktopNotifier : &notifier), config(std::move(clientConfig)),
+          timings(clientTimings), client(std::make_unique<Client>(config, timings, workDir(), ports()))
     {
     }
 
@@ -50,6 +51,14 @@ struct TestClient {
         return p;
     }
     static Timings fastTimings() { return Timings{}.scaledDown(20); }
+    [[nodiscard]] WorkingDirectory workDir() const { return WorkingDirectory(QDir(dir.path())); }
+    // The user's key in the working directory, made on first use as the client makes it.
+    [[nodiscard]] std::optional<UserKey> userKey() const
+    {
+        const WorkingDirectory d = workDir();
+        return loadOrMakeUserKey(d.file(working_files::UserKeyFile),
+                                 d.file(working_files::UserCertificateFile));
+    }
 
     QTemporaryDir dir;
     ScriptedUi ui;
@@ -69,6 +78,9 @@ struct TestClient {
     FakeNotifier notifier;
     FakeTray tray;
     DesktopNotifier *notifierPort;
+    // What the client was made with.
+    Config config;
+    Timings timings;
     std::unique_ptr<Client> client;
 };
 

@@ -37,7 +37,7 @@ UserClient::UserClient(const QString &directory, const QString &ownAddress, quin
                        const QString &directoryPin, const QString &ownAddress6)
     : TestClient(configFor(directory, ownAddress, peerPort, directoryPin, ownAddress6), directoryTimings())
 {
-    QObject::connect(&client->directory(), &DirectoryClient::requestSent, client.get(),
+    QObject::connect(&client->directorySession().directory(), &DirectoryClient::requestSent, client.get(),
                      [this](const QByteArray &target) { requests.append(QString::fromUtf8(target)); });
 }
 

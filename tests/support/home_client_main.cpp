@@ -139,37 +139,37 @@ public:
             say(u"done|"_s + line);
             return;
         }
+        // As the user would: the main window's items and commands, each waited for until the
+        // window's task is idle again.
         if (verb == u"host") {
-            client.mainWindowTask().handlers().detached(Command::HostChannel)();
+            choose(m_c, Command::HostChannel);
             say(u"done|"_s + line);
             return;
         }
-        if (client.contacts().FindContactByHandle(handle))
+        const bool known = client.contacts().FindContactByHandle(handle).has_value();
+        if (known)
             selectContact(m_c, handle); // a click on its item, when listed
-        std::function<QCoro::Task<>()> task;
         if (verb == u"send") {
             m_c.messages.sendScript = {{ScriptedMessages::Step::Send, text}};
-            task = [&client] { return client.messaging().sendMessageToSelected(); };
+            if (known)
+                doubleClickContact(m_c, handle);
+            else
+                choose(m_c, Command::SendMessage);
         } else if (verb == u"join") {
-            task = [&client] { return client.channels().join().RequestJoin(); };
+            choose(m_c, Command::JoinChannel);
         } else if (verb == u"private") {
-            task = [&client] { return client.privateChat().PrivateChat(); };
+            choose(m_c, Command::PrivateChat);
         } else if (verb == u"offer") {
             m_c.transfer.filesToSend = {text};
-            task = [&client] { return client.fileOffers().SendFile(); };
+            choose(m_c, Command::SendFile);
         } else {
             say(u"unknown|"_s + line);
             return;
         }
-        startTask(&client, "test command", [this, task, line] { return run(task, line); });
+        say(u"done|"_s + line);
     }
 
 private:
-    static QCoro::Task<> run(std::function<QCoro::Task<>()> task, QString line)
-    {
-        co_await task();
-        say(u"done|"_s + line);
-    }
     TestClient &m_c;
 };
 
@@ -221,7 +221,7 @@ int main(int argc, char *argv[])
     const QString &own = config.ownAddressOverride;
     startWeb(c.dir.filePath(u"html"_s),
              u"%1:%2"_s.arg(own.contains(u':') ? u'[' + own + u']' : own).arg(config.webPort),
-             LocalWebServer::tlsIdentity(c.client->workDir()));
+             LocalWebServer::tlsIdentity(c.workDir()));
 
     Watcher watcher(c, [&] { keep(work, keys); });
     QObject::connect(QCoreApplication::eventDispatcher(), &QAbstractEventDispatcher::aboutToBlock, &app, [&] {

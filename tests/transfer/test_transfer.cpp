@@ -70,7 +70,7 @@ struct Transfer : ::testing::Test {
         // Holding alice's key, as her client starts it: classic downloads stay plain HTTP.
         aliceWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, alice.dir.filePath(u"html"_s),
                                      u"--listen"_s, loopback(2) + u":%1"_s.arg(net.webPort())},
-                         LocalWebServer::tlsIdentity(alice.client->workDir()));
+                         LocalWebServer::tlsIdentity(alice.workDir()));
         ASSERT_TRUE(aliceWeb->waitForOutput("Serving")) << aliceWeb->errorOutput().toStdString();
     }
     QString write(const QString &name, const QByteArray &bytes)
@@ -78,14 +78,17 @@ struct Transfer : ::testing::Test {
         EXPECT_TRUE(writeFile(outbox.filePath(name), bytes));
         return outbox.filePath(name);
     }
-    // alice sends `record`; bob answers the question and the save chooser as told.
+    // alice sends `record` (none: Send File); bob answers the question and the save chooser as told.
     void send(const QString &record, bool yes = true, bool save = true)
     {
         bob.transfer.receiveAnswers = {yes};
         bob.transfer.saveAnswers = {save};
-        ASSERT_TRUE(runToEnd(record.isEmpty() ? alice.client->fileOffers().SendFile()
-                                              : alice.client->peerSender().SendPeerRecord(
-                                                    loopback(3), record, DialogOwner::MainWindow)));
+        if (record.isEmpty())
+            ASSERT_TRUE(choose(alice, Command::SendFile));
+        else
+            ASSERT_EQ(runToEnd(SentAs(alice)->sendRecord(
+                          loopback(3), peer::buildRecord(u"alice"_s, record, peer::MessageBlock))),
+                      SendOutcome::Sent);
     }
     // alice offers the file at `path` through the chooser.
     void offer(const QString &path, bool yes = true, bool save = true)
@@ -165,7 +168,8 @@ TEST_F(Transfer, ASparseFileOverFourGiBArrivesWithTheSameChecksum)
     bob.transfer.receiveAnswers = {true};
     bob.transfer.saveAnswers = {true};
     // The copy into "html/tmp" reads 4 GiB of holes: longer than an offer usually takes.
-    ASSERT_TRUE(runToEnd(alice.client->fileOffers().SendFile(), std::chrono::minutes(5)));
+    alice.mainWindow.choose(Command::SendFile);
+    ASSERT_TRUE(waitFor([&] { return !alice.client->mainWindowTask().isBusy(); }, std::chrono::minutes(5)));
     ASSERT_TRUE(waitFor(
         [&] { return alice.ui.log.contains(u"message|bob Has Received huge.img|File Transfer Complete"_s); },
         std::chrono::minutes(5)));
@@ -420,7 +424,7 @@ TEST_F(Transfer, AWrongLengthKeepsAPartAnErrorPageOrAHostileNameNothing)
 // as a folder or several files, or on a contact gone offline, alice is told why and nothing goes.
 TEST_F(Transfer, AFileDroppedOnAContactIsOfferedAnythingElseSaysWhy)
 {
-    ContactTable &contacts = alice.client->contacts();
+    const ContactTable &contacts = alice.client->contacts();
     const int bobIndex = *contacts.FindContactByHandle(u"bob"_s);
     const int bobAt = contacts.contact(bobIndex).listIndex;
     const QString file = write(u"dropped.txt"_s, "dropped");
@@ -443,7 +447,7 @@ TEST_F(Transfer, AFileDroppedOnAContactIsOfferedAnythingElseSaysWhy)
     ASSERT_TRUE(saw(alice, u"bob Has Received dropped.txt|File Transfer Complete"_s));
     EXPECT_EQ(readFile(inbox.filePath(u"dropped.txt"_s)), "dropped");
     EXPECT_EQ(bob.transfer.log.filter(u"receive?"_s), QStringList{u"receive?|alice|dropped.txt|7 Bytes"_s});
-    contacts.setAddress(bobIndex, u"0"_s);
+    ClientSetup::movedTo(*alice.client, u"bob"_s, u"0"_s);
     Q_EMIT alice.mainWindow.filesDropped(bobAt, {file});
     ASSERT_TRUE(saw(alice, u"bob Is Offline|No File Was Sent"_s));
 }

@@ -51,7 +51,7 @@ struct WidgetClient {
         ports.notifier = &notifier;
         client = std::make_unique<Client>(config, peerTimings(), WorkingDirectory(QDir(dir.path())), ports);
         ClientSetup::loggedOn(*client, QStringLiteral("alice"), QStringLiteral("127.0.0.1"));
-        client->contacts().AddContactRecord(QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
+        ClientSetup::added(*client, QStringLiteral("LoopBack"), QStringLiteral("127.0.0.1"), true);
     }
     ~WidgetClient() { client.reset(); } // its tasks go before the windows they wait on
 
@@ -87,7 +87,7 @@ inline QAction *findAction(const QMenu &menu, const QString &text)
 TEST(MainDialog, OpensWithTheListButtonsAndStatusLine)
 {
     WidgetClient t;
-    t.client->mainWindowTask().open();
+    ClientSetup::mainWindowOpen(*t.client);
     CMainDlg &w = t.window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
 
@@ -120,7 +120,7 @@ TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
 {
     WidgetClient t;
     CMainDlg &w = t.window();
-    t.client->mainWindowTask().open();
+    ClientSetup::mainWindowOpen(*t.client);
     QSignalSpy chosen(&t.mainWindow, &MainWindowView::commandChosen);
     findAction(*w.contactMenu(), QStringLiteral("Possessed"))->trigger();
     findAction(*w.menuBar()->actions().at(4)->menu(), QStringLiteral("&About Quibo32"))->trigger();
@@ -135,7 +135,7 @@ TEST(MainDialog, MenuItemsAndButtonsReportTheirCommand)
 TEST(MainDialog, MenusKeepTheirItemsWithTheNewOnesAfter)
 {
     WidgetClient t;
-    t.client->mainWindowTask().open();
+    ClientSetup::mainWindowOpen(*t.client);
     CMainDlg &w = t.window();
     const auto texts = [](const QMenu &menu) {
         QStringList list;
@@ -158,7 +158,14 @@ TEST(MainDialog, MenusKeepTheirItemsWithTheNewOnesAfter)
     EXPECT_TRUE(findAction(*bar[2]->menu(), u"Start at &Login"_s)->isCheckable());
 
     findAction(*bar[2]->menu(), u"&History"_s)->trigger();
-    EXPECT_TRUE(t.client->history().browser().isOpen());
+    const auto historyShown = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(), [](const QWidget *window) {
+            return window->isVisible() &&
+                   QByteArray(window->metaObject()->className()).endsWith("CHistoryDlg");
+        });
+    };
+    EXPECT_TRUE(waitFor(historyShown));
 }
 
 TEST(MainDialog, CloseBoxAsksAndEscEndsOnlyTheWindow)
@@ -186,7 +193,7 @@ TEST(MainDialog, CloseBoxAsksAndEscEndsOnlyTheWindow)
 TEST(MainDialog, ListClicksReportTheSelectedPosition)
 {
     WidgetClient t;
-    t.client->contacts().AddContactRecord(QStringLiteral("bob"), QStringLiteral("0"), true);
+    ClientSetup::added(*t.client, QStringLiteral("bob"), QStringLiteral("0"), true);
     t.mainWindow.show();
     CMainDlg &w = t.window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -228,8 +235,8 @@ TEST(MainDialog, ListClicksReportTheSelectedPosition)
 TEST(LoopBack, ASmileyToYourselfFromTheContactMenuShowsSendingThenThePopup)
 {
     WidgetClient t;
-    t.client->mainWindowTask().open();
-    t.client->listener().start();
+    ClientSetup::mainWindowOpen(*t.client);
+    ClientSetup::listening(*t.client);
     ASSERT_TRUE(waitFor([&] { return t.client->listener().isListening(); }));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.window()));
     int handled = 0;
