@@ -120,10 +120,11 @@ done
 sleep 0.5
 shot "$popup" popup.png
 
-# The history window from the last item of the contact menu, searching as typed.
+# The history window from the contact menu, its item above the last (Key Fingerprint),
+# searching as typed.
 xdotool mousemove --window "$main" 65 57 click 3
 sleep 1
-xdotool key Up Return
+xdotool key Up Up Return
 history=$(wait_window "Quibo32 - History")
 sleep 0.5
 xdotool mousemove --window "$history" 300 40 click 1

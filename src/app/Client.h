@@ -70,7 +70,7 @@ public:
     // What tests observe. The state a logon leaves is set by test::ClientSetup (tests/support),
     // the rest through the ports, as a user and peers would.
     const LogonState &logon() const { return m_logon; }
-    Selection &selection() { return m_selection; }
+    const Selection &selection() const { return m_selection; }
 
     Notices &notices() { return m_notices; }
     const Config &config() const { return m_config; }
@@ -80,22 +80,20 @@ public:
     const ReceivedMessageFields &receivedMessageFields() const { return m_receivedFields; }
     ContactTable &contacts() { return m_contacts; }
     ContactBook &contactBook() { return m_contactBook; }
-    ContactKeys &contactKeys() { return m_contactKeys; }
+    const ContactKeys &contactKeys() const { return m_contactKeys; }
     PeerSender &peerSender() { return m_peerSender; }
     Dispatcher &dispatcher() { return m_dispatcher; }
     Listener &listener() { return *m_listener; }
-    DirectorySession &directorySession() { return *m_directorySession; }
+    const DirectorySession &directorySession() const { return *m_directorySession; }
     DirectoryClient &directory() { return m_directorySession->directory(); }
     MainWindowTask &mainWindowTask() { return m_mainWindowTask; }
     Messaging &messaging() { return m_messaging; }
-    ContactManagement &contactManagement() { return m_contactManagement; }
+    const ContactManagement &contactManagement() const { return m_contactManagement; }
     const ContactRequests &contactRequests() const { return m_contactRequests; }
     Channels &channels() { return *m_channels; }
     PrivateChatPeer &privateChat() { return m_privateChat; }
     FileOffers &fileOffers() { return m_fileOffers; }
     const FileReception &fileReception() const { return m_fileReception; }
-    // "&Change Your Info"; none without a registration port.
-    ChangeInfo *changeInfo() { return m_userInfoCommands.changeInfo(); }
     HistoryCommands &history() { return m_history; }
 
 private:

@@ -20,8 +20,8 @@ public:
     ContactManagement(ContactBook &book, DirectoryClient &directory, Notices &notices, ConsentUi &ui,
                       CommandHandlers &commands);
 
-    ManageContactsFields &manageFields() { return m_manage; }
-    AddContactFields &addFields() { return m_add; }
+    const ManageContactsFields &manageFields() const { return m_manage; }
+    const AddContactFields &addFields() const { return m_add; }
 
     // "&Manage Contacts" once logged on: every record, deleted ones included.
     QCoro::Task<> OpenManageContacts();

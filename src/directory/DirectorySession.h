@@ -58,6 +58,7 @@ public:
 
     DirectoryClient &directory() { return *m_directory; }
     Logon &logon() { return *m_logon; }
+    const Logon &logon() const { return *m_logon; }
     Logoff &logoff() { return m_logoff; }
     LocalWebServer &webServer() { return m_web; }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/ResponseHead.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -36,17 +38,6 @@ signals:
     void readyRead();
     void finished();
 };
-
-// A response's status line and fields, as they came before the body.
-struct ResponseHead {
-    int status = 0;
-    QList<QPair<QByteArray, QByteArray>> fields;
-    qint64 contentLength = -1; // -1: none given, the body ends with the connection
-};
-// The head (up to and without its empty line); nullopt when it is not an HTTP/1.x response
-// whose body this reader can frame (a transfer coding, a Content-Length that is no number or
-// given twice differently).
-std::optional<ResponseHead> parseResponseHead(QByteArrayView head);
 
 // One GET over TLS whose request goes out only after the server showed the key whose
 // fingerprint is `expectedKey` (keys::keyFingerprint); another key, or no TLS, fails as

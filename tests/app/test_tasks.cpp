@@ -6,6 +6,7 @@
 #include "base/ViewSlot.h"
 #include "base/Wakeup.h"
 #include "mainwindow/MainWindowTask.h"
+#include "mainwindow/Selection.h"
 #include "peer/PeerSender.h"
 
 #include <QElapsedTimer>
@@ -200,7 +201,8 @@ TEST(StartTask, AnExceptionInTheMainWindowsTaskLeavesTheWindowWorking)
     const CriticalLog log;
     TestClient t;
     ScriptedMainWindow view;
-    MainWindowTask window(t.client->logon(), t.client->selection(), view, t.client->contacts(),
+    Selection selection;
+    MainWindowTask window(t.client->logon(), selection, view, t.client->contacts(),
                           t.client->notices(), t.shell, t.client->workDir(),
                           []() -> QCoro::Task<> { throw std::runtime_error("no session"); });
     window.open();

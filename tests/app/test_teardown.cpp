@@ -4,7 +4,6 @@
 #include "PeerNetwork.h"
 #include "RawPeer.h"
 
-#include "directory/Logon.h"
 #include "peer/PeerRecord.h"
 
 #include <QFile>
@@ -104,7 +103,8 @@ const Outstanding Cases[] = {
          QFile settings(t.bob->dir.filePath(QStringLiteral("settings")));
          EXPECT_TRUE(settings.open(QIODevice::WriteOnly) && settings.write("bob\r\n") == 5);
          settings.close();
-         t.bob->client->directorySession().logon().start();
+         t.bob->client->start();
+         t.bob->client->connectNow(); // the logon's first request
          EXPECT_TRUE(waitFor([&t] { return t.directory.hasPendingConnections(); }));
          QTcpSocket *request = t.directory.nextPendingConnection();
          EXPECT_TRUE(waitFor([request] { return request->bytesAvailable() > 0; }));

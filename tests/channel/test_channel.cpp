@@ -212,7 +212,7 @@ TEST_F(Channel, StrangersAreNotHeardAndUnreachableMembersStayAndCostOneMessage)
     EXPECT_TRUE(marked(anna, u"carl"_s) && marked(anna, u"dave"_s));
 }
 
-// A client that listens on every address of its machine, here 127.0.0.6 and the 127.0.0.1
+// A client that listens on every address of its machine, here loopback(6) and the 127.0.0.1
 // its routes would pick, sends from the one it published, where the host looked it up.
 TEST_F(Channel, LinesGoOutFromThePublishedAddress)
 {

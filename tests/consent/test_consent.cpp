@@ -30,30 +30,6 @@ protected:
             ASSERT_TRUE(server.registerUser(handle, u"pw"_s));
     }
 
-    // The open dialog of `kind` once it has opened.
-    static std::shared_ptr<HeldDialog> opened(UserClient &client, const QString &kind)
-    {
-        EXPECT_TRUE(waitFor([&] { return client.consent.open(kind) != nullptr; })) << kind.toStdString();
-        return client.consent.open(kind);
-    }
-    // Presses `button` of the open dialog of `kind` and waits until the dialog has closed.
-    static void pressToClose(UserClient &client, const QString &kind, int button)
-    {
-        if (const auto dialog = client.consent.open(kind))
-            dialog->press(button);
-        EXPECT_TRUE(waitFor([&] { return client.consent.open(kind) == nullptr; })) << kind.toStdString();
-    }
-    // Manage Contacts, "&Add Contact", `name`, "&OK", then "&Exit" once the add is done.
-    static void addContact(UserClient &client, const QString &name)
-    {
-        client.mainWindow.choose(Command::ManageContacts);
-        opened(client, u"manage-contacts"_s)->press(ConsentUi::AddButton);
-        opened(client, u"add-contact"_s);
-        client.client->contactManagement().addFields().m_contactName = name;
-        pressToClose(client, u"add-contact"_s, ConsentUi::OkButton);
-        EXPECT_TRUE(client.client->contactManagement().addFields().m_contactName.isEmpty());
-        pressToClose(client, u"manage-contacts"_s, ConsentUi::ExitButton);
-    }
     static QStringList contactsFile(UserClient &client)
     {
         return contacts_file::parse(client.read(contacts_file::FileName));
@@ -110,10 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ConsentTest, DeleteUsesTheSelectionOfAnEarlierOpeningAndTheListKeepsTheContact)
 {
     auto alice = loggedOn(u"alice"_s, loopback(2), {u"carol"_s, u"bob"_s, u"dave"_s});
-    ManageContactsFields &fields = alice->client->contactManagement().manageFields();
+    const ManageContactsFields &fields = alice->client->contactManagement().manageFields();
     alice->mainWindow.choose(Command::ManageContacts);
     opened(*alice, u"manage-contacts"_s);
-    fields.selection = 1; // the user's click
+    alice->consent.openContacts(u"manage-contacts"_s)->manage->selection = 1; // the user's click
     pressToClose(*alice, u"manage-contacts"_s, ConsentUi::ExitButton);
 
     alice->mainWindow.choose(Command::ManageContacts);
@@ -219,10 +195,10 @@ QByteArray keyOf(const UserClient &c)
 // alice's and bob's accounts are secure (upgraded at logon), carol's is classic, nobody's unknown.
 TEST_F(ConsentTest, AStrangerIsBelievedOnlyWithTheKeyTheDirectoryGives)
 {
-    auto bob = loggedOn(u"bob"_s, u"127.0.0.3"_s, {u"dave"_s});
-    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"dave"_s});
-    auto mallory = client(u"127.0.0.6"_s); // a key of its own
-    auto twin = client(u"127.0.0.7"_s);    // alice's key
+    auto bob = loggedOn(u"bob"_s, loopback(3), {u"dave"_s});
+    auto alice = loggedOn(u"alice"_s, loopback(2), {u"dave"_s});
+    auto mallory = client(loopback(6)); // a key of its own
+    auto twin = client(loopback(7));    // alice's key
     for (const QString &name : {working_files::UserKeyFile, working_files::UserCertificateFile})
         twin->write(name, alice->read(name));
     const QByteArray bobKey = keyOf(*bob);
@@ -247,9 +223,9 @@ TEST_F(ConsentTest, AStrangerIsBelievedOnlyWithTheKeyTheDirectoryGives)
         const QByteArray record = peer::buildRecord(row.handle, u"|001127.0.0.9"_s, peer::MessageBlock);
         if (row.sender)
             ASSERT_TRUE(runToEnd(
-                row.sender->client->peerSender().records().sendRecordTo(u"127.0.0.3"_s, bobKey, record)));
+                row.sender->client->peerSender().records().sendRecordTo(loopback(3), bobKey, record)));
         else
-            ASSERT_TRUE(sendRaw(u"127.0.0.3"_s, peerPort, record));
+            ASSERT_TRUE(sendRaw(loopback(3), peerPort, record));
         if (row.why) {
             ASSERT_TRUE(waitFor([&] { return !dropped.isEmpty(); }));
             EXPECT_TRUE(dropped.takeFirst().contains(QLatin1String(row.why)))
@@ -288,8 +264,8 @@ std::unique_ptr<UserClient> restarted(std::unique_ptr<UserClient> previous, std:
 // restart.
 TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
 {
-    auto alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {u"bob"_s});
-    auto bob = loggedOn(u"bob"_s, u"127.0.0.3"_s, {u"alice"_s});
+    auto alice = loggedOn(u"alice"_s, loopback(2), {u"bob"_s});
+    auto bob = loggedOn(u"bob"_s, loopback(3), {u"alice"_s});
     const QByteArray first = keyOf(*alice);
     ASSERT_EQ(bob->client->contactKeys().pinned(u"alice"_s), first);
     EXPECT_TRUE(bob->mainWindow.securelyReached.contains(u"alice"_s));
@@ -297,7 +273,7 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
     EXPECT_FALSE(QFile::permissions(bob->dir.filePath(contact_keys::FileName)) &
                  (QFileDevice::ReadGroup | QFileDevice::ReadOther));
 
-    alice = loggedOn(u"alice"_s, u"127.0.0.2"_s, {}, std::move(alice));
+    alice = loggedOn(u"alice"_s, loopback(2), {}, std::move(alice));
     const QByteArray second = keyOf(*alice);
     ASSERT_NE(second, first);
     const QString asked =
@@ -320,7 +296,7 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
     for (const bool accept : {false, true}) {
         SCOPED_TRACE(accept ? "accepted" : "declined");
         const int aliceBefore = aliceHandled.count;
-        bob = restarted(std::move(bob), client(u"127.0.0.3"_s), accept);
+        bob = restarted(std::move(bob), client(loopback(3)), accept);
         ASSERT_TRUE(waitFor([&] { return bob->ui.log.contains(asked); }))
             << bob->ui.log.join(u',').toStdString();
         ASSERT_TRUE(waitFor([&] { return bob->client->contacts().records().constLast().keyHeld != accept; }));
@@ -341,7 +317,7 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
     }
 
     // Remembered: no question after a restart, and the contact's menu shows the accepted key.
-    bob = restarted(std::move(bob), client(u"127.0.0.3"_s), false);
+    bob = restarted(std::move(bob), client(loopback(3)), false);
     EXPECT_TRUE(bob->ui.log.filter(u"new-key"_s).isEmpty());
     EXPECT_FALSE(bob->client->contacts().records().constLast().keyHeld);
     selectContact(*bob, u"alice"_s);

@@ -178,15 +178,15 @@ TEST(Notifications, WithoutAServiceOrABusNothingShowsAndTheLogSaysSoOnce)
     QDBusConnection::disconnectFromBus(u"offline"_s);
 }
 
-// anna (127.0.0.2) and bob (127.0.0.3), each the other's contact; bob's notifications go to a
+// anna (loopback(2)) and bob (loopback(3)), each the other's contact; bob's notifications go to a
 // service on a session bus of the test's own.
 struct TwoClients : ::testing::Test {
     SessionBus bus;
     NotificationService service{bus.connect(u"service"_s)};
     FreedesktopNotifier notifier{bus.connect(u"client"_s)};
     PeerNetwork net;
-    TestClient &anna = net.add(u"anna"_s, u"127.0.0.2"_s);
-    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s, peerTimings(), {}, &notifier);
+    TestClient &anna = net.add(u"anna"_s, loopback(2));
+    TestClient &bob = net.add(u"bob"_s, loopback(3), peerTimings(), {}, &notifier);
     std::optional<QuibowebProcess> annaWeb;
     QTemporaryDir outbox, inbox;
 
@@ -231,8 +231,7 @@ TEST_F(TwoClients, EachHistoryKeepsEverythingInOrderAcrossARestartAndFindsEachWo
     // A channel line: anna hosts, bob joins and talks.
     anna.client->mainWindowTask().handlers().detached(Command::HostChannel)();
     ASSERT_TRUE(waitFor([&] { return anna.channel.last() && anna.channel.last()->open; }));
-    bob.client->selection().clickedItem = 0;
-    ASSERT_TRUE(runToEnd(bob.client->channels().join().RequestJoin()));
+    ASSERT_TRUE(chooseFromMenu(bob, u"anna"_s, Command::JoinChannel));
     ASSERT_TRUE(waitFor([&] { return bob.channel.last() != nullptr; }));
     bob.channel.last()->say(u"cherry"_s);
     ASSERT_TRUE(waitFor([&] { return anna.channel.last()->rows.contains(u"bob> cherry"_s); }));
@@ -248,7 +247,7 @@ TEST_F(TwoClients, EachHistoryKeepsEverythingInOrderAcrossARestartAndFindsEachWo
     // A file, received whole, from anna's quiboweb.
     ASSERT_TRUE(QDir(anna.dir.path()).mkpath(u"html/tmp"_s));
     annaWeb.emplace(QStringList{u"--headless"_s, u"--root"_s, anna.dir.filePath(u"html"_s), u"--listen"_s,
-                                u"127.0.0.2:%1"_s.arg(net.webPort())});
+                                u"%1:%2"_s.arg(loopback(2)).arg(net.webPort())});
     ASSERT_TRUE(annaWeb->waitForOutput("Serving")) << annaWeb->errorOutput().toStdString();
     ASSERT_TRUE(writeFile(outbox.filePath(u"elder.txt"_s), "elderberries"));
     anna.transfer.filesToSend.append(outbox.filePath(u"elder.txt"_s));
@@ -319,7 +318,7 @@ TEST_F(TwoClients, AMessageNotifiesOnlyWhileTheMainWindowIsInactive)
 // to a private chat, a request to add from a stranger.
 TEST_F(TwoClients, RequestsInvitationsAndOffersNotifyWhileTheMainWindowIsInactive)
 {
-    TestClient &carol = net.add(u"carol"_s, u"127.0.0.4"_s);
+    TestClient &carol = net.add(u"carol"_s, loopback(4));
     ASSERT_TRUE(writeFile(outbox.filePath(u"fig.txt"_s), "figs"));
     ASSERT_TRUE(QDir(anna.dir.path()).mkpath(u"html/tmp"_s));
     bob.mainWindow.active = false;
@@ -338,7 +337,7 @@ TEST_F(TwoClients, RequestsInvitationsAndOffersNotifyWhileTheMainWindowIsInactiv
         // Last: bob's listener waits on the question it asks.
         {[&]() -> QCoro::Task<> {
              co_await carol.client->peerSender().records().sendRecord(
-                 u"127.0.0.3"_s, peer::buildRecord(u"carol"_s, presence::Online, u"127.0.0.4"_s));
+                 loopback(3), peer::buildRecord(u"carol"_s, presence::Online, loopback(4)));
          },
          u"carol"_s, u"asks to add you to their contacts"_s},
     };

@@ -83,7 +83,7 @@ struct RealClient {
     QProcess process;
 };
 
-// A real client "bob" in this process on 127.0.0.3, and a real directory server.
+// A real client "bob" in this process on loopback(3), and a real directory server.
 class ProgramEnding : public ::testing::Test {
 protected:
     void SetUp() override

@@ -103,9 +103,8 @@ TEST_P(SecureAccounts, AccountsTheClientMakesOrUpgradesGiveTheClassicRequestsNot
     EXPECT_EQ(annAsBobSees.keyFingerprint, keyFingerprintOf(QSslCertificate(ann->read(u"quibo32.crt"_s))));
 
     // Adding a contact asks the same way: a handle nobody holds is no contact.
-    ContactManagement &contacts = ann->client->contactManagement();
-    ASSERT_TRUE(runToEnd(contacts.AddContact(u"bob"_s)));
-    ASSERT_TRUE(runToEnd(contacts.AddContact(u"ghost"_s)));
+    addContact(*ann, u"bob"_s);
+    addContact(*ann, u"ghost"_s);
     EXPECT_EQ(ann->messages(), QStringList{u"Invalid Contact Name|"_s});
     const ContactRecord &bobAsAnnSees = ann->client->contacts().contact(1);
     EXPECT_EQ(bobAsAnnSees.address, loopback(3));

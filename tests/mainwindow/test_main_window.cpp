@@ -21,7 +21,7 @@ struct Window : TestClient {
         client->contacts().AddContactRecord(QStringLiteral("bob"), QStringLiteral("0"), true);
         client->mainWindowTask().open();
     }
-    Selection &selection() { return client->selection(); }
+    const Selection &selection() const { return client->selection(); }
     const SendMessageFields &fields() const { return client->sendMessageFields(); }
     MainWindowTask &task() { return client->mainWindowTask(); }
 };

@@ -48,7 +48,7 @@ TEST(DualStack, ADualStackPortNamesIPv4SourcesInDottedTextAndIPv6AsThemselves)
     const quint16 port = freeLoopbackPort();
     IncomingConnections incoming(ReadRule{4});
     ASSERT_TRUE(incoming.listen(QHostAddress::Any, port));
-    for (const QString &from : {u"127.0.0.5"_s, u"::1"_s}) {
+    for (const QString &from : {loopback(5), u"::1"_s}) {
         QTcpSocket socket;
         ASSERT_TRUE(socket.bind(QHostAddress(from)));
         socket.connectToHost(QHostAddress(from), port);
@@ -65,8 +65,8 @@ namespace {
 struct Ipv6Peers : ::testing::Test {
     PeerNetwork net;
     ClientPorts bobPorts = freeIPv6Ports();
-    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s);
-    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s, peerTimings(), [this] {
+    TestClient &alice = net.add(u"alice"_s, loopback(2));
+    TestClient &bob = net.add(u"bob"_s, loopback(3), peerTimings(), [this] {
         Config c;
         c.listenAddress = QHostAddress::LocalHostIPv6;
         c.setPorts(bobPorts.text());

@@ -32,7 +32,7 @@ QByteArray record(const char *handle, const QString &body, qsizetype block = pee
     return peer::buildRecord(QString::fromLatin1(handle), body, block);
 }
 
-// alice (127.0.0.2) and bob (127.0.0.3) have each other as contacts and listen.
+// alice (loopback(2)) and bob (loopback(3)) have each other as contacts and listen.
 struct TwoClients : ::testing::Test {
     PeerNetwork net;
     TestClient &alice = net.add(u"alice"_s, loopback(2));
@@ -97,7 +97,7 @@ QByteArray padded(const QByteArray &text, qsizetype block)
     return text + QByteArray(block - text.size(), '\0');
 }
 
-// alice at 127.0.0.2 with bob (127.0.0.3) as contact; bob is a capture server.
+// alice at loopback(2) with bob (loopback(3)) as contact; bob is a capture server.
 struct WireTest : ::testing::Test {
     PeerNetwork net;
     TestClient &alice = net.add(u"alice"_s, loopback(2));
@@ -150,27 +150,17 @@ TEST_F(TwoClients, CancelKeepsTheTextUntilTheNextSendOfAnyKind)
     EXPECT_TRUE(bob.messages.log.isEmpty()) << "the draft never went out";
 }
 
-TEST_F(TwoClients, WhileAReplyIsOpenTheSendDialogCannotOpenAndViceVersa)
+// A Send Message while a reply is open does nothing (the main window's tests); the other way
+// round, a Reply while a new message is open only closes the received message.
+TEST_F(TwoClients, WhileASendDialogIsOpenAReplyOnlyClosesTheReceivedMessage)
 {
-    // bob holds a reply dialog open: his Send Message does nothing.
-    bob.messages.receivedScript = {Step::Reply};
-    alice.messages.sendScript = {{Step::Send, u"ping"_s}};
-    ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
-    ASSERT_TRUE(waitFor([&] { return bob.client->messaging().state().replyPending(); }));
-    ASSERT_TRUE(choose(bob, Command::SendMessage)) << "it does nothing";
-    EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
-    bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);
-    ASSERT_TRUE(bobHandledAll(1));
-    EXPECT_FALSE(bob.client->messaging().state().replyPending());
-
-    // bob holds a new message open: a Reply only closes the received message.
     bob.mainWindow.choose(Command::SendMessage);
     EXPECT_TRUE(bob.client->messaging().state().sendDialogOpen());
     bob.messages.receivedScript = {Step::Reply};
     alice.messages.sendScript = {{Step::Send, u"pong?"_s}};
     ASSERT_TRUE(doubleClickContact(alice, u"bob"_s));
-    ASSERT_TRUE(bobHandledAll(2));
-    EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 2);
+    ASSERT_TRUE(bobHandledAll(1));
+    EXPECT_EQ(bob.messages.log.filter(u"send|"_s).size(), 1);
     EXPECT_EQ(bob.messages.openCount(), 1);
     EXPECT_FALSE(bob.client->messaging().state().replyPending());
     bob.messages.lastOf(u"send"_s)->press(MessageUi::CancelButton);

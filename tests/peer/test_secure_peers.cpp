@@ -30,9 +30,9 @@ namespace {
 // alice and bob are secure and know each other's keys; carol is classic.
 struct SecurePeers : ::testing::Test {
     PeerNetwork net;
-    TestClient &alice = net.add(u"alice"_s, u"127.0.0.2"_s);
-    TestClient &bob = net.add(u"bob"_s, u"127.0.0.3"_s);
-    TestClient &carol = net.add(u"carol"_s, u"127.0.0.5"_s);
+    TestClient &alice = net.add(u"alice"_s, loopback(2));
+    TestClient &bob = net.add(u"bob"_s, loopback(3));
+    TestClient &carol = net.add(u"carol"_s, loopback(5));
     std::unique_ptr<HandledCounter> aliceHandled, bobHandled, carolHandled;
 
     void SetUp() override
@@ -79,10 +79,10 @@ struct SecurePeers : ::testing::Test {
 // what it carried.
 TEST_F(SecurePeers, OnThePathNoTextIsInClear)
 {
-    RecordingProxy path(u"127.0.0.4"_s, {net.port(), net.channelPort(), net.privateChatPort(), net.webPort()},
-                        u"127.0.0.3"_s);
+    RecordingProxy path(loopback(4), {net.port(), net.channelPort(), net.privateChatPort(), net.webPort()},
+                        loopback(3));
     ASSERT_TRUE(path.isListening());
-    moveContact(alice, u"bob"_s, u"127.0.0.4"_s);
+    moveContact(alice, u"bob"_s, loopback(4));
 
     message(alice, u"bob"_s, u"meet me at noon"_s);
     ASSERT_TRUE(
@@ -96,8 +96,7 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     // alice hosts a channel that bob joins, and says a line in it.
     alice.client->mainWindowTask().handlers().detached(Command::HostChannel)();
     ASSERT_TRUE(waitFor([&] { return alice.channel.last() && alice.channel.last()->open; }));
-    bob.client->selection().clickedItem = bob.client->contacts().contact(1).listIndex;
-    runToEnd(bob.client->channels().join().RequestJoin());
+    ASSERT_TRUE(chooseFromMenu(bob, u"alice"_s, Command::JoinChannel));
     ASSERT_TRUE(
         waitFor([&] { return bob.channel.last() != nullptr; })); // bob's own lines come not by the path
     alice.channel.last()->say(u"the channel's secret"_s);
@@ -114,7 +113,7 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
     // bob offers alice a file, which she fetches from his quiboweb (holding his key).
     ASSERT_TRUE(QDir(bob.dir.path()).mkpath(u"html/tmp"_s));
     QuibowebProcess bobWeb({u"--headless"_s, u"--root"_s, bob.dir.filePath(u"html"_s), u"--listen"_s,
-                            u"127.0.0.3:%1"_s.arg(net.webPort())},
+                            u"%1:%2"_s.arg(loopback(3)).arg(net.webPort())},
                            LocalWebServer::tlsIdentity(bob.client->workDir()));
     ASSERT_TRUE(bobWeb.waitForOutput("Serving"));
     QTemporaryDir inbox;
@@ -130,20 +129,20 @@ TEST_F(SecurePeers, OnThePathNoTextIsInClear)
 
 TEST_F(SecurePeers, AnotherKeyOrNoTlsAtASecureContactsAddressGetsNothing)
 {
-    TestClient &mallory = net.add(u"mallory"_s, u"127.0.0.6"_s); // a key of its own
+    TestClient &mallory = net.add(u"mallory"_s, loopback(6)); // a key of its own
     ASSERT_TRUE(PeerNetwork::startListening(mallory));
     HandledCounter malloryHandled(mallory);
-    CaptureServer classic(u"127.0.0.7"_s, net.port()); // no TLS at all
+    CaptureServer classic(loopback(7), net.port()); // no TLS at all
     ASSERT_TRUE(classic.isListening());
 
-    moveContact(alice, u"bob"_s, u"127.0.0.6"_s);
+    moveContact(alice, u"bob"_s, loopback(6));
     message(alice, u"bob"_s, u"for bob only"_s);
     ASSERT_TRUE(waitFor([&] { return malloryHandled.count == 1; }));
     EXPECT_TRUE(mallory.messages.log.isEmpty());
     const QString refused = u"message|bob Did Not Show Its Key - Nothing Sent|Error Code 1060"_s;
     ASSERT_TRUE(waitFor([&] { return alice.ui.log.count(refused) == 1; }));
 
-    moveContact(alice, u"bob"_s, u"127.0.0.7"_s);
+    moveContact(alice, u"bob"_s, loopback(7));
     message(alice, u"bob"_s, u"for bob only"_s);
     ASSERT_TRUE(classic.waitForRecords(1));
     EXPECT_FALSE(classic.records.constFirst().contains("for bob only"));
@@ -156,15 +155,15 @@ TEST_F(SecurePeers, AnotherKeyOrNoTlsAtASecureContactsAddressGetsNothing)
     malloryWeb.setSslConfiguration(tlsPresenting(*loadOrMakeUserKey(malloryDir.file(working_files::UserKeyFile),
                                                                     malloryDir.file(working_files::UserCertificateFile)),
                                                  QSslSocket::VerifyNone));
-    ASSERT_TRUE(malloryWeb.listen(QHostAddress(u"127.0.0.6"_s), net.webPort()));
+    ASSERT_TRUE(malloryWeb.listen(QHostAddress(loopback(6)), net.webPort()));
     QByteArray heard;
     int handshakes = 0;
     QObject::connect(&malloryWeb, &QSslServer::startedEncryptionHandshake, [&](QSslSocket *socket) {
         ++handshakes;
         QObject::connect(socket, &QSslSocket::readyRead, [&heard, socket] { heard += socket->readAll(); });
     });
-    moveContact(alice, u"bob"_s, u"127.0.0.3"_s);
-    moveContact(bob, u"alice"_s, u"127.0.0.6"_s);
+    moveContact(alice, u"bob"_s, loopback(3));
+    moveContact(bob, u"alice"_s, loopback(6));
     QTemporaryDir outbox, inbox;
     ASSERT_TRUE(QDir(alice.dir.path()).mkpath(u"html/tmp"_s));
     ASSERT_TRUE(writeFile(outbox.filePath(u"plans.txt"_s), "for bob only"));
@@ -182,11 +181,11 @@ TEST_F(SecurePeers, AnotherKeyOrNoTlsAtASecureContactsAddressGetsNothing)
 TEST_F(SecurePeers, ARecordClaimingASecureContactCountsOnlyWithItsKey)
 {
     ASSERT_TRUE(
-        sendRaw(u"127.0.0.3"_s, net.port(), peer::buildRecord(u"alice"_s, u"forged"_s, peer::MessageBlock)));
-    TestClient &mallory = net.add(u"mallory"_s, u"127.0.0.6"_s);
+        sendRaw(loopback(3), net.port(), peer::buildRecord(u"alice"_s, u"forged"_s, peer::MessageBlock)));
+    TestClient &mallory = net.add(u"mallory"_s, loopback(6));
     net.befriend(mallory, {u"bob"_s});
     net.trustKeys(mallory, {u"bob"_s});
-    ClientSetup::loggedOn(*mallory.client, u"alice"_s, u"127.0.0.6"_s);
+    ClientSetup::loggedOn(*mallory.client, u"alice"_s, loopback(6));
     message(mallory, u"bob"_s, u"forged over tls"_s);
     message(carol, u"bob"_s, u"hello"_s);
     ASSERT_TRUE(waitFor([&] { return bobHandled->count == 3; }));
@@ -194,6 +193,33 @@ TEST_F(SecurePeers, ARecordClaimingASecureContactCountsOnlyWithItsKey)
     message(bob, u"carol"_s, u"hi carol"_s);
     ASSERT_TRUE(waitFor([&] { return carolHandled->count == 1; }));
     EXPECT_TRUE(carol.messages.log.contains(u"received|bob|hi carol"_s));
+}
+
+// Between secure bob and classic carol a file goes in clear both ways, from a quiboweb that holds
+// its client's key and so serves both.
+TEST_F(SecurePeers, AFileBetweenASecureAndAClassicClientGoesAsBefore)
+{
+    const struct {
+        TestClient *from, *to;
+        const char *text;
+    } cases[] = {{&carol, &bob, "carol's file"}, {&bob, &carol, "bob's file"}};
+    for (const auto &c : cases) {
+        const QString address = c.from->client->logon().ownAddress;
+        ASSERT_TRUE(QDir(c.from->dir.path()).mkpath(u"html/tmp"_s));
+        QuibowebProcess web({u"--headless"_s, u"--root"_s, c.from->dir.filePath(u"html"_s), u"--listen"_s,
+                             address + u":%1"_s.arg(net.webPort())},
+                            LocalWebServer::tlsIdentity(c.from->client->workDir()));
+        ASSERT_TRUE(web.waitForOutput("Serving"));
+        RecordingProxy path(u"127.0.0.4"_s, {net.port(), net.webPort()}, address);
+        ASSERT_TRUE(path.isListening());
+        moveContact(*c.to, c.from->client->logon().ownHandle, u"127.0.0.4"_s);
+        QTemporaryDir outbox, inbox;
+        ASSERT_TRUE(writeFile(outbox.filePath(u"note.txt"_s), c.text));
+        offerFile(*c.from, *c.to, outbox.filePath(u"note.txt"_s), inbox.path());
+        ASSERT_TRUE(waitFor([&] { return readFile(inbox.filePath(u"note.txt"_s)) == c.text; })) << c.text;
+        EXPECT_TRUE(path.carried.contains(c.text)) << c.text; // in clear, as before
+        moveContact(*c.to, c.from->client->logon().ownHandle, address);
+    }
 }
 
 // Lines on the chat ports are told apart by the address they come from. bob is in a channel
@@ -213,10 +239,7 @@ TEST_P(ChatLinesInClear, CountOnlyFromClassicContacts)
 
     speaker.client->mainWindowTask().handlers().detached(Command::HostChannel)();
     ASSERT_TRUE(waitFor([&] { return speaker.channel.last() && speaker.channel.last()->open; }));
-    const ContactTable &bobs = bob.client->contacts();
-    bob.client->selection().clickedItem =
-        bobs.contact(*bobs.FindContactByHandle(speaker.client->logon().ownHandle)).listIndex;
-    runToEnd(bob.client->channels().join().RequestJoin());
+    ASSERT_TRUE(chooseFromMenu(bob, speaker.client->logon().ownHandle, Command::JoinChannel));
     ASSERT_TRUE(waitFor([&] { return bob.channel.last() != nullptr; }));
     bob.privateChat.answers = {true};
     selectContact(speaker, u"bob"_s);

@@ -121,43 +121,41 @@ TEST(DirectoryCommandLine, VersionAnswersWithoutTouchingADatabase)
     EXPECT_EQ(text(run.output), "quibo-directory " QUIBO_VERSION "\n");
 }
 
-TEST(DirectoryCommandLine, UnusableDatabaseStopsTheStartWithTheReason)
+// A start that cannot serve ends with 1, saying what it cannot use and why.
+TEST(DirectoryCommandLine, AnUnusableDatabaseKeyOrPortStopsTheStartWithTheReason)
 {
     QTemporaryDir folder;
     const QString garbage = fileWith(folder.path(), QByteArray(4096, 'x'));
-    // The database, and what the refusal names.
-    const std::pair<QString, const char *> cases[] = {
-        {garbage, "not a database"},
-        {folder.filePath(u"none/directory.sqlite"_s), "cannot open the database file"},
-        {folder.path(), "cannot open the database file"},
-        {u"postgresql://u:p@127.0.0.1:1/db"_s, "Connection refused"},
-    };
-    for (const auto &[database, message] : cases) {
-        DirectoryServer server(database);
-        EXPECT_FALSE(server.start()) << message;
-        EXPECT_EQ(server.stop(), 1) << message;
-        EXPECT_THAT(text(server.output()), HasSubstr("cannot use the database")) << message;
-        EXPECT_THAT(text(server.output()), HasSubstr(message));
-    }
-}
-
-TEST(DirectoryCommandLine, UnusableTlsKeyStopsTheStartWithTheReason)
-{
-    QTemporaryDir folder;
-    const QString garbage = fileWith(folder.path(), "not PEM");
+    const QString fresh = folder.filePath(u"d.sqlite"_s);
     quibo::test::writeFile(folder.filePath(u"quibo-directory.crt"_s), "left alone");
-    // The options, and what the refusal names.
-    const std::pair<QStringList, const char *> cases[] = {
-        {{u"--state-dir"_s, folder.path()}, "quibo-directory.crt is there without"},
-        {{u"--tls-cert"_s, garbage, u"--tls-key"_s, garbage}, "holds no PEM certificate"},
-        {{u"--tls-cert"_s, folder.filePath(u"none"_s), u"--tls-key"_s, garbage}, "cannot read"},
+    QTemporaryDir elsewhere; // without the stray certificate
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost));
+    const struct {
+        QString database;
+        QStringList options;
+        quint16 port;
+        const char *what, *why;
+    } cases[] = {
+        {garbage, {}, 0, "cannot use the database", "not a database"},
+        {folder.filePath(u"none/directory.sqlite"_s), {}, 0, "cannot use the database",
+         "cannot open the database file"},
+        {folder.path(), {}, 0, "cannot use the database", "cannot open the database file"},
+        {u"postgresql://u:p@127.0.0.1:1/db"_s, {}, 0, "cannot use the database", "Connection refused"},
+        {fresh, {u"--state-dir"_s, folder.path()}, 0, "cannot serve TLS", "quibo-directory.crt is there without"},
+        {fresh, {u"--tls-cert"_s, garbage, u"--tls-key"_s, garbage}, 0, "cannot serve TLS",
+         "holds no PEM certificate"},
+        {fresh, {u"--tls-cert"_s, folder.filePath(u"none"_s), u"--tls-key"_s, garbage}, 0, "cannot serve TLS",
+         "cannot read"},
+        {elsewhere.filePath(u"d.sqlite"_s), {}, holder.serverPort(), "the port is already in use",
+         "the port is already in use"},
     };
-    for (const auto &[options, message] : cases) {
-        DirectoryServer server(folder.filePath(u"d.sqlite"_s));
-        EXPECT_FALSE(server.start(0, options)) << message;
-        EXPECT_EQ(server.stop(), 1) << message;
-        EXPECT_THAT(text(server.output()), HasSubstr("cannot serve TLS")) << message;
-        EXPECT_THAT(text(server.output()), HasSubstr(message));
+    for (const auto &c : cases) {
+        DirectoryServer server(c.database);
+        EXPECT_FALSE(server.start(c.port, c.options)) << c.why;
+        EXPECT_EQ(server.stop(), 1) << c.why;
+        EXPECT_THAT(text(server.output()), HasSubstr(c.what)) << c.why;
+        EXPECT_THAT(text(server.output()), HasSubstr(c.why));
     }
 }
 
@@ -201,18 +199,6 @@ TEST(DirectoryCommandLine, EveryThreadRunsUnderTheBatchPolicy)
     EXPECT_GT(threads.size(), 16); // the default 16 workers, and the others
     for (const QString &thread : threads)
         EXPECT_EQ(sched_getscheduler(thread.toInt()), SCHED_BATCH) << text(thread);
-}
-
-TEST(DirectoryCommandLine, PortInUseStopsTheStart)
-{
-    QTcpServer holder;
-    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost));
-    QTemporaryDir folder;
-    const auto run = DirectoryServer::run({u"--listen"_s, u"127.0.0.1:%1"_s.arg(holder.serverPort()),
-                                           u"--database"_s, folder.filePath(u"d.sqlite"_s)});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(text(run.output), HasSubstr("the port is already in use"));
-    EXPECT_THAT(text(run.output), Not(HasSubstr("listening")));
 }
 
 } // namespace

@@ -17,6 +17,8 @@ struct ClientSetup {
         logon.notLoggedOn = false;
         logon.contactsResolved = true;
     }
+    // `contact` (a table index) selected, as a click on its item would, also when it is not listed.
+    static void selected(Client &client, int contact) { client.m_selection.selectedContact = contact; }
     // Not logged on (any more): a logoff then only cleans up.
     static void loggedOff(Client &client) { client.m_logon.notLoggedOn = true; }
 };

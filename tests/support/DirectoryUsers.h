@@ -3,6 +3,8 @@
 #include "DirectoryServer.h"
 #include "UserClient.h"
 
+#include "consent/ContactManagement.h"
+
 #include <gtest/gtest.h>
 
 namespace quibo::test {
@@ -35,6 +37,32 @@ protected:
         c->connectNow();
         EXPECT_TRUE(c->waitUntilReady()) << handle.toStdString();
         return c;
+    }
+
+    // The open dialog of `kind` once it has opened.
+    static std::shared_ptr<HeldDialog> opened(UserClient &client, const QString &kind)
+    {
+        EXPECT_TRUE(waitFor([&] { return client.consent.open(kind) != nullptr; })) << kind.toStdString();
+        return client.consent.open(kind);
+    }
+    // Presses `button` of the open dialog of `kind` and waits until the dialog has closed.
+    static void pressToClose(UserClient &client, const QString &kind, int button)
+    {
+        if (const auto dialog = client.consent.open(kind))
+            dialog->press(button);
+        EXPECT_TRUE(waitFor([&] { return client.consent.open(kind) == nullptr; })) << kind.toStdString();
+    }
+    // Manage Contacts, "&Add Contact", `name`, "&OK", then "&Exit" once the add is done.
+    static void addContact(UserClient &client, const QString &name)
+    {
+        const QString manage = QStringLiteral("manage-contacts"), add = QStringLiteral("add-contact");
+        client.mainWindow.choose(Command::ManageContacts);
+        opened(client, manage)->press(ConsentUi::AddButton);
+        opened(client, add);
+        client.consent.openContacts(add)->add->m_contactName = name;
+        pressToClose(client, add, ConsentUi::OkButton);
+        EXPECT_TRUE(client.client->contactManagement().addFields().m_contactName.isEmpty());
+        pressToClose(client, manage, ConsentUi::ExitButton);
     }
 
     QStringList serverOptions;

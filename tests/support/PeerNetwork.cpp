@@ -147,7 +147,7 @@ void selectContact(TestClient &client, const QString &handle)
         client.mainWindow.click(item);
         idle(client);
     } else {
-        client.client->selection().selectedContact = *client.client->contacts().FindContactByHandle(handle);
+        ClientSetup::selected(*client.client, *client.client->contacts().FindContactByHandle(handle));
     }
 }
 

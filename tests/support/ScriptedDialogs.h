@@ -144,18 +144,29 @@ private:
                                      const QString &line, SendStep step);
 };
 
+// A Manage Contacts or Add Contact dialog: what the user clicks in the list or types goes into
+// its fields.
+struct ContactsDialog : HeldDialog {
+    ManageContactsFields *manage = nullptr;
+    AddContactFields *add = nullptr;
+};
+
 // The user's eyes and hands for the Manage Contacts, Add Contact and Request To Add dialogs;
 // log lines "manage-contacts", "add-contact", "request-to-add <from>". Dialogs stay open until
 // the test presses their buttons.
 class ScriptedConsent : public ConsentUi, public DialogScript<HeldDialog> {
 public:
-    std::unique_ptr<DialogView> openManageContacts(ManageContactsFields &) override
+    std::unique_ptr<DialogView> openManageContacts(ManageContactsFields &fields) override
     {
-        return hold(QStringLiteral("manage-contacts"), std::make_shared<HeldDialog>());
+        auto record = std::make_shared<ContactsDialog>();
+        record->manage = &fields;
+        return hold(QStringLiteral("manage-contacts"), record);
     }
-    std::unique_ptr<DialogView> openAddContact(AddContactFields &) override
+    std::unique_ptr<DialogView> openAddContact(AddContactFields &fields) override
     {
-        return hold(QStringLiteral("add-contact"), std::make_shared<HeldDialog>());
+        auto record = std::make_shared<ContactsDialog>();
+        record->add = &fields;
+        return hold(QStringLiteral("add-contact"), record);
     }
     std::unique_ptr<DialogView> openRequestToAdd(RequestToAddFields &fields) override
     {
@@ -165,6 +176,10 @@ public:
 
     // The last open dialog of a kind, if any.
     [[nodiscard]] std::shared_ptr<HeldDialog> open(const QString &kind) const { return lastOf(kind, true); }
+    [[nodiscard]] std::shared_ptr<ContactsDialog> openContacts(const QString &kind) const
+    {
+        return std::static_pointer_cast<ContactsDialog>(open(kind));
+    }
 };
 
 // The registration or change-info dialog as the scripted user saw it.

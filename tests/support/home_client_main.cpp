@@ -144,10 +144,8 @@ public:
             say(u"done|"_s + line);
             return;
         }
-        if (const std::optional<int> contact = client.contacts().FindContactByHandle(handle)) {
-            selectContact(m_c, handle);
-            client.selection().clickedItem = client.contacts().contact(*contact).listIndex;
-        }
+        if (client.contacts().FindContactByHandle(handle))
+            selectContact(m_c, handle); // a click on its item, when listed
         std::function<QCoro::Task<>()> task;
         if (verb == u"send") {
             m_c.messages.sendScript = {{ScriptedMessages::Step::Send, text}};
