@@ -106,13 +106,24 @@ QCoro::Task<Reachability::Reach> RouterReach::reach(QString own, QString observe
     std::optional<MappingReport> report;
     if (co_await nextSignal(m_mapper, &PortMapper::reported, m_timings.portMappingAnswer))
         report = m_mapper->report();
+    m_observed = observed;
+    m_address6 = address6;
+    // Each later round (a late first answer, a renewal) may change what contacts need.
+    connect(m_mapper, &PortMapper::reported, this, &RouterReach::renewed, Qt::UniqueConnection);
     co_return reach_rules::reachFrom(observed, report, address6);
+}
+
+void RouterReach::renewed()
+{
+    if (m_changed)
+        m_changed(reach_rules::reachFrom(m_observed, m_mapper->report(), m_address6));
 }
 
 QCoro::Task<> RouterReach::release()
 {
     if (!m_mapper)
         co_return;
+    disconnect(m_mapper, &PortMapper::reported, this, &RouterReach::renewed);
     m_mapper->unmapAll();
     co_await nextSignal(m_mapper, &PortMapper::unmapped, m_timings.portMappingFarewell);
 }

@@ -14,6 +14,7 @@ struct LogonState {
     QString publishedAddress;
     bool notLoggedOn = true;
     bool contactsResolved = false;
+    bool loggingOff = false; // from Logoff's start until it fails or the program ends
     bool logoffFailed = false;
 };
 
