@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace quibo {
@@ -253,7 +254,11 @@ void HistoryIndexer::publish(qint64 lastId)
 {
     {
         const std::lock_guard lock(m_mutex);
-        if (lastId == m_published)
+        // A clear still waiting would make the news false: what it deleted is still found.
+        const bool forgetWaiting = std::any_of(m_jobs.cbegin(), m_jobs.cend(), [](const Job &job) {
+            return job.kind == Job::Kind::Forget || job.kind == Job::Kind::ForgetAll;
+        });
+        if (forgetWaiting || lastId == m_published)
             return;
         m_published = lastId;
     }

@@ -44,7 +44,8 @@ public:
     void forgetAll();
 
 Q_SIGNALS:
-    // The index holds every entry up to `lastId`. On the thread that made the indexer.
+    // The index holds every entry up to `lastId`, and nothing of a clear asked before. On the
+    // thread that made the indexer.
     void indexed(qint64 lastId);
 
 private:

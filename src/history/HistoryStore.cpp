@@ -101,6 +101,8 @@ HistoryStore::HistoryStore(const QString &folder, const Timings &timings, QObjec
 
 HistoryStore::~HistoryStore()
 {
+    if (m_open)
+        write();
     // The index's thread ends first, after the work already asked of it.
     m_indexer.reset();
     m_insert.reset();
@@ -170,24 +172,42 @@ void HistoryStore::record(HistoryEntry entry)
         return;
     if (!entry.time.isValid())
         entry.time = QDateTime::currentDateTimeUtc();
-    QSqlQuery &insert = *m_insert;
-    const qint64 id = m_lastId + 1;
-    insert.bindValue(0, id);
-    insert.bindValue(1, entry.time.toMSecsSinceEpoch());
-    insert.bindValue(2, static_cast<int>(entry.direction));
-    insert.bindValue(3, static_cast<int>(entry.kind));
-    insert.bindValue(4, channelColumn(entry.party));
-    insert.bindValue(5, entry.party.handle);
-    insert.bindValue(6, entry.text);
-    insert.bindValue(7, entry.fileSize);
-    insert.bindValue(8, static_cast<int>(entry.outcome));
-    if (!run(insert))
+    if (m_unwritten.isEmpty())
+        QMetaObject::invokeMethod(this, &HistoryStore::write, Qt::QueuedConnection);
+    m_unwritten.append({++m_lastId, std::move(entry)});
+}
+
+void HistoryStore::write()
+{
+    if (m_unwritten.isEmpty())
         return;
-    insert.finish();
-    m_lastId = id;
+    const QList<StoredEntry> entries = std::exchange(m_unwritten, {});
+    QSqlQuery &insert = *m_insert;
+    const bool batch = entries.size() > 1 && run(QStringLiteral("BEGIN"));
+    QList<const StoredEntry *> written;
+    for (const StoredEntry &stored : entries) {
+        const HistoryEntry &entry = stored.entry;
+        insert.bindValue(0, stored.id);
+        insert.bindValue(1, entry.time.toMSecsSinceEpoch());
+        insert.bindValue(2, static_cast<int>(entry.direction));
+        insert.bindValue(3, static_cast<int>(entry.kind));
+        insert.bindValue(4, channelColumn(entry.party));
+        insert.bindValue(5, entry.party.handle);
+        insert.bindValue(6, entry.text);
+        insert.bindValue(7, entry.fileSize);
+        insert.bindValue(8, static_cast<int>(entry.outcome));
+        if (run(insert))
+            written.append(&stored);
+        insert.finish();
+    }
+    if (batch && !run(QStringLiteral("COMMIT"))) {
+        run(QStringLiteral("ROLLBACK"));
+        return;
+    }
     if (!m_indexDelay.isActive())
         m_indexDelay.start();
-    Q_EMIT recorded({id, std::move(entry)});
+    for (const StoredEntry *stored : std::as_const(written))
+        Q_EMIT recorded(*stored);
 }
 
 void HistoryStore::settleFile(const Party &party, Direction direction, const QString &fileName,
@@ -195,6 +215,7 @@ void HistoryStore::settleFile(const Party &party, Direction direction, const QSt
 {
     if (!m_open || !m_keeping)
         return;
+    write();
     QSqlQuery settle(QSqlDatabase::database(m_connection, false));
     settle.prepare(QStringLiteral(
         "UPDATE entries SET outcome = ? WHERE id = (SELECT max(id) FROM entries WHERE handle = ? AND "
@@ -208,10 +229,11 @@ void HistoryStore::settleFile(const Party &party, Direction direction, const QSt
     run(settle);
 }
 
-QList<StoredEntry> HistoryStore::page(const std::optional<Party> &party, qint64 beforeId, int count) const
+QList<StoredEntry> HistoryStore::page(const std::optional<Party> &party, qint64 beforeId, int count)
 {
     if (!m_open)
         return {};
+    write();
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     const QString where = party ? QStringLiteral("handle = ? AND channel = ? AND id < ?") : QStringLiteral("id < ?");
     query.prepare(QStringLiteral("SELECT %1 FROM entries WHERE %2 ORDER BY id DESC LIMIT ?").arg(Columns, where));
@@ -229,11 +251,12 @@ QList<StoredEntry> HistoryStore::page(const std::optional<Party> &party, qint64 
     return entries;
 }
 
-QList<FoundEntry> HistoryStore::search(const QString &typed, int count) const
+QList<FoundEntry> HistoryStore::search(const QString &typed, int count)
 {
     const QString match = fts::query(typed);
     if (!m_open || match.isEmpty())
         return {};
+    write();
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral("SELECT e.%1, highlight(entries_text, 0, char(%2), char(%3)) FROM search.entries_text "
                                  "JOIN entries e ON e.id = entries_text.rowid WHERE entries_text MATCH ? "
@@ -258,6 +281,7 @@ bool HistoryStore::clear(const std::optional<Party> &party)
 {
     if (!m_open)
         return false;
+    write();
     QSqlQuery remove(QSqlDatabase::database(m_connection, false));
     if (party) {
         remove.prepare(QStringLiteral("DELETE FROM entries WHERE handle = ? AND channel = ? RETURNING id"));

@@ -27,13 +27,15 @@ struct FoundEntry {
     QList<TextSpan> marks; // the matched words in stored.entry.text
 };
 
-// The history: SQLite databases in the working folder, readable by the user alone. Each entry
-// is committed to "history.db" as it is recorded, in write-ahead mode without waiting for the
-// disk: a killed program loses at most the entry it was writing. The full-text index lives
-// in "history-search.db", kept by a HistoryIndexer on a thread of its own, so recording
-// costs one small insert; the entries recorded within Timings::historyIndexDelay are indexed
-// together, and a search finds them after that. A
-// database that cannot be opened keeps nothing and reads empty, said once in the log.
+// The history: SQLite databases in the working folder, readable by the user alone. The entries
+// recorded in one turn of the event loop are committed to "history.db" together once the turn
+// has handled them (or before anything reads the history), in write-ahead mode without waiting
+// for the disk: the write is off the path of what is being delivered, and a killed program
+// loses at most the entries of the turn it was in. The full-text index lives in
+// "history-search.db", kept by a HistoryIndexer on a thread of its own, so a write is a few
+// small inserts; the entries recorded within Timings::historyIndexDelay are indexed together,
+// and a search finds them after that. A database that cannot be opened keeps nothing and
+// reads empty, said once in the log.
 class HistoryStore : public QObject, public Journal {
     Q_OBJECT
 public:
@@ -47,7 +49,7 @@ public:
     ~HistoryStore() override;
 
     [[nodiscard]] bool isOpen() const { return m_open; }
-    // The id of the latest entry recorded.
+    // The id of the latest entry recorded (written or about to be).
     [[nodiscard]] qint64 lastId() const { return m_lastId; }
     // Off, record() keeps nothing; what is kept stays.
     void setKeeping(bool keeping) { m_keeping = keeping; }
@@ -59,21 +61,23 @@ public:
 
     // Up to `count` entries of `party` (of everyone when none) before the entry `beforeId`
     // (0: the latest ones), oldest first.
-    [[nodiscard]] QList<StoredEntry> page(const std::optional<Party> &party, qint64 beforeId, int count) const;
+    [[nodiscard]] QList<StoredEntry> page(const std::optional<Party> &party, qint64 beforeId, int count);
     // The latest indexed entries, newest first, whose text holds what the user typed (see
     // fts::query), with the matched words marked.
-    [[nodiscard]] QList<FoundEntry> search(const QString &typed, int count = SearchLimit) const;
+    [[nodiscard]] QList<FoundEntry> search(const QString &typed, int count = SearchLimit);
     // Deletes the entries of `party` (all entries when none) and overwrites them on disk; the
     // index forgets them on its thread. False when it failed; nothing is deleted then.
     bool clear(const std::optional<Party> &party);
 
 Q_SIGNALS:
     void recorded(const quibo::StoredEntry &entry);
-    // The search finds every entry up to `lastId`.
+    // The search finds every entry up to `lastId`, and nothing that was cleared.
     void indexed(qint64 lastId);
 
 private:
     bool open(const QString &folder);
+    // Commits the entries recorded but not yet written.
+    void write();
     bool createSchema();
     bool attachSearch(const QString &path);
     // The first value a statement or PRAGMA gives, empty when it failed.
@@ -85,6 +89,7 @@ private:
 
     QString m_connection;
     std::unique_ptr<QSqlQuery> m_insert;
+    QList<StoredEntry> m_unwritten;
     QTimer m_indexDelay;
     std::unique_ptr<HistoryIndexer> m_indexer;
     qint64 m_lastId = 0; // the last id given, kept across clears

@@ -10,6 +10,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 
@@ -51,8 +53,12 @@ bool hasSentAnything(QTcpSocket *socket)
 } // namespace
 
 IncomingConnections::IncomingConnections(ReadRule rule, QObject *parent)
-    : QObject(parent), m_rule(rule), m_quiet(new QTimer(this)), m_completed(new Wakeup(this))
+    : QObject(parent), m_rule(rule), m_quiet(new QTimer(this)), m_windows(new QTimer(this)),
+      m_completed(new Wakeup(this))
 {
+    m_windows->setSingleShot(true);
+    m_windows->setTimerType(Qt::PreciseTimer);
+    connect(m_windows, &QTimer::timeout, this, &IncomingConnections::endWindows);
     // A flood leaves the heap full of freed socket buffers; once it is over they go back.
     m_quiet->setSingleShot(true);
     m_quiet->setInterval(m_rule.quiet);
@@ -99,11 +105,13 @@ void IncomingConnections::acceptPending()
             break;
         const QHostAddress source = sourceOf(socket);
         const auto fromSource = [&](QTcpSocket *s) { return sourceOf(s) == source; };
-        if (std::count_if(m_reading.cbegin(), m_reading.cend(), fromSource) >= m_rule.perSource)
+        if (std::count_if(m_reading.cbegin(), m_reading.cend(), [&](const Reading &r) { return fromSource(r.socket); }) >=
+            m_rule.perSource)
             makeRoom(fromSource);
         if (m_reading.size() >= m_rule.connections)
             makeRoom([](QTcpSocket *) { return true; });
-        m_reading.append(socket);
+        m_reading.append({socket, std::chrono::steady_clock::now() +
+                                      (secure(socket) ? m_rule.window + m_rule.handshake : m_rule.window)});
         m_quiet->stop();
         if (QSslSocket *tls = secure(socket)) {
             connect(tls, &QSslSocket::encrypted, this, [tls] {
@@ -114,10 +122,38 @@ void IncomingConnections::acceptPending()
         }
         connect(socket, &QIODevice::readyRead, this, [this, socket] { check(socket); });
         connect(socket, &QAbstractSocket::disconnected, this, [this, socket] { complete(socket); });
-        QTimer::singleShot(secure(socket) ? m_rule.window + m_rule.handshake : m_rule.window, socket,
-                           [this, socket] { complete(socket); });
         check(socket); // bytes may have come with the connection
     }
+    armWindows();
+}
+
+void IncomingConnections::endWindows()
+{
+    const auto now = std::chrono::steady_clock::now();
+    QList<QTcpSocket *> ended;
+    for (const Reading &r : std::as_const(m_reading)) {
+        if (r.windowEnd <= now)
+            ended.append(r.socket);
+    }
+    for (QTcpSocket *socket : std::as_const(ended))
+        complete(socket);
+    armWindows();
+}
+
+void IncomingConnections::armWindows()
+{
+    if (m_reading.isEmpty()) {
+        m_windows->stop();
+        return;
+    }
+    const auto first = std::min_element(m_reading.cbegin(), m_reading.cend(), [](const Reading &a, const Reading &b) {
+                           return a.windowEnd < b.windowEnd;
+                       })->windowEnd;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(first - std::chrono::steady_clock::now());
+    const auto due = std::max(wait, std::chrono::milliseconds(0));
+    // Re-armed only when the earliest end moved: a flood's accepts leave it be.
+    if (!m_windows->isActive() || m_windows->remainingTimeAsDuration() > due)
+        m_windows->start(due);
 }
 
 void IncomingConnections::makeRoom(const std::function<bool(QTcpSocket *)> &among)
@@ -126,7 +162,8 @@ void IncomingConnections::makeRoom(const std::function<bool(QTcpSocket *)> &amon
     // oldest is read now, as its window had ended: the event loop may just be behind, and a
     // sender whose record waits unread must not lose it.
     QTcpSocket *oldest = nullptr;
-    for (QTcpSocket *socket : std::as_const(m_reading)) {
+    for (const Reading &r : std::as_const(m_reading)) {
+        QTcpSocket *socket = r.socket;
         if (!among(socket))
             continue;
         if (!hasSentAnything(socket)) {
@@ -148,7 +185,7 @@ void IncomingConnections::check(QTcpSocket *socket)
 
 void IncomingConnections::complete(QTcpSocket *socket)
 {
-    if (!m_reading.contains(socket))
+    if (std::none_of(m_reading.cbegin(), m_reading.cend(), [socket](const Reading &r) { return r.socket == socket; }))
         return;
     QByteArray bytes = socket->read(m_rule.bytes);
     QByteArray peerKey;
@@ -174,7 +211,7 @@ void IncomingConnections::complete(QTcpSocket *socket)
 
 void IncomingConnections::forget(QTcpSocket *socket)
 {
-    m_reading.removeOne(socket);
+    m_reading.removeIf([socket](const Reading &r) { return r.socket == socket; });
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();

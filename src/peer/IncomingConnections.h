@@ -68,13 +68,21 @@ private:
     void check(QTcpSocket *socket);
     void complete(QTcpSocket *socket);
     void forget(QTcpSocket *socket);
+    void endWindows();
+    void armWindows();
 
     const ReadRule m_rule;
     std::function<std::optional<QSslConfiguration>()> m_tls;
     QTcpServer *m_server = nullptr;
-    QList<QTcpSocket *> m_reading; // in the order accepted
+    // A timer per connection outlived it by its window: under a flood, thousands of them.
+    struct Reading {
+        QTcpSocket *socket;
+        std::chrono::steady_clock::time_point windowEnd;
+    };
+    QList<Reading> m_reading; // in the order accepted
     QList<Received> m_complete;
     QTimer *m_quiet;
+    QTimer *m_windows; // due at the earliest windowEnd
     Wakeup *m_completed;
 };
 

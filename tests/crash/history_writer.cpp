@@ -1,5 +1,5 @@
-// Records numbered messages into the history of the folder given, one after another until
-// killed, and prints each number once record() has returned.
+// Records numbered messages into the history of the folder given, one per turn of the event
+// loop until killed, and prints each number once its turn has ended.
 #include "base/Timings.h"
 #include "history/HistoryStore.h"
 
@@ -16,10 +16,8 @@ int main(int argc, char **argv)
     for (qint64 n = 1;; ++n) {
         store.record({{}, quibo::Direction::In, quibo::EntryKind::Message, quibo::Party::contact(QStringLiteral("bob")),
                       QStringLiteral("entry %1").arg(n), -1, quibo::FileOutcome::None});
+        QCoreApplication::processEvents();
         std::printf("%lld\n", static_cast<long long>(n));
         std::fflush(stdout);
-        // The index's thread gets its turn now and then, as it would in the program.
-        if (n % 64 == 0)
-            QCoreApplication::processEvents();
     }
 }

@@ -98,7 +98,7 @@ TEST(CrashSafety, TheDirectoryKeepsEveryAcknowledgedWriteAfterKill9)
 }
 
 // A history written entry after entry, killed: the database is whole, and holds every entry
-// whose record() had returned, and at most the one it was writing besides.
+// whose turn had ended, and at most the one it was writing besides.
 TEST(CrashSafety, TheHistoryLosesAtMostTheEntryItWasWritingAtKill9)
 {
     for (int run = 0; run < runs(5); ++run) {

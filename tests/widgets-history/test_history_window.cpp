@@ -73,8 +73,9 @@ TEST_F(HistoryWindow, ShowsAContactsHistoryAndSearchesEverythingAsTheUserTypes)
               u"carol: <b style=\"background-color:#ffff66\">hello</b> from carol"_s);
     window->searchEdit()->clear();
     EXPECT_EQ(column(window).size(), 2);
-    // What is recorded while the window is open joins it.
+    // What is recorded while the window is open joins it, once the turn has written it.
     record(Direction::In, EntryKind::Message, Bob, u"<b>not bold</b>"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return column(window).size() == 3; }));
     EXPECT_EQ(column(window).last(), u"bob: <b>not bold</b>"_s);
     EXPECT_EQ(column(window, MarkedTextRole).last(), u"bob: &lt;b&gt;not bold&lt;/b&gt;"_s);
 
