@@ -123,7 +123,7 @@ TEST_F(Ipv6Peers, MessagesAChatLineAndAFileCrossOverIPv6OnThePublishedPorts)
         QString toName, listen;
     } offers[] = {
         {bob, alice, u"alice"_s, u"[::1]:%1"_s.arg(bobPorts.web)},
-        {alice, bob, u"bob"_s, u"127.0.0.2:%1"_s.arg(alice.client->config().ports().web)},
+        {alice, bob, u"bob"_s, loopback(2) + u":%1"_s.arg(alice.client->config().ports().web)},
     };
     for (const auto &o : offers) {
         SCOPED_TRACE(o.listen.toStdString());
