@@ -64,15 +64,11 @@ if [ -z "${QUIBO_SKIP_SANITIZERS:-}" ]; then
     -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g"
 
   # The servers, the history's index and the port mapper are the multi-threaded parts: their
-  # tests, and only what they need, under ThreadSanitizer. The suppressions cover uninstrumented
+  # tests, and only what they need, under ThreadSanitizer (the two-homes logon too, whose
+  # clients run the port mapper in processes of their own). The suppressions cover uninstrumented
   # system libraries only.
-  # ReachAtLogon is left out: there ThreadSanitizer reports every mutex-guarded queue of the
-  # client (the port mapper's and the history index's alike, both clean in their own tests),
-  # most likely because QProcess starts programs with vfork in this process's memory while
-  # those threads run. The port mapper's threads are checked by test_reach's other cases; the
-  # logon case runs in the two suites above.
   tsan_start=$SECONDS
-  skip="ReachAtLogon" targets="test_directory_server servers_web_test test_history test_reach quibo-directory quiboweb" \
+  targets="test_directory_server servers_web_test test_history test_reach quibo-directory quiboweb" \
     tests="^(test_directory_server|servers_web_test|test_history|test_reach)\." \
     TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp" \
     run_suite tsan -DQUIBO_SANITIZE=thread -DQUIBO_BUILD_BENCH=OFF

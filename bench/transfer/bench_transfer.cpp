@@ -132,7 +132,7 @@ DownloadOutcome runDownload(FileDownload &download, const QUrl &url, const QStri
     DownloadOutcome outcome = DownloadOutcome::Lost;
     bool done = false;
     QEventLoop loop;
-    download.run(url, out, bytes, {}, false, std::move(progress), {}, std::move(pin)).then([&](DownloadOutcome o) {
+    download.run({url}, out, bytes, {}, false, std::move(progress), {}, std::move(pin)).then([&](DownloadOutcome o) {
         outcome = o;
         done = true;
         loop.quit();

@@ -14,6 +14,7 @@
 #include "channel/PrivateChatPeer.h"
 #include "consent/ContactManagement.h"
 #include "consent/ContactRequests.h"
+#include "consent/OnlineLookups.h"
 #include "consent/KeyFingerprints.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactTable.h"
@@ -121,6 +122,7 @@ private:
     MessagingFeature m_messagingFeature;
     ContactManagement m_contactManagement;
     ContactRequests m_contactRequests;
+    OnlineLookups m_onlineLookups;
     std::unique_ptr<Channels> m_channels;
     PrivateChatPeer m_privateChat;
     FileOffers m_fileOffers;

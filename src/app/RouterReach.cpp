@@ -116,15 +116,31 @@ QCoro::Task<Reachability::Reach> RouterReach::reach(QString own, QString observe
     std::optional<MappingReport> report;
     if (co_await nextSignal(m_mapper, &PortMapper::reported, m_timings.portMappingAnswer))
         report = m_mapper->report();
-    Reach reach = reach_rules::reachFrom(observed, report, address6);
-    reach.ports = ports; // the router forwards each port to the same one here
-    co_return reach;
+    m_observed = observed;
+    m_address6 = address6;
+    // Each later round (a late first answer, a renewal) may change what contacts need.
+    connect(m_mapper, &PortMapper::reported, this, &RouterReach::renewed, Qt::UniqueConnection);
+    co_return mapped(report);
+}
+
+Reachability::Reach RouterReach::mapped(const std::optional<MappingReport> &report) const
+{
+    Reach reach = reach_rules::reachFrom(m_observed, report, m_address6);
+    reach.ports = reach_rules::publishedPorts(m_config); // the router forwards each port to the same one here
+    return reach;
+}
+
+void RouterReach::renewed()
+{
+    if (m_changed)
+        m_changed(mapped(m_mapper->report()));
 }
 
 QCoro::Task<> RouterReach::release()
 {
     if (!m_mapper)
         co_return;
+    disconnect(m_mapper, &PortMapper::reported, this, &RouterReach::renewed);
     m_mapper->unmapAll();
     co_await nextSignal(m_mapper, &PortMapper::unmapped, m_timings.portMappingFarewell);
 }

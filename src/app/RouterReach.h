@@ -45,12 +45,20 @@ public:
     RouterReach &operator=(const RouterReach &) = delete;
 
     QCoro::Task<Reach> reach(QString own, QString observed) override;
+    void watch(Changed changed) override { m_changed = std::move(changed); }
     QCoro::Task<> release() override;
 
 private:
+    void renewed();
+    [[nodiscard]] Reach mapped(const std::optional<MappingReport> &report) const;
+
     const Config &m_config;
     const Timings &m_timings;
     PortMapper *m_mapper = nullptr; // made behind a translating router only
+    // What each later round is judged with.
+    QString m_observed;
+    QString m_address6;
+    Changed m_changed;
 };
 
 } // namespace quibo

@@ -16,6 +16,7 @@ struct LogonState {
     QString publishedAddress6;
     bool notLoggedOn = true;
     bool contactsResolved = false;
+    bool loggingOff = false; // from Logoff's start until it fails or the program ends
     bool logoffFailed = false;
 };
 

@@ -79,8 +79,12 @@ QCoro::Task<> PrivateChatPeer::accept(Origin from)
 {
     if (!m_session.accept(from.name, from.address))
         co_return;
-    co_await m_window->sendNotice(from.address, channel::JoinedNotice);
+    // The window, and with it the listener, opens before the joined notice goes: the partner
+    // may answer the notice at once, and a line to a port nobody listens on yet is lost.
     m_window->open();
+    if (!m_session.windowOpen())
+        co_return;
+    co_await m_window->sendNotice(from.address, channel::JoinedNotice);
 }
 
 QCoro::Task<> PrivateChatPeer::closedByPeer()

@@ -8,7 +8,7 @@ namespace quibo {
 enum class ChatPhase {
     Idle,      // no private chat: a request is welcome
     Asking,    // this side asked; its window waits for the partner's first line
-    Accepting, // this side accepted; its joined notice goes out, then its window opens
+    Accepting, // this side accepted; its window opens, then its joined notice goes out
     Open,      // both sides are in the chat
     Closing,   // the window is closing, by the user or after a refusal
 };

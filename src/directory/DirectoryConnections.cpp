@@ -1,8 +1,8 @@
 #include "directory/DirectoryConnections.h"
 
 #include "keys/UserKey.h"
+#include "peer/SocketEvents.h"
 
-#include <QNetworkProxy>
 #include <QSslSocket>
 #include <QTimer>
 
@@ -107,9 +107,8 @@ void DirectoryConnections::open(DirectoryRequest *request)
 {
     auto connection = std::make_unique<Connection>();
     connection->endpoint = request->m_endpoint;
-    auto *socket = new QSslSocket(this);
+    auto *socket = static_cast<QSslSocket *>(directSocket(true, this));
     connection->socket = socket;
-    socket->setProxy(QNetworkProxy::NoProxy);
     connect(socket, &QSslSocket::connected, this, [this, socket] {
         Connection *c = connectionOf(socket);
         if (!c)

@@ -24,6 +24,7 @@ Logoff::Logoff(LogonState &session, const WorkingDirectory &dir, DirectoryClient
 QCoro::Task<> Logoff::LogOff(DialogOwner owner)
 {
     m_session.logoffFailed = false;
+    m_session.loggingOff = true;
     showStatus(QStringLiteral("Logging Off ..."));
     m_web.close();
     for (const std::function<void()> &cleanUp : m_cleanUps)
@@ -53,6 +54,7 @@ QCoro::Task<> Logoff::LogOff(DialogOwner owner)
     co_await m_notices.showSystemMessage(owner, QStringLiteral("Not Able To Logoff, Make Sure"),
                                          QStringLiteral("You Are Logged On To Internet"));
     m_session.logoffFailed = true;
+    m_session.loggingOff = false;
     showStatus(QStringLiteral("Ready"));
     m_mainWindow.setLogOffButtonEnabled(true);
     m_mainWindow.setChannelButtonEnabled(true);

@@ -67,6 +67,17 @@ QCoro::Task<> Logon::LogonThread()
         published = co_await publishClassic(storedPassword);
     if (!published)
         co_return;
+    if (m_parts.reach && m_parts.directory.isSecure()) {
+        m_parts.reach->watch([this](Reachability::Reach reach) {
+            const Reachability::Reach current{m_parts.session.publishedAddress, m_address6, m_ports,
+                                              m_reachStatus};
+            if (reach == current)
+                return;
+            startTask(this, "republish", [this, reach] {
+                return republish(reach.address, reach.address6, reach.ports, reach.status);
+            });
+        });
+    }
 
     session.notLoggedOn = false;
     m_parts.mainWindow.activate();
@@ -139,6 +150,28 @@ QCoro::Task<> Logon::findReach()
     m_address6 = reach.address6;
     m_ports = reach.ports;
     m_reachStatus = reach.status;
+}
+
+QCoro::Task<> Logon::republish(QString address, QString address6, QString ports, QString status)
+{
+    LogonState &session = m_parts.session;
+    if (session.loggingOff)
+        co_return;
+    const DirectoryReply published =
+        co_await m_parts.directory.publish(session.ownHandle, address, address6, ports);
+    if (session.loggingOff) {
+        // Logoff's "0" may have reached the directory first: it must stay the last word.
+        co_await m_parts.directory.publish(session.ownHandle, QStringLiteral("0"));
+        co_return;
+    }
+    if (!published.ok || published.status != 200)
+        co_return; // the next round tries again
+    session.publishedAddress = address;
+    m_address6 = address6;
+    m_ports = ports;
+    m_reachStatus = status;
+    if (session.contactsResolved)
+        m_parts.mainWindow.setStatusText(status.isEmpty() ? QStringLiteral("Ready") : status);
 }
 
 MessageLines Logon::notConnected()

@@ -69,6 +69,9 @@ private:
     QCoro::Task<bool> publishSecurely(QString storedPassword);
     // Where contacts reach this client, behind a home router too; sets publishedAddress.
     QCoro::Task<> findReach();
+    // A renewal at the router changed where contacts reach this client: tells the directory,
+    // then the status.
+    QCoro::Task<> republish(QString address, QString address6, QString ports, QString status);
     static MessageLines notConnected();
     static MessageLines invalidPassword();
     // False when the user cancelled the registration.

@@ -52,6 +52,13 @@ void Dispatcher::onSender(SenderNoted noted)
     m_senderNoted.push_back(std::move(noted));
 }
 
+void Dispatcher::onSecureContact(peer::RecordCode code, SenderNoted noted)
+{
+    Q_ASSERT(!m_secureContact);
+    m_secureContactCode = code;
+    m_secureContact = std::move(noted);
+}
+
 std::optional<Origin> Dispatcher::identify(const peer::PeerText &record) const
 {
     // An empty handle is nobody's, not even before the own handle is known.
@@ -95,6 +102,10 @@ QCoro::Task<> Dispatcher::handle(QByteArray received, QByteArray peerKey)
         co_await fromStranger(record, std::move(peerKey));
         co_return;
     }
+    // Over TLS, a contact held as classic has bound a key since it was looked up.
+    if (m_secureContact && from->index >= 0 && !from->own() && !peerKey.isEmpty() &&
+        !m_contacts.contact(from->index).keyHeld && m_secureContactCode->begins(record.body))
+        m_secureContact(*from);
     if (!spokeFor(*from, peerKey)) {
         qWarning("peer: dropped a record claiming to be from secure contact %s: %s", qPrintable(from->handle),
                  m_contacts.contact(from->index).keyHeld ? "its new key is not accepted"

@@ -43,6 +43,10 @@ public:
     void onContactRequest(peer::RecordCode code, ContactRequest handler);
     void onMessage(Message handler);
     void onSender(SenderNoted noted);
+    // Told of a record beginning with `code` from a contact over TLS, whatever key it showed
+    // (another one is still dropped), unless the contact is held: only the directory can say
+    // which key and reach are the contact's now.
+    void onSecureContact(peer::RecordCode code, SenderNoted noted);
 
     // `peerKey` is the fingerprint of the key the connection showed (TLS), empty in clear text.
     // A record that claims a secure contact's handle is dropped (logged) unless it came with
@@ -69,6 +73,8 @@ private:
     ContactRequest m_contactRequest;
     Message m_message;
     std::vector<SenderNoted> m_senderNoted;
+    std::optional<peer::RecordCode> m_secureContactCode;
+    SenderNoted m_secureContact;
 };
 
 } // namespace quibo

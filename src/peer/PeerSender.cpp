@@ -10,7 +10,6 @@
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
-#include <QNetworkProxy>
 #include <QSslSocket>
 #include <QTcpSocket>
 
@@ -106,12 +105,7 @@ QCoro::Task<SendOutcome> RecordSender::sendRecord(QString address, QByteArray bl
 
 QTcpSocket *RecordSender::boundSocket(bool tls, const QHostAddress &to)
 {
-    const auto make = [this, tls]() -> QTcpSocket * {
-        QTcpSocket *socket = tls ? new QSslSocket(this) : new QTcpSocket(this);
-        // Peers are reached directly; asking for a proxy costs more than a loopback delivery.
-        socket->setProxy(QNetworkProxy::NoProxy);
-        return socket;
-    };
+    const auto make = [this, tls] { return directSocket(tls, this); };
     QTcpSocket *socket = make();
     const std::optional<QHostAddress> source = sourceAddress(to.protocol());
     // Its closed ports stay free for listeners. An address that is no longer this machine's

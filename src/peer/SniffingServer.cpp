@@ -1,5 +1,8 @@
 #include "peer/SniffingServer.h"
 
+#include "peer/SocketEvents.h"
+
+#include <QNetworkProxy>
 #include <QSocketNotifier>
 #include <QSslSocket>
 #include <QTimer>
@@ -17,6 +20,7 @@ constexpr unsigned char TlsHandshake = 0x16;
 SniffingServer::SniffingServer(std::chrono::milliseconds window, int waiting, QObject *parent)
     : QTcpServer(parent), m_window(window), m_waiting(waiting)
 {
+    setProxy(QNetworkProxy::NoProxy); // listen() would look one up
 }
 
 SniffingServer::~SniffingServer()
@@ -56,14 +60,9 @@ bool SniffingServer::tryToClassify(qintptr descriptor, bool announce)
     // A close or an error goes to a plain socket too, which reads it as nothing.
     const std::optional<QSslConfiguration> tls =
         got == 1 && first == TlsHandshake && m_tls ? m_tls() : std::nullopt;
-    QTcpSocket *socket = nullptr;
-    if (tls) {
-        auto *secure = new QSslSocket(this);
-        secure->setSslConfiguration(*tls);
-        socket = secure;
-    } else {
-        socket = new QTcpSocket(this);
-    }
+    QTcpSocket *socket = directSocket(tls.has_value(), this);
+    if (tls)
+        static_cast<QSslSocket *>(socket)->setSslConfiguration(*tls);
     if (!socket->setSocketDescriptor(descriptor)) {
         delete socket;
         ::close(int(descriptor));

@@ -1,9 +1,23 @@
 #include "peer/SocketEvents.h"
 
-#include <QAbstractSocket>
+#include <QNetworkProxy>
+#include <QSslSocket>
 #include <QTcpServer>
 
 namespace quibo {
+
+QTcpSocket *directSocket(bool tls, QObject *parent)
+{
+    // A TLS socket's bind() makes its inner plain socket without the proxy set here, which then
+    // asks the system: the program's own default is no proxy either.
+    [[maybe_unused]] static const bool direct = [] {
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        return true;
+    }();
+    QTcpSocket *socket = tls ? new QSslSocket(parent) : new QTcpSocket(parent);
+    socket->setProxy(QNetworkProxy::NoProxy);
+    return socket;
+}
 
 Wakeup *watchSocket(QAbstractSocket *socket)
 {

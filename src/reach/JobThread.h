@@ -29,8 +29,9 @@ public:
     // `patience`. Past it the thread is left to end alone, or with the process.
     void finish(std::chrono::milliseconds patience);
 
-private:
     struct Shared;
+
+private:
     static void run(const std::shared_ptr<Shared> &shared);
 
     std::shared_ptr<Shared> m_shared;

@@ -1,6 +1,7 @@
 #include "transfer/DownloadReply.h"
 
 #include "keys/UserKey.h"
+#include "peer/SocketEvents.h"
 
 #include <QNetworkReply>
 #include <QSslSocket>
@@ -47,7 +48,7 @@ DownloadReply *wrapNetworkReply(QNetworkReply *reply, QObject *parent)
 
 PinnedHttpsGet::PinnedHttpsGet(const QUrl &url, const QList<QPair<QByteArray, QByteArray>> &fields,
                                QSslConfiguration tls, QByteArray expectedKey, qint64 readBuffer, QObject *parent)
-    : DownloadReply(parent), m_socket(new QSslSocket(this)), m_expectedKey(std::move(expectedKey))
+    : DownloadReply(parent), m_socket(static_cast<QSslSocket *>(directSocket(true, this))), m_expectedKey(std::move(expectedKey))
 {
     const QByteArray host = url.host().toLatin1() + ':' + QByteArray::number(url.port(443));
     m_request = "GET " + url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority) + " HTTP/1.1\r\nHost: " + host +

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -80,6 +81,7 @@ struct FileDownload::Transfer {
 FileDownload::FileDownload(const Timings &timings, QObject *parent)
     : QObject(parent), m_timings(timings), m_network(new QNetworkAccessManager(this))
 {
+    m_network->setProxy(QNetworkProxy::NoProxy); // a contact's web server is reached directly
 }
 
 FileDownload::~FileDownload() = default;
@@ -107,11 +109,12 @@ QByteArray FileDownload::partNoteOf(const QString &path)
     return got == size ? note : QByteArray();
 }
 
-QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 expectedSize,
+QCoro::Task<DownloadOutcome> FileDownload::run(QList<QUrl> urls, QString path, qint64 expectedSize,
                                                QByteArray partNote, bool resume, Progress progress,
                                                Retrying retrying, std::optional<PinnedKey> pin)
 {
-    if (!url.isValid())
+    urls.removeIf([](const QUrl &url) { return !url.isValid(); });
+    if (urls.isEmpty())
         co_return DownloadOutcome::Lost;
     auto transfer = std::make_shared<Transfer>();
     transfer->file.setFileName(partPath(path));
@@ -133,12 +136,18 @@ QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 ex
     DownloadOutcome outcome = DownloadOutcome::Complete;
     QElapsedTimer sinceLoss;
     int attempt = 0;
+    bool heard = false; // an address has answered: it serves every try from now on
     for (;;) {
         const qint64 before = transfer->held.size;
-        std::function<void()> answered;
-        if (attempt > 0 && retrying)
-            answered = [retrying] { retrying(0); };
-        const Fetched fetched = co_await fetch(url, transfer, expectedSize, progress, answered, pin);
+        Retrying told;
+        if (attempt > 0)
+            told = retrying;
+        std::function<void()> answered = [&heard, told] {
+            heard = true;
+            if (told)
+                told(0);
+        };
+        const Fetched fetched = co_await fetch(urls.first(), transfer, expectedSize, progress, answered, pin);
         if (fetched == Fetched::Whole)
             break;
         if (fetched == Fetched::KeyRefused) {
@@ -157,6 +166,12 @@ QCoro::Task<DownloadOutcome> FileDownload::run(QUrl url, QString path, qint64 ex
             outcome = attempt == 0 || fetched == Fetched::WrongLength ? DownloadOutcome::BadReply
                                                                       : DownloadOutcome::Lost;
             break;
+        }
+        if (!heard && urls.size() > 1) {
+            // An address that never answered (nobody listens there, say) gives way to the next at
+            // once; a GET asked again costs nothing.
+            urls.removeFirst();
+            continue;
         }
         if (expectedSize >= 0 && transfer->held.size == expectedSize && !transfer->held.etag.isEmpty())
             break; // every byte of one version came; only the end of the answer was lost

@@ -54,8 +54,10 @@ public:
     // `expectedSize` < 0: any length is accepted. `partNote` goes with "path.part" as its
     // extended attribute PartNoteAttribute, so that a later download can tell what it is part of.
     // `resume`: "path.part" is kept and goes on, once its last bytes match those served.
-    // With `pin`, every try goes over HTTPS to that key, never over plain HTTP.
-    QCoro::Task<DownloadOutcome> run(QUrl url, QString path, qint64 expectedSize, QByteArray partNote,
+    // With `pin`, every try goes over HTTPS to that key, never over plain HTTP. `urls` are the
+    // same file at the sender's addresses, best first: one that never answers gives way to the
+    // next at once; the first that answers serves every later try.
+    QCoro::Task<DownloadOutcome> run(QList<QUrl> urls, QString path, qint64 expectedSize, QByteArray partNote,
                                      bool resume, Progress progress, Retrying retrying = {},
                                      std::optional<PinnedKey> pin = std::nullopt);
 

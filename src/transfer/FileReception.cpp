@@ -102,15 +102,19 @@ QCoro::Task<> FileReception::answer(peer::RecordCode code)
 
 QCoro::Task<> FileReception::receiveFile()
 {
-    // Where the sender is dialled first: a secure one's IPv6 address and published web port.
+    // Where the sender is dialled, best first: a secure one's IPv6 address and published web port.
     const QList<DialTarget> at = m_parts.sender.records().plan(m_offer.from.address, m_parts.config.webPort);
     std::optional<PinnedKey> pin;
     if (const QByteArray key = m_parts.tls.expectedKey(m_offer.from.address); !key.isEmpty())
         pin = PinnedKey{key, m_parts.tls.configuration().value_or(QSslConfiguration::defaultConfiguration())};
-    const QUrl url = at.isEmpty() ? QUrl()
-                                  : FileDownload::offeredFileUrl(at.first().host.toString(), at.first().port,
-                                                                 m_offer.fileName, pin.has_value());
-    if (!url.isValid()) { // the sender is offline: nothing to save
+    QList<QUrl> urls;
+    for (const DialTarget &target : at) {
+        if (QUrl url = FileDownload::offeredFileUrl(target.host.toString(), target.port, m_offer.fileName,
+                                                    pin.has_value());
+            url.isValid())
+            urls.append(std::move(url));
+    }
+    if (urls.isEmpty()) { // the sender is offline: nothing to save
         end();
         settle(FileOutcome::Failed);
         co_await tellLostConnection();
@@ -145,7 +149,7 @@ QCoro::Task<> FileReception::receiveFile()
     const transfer::PartRecord record{m_offer.from.handle, m_offer.sizeText, m_offer.fileName, *path};
     writePartRecords(transfer::withRecord(readPartRecords(), record));
     const DownloadOutcome outcome = co_await m_download->run(
-        url, *path, expected, partNote(m_offer), resume,
+        urls, *path, expected, partNote(m_offer), resume,
         [view, expected](qint64 got) { view->setProgress(got, expected < 0 ? got : expected); },
         [view](int attempt) { view->setRetrying(attempt); }, pin);
 

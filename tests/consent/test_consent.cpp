@@ -249,8 +249,9 @@ std::unique_ptr<UserClient> restarted(std::unique_ptr<UserClient> previous, std:
 }
 
 // alice comes back with a new key (a fresh folder: the password binds it at logon). bob, who
-// pinned her first key, hears nothing from her and sends her nothing until he accepts the new
-// one; declining keeps it so, and the acceptance holds after a restart.
+// pinned her first key, is asked when her notice comes, hears nothing from her and sends her
+// nothing until he accepts the new one; declining keeps it so, and the acceptance holds after a
+// restart.
 TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
 {
     auto alice = loggedOn(u"alice"_s, loopback(2), {u"bob"_s});
@@ -266,6 +267,9 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
     ASSERT_NE(second, first);
     const QString asked =
         u"new-key|alice|"_s + keys::readableFingerprint(first) + u'|' + keys::readableFingerprint(second);
+    // bob, online, gets her notice with the new key: the directory confirms the key, and he is asked.
+    ASSERT_TRUE(waitFor([&] { return bob->ui.log.contains(asked); })) << bob->ui.log.join(u',').toStdString();
+    EXPECT_TRUE(bob->client->contacts().records().constLast().keyHeld);
     HandledCounter aliceHandled(*alice);
     const auto exchange = [&](const QString &text) {
         auto bobHandled = std::make_unique<HandledCounter>(*bob);

@@ -114,21 +114,31 @@ TEST_F(Ipv6Peers, MessagesAChatLineAndAFileCrossOverIPv6OnThePublishedPorts)
     alice.privateChat.last().say(u"a line over six"_s);
     ASSERT_TRUE(waitFor([&] { return bob.privateChat.last().rows.contains(u"alice> a line over six"_s); }));
 
-    // A file bob offers comes from his web server on ::1 and his web port.
-    ASSERT_TRUE(QDir(bob.dir.path()).mkpath(u"html/tmp"_s));
-    QuibowebProcess bobWeb({u"--headless"_s, u"--root"_s, bob.dir.filePath(u"html"_s), u"--listen"_s,
-                            u"[::1]:%1"_s.arg(bobPorts.web)},
-                           LocalWebServer::tlsIdentity(bob.workDir()));
-    ASSERT_TRUE(bobWeb.waitForOutput("Serving")) << bobWeb.errorOutput().toStdString();
-    QTemporaryDir outbox, inbox;
-    const QByteArray bytes(100000, 'q');
-    ASSERT_TRUE(writeFile(outbox.filePath(u"six.bin"_s), bytes));
-    alice.transfer.receiveAnswers = {true};
-    alice.transfer.saveAnswers = {true};
-    alice.transfer.saveFolder = inbox.path();
-    bob.transfer.filesToSend = {outbox.filePath(u"six.bin"_s)};
-    ASSERT_TRUE(choose(bob, Command::SendFile));
-    ASSERT_TRUE(waitFor([&] { return bob.ui.log.contains(u"message|alice Has Received six.bin|File Transfer Complete"_s); },
-                        std::chrono::seconds(30)));
-    EXPECT_EQ(readFile(inbox.filePath(u"six.bin"_s)), bytes);
+    // A file comes from its sender's web server: bob's on ::1, alice's on IPv4 alone, reached
+    // once her ::1 gave no answer.
+    const struct {
+        TestClient &from, &to;
+        QString toName, listen;
+    } offers[] = {
+        {bob, alice, u"alice"_s, u"[::1]:%1"_s.arg(bobPorts.web)},
+        {alice, bob, u"bob"_s, loopback(2) + u":%1"_s.arg(alice.config.ports().web)},
+    };
+    for (const auto &o : offers) {
+        SCOPED_TRACE(o.listen.toStdString());
+        ASSERT_TRUE(QDir(o.from.dir.path()).mkpath(u"html/tmp"_s));
+        QuibowebProcess web({u"--headless"_s, u"--root"_s, o.from.dir.filePath(u"html"_s), u"--listen"_s, o.listen},
+                            LocalWebServer::tlsIdentity(o.from.workDir()));
+        ASSERT_TRUE(web.waitForOutput("Serving")) << web.errorOutput().toStdString();
+        QTemporaryDir outbox, inbox;
+        const QByteArray bytes(100000, 'q');
+        ASSERT_TRUE(writeFile(outbox.filePath(u"six.bin"_s), bytes));
+        o.to.transfer.receiveAnswers = {true};
+        o.to.transfer.saveAnswers = {true};
+        o.to.transfer.saveFolder = inbox.path();
+        o.from.transfer.filesToSend = {outbox.filePath(u"six.bin"_s)};
+        ASSERT_TRUE(choose(o.from, Command::SendFile));
+        const QString done = u"message|%1 Has Received six.bin|File Transfer Complete"_s.arg(o.toName);
+        ASSERT_TRUE(waitFor([&] { return o.from.ui.log.contains(done); }, std::chrono::seconds(30)));
+        EXPECT_EQ(readFile(inbox.filePath(u"six.bin"_s)), bytes);
+    }
 }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -91,12 +92,20 @@ bool HomeClient::readSome(std::chrono::milliseconds limit)
 
 bool HomeClient::waitFor(const QString &start, std::chrono::milliseconds limit)
 {
+    return waitUntil(
+        [&] {
+            return std::any_of(m_lines.cbegin(), m_lines.cend(),
+                               [&](const QString &line) { return line.startsWith(start); });
+        },
+        limit);
+}
+
+bool HomeClient::waitUntil(const std::function<bool()> &done, std::chrono::milliseconds limit)
+{
     const auto deadline = Clock::now() + limit;
-    for (qsizetype seen = 0;;) {
-        for (; seen < m_lines.size(); ++seen) {
-            if (m_lines[seen].startsWith(start))
-                return true;
-        }
+    for (;;) {
+        if (done())
+            return true;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0 || !readSome(left))
             return false;

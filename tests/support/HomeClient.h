@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 
 namespace quibo::test {
 
@@ -21,8 +22,11 @@ public:
 
     void send(const QString &line);
     void signal(int number);
-    // Waits until it prints a line that starts with `start` (true), ends, or `limit` passes.
+    // Waits until it has printed a line that starts with `start` (true), ends, or `limit` passes.
     bool waitFor(const QString &start, std::chrono::milliseconds limit = std::chrono::seconds(60));
+    // The same until `done` holds, asked again after each line.
+    bool waitUntil(const std::function<bool()> &done,
+                   std::chrono::milliseconds limit = std::chrono::seconds(60));
     // Waits for its end, killing it past `limit`: its exit code, -1 unless it exited.
     int finish(std::chrono::milliseconds limit = std::chrono::seconds(60));
     // Every line it printed so far.

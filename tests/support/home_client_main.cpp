@@ -8,9 +8,9 @@
 //   offer HANDLE PATH  offers a file      logoff         ends as Exit does (SIGTERM too)
 //
 // and prints what the user sees as lines on stdout: "status|...", "online|a,b", "ready",
-// "message|line1|line2", "received|FROM|TEXT", "channel|ROW", "private|...", "transfer|...",
-// "done|COMMAND" once a command's task has ended, and "ended" last. Every wait is the client's
-// own, from Timings, so it never hangs.
+// "address|PUBLISHED", "message|line1|line2", "received|FROM|TEXT", "channel|ROW", "private|...",
+// "transfer|...", "done|COMMAND" once a command's task has ended, and "ended" last. Every wait is the
+// client's own, from Timings, so it never hangs.
 //
 //   quibo_home_client --directory HOST:PORT --address A --ports P,C,PC,W --handle H
 //                     --password PW --contacts A,B --inbox FOLDER --keys FOLDER
@@ -86,6 +86,8 @@ public:
     {
         if (m_c.mainWindow.status != m_status)
             say(u"status|"_s + (m_status = m_c.mainWindow.status));
+        if (m_c.client->logon().publishedAddress != m_address)
+            say(u"address|"_s + (m_address = m_c.client->logon().publishedAddress));
         if (const QString online = m_c.mainWindow.items.join(u','); online != m_online)
             say(u"online|"_s + (m_online = online));
         if (!m_ready && m_c.client->logon().contactsResolved) {
@@ -111,7 +113,7 @@ private:
     }
     TestClient &m_c;
     std::function<void()> m_loggedOn;
-    QString m_status, m_online;
+    QString m_status, m_online, m_address;
     bool m_ready = false;
     qsizetype m_ui = 0, m_messages = 0, m_private = 0, m_transfer = 0;
     QList<qsizetype> m_channelRows;
@@ -194,6 +196,7 @@ int main(int argc, char *argv[])
     timings.httpTimeout = timings.tlsHandshake = 5s;
     timings.portMappingDiscovery = 500ms;
     timings.portMappingAnswer = timings.portMappingFarewell = 30s;
+    timings.portMappingLease = 4s; // a renewal every two seconds
     TestClient c(config, timings);
     const QString handle = parser.value(u"handle"_s);
     writeFile(c.dir.filePath(u"settings"_s), handle.toUtf8() + "\r\n");
