@@ -74,7 +74,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
       m_contactRequests({m_contactBook, m_contactKeys, m_directorySession->directory(), m_peerSender,
                          m_notices, *m_ports.consent, m_attention, *this},
                         m_dispatcher),
-      m_onlineLookups(m_contacts, m_contactKeys, directory(), *this, m_dispatcher),
+      m_onlineLookups(m_contacts, m_contactKeys, m_directorySession->directory(), *this, m_dispatcher),
       m_channels(std::make_unique<Channels>(Channels::Parts{m_config, m_timings, m_logon, m_selection,
                                                             m_contacts, m_peerSender, m_notices,
                                                             *m_ports.channel, m_history.journal()},

@@ -177,7 +177,7 @@ void HistoryStore::record(HistoryEntry entry)
     m_unwritten.append({++m_lastId, std::move(entry)});
 }
 
-void HistoryStore::write()
+void HistoryStore::write() const
 {
     if (m_unwritten.isEmpty())
         return;
@@ -229,7 +229,7 @@ void HistoryStore::settleFile(const Party &party, Direction direction, const QSt
     run(settle);
 }
 
-QList<StoredEntry> HistoryStore::page(const std::optional<Party> &party, qint64 beforeId, int count)
+QList<StoredEntry> HistoryStore::page(const std::optional<Party> &party, qint64 beforeId, int count) const
 {
     if (!m_open)
         return {};
@@ -251,7 +251,7 @@ QList<StoredEntry> HistoryStore::page(const std::optional<Party> &party, qint64 
     return entries;
 }
 
-QList<FoundEntry> HistoryStore::search(const QString &typed, int count)
+QList<FoundEntry> HistoryStore::search(const QString &typed, int count) const
 {
     const QString match = fts::query(typed);
     if (!m_open || match.isEmpty())

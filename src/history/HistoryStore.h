@@ -61,23 +61,24 @@ public:
 
     // Up to `count` entries of `party` (of everyone when none) before the entry `beforeId`
     // (0: the latest ones), oldest first.
-    [[nodiscard]] QList<StoredEntry> page(const std::optional<Party> &party, qint64 beforeId, int count);
+    [[nodiscard]] QList<StoredEntry> page(const std::optional<Party> &party, qint64 beforeId, int count) const;
     // The latest indexed entries, newest first, whose text holds what the user typed (see
     // fts::query), with the matched words marked.
-    [[nodiscard]] QList<FoundEntry> search(const QString &typed, int count = SearchLimit);
+    [[nodiscard]] QList<FoundEntry> search(const QString &typed, int count = SearchLimit) const;
     // Deletes the entries of `party` (all entries when none) and overwrites them on disk; the
     // index forgets them on its thread. False when it failed; nothing is deleted then.
     bool clear(const std::optional<Party> &party);
 
 Q_SIGNALS:
-    void recorded(const quibo::StoredEntry &entry);
+    void recorded(const quibo::StoredEntry &entry) const;
     // The search finds every entry up to `lastId`, and nothing that was cleared.
     void indexed(qint64 lastId);
 
 private:
     bool open(const QString &folder);
-    // Commits the entries recorded but not yet written.
-    void write();
+    // Commits the entries recorded but not yet written. Const: a read writes them first, so
+    // that what it finds is everything recorded.
+    void write() const;
     bool createSchema();
     bool attachSearch(const QString &path);
     // The first value a statement or PRAGMA gives, empty when it failed.
@@ -89,8 +90,8 @@ private:
 
     QString m_connection;
     std::unique_ptr<QSqlQuery> m_insert;
-    QList<StoredEntry> m_unwritten;
-    QTimer m_indexDelay;
+    mutable QList<StoredEntry> m_unwritten;
+    mutable QTimer m_indexDelay;
     std::unique_ptr<HistoryIndexer> m_indexer;
     qint64 m_lastId = 0; // the last id given, kept across clears
     bool m_open = false;
