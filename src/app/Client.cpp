@@ -102,13 +102,18 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
     // The tray names the user while logged on.
     connect(&m_directorySession->logon(), &Logon::finished, this,
             [this] { m_attention.setHandle(m_logon.notLoggedOn ? QString() : m_logon.ownHandle); });
-    m_directorySession->logoff().onLoggingOff([this] { m_attention.setHandle({}); });
+    m_directorySession->logoff().onLoggingOff([this] {
+        m_attention.setHandle({});
+        m_recordSender->closeKeptConnections(true);
+    });
     connect(m_ports.tray, &TrayView::logOffChosen, this, [this] { m_mainWindowTask.choose(int(Command::LogOff)); });
     connect(m_ports.tray, &TrayView::exitChosen, this, [this] { m_mainWindowTask.choose(int(Command::Exit)); });
     m_recordSender->setTls(m_peerTls);
     m_recordSender->setContacts(m_contacts);
+    m_contacts.onReachChanged([this] { m_recordSender->closeKeptConnections(); });
     const auto serve = [this] { return m_peerTls.configuration(); };
-    m_listener->setTls(serve); // the dispatcher judges records by the handle they name
+    // The dispatcher judges records by the handle they name, each one on a kept connection too.
+    m_listener->setTls([this] { return m_peerTls.recordsConfiguration(); });
     // Lines are told apart by the address they came from, so that address's key is asked.
     const auto bySource = [this](const Received &line) { return m_peerTls.admits(line.from, line.peerKey); };
     m_channels->listener().setTls(serve, bySource);

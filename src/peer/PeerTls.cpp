@@ -1,6 +1,7 @@
 #include "peer/PeerTls.h"
 
 #include "contacts/ContactTable.h"
+#include "peer/PeerRecord.h"
 
 #include <QSslSocket>
 
@@ -70,8 +71,22 @@ std::optional<QSslConfiguration> PeerTls::configuration()
         // Checking a self-signed certificate against no authorities only fails, costing a chain
         // built and its errors turned into Qt's; the handshake's signature is checked either way.
         m_client->setPeerVerifyMode(QSslSocket::VerifyNone);
+        m_recordsServer = *m_server;
+        m_recordsServer->setAllowedNextProtocols({peer::KeptRecordsProtocol});
+        m_recordsClient = *m_client;
+        m_recordsClient->setAllowedNextProtocols({peer::KeptRecordsProtocol});
     }
     return m_server;
+}
+
+std::optional<QSslConfiguration> PeerTls::recordsConfiguration()
+{
+    return configuration() ? m_recordsServer : std::nullopt;
+}
+
+std::optional<QSslConfiguration> PeerTls::recordsClientConfiguration()
+{
+    return configuration() ? m_recordsClient : std::nullopt;
 }
 
 std::optional<QSslConfiguration> PeerTls::clientConfiguration()

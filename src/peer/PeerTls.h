@@ -42,6 +42,10 @@ public:
     // The sending end's. The listener's certificate is judged by fingerprint alone, so no
     // chain is built for it (the handshake still proves the listener holds its key).
     [[nodiscard]] std::optional<QSslConfiguration> clientConfiguration();
+    // The same for the peer port, offering (as sender) or accepting (as listener) to keep the
+    // connection for many records (peer::KeptRecordsProtocol).
+    [[nodiscard]] std::optional<QSslConfiguration> recordsConfiguration();
+    [[nodiscard]] std::optional<QSslConfiguration> recordsClientConfiguration();
 
     // Marks what no key's fingerprint can equal (fingerprints are hex digits).
     static inline const QByteArray NoKnownKey = QByteArrayLiteral("unknown");
@@ -58,6 +62,8 @@ private:
     // Made once: Qt copies them per socket.
     std::optional<QSslConfiguration> m_server;
     std::optional<QSslConfiguration> m_client;
+    std::optional<QSslConfiguration> m_recordsServer;
+    std::optional<QSslConfiguration> m_recordsClient;
 };
 
 } // namespace quibo
