@@ -111,9 +111,9 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
     m_recordSender->setTls(m_peerTls);
     m_recordSender->setContacts(m_contacts);
     m_contacts.onReachChanged([this] { m_recordSender->closeKeptConnections(); });
-    const auto serve = [this] { return m_peerTls.configuration(); };
+    const auto serve = [this] { return m_peerTls.recordsConfiguration(); };
     // The dispatcher judges records by the handle they name, each one on a kept connection too.
-    m_listener->setTls([this] { return m_peerTls.recordsConfiguration(); });
+    m_listener->setTls(serve);
     // Lines are told apart by the address they came from, so that address's key is asked.
     const auto bySource = [this](const Received &line) { return m_peerTls.admits(line.from, line.peerKey); };
     m_channels->listener().setTls(serve, bySource);

@@ -154,10 +154,8 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
         // Kept out of "?:": g++ 12 mishandles co_await there.
         if (expected.isEmpty())
             outcome = co_await sendClear(to, block);
-        else if (port == m_config.peerPort)
-            outcome = co_await sendKept(address, to, block, expected, &refused);
         else
-            outcome = co_await sendSecure(address, to, block, expected, &refused);
+            outcome = co_await sendKept(address, to, block, expected, &refused);
         if (outcome != SendOutcome::NotConnected)
             break;
     }
@@ -196,21 +194,10 @@ QCoro::Task<SendOutcome> RecordSender::sendClear(DialTarget to, QByteArray block
     co_return outcome;
 }
 
-QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, DialTarget to, QByteArray block,
-                                                  QByteArray expectedKey, bool *refused)
-{
-    QSslSocket *socket = co_await openSecure(std::move(address), to, std::move(expectedKey), false, refused);
-    if (!socket)
-        co_return SendOutcome::NotConnected;
-    const FrameOwned<QSslSocket> once(socket);
-    co_return co_await sendOnce(socket, std::move(block));
-}
-
 QCoro::Task<QSslSocket *> RecordSender::openSecure(QString address, DialTarget to, QByteArray expectedKey,
-                                                   bool keep, bool *refused)
+                                                   bool *refused)
 {
-    const std::optional<QSslConfiguration> tls =
-        keep ? m_tls->recordsClientConfiguration() : m_tls->clientConfiguration();
+    const std::optional<QSslConfiguration> tls = m_tls->recordsClientConfiguration();
     if (!tls) {
         qWarning("peer: no key of our own, so nothing goes to the secure contact at %s", qPrintable(address));
         co_return nullptr;
@@ -369,7 +356,7 @@ QCoro::Task<SendOutcome> RecordSender::sendKept(QString address, DialTarget to, 
                 co_return SendOutcome::NotConnected;
             if (link->socket)
                 link->socket->deleteLater();
-            QSslSocket *socket = co_await openSecure(address, to, expectedKey, true, refused);
+            QSslSocket *socket = co_await openSecure(address, to, expectedKey, refused);
             if (!socket)
                 co_return SendOutcome::NotConnected;
             if (socket->sslConfiguration().nextNegotiatedProtocol() != peer::KeptRecordsProtocol) {

@@ -77,7 +77,7 @@ public:
     // dialPlan for the contact at `address`, from this client's `port`.
     [[nodiscard]] QList<DialTarget> plan(const QString &address, quint16 port) const;
 
-    // Records to a secure contact's peer port go on one TLS connection kept per contact
+    // Blocks to a secure contact's port go on one TLS connection kept per contact
     // (address, port and key), one after another, each acknowledged by the other end; it closes
     // after Timings::keptConnectionIdle without a record. This closes those whose contact no
     // longer has that key at that address (a new key held, gone offline, moved), or all of them.
@@ -93,13 +93,9 @@ private:
     [[nodiscard]] std::optional<QHostAddress> sourceAddress(QAbstractSocket::NetworkLayerProtocol family) const;
     [[nodiscard]] const ContactRecord *contactAt(const QString &address) const;
     QCoro::Task<SendOutcome> sendClear(DialTarget to, QByteArray block);
-    // `refused`: something answered there without the contact's key.
-    QCoro::Task<SendOutcome> sendSecure(QString address, DialTarget to, QByteArray block, QByteArray expectedKey,
-                                        bool *refused);
     // A TLS connection to `to` that has shown `expectedKey`, offering to keep it for records;
-    // null when none could be made.
-    QCoro::Task<QSslSocket *> openSecure(QString address, DialTarget to, QByteArray expectedKey, bool keep,
-                                         bool *refused);
+    // null when none could be made, `refused` set when something answered there without that key.
+    QCoro::Task<QSslSocket *> openSecure(QString address, DialTarget to, QByteArray expectedKey, bool *refused);
     // One block, then the close the classic protocol has.
     QCoro::Task<SendOutcome> sendOnce(QSslSocket *socket, QByteArray block);
     QCoro::Task<SendOutcome> sendKept(QString address, DialTarget to, QByteArray block, QByteArray expectedKey,

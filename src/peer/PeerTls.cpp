@@ -67,14 +67,12 @@ std::optional<QSslConfiguration> PeerTls::configuration()
         // and none able to share them, so no ticket could ever be taken back: sealing them only
         // costs.
         m_server->setSslOption(QSsl::SslOptionDisableSessionTickets, true);
-        m_client = *m_server;
-        // Checking a self-signed certificate against no authorities only fails, costing a chain
-        // built and its errors turned into Qt's; the handshake's signature is checked either way.
-        m_client->setPeerVerifyMode(QSslSocket::VerifyNone);
         m_recordsServer = *m_server;
         m_recordsServer->setAllowedNextProtocols({peer::KeptRecordsProtocol});
-        m_recordsClient = *m_client;
-        m_recordsClient->setAllowedNextProtocols({peer::KeptRecordsProtocol});
+        m_recordsClient = *m_recordsServer;
+        // Checking a self-signed certificate against no authorities only fails, costing a chain
+        // built and its errors turned into Qt's; the handshake's signature is checked either way.
+        m_recordsClient->setPeerVerifyMode(QSslSocket::VerifyNone);
     }
     return m_server;
 }
@@ -87,11 +85,6 @@ std::optional<QSslConfiguration> PeerTls::recordsConfiguration()
 std::optional<QSslConfiguration> PeerTls::recordsClientConfiguration()
 {
     return configuration() ? m_recordsClient : std::nullopt;
-}
-
-std::optional<QSslConfiguration> PeerTls::clientConfiguration()
-{
-    return configuration() ? m_client : std::nullopt;
 }
 
 } // namespace quibo
