@@ -15,6 +15,7 @@
 #include "peer/Listener.h"
 #include "peer/PeerRecord.h"
 
+#include <QNetworkProxy>
 #include <QSslServer>
 #include <QSslSocket>
 
@@ -231,6 +232,23 @@ TEST_F(SecurePeers, RecordsShareAKeptConnectionEachJudgedByItsKey)
     message(mallory, u"bob"_s, u"after the close"_s);
     ASSERT_TRUE(waitFor([&] { return bobHandled->count == 6; }));
     EXPECT_EQ(bob.messages.log.constLast(), u"received|mallory|after the close"_s);
+
+    // A frame longer than any record closes the connection unanswered, and none of it is handled.
+    const WorkingDirectory &malloryDir = mallory.client->workDir();
+    QSslConfiguration tls = tlsPresenting(*loadOrMakeUserKey(malloryDir.file(working_files::UserKeyFile),
+                                                             malloryDir.file(working_files::UserCertificateFile)),
+                                          QSslSocket::VerifyNone);
+    tls.setAllowedNextProtocols({peer::KeptRecordsProtocol});
+    QSslSocket raw;
+    raw.setProxy(QNetworkProxy::NoProxy);
+    raw.setSslConfiguration(tls);
+    raw.connectToHostEncrypted(loopback(3), net.port());
+    ASSERT_TRUE(waitFor([&] { return raw.isEncrypted(); }));
+    ASSERT_EQ(raw.sslConfiguration().nextNegotiatedProtocol(), peer::KeptRecordsProtocol);
+    raw.write(peer::frameRecord(peer::buildRecord(u"mallory"_s, u"too long"_s, peer::LargestBlock + 1)));
+    ASSERT_TRUE(waitFor([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(raw.readAll().isEmpty());
+    EXPECT_EQ(bobHandled->count, 6);
 }
 
 // Between secure bob and classic carol a file goes in clear both ways, from a quiboweb that holds
