@@ -280,7 +280,38 @@ public:
     bool closedHere = false; // closed by this end: nothing more goes on it, nor on a new one for it
     QList<Wakeup *> waiting; // the records waiting their turn, in order
     QTimer *idle;
+
+    ~KeptLink() override
+    {
+        // The sends waiting on it are unwound here, while the link they hold still exists.
+        for (const QPointer<QObject> &child : childPointers(this))
+            delete child.data();
+    }
+    static QList<QPointer<QObject>> childPointers(const QObject *parent)
+    {
+        QList<QPointer<QObject>> pointers;
+        for (QObject *child : parent->children())
+            pointers.append(child);
+        return pointers;
+    }
 };
+
+RecordSender::~RecordSender()
+{
+    // Sends still under way are unwound here, while this sender exists: first those connecting
+    // (their sockets are children of this), then those on a link or waiting for one.
+    QList<QPointer<QObject>> links;
+    for (const QPointer<QObject> &child : KeptLink::childPointers(this)) {
+        if (auto *link = dynamic_cast<KeptLink *>(child.data())) {
+            link->closedHere = true;
+            links.append(child);
+        } else {
+            delete child.data();
+        }
+    }
+    for (const QPointer<QObject> &link : std::as_const(links))
+        delete link.data();
+}
 
 void RecordSender::closeKeptConnections(bool all)
 {

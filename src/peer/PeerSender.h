@@ -56,6 +56,7 @@ class RecordSender : public QObject {
 public:
     RecordSender(const Config &config, const LogonState &logon, const Timings &timings,
                  QObject *parent = nullptr);
+    ~RecordSender() override;
 
     // From then on, a block to a secure contact's address goes over TLS 1.3 only, and only
     // once the other end has shown the contact's key; without a key of our own, or with
