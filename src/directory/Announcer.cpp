@@ -21,8 +21,11 @@ QCoro::Task<> Announcer::announce(peer::RecordCode code, DialogOwner owner)
     for (int told = 0; told < m_contacts.contactCount();) {
         QStringList addresses;
         for (; told < m_contacts.contactCount(); ++told) {
-            if (m_contacts.contact(told).online)
-                addresses.append(m_contacts.contact(told).address);
+            // A contact held for a new key hears nothing, and the user, who is being asked
+            // about it, is not told of a notice nobody chose to send.
+            const ContactRecord &contact = m_contacts.contact(told);
+            if (contact.online && !contact.keyHeld)
+                addresses.append(contact.address);
         }
         const QString reachedAt =
             m_session.publishedAddress.isEmpty() ? m_session.ownAddress : m_session.publishedAddress;

@@ -13,7 +13,7 @@ class ContactTable;
 class Notices;
 class RecordSender;
 
-// Tells every online contact, in table order, that the user has come ("|001") or gone
+// Tells every online contact whose key is not held, in table order, that the user has come ("|001") or gone
 // ("|002"), with the own address after the code: one 522-byte record each, as SendPeerRecord
 // sends it. It goes straight to each contact's address, so it neither changes the selected
 // contact nor uses the send dialog's m_message, which the user may be typing into meanwhile.

@@ -298,6 +298,8 @@ TEST_F(ConsentTest, AChangedKeyStopsTrafficUntilTheUserAcceptsIt)
         ASSERT_TRUE(waitFor([&] { return bob->client->contacts().records().constLast().keyHeld != accept; }));
         EXPECT_EQ(bob->mainWindow.securelyReached.contains(u"alice"_s), accept);
         EXPECT_EQ(bob->client->contactKeys().pinned(u"alice"_s), accept ? second : first);
+        // The logon's own notices to alice are no sends of the user's: no message covers the question.
+        EXPECT_TRUE(bob->ui.log.filter(u"Nothing Sent"_s).isEmpty()) << bob->ui.log.join(u',').toStdString();
         exchange(accept ? u"accepted"_s : u"declined"_s);
         if (accept) {
             ASSERT_TRUE(waitFor([&] { return aliceHandled.count > aliceBefore; }));

@@ -14,7 +14,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QUrl>
 
@@ -22,9 +24,42 @@ namespace quibo {
 
 namespace {
 const QColor ItemTextColour(0, 0, 213);
-// After the handle of a contact reached securely; the handle itself is kept in Qt::UserRole.
-const QString SecureMark = QStringLiteral(" \U0001F512");
 constexpr int ImageSide = 16;
+// Set on the item of a contact reached securely.
+constexpr int SecureRole = Qt::UserRole;
+
+// A padlock after the handle of a contact reached securely. Drawn, not a character: a desktop
+// without an emoji font would show an empty box.
+class SecureMarkDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!index.data(SecureRole).toBool())
+            return;
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QWidget *view = item.widget;
+        const QRect text = view->style()->subElementRect(QStyle::SE_ItemViewItemText, &item, view);
+        const int side = text.height() * 2 / 3;
+        const int x = std::min(text.left() + item.fontMetrics.horizontalAdvance(item.text) + side / 2,
+                               text.right() - side);
+        const QRectF lock(x, text.center().y() - side / 2.0, side * 0.8, side);
+        const QColor colour =
+            item.palette.color(item.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(colour, side / 7.0));
+        const qreal shackle = lock.width() * 0.6;
+        painter->drawArc(QRectF(lock.center().x() - shackle / 2, lock.top(), shackle, lock.height() * 0.8), 0,
+                         180 * 16);
+        painter->fillRect(QRectF(lock.left(), lock.top() + lock.height() * 0.45, lock.width(), lock.height() * 0.55),
+                          colour);
+        painter->restore();
+    }
+};
 
 QAction *commandAction(QWidget &owner, const QString &text, int id, CMainDlg &window)
 {
@@ -67,6 +102,7 @@ CMainDlg::CMainDlg(QWidget *parent)
     list->header()->setSectionResizeMode(QHeaderView::Fixed);
     list->header()->setSectionsClickable(false);
     list->setColumnWidth(0, 105);
+    list->setItemDelegate(new SecureMarkDelegate(list));
     list->viewport()->installEventFilter(this);
     list->setAcceptDrops(true);
     list->viewport()->setAcceptDrops(true);
@@ -137,7 +173,6 @@ void CMainDlg::insertContact(int position, const QString &displayHandle)
     item->setIcon(0, pictures::stripImage(res::OnlineOfflineImages, 0, ImageSide, devicePixelRatioF()));
     item->setForeground(0, ItemTextColour);
     item->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
-    item->setData(0, Qt::UserRole, displayHandle);
     list->insertTopLevelItem(std::clamp(position, 0, list->topLevelItemCount()), item);
 }
 
@@ -146,8 +181,7 @@ void CMainDlg::markContact(int position, bool securely)
     QTreeWidgetItem *item = m_ui->contactList->topLevelItem(position);
     if (!item)
         return;
-    const QString handle = item->data(0, Qt::UserRole).toString();
-    item->setText(0, securely ? handle + SecureMark : handle);
+    item->setData(0, SecureRole, securely);
     item->setToolTip(0, securely ? tr("Reached securely: encrypted, and its key checked") : QString());
 }
 
