@@ -102,10 +102,7 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
     // The tray names the user while logged on.
     connect(&m_directorySession->logon(), &Logon::finished, this,
             [this] { m_attention.setHandle(m_logon.notLoggedOn ? QString() : m_logon.ownHandle); });
-    m_directorySession->logoff().onLoggingOff([this] {
-        m_attention.setHandle({});
-        m_recordSender->closeKeptConnections(true);
-    });
+    m_directorySession->logoff().onLoggingOff([this] { m_attention.setHandle({}); });
     connect(m_ports.tray, &TrayView::logOffChosen, this, [this] { m_mainWindowTask.choose(int(Command::LogOff)); });
     connect(m_ports.tray, &TrayView::exitChosen, this, [this] { m_mainWindowTask.choose(int(Command::Exit)); });
     m_recordSender->setTls(m_peerTls);
