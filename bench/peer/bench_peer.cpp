@@ -7,7 +7,8 @@
 // The listener's latency is measured again with its history off and on, in the same run:
 // recording each sound must not slow delivery.
 // Then the same clients again as secure contacts of each other: every record over TLS 1.3,
-// each end's key checked, against the classic figures of the same run.
+// each end's key checked, on the one connection each sender keeps to the listener (its first
+// record pays the handshake), against the classic figures of the same run.
 // The last lines are "RESULT ..." lines for bench/run-all.
 #include "PeerNetwork.h"
 

@@ -32,5 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         else
             FUZZ_CHECK(record.text.startsWith(again.text));
     }
+
+    // A kept connection's bytes: frames come off whole, never past the limit, and a record
+    // framed again gives the bytes it was taken from.
+    QByteArray stream = received, taken;
+    Unframed state = Unframed::Record;
+    while ((state = takeFrame(stream, taken)) == Unframed::Record) {
+        FUZZ_CHECK(taken.size() <= LargestBlock);
+        QByteArray again = frameRecord(taken);
+        QByteArray back;
+        FUZZ_CHECK(takeFrame(again, back) == Unframed::Record && back == taken && again.isEmpty());
+    }
+    FUZZ_CHECK(state == Unframed::TooLong || stream.size() < 4 + LargestBlock);
     return 0;
 }

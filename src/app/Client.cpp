@@ -110,8 +110,10 @@ Client::Client(Config config, Timings timings, WorkingDirectory workDir, Ports p
     connect(m_ports.tray, &TrayView::exitChosen, this, [this] { m_mainWindowTask.choose(int(Command::Exit)); });
     m_recordSender->setTls(m_peerTls);
     m_recordSender->setContacts(m_contacts);
-    const auto serve = [this] { return m_peerTls.configuration(); };
-    m_listener->setTls(serve); // the dispatcher judges records by the handle they name
+    m_contacts.onReachChanged([this] { m_recordSender->closeKeptConnections(); });
+    const auto serve = [this] { return m_peerTls.recordsConfiguration(); };
+    // The dispatcher judges records by the handle they name, each one on a kept connection too.
+    m_listener->setTls(serve);
     // Lines are told apart by the address they came from, so that address's key is asked.
     const auto bySource = [this](const Received &line) { return m_peerTls.admits(line.from, line.peerKey); };
     m_channels->listener().setTls(serve, bySource);

@@ -64,6 +64,8 @@ public:
         release();
         m_object = object;
     }
+    // Gives the object up to whoever keeps it from now on.
+    [[nodiscard]] T *take() { return std::exchange(m_object, nullptr).data(); }
 
 private:
     void release()

@@ -10,7 +10,7 @@ Timings Timings::scaledDown(int factor) const
     Timings t = *this;
     for (ms *d : {&t.connectFocusDelay, &t.winkTick, &t.kissTick, &t.possessedTick, &t.possessedFreeze,
                   &t.sendingTick, &t.peerReadWindow, &t.listenerQuiet, &t.peerConnectTimeout, &t.listenRetry,
-                  &t.channelListenRetry, &t.receiveStartDelay, &t.httpTimeout, &t.tlsHandshake,
+                  &t.channelListenRetry, &t.receiveStartDelay, &t.httpTimeout, &t.tlsHandshake, &t.keptConnectionIdle,
                   &t.downloadStall, &t.progressInterval, &t.historyIndexDelay, &t.portMappingDiscovery,
                   &t.portMappingLease, &t.portMappingFarewell, &t.portMappingAnswer, &t.downloadRetryWindow,
                   &t.downloadRetryPause, &t.downloadRetryLongestPause})

@@ -23,6 +23,7 @@ struct Timings {
     ms receiveStartDelay{2000};
     ms httpTimeout{15000};
     ms tlsHandshake{5000};    // a server silent this long after the TLS hello does not speak TLS
+    ms keptConnectionIdle{30000}; // a kept connection to a secure contact closes after this without a record
     ms downloadStall{30000};  // longest silence of a file download before it counts as lost
     ms downloadRetryWindow{60000}; // a broken download is tried again this long: a sender's restart
     ms downloadRetryPause{500};    // the first pause before trying again, doubled at each try

@@ -10,10 +10,11 @@ namespace quibo::channel {
 
 // A channel or private chat line travels as a 512-byte block: the text, a zero byte, padding.
 inline constexpr qsizetype LineBytes = 512;
-// A chat port's listener: ten tries, Timings::channelListenRetry apart, for one line each.
+// A chat port's listener: ten tries, Timings::channelListenRetry apart, for one line each, or
+// many on a kept connection from a secure contact.
 inline ListenRule chatPortRule()
 {
-    return {10, &Timings::channelListenRetry, false, LineBytes};
+    return {10, &Timings::channelListenRetry, false, LineBytes, 32};
 }
 // Widest row of a chat window, in characters.
 inline constexpr qsizetype RowWidth = 72;

@@ -106,6 +106,8 @@ void ContactTable::setAddress(int index, const QString &address)
 {
     if (isValid(index))
         m_records[index].address = utf8::cut(address, limits::AddressFieldBytes);
+    if (m_reachChanged)
+        m_reachChanged();
 }
 
 void ContactTable::setKey(int index, bool secure, const QByteArray &fingerprint)
@@ -115,6 +117,8 @@ void ContactTable::setKey(int index, bool secure, const QByteArray &fingerprint)
     m_records[index].secure = secure;
     m_records[index].keyFingerprint = fingerprint;
     markListed(m_records[index]);
+    if (m_reachChanged)
+        m_reachChanged();
 }
 
 void ContactTable::setKeyHeld(int index, bool held)
@@ -123,6 +127,8 @@ void ContactTable::setKeyHeld(int index, bool held)
         return;
     m_records[index].keyHeld = held;
     markListed(m_records[index]);
+    if (m_reachChanged)
+        m_reachChanged();
 }
 
 void ContactTable::markListed(const ContactRecord &record)
@@ -206,6 +212,8 @@ void ContactTable::MarkContactOffline(int index)
     record.listIndex = NotListed;
     record.address = Offline;
     record.address6.clear(); // logging off clears it at the directory too
+    if (m_reachChanged)
+        m_reachChanged();
 }
 
 std::optional<int> ContactTable::FindContactByHandle(const QString &handle) const

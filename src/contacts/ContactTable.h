@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace quibo {
@@ -75,6 +76,8 @@ public:
     static constexpr int NotListed = -1;
 
     explicit ContactTable(OnlineList &list);
+    // Called after a contact's address or key changed, or it went offline.
+    void onReachChanged(std::function<void()> changed) { m_reachChanged = std::move(changed); }
 
     [[nodiscard]] int contactCount() const { return static_cast<int>(m_records.size()); }
     [[nodiscard]] int onlineCount() const { return m_onlineCount; }
@@ -127,6 +130,7 @@ private:
     OnlineList &m_list;
     QList<ContactRecord> m_records;
     int m_onlineCount = 0;
+    std::function<void()> m_reachChanged;
 };
 
 } // namespace quibo

@@ -40,4 +40,9 @@ QCoro::Task<> Announcer::announce(peer::RecordCode code, DialogOwner owner)
     }
 }
 
+void Announcer::hangUp()
+{
+    m_sender.closeKeptConnections(true);
+}
+
 } // namespace quibo

@@ -24,6 +24,8 @@ public:
 
     // A failed connection is not reported; a failed send shows "send error - error code 1003".
     QCoro::Task<> announce(peer::RecordCode code, DialogOwner owner);
+    // Once the contacts are told of the logoff: the connections kept to secure contacts close.
+    void hangUp();
 
 private:
     const LogonState &m_session;

@@ -37,6 +37,7 @@ QCoro::Task<> Logoff::LogOff(DialogOwner owner)
     m_mainWindow.setChannelButtonEnabled(false);
     m_mainWindow.setLogOffButtonEnabled(false);
     co_await m_announcer.announce(presence::Offline, owner);
+    m_announcer.hangUp();
 
     const QString handle =
         reply_text::firstLine(readWorkingFile(m_dir, working_files::Settings).value_or(QByteArray()),

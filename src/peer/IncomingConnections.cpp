@@ -3,6 +3,7 @@
 #include "base/Memory.h"
 #include "base/Wakeup.h"
 #include "keys/UserKey.h"
+#include "peer/PeerRecord.h"
 #include "peer/SniffingServer.h"
 
 #include <QSslSocket>
@@ -91,7 +92,10 @@ QCoro::Task<Received> IncomingConnections::next()
     while (m_complete.isEmpty())
         co_await m_completed->next();
     Received received = m_complete.takeFirst();
-    acceptPending(); // those held back while the queue was full
+    // Those held back while the queue was full.
+    for (const Kept &k : QList<Kept>(m_kept))
+        readKept(k.socket);
+    acceptPending();
     co_return received;
 }
 
@@ -114,9 +118,7 @@ void IncomingConnections::acceptPending()
                                       (secure(socket) ? m_rule.window + m_rule.handshake : m_rule.window)});
         m_quiet->stop();
         if (QSslSocket *tls = secure(socket)) {
-            connect(tls, &QSslSocket::encrypted, this, [tls] {
-                tls->setProperty(PeerKeyProperty, keyFingerprintOf(tls->peerCertificate()));
-            });
+            connect(tls, &QSslSocket::encrypted, this, [this, tls] { encrypted(tls); });
         } else { // the handshake's records are longer than the block
             socket->setReadBufferSize(m_rule.bytes);
         }
@@ -137,18 +139,28 @@ void IncomingConnections::endWindows()
     }
     for (QTcpSocket *socket : std::as_const(ended))
         complete(socket);
+    QList<Kept> over;
+    for (const Kept &k : std::as_const(m_kept)) {
+        if (k.deadline <= now)
+            over.append(k);
+    }
+    // An idle one is closed in order; one whose record did not come whole in its window is cut.
+    for (const Kept &k : std::as_const(over))
+        dropKept(k.socket, k.buffer.isEmpty());
     armWindows();
 }
 
 void IncomingConnections::armWindows()
 {
-    if (m_reading.isEmpty()) {
+    if (m_reading.isEmpty() && m_kept.isEmpty()) {
         m_windows->stop();
         return;
     }
-    const auto first = std::min_element(m_reading.cbegin(), m_reading.cend(), [](const Reading &a, const Reading &b) {
-                           return a.windowEnd < b.windowEnd;
-                       })->windowEnd;
+    auto first = std::chrono::steady_clock::time_point::max();
+    for (const Reading &r : std::as_const(m_reading))
+        first = std::min(first, r.windowEnd);
+    for (const Kept &k : std::as_const(m_kept))
+        first = std::min(first, k.deadline);
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(first - std::chrono::steady_clock::now());
     const auto due = std::max(wait, std::chrono::milliseconds(0));
     // Re-armed only when the earliest end moved: a flood's accepts leave it be.
@@ -209,13 +221,102 @@ void IncomingConnections::complete(QTcpSocket *socket)
     Q_EMIT read();
 }
 
+void IncomingConnections::encrypted(QSslSocket *socket)
+{
+    const QByteArray key = keyFingerprintOf(socket->peerCertificate());
+    socket->setProperty(PeerKeyProperty, key);
+    if (m_rule.kept > 0 && !key.isEmpty() &&
+        socket->sslConfiguration().nextNegotiatedProtocol() == peer::KeptRecordsProtocol)
+        keep(socket);
+}
+
+void IncomingConnections::keep(QSslSocket *socket)
+{
+    m_reading.removeIf([socket](const Reading &r) { return r.socket == socket; });
+    socket->disconnect(this);
+    if (m_kept.size() >= m_rule.kept) {
+        // Room is made by the one idle longest; when every one is mid-record, the oldest.
+        const auto idle = std::min_element(m_kept.cbegin(), m_kept.cend(), [](const Kept &a, const Kept &b) {
+            return a.buffer.isEmpty() != b.buffer.isEmpty() ? a.buffer.isEmpty() : a.deadline < b.deadline;
+        });
+        dropKept(idle->socket, idle->buffer.isEmpty());
+    }
+    // Records are read a frame at a time; a flood waits in the kernel, not here.
+    socket->setReadBufferSize(64 * 1024);
+    m_kept.append({socket, socket->property(PeerKeyProperty).toByteArray(), {},
+                   std::chrono::steady_clock::now() + m_rule.keptIdle});
+    connect(socket, &QIODevice::readyRead, this, [this, socket] { readKept(socket); });
+    connect(socket, &QAbstractSocket::disconnected, this, [this, socket] {
+        readKept(socket);
+        dropKept(socket, false);
+    });
+    readKept(socket);
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        dropKept(socket, false);
+    armWindows();
+}
+
+void IncomingConnections::readKept(QSslSocket *socket)
+{
+    const auto it = std::find_if(m_kept.begin(), m_kept.end(), [socket](const Kept &k) { return k.socket == socket; });
+    if (it == m_kept.end())
+        return;
+    const bool wasIdle = it->buffer.isEmpty();
+    bool took = false;
+    // While complete reads wait unhandled, the records stay unread and unanswered: next() reads on.
+    while (m_complete.size() < m_rule.waiting) {
+        QByteArray record;
+        const peer::Unframed state = peer::takeFrame(it->buffer, record);
+        if (state == peer::Unframed::TooLong) {
+            qWarning("peer: a kept connection from %s sent a frame longer than any record; closed",
+                     qPrintable(sourceOf(socket).toString()));
+            dropKept(socket, false);
+            return;
+        }
+        if (state == peer::Unframed::Partial) {
+            const QByteArray more = socket->read(4 + peer::LargestBlock - it->buffer.size());
+            if (more.isEmpty())
+                break;
+            it->buffer += more;
+            continue;
+        }
+        record.truncate(m_rule.bytes);
+        m_complete.append({sourceOf(socket), record, it->peerKey});
+        // Taken: the sender may count it as delivered, as when a classic connection closes.
+        socket->write(&peer::KeptRecordAck, 1);
+        took = true;
+        m_completed->wake();
+        Q_EMIT read();
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (it->buffer.isEmpty() && took)
+        it->deadline = now + m_rule.keptIdle;
+    else if (!it->buffer.isEmpty() && (wasIdle || took)) // a record began: its window starts
+        it->deadline = now + m_rule.window;
+    armWindows();
+}
+
+void IncomingConnections::dropKept(QSslSocket *socket, bool gracefully)
+{
+    if (!m_kept.removeIf([socket](const Kept &k) { return k.socket == socket; }))
+        return;
+    socket->disconnect(this);
+    if (gracefully)
+        socket->disconnectFromHost();
+    else
+        socket->abort();
+    socket->deleteLater();
+    if (m_reading.isEmpty() && m_kept.isEmpty())
+        m_quiet->start();
+}
+
 void IncomingConnections::forget(QTcpSocket *socket)
 {
     m_reading.removeIf([socket](const Reading &r) { return r.socket == socket; });
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
-    if (m_reading.isEmpty())
+    if (m_reading.isEmpty() && m_kept.isEmpty())
         m_quiet->start();
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class QSslSocket;
 class QTcpServer;
 class QTcpSocket;
 class QTimer;
@@ -35,6 +36,10 @@ struct ReadRule {
     int backlog = 4096;                     // bursts wait here, not in SYN retries a second apart
     int waiting = 256; // complete reads waiting for the consumer; past it, nobody new is read
     std::chrono::milliseconds handshake{0}; // a TLS connection's window is longer by this
+    // TLS connections that negotiated peer::KeptRecordsProtocol stay open for many records,
+    // at most this many at once (0: none is kept), each closed after `keptIdle` without one.
+    int kept = 0;
+    std::chrono::milliseconds keptIdle{60000};
 };
 
 // A listening port whose connections are read side by side: one that sends nothing, or sends
@@ -54,6 +59,7 @@ public:
     bool listen(const QHostAddress &address, quint16 port);
     [[nodiscard]] bool isListening() const;
     [[nodiscard]] int reading() const { return int(m_reading.size()); }
+    [[nodiscard]] int kept() const { return int(m_kept.size()); }
 
     // The next complete read; waits for one when none is waiting.
     QCoro::Task<Received> next();
@@ -70,6 +76,10 @@ private:
     void forget(QTcpSocket *socket);
     void endWindows();
     void armWindows();
+    void encrypted(QSslSocket *socket);
+    void keep(QSslSocket *socket);
+    void readKept(QSslSocket *socket);
+    void dropKept(QSslSocket *socket, bool gracefully);
 
     const ReadRule m_rule;
     std::function<std::optional<QSslConfiguration>()> m_tls;
@@ -80,6 +90,15 @@ private:
         std::chrono::steady_clock::time_point windowEnd;
     };
     QList<Reading> m_reading; // in the order accepted
+    // Kept connections: their records are read one frame at a time, each within the window
+    // once its first byte came; between records they wait at most keptIdle.
+    struct Kept {
+        QSslSocket *socket;
+        QByteArray peerKey;
+        QByteArray buffer;
+        std::chrono::steady_clock::time_point deadline;
+    };
+    QList<Kept> m_kept; // in the order kept
     QList<Received> m_complete;
     QTimer *m_quiet;
     QTimer *m_windows; // due at the earliest windowEnd

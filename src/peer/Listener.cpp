@@ -11,13 +11,17 @@ ReadRule readRule(const ListenRule &rule, const Timings &timings)
 {
     ReadRule read{rule.bytes, timings.peerReadWindow, timings.listenerQuiet};
     read.handshake = timings.tlsHandshake;
+    read.kept = rule.kept;
+    // Longer than the sender's: it is the sender that closes an idle one, so that a record
+    // seldom meets a close on its way.
+    read.keptIdle = 2 * timings.keptConnectionIdle;
     return read;
 }
 } // namespace
 
 ListenRule peerPortRule()
 {
-    return {3, &Timings::listenRetry, true, peer::ReadLimit};
+    return {3, &Timings::listenRetry, true, peer::ReadLimit, 32};
 }
 
 Listener::Listener(QHostAddress address, quint16 port, ListenRule rule, const Timings &timings,
@@ -53,6 +57,11 @@ bool Listener::isListening() const
 int Listener::reading() const
 {
     return m_incoming->reading();
+}
+
+int Listener::kept() const
+{
+    return m_incoming->kept();
 }
 
 QCoro::Task<> Listener::run()

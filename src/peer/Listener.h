@@ -18,10 +18,11 @@ struct ListenRule {
     Timings::ms Timings::*pause;
     const bool pauseAfterLast;
     qsizetype bytes;
+    int kept = 0; // TLS connections kept for many records at once (see ReadRule::kept)
 };
 
 // The peer port: three tries, each failure followed by Timings::listenRetry (about 15 s in
-// all), for one record each.
+// all), for one record each, or many on a kept connection from a secure contact.
 ListenRule peerPortRule();
 
 // Receives what is sent to one port of this client: the peer port's records (`ListenerThread`)
@@ -53,6 +54,8 @@ public:
     [[nodiscard]] bool isListening() const;
     // Connections accepted and still being read.
     [[nodiscard]] int reading() const;
+    // Connections kept open for many records.
+    [[nodiscard]] int kept() const;
 
 Q_SIGNALS:
     void listening();

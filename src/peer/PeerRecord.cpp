@@ -2,6 +2,8 @@
 
 #include "base/Utf8.h"
 
+#include <QtEndian>
+
 namespace quibo::peer {
 
 QByteArray buildBlock(const QString &text, qsizetype blockSize)
@@ -35,6 +37,27 @@ PeerText parseRecord(const QByteArray &received)
     record.handle = bar >= 0 ? record.text.left(bar) : record.text;
     record.body = bar >= 0 ? record.text.mid(bar + 1) : QString();
     return record;
+}
+
+QByteArray frameRecord(const QByteArray &block)
+{
+    QByteArray frame(4, '\0');
+    qToBigEndian(quint32(block.size()), frame.data());
+    return frame + block;
+}
+
+Unframed takeFrame(QByteArray &buffer, QByteArray &record, qsizetype limit)
+{
+    if (buffer.size() < 4)
+        return Unframed::Partial;
+    const quint32 length = qFromBigEndian<quint32>(buffer.constData());
+    if (length > quint64(limit))
+        return Unframed::TooLong;
+    if (buffer.size() < 4 + qsizetype(length))
+        return Unframed::Partial;
+    record = buffer.mid(4, length);
+    buffer.remove(0, 4 + length);
+    return Unframed::Record;
 }
 
 } // namespace quibo::peer

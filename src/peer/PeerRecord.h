@@ -59,6 +59,19 @@ struct PeerText {
     [[nodiscard]] bool hasSeparator() const { return text.contains(FieldSeparator); }
 };
 
+// Records on a connection kept between two secure clients (negotiated by TLS ALPN as
+// KeptRecordsProtocol): each is framed as a 4-byte big-endian length and the block, and the
+// receiver answers each one it has taken with KeptRecordAck.
+inline constexpr char KeptRecordsProtocol[] = "quibo-records/1";
+inline constexpr char KeptRecordAck = '\x06';
+// The largest block any record travels in: a longer frame is refused.
+inline constexpr qsizetype LargestBlock = MessageBlock;
+[[nodiscard]] QByteArray frameRecord(const QByteArray &block);
+enum class Unframed { Partial, Record, TooLong };
+// Takes the first whole frame off `buffer` into `record`. Partial: wait for more bytes;
+// TooLong: the length is past `limit`, and nothing more on that connection is believed.
+Unframed takeFrame(QByteArray &buffer, QByteArray &record, qsizetype limit = LargestBlock);
+
 // Parses what was read from a connection (any length; only the first ReadLimit bytes count).
 PeerText parseRecord(const QByteArray &received);
 

@@ -10,8 +10,11 @@
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QSslSocket>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <sys/socket.h>
 
@@ -124,7 +127,7 @@ QCoro::Task<SendOutcome> RecordSender::sendRecordTo(QString address, QByteArray 
         co_return co_await sendRecord(std::move(address), std::move(block));
     bool refused = false;
     const DialTarget to{*host, m_config.peerPort}; // named: g++ 12 mishandles temporaries in a co_await
-    const SendOutcome outcome = co_await sendSecure(address, to, std::move(block), std::move(key), &refused);
+    const SendOutcome outcome = co_await sendKept(address, to, std::move(block), std::move(key), &refused);
     if (refused)
         Q_EMIT keyRefused(address);
     co_return outcome;
@@ -146,7 +149,7 @@ QCoro::Task<SendOutcome> RecordSender::sendBlock(QString address, quint16 port, 
         if (expected.isEmpty())
             outcome = co_await sendClear(to, block);
         else
-            outcome = co_await sendSecure(address, to, block, expected, &refused);
+            outcome = co_await sendKept(address, to, block, expected, &refused);
         if (outcome != SendOutcome::NotConnected)
             break;
     }
@@ -185,22 +188,18 @@ QCoro::Task<SendOutcome> RecordSender::sendClear(DialTarget to, QByteArray block
     co_return outcome;
 }
 
-QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, DialTarget to, QByteArray block,
-                                                  QByteArray expectedKey, bool *refused)
+QCoro::Task<QSslSocket *> RecordSender::openSecure(QString address, DialTarget to, QByteArray expectedKey,
+                                                   bool *refused)
 {
-    const std::optional<QSslConfiguration> tls = m_tls->clientConfiguration();
+    const std::optional<QSslConfiguration> tls = m_tls->recordsClientConfiguration();
     if (!tls) {
         qWarning("peer: no key of our own, so nothing goes to the secure contact at %s", qPrintable(address));
-        co_return SendOutcome::NotConnected;
+        co_return nullptr;
     }
     FrameOwned<QSslSocket> socket(static_cast<QSslSocket *>(boundSocket(true, to.host)));
     socket->setSslConfiguration(*tls);
     Wakeup *changes = watchSocket(socket.get());
     connect(socket.get(), &QSslSocket::encrypted, changes, &Wakeup::wake);
-    const auto end = [&socket](SendOutcome outcome) {
-        socket->abort();
-        return outcome;
-    };
     const QDeadlineTimer connectDeadline(m_timings.peerConnectTimeout + m_timings.tlsHandshake);
     socket->connectToHostEncrypted(to.host.toString(), to.port);
     bool reached = false;
@@ -215,16 +214,28 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, DialTarget to
             // Something answered but spoke no TLS with us: a classic program at the address.
             if (reached)
                 *refused = true;
-            co_return end(SendOutcome::NotConnected);
+            socket->abort();
+            co_return nullptr;
         }
     }
     // The check that makes this the contact: the key the directory gave, before a byte is sent.
     if (keyFingerprintOf(socket->peerCertificate()) != expectedKey) {
         qWarning("peer: the secure contact at %s showed another key; nothing sent", qPrintable(to.host.toString()));
         *refused = true;
-        co_return end(SendOutcome::NotConnected);
+        socket->abort();
+        co_return nullptr;
     }
+    delete changes; // whoever sends makes its own
+    co_return socket.take();
+}
 
+QCoro::Task<SendOutcome> RecordSender::sendOnce(QSslSocket *socket, QByteArray block)
+{
+    Wakeup *changes = watchSocket(socket);
+    const auto end = [socket](SendOutcome outcome) {
+        socket->abort();
+        return outcome;
+    };
     const QDeadlineTimer writeDeadline(m_timings.peerConnectTimeout);
     if (socket->write(block) != block.size())
         co_return end(SendOutcome::SendFailed);
@@ -241,6 +252,177 @@ QCoro::Task<SendOutcome> RecordSender::sendSecure(QString address, DialTarget to
             break;
     }
     co_return end(SendOutcome::Sent);
+}
+
+// One kept connection to a secure contact and the records waiting for it, sent one at a time.
+class KeptLink : public QObject {
+public:
+    KeptLink(QString name, QString contactAddress, QByteArray contactKey, QObject *parent)
+        : QObject(parent), id(std::move(name)), address(std::move(contactAddress)), key(std::move(contactKey)),
+          idle(new QTimer(this))
+    {
+        idle->setSingleShot(true);
+    }
+    [[nodiscard]] bool connected() const { return socket && socket->state() == QAbstractSocket::ConnectedState; }
+
+    const QString id;
+    const QString address;
+    const QByteArray key;
+    QPointer<QSslSocket> socket; // a child of the link
+    Wakeup *changes = nullptr;
+    bool busy = false;       // a record is on its way
+    bool closedHere = false; // closed by this end: nothing more goes on it, nor on a new one for it
+    QList<Wakeup *> waiting; // the records waiting their turn, in order
+    QTimer *idle;
+
+    ~KeptLink() override
+    {
+        // The sends waiting on it are unwound here, while the link they hold still exists.
+        for (const QPointer<QObject> &child : childPointers(this))
+            delete child.data();
+    }
+    static QList<QPointer<QObject>> childPointers(const QObject *parent)
+    {
+        QList<QPointer<QObject>> pointers;
+        for (QObject *child : parent->children())
+            pointers.append(child);
+        return pointers;
+    }
+};
+
+RecordSender::~RecordSender()
+{
+    // Sends still under way are unwound here, while this sender exists: first those connecting
+    // (their sockets are children of this), then those on a link or waiting for one.
+    QList<QPointer<QObject>> links;
+    for (const QPointer<QObject> &child : KeptLink::childPointers(this)) {
+        if (auto *link = dynamic_cast<KeptLink *>(child.data())) {
+            link->closedHere = true;
+            links.append(child);
+        } else {
+            delete child.data();
+        }
+    }
+    for (const QPointer<QObject> &link : std::as_const(links))
+        delete link.data();
+}
+
+void RecordSender::closeKeptConnections(bool all)
+{
+    for (auto it = m_kept.begin(); it != m_kept.end();) {
+        KeptLink *link = *it;
+        if (!all && m_tls && m_tls->expectedKey(link->address) == link->key) {
+            ++it;
+            continue;
+        }
+        it = m_kept.erase(it);
+        link->closedHere = true;
+        if (link->socket)
+            link->socket->abort(); // a record on its way sees it closed and fails
+        if (!link->busy && link->waiting.isEmpty())
+            link->deleteLater();
+    }
+}
+
+void RecordSender::endTurn(KeptLink *link)
+{
+    if (!link->waiting.isEmpty()) {
+        link->waiting.takeFirst()->wake(); // the turn passes on: busy stays set
+        return;
+    }
+    link->busy = false;
+    if (link->connected() && !link->closedHere) {
+        link->idle->start(m_timings.keptConnectionIdle);
+        return;
+    }
+    if (m_kept.value(link->id) == link)
+        m_kept.remove(link->id);
+    link->deleteLater();
+}
+
+QCoro::Task<SendOutcome> RecordSender::sendKept(QString address, DialTarget to, QByteArray block,
+                                                QByteArray expectedKey, bool *refused)
+{
+    const QString id = QStringLiteral("%1|%2|%3").arg(to.host.toString()).arg(to.port).arg(QString::fromLatin1(expectedKey));
+    KeptLink *link = m_kept.value(id);
+    if (!link) {
+        link = new KeptLink(id, address, expectedKey, this);
+        m_kept.insert(id, link);
+        connect(link->idle, &QTimer::timeout, this, [this, link] {
+            if (link->busy)
+                return;
+            link->closedHere = true;
+            if (link->socket)
+                link->socket->disconnectFromHost();
+            endTurn(link);
+        });
+    }
+    // Records to one contact go one after another, in the order sent.
+    bool mine = !link->busy;
+    if (!mine) {
+        const FrameOwned<Wakeup> turn(new Wakeup(link));
+        link->waiting.append(turn.get());
+        // Unwound while waiting: the place in the queue, or the turn already given, passes on.
+        const auto leave = qScopeGuard([link, &turn, &mine] {
+            if (!link->waiting.removeOne(turn.get()) && !mine)
+                link->waiting.isEmpty() ? void(link->busy = false) : link->waiting.takeFirst()->wake();
+        });
+        co_await turn->next();
+        mine = true;
+    }
+    link->busy = true;
+    link->idle->stop();
+    const auto done = qScopeGuard([this, link] { endTurn(link); });
+
+    for (;;) {
+        const bool fresh = !link->connected();
+        if (fresh) {
+            if (link->closedHere)
+                co_return SendOutcome::NotConnected;
+            if (link->socket)
+                link->socket->deleteLater();
+            QSslSocket *socket = co_await openSecure(address, to, expectedKey, refused);
+            if (!socket)
+                co_return SendOutcome::NotConnected;
+            if (socket->sslConfiguration().nextNegotiatedProtocol() != peer::KeptRecordsProtocol) {
+                // A secure client from before kept connections: one record per connection.
+                const FrameOwned<QSslSocket> once(socket);
+                co_return co_await sendOnce(socket, block);
+            }
+            socket->setParent(link);
+            link->socket = socket;
+            link->changes = watchSocket(socket);
+        }
+        const std::optional<bool> taken = co_await sendFramed(link, block);
+        if (taken)
+            co_return *taken ? SendOutcome::Sent : SendOutcome::SendFailed;
+        // Closed with the record not taken: the other end's idle close crossed it. Once more on
+        // a new connection; a new one that closes so is a failure.
+        if (fresh || link->closedHere)
+            co_return SendOutcome::SendFailed;
+    }
+}
+
+QCoro::Task<std::optional<bool>> RecordSender::sendFramed(KeptLink *link, QByteArray block)
+{
+    QSslSocket *socket = link->socket;
+    const QDeadlineTimer deadline(m_timings.peerConnectTimeout);
+    socket->write(peer::frameRecord(block));
+    while (socket->bytesAvailable() < 1) {
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            co_return std::nullopt;
+        if (!co_await nextChange(link->changes, deadline)) {
+            socket->abort();
+            co_return false;
+        }
+    }
+    char ack = 0;
+    socket->getChar(&ack);
+    if (ack != peer::KeptRecordAck) {
+        socket->abort();
+        co_return false;
+    }
+    co_return true;
 }
 
 QCoro::Task<QList<SendOutcome>> RecordSender::sendToAll(QStringList addresses, quint16 port, QByteArray block)

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>
+#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -15,11 +16,13 @@
 
 #include <optional>
 
+class QSslSocket;
 class QTcpSocket;
 
 namespace quibo {
 
 class ContactTable;
+class KeptLink;
 struct ContactRecord;
 class Notices;
 class PeerTls;
@@ -53,6 +56,7 @@ class RecordSender : public QObject {
 public:
     RecordSender(const Config &config, const LogonState &logon, const Timings &timings,
                  QObject *parent = nullptr);
+    ~RecordSender() override;
 
     // From then on, a block to a secure contact's address goes over TLS 1.3 only, and only
     // once the other end has shown the contact's key; without a key of our own, or with
@@ -74,6 +78,12 @@ public:
     // dialPlan for the contact at `address`, from this client's `port`.
     [[nodiscard]] QList<DialTarget> plan(const QString &address, quint16 port) const;
 
+    // Blocks to a secure contact's port go on one TLS connection kept per contact
+    // (address, port and key), one after another, each acknowledged by the other end; it closes
+    // after Timings::keptConnectionIdle without a record. This closes those whose contact no
+    // longer has that key at that address (a new key held, gone offline, moved), or all of them.
+    void closeKeptConnections(bool all = false);
+
 Q_SIGNALS:
     // A secure contact's address answered with another key, or no TLS: nothing was sent.
     void keyRefused(QString address);
@@ -84,9 +94,17 @@ private:
     [[nodiscard]] std::optional<QHostAddress> sourceAddress(QAbstractSocket::NetworkLayerProtocol family) const;
     [[nodiscard]] const ContactRecord *contactAt(const QString &address) const;
     QCoro::Task<SendOutcome> sendClear(DialTarget to, QByteArray block);
-    // `refused`: something answered there without the contact's key.
-    QCoro::Task<SendOutcome> sendSecure(QString address, DialTarget to, QByteArray block, QByteArray expectedKey,
-                                        bool *refused);
+    // A TLS connection to `to` that has shown `expectedKey`, offering to keep it for records;
+    // null when none could be made, `refused` set when something answered there without that key.
+    QCoro::Task<QSslSocket *> openSecure(QString address, DialTarget to, QByteArray expectedKey, bool *refused);
+    // One block, then the close the classic protocol has.
+    QCoro::Task<SendOutcome> sendOnce(QSslSocket *socket, QByteArray block);
+    QCoro::Task<SendOutcome> sendKept(QString address, DialTarget to, QByteArray block, QByteArray expectedKey,
+                                      bool *refused);
+    // Sends one framed record on the link's connection; true once acknowledged, false when it
+    // failed, nothing when the connection was found closed with the record not taken.
+    QCoro::Task<std::optional<bool>> sendFramed(KeptLink *link, QByteArray block);
+    void endTurn(KeptLink *link);
     QTcpSocket *boundSocket(bool tls, const QHostAddress &to);
 
     const Config &m_config;
@@ -94,6 +112,7 @@ private:
     const Timings &m_timings;
     PeerTls *m_tls = nullptr;
     const ContactTable *m_contacts = nullptr;
+    QHash<QString, KeptLink *> m_kept;
 };
 
 // The two record senders of the program, with their messages.

@@ -1,6 +1,7 @@
 #include "peer/PeerTls.h"
 
 #include "contacts/ContactTable.h"
+#include "peer/PeerRecord.h"
 
 #include <QSslSocket>
 
@@ -66,17 +67,24 @@ std::optional<QSslConfiguration> PeerTls::configuration()
         // and none able to share them, so no ticket could ever be taken back: sealing them only
         // costs.
         m_server->setSslOption(QSsl::SslOptionDisableSessionTickets, true);
-        m_client = *m_server;
+        m_recordsServer = *m_server;
+        m_recordsServer->setAllowedNextProtocols({peer::KeptRecordsProtocol});
+        m_recordsClient = *m_recordsServer;
         // Checking a self-signed certificate against no authorities only fails, costing a chain
         // built and its errors turned into Qt's; the handshake's signature is checked either way.
-        m_client->setPeerVerifyMode(QSslSocket::VerifyNone);
+        m_recordsClient->setPeerVerifyMode(QSslSocket::VerifyNone);
     }
     return m_server;
 }
 
-std::optional<QSslConfiguration> PeerTls::clientConfiguration()
+std::optional<QSslConfiguration> PeerTls::recordsConfiguration()
 {
-    return configuration() ? m_client : std::nullopt;
+    return configuration() ? m_recordsServer : std::nullopt;
+}
+
+std::optional<QSslConfiguration> PeerTls::recordsClientConfiguration()
+{
+    return configuration() ? m_recordsClient : std::nullopt;
 }
 
 } // namespace quibo

@@ -39,9 +39,12 @@ public:
     // The configuration for the listening end of a connection, which asks for the other's
     // certificate; nothing while the user has no key.
     [[nodiscard]] std::optional<QSslConfiguration> configuration();
-    // The sending end's. The listener's certificate is judged by fingerprint alone, so no
-    // chain is built for it (the handshake still proves the listener holds its key).
-    [[nodiscard]] std::optional<QSslConfiguration> clientConfiguration();
+    // The same for the listening end of the peer and chat ports, which keeps a connection for
+    // many records when the sender offers it (peer::KeptRecordsProtocol).
+    [[nodiscard]] std::optional<QSslConfiguration> recordsConfiguration();
+    // The sending end's, offering that. The listener's certificate is judged by fingerprint
+    // alone, so no chain is built for it (the handshake still proves the listener holds its key).
+    [[nodiscard]] std::optional<QSslConfiguration> recordsClientConfiguration();
 
     // Marks what no key's fingerprint can equal (fingerprints are hex digits).
     static inline const QByteArray NoKnownKey = QByteArrayLiteral("unknown");
@@ -57,7 +60,8 @@ private:
     std::optional<UserKey> m_key;
     // Made once: Qt copies them per socket.
     std::optional<QSslConfiguration> m_server;
-    std::optional<QSslConfiguration> m_client;
+    std::optional<QSslConfiguration> m_recordsServer;
+    std::optional<QSslConfiguration> m_recordsClient;
 };
 
 } // namespace quibo

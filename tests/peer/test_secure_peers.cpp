@@ -16,6 +16,7 @@
 #include "peer/Listener.h"
 #include "peer/PeerRecord.h"
 
+#include <QNetworkProxy>
 #include <QSslServer>
 #include <QSslSocket>
 
@@ -188,6 +189,61 @@ TEST_F(SecurePeers, ARecordClaimingASecureContactCountsOnlyWithItsKey)
     message(bob, u"carol"_s, u"hi carol"_s);
     ASSERT_TRUE(waitFor([&] { return carolHandled->count == 1; }));
     EXPECT_TRUE(carol.messages.log.contains(u"received|bob|hi carol"_s));
+}
+
+// Records between two secure clients share one kept connection, each judged as on its own: one
+// claiming another contact's handle is dropped. A changed key closes it; after the other end
+// closed it for idleness, the next record goes on a new one.
+TEST_F(SecurePeers, RecordsShareAKeptConnectionEachJudgedByItsKey)
+{
+    Timings patient = peerTimings();
+    patient.keptConnectionIdle = std::chrono::hours(1); // only bob closes for idleness
+    TestClient &dave = net.add(u"dave"_s, loopback(7), patient);
+    TestClient &mallory = net.add(u"mallory"_s, loopback(6), patient);
+    for (TestClient *c : {&dave, &mallory}) {
+        net.befriend(*c, {u"bob"_s});
+        net.trustKeys(*c, {u"bob"_s});
+    }
+    net.befriend(bob, {u"LoopBack"_s, u"alice"_s, u"carol"_s, u"dave"_s, u"mallory"_s});
+    net.trustKeys(bob, {u"alice"_s, u"dave"_s, u"mallory"_s});
+    const Listener &bobPort = bob.client->listener();
+
+    for (const QString &text : {u"one"_s, u"two"_s, u"three"_s})
+        message(dave, u"bob"_s, text);
+    message(mallory, u"bob"_s, u"mine"_s);
+    ClientSetup::loggedOn(*mallory.client, u"alice"_s, loopback(6));
+    message(mallory, u"bob"_s, u"forged on a kept connection"_s);
+    ASSERT_TRUE(waitFor([&] { return bobHandled->count == 5; }));
+    EXPECT_EQ(bob.messages.log, (QStringList{u"received|dave|one"_s, u"received|dave|two"_s,
+                                             u"received|dave|three"_s, u"received|mallory|mine"_s}));
+    EXPECT_EQ(bobPort.kept(), 2);
+
+    ContactTable &daveContacts = dave.client->contacts();
+    daveContacts.setKeyHeld(*daveContacts.FindContactByHandle(u"bob"_s), true);
+    ASSERT_TRUE(waitFor([&] { return bobPort.kept() == 1; }));
+
+    ASSERT_TRUE(waitFor([&] { return bobPort.kept() == 0; })); // mallory's, idle
+    ClientSetup::loggedOn(*mallory.client, u"mallory"_s, loopback(6));
+    message(mallory, u"bob"_s, u"after the close"_s);
+    ASSERT_TRUE(waitFor([&] { return bobHandled->count == 6; }));
+    EXPECT_EQ(bob.messages.log.constLast(), u"received|mallory|after the close"_s);
+
+    // A frame longer than any record closes the connection unanswered, and none of it is handled.
+    const WorkingDirectory &malloryDir = mallory.client->workDir();
+    QSslConfiguration tls = tlsPresenting(*loadOrMakeUserKey(malloryDir.file(working_files::UserKeyFile),
+                                                             malloryDir.file(working_files::UserCertificateFile)),
+                                          QSslSocket::VerifyNone);
+    tls.setAllowedNextProtocols({peer::KeptRecordsProtocol});
+    QSslSocket raw;
+    raw.setProxy(QNetworkProxy::NoProxy);
+    raw.setSslConfiguration(tls);
+    raw.connectToHostEncrypted(loopback(3), net.port());
+    ASSERT_TRUE(waitFor([&] { return raw.isEncrypted(); }));
+    ASSERT_EQ(raw.sslConfiguration().nextNegotiatedProtocol(), peer::KeptRecordsProtocol);
+    raw.write(peer::frameRecord(peer::buildRecord(u"mallory"_s, u"too long"_s, peer::LargestBlock + 1)));
+    ASSERT_TRUE(waitFor([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(raw.readAll().isEmpty());
+    EXPECT_EQ(bobHandled->count, 6);
 }
 
 // Between secure bob and classic carol a file goes in clear both ways, from a quiboweb that holds
