@@ -218,8 +218,7 @@ TEST_F(SecurePeers, RecordsShareAKeptConnectionEachJudgedByItsKey)
                                              u"received|dave|three"_s, u"received|mallory|mine"_s}));
     EXPECT_EQ(bobPort.kept(), 2);
 
-    ContactTable &daveContacts = dave.client->contacts();
-    daveContacts.setKeyHeld(*daveContacts.FindContactByHandle(u"bob"_s), true);
+    ClientSetup::keyHeld(*dave.client, u"bob"_s);
     ASSERT_TRUE(waitFor([&] { return bobPort.kept() == 1; }));
 
     ASSERT_TRUE(waitFor([&] { return bobPort.kept() == 0; })); // mallory's, idle
@@ -229,7 +228,7 @@ TEST_F(SecurePeers, RecordsShareAKeptConnectionEachJudgedByItsKey)
     EXPECT_EQ(bob.messages.log.constLast(), u"received|mallory|after the close"_s);
 
     // A frame longer than any record closes the connection unanswered, and none of it is handled.
-    const WorkingDirectory &malloryDir = mallory.client->workDir();
+    const WorkingDirectory malloryDir = mallory.workDir();
     QSslConfiguration tls = tlsPresenting(*loadOrMakeUserKey(malloryDir.file(working_files::UserKeyFile),
                                                              malloryDir.file(working_files::UserCertificateFile)),
                                           QSslSocket::VerifyNone);

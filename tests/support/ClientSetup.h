@@ -66,6 +66,11 @@ struct ClientSetup {
     {
         client.m_contacts.setKey(indexOf(client, handle), !fingerprint.isEmpty(), fingerprint);
     }
+    // A contact held for a new key the user has not accepted.
+    static void keyHeld(Client &client, const QString &handle)
+    {
+        client.m_contacts.setKeyHeld(indexOf(client, handle), true);
+    }
     // A member of the channel this client hosts, as an accepted join leaves it.
     static void inChannel(Client &client, const QString &handle)
     {
