@@ -9,8 +9,8 @@
 #include "notices/Notices.h"
 #include "peer/Dispatcher.h"
 #include "peer/PeerSender.h"
-#include "ports/Attention.h"
 #include "peer/PeerTls.h"
+#include "ports/Attention.h"
 #include "transfer/FileDownload.h"
 #include "transfer/TransferCodes.h"
 

@@ -260,9 +260,9 @@ TEST_F(SecurePeers, AFileBetweenASecureAndAClassicClientGoesAsBefore)
                              address + u":%1"_s.arg(net.webPort())},
                             LocalWebServer::tlsIdentity(c.from->workDir()));
         ASSERT_TRUE(web.waitForOutput("Serving"));
-        RecordingProxy path(u"127.0.0.4"_s, {net.port(), net.webPort()}, address);
+        RecordingProxy path(loopback(4), {net.port(), net.webPort()}, address);
         ASSERT_TRUE(path.isListening());
-        moveContact(*c.to, c.from->client->logon().ownHandle, u"127.0.0.4"_s);
+        moveContact(*c.to, c.from->client->logon().ownHandle, loopback(4));
         QTemporaryDir outbox, inbox;
         ASSERT_TRUE(writeFile(outbox.filePath(u"note.txt"_s), c.text));
         offerFile(*c.from, *c.to, outbox.filePath(u"note.txt"_s), inbox.path());
