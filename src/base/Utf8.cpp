@@ -1,5 +1,7 @@
 #include "base/Utf8.h"
 
+#include <QStringDecoder>
+
 namespace quibo::utf8 {
 
 namespace {
@@ -40,9 +42,15 @@ QByteArray encodeCut(const QString &text, qsizetype maxBytes)
     return trimPartialTail(bytes.left(std::max<qsizetype>(0, maxBytes)));
 }
 
+QString decode(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
 QString cut(const QString &text, qsizetype maxBytes)
 {
-    return QString::fromUtf8(encodeCut(text, maxBytes));
+    return decode(encodeCut(text, maxBytes));
 }
 
 } // namespace quibo::utf8

@@ -32,7 +32,7 @@ PeerText parseRecord(const QByteArray &received)
     bytes.truncate(ReadLimit - 1);
 
     PeerText record;
-    record.text = QString::fromUtf8(utf8::trimPartialTail(bytes));
+    record.text = utf8::decode(utf8::trimPartialTail(bytes));
     const qsizetype bar = record.text.indexOf(FieldSeparator);
     record.handle = bar >= 0 ? record.text.left(bar) : record.text;
     record.body = bar >= 0 ? record.text.mid(bar + 1) : QString();
